@@ -1,0 +1,23 @@
+#pragma once
+// Whole-file writes that never leave a half-written file behind: the bytes go to a temporary
+// file in the target's folder, which is flushed to disk and renamed over the target only when
+// complete. On any failure the previous file is left exactly as it was.
+#include <string>
+
+namespace platform {
+
+enum class WriteResult {
+    Ok,
+    OpenFailed,   // the folder cannot be written, or the target is not a plain file
+    WriteFailed,  // writing, flushing or renaming failed (disk full, I/O error)
+};
+
+WriteResult WriteFileAtomically(const std::string& path, const std::string& bytes,
+                                std::string* reason = nullptr);
+
+// Test hook: makes the next WriteFileAtomically call fail at the given stage, after writing
+// part of the temporary file, as a full disk or a pulled USB stick would.
+enum class WriteFault { None, Open, Write, Rename };
+void InjectWriteFault(WriteFault fault);
+
+}  // namespace platform

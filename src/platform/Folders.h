@@ -1,0 +1,22 @@
+#pragma once
+// Folders the program reads from and writes to.
+#include <string>
+
+namespace platform {
+
+// Full path of the running executable (/proc/self/exe).
+std::string ExecutablePath();
+// Folder holding the executable; the overlay files, initial files and help lie there.
+std::string ProgramFolder();
+// The user's documents folder (XDG_DOCUMENTS_DIR, else ~/Documents if it exists, else home).
+std::string DocumentsFolder();
+// Per-user configuration folder of the program: $XDG_CONFIG_HOME (or ~/.config) + /Vexa/KELDA.
+std::string ConfigFolder();
+// Per-user runtime folder for locks: $XDG_RUNTIME_DIR, else /tmp/kelda-<uid>.
+std::string RuntimeFolder();
+// Creates a folder and its parents (mode 0700 for new ones); true when it exists afterwards.
+bool MakeFolders(const std::string& path);
+// Joins two path pieces with one slash.
+std::string JoinPath(const std::string& a, const std::string& b);
+
+}  // namespace platform

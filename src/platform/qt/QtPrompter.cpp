@@ -1,0 +1,64 @@
+#include "platform/qt/QtPrompter.h"
+
+#include <QApplication>
+#include <QMessageBox>
+
+namespace platform {
+namespace {
+
+QMessageBox::Icon ToIcon(PromptIcon icon) {
+    switch (icon) {
+        case PromptIcon::Error: return QMessageBox::Critical;
+        case PromptIcon::Warning: return QMessageBox::Warning;
+        case PromptIcon::Information: return QMessageBox::Information;
+        case PromptIcon::Question: return QMessageBox::Question;
+        case PromptIcon::None: break;
+    }
+    return QMessageBox::NoIcon;
+}
+
+QMessageBox::StandardButtons ToButtons(PromptButtons b) {
+    switch (b) {
+        case PromptButtons::Ok: return QMessageBox::Ok;
+        case PromptButtons::OkCancel: return QMessageBox::Ok | QMessageBox::Cancel;
+        case PromptButtons::YesNo: return QMessageBox::Yes | QMessageBox::No;
+        case PromptButtons::YesNoCancel:
+            return QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel;
+        case PromptButtons::RetryCancel: return QMessageBox::Retry | QMessageBox::Cancel;
+        case PromptButtons::AbortRetryIgnore:
+            return QMessageBox::Abort | QMessageBox::Retry | QMessageBox::Ignore;
+    }
+    return QMessageBox::Ok;
+}
+
+int ToAnswer(int button) {
+    switch (button) {
+        case QMessageBox::Ok: return kAnswerOk;
+        case QMessageBox::Cancel: return kAnswerCancel;
+        case QMessageBox::Abort: return kAnswerAbort;
+        case QMessageBox::Retry: return kAnswerRetry;
+        case QMessageBox::Ignore: return kAnswerIgnore;
+        case QMessageBox::Yes: return kAnswerYes;
+        case QMessageBox::No: return kAnswerNo;
+    }
+    return kAnswerCancel;
+}
+
+}  // namespace
+
+int QtPrompter::Show(const std::string& text, const std::string& caption, PromptIcon icon,
+                     PromptButtons buttons) {
+    QWidget* parent = parent_ ? parent_.data() : QApplication::activeWindow();
+    QMessageBox box(ToIcon(icon), QString::fromLocal8Bit(caption.c_str()),
+                    QString::fromLocal8Bit(text.c_str()), ToButtons(buttons), parent);
+    return ToAnswer(box.exec());
+}
+
+void QtPrompter::PresentFatal(const std::string& caption, const std::string& text) {
+    if (!QApplication::instance()) return;
+    QMessageBox box(QMessageBox::Critical, QString::fromLocal8Bit(caption.c_str()),
+                    QString::fromLocal8Bit(text.c_str()), QMessageBox::Ok);
+    box.exec();
+}
+
+}  // namespace platform

@@ -1,0 +1,96 @@
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <dirent.h>
+#include <fstream>
+#include <sstream>
+
+#include "platform/AtomicFile.h"
+#include "platform/RunLoop.h"
+
+namespace {
+
+std::string ReadAll(const std::string& p) {
+    std::ifstream in(p, std::ios::binary);
+    std::stringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+int CountEntries(const std::string& dir) {
+    int n = 0;
+    DIR* d = opendir(dir.c_str());
+    while (dirent* e = readdir(d))
+        if (std::string(e->d_name) != "." && std::string(e->d_name) != "..") ++n;
+    closedir(d);
+    return n;
+}
+
+class AtomicFileTest : public testing::Test {
+protected:
+    void SetUp() override {
+        char tmpl[] = "/tmp/kelda-atomic-XXXXXX";
+        dir_ = mkdtemp(tmpl);
+        path_ = dir_ + "/radio.dat";
+    }
+    void TearDown() override { std::system(("rm -rf " + dir_).c_str()); }
+    std::string dir_, path_;
+};
+
+TEST_F(AtomicFileTest, ReplacesTheFileWhole) {
+    ASSERT_EQ(platform::WriteFileAtomically(path_, "old"), platform::WriteResult::Ok);
+    ASSERT_EQ(platform::WriteFileAtomically(path_, "new contents"), platform::WriteResult::Ok);
+    EXPECT_EQ(ReadAll(path_), "new contents");
+    EXPECT_EQ(CountEntries(dir_), 1);  // no temporary left behind
+}
+
+// A failure at any stage leaves the previous file exactly as it was and no litter.
+TEST_F(AtomicFileTest, FailureAtAnyStageKeepsThePreviousFile) {
+    struct Case {
+        platform::WriteFault fault;
+        platform::WriteResult expected;
+    } cases[] = {
+        {platform::WriteFault::Open, platform::WriteResult::OpenFailed},
+        {platform::WriteFault::Write, platform::WriteResult::WriteFailed},
+        {platform::WriteFault::Rename, platform::WriteResult::WriteFailed},
+    };
+    ASSERT_EQ(platform::WriteFileAtomically(path_, "precious"), platform::WriteResult::Ok);
+    for (const auto& c : cases) {
+        platform::InjectWriteFault(c.fault);
+        std::string reason;
+        EXPECT_EQ(platform::WriteFileAtomically(path_, std::string(5000, 'x'), &reason),
+                  c.expected);
+        EXPECT_FALSE(reason.empty());
+        EXPECT_EQ(ReadAll(path_), "precious");
+        EXPECT_EQ(CountEntries(dir_), 1);
+    }
+}
+
+TEST_F(AtomicFileTest, RefusesADirectoryOrAMissingFolder) {
+    EXPECT_EQ(platform::WriteFileAtomically(dir_, "x"), platform::WriteResult::OpenFailed);
+    EXPECT_EQ(platform::WriteFileAtomically(dir_ + "/no/such/folder/f", "x"),
+              platform::WriteResult::OpenFailed);
+}
+
+TEST(RunLoop, FiresTimersUntilDone) {
+    platform::RunLoop loop;
+    int ticks = 0;
+    auto t = loop.CreateTimer([&] { ++ticks; });
+    t->Start(1);
+    EXPECT_TRUE(loop.RunUntil([&] { return ticks >= 3; }, 2000));
+    // A timer deleting itself inside its callback is allowed.
+    std::unique_ptr<platform::Timer> self;
+    bool fired = false;
+    self = loop.CreateTimer([&] {
+        fired = true;
+        self.reset();
+    });
+    self->Start(1);
+    t->Stop();
+    EXPECT_TRUE(loop.RunUntil([&] { return fired; }, 2000));
+    EXPECT_FALSE(loop.RunUntil([] { return false; }, 5));  // time-out
+}
+
+}  // namespace

@@ -1,0 +1,72 @@
+#include "support/ManualClock.h"
+
+#include <algorithm>
+
+namespace test {
+
+class ManualClock::ManualTimer : public platform::Timer {
+public:
+    ManualTimer(ManualClock* clock, std::function<void()> fn)
+        : clock_(clock), fn_(std::move(fn)), id_(clock->nextId_++) {}
+    ~ManualTimer() override { clock_->slots_.erase(id_); }
+    void Start(int intervalMs) override {
+        int iv = std::max(intervalMs, 1);
+        clock_->slots_[id_] = {this, clock_->absolute_ + static_cast<uint64_t>(iv), iv};
+    }
+    void Stop() override { clock_->slots_.erase(id_); }
+    bool IsActive() const override { return clock_->slots_.count(id_) != 0; }
+    void Fire() { fn_(); }
+    uint64_t id() const { return id_; }
+
+private:
+    ManualClock* clock_;
+    std::function<void()> fn_;
+    uint64_t id_;
+};
+
+ManualClock::ManualClock(uint32_t start) : now_(start) {
+    platform::InstallClock(this);
+}
+
+ManualClock::~ManualClock() {
+    // Timers still alive must not reach a dead clock; the owners are expected to go first.
+    platform::InstallClock(nullptr);
+}
+
+std::unique_ptr<platform::Timer> ManualClock::CreateTimer(std::function<void()> onTick) {
+    return std::make_unique<ManualTimer>(this, std::move(onTick));
+}
+
+size_t ManualClock::ActiveTimers() const { return slots_.size(); }
+
+void ManualClock::Advance(uint32_t ms) {
+    uint64_t target = absolute_ + ms;
+    for (;;) {
+        // The earliest due timer at or before the target; ties go by creation order.
+        auto best = slots_.end();
+        for (auto it = slots_.begin(); it != slots_.end(); ++it)
+            if (it->second.due <= target && (best == slots_.end() || it->second.due < best->second.due))
+                best = it;
+        if (best == slots_.end()) break;
+        uint64_t due = best->second.due;
+        now_ += static_cast<uint32_t>(due - absolute_);
+        absolute_ = due;
+        best->second.due = due + static_cast<uint64_t>(best->second.interval);
+        best->second.timer->Fire();  // may delete or restart any timer
+    }
+    now_ += static_cast<uint32_t>(target - absolute_);
+    absolute_ = target;
+}
+
+bool ManualClock::AdvanceUntil(const std::function<bool()>& done, uint32_t limitMs,
+                               uint32_t stepMs) {
+    uint32_t passed = 0;
+    while (!done()) {
+        if (passed >= limitMs) return false;
+        Advance(stepMs);
+        passed += stepMs;
+    }
+    return true;
+}
+
+}  // namespace test

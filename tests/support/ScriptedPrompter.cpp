@@ -1,0 +1,20 @@
+#include "support/ScriptedPrompter.h"
+
+namespace test {
+
+ScriptedPrompter::ScriptedPrompter() {
+    platform::InstallPrompter(this);
+}
+
+ScriptedPrompter::~ScriptedPrompter() { platform::InstallPrompter(nullptr); }
+
+int ScriptedPrompter::Show(const std::string& text, const std::string& caption,
+                           platform::PromptIcon icon, platform::PromptButtons buttons) {
+    shown_.push_back({text, caption, icon, buttons});
+    if (script_.empty()) return default_;
+    int a = script_.front();
+    script_.pop_front();
+    return a;
+}
+
+}  // namespace test
