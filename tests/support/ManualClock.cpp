@@ -7,14 +7,24 @@ namespace test {
 class ManualClock::ManualTimer : public platform::Timer {
 public:
     ManualTimer(ManualClock* clock, std::function<void()> fn)
-        : clock_(clock), fn_(std::move(fn)), id_(clock->nextId_++) {}
-    ~ManualTimer() override { clock_->slots_.erase(id_); }
+        : clock_(clock), fn_(std::move(fn)), id_(clock->nextId_++) {
+        clock_->live_.insert(this);
+    }
+    ~ManualTimer() override {
+        if (!clock_) return;
+        clock_->slots_.erase(id_);
+        clock_->live_.erase(this);
+    }
     void Start(int intervalMs) override {
+        if (!clock_) return;
         int iv = std::max(intervalMs, 1);
         clock_->slots_[id_] = {this, clock_->absolute_ + static_cast<uint64_t>(iv), iv};
     }
-    void Stop() override { clock_->slots_.erase(id_); }
-    bool IsActive() const override { return clock_->slots_.count(id_) != 0; }
+    void Stop() override {
+        if (clock_) clock_->slots_.erase(id_);
+    }
+    bool IsActive() const override { return clock_ && clock_->slots_.count(id_) != 0; }
+    void Orphan() { clock_ = nullptr; }
     void Fire() { fn_(); }
     uint64_t id() const { return id_; }
 
@@ -29,6 +39,10 @@ ManualClock::ManualClock(uint32_t start) : now_(start) {
 }
 
 ManualClock::~ManualClock() {
+    // Tasks released while running free themselves on their next 1 ms tick: let them.
+    Advance(2);
+    // Timers that outlive the clock become inert rather than touching it.
+    for (ManualTimer* t : live_) t->Orphan();
     // Timers still alive must not reach a dead clock; the owners are expected to go first.
     platform::InstallClock(nullptr);
 }

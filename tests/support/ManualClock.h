@@ -2,6 +2,7 @@
 // A clock the test moves by hand. Timers fire in due order while Advance() walks the time
 // forward, so protocol time-outs and queue passes run deterministically and without sleeping.
 #include <map>
+#include <set>
 #include <vector>
 
 #include "platform/Clock.h"
@@ -33,6 +34,7 @@ private:
         int interval;
     };
     std::map<uint64_t, Slot> slots_;  // by id
+    std::set<ManualTimer*> live_;
     uint64_t nextId_ = 1;
     uint32_t now_;
     uint64_t absolute_ = 0;  // time without wrap, for ordering
