@@ -1,0 +1,94 @@
+#include "app/Csv.h"
+
+namespace csv {
+
+std::string FormatRow(const Row& row) {
+    std::string out;
+    for (size_t i = 0; i < row.size(); ++i) {
+        if (i) out += ',';
+        const std::string& f = row[i];
+        bool quote = f.find_first_of(",\"\r\n") != std::string::npos ||
+                     (!f.empty() && (f.front() == ' ' || f.back() == ' '));
+        if (!quote) {
+            out += f;
+            continue;
+        }
+        out += '"';
+        for (char c : f) {
+            if (c == '"') out += '"';
+            out += c;
+        }
+        out += '"';
+    }
+    out += "\r\n";
+    return out;
+}
+
+bool Parse(const std::string& text, std::vector<Row>* rows, ParseError* error) {
+    rows->clear();
+    Row row;
+    std::string field;
+    int line = 1;
+    int recordLine = 1;
+    size_t i = 0;
+    const size_t n = text.size();
+    bool inRecord = false;
+    auto fail = [&](const std::string& what) {
+        if (error) *error = {recordLine, what};
+        return false;
+    };
+    while (i < n) {
+        char c = text[i];
+        if (!inRecord) {
+            recordLine = line;
+            inRecord = true;
+        }
+        if (c == '"') {
+            if (!field.empty()) return fail("a quote inside an unquoted field");
+            ++i;
+            for (;;) {
+                if (i >= n) return fail("a quoted field is not closed");
+                char q = text[i++];
+                if (q == '"') {
+                    if (i < n && text[i] == '"') {
+                        field += '"';
+                        ++i;
+                        continue;
+                    }
+                    break;
+                }
+                if (q == '\n') ++line;
+                field += q;
+            }
+            if (i < n && text[i] != ',' && text[i] != '\r' && text[i] != '\n')
+                return fail("text after the closing quote of a field");
+            continue;
+        }
+        if (c == ',') {
+            row.push_back(std::move(field));
+            field.clear();
+            ++i;
+            continue;
+        }
+        if (c == '\r' || c == '\n') {
+            if (c == '\r' && i + 1 < n && text[i + 1] == '\n') ++i;
+            ++i;
+            ++line;
+            row.push_back(std::move(field));
+            field.clear();
+            rows->push_back(std::move(row));
+            row.clear();
+            inRecord = false;
+            continue;
+        }
+        field += c;
+        ++i;
+    }
+    if (inRecord) {
+        row.push_back(std::move(field));
+        rows->push_back(std::move(row));
+    }
+    return true;
+}
+
+}  // namespace csv

@@ -1,0 +1,22 @@
+#pragma once
+// RFC 4180 comma-separated values: fields with commas, quotes or line breaks are quoted and
+// quotes doubled. The reader takes CR LF or LF line ends and reports where the text goes wrong.
+#include <string>
+#include <vector>
+
+namespace csv {
+
+using Row = std::vector<std::string>;
+
+std::string FormatRow(const Row& row);  // one line, ended by CR LF
+
+struct ParseError {
+    int line = 0;  // 1-based line where the bad record starts
+    std::string what;
+};
+
+// Splits the text into records. Returns false and fills error on bad quoting. A final line
+// without a line end counts; an empty last line does not.
+bool Parse(const std::string& text, std::vector<Row>* rows, ParseError* error);
+
+}  // namespace csv
