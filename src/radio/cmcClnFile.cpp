@@ -1,0 +1,331 @@
+#include "radio/cmcClnFile.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <climits>
+#include <cstring>
+
+#include "platform/AtomicFile.h"
+#include "platform/Fatal.h"
+#include "platform/Prompt.h"
+#include "radio/cmcEeprom.h"
+#include "text/OverlayKeys.h"
+#include "text/cmcGTex.h"
+
+namespace {
+
+// A clone file of the whole image is about 45 KB; anything far larger is not one, and is
+// refused before it is read into memory.
+constexpr off_t kLargestFile = 16 * 1024 * 1024;
+
+constexpr int kShortestDataLine = 8;   // address, count and one byte
+constexpr int kLongestDataLine = 516;  // address, count and 255 bytes
+
+constexpr char kHexDigits[] = "0123456789ABCDEF";
+
+// Value of a hexadecimal digit of either case, or -1.
+int HexValue(char c) {
+    if (c >= '0' && c <= '9') return c - '0';
+    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+    return -1;
+}
+
+int HexField(std::string_view s) {
+    int v = 0;
+    for (char c : s) v = v * 16 + HexValue(c);
+    return v;
+}
+
+void AppendHex(std::string& out, unsigned value, int digits) {
+    for (int shift = 4 * (digits - 1); shift >= 0; shift -= 4)
+        out += kHexDigits[(value >> shift) & 0xF];
+}
+
+// Optional sign and leading decimal digits, 0 when there are none; clamped to int.
+int LeadingDecimal(std::string_view s) {
+    size_t i = 0;
+    bool negative = false;
+    if (i < s.size() && (s[i] == '+' || s[i] == '-')) negative = s[i++] == '-';
+    int64_t v = 0;
+    for (; i < s.size() && s[i] >= '0' && s[i] <= '9'; ++i) {
+        v = v * 10 + (s[i] - '0');
+        if (v > static_cast<int64_t>(INT_MAX) + 1) v = static_cast<int64_t>(INT_MAX) + 1;
+    }
+    if (negative) v = -v;
+    if (v > INT_MAX) v = INT_MAX;
+    return static_cast<int>(v);
+}
+
+const char* MessageKey(int code) {
+    switch (code) {
+        case FileErr_FileOpen:
+            return keys::kMessFileErrFileOpen;
+        case FileErr_FileAccess:
+            return keys::kMessFileErrFileAccess;
+        case FileErr_Model:
+            return keys::kMessFileErrModel;
+        case FileErr_Extra:
+            return keys::kMessFileErrExtra;
+        case FileErr_MapRev:
+            return keys::kMessFileErrMapRev;
+        case FileErr_Format:
+            return keys::kMessFileErrFormat;
+        case FileErr_Coverage:
+            return keys::kMessFileErrCoverage;
+        case FileErr_Data:
+            return keys::kMessFileErrData;
+        case FileErr_Newer:
+            return keys::kMessFileErrNewer;
+        default:
+            return nullptr;
+    }
+}
+
+// Reads a whole regular file. Directories, devices and pipes cannot be opened as clone files.
+int LoadFile(const std::string& path, std::string& out) {
+    int fd = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) return FileErr_FileOpen;
+    struct stat st {};
+    if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        close(fd);
+        return FileErr_FileOpen;
+    }
+    if (st.st_size > kLargestFile) {
+        close(fd);
+        return FileErr_Format;
+    }
+    out.clear();
+    out.reserve(static_cast<size_t>(st.st_size));
+    char buf[65536];
+    for (;;) {
+        ssize_t n = read(fd, buf, sizeof buf);
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0) {
+            close(fd);
+            return FileErr_FileAccess;
+        }
+        if (n == 0) break;
+        out.append(buf, static_cast<size_t>(n));
+        if (static_cast<off_t>(out.size()) > kLargestFile) {  // grew while being read
+            close(fd);
+            return FileErr_Format;
+        }
+    }
+    close(fd);
+    return FileErr_None;
+}
+
+}  // namespace
+
+cmcEeprom& cmcClnFile::Image() const {
+    if (!image_) platform::FatalStop("Clone file used without an image.");
+    return *image_;
+}
+
+void cmcClnFile::Attach(cmcEeprom* image) {
+    image_ = image;
+    const size_t bytes = image ? (static_cast<size_t>(image->Size()) + 7) / 8 : 0;
+    readMap_.assign(bytes, 0);
+    requiredMap_.assign(bytes, 0);
+    if (image) {
+        for (int a = 0; a < image->Size(); ++a) requiredMap_[a / 8] |= uint8_t(1u << (a % 8));
+    }
+}
+
+// The image may have been resized since it was attached; the maps follow it.
+void cmcClnFile::FitMaps() {
+    const size_t bytes = (static_cast<size_t>(Image().Size()) + 7) / 8;
+    if (readMap_.size() != bytes) Attach(image_);
+}
+
+void cmcClnFile::SetCodes(int modelCode, int subCode) {
+    modelCode_ = modelCode;
+    subCode_ = subCode;
+}
+
+void cmcClnFile::SetRevisionCheck(RevisionCheck check, void* user) {
+    revisionCheck_ = check;
+    revisionUser_ = user;
+}
+
+bool cmcClnFile::AcceptCurrentRevision(int mapRevision, void*) {
+    return mapRevision == kMapRevision;
+}
+
+std::string cmcClnFile::CommentFromImage(const cmcEeprom& image) {
+    std::string comment;
+    for (int a = kCommentAddress; a < kCommentAddress + kCommentLength; ++a) {
+        if (!image.IsValidAddress(a)) break;
+        const uint8_t b = image.GetByte(a);
+        comment += (b >= 0x20 && b <= 0x7E) ? static_cast<char>(b) : ' ';
+    }
+    while (!comment.empty() && static_cast<unsigned char>(comment.back()) <= ' ')
+        comment.pop_back();
+    return comment;
+}
+
+std::string cmcClnFile::FormatText(const AddressRange* list) const {
+    const cmcEeprom& image = Image();
+    std::string out;
+    out.reserve(static_cast<size_t>(image.Size()) * 2 + 4096);
+    AppendHex(out, static_cast<unsigned>(modelCode_), 4);
+    AppendHex(out, static_cast<unsigned>(subCode_), 4);
+    out += "\r\n#Comment=";
+    // A line break inside the comment would split it into a data line of its own.
+    for (char c : comment_) {
+        const auto u = static_cast<unsigned char>(c);
+        out += (u < 0x20 || u == 0x7F) ? ' ' : c;
+    }
+    out += "\r\n#MapRev=";
+    out += std::to_string(mapRevision_);
+    out += "\r\n";
+    const uint8_t* bytes = image.Bytes();
+    ForEachRange(list, image.Size(), [&](int first, int last) {
+        for (int c = first; c <= last;) {
+            int n = kBytesPerLine - c % kBytesPerLine;
+            if (c + n - 1 > last) n = last - c + 1;
+            AppendHex(out, static_cast<unsigned>(c), 4);
+            AppendHex(out, static_cast<unsigned>(n), 2);
+            for (int i = 0; i < n; ++i) AppendHex(out, bytes[c + i], 2);
+            out += "\r\n";
+            c += n;
+        }
+    });
+    return out;
+}
+
+int cmcClnFile::Write(const std::string& path, const AddressRange* list) {
+    int code = FileErr_None;
+    switch (platform::WriteFileAtomically(path, FormatText(list))) {
+        case platform::WriteResult::Ok:
+            break;
+        case platform::WriteResult::OpenFailed:
+            code = FileErr_FileOpen;
+            break;
+        case platform::WriteResult::WriteFailed:
+            code = FileErr_FileAccess;
+            break;
+    }
+    ReportFileError(code);
+    return code;
+}
+
+int cmcClnFile::Read(const std::string& path, const AddressRange* list) {
+    std::string text;
+    int code = LoadFile(path, text);
+    if (code == FileErr_None) code = ReadText(text, list);
+    ReportFileError(code);
+    return code;
+}
+
+int cmcClnFile::ReadText(std::string_view text, const AddressRange* list) {
+    cmcEeprom& image = Image();
+    FitMaps();
+    cmcEeprom saved;
+    saved.Assign(image);
+    std::fill(readMap_.begin(), readMap_.end(), 0);
+    // Only a revision line of this file counts.
+    mapRevision_ = -1;
+
+    int code = ParseLines(text);
+    if (code == FileErr_None && list) code = CheckCoverage(list);
+    if (code != FileErr_None) image.Assign(saved);
+    return code;
+}
+
+int cmcClnFile::ParseLines(std::string_view text) {
+    // Splits off the next line. CR LF and LF both end a line; a last line without either keeps
+    // its final character, which the data line check then drops as if it were the line end.
+    size_t pos = 0;
+    auto nextLine = [&](std::string_view& line, bool& ended) {
+        if (pos >= text.size()) return false;
+        size_t lf = text.find('\n', pos);
+        ended = lf != std::string_view::npos;
+        size_t end = ended ? lf : text.size();
+        line = text.substr(pos, end - pos);
+        pos = ended ? lf + 1 : text.size();
+        if (ended && !line.empty() && line.back() == '\r') line.remove_suffix(1);
+        return true;
+    };
+
+    std::string_view line;
+    bool ended = false;
+    if (!nextLine(line, ended) || !ended || line.size() != 8) return FileErr_Format;
+    for (char c : line)
+        if (c < '0' || c > '9') return FileErr_Format;
+    // Each decimal digit is taken as a nibble: "3715" is 0x3715.
+    int model = 0, sub = 0;
+    for (int i = 0; i < 4; ++i) model = model * 16 + (line[i] - '0');
+    for (int i = 4; i < 8; ++i) sub = sub * 16 + (line[i] - '0');
+    if (model != modelCode_) return FileErr_Model;
+    if (sub != subCode_) return FileErr_Extra;
+
+    bool revisionChecked = false;
+    while (nextLine(line, ended)) {
+        if (!line.empty() && line[0] == '#') {
+            if (line.find("MapRev=") != std::string_view::npos)
+                mapRevision_ = LeadingDecimal(line.substr(8));
+            continue;
+        }
+        if (!revisionChecked) {
+            if (!revisionCheck_ || !revisionCheck_(mapRevision_, revisionUser_))
+                return FileErr_MapRev;
+            revisionChecked = true;
+        }
+        if (!ended) line.remove_suffix(1);
+        int code = ParseDataLine(line);
+        if (code != FileErr_None) return code;
+    }
+    return FileErr_None;
+}
+
+int cmcClnFile::ParseDataLine(std::string_view line) {
+    const int length = static_cast<int>(line.size());
+    if (length < kShortestDataLine || length > kLongestDataLine) return FileErr_Format;
+    for (char c : line)
+        if (HexValue(c) < 0) return FileErr_Format;
+    const int address = HexField(line.substr(0, 4));
+    const int count = HexField(line.substr(4, 2));
+    if (length != 6 + 2 * count) return FileErr_Format;
+    cmcEeprom& image = Image();
+    if (!image.IsValidAddress(address) || !image.IsValidAddress(address + count - 1))
+        return FileErr_Data;
+    for (int i = 0; i < count; ++i) {
+        const int a = address + i;
+        image.SetByte(a, static_cast<uint8_t>(HexField(line.substr(6 + 2 * i, 2))));
+        MarkRead(a);
+    }
+    return FileErr_None;
+}
+
+void cmcClnFile::MarkRead(int address) {
+    readMap_[static_cast<size_t>(address) / 8] |= uint8_t(1u << (address % 8));
+}
+
+int cmcClnFile::CheckCoverage(const AddressRange* list) {
+    if (!list) return FileErr_Coverage;
+    FitMaps();
+    std::fill(requiredMap_.begin(), requiredMap_.end(), 0);
+    ForEachRange(list, Image().Size(), [&](int first, int last) {
+        for (int a = first; a <= last; ++a)
+            requiredMap_[static_cast<size_t>(a) / 8] |= uint8_t(1u << (a % 8));
+    });
+    if (readMap_ == requiredMap_) return FileErr_None;
+    for (size_t i = 0; i < readMap_.size(); ++i)
+        if (readMap_[i] & ~requiredMap_[i]) return FileErr_Data;
+    return FileErr_Coverage;
+}
+
+void cmcClnFile::ReportFileError(int code) {
+    const char* key = MessageKey(code);
+    if (!key) return;
+    cmcGTex& tex = GTex();
+    const std::string text = tex.GetText(keys::kMessFileErrHeadline) + "\n\n" + tex.GetText(key);
+    platform::GetPrompter().Show(text, tex.GetLine(keys::kSysAppTitle, 0),
+                                 platform::PromptIcon::Warning, platform::PromptButtons::Ok);
+}

@@ -1,0 +1,95 @@
+#pragma once
+// Clone files: the text form of an EEPROM image that documents and initial files use. A header
+// with the model codes, remarks (the comment and the memory map revision), then data lines of
+// an address, a count and the bytes, all in hexadecimal.
+//
+// Reading never leaves a half-read image: on any failure the attached image is restored.
+// Writing never leaves a half-written file: the previous file survives any failure.
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "radio/AddressRange.h"
+
+class cmcEeprom;
+
+// File error codes; stored scripts and callers compare the numbers.
+enum FileError : int {
+    FileErr_None = 0,
+    FileErr_FileOpen = 1,    // the file cannot be opened (or the folder cannot be written)
+    FileErr_FileAccess = 2,  // reading or writing failed part way
+    FileErr_Model = 3,       // header model code differs
+    FileErr_Extra = 4,       // header sub-code differs
+    FileErr_MapRev = 5,      // memory map revision refused
+    FileErr_Format = 6,      // bad header or data line
+    FileErr_Coverage = 7,    // required addresses missing
+    FileErr_Data = 8,        // address outside the image or the required ranges; content check
+    FileErr_Newer = 9,       // the model's newer-map check failed
+};
+
+class cmcClnFile {
+  public:
+    // Accept (true) or refuse a file's memory map revision (-1 when the file names none).
+    using RevisionCheck = bool (*)(int mapRevision, void* user);
+
+    static constexpr int kBytesPerLine = 16;
+    static constexpr int kModelCode = 0x3715;
+    static constexpr int kSubCode = 0x0001;
+    static constexpr int kMapRevision = 1;
+    // Where the image keeps the radio's clone comment.
+    static constexpr int kCommentAddress = 0x0F1B;
+    static constexpr int kCommentLength = 16;
+
+    cmcClnFile() = default;
+
+    // Sets the image (not owned) and rebuilds both address maps for its size.
+    void Attach(cmcEeprom* image);
+    void SetCodes(int modelCode, int subCode);
+    void SetComment(std::string comment) { comment_ = std::move(comment); }
+    void SetMapRevision(int revision) { mapRevision_ = revision; }
+    int MapRevision() const { return mapRevision_; }
+    void SetRevisionCheck(RevisionCheck check, void* user);
+
+    // The program's revision check: only revision 1 is understood.
+    static bool AcceptCurrentRevision(int mapRevision, void* user);
+
+    // Both report their code (ReportFileError) before returning it.
+    int Write(const std::string& path, const AddressRange* list);
+    // With no list the coverage check is skipped (call CheckCoverage later).
+    int Read(const std::string& path, const AddressRange* list);
+
+    // Read without a file and without a report: the text is what the file would hold.
+    int ReadText(std::string_view text, const AddressRange* list);
+    // The whole text Write puts into the file.
+    std::string FormatText(const AddressRange* list) const;
+
+    // Compares the addresses the last read stored with the list: 0, Data when something outside
+    // the list was read, Coverage when something of it is missing (or there is no list).
+    int CheckCoverage(const AddressRange* list);
+
+    // Message box for codes 1-9; nothing for 0 or unknown codes.
+    static void ReportFileError(int code);
+
+    // The comment a file gets: the image's clone comment with anything unprintable blanked and
+    // trailing blanks removed.
+    static std::string CommentFromImage(const cmcEeprom& image);
+
+  private:
+    int ParseLines(std::string_view text);
+    int ParseDataLine(std::string_view line);
+    void MarkRead(int address);
+    void FitMaps();
+    cmcEeprom& Image() const;
+
+    cmcEeprom* image_ = nullptr;
+    int modelCode_ = 0;
+    int subCode_ = 0;
+    std::string comment_;
+    int mapRevision_ = -1;
+    RevisionCheck revisionCheck_ = nullptr;
+    void* revisionUser_ = nullptr;
+    // One bit per image byte: bit (i mod 8) of byte (i div 8).
+    std::vector<uint8_t> requiredMap_;
+    std::vector<uint8_t> readMap_;
+};
