@@ -12,12 +12,13 @@
 #include <string>
 #include <string_view>
 
+#include "radio/CellCatalogue.h"
 #include "sheet/NameTables.h"
 #include "sheet/cmcFont.h"
 
 // Values of a cell that names no category or no label (one past the last of each).
-constexpr int32_t kCellNoCategory = 10;
-constexpr int32_t kCellNoLabel = 306;
+constexpr int32_t kCellNoCategory = kNoCellCategory;
+constexpr int32_t kCellNoLabel = kNoCellLabel;
 
 // Number of channel counters @ch0 .. @ch9 a sheet keeps while its cells are parsed.
 constexpr int kChannelCounters = 10;
