@@ -1,0 +1,47 @@
+#pragma once
+// The settings hierarchy held in memory, and its text form:
+//
+//   [Software\Vexa\KELDA\Global]
+//   "BBT"=int:753951
+//   "Current Directory"=str:"/home/skipper/radio"
+//   "Sizes"=hex:0a00ff
+//
+// Quoted texts escape '"', '\' and control bytes (\n, \r, \t, \xHH); other bytes stand as they
+// are. Lines starting with ';' are comments. A line that does not parse is skipped, and so is a
+// last line without its line end, so a damaged or cut-off file loses only what it damaged.
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "platform/SettingsStore.h"
+
+namespace platform {
+
+class SettingsTree {
+  public:
+    bool KeyExists(const std::string& key) const;
+    std::optional<SettingsValue> Read(const std::string& key, const std::string& name) const;
+    std::vector<std::string> ValueNames(const std::string& key) const;
+    bool Write(const std::string& key, const std::string& name, SettingsValue value);
+    void DeleteValue(const std::string& key, const std::string& name);
+    void DeleteKey(const std::string& key);
+
+    std::string Serialize() const;
+    static SettingsTree Parse(const std::string& text);
+
+    // Key path with single backslashes and none at either end; "" when it is not valid.
+    static std::string NormalKey(const std::string& key);
+
+  private:
+    struct Key {
+        std::string path;
+        std::vector<std::pair<std::string, SettingsValue>> values;
+    };
+    Key& Make(const std::string& normalKey);
+    Key* Find(const std::string& normalKey);
+    const Key* Find(const std::string& normalKey) const;
+
+    std::vector<Key> keys_;  // in the order they were made
+};
+
+}  // namespace platform

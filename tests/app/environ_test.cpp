@@ -1,0 +1,347 @@
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <fstream>
+#include <functional>
+#include <sstream>
+
+#include "app/indEnviron.h"
+#include "platform/AtomicFile.h"
+#include "platform/FileInstanceLock.h"
+#include "platform/FileSettingsStore.h"
+#include "support/MemoryInstanceLock.h"
+#include "support/MemorySettingsStore.h"
+
+namespace {
+
+using platform::SettingsValue;
+
+const std::string kRoot = "Software\\Vexa\\KELDA";
+const std::string kGlobal = kRoot + "\\Global";
+const std::string kRecent = kRoot + "\\Recent File List";
+const std::string kView = kRoot + "\\View Option";
+const std::string kWindow = kRoot + "\\Window Position";
+const std::string kSetup = kRoot + "\\Setup";
+
+std::unique_ptr<indEnviron> Make(test::MemorySettingsStore& store, int w = 1920, int h = 1080) {
+    return std::make_unique<indEnviron>(indEnviron::kMutexName, indEnviron::kKeyPath, w, h, store,
+                                        std::make_unique<test::MemoryInstanceLock>());
+}
+
+// A complete set of stored settings, as a previous run leaves them.
+void StoreValid(test::MemorySettingsStore& s) {
+    auto i = [&](const std::string& k, const char* n, int v) {
+        s.tree.Write(k, n, SettingsValue::Int(v));
+    };
+    i(kGlobal, "BBT", 753951);
+    i(kGlobal, "ComPort", 7);
+    i(kGlobal, "ComSpeedHigh", 0);
+    s.tree.Write(kGlobal, "Current Directory", SettingsValue::String("/home/skipper"));
+    for (int n = 0; n < 10; ++n)
+        s.tree.Write(kRecent, "Recent" + std::to_string(n),
+                     SettingsValue::String(n < 2 ? "/f" + std::to_string(n) + ".dat" : ""));
+    i(kView, "FontSize Percentage", 150);
+    i(kView, "Toolbar Visible", 0);
+    i(kView, "FontSize Printer", 9);
+    i(kWindow, "Left", -30);
+    i(kWindow, "Top", 40);
+    i(kWindow, "Width", 1000);
+    i(kWindow, "Height", 700);
+    i(kWindow, "SplitterV", 250);
+    i(kSetup, "ModelType", 4);
+    i(kSetup, "ChListType", 1);
+}
+
+void ExpectDefaults(const indEnviron& e) {
+    EXPECT_EQ(e.signature, 753951);
+    EXPECT_EQ(e.comPort, 1);
+    EXPECT_TRUE(e.comSpeedHigh);
+    EXPECT_EQ(e.currentDirectory, "");
+    EXPECT_EQ(e.recentFiles.Size(), 0u);
+    EXPECT_EQ(e.fontSizePercentage, 100);
+    EXPECT_TRUE(e.toolbarVisible);
+    EXPECT_EQ(e.printerFontSize, 10);
+    EXPECT_EQ(e.windowLeft, 560);
+    EXPECT_EQ(e.windowTop, 144);
+    EXPECT_EQ(e.windowWidth, 800);
+    EXPECT_EQ(e.windowHeight, 600);
+    EXPECT_EQ(e.splitter, 200);
+    EXPECT_EQ(e.modelType, 2);
+    EXPECT_FALSE(e.chListView);
+}
+
+TEST(Environ, DefaultWindowFitsThePrimaryScreen) {
+    struct Case {
+        int sw, sh, left, top, width, height;
+    } cases[] = {
+        {1920, 1080, 560, 144, 800, 600},
+        {640, 480, 32, 14, 576, 432},  // 0.9 of the screen, fractions dropped
+        {801, 601, 40, 18, 720, 540},
+        {0, 0, 560, 144, 800, 600},  // no screen known
+    };
+    for (const auto& c : cases) {
+        auto r = indEnviron::DefaultWindowRect(c.sw, c.sh);
+        EXPECT_EQ(r.left, c.left) << c.sw;
+        EXPECT_EQ(r.top, c.top) << c.sw;
+        EXPECT_EQ(r.width, c.width) << c.sw;
+        EXPECT_EQ(r.height, c.height) << c.sw;
+    }
+}
+
+TEST(Environ, FirstRunGivesDefaultsAndSavesTheWholeTreeInOrder) {
+    test::MemorySettingsStore store;
+    {
+        auto e = Make(store);
+        EXPECT_TRUE(e->IsFirstInstance());
+        ExpectDefaults(*e);
+    }
+    EXPECT_EQ(store.commits, 1);
+    std::string expected =
+        "; KELDA settings\n\n"
+        "[Software\\Vexa\\KELDA\\Global]\n\"BBT\"=int:753951\n\"ComPort\"=int:1\n"
+        "\"ComSpeedHigh\"=int:1\n\"Current Directory\"=str:\"\"\n\n"
+        "[Software\\Vexa\\KELDA\\Recent File List]\n";
+    for (int i = 0; i < 10; ++i) expected += "\"Recent" + std::to_string(i) + "\"=str:\"\"\n";
+    expected +=
+        "\n[Software\\Vexa\\KELDA\\View Option]\n\"FontSize Percentage\"=int:100\n"
+        "\"Toolbar Visible\"=int:1\n\"FontSize Printer\"=int:10\n\n"
+        "[Software\\Vexa\\KELDA\\Window Position]\n\"Left\"=int:560\n\"Top\"=int:144\n"
+        "\"Width\"=int:800\n\"Height\"=int:600\n\"SplitterV\"=int:200\n\n"
+        "[Software\\Vexa\\KELDA\\Setup]\n\"ModelType\"=int:2\n\"ChListType\"=int:0\n";
+    EXPECT_EQ(store.tree.Serialize(), expected);
+}
+
+TEST(Environ, StoredSettingsLoadAndChangesSave) {
+    test::MemorySettingsStore store;
+    StoreValid(store);
+    {
+        auto e = Make(store);
+        EXPECT_EQ(e->comPort, 7);
+        EXPECT_FALSE(e->comSpeedHigh);
+        EXPECT_EQ(e->currentDirectory, "/home/skipper");
+        // Two distinct names and the empty ones collapsed into one.
+        EXPECT_EQ(e->recentFiles.Entries(), (std::vector<std::string>{"/f0.dat", "/f1.dat", ""}));
+        EXPECT_EQ(e->fontSizePercentage, 150);
+        EXPECT_FALSE(e->toolbarVisible);
+        EXPECT_EQ(e->printerFontSize, 9);
+        EXPECT_EQ(e->windowLeft, -30);
+        EXPECT_EQ(e->windowHeight, 700);
+        EXPECT_EQ(e->splitter, 250);
+        EXPECT_EQ(e->modelType, 4);
+        EXPECT_TRUE(e->chListView);
+        e->recentFiles.Clear();
+        e->recentFiles.Add("/new.dat");
+        e->comPort = 12;
+    }
+    EXPECT_EQ(store.tree.Read(kRecent, "Recent0")->bytes, "/new.dat");
+    EXPECT_EQ(store.tree.Read(kRecent, "Recent1")->bytes, "");
+    EXPECT_EQ(store.tree.Read(kGlobal, "ComPort")->number, 12);
+}
+
+TEST(Environ, OutOfRangeValuesAreClamped) {
+    struct Case {
+        const std::string& key;
+        const char* name;
+        int stored;
+        int indEnviron::*field;
+        int loaded;
+    } cases[] = {
+        {kView, "FontSize Percentage", 5, &indEnviron::fontSizePercentage, 25},
+        {kView, "FontSize Percentage", 5000, &indEnviron::fontSizePercentage, 1000},
+        {kView, "FontSize Printer", 20, &indEnviron::printerFontSize, 12},
+        {kView, "FontSize Printer", -1, &indEnviron::printerFontSize, 8},
+        {kGlobal, "ComPort", 0, &indEnviron::comPort, 1},
+        {kGlobal, "ComPort", 300, &indEnviron::comPort, 256},
+    };
+    for (const auto& c : cases) {
+        test::MemorySettingsStore store;
+        StoreValid(store);
+        store.tree.Write(c.key, c.name, SettingsValue::Int(c.stored));
+        EXPECT_EQ((*Make(store)).*c.field, c.loaded) << c.name << " " << c.stored;
+    }
+    test::MemorySettingsStore store;
+    StoreValid(store);
+    store.tree.Write(kGlobal, "ComSpeedHigh", SettingsValue::Int(-5));
+    EXPECT_FALSE(Make(store)->comSpeedHigh);
+}
+
+// One missing, mistyped or foreign value spoils the whole set, window position included.
+TEST(Environ, AnyBadValueGivesAllDefaults) {
+    std::vector<std::function<void(test::MemorySettingsStore&)>> spoilers = {
+        [](auto& s) { s.tree.DeleteValue(kSetup, "ChListType"); },
+        [](auto& s) { s.tree.DeleteValue(kRecent, "Recent9"); },
+        [](auto& s) { s.tree.DeleteKey(kView); },
+        [](auto& s) { s.tree.Write(kGlobal, "ComPort", SettingsValue::String("7")); },
+        [](auto& s) { s.tree.Write(kGlobal, "Current Directory", SettingsValue::Int(1)); },
+        [](auto& s) { s.tree.Write(kRecent, "Recent3", SettingsValue::Binary("x")); },
+        [](auto& s) { s.tree.Write(kGlobal, "BBT", SettingsValue::Int(753950)); },
+    };
+    for (size_t i = 0; i < spoilers.size(); ++i) {
+        SCOPED_TRACE(i);
+        test::MemorySettingsStore store;
+        StoreValid(store);
+        spoilers[i](store);
+        ExpectDefaults(*Make(store));
+    }
+}
+
+TEST(Environ, RecentEntriesDifferingInCaseLoadAsTheLaterOne) {
+    test::MemorySettingsStore store;
+    StoreValid(store);
+    store.tree.Write(kRecent, "Recent0", SettingsValue::String("/Radio/A.dat"));
+    store.tree.Write(kRecent, "Recent1", SettingsValue::String("/b.dat"));
+    store.tree.Write(kRecent, "Recent2", SettingsValue::String("/radio/a.DAT"));
+    EXPECT_EQ(Make(store)->recentFiles.Entries(),
+              (std::vector<std::string>{"/b.dat", "/radio/a.DAT", ""}));
+}
+
+TEST(Environ, SecondInstanceNeitherLoadsNorSaves) {
+    test::MemorySettingsStore store;
+    StoreValid(store);
+    auto first = Make(store);
+    int reads = store.reads;
+    {
+        auto second = Make(store);
+        EXPECT_FALSE(second->IsFirstInstance());
+        ExpectDefaults(*second);
+    }
+    EXPECT_EQ(store.reads, reads);
+    EXPECT_EQ(store.writes, 0);
+    EXPECT_TRUE(first->IsFirstInstance());
+    first.reset();
+    EXPECT_EQ(store.commits, 1);
+    EXPECT_FALSE(test::MemoryInstanceLock::IsHeld(indEnviron::kMutexName));
+}
+
+TEST(Environ, InvalidSignatureInMemoryIsNotSaved) {
+    test::MemorySettingsStore store;
+    Make(store)->signature = 0;
+    EXPECT_EQ(store.writes, 0);
+}
+
+TEST(Environ, RawHelpers) {
+    test::MemorySettingsStore store;
+    auto e = Make(store);
+    const std::string widths = kRoot + "\\Display\\IntCh\\colwidth";
+    EXPECT_EQ(e->ReadInt(widths, "3"), -1);
+    EXPECT_TRUE(e->WriteInt(widths, "3", 120));
+    EXPECT_EQ(store.commits, 1);
+    EXPECT_EQ(e->ReadInt(widths, "3"), 120);
+    store.tree.Write(widths, "4", SettingsValue::String("wide"));
+    EXPECT_EQ(e->ReadInt(widths, "4"), -1);
+    store.tree.Write(kRoot, "Blob", SettingsValue::Binary(std::string("\0\1", 2)));
+    EXPECT_EQ(e->ReadBinary(kRoot, "Blob"), std::string("\0\1", 2));
+    EXPECT_FALSE(e->ReadBinary(kRoot, "Missing"));
+    EXPECT_TRUE(e->DeleteSubKey(kRoot + "\\Display", "IntCh"));
+    EXPECT_EQ(e->ReadInt(widths, "3"), -1);
+    store.failCommits = true;
+    EXPECT_FALSE(e->WriteInt(widths, "3", 1));
+}
+
+class EnvironFileTest : public testing::Test {
+  protected:
+    void SetUp() override {
+        char tmpl[] = "/tmp/kelda-environ-XXXXXX";
+        dir_ = mkdtemp(tmpl);
+        setenv("XDG_RUNTIME_DIR", dir_.c_str(), 1);
+        setenv("XDG_CONFIG_HOME", (dir_ + "/config").c_str(), 1);
+    }
+    void TearDown() override {
+        unsetenv("XDG_RUNTIME_DIR");
+        unsetenv("XDG_CONFIG_HOME");
+        std::system(("rm -rf " + dir_).c_str());
+    }
+    // The program's start: the real settings file and the real lock.
+    struct Instance {
+        platform::FileSettingsStore store{platform::SettingsFilePath()};
+        indEnviron env{indEnviron::kMutexName,
+                       indEnviron::kKeyPath,
+                       1920,
+                       1080,
+                       store,
+                       std::make_unique<platform::FileInstanceLock>()};
+    };
+    static std::string Contents() {
+        std::ifstream in(platform::SettingsFilePath(), std::ios::binary);
+        std::stringstream s;
+        s << in.rdbuf();
+        return s.str();
+    }
+    std::string dir_;
+};
+
+TEST_F(EnvironFileTest, SecondProcessExitsWithoutTouchingSettings) {
+    {
+        Instance run;
+        run.env.comPort = 5;
+    }  // a previous run left a settings file
+    std::string saved = Contents();
+    ASSERT_NE(saved.find("\"ComPort\"=int:5"), std::string::npos);
+
+    auto first = std::make_unique<Instance>();
+    ASSERT_TRUE(first->env.IsFirstInstance());
+    first->env.comPort = 6;
+    pid_t pid = fork();
+    if (pid == 0) {
+        Instance second;
+        second.env.comPort = 9;
+        _exit(second.env.IsFirstInstance() ? 1 : 0);  // the program's exit status
+    }
+    int status = 0;
+    waitpid(pid, &status, 0);
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 0);
+    EXPECT_EQ(Contents(), saved);
+    first.reset();
+    EXPECT_NE(Contents().find("\"ComPort\"=int:6"), std::string::npos);
+}
+
+TEST_F(EnvironFileTest, FailedSaveKeepsThePreviousSettings) {
+    {
+        Instance run;
+        run.env.modelType = 3;
+    }
+    std::string saved = Contents();
+    {
+        Instance run;
+        EXPECT_EQ(run.env.modelType, 3);
+        run.env.modelType = 4;
+        platform::InjectWriteFault(platform::WriteFault::Write);
+    }
+    EXPECT_EQ(Contents(), saved);
+    EXPECT_EQ(Instance().env.modelType, 3);
+}
+
+TEST_F(EnvironFileTest, DamagedFileGivesDefaults) {
+    {
+        Instance run;
+        run.env.modelType = 3;
+    }
+    std::string saved = Contents();
+    for (size_t cut : {saved.size() / 2, saved.size() - 2}) {
+        std::ofstream(platform::SettingsFilePath(), std::ios::binary) << saved.substr(0, cut);
+        Instance run;
+        EXPECT_EQ(run.env.modelType, 2) << cut;
+    }
+}
+
+}  // namespace
+
+namespace {
+
+TEST(RecentFileList, KeepsTenNewestWithoutCaseDuplicates) {
+    RecentFileList list;
+    for (int i = 0; i < 11; ++i) list.Add("/f" + std::to_string(i));
+    EXPECT_EQ(list.Size(), 10u);
+    EXPECT_EQ(list.At(0), "/f10");
+    EXPECT_EQ(list.At(9), "/f1");  // the eleventh pushed the oldest out
+    list.Add("/F5");
+    EXPECT_EQ(list.Size(), 10u);
+    EXPECT_EQ(list.At(0), "/F5");
+    EXPECT_EQ(list.At(10), "");
+}
+
+}  // namespace
