@@ -1,0 +1,79 @@
+#pragma once
+// The request record of the cell dispatcher: which cell, which key, command or committed
+// value; the dispatcher fills in what the cell shows and what the caller should do next.
+#include <cstdint>
+#include <string>
+
+#include "radio/cmcCellUi.h"
+
+class cmcCellObj;
+struct cmcCellCapsule;
+
+// Called at the end of an input call with the redraw mask of the grid.
+using cmcCellNotify = void (*)(void* user, cmcCellCapsule& request, int changeFlags);
+// Opens the in-place editor on the current cell with the request's text and selection.
+using cmcCellEditorOpen = void (*)(void* user, cmcCellCapsule& request, int flag);
+
+namespace cellkey {
+inline constexpr int kBackspace = 8;
+inline constexpr int kEnter = 13;
+inline constexpr int kSpace = 32;
+inline constexpr int kDoubleClick = 256;  // taken as Enter
+inline constexpr int kF2 = 0x7100;
+inline constexpr int kF3 = 0x7200;
+}  // namespace cellkey
+
+struct cmcCellCapsule {
+    // resultFlags
+    static constexpr uint8_t kSelected = 0x01;
+    static constexpr uint8_t kPrinting = 0x02;
+    static constexpr uint8_t kWarning = 0x04;
+    static constexpr uint8_t kError = 0x08;
+    // rowSelFlags
+    static constexpr uint8_t kRowBlock = 0x01;
+    static constexpr uint8_t kRowMarkRequest = 0x02;
+    // editor signals (what DispatchCell returns)
+    static constexpr int kSignalNone = 0;
+    static constexpr int kSignalChooser = 1;
+    static constexpr int kSignalEditor = 2;
+
+    cmcCellCapsule* parent = nullptr;  // chosen popup item's request, or the menu's opener
+    void* form = nullptr;              // window that owns the grid
+    cmcCellGrid* grid = nullptr;       // none when only text is wanted
+    cmcCellObj* cell = nullptr;
+    cmcCellCanvas* canvas = nullptr;   // set while painting
+    void* textStore = nullptr;         // passed through for the sheet (its marker images)
+    cmcCellRect rect;
+    int selStart = 0;
+    int selLength = 0;
+    int key = 0;          // 0 render only; see cellkey
+    int menuCommand = 0;  // popup-menu command label chosen on this cell
+    std::string inputText;
+    std::string displayText;
+    uint8_t resultFlags = 0;
+    int mark = 0;
+    int commitMode = 0;  // 1 input text committed, 2 the choice in parent committed
+    uint8_t rowSelFlags = 0;
+    int rowSelFirst = 0;
+    int rowSelLast = 0;
+    int category = 0;  // copies made by the dispatcher; with gotoFlag, the cell to move to
+    int label = 0;
+    int row = 0;
+    int gotoFlag = 0;
+    int replayKey = 0;
+    cmcCellNotify notify = nullptr;
+    void* user = nullptr;
+    cmcCellEditorOpen editorOpen = nullptr;
+    int signal = 0;  // editor signal of the last dispatch
+
+    // Back to the defaults; keeps the strings' storage.
+    void Reset() {
+        std::string in = std::move(inputText);
+        std::string out = std::move(displayText);
+        *this = cmcCellCapsule();
+        in.clear();
+        out.clear();
+        inputText = std::move(in);
+        displayText = std::move(out);
+    }
+};

@@ -1,0 +1,372 @@
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+
+#include "radio/MemoryMap.h"
+#include "radio/ValueEditors.h"
+#include "radio/cmcCellCapsule.h"
+#include "radio/datCh.h"
+#include "sheet/cmcCellObj.h"
+#include "support/CellDoubles.h"
+
+namespace {
+
+class EditorTest : public testing::Test {
+protected:
+    EditorTest() {
+        choices.Add("GI_Sheet_Sel_Misc_OnOff", 1, {{0, "OFF"}, {1, "ON"}});
+        InstallChoiceSource(&choices);
+    }
+    ~EditorTest() override { InstallChoiceSource(nullptr); }
+
+    // A request with a grid for the key, or a commit of text.
+    cmcCellCapsule& Key(int key) {
+        req.Reset();
+        req.cell = &cell;
+        req.grid = &grid;
+        req.key = key;
+        return req;
+    }
+    cmcCellCapsule& Commit(const std::string& text) {
+        Key(0);
+        req.commitMode = 1;
+        req.inputText = text;
+        return req;
+    }
+
+    test::FixedChoices choices;
+    test::RecordingGrid grid;
+    cmcCellObj cell;
+    cmcCellCapsule req;
+};
+
+// Text that must never crash an editor nor carry its value out of range.
+const char* const kBadInputs[] = {
+    "",      "abc",       "-",         "+",     ".",          "...", "--5",
+    "1e9",   "9999999999999999999",    "-999999999999",        "\xC3\xA9\xE2\x82\xAC",
+    " 12 ",  "1.2.3",     "::",        "\t\n",  "0x1F",
+};
+
+TEST(CharacterHelpers, ParseAndFilters) {
+    const struct {
+        const char* in;
+        int out;
+    } numbers[] = {{"42", 42},      {" 4 2 ", 42},     {"2.5", 3},   {"-2.5", -3}, {"-2.4", -2},
+                   {"1-2", 1},      {"abc", 0},        {"", 0},      {"--5", 0},   {"1.2.3", 1},
+                   {"1234567890123", 123456789}};
+    for (const auto& c : numbers) EXPECT_EQ(ParseNumber(c.in), c.out) << c.in;
+
+    EXPECT_EQ(KeepChars("a1b2.c-3", ".-"), "12.-3");
+
+    char name[10];
+    std::memcpy(name, "abc{|}~\x01\xC3z", 10);
+    LcdFilter(name, 10);
+    EXPECT_EQ(std::string(name, 10), std::string("ABC    ") + "  Z");
+
+    const struct {
+        const char* in;
+        const char* out;
+    } shorts[] = {{"f1a", "F1A"}, {"F1C", "F1 "}, {"~~b", "  B"}, {"ab\x01", "AB "}};
+    for (const auto& c : shorts) {
+        char s[3];
+        std::memcpy(s, c.in, 3);
+        ShortNameFilter(s);
+        EXPECT_EQ(std::string(s, 3), c.out) << c.in;
+    }
+}
+
+TEST(CharacterHelpers, FrequencySnapAndFormat) {
+    const struct {
+        uint32_t in;
+        bool ok;
+        uint32_t out;
+    } snaps[] = {{156'800'000, true, 156'800'000}, {156'810'000, true, 156'812'500},
+                 {156'806'250, true, 156'806'250}, {100'000'000, true, 100'000'000},
+                 {156'800'001, false, 0},          {156'801'000, false, 0}};
+    for (const auto& c : snaps) {
+        uint32_t out = 0;
+        EXPECT_EQ(SnapFrequency(c.in, out), c.ok) << c.in;
+        if (c.ok) {
+            EXPECT_EQ(out, c.out) << c.in;
+        }
+    }
+    EXPECT_EQ(FormatFrequency(156'812'500), "156.81250");
+    EXPECT_EQ(FormatFrequency(100'000'000), "100.00000");
+}
+
+TEST(CharacterHelpers, TimeOffsetAndDecimalText) {
+    const struct {
+        const char* in;
+        bool ok;
+        int minutes;
+    } offsets[] = {{"-5:30", true, -330}, {"+5:30", true, 330}, {"14:00", true, 840},
+                   {"14:01", false, 0},   {"5:60", false, 0},   {"3", true, 180},
+                   {":45", true, 45},     {"1:2:3", false, 0},  {"123:45", false, 0},
+                   {"", true, 0}};
+    for (const auto& c : offsets) {
+        int m = 999;
+        EXPECT_EQ(ParseTimeOffset(c.in, m), c.ok) << c.in;
+        if (c.ok) {
+            EXPECT_EQ(m, c.minutes) << c.in;
+        }
+    }
+    EXPECT_EQ(FormatTimeOffset(-330), "-5:30");
+    EXPECT_EQ(FormatTimeOffset(65), "+1:05");
+    EXPECT_EQ(FormatTimeOffset(0), "0:00");
+
+    EXPECT_EQ(FormatDecimal(120, 100, 1), "1.20");
+    EXPECT_EQ(FormatDecimal(150, 100, 3), "1.5");
+    EXPECT_EQ(FormatDecimal(100, 1, 4), "100");
+    EXPECT_EQ(FormatDecimal(100, 1, 0), "100.000");
+}
+
+TEST_F(EditorTest, CommonKeyRules) {
+    char buf[10];
+    std::memcpy(buf, "  NAME    ", 10);
+    EXPECT_FALSE(EditText(Key(cellkey::kEnter), buf, 10));
+    EXPECT_EQ(req.signal, cmcCellCapsule::kSignalEditor);
+    EXPECT_EQ(req.displayText, "NAME");
+    EXPECT_EQ(req.selStart, 0);
+    EXPECT_EQ(req.selLength, 4);
+
+    for (int key : {int(cellkey::kF2), int(cellkey::kSpace), int(cellkey::kBackspace)}) {
+        EditText(Key(key), buf, 10);
+        EXPECT_EQ(req.signal, cmcCellCapsule::kSignalEditor) << key;
+        EXPECT_EQ(req.displayText, "NAME") << key;
+    }
+
+    EditText(Key('x'), buf, 10);
+    EXPECT_EQ(req.displayText, "x");
+    EXPECT_EQ(req.selStart, 1);
+    EXPECT_EQ(req.selLength, 0);
+
+    // A render selects the whole text; without a grid keys do nothing.
+    Key(cellkey::kEnter).grid = nullptr;
+    EditText(req, buf, 10);
+    EXPECT_EQ(req.signal, 0);
+    EXPECT_EQ(req.displayText, "  NAME");
+    EXPECT_EQ(req.selLength, 6);
+}
+
+TEST_F(EditorTest, TextCommitPadsAndCleans) {
+    char buf[10];
+    std::memset(buf, 'Q', 10);
+    EXPECT_TRUE(EditText(Commit("AB\x01" "CDEFGHIJKLMNOP"), buf, 10));
+    EXPECT_EQ(std::string(buf, 10), "AB CDEFGHI");
+    EXPECT_TRUE(EditText(Commit("x"), buf, 10));
+    EXPECT_EQ(std::string(buf, 10), "x         ");
+    EXPECT_EQ(req.displayText, "x");
+}
+
+TEST_F(EditorTest, IntegerCommitStepAndWrap) {
+    IntegerRange r{1, 69};
+    int v = 5;
+    EXPECT_TRUE(EditInteger(Commit("42"), v, r));
+    EXPECT_EQ(v, 42);
+    EXPECT_TRUE(EditInteger(Commit("1000"), v, r));
+    EXPECT_EQ(v, 69);
+    EXPECT_FALSE(EditInteger(Commit("abc"), v, r));
+    EXPECT_EQ(v, 69);
+    EXPECT_TRUE(EditInteger(Key(cellkey::kSpace), v, r));  // at the maximum: the minimum
+    EXPECT_EQ(v, 1);
+    EXPECT_TRUE(EditInteger(Key(cellkey::kBackspace), v, r));
+    EXPECT_EQ(v, 69);
+    EXPECT_EQ(req.displayText, "69");
+
+    // Offsets, steps, fixed text and clamping.
+    IntegerRange shifted{0, 600, 0, 10};
+    v = 0;
+    EditInteger(Commit("45"), v, shifted);
+    EXPECT_EQ(v, 50);
+    IntegerRange offset{0, 20, 1};
+    EditInteger(Commit("5"), v, offset);
+    EXPECT_EQ(v, 4);
+    EXPECT_EQ(req.displayText, "5");
+    IntegerRange clamp{0, 20, 0, 1, nullptr, true};
+    v = 200;
+    EXPECT_TRUE(EditInteger(Key(0), v, clamp));
+    EXPECT_EQ(v, 20);
+    IntegerRange fixed{0, 20, 0, 1, "Auto"};
+    EditInteger(Key(0), v, fixed);
+    EXPECT_EQ(req.displayText, "Auto");
+
+    // "-" opens the editor only where negative values exist.
+    EditInteger(Key('-'), v, r);
+    EXPECT_EQ(req.signal, 0);
+    IntegerRange neg{-5, 5};
+    EditInteger(Key('-'), v, neg);
+    EXPECT_EQ(req.signal, cmcCellCapsule::kSignalEditor);
+}
+
+TEST_F(EditorTest, DecimalTimer) {
+    int v = 120;
+    EditDecimal(Key(0), v, 100, 80, 150, 1, " sec");
+    EXPECT_EQ(req.displayText, "1.20 sec");
+    EditDecimal(Key(cellkey::kEnter), v, 100, 80, 150, 1, " sec");
+    EXPECT_EQ(req.displayText, "1.20");
+    EXPECT_EQ(req.signal, cmcCellCapsule::kSignalEditor);
+    EXPECT_TRUE(EditDecimal(Commit("1.35"), v, 100, 80, 150, 1, " sec"));
+    EXPECT_EQ(v, 135);
+    EXPECT_TRUE(EditDecimal(Commit("9"), v, 100, 80, 150, 1, " sec"));
+    EXPECT_EQ(v, 150);
+    EXPECT_TRUE(EditDecimal(Key(cellkey::kSpace), v, 100, 80, 150, 1, " sec"));
+    EXPECT_EQ(v, 80);
+    EXPECT_FALSE(EditDecimal(Commit("xyz"), v, 100, 80, 150, 1, " sec"));
+    EXPECT_EQ(v, 80);
+    EXPECT_TRUE(EditDecimal(Commit("Off"), v, 1, 0, 255, 4, " msec"));
+    EXPECT_EQ(v, 0);
+}
+
+TEST_F(EditorTest, TimeOffsetEditor) {
+    int m = 0;
+    EXPECT_TRUE(EditTimeOffset(Commit("-05:30"), m));
+    EXPECT_EQ(m, -330);
+    EXPECT_EQ(req.displayText, "-5:30");
+    EXPECT_FALSE(EditTimeOffset(Commit("14:01"), m));
+    EXPECT_FALSE(EditTimeOffset(Commit("2:60"), m));
+    EXPECT_EQ(m, -330);
+    EditTimeOffset(Key('+'), m);
+    EXPECT_EQ(req.displayText, "+");
+}
+
+TEST_F(EditorTest, IdEditor) {
+    uint8_t id[5] = {0xFF, 0xFF, 0xFF, 0xFF, 0xFF};
+    EditId(Key(0), id);
+    EXPECT_EQ(req.displayText, "");
+    EXPECT_TRUE(EditId(Commit("366 123 456"), id));
+    EXPECT_EQ(req.displayText, "366123456");
+    EXPECT_EQ(id[0], 36);
+    EXPECT_EQ(id[4], 60);
+    EXPECT_TRUE(EditId(Commit("12345678"), id));  // 8 digits empty the ID
+    for (uint8_t b : id) EXPECT_EQ(b, 0xFF);
+    EditId(Key('7'), id);
+    EXPECT_EQ(req.displayText, "7");
+}
+
+TEST_F(EditorTest, FrequencyEditor) {
+    cmcEeprom image;
+    image.SetSize(cmcEeprom::kImageSize);
+    datCh rec(&image);
+    rec.Blank(mm::kFreeCh, 0);
+
+    const struct {
+        const char* text;
+        uint32_t hz;
+    } cases[] = {{"156.8", 156'800'000}, {"156.81", 156'812'500}, {"99", 100'000'000},
+                 {"250", 199'993'750}};
+    for (const auto& c : cases) {
+        rec.Blank(mm::kFreeCh, 0);
+        EXPECT_TRUE(EditFrequency(Commit(c.text), rec, false)) << c.text;
+        EXPECT_EQ(rec.rxHz, c.hz) << c.text;
+        EXPECT_EQ(rec.txHz, c.hz) << c.text;  // a blank record's transmit follows
+    }
+
+    // The transmit cell shows "<-" centred while it equals receive.
+    EditFrequency(Key(0), rec, true);
+    EXPECT_EQ(req.displayText, "<-");
+    EXPECT_EQ(cell.HAlign, 1);
+    EditFrequency(Commit("156.3"), rec, true);
+    EXPECT_EQ(rec.txHz, 156'300'000u);
+    EXPECT_EQ(req.displayText, "156.30000");
+    EXPECT_EQ(cell.HAlign, 2);
+    // With transmit apart, a receive change leaves it.
+    EditFrequency(Commit("156.8"), rec, false);
+    EXPECT_EQ(rec.txHz, 156'300'000u);
+    // "=" starts the transmit editor from the receive text; empty text changes nothing.
+    EditFrequency(Key('='), rec, true);
+    EXPECT_EQ(req.displayText, "156.80000");
+    EXPECT_FALSE(EditFrequency(Commit("abc"), rec, false));
+    rec.Blank(mm::kFreeCh, 0);
+    EditFrequency(Key(cellkey::kEnter), rec, false);
+    EXPECT_EQ(req.displayText, "");
+    EXPECT_EQ(req.signal, cmcCellCapsule::kSignalEditor);
+}
+
+TEST_F(EditorTest, ChoiceStepsOpensAndTakesChooserCommit) {
+    int v = 0;
+    EditChoice(Key(0), "GI_Sheet_Sel_Misc_OnOff", 1, v);
+    EXPECT_EQ(req.displayText, "OFF");
+    EXPECT_TRUE(EditChoice(Key(cellkey::kSpace), "GI_Sheet_Sel_Misc_OnOff", 1, v));
+    EXPECT_EQ(v, 1);
+    EXPECT_EQ(req.displayText, "ON");
+    EXPECT_TRUE(EditChoice(Key(cellkey::kSpace), "GI_Sheet_Sel_Misc_OnOff", 1, v));
+    EXPECT_EQ(v, 0);  // wraps
+    EXPECT_FALSE(EditChoice(Key(cellkey::kEnter), "GI_Sheet_Sel_Misc_OnOff", 1, v));
+    EXPECT_EQ(req.signal, cmcCellCapsule::kSignalChooser);
+    ASSERT_EQ(grid.opened.size(), 1u);
+    EXPECT_EQ(grid.opened[0].sheet, "GI_Sheet_Sel_Misc_OnOff");
+
+    cmcCellObj chosen;
+    chosen.Label = 1;
+    chosen.Index = 1;
+    cmcCellCapsule parent;
+    parent.cell = &chosen;
+    Key(0).parent = &parent;
+    req.commitMode = 2;
+    EXPECT_TRUE(EditChoice(req, "GI_Sheet_Sel_Misc_OnOff", 1, v));
+    EXPECT_EQ(v, 1);
+    chosen.Label = 2;  // an item of another kind of list is not taken
+    EXPECT_FALSE(EditChoice(req, "GI_Sheet_Sel_Misc_OnOff", 1, v));
+}
+
+TEST_F(EditorTest, LcdSymbolAndSoftKey) {
+    choices.Add("GI_Sheet_Sel_UserSetLcdInt_E", 1, {{0, "---"}, {2, "INT"}, {4, "DSC"}});
+    char sym[5];
+    std::memcpy(sym, "INT  ", 5);
+    EXPECT_TRUE(EditLcdSymbol(Key(cellkey::kSpace), sym, 1, 2));
+    EXPECT_EQ(std::string(sym, 5), "DSC  ");
+    EXPECT_TRUE(EditLcdSymbol(Key(cellkey::kSpace), sym, 1, 2));
+    EXPECT_EQ(std::string(sym, 5), "---  ");
+    EditLcdSymbol(Key(0), sym, 0, 0);
+    EXPECT_EQ(req.displayText, "error");  // the USA list of model 0 has no "_E" and is empty here
+
+    choices.Add("GI_Sheet_Sel_KeyAs_SkeyMU", 2, {{0, "SCAN"}, {1, "DW/TW"}, {5, "WX"}});
+    int v = 0;
+    EXPECT_TRUE(EditSoftKey(Commit("  WX "), "GI_Sheet_Sel_KeyAs_SkeyMU", v));
+    EXPECT_EQ(v, 5);
+    EXPECT_FALSE(EditSoftKey(Commit("nothing"), "GI_Sheet_Sel_KeyAs_SkeyMU", v));
+    EXPECT_EQ(v, 5);
+    EXPECT_EQ(req.displayText, "WX");
+}
+
+// Arbitrary committed text leaves every editor's value unchanged or inside its bounds.
+TEST_F(EditorTest, BadInputStaysInBounds) {
+    std::string huge(1000, '9');
+    std::vector<std::string> inputs(std::begin(kBadInputs), std::end(kBadInputs));
+    inputs.push_back(huge);
+    inputs.push_back(std::string(1000, '\xC3'));
+    cmcEeprom image;
+    image.SetSize(cmcEeprom::kImageSize);
+    for (const std::string& in : inputs) {
+        int i = 7;
+        EditInteger(Commit(in), i, IntegerRange{1, 69});
+        EXPECT_TRUE(i >= 1 && i <= 69) << in;
+        uint8_t b = 7;
+        EditIntegerByte(Commit(in), b, IntegerRange{0, 20});
+        EXPECT_LE(b, 20) << in;
+        int d = 100;
+        EditDecimal(Commit(in), d, 100, 80, 150, 1, nullptr);
+        EXPECT_TRUE(d >= 80 && d <= 150) << in;
+        int m = 60;
+        EditTimeOffset(Commit(in), m);
+        EXPECT_TRUE(m >= -840 && m <= 840) << in;
+        uint8_t id[5] = {1, 2, 3, 4, 5};
+        EditId(Commit(in), id);
+        char text[10];
+        std::memset(text, ' ', 10);
+        EditText(Commit(in), text, 10);
+        LcdFilter(text, 10);
+        for (char c : text) EXPECT_TRUE(c >= 0x20 && c <= 0x5F) << in;
+        datCh rec(&image);
+        rec.Load(mm::kFreeCh, 0);
+        EditFrequency(Commit(in), rec, false);
+        EXPECT_TRUE(rec.rxHz == 30'150'000 || (rec.rxHz >= 100'000'000 && rec.rxHz < 200'000'000))
+            << in;
+        int s = 5;
+        EditSoftKey(Commit(in), "GI_Sheet_Sel_KeyAs_SkeyMU", s);
+        EXPECT_EQ(s, 5);
+    }
+}
+
+}  // namespace
