@@ -1,0 +1,46 @@
+#pragma once
+// Command-line words of kelda-cli: the command, its positional words, options with values and
+// flags. Unknown options are usage errors, named in the message.
+#include <map>
+#include <optional>
+#include <set>
+#include <string>
+#include <vector>
+
+namespace cli {
+
+// Exit statuses: scripts rely on these numbers.
+constexpr int kExitOk = 0;
+constexpr int kExitWarningsError = 1;
+constexpr int kExitUsage = 2;
+constexpr int kExitFatal = 3;
+constexpr int kExitFileErrorBase = 10;   // + file error code
+constexpr int kExitCloneErrorBase = 20;  // + clone result code
+
+struct UsageError {
+    std::string message;
+};
+
+class CliArgs {
+public:
+    // Parses argv[first..]; throws UsageError.
+    CliArgs(int argc, char** argv, int first, const std::set<std::string>& valued,
+            const std::set<std::string>& flags);
+
+    const std::vector<std::string>& Positional() const { return positional_; }
+    bool Has(const std::string& option) const;
+    std::optional<std::string> Value(const std::string& option) const;
+    std::string ValueOr(const std::string& option, const std::string& fallback) const;
+    // A number in decimal or 0x hexadecimal; throws UsageError naming the option.
+    std::optional<long> Number(const std::string& option) const;
+
+private:
+    std::vector<std::string> positional_;
+    std::map<std::string, std::string> values_;
+    std::set<std::string> flags_;
+};
+
+// Parses "123", "0x1F" or "1Fh"-free hexadecimal with 0x; nullopt when not a number.
+std::optional<long> ParseNumber(const std::string& text);
+
+}  // namespace cli
