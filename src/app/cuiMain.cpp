@@ -1,0 +1,226 @@
+#include "app/cuiMain.h"
+
+#include <unistd.h>
+
+#include "app/EventCodes.h"
+#include "app/RecentFileList.h"
+#include "app/cmcEvMan.h"
+#include "app/indEnviron.h"
+#include "platform/FileDialogs.h"
+#include "platform/Folders.h"
+#include "platform/Prompt.h"
+#include "radio/cmcClnFile.h"
+#include "text/OverlayFormat.h"
+#include "text/OverlayKeys.h"
+#include "text/cmcGTex.h"
+
+namespace {
+
+std::string CurrentDirectory() {
+    char buf[4096];
+    return getcwd(buf, sizeof buf) ? std::string(buf) : std::string(".");
+}
+
+std::string TrimSlash(std::string path) {
+    while (path.size() > 1 && path.back() == '/') path.pop_back();
+    return path;
+}
+
+// Shows the busy cursor for the life of a command.
+class BusyCursor {
+public:
+    explicit BusyCursor(cuiMainView& view) : view_(view) { view_.SetBusy(true); }
+    ~BusyCursor() { view_.SetBusy(false); }
+
+private:
+    cuiMainView& view_;
+};
+
+}  // namespace
+
+cuiMain::cuiMain(std::string baseName, int imageSize)
+    : baseName_(std::move(baseName)), imageSize_(imageSize) {
+    const std::string& stored = Environ().currentDirectory;
+    if (!stored.empty())
+        documentDirectory_ = stored;
+    else {
+        documentDirectory_ = platform::DocumentsFolder();
+        if (documentDirectory_.empty()) documentDirectory_ = CurrentDirectory();
+    }
+    working_.SetSize(imageSize_);
+    reference_.Assign(working_);
+    InitIdentity();
+}
+
+cuiMain::~cuiMain() = default;
+
+void cuiMain::InitIdentity() { SetCodes(0, 0); }
+
+std::string cuiMain::FileNamePart(const std::string& path) {
+    auto slash = path.find_last_of('/');
+    return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+std::string cuiMain::DirectoryPart(const std::string& path) {
+    auto slash = path.find_last_of('/');
+    if (slash == std::string::npos) return CurrentDirectory();
+    return slash == 0 ? std::string("/") : path.substr(0, slash);
+}
+
+std::string cuiMain::DocumentName() const {
+    if (!documentPath_.empty()) return documentPath_;
+    std::string dir = documentDirectory_;
+    if (dir.empty() || dir.back() != '/') dir += '/';
+    return dir + "Untitled";
+}
+
+std::string cuiMain::Title() const {
+    return FileNamePart(DocumentName()) + " - " + GTex().GetLine(keys::kSysAppTitle, 0);
+}
+
+void cuiMain::UpdateTitle() { View().SetTitle(Title()); }
+
+bool cuiMain::CheckModified() {
+    if (working_.Differs(baseline_)) {
+        modified_ = true;
+        UpdateTitle();
+    }
+    return modified_;
+}
+
+void cuiMain::MarkSaved() {
+    baseline_.Assign(working_);
+    modified_ = false;
+    UpdateTitle();
+}
+
+void cuiMain::SetDocumentPath(const std::string& path) {
+    documentPath_ = path;
+    UpdateTitle();
+}
+
+void cuiMain::ResetDocumentToReference() {
+    working_.Assign(reference_);
+    MarkSaved();
+    scratch_.Assign(reference_);
+    SetDocumentPath("");
+}
+
+void cuiMain::RecentAdd(const std::string& path) { Environ().recentFiles.Add(path); }
+
+std::string cuiMain::RecentDisplayName(int index, const std::string& directory) const {
+    if (index < 0) return {};
+    std::string entry = Environ().recentFiles.At(static_cast<size_t>(index));
+    if (entry.empty()) return {};
+    if (RecentFileList::SamePath(TrimSlash(DirectoryPart(entry)), TrimSlash(directory)))
+        return FileNamePart(entry);
+    return entry;
+}
+
+int cuiMain::ConfirmDiscard(bool anotherFile) {
+    EvMan().Send(ev::kCommitEditors);
+    std::string question =
+        anotherFile ? GTex().GetLine(keys::kMessConfirmWriteAnother, 0)
+                    : FormatOverlay(GTex().GetLine(keys::kMessConfirmWriteFile, 0),
+                                    {FileNamePart(DocumentName())});
+    if (!modified_) return kGoOn;
+    int answer = platform::GetPrompter().Show(question, GTex().GetLine(keys::kSysAppTitle, 0),
+                                              platform::PromptIcon::Warning,
+                                              platform::PromptButtons::YesNoCancel);
+    if (answer == platform::kAnswerNo) return kGoOnWithoutSaving;
+    if (answer != platform::kAnswerYes) return kCancel;
+    int saved = (Untitled() || anotherFile) ? SaveAs() : SaveToFile(documentPath_);
+    return saved == 0 ? kGoOn : kCancel;
+}
+
+void cuiMain::New() {
+    if (ConfirmDiscard(false) == kCancel) return;
+    working_.Assign(reference_);
+    MarkSaved();
+    SetDocumentPath("");
+    View().CloseSheet();
+    EvMan().Send(ev::kRebuildTree);
+}
+
+int cuiMain::OpenWithDialog() {
+    EvMan().Send(ev::kCommitEditors);
+    platform::FileDialogRequest req;
+    req.defaultExtension = GTex().GetLine(keys::kSysDialogFOpen, 0);
+    req.filter = GTex().GetLine(keys::kSysDialogFOpen, 1);
+    req.initialDirectory = documentDirectory_;
+    auto path = platform::GetFileDialogs().AskOpen(req);
+    if (!path) return 1;
+    return OpenFile(*path);
+}
+
+int cuiMain::OpenFile(const std::string& path) {
+    bool same = RecentFileList::SamePath(path, DocumentName());
+    if (ConfirmDiscard(same) == kCancel) return 1;
+    scratch_.Assign(working_);
+    scratch_.Fill(0x00);
+    BusyCursor busy(View());
+
+    cmcClnFile file;
+    file.Attach(&scratch_);
+    file.SetCodes(modelCode_, subCode_);
+    file.SetRevisionCheck(&cmcClnFile::AcceptCurrentRevision, nullptr);
+    if (file.Read(path, nullptr) != FileErr_None) return 1;  // the reader has reported it
+    if (CheckImageIdentity(scratch_, false)) {
+        cmcClnFile::ReportFileError(FileErr_Data);
+        return 1;
+    }
+    if (CheckImageExtra(scratch_)) {
+        cmcClnFile::ReportFileError(FileErr_Newer);
+        return 1;
+    }
+    if (int code = file.CheckCoverage(kDocumentRanges); code != FileErr_None) {
+        cmcClnFile::ReportFileError(code);
+        return 1;
+    }
+    documentDirectory_ = DirectoryPart(path);
+    Environ().currentDirectory = documentDirectory_;
+    SetDocumentPath(path);
+    RecentAdd(path);
+    working_.Assign(scratch_);
+    OnImageLoaded(working_);
+    MarkSaved();
+    View().CloseSheet();
+    EvMan().Send(ev::kRebuildTree);
+    return 0;
+}
+
+void cuiMain::Save() {
+    if (Untitled())
+        SaveAs();
+    else
+        SaveToFile(documentPath_);
+}
+
+int cuiMain::SaveAs() {
+    platform::FileDialogRequest req;
+    req.defaultExtension = GTex().GetLine(keys::kSysDialogFOpen, 0);
+    req.filter = GTex().GetLine(keys::kSysDialogFOpen, 1);
+    req.initialDirectory = documentDirectory_;
+    req.initialName = FileNamePart(DocumentName());
+    auto path = platform::GetFileDialogs().AskSave(req);
+    if (!path) return 1;
+    return SaveToFile(*path);
+}
+
+int cuiMain::SaveToFile(const std::string& path) {
+    EvMan().Send(ev::kCommitEditors);
+    AdoptImage(working_, true);
+    BusyCursor busy(View());
+    cmcClnFile file;
+    file.Attach(&working_);
+    file.SetCodes(modelCode_, subCode_);
+    file.SetMapRevision(cmcClnFile::kMapRevision);
+    file.SetComment(cmcClnFile::CommentFromImage(working_));
+    if (file.Write(path, kDocumentRanges) != FileErr_None) return 1;  // reported by the writer
+    documentDirectory_ = DirectoryPart(path);
+    Environ().currentDirectory = documentDirectory_;
+    SetDocumentPath(path);
+    RecentAdd(path);
+    MarkSaved();
+    return 0;
+}
