@@ -105,9 +105,9 @@ int LoadFile(const std::string& path, std::string& out) {
     for (;;) {
         ssize_t n = read(fd, buf, sizeof buf);
         if (n < 0 && errno == EINTR) continue;
-        if (n < 0) {
+        if (n < 0) {  // unreadable after all (an I/O error on the medium)
             close(fd);
-            return FileErr_FileAccess;
+            return FileErr_FileOpen;
         }
         if (n == 0) break;
         out.append(buf, static_cast<size_t>(n));

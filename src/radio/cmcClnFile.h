@@ -17,8 +17,8 @@ class cmcEeprom;
 // File error codes; stored scripts and callers compare the numbers.
 enum FileError : int {
     FileErr_None = 0,
-    FileErr_FileOpen = 1,    // the file cannot be opened (or the folder cannot be written)
-    FileErr_FileAccess = 2,  // reading or writing failed part way
+    FileErr_FileOpen = 1,    // the file cannot be opened or read, or the folder not written
+    FileErr_FileAccess = 2,  // writing failed part way
     FileErr_Model = 3,       // header model code differs
     FileErr_Extra = 4,       // header sub-code differs
     FileErr_MapRev = 5,      // memory map revision refused

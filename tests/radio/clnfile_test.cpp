@@ -216,8 +216,16 @@ TEST_F(ClnFileTest, BadFilesChangeNothing) {
         {"empty line", head + "\r\n", FileErr_Format},
         {"count 16 with 15 bytes", head + "000010" + std::string(30, '0') + "\r\n", FileErr_Format},
         {"non-hex digit", head + "000001FG\r\n", FileErr_Format},
-        {"NUL in data line", head + std::string("0000\0001FF\r\n", 12), FileErr_Format},
-        {"NUL in header", std::string("3715\0001\r\n", 10), FileErr_Format},
+        {"NUL in data line",
+         head + std::string("0000\0"
+                            "01FF\r\n",
+                            11),
+         FileErr_Format},
+        {"NUL in header",
+         std::string("3715\0"
+                     "001\r\n",
+                     10),
+         FileErr_Format},
         {"line longer than the buffer", head + "0000FF" + std::string(800, 'A') + "\r\n",
          FileErr_Format},
         {"past the image end", head + "7FFF020000\r\n", FileErr_Data},
