@@ -113,11 +113,10 @@
     X(kSysTreeChangeDelay, "GI_Sys_TreeChangeDelay") \
     X(kToolBarMain, "GI_ToolBar_Main") \
     X(kTreeMain, "GI_Tree_Main") \
-    X(kWarningCheckList, "GI_WarningCheckList")
-
-// Keys read from the help overlay (KELDAH.OVL) instead of the main one.
-#define KELDA_HELP_OVERLAY_KEYS(X) \
-    X(kAppItemCellNameToContextID, "GI_AppItem_CellName_to_ContextID")
+    X(kWarningCheckList, "GI_WarningCheckList") \
+    X(kAppItemCellNameToContextID, "GI_AppItem_CellName_to_ContextID") \
+    X(kAppInitialFile, "GI_App_InitialFile") \
+    X(kAppMessChangeModel, "GI_AppMess_ChangeModel")
 
 namespace keys {
 #define KELDA_DECLARE_KEY(name, text) inline constexpr const char* name = text;

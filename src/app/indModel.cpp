@@ -1,0 +1,389 @@
+#include "app/indModel.h"
+
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "app/EventCodes.h"
+#include "app/cmcEvMan.h"
+#include "platform/Fatal.h"
+#include "platform/Folders.h"
+#include "platform/Prompt.h"
+#include "radio/MemoryMap.h"
+#include "radio/SettingsMap.h"
+#include "radio/cmcClnFile.h"
+#include "radio/cmcEeprom.h"
+#include "radio/datCh.h"
+#include "text/OverlayKeys.h"
+#include "text/cmcGTex.h"
+
+namespace {
+
+using mm::kCanCh;
+using mm::kDscGrpId;
+using mm::kDscIndId;
+using mm::kFreeCh;
+using mm::kIntCh;
+using mm::kUsaCh;
+using mm::kWxCh;
+
+int Rows(int table) { return mm::kTables[table].rows; }
+
+// Names come into line with what the radio can show.
+void NormaliseName(datCh& ch) {
+    std::string name(ch.name.begin(), ch.name.end());
+    name = LcdFilter(name);
+    for (size_t i = 0; i < ch.name.size(); ++i) ch.name[i] = i < name.size() ? name[i] : ' ';
+}
+
+void NormaliseShortName(datCh& ch) {
+    std::string name(ch.shortName.begin(), ch.shortName.end());
+    name = ShortNameFilter(name);
+    for (size_t i = 0; i < ch.shortName.size(); ++i) {
+        ch.shortName[i] = i < name.size() ? name[i] : ' ';
+    }
+}
+
+uint8_t Get(const cmcEeprom& image, int address) { return image.GetByte(address); }
+
+void CopyBytes(cmcEeprom& image, const cmcEeprom& from, int address, int count) {
+    for (int i = 0; i < count; ++i) image.SetByte(address + i, from.GetByte(address + i));
+}
+
+void CopyBits(cmcEeprom& image, const cmcEeprom& from, int address, uint8_t mask) {
+    uint8_t v = static_cast<uint8_t>((image.GetByte(address) & ~mask) |
+                                     (from.GetByte(address) & mask));
+    image.SetByte(address, v);
+}
+
+bool ExceptRegionalTypes(int type) { return type != 0 && type != 6; }
+
+std::string AppTitle() { return GTex().GetLine(keys::kSysAppTitle, 0); }
+
+// What adoption takes from the reference image in its third step, in order.
+enum class When { Always, ForSave, Regional };
+struct RefCopy {
+    int address;
+    int count;
+    When when;
+};
+constexpr RefCopy kFixedCopies[] = {
+    {0x0A87, 1, When::ForSave},  {0x0A88, 1, When::Always},   {0x0AB6, 1, When::ForSave},
+    {0x0AB7, 3, When::Always},   {0x0ABA, 2, When::ForSave},  {0x0ABE, 16, When::Always},
+    {0x0ACE, 16, When::Always},  {0x0ADE, 1, When::ForSave},  {0x0AE1, 1, When::Always},
+    {0x0AE4, 1, When::Always},   {0x0AF1, 1, When::Regional}, {0x0B00, 1, When::Always},
+};
+// Fifth step.
+constexpr RefCopy kSetupCopies[] = {
+    {0x0BBC, 2, When::Always},  {0x0BC8, 2, When::Always},   {0x0BCA, 2, When::Always},
+    {0x0BCF, 1, When::Always},  {0x0BE6, 648, When::Always}, {0x0E6E, 32, When::Always},
+    {0x0E8E, 32, When::Always}, {0x0EAE, 16, When::Always},  {0x0EBE, 8, When::Always},
+    {0x0EC6, 8, When::Always},  {0x0ED1, 1, When::Always},   {0x0F10, 8, When::Always},
+    {0x0F18, 1, When::Always},  {0x0F1A, 1, When::Always},
+};
+// Ninth step: single bytes of the DSC setup (the call table's fixed byte comes separately).
+constexpr int kDscSetupBytes[] = {0x223C, 0x2251, 0x2290, 0x2297, 0x229E, 0x22BA, 0x22C1,
+                                  0x22C8, 0x230E, 0x2315, 0x231C, 0x2338, 0x233F, 0x2346,
+                                  0x2378, 0x237F, 0x2386, 0x23A1, 0x23A8, 0x23AF};
+
+// Soft-key defaults when the reference's set does not fit the enabled functions.
+constexpr uint8_t kSoftKeysScanOnly[] = {0x21, 0x22, 0x23, 0x24, 0x00, 0x03, 0x02, 0x05, 0x06, 0x07, 0x08};
+constexpr uint8_t kSoftKeysWatchOnly[] = {0x21, 0x22, 0x23, 0x24, 0x01, 0x03, 0x02, 0x05, 0x06, 0x07, 0x08};
+constexpr uint8_t kSoftKeysNeither[] = {0x21, 0x22, 0x23, 0x24, 0x03, 0x02, 0x05, 0x06, 0x07, 0x08};
+constexpr uint8_t kSoftKeyFiller = 0x09;
+
+bool RevisionAccepts(void* user, int revision) { return revision == indModel::kMapRevision; }
+
+}  // namespace
+
+indModel::indModel(cmcEeprom& working, cmcEeprom& reference, indModelHost* host)
+    : working_(working), reference_(reference), host_(host) {}
+
+bool indModel::CheckImageIdentity(const cmcEeprom& image, bool strict) const {
+    if (image.Size() <= smap::kMapMarker || Get(image, smap::kMapMarker) != 1) return true;
+    if (!strict) return false;
+    static const char kMaker[] = "Vexa Inc";
+    for (int i = 0; i < smap::kMakerStringLength; ++i) {
+        if (Get(image, smap::kMakerString + i) != static_cast<uint8_t>(kMaker[i])) return true;
+    }
+    return false;
+}
+
+int indModel::VersionNumber(uint8_t c0, uint8_t c1, uint8_t c2, uint8_t c3) {
+    const uint8_t c[4] = {c0, c1, c2, c3};
+    int n = 0;
+    for (uint8_t d : c) {
+        // Anything but a digit makes the version unknown, the oldest there is.
+        if (d < '0' || d > '9') return 0;
+        n = n * 10 + (d - '0');
+    }
+    return n;
+}
+
+int indModel::ImageVersion(const cmcEeprom& image) {
+    const int* a = smap::kVersionDigits;
+    return VersionNumber(Get(image, a[0]), Get(image, a[1]), Get(image, a[2]), Get(image, a[3]));
+}
+
+uint8_t indModel::ComplementSum(const cmcEeprom& image, int first, int count) {
+    unsigned sum = 0;
+    for (int i = 0; i < count; ++i) sum += Get(image, first + i);
+    return static_cast<uint8_t>(~sum & 0xFF);
+}
+
+void indModel::OnImageLoaded(cmcEeprom& image) {
+    ChangeModel(Get(image, smap::kModelIndex), false);
+    AdoptImage(image, false);
+    EvMan().Send(ev::kRebuildTree);
+}
+
+void indModel::AdoptChannels(cmcEeprom& image) {
+    datCh ch(&image);
+    // The flag byte takes the reference's value; committing then writes back what the cursor
+    // read before, so the bits the cursor stores stay the image's own.
+    const struct {
+        int table;
+        int flagBase;
+    } tables[] = {{kUsaCh, mm::kTables[kUsaCh].flagBase},
+                   {kIntCh, mm::kTables[kIntCh].flagBase},
+                   {kCanCh, mm::kTables[kCanCh].flagBase}};
+    for (const auto& t : tables) {
+        for (int row = 0; row < Rows(t.table); ++row) {
+            ch.Load(t.table, row);
+            image.SetByte(t.flagBase + row, Get(reference_, t.flagBase + row));
+            if (ch.state & datCh::kLoaded) ch.Commit();
+        }
+    }
+    const mm::TableLayout& free = mm::kTables[kFreeCh];
+    for (int row = 0; row < free.rows; ++row) {
+        ch.Load(kFreeCh, row);
+        CopyBytes(image, reference_, free.recordBase + free.recordSize * row, free.recordSize);
+        NormaliseShortName(ch);
+        ch.Commit();
+    }
+}
+
+void indModel::AdoptFixedValues(cmcEeprom& image, bool forSave) {
+    if (forSave) {
+        for (int i = 0; i < 3; ++i) {
+            image.SetByte(smap::kCurrentPChannels + 2 * i, Get(image, mm::kPChannelRows + 2 * i));
+            image.SetByte(smap::kCurrentPChannels + 2 * i + 1,
+                          Get(image, mm::kPChannelRows + 2 * i + 1));
+        }
+    }
+    const bool regional = ExceptRegionalTypes(modelType_);
+    if (regional) {
+        CopyBytes(image, reference_, mm::kWxUnusedWord, 2);
+        CopyBits(image, reference_, smap::kFunctionSwitches, 1u << smap::kFnWx);
+    }
+    if (forSave) {
+        image.SetByte(smap::kWeatherStart, Get(reference_, smap::kWeatherStart));
+        datCh ch(&image);
+        for (int row = 0; row < Rows(kWxCh); ++row) {
+            ch.Load(kWxCh, row);
+            if (!ch.Unused()) {
+                image.SetByte(smap::kWeatherStart, static_cast<uint8_t>(row));
+                break;
+            }
+        }
+    }
+    for (const RefCopy& c : kFixedCopies) {
+        if (c.when == When::ForSave && !forSave) continue;
+        if (c.when == When::Regional && !regional) continue;
+        CopyBytes(image, reference_, c.address, c.count);
+    }
+}
+
+void indModel::AdoptSoftKeys(cmcEeprom& image) {
+    const bool scan = Get(image, smap::kFunctionSwitches) & (1u << smap::kFnScan);
+    const bool watch = Get(image, smap::kFunctionSwitches2) &
+                       ((1u << smap::kFnDualWatch) | (1u << smap::kFnTriWatch));
+    if (scan && watch) {
+        CopyBytes(image, reference_, smap::kSoftKeys, smap::kSoftKeyCount);
+        return;
+    }
+    const uint8_t* keys = scan ? kSoftKeysScanOnly : watch ? kSoftKeysWatchOnly : kSoftKeysNeither;
+    const int n = scan   ? sizeof kSoftKeysScanOnly
+                  : watch ? sizeof kSoftKeysWatchOnly
+                          : sizeof kSoftKeysNeither;
+    for (int i = 0; i < smap::kSoftKeyCount; ++i) {
+        image.SetByte(smap::kSoftKeys + i, i < n ? keys[i] : kSoftKeyFiller);
+    }
+}
+
+void indModel::AdoptNames(cmcEeprom& image) {
+    datCh ch(&image);
+    for (int row = 0; row < Rows(kUsaCh); ++row) {
+        ch.Load(kUsaCh, row);
+        NormaliseName(ch);
+        ch.Commit();
+    }
+    for (int row = 0; row < Rows(kWxCh); ++row) {
+        ch.Load(kWxCh, row);
+        NormaliseName(ch);
+        ch.Commit();
+    }
+}
+
+void indModel::AdoptDscSetup(cmcEeprom& image) {
+    for (int slot = smap::kDscChannelRefFirst; slot <= smap::kDscChannelRefLast; ++slot) {
+        CopyBits(image, reference_, smap::kDscChannelRefBits + slot, 0x02);
+    }
+
+    // A broken own ID (a byte that is no pair of digits, or a wrong check byte) is replaced by
+    // the reference's whole area; a sound one keeps its value.
+    bool broken = false;
+    for (int i = 0; i < 5; ++i) broken = broken || Get(image, smap::kSelfId + i) > 99;
+    broken = broken || Get(image, smap::kSelfIdCheck) != ComplementSum(image, smap::kSelfId, 5);
+    if (broken) {
+        CopyBytes(image, reference_, smap::kSelfId, smap::kSelfIdArea);
+    } else {
+        image.SetByte(smap::kSelfIdSpare, 0);
+    }
+
+    CopyBytes(image, reference_, 0x2220, 4);
+    for (int i = 0; i < smap::kCallRows; ++i) {
+        CopyBytes(image, reference_, smap::kCallTable + smap::kCallRowSize * i + smap::kCallFixed,
+                  1);
+    }
+    for (int a : kDscSetupBytes) CopyBytes(image, reference_, a, 1);
+    for (int i = 0; i < 6; ++i) CopyBytes(image, reference_, 0x2362 + 7 * i, 1);
+
+    // Alarm groups: the reference decides the kind and the fixed flags, the hidden third byte
+    // follows the volume.
+    for (int g = 0; g < smap::kAlarmGroupCount; ++g) {
+        const int a = smap::kAlarmGroups + smap::kAlarmGroupSize * g;
+        const bool userShutdown = a == 0x23F2 || a == 0x240E || a == 0x2412;
+        CopyBytes(image, reference_, a, 1);
+        CopyBits(image, reference_, a + 3, userShutdown ? 0x10 : 0x11);
+        if (a == 0x2406) {
+            // This alarm sounds like the distress transmission.
+            image.SetByte(a + 1, Get(image, 0x23F7));
+            image.SetByte(a + 2, Get(image, 0x23F7));
+        } else {
+            image.SetByte(a + 2, Get(image, a + 1));
+        }
+    }
+
+    datCh ch(&image);
+    for (int table : {kDscIndId, kDscGrpId}) {
+        for (int row = 0; row < Rows(table); ++row) {
+            ch.Load(table, row);
+            NormaliseName(ch);
+            ch.Commit();
+        }
+    }
+
+    for (int e = 0; e < smap::kCallBookCount; ++e) {
+        for (int a : smap::kCallBookBytes) CopyBytes(image, reference_, a + e, 1);
+        for (int a : smap::kCallBookRecords) {
+            CopyBytes(image, reference_, a + smap::kCallBookRecordSize * e,
+                      smap::kCallBookRecordSize);
+        }
+    }
+}
+
+void indModel::AdoptVersionBlock(cmcEeprom& image) {
+    if (ImageVersion(image) < ImageVersion(reference_)) {
+        CopyBytes(image, reference_, smap::kVersionBlock, smap::kVersionBlockLength);
+    }
+    for (int i = 0; i < smap::kVersionBlockLength; ++i) {
+        image.SetByte(smap::kVersionMirror + i, Get(image, smap::kVersionBlock + i));
+    }
+    image.SetByte(smap::kVersionMirrorFlag, Get(image, smap::kVersionMirrorFlag) | 0x80);
+    image.SetByte(smap::kVersionMirrorCheck,
+                  ComplementSum(image, smap::kVersionMirror, smap::kVersionBlockLength - 1));
+}
+
+void indModel::AdoptImage(cmcEeprom& image, bool forSave) {
+    AdoptChannels(image);
+    AdoptFixedValues(image, forSave);
+    AdoptSoftKeys(image);
+    for (const RefCopy& c : kSetupCopies) CopyBytes(image, reference_, c.address, c.count);
+    AdoptNames(image);
+    AdoptDscSetup(image);
+    AdoptVersionBlock(image);
+}
+
+void indModel::AdjustImage(cmcEeprom& image) {
+    // Entries are read from a copy, so moving one never overwrites one still to be read.
+    cmcEeprom copy;
+    copy.Assign(image);
+    datCh from(&copy);
+    const int tables[2] = {kDscIndId, kDscGrpId};  // indexed by the kind of the entry
+    int next[2] = {0, 0};                          // next free row of each table
+    for (int table : tables) {
+        for (int row = 0; row < Rows(table); ++row) {
+            from.Load(table, row);
+            const int kind = from.kind;
+            if (kind != mm::kKindIndividual && kind != mm::kKindGroup) continue;
+            if (next[kind] >= Rows(tables[kind])) continue;
+            datCh to = from;
+            to.image = &image;
+            to.table = tables[kind];
+            to.row = next[kind]++;
+            to.Store();
+        }
+    }
+    datCh blank(&image);
+    for (int t = 0; t < 2; ++t) {
+        for (int row = next[t]; row < Rows(tables[t]); ++row) {
+            blank.Blank(tables[t], row);
+            blank.Commit();
+        }
+    }
+}
+
+std::string indModel::InitialFilePath(int type) const {
+    const std::string folder =
+        initialFolder_.empty() ? platform::ProgramFolder() : initialFolder_;
+    return platform::JoinPath(folder, GTex().GetLine(keys::kAppInitialFile, type));
+}
+
+void indModel::LoadInitialFile(int type) {
+    const std::string path = InitialFilePath(type);
+    cmcClnFile file;
+    file.Attach(&reference_);
+    file.SetCodes(kModelCode, kSubCode);
+    file.SetRevisionCheck(&RevisionAccepts, nullptr);
+    const int ranges[] = {kDocumentFirst, kDocumentLast, 1, 0};
+    const int rc = file.Read(path, ranges);
+    if (rc != 0 || CheckImageIdentity(reference_, false)) {
+        platform::FatalStop("Cannot open '" + path + "'.");
+    }
+    AdoptImage(reference_, false);
+}
+
+bool indModel::AskCaution(const char* key) {
+    const int answer = platform::GetPrompter().Show(GTex().GetText(key), AppTitle(),
+                                                    platform::PromptIcon::Warning,
+                                                    platform::PromptButtons::OkCancel);
+    return answer == platform::kAnswerOk;
+}
+
+bool indModel::ChangeModel(int newType, bool confirm) {
+    if (newType == modelType_) return false;
+    if (confirm && !AskCaution(keys::kAppMessChangeModel)) return false;
+    modelType_ = newType;
+    if (host_) host_->ModelTypeChanged(newType);
+    LoadInitialFile(newType);
+    if (confirm) {
+        working_.Assign(reference_);
+        if (host_) host_->DocumentReset();
+    }
+    if (host_) host_->BuildTree();
+    return true;
+}
+
+bool indModel::ConfirmMakerWrite() {
+    if (!makerMode_) return true;
+    return AskCaution(keys::kMessMakerCaution);
+}
+
+bool indModel::EnterManufacturerMode() {
+    if (makerMode_) return false;
+    if (!AskCaution(keys::kMessMakerCaution)) return false;
+    makerMode_ = true;
+    if (host_) host_->BuildTree();
+    return true;
+}

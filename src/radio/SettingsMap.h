@@ -1,0 +1,116 @@
+#pragma once
+// Fixed-address settings of the radio's memory: where each value lives in the image. The
+// record tables (channels, free channels, DSC IDs) have their own table; everything here is a
+// single value or a small fixed block.
+
+namespace smap {
+
+// Identification area.
+inline constexpr int kMakerString = 0x0F10;  // 8 bytes, "Vexa Inc" in an image read from a radio
+inline constexpr int kMakerStringLength = 8;
+inline constexpr int kModelIndex = 0x0F19;  // model type the image was made for
+inline constexpr int kMapMarker = 0x0F1A;   // must be 1 in every image of this model
+inline constexpr int kCloneComment = 0x0F1B;
+inline constexpr int kCloneCommentLength = 16;
+
+// Function switches.
+inline constexpr int kFunctionSwitches = 0x0BB8;
+inline constexpr int kFnUsa = 0, kFnWx = 1, kFnCanada = 2, kFnPttScan = 3, kFnScan = 4,
+                     kFnBandEx = 5, kFnAdjMode = 6, kFnInitial = 7;
+inline constexpr int kFunctionSwitches2 = 0x0BB9;
+inline constexpr int kFnTotAlarm = 4, kFnTot = 5, kFnDualWatch = 6, kFnTriWatch = 7;
+
+// Map version: four ASCII digits (the byte at 391 lies between them and is not part of it).
+inline constexpr int kVersionDigits[4] = {390, 392, 393, 394};
+// The version block and its mirror with a check byte at its end.
+inline constexpr int kVersionBlock = 0x0070;
+inline constexpr int kVersionBlockLength = 288;
+inline constexpr int kVersionMirror = 0x01C0;
+inline constexpr int kVersionMirrorFlag = 0x02DE;     // bit 7 set after adoption
+inline constexpr int kVersionMirrorCheck = 0x02DF;    // check byte over the 287 bytes before it
+
+// Own DSC ID: five ID bytes, their check byte, then a byte cleared on adoption.
+inline constexpr int kSelfId = 0x2210;
+inline constexpr int kSelfIdCheck = 0x2215;
+inline constexpr int kSelfIdSpare = 0x2216;
+inline constexpr int kSelfIdArea = 16;  // 0x2210-0x221F, replaced as a whole when broken
+
+// DSC setup.
+inline constexpr int kDscChannelSwitches = 0x2224;  // bit 0 USA, bit 1 international, bit 2 Canada
+inline constexpr int kDscChCallSwitches = 0x2226;   // bit 0 individual, bit 1 group, bit 2 all
+inline constexpr int kAutoAck = 0x0B03;
+inline constexpr int kTenSecondDelay = 0x0AF9;
+inline constexpr int kDscDataOutput = 0x0AFA;
+inline constexpr int kCh70SqlLevel = 0x0AFB;
+inline constexpr int kAlarmSwitches = 0x0AFC;
+inline constexpr int kMedicalTransports = 0x0B01;
+inline constexpr int kShipsAndAircraft = 0x0B02;
+inline constexpr int kAutoPrint = 0x0ABD;
+
+// DSC call table: 65 rows of 7 bytes.
+inline constexpr int kCallTable = 0x2227;
+inline constexpr int kCallRowSize = 7;
+inline constexpr int kCallRows = 65;
+inline constexpr int kCallTx = 0, kCallRx = 1, kCallTxPow = 2, kCallFixed = 3, kCallAlarmMin = 4,
+                     kCallAlarmMax = 5, kCallAlarmFlags = 6;
+
+// DSC alarm groups: eleven 4-byte groups; byte 1 is the volume V, byte 3 (V + 2) the flags
+// (bit 0 shutdown, bit 1 internal speaker, bit 4 visual).
+inline constexpr int kAlarmGroups = 0x23EE;
+inline constexpr int kAlarmGroupCount = 11;
+inline constexpr int kAlarmGroupSize = 4;
+inline constexpr int kAlarmVolMax = 20;
+
+// Soft keys: 20 function bytes.
+inline constexpr int kSoftKeys = 0x0B80;
+inline constexpr int kSoftKeyCount = 20;
+
+// Common functions and radio set-up.
+inline constexpr int kLcdSymbols = 0x0BA0;  // 5 characters per row
+inline constexpr int kLcdSymbolLength = 5;
+inline constexpr int kTotTimer = 0x0BBE;  // u16 seconds
+inline constexpr int kRemoteId = 0x0AF8;
+inline constexpr int kScanType = 0x0AEE;
+inline constexpr int kScanTimer = 0x0AEF;
+inline constexpr int kScanSpeed = 0x0BC1;
+inline constexpr int kDualTri = 0x0AF0;
+inline constexpr int kFavMic = 0x0B06;
+inline constexpr int kChDirectInputTot = 0x0B1B;
+
+// Configuration.
+inline constexpr int kBacklight = 0x0B1A;
+inline constexpr int kBacklightDay = 0x0ADF;
+inline constexpr int kBacklightNight = 0x0AE3;
+inline constexpr int kKeyBeep = 0x0AE2;
+inline constexpr int kUtcOffset = 0x0AFE;  // i16 minutes
+inline constexpr int kDialKeys = 0x0AF2;
+inline constexpr int kPosDataOutput = 0x0AF6;
+inline constexpr int kInternalSpeaker = 0x0ABC;
+inline constexpr int kMicType = 0x0AF7;
+inline constexpr int kInactivityTimer = 0x0B18;
+inline constexpr int kInactivityTimerDsc = 0x0B19;
+inline constexpr int kInactivityTimerDistress = 0x0B17;
+inline constexpr int kInactivityTimerRt = 0x0B16;
+
+// Manufacturer values.
+inline constexpr int kTxMuteTimer = 0x0BC6;
+inline constexpr int kRxMuteTimer = 0x0BC7;
+inline constexpr int kTransientTimer = 0x0BC3;
+inline constexpr int kTxCurrentRestriction = 0x0171;
+inline constexpr int kDwTwTimer = 0x0BC4;  // u16 milliseconds
+inline constexpr int kTxPllOpt1 = 0x0BE2;
+inline constexpr int kTxPllOpt2 = 0x0BE3;
+inline constexpr int kRxPllOpt1 = 0x0BE4;
+
+// Areas that adoption takes from the model's reference image.
+inline constexpr int kCurrentPChannels = 0x0A80;  // three u16, filled from the P channel numbers
+inline constexpr int kWeatherStart = 0x0A86;      // first weather row in use
+inline constexpr int kDscChannelRefBits = 0x2160;  // bit 1 of slots 57-170 follows the reference
+inline constexpr int kDscChannelRefFirst = 57;
+inline constexpr int kDscChannelRefLast = 170;
+inline constexpr int kCallBookCount = 50;  // entries of the three call books below
+inline constexpr int kCallBookBytes[3] = {0x2A70, 0x2AB0, 0x2AF0};
+inline constexpr int kCallBookRecords[3] = {0x2B30, 0x3300, 0x3AD0};
+inline constexpr int kCallBookRecordSize = 40;
+
+}  // namespace smap
