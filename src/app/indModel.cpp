@@ -13,6 +13,7 @@
 #include "radio/SettingsMap.h"
 #include "radio/cmcClnFile.h"
 #include "radio/cmcEeprom.h"
+#include "radio/ValueEditors.h"
 #include "radio/datCh.h"
 #include "text/OverlayKeys.h"
 #include "text/cmcGTex.h"
@@ -30,19 +31,8 @@ using mm::kWxCh;
 int Rows(int table) { return mm::kTables[table].rows; }
 
 // Names come into line with what the radio can show.
-void NormaliseName(datCh& ch) {
-    std::string name(ch.name.begin(), ch.name.end());
-    name = LcdFilter(name);
-    for (size_t i = 0; i < ch.name.size(); ++i) ch.name[i] = i < name.size() ? name[i] : ' ';
-}
-
-void NormaliseShortName(datCh& ch) {
-    std::string name(ch.shortName.begin(), ch.shortName.end());
-    name = ShortNameFilter(name);
-    for (size_t i = 0; i < ch.shortName.size(); ++i) {
-        ch.shortName[i] = i < name.size() ? name[i] : ' ';
-    }
-}
+void NormaliseName(datCh& ch) { LcdFilter(ch.name.data(), static_cast<int>(ch.name.size())); }
+void NormaliseShortName(datCh& ch) { ShortNameFilter(ch.shortName.data()); }
 
 uint8_t Get(const cmcEeprom& image, int address) { return image.GetByte(address); }
 
@@ -91,8 +81,6 @@ constexpr uint8_t kSoftKeysScanOnly[] = {0x21, 0x22, 0x23, 0x24, 0x00, 0x03, 0x0
 constexpr uint8_t kSoftKeysWatchOnly[] = {0x21, 0x22, 0x23, 0x24, 0x01, 0x03, 0x02, 0x05, 0x06, 0x07, 0x08};
 constexpr uint8_t kSoftKeysNeither[] = {0x21, 0x22, 0x23, 0x24, 0x03, 0x02, 0x05, 0x06, 0x07, 0x08};
 constexpr uint8_t kSoftKeyFiller = 0x09;
-
-bool RevisionAccepts(void* user, int revision) { return revision == indModel::kMapRevision; }
 
 }  // namespace
 
@@ -345,9 +333,8 @@ void indModel::LoadInitialFile(int type) {
     cmcClnFile file;
     file.Attach(&reference_);
     file.SetCodes(kModelCode, kSubCode);
-    file.SetRevisionCheck(&RevisionAccepts, nullptr);
-    const int ranges[] = {kDocumentFirst, kDocumentLast, 1, 0};
-    const int rc = file.Read(path, ranges);
+    file.SetRevisionCheck(&cmcClnFile::AcceptCurrentRevision, nullptr);
+    const int rc = file.Read(path, kDocumentRanges);
     if (rc != 0 || CheckImageIdentity(reference_, false)) {
         platform::FatalStop("Cannot open '" + path + "'.");
     }

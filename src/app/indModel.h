@@ -27,10 +27,7 @@ class indModel {
 public:
     static constexpr int kModelCode = 0x3715;
     static constexpr int kSubCode = 1;
-    static constexpr int kMapRevision = 1;
     static constexpr int kStartModelType = 2;
-    static constexpr int kDocumentFirst = 0x0000;
-    static constexpr int kDocumentLast = 0x471F;
 
     // The images are owned by the caller and must outlive this object.
     indModel(cmcEeprom& working, cmcEeprom& reference, indModelHost* host = nullptr);

@@ -68,6 +68,7 @@ inline constexpr int kSoftKeyCount = 20;
 // Common functions and radio set-up.
 inline constexpr int kLcdSymbols = 0x0BA0;  // 5 characters per row
 inline constexpr int kLcdSymbolLength = 5;
+inline constexpr int kLcdSymbolRows = 3;  // USA, international, Canadian
 inline constexpr int kTotTimer = 0x0BBE;  // u16 seconds
 inline constexpr int kRemoteId = 0x0AF8;
 inline constexpr int kScanType = 0x0AEE;
@@ -84,6 +85,7 @@ inline constexpr int kBacklightNight = 0x0AE3;
 inline constexpr int kKeyBeep = 0x0AE2;
 inline constexpr int kUtcOffset = 0x0AFE;  // i16 minutes
 inline constexpr int kDialKeys = 0x0AF2;
+inline constexpr int kDialKeyCount = 4;
 inline constexpr int kPosDataOutput = 0x0AF6;
 inline constexpr int kInternalSpeaker = 0x0ABC;
 inline constexpr int kMicType = 0x0AF7;

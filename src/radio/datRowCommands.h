@@ -1,0 +1,46 @@
+#pragma once
+// The popup-menu row commands of record-table rows: copy, paste, carry up and down, clear,
+// delete and insert over the current row or a selected block, moving whole records through
+// the channel clipboard. Reports go to the bottom bar (event 4), redraws through events 13
+// and 16, confirmations through the platform prompt.
+#include "radio/cmcRowCommander.h"
+
+class cmcEeprom;
+class datClipCh;
+
+class datRowCommands : public cmcRowCommander {
+public:
+    // Rows the commands may touch, and whether clear, delete and insert are allowed.
+    struct Range {
+        int first;
+        int last;  // below first: the table has no row commands
+        bool canClear;
+    };
+    static Range RangeOf(int table);
+
+    // The clipboard is the program-wide one; it must outlive this object.
+    explicit datRowCommands(datClipCh& clipboard) : clip_(clipboard) {}
+
+    bool InRange(int table, int row) const override;
+    bool CanClear(int table) const override { return RangeOf(table).canClear; }
+    bool CanPaste(int table) const override;
+    void Run(int command, cmcCellCapsule& request, datCh& record) override;
+
+private:
+    struct Block {
+        int table;
+        int current;
+        int first;
+        int last;
+        Range range;
+        int Count() const { return last - first + 1; }
+    };
+    void Copy(cmcCellCapsule& req, Block& b, cmcEeprom& image);
+    void Paste(cmcCellCapsule& req, Block& b, cmcEeprom& image, datCh& record);
+    void Carry(cmcCellCapsule& req, Block& b, cmcEeprom& image, bool up);
+    void Clear(cmcCellCapsule& req, Block& b, cmcEeprom& image);
+    void Delete(cmcCellCapsule& req, Block& b, cmcEeprom& image);
+    void Insert(cmcCellCapsule& req, Block& b, cmcEeprom& image);
+
+    datClipCh& clip_;
+};
