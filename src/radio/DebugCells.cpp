@@ -67,8 +67,8 @@ void ByteCell(cmcCellCapsule& req, DebugCellContext& c, int address) {
         c.image->SetByte(address, static_cast<uint8_t>(value));
         EvMan().Post(ev::kRepaintAll);
     }
-    char text[8];
-    std::snprintf(text, sizeof text, "%02X", value);
+    char text[16];
+    std::snprintf(text, sizeof text, "%02X", value & 0xFF);
     Show(req, text);
     if (req.canvas != nullptr && value != CompareByte(c, address)) {
         req.canvas->SetFontColor(cellcolor::kRed);

@@ -72,6 +72,8 @@ protected:
         text.BindLines({"#GI_Sys_AppTitle", "KELDA", "#GI_App_InitialFile", "T0.DAT", "T1.DAT",
                         "T2.DAT", "T3.DAT", "T4.DAT", "#GI_AppMess_ChangeModel",
                         "Change the model?", "Line two", "#GI_Mess_Maker_Caution", "Careful.",
+                        "#GI_Mess_FileErr_Headline", "File error", "#GI_Mess_FileErr_FileOpen",
+                        "Cannot open", "#GI_Mess_FileErr_Data", "Bad data",
                         "#End_Of_Ovl"});
         MakeReference(reference, 2);
         working.Assign(reference);
@@ -141,7 +143,7 @@ TEST(ModelVersion, DigitsMakeTheNumberAndAnythingElseCountsAsZero) {
 TEST_F(ModelTest, IdentityNeedsTheMarkerAndInStrictModeTheMaker) {
     EXPECT_FALSE(model.CheckImageIdentity(working, false));
     EXPECT_FALSE(model.CheckImageIdentity(working, true));
-    working.SetByte(0x0F17, 'c');  // "Vexa Inc" -> "Vexa Icc"
+    working.SetByte(0x0F16, 'c');  // "Vexa Inc" -> "Vexa Icc"
     EXPECT_FALSE(model.CheckImageIdentity(working, false));
     EXPECT_TRUE(model.CheckImageIdentity(working, true));
     working.SetByte(0x0F1A, 2);
@@ -443,7 +445,6 @@ TEST_F(ModelTest, InitialFileLoadsAndIsAdopted) {
 using ModelDeathTest = ModelTest;
 
 TEST_F(ModelDeathTest, MissingOrForeignInitialFileIsFatalWithItsFullPath) {
-    testing::FLAGS_gtest_death_test_style = "threadsafe";
     const std::string path = (folder / "T3.DAT").string();
     EXPECT_EXIT(model.LoadInitialFile(3), testing::ExitedWithCode(3),
                 "Cannot open '" + path + "'\\.");

@@ -1,0 +1,194 @@
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "app/EventCodes.h"
+#include "app/cmcEvMan.h"
+#include "radio/CellCatalogue.h"
+#include "radio/DebugCells.h"
+#include "radio/cmcCellCapsule.h"
+#include "radio/cmcEeprom.h"
+#include "sheet/cmcCellObj.h"
+#include "support/CellDoubles.h"
+#include "support/ManualClock.h"
+
+namespace {
+
+class DebugCellTest : public testing::Test {
+protected:
+    DebugCellTest() {
+        InstallEvMan(&hub);
+        image.SetSize(cmcEeprom::kImageSize);
+        base.SetSize(cmcEeprom::kImageSize);
+        context.image = &image;
+        context.compareBase = &base;
+        hub.Subscribe(&DebugCellTest::OnEvent, this);
+    }
+    ~DebugCellTest() override {
+        hub.Unsubscribe(&DebugCellTest::OnEvent, this);
+        InstallEvMan(nullptr);
+    }
+    static void OnEvent(void* self, cmcEvent& e) {
+        static_cast<DebugCellTest*>(self)->events.push_back({e.code, e.second});
+    }
+
+    // The byte cell of an address, as the debug grid binds it.
+    cmcCellCapsule& Byte(int address, int key = 0, int commitMode = 0, const char* input = "",
+                         bool current = false) {
+        cell = cmcCellObj();
+        cell.Label = CL_EeDebugWin_0 + address % 16;
+        cell.Index = address / 16;
+        req.Reset();
+        req.cell = &cell;
+        req.key = key;
+        if (key != 0) req.grid = &grid;
+        req.commitMode = commitMode;
+        req.inputText = input;
+        req.canvas = &canvas;
+        if (current) req.resultFlags = cmcCellCapsule::kSelected;
+        canvas.fontColors.clear();
+        context.statusLine.clear();
+        EXPECT_TRUE(DispatchDebugCell(req, context));
+        hub.Pass();
+        return req;
+    }
+    bool Red() const {
+        return !canvas.fontColors.empty() && canvas.fontColors.back() == cellcolor::kRed;
+    }
+
+    test::ManualClock clock;
+    cmcEvMan hub;
+    cmcEeprom image, base;
+    DebugCellContext context;
+    test::RecordingGrid grid;
+    test::RecordingCanvas canvas;
+    cmcCellObj cell;
+    cmcCellCapsule req;
+    std::vector<std::pair<int, int>> events;
+};
+
+TEST_F(DebugCellTest, CommitsHexDigitsAndBitWindowValues) {
+    const struct {
+        int mode;
+        const char* input;
+        int stored;
+    } cases[] = {
+        {1, "7", 0x07},   {1, "a5", 0xA5},  {1, "x1F9", 0x1F},  {1, "zz", 0x33},
+        {2, "47972352", 0xB7},  // 0xB7 << 18
+    };
+    for (const auto& c : cases) {
+        image.SetByte(0x0123, 0x33);
+        events.clear();
+        Byte(0x0123, 0, c.mode, c.input);
+        EXPECT_EQ(image.GetByte(0x0123), c.stored) << c.input;
+        EXPECT_EQ(events.empty(), c.stored == 0x33) << c.input;  // a change redraws (13)
+    }
+}
+
+TEST_F(DebugCellTest, DiffersFromTheBaseInRedUntilTheBaseIsSet) {
+    image.SetByte(0x0010, 0xAB);
+    EXPECT_EQ(Byte(0x0010).displayText, "AB");
+    EXPECT_TRUE(Red());
+    Byte(0x0011);
+    EXPECT_FALSE(Red());
+    base.Assign(image);  // what event 8 does
+    Byte(0x0010);
+    EXPECT_FALSE(Red());
+}
+
+TEST_F(DebugCellTest, CurrentCellReportsByteAndWord) {
+    image.SetByte(0x0200, 0xFE);
+    image.SetByte(0x0201, 0xFF);
+    Byte(0x0200, 0, 0, "", true);
+    EXPECT_EQ(context.statusLine, "FE, 254, -2, \nFFFE, 65534, -2");
+    Byte(0x0201);
+    EXPECT_EQ(context.statusLine, "");
+    EXPECT_EQ(DebugStatusText(image, 0x7FFF), "00, 0, 0, \n0000, 0, 0");  // last byte: no word
+}
+
+TEST_F(DebugCellTest, FunctionKeysFindTheNextDifference) {
+    image.SetByte(0x0010, 1);
+    image.SetByte(0x2000, 1);
+    const struct {
+        int from, key, to;  // -1: nothing found, nothing posted
+    } cases[] = {
+        {0x3FFF, cellkey::kF3, 0x0010},  // wraps around
+        {0x0010, cellkey::kF3, 0x2000},
+        {0x2000, cellkey::kF3, 0x0010},
+        {0x2000, cellkey::kF2, 0x0010},
+        {0x0010, cellkey::kF2, -1},  // backward does not wrap
+    };
+    for (const auto& c : cases) {
+        events.clear();
+        Byte(c.from, c.key);
+        if (c.to < 0) {
+            EXPECT_TRUE(events.empty());
+        } else {
+            EXPECT_EQ(events, (std::vector<std::pair<int, int>>{{ev::kDebugGoto, c.to}}));
+        }
+    }
+}
+
+TEST_F(DebugCellTest, KeysOpenTheEditorOrTheBitWindow) {
+    image.SetByte(0x0040, 0x05);
+    Byte(0x0040, 'c');
+    EXPECT_EQ(req.signal, cmcCellCapsule::kSignalEditor);
+    EXPECT_EQ(req.displayText, "c");
+    Byte(0x0040, 'g');
+    EXPECT_EQ(req.signal, cmcCellCapsule::kSignalNone);
+    Byte(0x0040, cellkey::kEnter);
+    EXPECT_EQ(req.signal, cmcCellCapsule::kSignalChooser);
+    ASSERT_EQ(grid.opened.size(), 1u);
+    EXPECT_EQ(grid.opened[0].listLabel, CL_FBits);
+    EXPECT_EQ(grid.opened[0].value, 0x05 << 18);
+}
+
+TEST_F(DebugCellTest, AddressColumnDecimalByteAndMenuCommands) {
+    cell = cmcCellObj();
+    cell.Label = CL_EeDebugWin_Adr;
+    cell.Index = 0x3F;
+    req.Reset();
+    req.cell = &cell;
+    DispatchDebugCell(req, context);
+    EXPECT_EQ(req.displayText, " 3F0");
+
+    cell.Label = CL_Free_Byte_Dec;
+    cell.Index = 0x0100;
+    req.Reset();
+    req.cell = &cell;
+    req.commitMode = 1;
+    req.inputText = "300";
+    DispatchDebugCell(req, context);
+    EXPECT_EQ(image.GetByte(0x0100), 255);
+
+    const struct {
+        int label, event;
+    } menus[] = {{CL_Menu_Debug_Compare, ev::kDebugCompare},
+                 {CL_Menu_Debug_CorrectComp, ev::kCopyCompareBase},
+                 {CL_Menu_Debug_Window, ev::kOpenFreeDebug},
+                 {CL_Menu_Debug_EeWindow, ev::kOpenEepromDebug}};
+    for (const auto& m : menus) {
+        events.clear();
+        cell.Label = m.label;
+        req.Reset();
+        req.cell = &cell;
+        DispatchDebugCell(req, context);  // drawing the menu runs nothing
+        req.key = cellkey::kEnter;
+        DispatchDebugCell(req, context);
+        EXPECT_EQ(events, (std::vector<std::pair<int, int>>{{m.event, 0}}));
+    }
+}
+
+TEST_F(DebugCellTest, CompareListsDifferencesOnce) {
+    image.SetByte(0x0005, 0x12);
+    image.SetByte(0x471F, 0x80);
+    EXPECT_EQ(DebugCompareText(base, image), "0005 : 00 -> 12\n471F : 00 -> 80");
+    base.Assign(image);
+    EXPECT_EQ(DebugCompareText(base, image), "");
+    cmcEeprom small;
+    small.SetSize(16);
+    EXPECT_EQ(DebugCompareText(small, image), "Not match size !");
+}
+
+}  // namespace
