@@ -118,7 +118,7 @@ const SimpleCell kSimpleCells[] = {
     Bit(CL_ComCom_TriWatchF, smap::kFunctionSwitches2, smap::kFnTriWatch, kOnOff),
     Bit(CL_ComCom_TotF, smap::kFunctionSwitches2, smap::kFnTot, kOnOff, kNone, kDependents),
     Bit(CL_ComCom_TotAlarm, smap::kFunctionSwitches2, smap::kFnTotAlarm, kOnOff, kTotOff),
-    Bit(CL_ComCom_PttScan, smap::kFunctionSwitches, smap::kFnPttScan, keys::kSheetSelPttScan),
+    Bit(CL_ComCom_PttScan, smap::kFunctionSwitches, smap::kFnPttScan, keys::kSheetSelPTTScan),
     Bit(CL_ComCom_BandEx, smap::kFunctionSwitches, smap::kFnBandEx, kOnOff),
     Int(CL_ComCom_RemoteID, smap::kRemoteId, 1, 69),
     Byte(CL_RadioSet_ScanType, smap::kScanType, keys::kSheetSelScanType, kScanOff),
@@ -145,9 +145,9 @@ const SimpleCell kSimpleCells[] = {
     Bit(CL_MakerR_AdjMode, smap::kFunctionSwitches, smap::kFnAdjMode, kOnOff),
     Bit(CL_MakerR_Initial, smap::kFunctionSwitches, smap::kFnInitial, kOnOff),
     Int(CL_MakerR_TX_Current_Restriction, smap::kTxCurrentRestriction, 0, 255, kDependents),
-    Byte(CL_MakerR_TX_PLLOpt1, smap::kTxPllOpt1, keys::kSheetSelPllOpt),
-    Byte(CL_MakerR_TX_PLLOpt2, smap::kTxPllOpt2, keys::kSheetSelPllOpt),
-    Byte(CL_MakerR_RX_PLLOpt1, smap::kRxPllOpt1, keys::kSheetSelPllOpt),
+    Byte(CL_MakerR_TX_PLLOpt1, smap::kTxPllOpt1, keys::kSheetSelPLLOpt),
+    Byte(CL_MakerR_TX_PLLOpt2, smap::kTxPllOpt2, keys::kSheetSelPLLOpt),
+    Byte(CL_MakerR_RX_PLLOpt1, smap::kRxPllOpt1, keys::kSheetSelPLLOpt),
 };
 
 // DSC alarms, in the order of the suffixes of the alarm label families.
@@ -298,7 +298,7 @@ void AlarmCell(cmcCellCapsule& req, Ctx& c, int family, const Alarm& a) {
             if (a.shutdown != nullptr) {
                 ShowFixed(req, c, a.shutdown);
             } else {
-                ChoiceBit(req, c, flags, 0, keys::kSheetSelDscAlmShutdown);
+                ChoiceBit(req, c, flags, 0, keys::kSheetSelDSCALMShutdown);
             }
             break;
         case 3: ShowFixed(req, c, a.visual); break;
@@ -338,7 +338,7 @@ void CallTable(cmcCellCapsule& req, Ctx& c, int label, int row) {
             break;
         }
         case CL_DscCall_Alarm_Shutdown:
-            ChoiceBit(req, c, base + smap::kCallAlarmFlags, 0, keys::kSheetSelDscAlmShutdown);
+            ChoiceBit(req, c, base + smap::kCallAlarmFlags, 0, keys::kSheetSelDSCALMShutdown);
             break;
         case CL_DscCall_Alarm_Visual:
             ChoiceBit(req, c, base + smap::kCallAlarmFlags, 4, kOnOff);

@@ -72,6 +72,7 @@
     X(kSheetSelChATRAll, "GI_Sheet_Sel_ChATRAll") \
     X(kSheetSelChATRUse, "GI_Sheet_Sel_ChATRUse") \
     X(kSheetSelChCall, "GI_Sheet_Sel_ChCall") \
+    X(kSheetSelCh70SqlLevel, "GI_Sheet_Sel_Ch70SqlLevel") \
     X(kSheetSelChCallAllShips, "GI_Sheet_Sel_ChCall_AllShips") \
     X(kSheetSelChPoc, "GI_Sheet_Sel_ChPoc") \
     X(kSheetSelChSimp, "GI_Sheet_Sel_ChSimp") \
@@ -113,44 +114,11 @@
     X(kSysTreeChangeDelay, "GI_Sys_TreeChangeDelay") \
     X(kToolBarMain, "GI_ToolBar_Main") \
     X(kTreeMain, "GI_Tree_Main") \
-    X(kWarningCheckList, "GI_WarningCheckList") \
-    X(kAppItemCellNameToContextID, "GI_AppItem_CellName_to_ContextID") \
-    X(kAppInitialFile, "GI_App_InitialFile") \
-    X(kAppMessChangeModel, "GI_AppMess_ChangeModel") \
-    X(kMessMakerCaution, "GI_Mess_Maker_Caution") \
-    X(kAppIndDscSelfIdOff, "GI_AppInd_Dsc_SelfIdOff") \
-    X(kSheetSelMiscOnOff, "GI_Sheet_Sel_Misc_OnOff") \
-    X(kSheetSelAutoAckInd, "GI_Sheet_Sel_AutoAckInd") \
-    X(kSheetSelAutoAck, "GI_Sheet_Sel_AutoAck") \
-    X(kSheetSelDscDataOutput, "GI_Sheet_Sel_DscDataOutput") \
-    X(kSheetSelCh70SqlLevel, "GI_Sheet_Sel_Ch70SqlLevel") \
-    X(kSheetSelChCallAllShips, "GI_Sheet_Sel_ChCall_AllShips") \
-    X(kSheetSelChCall, "GI_Sheet_Sel_ChCall") \
-    X(kSheetSelDscAlmShutdown, "GI_Sheet_Sel_DSC_ALM_Shutdown") \
-    X(kSheetSelDscCallPower, "GI_Sheet_Sel_DscCall_Power") \
-    X(kSheetSelPttScan, "GI_Sheet_Sel_PTT_Scan") \
-    X(kSheetSelScanType, "GI_Sheet_Sel_ScanType") \
-    X(kSheetSelDualTri, "GI_Sheet_Sel_DualTri") \
-    X(kSheetSelBacklight, "GI_Sheet_Sel_Backlight") \
-    X(kSheetSelBacklightDayMode, "GI_Sheet_Sel_Backlight_DayMode") \
-    X(kSheetSelBacklightNightMode, "GI_Sheet_Sel_Backlight_NightMode") \
-    X(kSheetSelKeyAsDial, "GI_Sheet_Sel_KeyAs_Dial") \
-    X(kSheetSelKeyAsSkeyMU, "GI_Sheet_Sel_KeyAs_SkeyMU") \
-    X(kSheetSelKeyAsSkeyME, "GI_Sheet_Sel_KeyAs_SkeyME") \
-    X(kSheetSelMicType, "GI_Sheet_Sel_MicType") \
-    X(kSheetSelInactivityTimerDsc, "GI_Sheet_Sel_Inactivity_Timer_Dsc") \
-    X(kSheetSelInactivityTimerRt, "GI_Sheet_Sel_Inactivity_Timer_Rt") \
-    X(kSheetSelPllOpt, "GI_Sheet_Sel_PLLOpt") \
-    X(kAppMessSCopy, "GI_AppMess_S_Copy") \
-    X(kAppMessSPaste, "GI_AppMess_S_Paste") \
-    X(kAppMessSClear, "GI_AppMess_S_Clear") \
-    X(kAppMessSDelete, "GI_AppMess_S_Delete") \
-    X(kAppMessSInsert, "GI_AppMess_S_Insert") \
-    X(kAppMessConvOverwrite, "GI_AppMess_Conv_Overwrite") \
-    X(kAppMessConvClear, "GI_AppMess_Conv_Clear") \
-    X(kAppMessConvDelete, "GI_AppMess_Conv_Delete") \
-    X(kAppMessConvOverflow, "GI_AppMess_Conv_Overflow") \
-    X(kSheetFBitsR, "GI_Sheet_FBitsR")
+    X(kWarningCheckList, "GI_WarningCheckList")
+
+// Keys read from the help overlay (KELDAH.OVL) instead of the main one.
+#define KELDA_HELP_OVERLAY_KEYS(X) \
+    X(kAppItemCellNameToContextID, "GI_AppItem_CellName_to_ContextID")
 
 namespace keys {
 #define KELDA_DECLARE_KEY(name, text) inline constexpr const char* name = text;
