@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <limits>
 
+#include "sheet/CodePage.h"
+
 std::optional<std::string_view> FieldAtAny(std::string_view text, int n,
                                            std::string_view separators) {
     if (n < 0) return std::nullopt;
@@ -77,4 +79,21 @@ TextExtent MeasureText(cmcTextSurface& surface, std::string_view text, const cmc
         start = end + 1;
     }
     return extent;
+}
+
+std::vector<std::string_view> ParenGroups(std::string_view text) {
+    std::vector<std::string_view> groups;
+    size_t start = std::string_view::npos;  // first character of the open group
+    for (size_t i = 0; i < text.size();) {
+        size_t length = CharLength(text, i);
+        if (length == 1 && start == std::string_view::npos && text[i] == '(') {
+            start = i + 1;
+        } else if (length == 1 && start != std::string_view::npos && text[i] == ')') {
+            groups.push_back(text.substr(start, i - start));
+            start = std::string_view::npos;
+        }
+        i += length;
+    }
+    if (start != std::string_view::npos) groups.push_back(text.substr(start));
+    return groups;
 }

@@ -4,6 +4,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 // Field n (from 0) of `text` split at `separator`; none when the text has fewer fields.
 std::optional<std::string_view> FieldAt(std::string_view text, int n, char separator);
@@ -37,3 +38,7 @@ struct TextExtent {
 };
 // Lines are split at line breaks; an empty text is measured as one empty line.
 TextExtent MeasureText(cmcTextSurface& surface, std::string_view text, const cmcFont* font);
+
+// The texts of the groups "(...)" of a style or directive line, in order: a group runs from '('
+// to the next ')' (or the end); characters of double-byte characters are never taken as either.
+std::vector<std::string_view> ParenGroups(std::string_view text);

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "sheet/CodePage.h"
 #include "sheet/NameTables.h"
 #include "sheet/TextHelpers.h"
 #include "sheet/cmcFont.h"
@@ -90,6 +91,14 @@ TEST(TextHelpers, FieldsAndBlanks) {
     EXPECT_EQ(DupString(nullptr), "");
     EXPECT_EQ(ParseDecimal("  -42x"), -42);
     EXPECT_EQ(ParseDecimal("x1"), 0);
+
+    using G = std::vector<std::string_view>;
+    EXPECT_EQ(ParenGroups("(FixedCols=1) x(NoPrint)(TitleString=a(b)c"),
+              (G{"FixedCols=1", "NoPrint", "TitleString=a(b"}));
+    SetMarkupCodePage(932);  // the second byte of "\x83\x29" is no parenthesis
+    EXPECT_EQ(ParenGroups("(TitleString=\x83))"), G{"TitleString=\x83)"});
+    SetMarkupCodePage(0);
+    EXPECT_EQ(ParenGroups("(LoopFrom 3"), G{"LoopFrom 3"});
 }
 
 struct FixedSurface : cmcTextSurface {

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <functional>
 
 #include "sheet/BitFieldOverlay.h"
@@ -220,16 +221,33 @@ TEST_F(Markup, CuttingLinesIntoCells) {
                                                    {kCellNoCategory, CL_FBits, 2}}));
 }
 
-TEST_F(Markup, LongLinesStayInside) {
-    std::string line(8191, 'a');
-    line[0] = '{';
-    line[1] = '(';
-    line[8190] = '\\';
-    cmcCellObj model;
-    EXPECT_TRUE(ParseCell(line, model, vars_, &basic_).empty());
-    line[0] = 'x';
-    ParseCell(line, model, vars_, &basic_);
-    EXPECT_EQ(model.Text.size(), 8190u);
+TEST_F(Markup, UnfinishedMarkupStaysInsideTheText) {
+    // Each line sits at the very end of its own allocation, so a read past it is caught by the
+    // address sanitizer.
+    const char* endings[] = {"{",
+                             "{(",
+                             "{(\\",
+                             "\\",
+                             "{S\\",
+                             "{(%CL_FBits[",
+                             "{(%CL_FBits[@ch1",
+                             "{(Font=",
+                             "{(Font=,",
+                             "{(%CT_Null.",
+                             "{(@ch1",
+                             "{(Flag1=",
+                             "{($eWh"};
+    for (const char* ending : endings) {
+        for (size_t length : {size_t(0), size_t(8191) - std::strlen(ending)}) {
+            std::string text = std::string(length, 'a') + ending;
+            auto buffer = std::make_unique<char[]>(text.size());
+            std::memcpy(buffer.get(), text.data(), text.size());
+            cmcCellObj model;
+            EXPECT_TRUE(ParseCell({buffer.get(), text.size()}, model, vars_, &basic_).empty())
+                << ending;
+            EXPECT_EQ(model.Text, std::string(length, 'a')) << ending;
+        }
+    }
 }
 
 TEST_F(Markup, MenuItemsAndModelsWithGroupsOnTheirOwn) {
