@@ -405,7 +405,9 @@ bool ReadChannelPlan(const std::string& file, const std::string& text, PlanTable
         }
         out->channels.push_back(std::move(ch));
     }
+    // Without its own marks a table would leave them on row 0, a channel the radio lacks.
     if (!pLine) return fault(1, "the table has no P channel");
+    if (!cLine) return fault(1, "the table has no C channel");
     return true;
 }
 

@@ -9,14 +9,14 @@ namespace {
 const char kChannelHeader[] = "channel,ship_tx_mhz,ship_rx_mhz,mode,name,marks,sources,decision,note\n";
 
 std::string Channels(const std::string& rows) {
-    return kChannelHeader + std::string("16,156.800,156.800,simplex,DISTRESS,P,9,,\n") + rows;
+    return kChannelHeader + std::string("16,156.800,156.800,simplex,DISTRESS,PC,9,,\n") + rows;
 }
 
 TEST(FactoryPlan, ChannelTableRowsCarryTheirPlan) {
     PlanTable t;
     std::string error;
     ASSERT_TRUE(ReadChannelPlan("t.csv",
-                                Channels("22A,157.100,157.100,simplex,CG LIAISON,C,16,,\n"
+                                Channels("22A,157.100,157.100,simplex,CG LIAISON,,16,,\n"
                                          "24,157.200,161.800,duplex,PUB CORR,,17,,\n"
                                          "70,156.525,156.525,rx-only,DSC,,9,I6,\n"
                                          "2021,,161.650,rx-only,CMB 21B,,22,C3,\"21B, CMB\"\n"
@@ -28,8 +28,8 @@ TEST(FactoryPlan, ChannelTableRowsCarryTheirPlan) {
     EXPECT_EQ(a.kind, DesignatorKind::A);
     EXPECT_EQ(a.number, 22);
     EXPECT_EQ(a.mode, ChannelMode::Simplex);
-    EXPECT_TRUE(a.markC);
-    EXPECT_FALSE(a.markP);
+    EXPECT_TRUE(t.channels[0].markP && t.channels[0].markC);
+    EXPECT_FALSE(a.markP || a.markC);
     EXPECT_EQ(a.line, 3);
     EXPECT_EQ(t.channels[2].mode, ChannelMode::Duplex);
     EXPECT_EQ(t.channels[3].mode, ChannelMode::RxOnly);
@@ -62,6 +62,7 @@ TEST(FactoryPlan, ChannelTableFaultsNameFileAndLine) {
         {"06,156.300,156.300,simplex,VERY LONG NAME,,,,\n", "upper-case display characters"},
         {"09,156.450,156.450,simplex,,P,,,\n", "a second P channel (first on line 2)"},
         {"09,156.450,156.450,unused,,C,,,\n", "unused channel cannot carry"},
+        {"09,156.450,156.450,simplex,,C,,,\n", "a second C channel (first on line 2)"},
         {"06,156.300,156.300,simplex,,X,,,\n", "marks are P and C only"},
         {"16A,156.800,156.800,simplex,,,,,\n", "same channel as 16 (line 2)"},
         {"06,156.300,156.300,simplex,,,\n", "expected 9 fields, found 7"},
@@ -84,6 +85,10 @@ TEST(FactoryPlan, ChannelTableNeedsHeaderAndPChannel) {
                                               "06,156.300,156.300,simplex,,,,,\n",
                                  &t, &error));
     EXPECT_NE(error.find("no P channel"), std::string::npos) << error;
+    EXPECT_FALSE(ReadChannelPlan("t.csv", std::string(kChannelHeader) +
+                                              "06,156.300,156.300,simplex,,P,,,\n",
+                                 &t, &error));
+    EXPECT_NE(error.find("no C channel"), std::string::npos) << error;
 }
 
 TEST(FactoryPlan, ModelRosterFollowsTheGroupSplit) {
