@@ -5,12 +5,15 @@
 #include <string>
 
 #include "radio/AddressRange.h"
-#include "radio/FactoryImage.h"
+#include "ShippedOverlay.h"
+#include "app/FactoryImage.h"
+#include "app/indModel.h"
 #include "radio/FactoryPlan.h"
 #include "radio/MemoryMap.h"
 #include "radio/cmcClnFile.h"
 #include "radio/cmcEeprom.h"
 #include "radio/datCh.h"
+#include "text/cmcGTex.h"
 
 namespace {
 
@@ -68,6 +71,50 @@ TEST(InitialFiles, PassTheStartUpChecksAndSaveBackUnchanged) {
         EXPECT_EQ(maker, "Vexa Inc") << m.file;
         EXPECT_EQ(FactoryFileText(&image), ReadFile(kInitial + "/" + m.file)) << m.file;
     }
+}
+
+// Start-up's own path: LoadInitialFile through the shipped overlay's file list, which reads the
+// file, checks its identity and adopts it against itself. Then Open and Save of the factory
+// image as a document: the adoption of Open, the adoption of Save, the same bytes again.
+TEST(InitialFiles, SurviveStartUpAdoptionAndOpenThenSave) {
+    cmcGTex text;
+    ASSERT_TRUE(text.BindFile(shipped::OverlayPath()));
+    InstallGTex(&text);
+    for (const PlanModel& m : Plan().models) {
+        SCOPED_TRACE(m.file);
+        cmcEeprom shipped, working, reference;
+        ASSERT_TRUE(LoadShipped(m.type, &shipped));
+        working.SetSize(cmcEeprom::kImageSize);
+        reference.SetSize(cmcEeprom::kImageSize);
+        indModel model(working, reference);
+        model.SetInitialFolder(kInitial);
+        model.SetModelType(m.type);
+        model.LoadInitialFile(m.type);
+        EXPECT_TRUE(reference.Equals(shipped));
+        EXPECT_FALSE(model.CheckImageIdentity(reference, false));
+        EXPECT_FALSE(model.CheckImageIdentity(reference, true));
+
+        // Open: a scratch image cleared to 0x00 takes the file; the image's model type is
+        // switched to (from the start model) and the image adopted.
+        model.SetModelType(m.type == 2 ? 0 : 2);
+        cmcEeprom scratch;
+        scratch.SetSize(cmcEeprom::kImageSize);
+        cmcClnFile file;
+        file.Attach(&scratch);
+        file.SetCodes(cmcClnFile::kModelCode, cmcClnFile::kSubCode);
+        file.SetRevisionCheck(cmcClnFile::AcceptCurrentRevision, nullptr);
+        ASSERT_EQ(file.ReadText(ReadFile(kInitial + "/" + m.file), nullptr), FileErr_None);
+        EXPECT_FALSE(model.CheckImageIdentity(scratch, false));
+        EXPECT_EQ(file.CheckCoverage(kDocumentRanges), FileErr_None);
+        working.Assign(scratch);
+        model.OnImageLoaded(working);
+        EXPECT_EQ(model.ModelType(), m.type);
+        EXPECT_TRUE(working.Equals(shipped));
+        // Save adopts with the for-save flag and writes the document range.
+        model.AdoptImage(working, true);
+        EXPECT_EQ(FactoryFileText(&working), ReadFile(kInitial + "/" + m.file));
+    }
+    InstallGTex(nullptr);
 }
 
 struct Sample {

@@ -9,7 +9,7 @@
 #include <string>
 
 #include "platform/AtomicFile.h"
-#include "radio/FactoryImage.h"
+#include "app/FactoryImage.h"
 #include "radio/FactoryPlan.h"
 #include "radio/cmcEeprom.h"
 

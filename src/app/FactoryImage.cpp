@@ -1,10 +1,11 @@
-#include "radio/FactoryImage.h"
+#include "app/FactoryImage.h"
 
 #include <algorithm>
 #include <array>
 #include <map>
 #include <vector>
 
+#include "app/indModel.h"
 #include "radio/AddressRange.h"
 #include "radio/MemoryMap.h"
 #include "radio/cmcClnFile.h"
@@ -208,15 +209,21 @@ bool BuildFactoryImage(const FactoryPlan& plan, int type, cmcEeprom* image, std:
         }
     }
 
-    // The radio keeps a mirror of its adjustment block with a check byte; start out with the
-    // mirror in step so that adopting the image changes nothing.
-    constexpr int kBlock = 0x0070, kMirror = 0x01C0, kBlockSize = 288;
-    for (int i = 0; i < kBlockSize; ++i) image->SetByte(kMirror + i, image->GetByte(kBlock + i));
-    image->SetByte(kMirror + kBlockSize - 2,
-                   static_cast<uint8_t>(image->GetByte(kMirror + kBlockSize - 2) | 0x80));
-    unsigned sum = 0;
-    for (int i = 0; i < kBlockSize - 1; ++i) sum += image->GetByte(kMirror + i);
-    image->SetByte(kMirror + kBlockSize - 1, static_cast<uint8_t>(~sum & 0xFF));
+    // Finish as Save would: adopting the image against itself fills in what the radio derives
+    // (the mirror of the version block with its check byte, the current P channels). Repeat
+    // until nothing changes, so that adopting the shipped image is a no-op.
+    cmcEeprom reference, unused;
+    indModel adopter(unused, reference);
+    adopter.SetModelType(type);
+    for (int round = 0;; ++round) {
+        reference.Assign(*image);
+        adopter.AdoptImage(*image, true);
+        if (image->Equals(reference)) break;
+        if (round == 3) {
+            if (error) *error = "model type " + std::to_string(type) + ": adoption does not settle";
+            return false;
+        }
+    }
     return true;
 }
 

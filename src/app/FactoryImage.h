@@ -1,7 +1,7 @@
 #pragma once
 // The factory image of a model type, made from the reviewed plan tables: the settings first,
-// then every record table through the record cursor, so the image holds exactly what the
-// program itself would store.
+// then every record table through the record cursor, and last the model's own adoption, so the
+// image holds exactly what the program itself would store.
 #include <string>
 
 #include "radio/FactoryPlan.h"
@@ -9,7 +9,7 @@
 class cmcEeprom;
 
 // Builds the image of the given model type (resized and cleared first). False with a message
-// when the plan has no such model.
+// when the plan has no such model or the image does not settle under adoption.
 bool BuildFactoryImage(const FactoryPlan& plan, int type, cmcEeprom* image, std::string* error);
 
 // The initial file of an image: a clone file of the document range, as Save writes it.
