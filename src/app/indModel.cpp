@@ -11,9 +11,9 @@
 #include "platform/Prompt.h"
 #include "radio/MemoryMap.h"
 #include "radio/SettingsMap.h"
+#include "radio/ValueEditors.h"
 #include "radio/cmcClnFile.h"
 #include "radio/cmcEeprom.h"
-#include "radio/ValueEditors.h"
 #include "radio/datCh.h"
 #include "text/OverlayKeys.h"
 #include "text/cmcGTex.h"
@@ -28,57 +28,55 @@ using mm::kIntCh;
 using mm::kUsaCh;
 using mm::kWxCh;
 
-int Rows(int table) { return mm::kTables[table].rows; }
+int Rows(int table) {
+    return mm::kTables[table].rows;
+}
 
 // Names come into line with what the radio can show.
-void NormaliseName(datCh& ch) { LcdFilter(ch.name.data(), static_cast<int>(ch.name.size())); }
-void NormaliseShortName(datCh& ch) { ShortNameFilter(ch.shortName.data()); }
+void NormaliseName(datCh& ch) {
+    LcdFilter(ch.name.data(), static_cast<int>(ch.name.size()));
+}
+void NormaliseShortName(datCh& ch) {
+    ShortNameFilter(ch.shortName.data());
+}
 
-uint8_t Get(const cmcEeprom& image, int address) { return image.GetByte(address); }
+uint8_t Get(const cmcEeprom& image, int address) {
+    return image.GetByte(address);
+}
 
 void CopyBytes(cmcEeprom& image, const cmcEeprom& from, int address, int count) {
     for (int i = 0; i < count; ++i) image.SetByte(address + i, from.GetByte(address + i));
 }
 
+template <size_t N>
+void CopyAreasFrom(cmcEeprom& image, const cmcEeprom& from, const smap::AdoptArea (&areas)[N],
+                   bool forSave, bool regional) {
+    for (const smap::AdoptArea& c : areas) {
+        if (c.when == smap::AdoptWhen::ForSave && !forSave) continue;
+        if (c.when == smap::AdoptWhen::NotRegional && !regional) continue;
+        CopyBytes(image, from, c.address, c.count);
+    }
+}
+
 void CopyBits(cmcEeprom& image, const cmcEeprom& from, int address, uint8_t mask) {
-    uint8_t v = static_cast<uint8_t>((image.GetByte(address) & ~mask) |
-                                     (from.GetByte(address) & mask));
+    uint8_t v =
+        static_cast<uint8_t>((image.GetByte(address) & ~mask) | (from.GetByte(address) & mask));
     image.SetByte(address, v);
 }
 
-bool ExceptRegionalTypes(int type) { return type != 0 && type != 6; }
+bool ExceptRegionalTypes(int type) {
+    return type != 0 && type != 6;
+}
 
-std::string AppTitle() { return GTex().GetLine(keys::kSysAppTitle, 0); }
-
-// What adoption takes from the reference image in its third step, in order.
-enum class When { Always, ForSave, Regional };
-struct RefCopy {
-    int address;
-    int count;
-    When when;
-};
-constexpr RefCopy kFixedCopies[] = {
-    {0x0A87, 1, When::ForSave},  {0x0A88, 1, When::Always},   {0x0AB6, 1, When::ForSave},
-    {0x0AB7, 3, When::Always},   {0x0ABA, 2, When::ForSave},  {0x0ABE, 16, When::Always},
-    {0x0ACE, 16, When::Always},  {0x0ADE, 1, When::ForSave},  {0x0AE1, 1, When::Always},
-    {0x0AE4, 1, When::Always},   {0x0AF1, 1, When::Regional}, {0x0B00, 1, When::Always},
-};
-// Fifth step.
-constexpr RefCopy kSetupCopies[] = {
-    {0x0BBC, 2, When::Always},  {0x0BC8, 2, When::Always},   {0x0BCA, 2, When::Always},
-    {0x0BCF, 1, When::Always},  {0x0BE6, 648, When::Always}, {0x0E6E, 32, When::Always},
-    {0x0E8E, 32, When::Always}, {0x0EAE, 16, When::Always},  {0x0EBE, 8, When::Always},
-    {0x0EC6, 8, When::Always},  {0x0ED1, 1, When::Always},   {0x0F10, 8, When::Always},
-    {0x0F18, 1, When::Always},  {0x0F1A, 1, When::Always},
-};
-// Ninth step: single bytes of the DSC setup (the call table's fixed byte comes separately).
-constexpr int kDscSetupBytes[] = {0x223C, 0x2251, 0x2290, 0x2297, 0x229E, 0x22BA, 0x22C1,
-                                  0x22C8, 0x230E, 0x2315, 0x231C, 0x2338, 0x233F, 0x2346,
-                                  0x2378, 0x237F, 0x2386, 0x23A1, 0x23A8, 0x23AF};
+std::string AppTitle() {
+    return GTex().GetLine(keys::kSysAppTitle, 0);
+}
 
 // Soft-key defaults when the reference's set does not fit the enabled functions.
-constexpr uint8_t kSoftKeysScanOnly[] = {0x21, 0x22, 0x23, 0x24, 0x00, 0x03, 0x02, 0x05, 0x06, 0x07, 0x08};
-constexpr uint8_t kSoftKeysWatchOnly[] = {0x21, 0x22, 0x23, 0x24, 0x01, 0x03, 0x02, 0x05, 0x06, 0x07, 0x08};
+constexpr uint8_t kSoftKeysScanOnly[] = {0x21, 0x22, 0x23, 0x24, 0x00, 0x03,
+                                         0x02, 0x05, 0x06, 0x07, 0x08};
+constexpr uint8_t kSoftKeysWatchOnly[] = {0x21, 0x22, 0x23, 0x24, 0x01, 0x03,
+                                          0x02, 0x05, 0x06, 0x07, 0x08};
 constexpr uint8_t kSoftKeysNeither[] = {0x21, 0x22, 0x23, 0x24, 0x03, 0x02, 0x05, 0x06, 0x07, 0x08};
 constexpr uint8_t kSoftKeyFiller = 0x09;
 
@@ -133,8 +131,8 @@ void indModel::AdoptChannels(cmcEeprom& image) {
         int table;
         int flagBase;
     } tables[] = {{kUsaCh, mm::kTables[kUsaCh].flagBase},
-                   {kIntCh, mm::kTables[kIntCh].flagBase},
-                   {kCanCh, mm::kTables[kCanCh].flagBase}};
+                  {kIntCh, mm::kTables[kIntCh].flagBase},
+                  {kCanCh, mm::kTables[kCanCh].flagBase}};
     for (const auto& t : tables) {
         for (int row = 0; row < Rows(t.table); ++row) {
             ch.Load(t.table, row);
@@ -175,11 +173,7 @@ void indModel::AdoptFixedValues(cmcEeprom& image, bool forSave) {
             }
         }
     }
-    for (const RefCopy& c : kFixedCopies) {
-        if (c.when == When::ForSave && !forSave) continue;
-        if (c.when == When::Regional && !regional) continue;
-        CopyBytes(image, reference_, c.address, c.count);
-    }
+    CopyAreasFrom(image, reference_, smap::kAdoptSettings, forSave, regional);
 }
 
 void indModel::AdoptSoftKeys(cmcEeprom& image) {
@@ -191,7 +185,7 @@ void indModel::AdoptSoftKeys(cmcEeprom& image) {
         return;
     }
     const uint8_t* keys = scan ? kSoftKeysScanOnly : watch ? kSoftKeysWatchOnly : kSoftKeysNeither;
-    const int n = scan   ? sizeof kSoftKeysScanOnly
+    const int n = scan    ? sizeof kSoftKeysScanOnly
                   : watch ? sizeof kSoftKeysWatchOnly
                           : sizeof kSoftKeysNeither;
     for (int i = 0; i < smap::kSoftKeyCount; ++i) {
@@ -229,25 +223,29 @@ void indModel::AdoptDscSetup(cmcEeprom& image) {
         image.SetByte(smap::kSelfIdSpare, 0);
     }
 
-    CopyBytes(image, reference_, 0x2220, 4);
+    CopyBytes(image, reference_, smap::kAdoptDscArea, smap::kAdoptDscAreaLength);
     for (int i = 0; i < smap::kCallRows; ++i) {
         CopyBytes(image, reference_, smap::kCallTable + smap::kCallRowSize * i + smap::kCallFixed,
                   1);
     }
-    for (int a : kDscSetupBytes) CopyBytes(image, reference_, a, 1);
-    for (int i = 0; i < 6; ++i) CopyBytes(image, reference_, 0x2362 + 7 * i, 1);
+    for (int a : smap::kAdoptDscBytes) CopyBytes(image, reference_, a, 1);
+    for (int i = 0; i < smap::kAdoptDscSeriesCount; ++i) {
+        CopyBytes(image, reference_, smap::kAdoptDscSeries + smap::kCallRowSize * i, 1);
+    }
 
     // Alarm groups: the reference decides the kind and the fixed flags, the hidden third byte
     // follows the volume.
     for (int g = 0; g < smap::kAlarmGroupCount; ++g) {
         const int a = smap::kAlarmGroups + smap::kAlarmGroupSize * g;
-        const bool userShutdown = a == 0x23F2 || a == 0x240E || a == 0x2412;
+        const int volume = a + 1;
+        const bool userShutdown = volume == smap::kAlarmVolPosCeases ||
+                                  volume == smap::kAlarmVolPos4hr ||
+                                  volume == smap::kAlarmVolPos23hr;
         CopyBytes(image, reference_, a, 1);
         CopyBits(image, reference_, a + 3, userShutdown ? 0x10 : 0x11);
-        if (a == 0x2406) {
-            // This alarm sounds like the distress transmission.
-            image.SetByte(a + 1, Get(image, 0x23F7));
-            image.SetByte(a + 2, Get(image, 0x23F7));
+        if (volume == smap::kAlarmVolFollowsDistress) {
+            image.SetByte(a + 1, Get(image, smap::kAlarmVolDistressTx));
+            image.SetByte(a + 2, Get(image, smap::kAlarmVolDistressTx));
         } else {
             image.SetByte(a + 2, Get(image, a + 1));
         }
@@ -287,7 +285,8 @@ void indModel::AdoptImage(cmcEeprom& image, bool forSave) {
     AdoptChannels(image);
     AdoptFixedValues(image, forSave);
     AdoptSoftKeys(image);
-    for (const RefCopy& c : kSetupCopies) CopyBytes(image, reference_, c.address, c.count);
+    CopyAreasFrom(image, reference_, smap::kAdoptRadioSetup, forSave,
+                  ExceptRegionalTypes(modelType_));
     AdoptNames(image);
     AdoptDscSetup(image);
     AdoptVersionBlock(image);
@@ -323,8 +322,7 @@ void indModel::AdjustImage(cmcEeprom& image) {
 }
 
 std::string indModel::InitialFilePath(int type) const {
-    const std::string folder =
-        initialFolder_.empty() ? platform::ProgramFolder() : initialFolder_;
+    const std::string folder = initialFolder_.empty() ? platform::ProgramFolder() : initialFolder_;
     return platform::JoinPath(folder, GTex().GetLine(keys::kAppInitialFile, type));
 }
 
@@ -342,9 +340,9 @@ void indModel::LoadInitialFile(int type) {
 }
 
 bool indModel::AskCaution(const char* key) {
-    const int answer = platform::GetPrompter().Show(GTex().GetText(key), AppTitle(),
-                                                    platform::PromptIcon::Warning,
-                                                    platform::PromptButtons::OkCancel);
+    const int answer =
+        platform::GetPrompter().Show(GTex().GetText(key), AppTitle(), platform::PromptIcon::Warning,
+                                     platform::PromptButtons::OkCancel);
     return answer == platform::kAnswerOk;
 }
 

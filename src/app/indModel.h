@@ -12,7 +12,7 @@ class cmcEeprom;
 // What the model operations need from the program around them. The defaults do nothing, which
 // is what a tool without a sheet tree or a document title wants.
 class indModelHost {
-public:
+  public:
     virtual ~indModelHost() = default;
     // The model type changed; the program keeps it in its settings.
     virtual void ModelTypeChanged(int type) {}
@@ -24,7 +24,7 @@ public:
 };
 
 class indModel {
-public:
+  public:
     static constexpr int kModelCode = 0x3715;
     static constexpr int kSubCode = 1;
     static constexpr int kStartModelType = 2;
@@ -79,7 +79,7 @@ public:
     // sum.
     static uint8_t ComplementSum(const cmcEeprom& image, int first, int count);
 
-private:
+  private:
     bool AskCaution(const char* key);
     void AdoptChannels(cmcEeprom& image);
     void AdoptFixedValues(cmcEeprom& image, bool forSave);

@@ -73,7 +73,8 @@ void ByteCell(cmcCellCapsule& req, DebugCellContext& c, int address) {
     if (req.canvas != nullptr && value != CompareByte(c, address)) {
         req.canvas->SetFontColor(cellcolor::kRed);
     }
-    if (req.resultFlags & cmcCellCapsule::kSelected) c.statusLine = DebugStatusText(*c.image, address);
+    if (req.resultFlags & cmcCellCapsule::kSelected)
+        c.statusLine = DebugStatusText(*c.image, address);
 
     if (req.grid == nullptr || req.key == 0) return;
     const int key = req.key;
@@ -97,8 +98,8 @@ std::string DebugStatusText(const cmcEeprom& image, int address) {
     const int b = image.GetByte(address);
     const int w = image.IsValidAddress(address + 1) ? b | (image.GetByte(address + 1) << 8) : b;
     char text[64];
-    std::snprintf(text, sizeof text, "%02X, %d, %d, \n%04X, %d, %d", b, b,
-                  static_cast<int8_t>(b), w, w, static_cast<int16_t>(w));
+    std::snprintf(text, sizeof text, "%02X, %d, %d, \n%04X, %d, %d", b, b, static_cast<int8_t>(b),
+                  w, w, static_cast<int16_t>(w));
     return text;
 }
 
@@ -172,6 +173,7 @@ bool DispatchDebugCell(cmcCellCapsule& req, DebugCellContext& c) {
             EvMan().Send(event);
             return true;
         }
-        default: return false;
+        default:
+            return false;
     }
 }

@@ -8,8 +8,8 @@ class cmcEeprom;
 struct cmcCellCapsule;
 
 struct DebugCellContext {
-    cmcEeprom* image = nullptr;               // the working image
-    const cmcEeprom* compareBase = nullptr;   // bytes that differ from it are shown red
+    cmcEeprom* image = nullptr;              // the working image
+    const cmcEeprom* compareBase = nullptr;  // bytes that differ from it are shown red
     // Set when the request is the grid's current byte cell: the byte and the word there.
     std::string statusLine;
 };

@@ -139,8 +139,7 @@ const SimpleCell kSimpleCells[] = {
          keys::kSheetSelInactivityTimerDsc),
     Byte(CL_ComConf_InactivityTimer_Distress, smap::kInactivityTimerDistress,
          keys::kSheetSelInactivityTimerDsc),
-    Byte(CL_ComConf_InactivityTimer_RT, smap::kInactivityTimerRt,
-         keys::kSheetSelInactivityTimerRt),
+    Byte(CL_ComConf_InactivityTimer_RT, smap::kInactivityTimerRt, keys::kSheetSelInactivityTimerRt),
     // Manufacturer values.
     Bit(CL_MakerR_AdjMode, smap::kFunctionSwitches, smap::kFnAdjMode, kOnOff),
     Bit(CL_MakerR_Initial, smap::kFunctionSwitches, smap::kFnInitial, kOnOff),
@@ -158,16 +157,16 @@ struct Alarm {
     const char* visual;    // read-only
 };
 constexpr Alarm kAlarms[10] = {
-    {0x23FB, "TX", "---", "OFF"},
-    {0x23F7, "Count + TX", "---", "ON"},
-    {0x23EF, "Warning", "Auto", "OFF"},
-    {0x23F3, "Warning", nullptr, "OFF"},
-    {0x240F, "Warning", nullptr, "OFF"},
-    {0x2413, "Warning", nullptr, "OFF"},
-    {0x23FF, "Self-Terminate", "Auto", "OFF"},
-    {0x2417, "Discrete1", "Auto", "OFF"},
-    {0x240B, "Discrete2", "Auto", "OFF"},
-    {0x2403, "Discrete1", "Auto", "OFF"},
+    {smap::kAlarmVolTx, "TX", "---", "OFF"},
+    {smap::kAlarmVolDistressTx, "Count + TX", "---", "ON"},
+    {smap::kAlarmVolNoMmsi, "Warning", "Auto", "OFF"},
+    {smap::kAlarmVolPosCeases, "Warning", nullptr, "OFF"},
+    {smap::kAlarmVolPos4hr, "Warning", nullptr, "OFF"},
+    {smap::kAlarmVolPos23hr, "Warning", nullptr, "OFF"},
+    {smap::kAlarmVolSelfTerm, "Self-Terminate", "Auto", "OFF"},
+    {smap::kAlarmVolDiscrete1, "Discrete1", "Auto", "OFF"},
+    {smap::kAlarmVolDiscrete2, "Discrete2", "Auto", "OFF"},
+    {smap::kAlarmVolInactivity, "Discrete1", "Auto", "OFF"},
 };
 constexpr uint8_t kAlarmShutdownBit = 0x01;
 constexpr uint8_t kAlarmIntSpBit = 0x02;
@@ -175,10 +174,16 @@ constexpr uint8_t kAlarmVisualBit = 0x10;
 
 // --- helpers ---
 
-uint8_t Get(Ctx& c, int address) { return c.image->GetByte(address); }
-void Set(Ctx& c, int address, uint8_t value) { c.image->SetByte(address, value); }
+uint8_t Get(Ctx& c, int address) {
+    return c.image->GetByte(address);
+}
+void Set(Ctx& c, int address, uint8_t value) {
+    c.image->SetByte(address, value);
+}
 
-int GetU16(Ctx& c, int address) { return Get(c, address) | (Get(c, address + 1) << 8); }
+int GetU16(Ctx& c, int address) {
+    return Get(c, address) | (Get(c, address + 1) << 8);
+}
 void SetU16(Ctx& c, int address, int value) {
     Set(c, address, static_cast<uint8_t>(value & 0xFF));
     Set(c, address + 1, static_cast<uint8_t>((value >> 8) & 0xFF));
@@ -236,12 +241,18 @@ bool IntegerByte(cmcCellCapsule& req, Ctx& c, int address, int minimum, int maxi
 void Simple(cmcCellCapsule& req, Ctx& c, const SimpleCell& s) {
     bool changed = false;
     switch (s.kind) {
-        case Kind::ChoiceBit: changed = ChoiceBit(req, c, s.address, s.bit, s.list); break;
-        case Kind::ChoiceByte: changed = ChoiceByte(req, c, s.address, s.list); break;
+        case Kind::ChoiceBit:
+            changed = ChoiceBit(req, c, s.address, s.bit, s.list);
+            break;
+        case Kind::ChoiceByte:
+            changed = ChoiceByte(req, c, s.address, s.list);
+            break;
         case Kind::IntegerByte:
             changed = IntegerByte(req, c, s.address, s.minimum, s.maximum);
             break;
-        case Kind::Fixed: ShowFixed(req, c, s.list); return;
+        case Kind::Fixed:
+            ShowFixed(req, c, s.list);
+            return;
     }
     PaintSilver(req, c, s.silver);
     if (changed) {
@@ -292,8 +303,12 @@ void SelfId(cmcCellCapsule& req, Ctx& c) {
 void AlarmCell(cmcCellCapsule& req, Ctx& c, int family, const Alarm& a) {
     const int flags = a.volume + 2;
     switch (family) {
-        case 0: ShowFixed(req, c, a.kind); break;
-        case 1: IntegerByte(req, c, a.volume, 0, smap::kAlarmVolMax); break;
+        case 0:
+            ShowFixed(req, c, a.kind);
+            break;
+        case 1:
+            IntegerByte(req, c, a.volume, 0, smap::kAlarmVolMax);
+            break;
         case 2:
             if (a.shutdown != nullptr) {
                 ShowFixed(req, c, a.shutdown);
@@ -301,8 +316,12 @@ void AlarmCell(cmcCellCapsule& req, Ctx& c, int family, const Alarm& a) {
                 ChoiceBit(req, c, flags, 0, keys::kSheetSelDSCALMShutdown);
             }
             break;
-        case 3: ShowFixed(req, c, a.visual); break;
-        case 4: ChoiceBit(req, c, flags, 1, kOnOff); break;
+        case 3:
+            ShowFixed(req, c, a.visual);
+            break;
+        case 4:
+            ChoiceBit(req, c, flags, 1, kOnOff);
+            break;
     }
 }
 
@@ -319,19 +338,24 @@ void CallTable(cmcCellCapsule& req, Ctx& c, int label, int row) {
             int partner = -1;
             if (row == 8 || row == 9) partner = row + 2;
             if (row == 10 || row == 11) partner = row - 2;
-            if (partner >= 0 && Get(c, at(row, smap::kCallTx)) != Get(c, at(partner, smap::kCallTx))) {
+            if (partner >= 0 &&
+                Get(c, at(row, smap::kCallTx)) != Get(c, at(partner, smap::kCallTx))) {
                 req.resultFlags |= cmcCellCapsule::kError;
             }
             break;
         }
-        case CL_DscCall_Rx: ChoiceByte(req, c, base + smap::kCallRx, kOnOff); break;
+        case CL_DscCall_Rx:
+            ChoiceByte(req, c, base + smap::kCallRx, kOnOff);
+            break;
         case CL_DscCall_TxPow:
             ChoiceByte(req, c, base + smap::kCallTxPow, keys::kSheetSelDscCallPower);
             break;
         case CL_DscCall_Alarm_Min:
         case CL_DscCall_Alarm_Max: {
-            const int offset = label == CL_DscCall_Alarm_Min ? smap::kCallAlarmMin : smap::kCallAlarmMax;
-            if (IntegerByte(req, c, base + offset, 0, smap::kAlarmVolMax)) c.changeFlags |= kDependents;
+            const int offset =
+                label == CL_DscCall_Alarm_Min ? smap::kCallAlarmMin : smap::kCallAlarmMax;
+            if (IntegerByte(req, c, base + offset, 0, smap::kAlarmVolMax))
+                c.changeFlags |= kDependents;
             if (Get(c, base + smap::kCallAlarmMax) < Get(c, base + smap::kCallAlarmMin)) {
                 req.resultFlags |= cmcCellCapsule::kError;
             }
@@ -365,9 +389,11 @@ void LcdSymbol(cmcCellCapsule& req, Ctx& c, int row) {
     if (row < 0 || row >= smap::kLcdSymbolRows) return;
     const int address = smap::kLcdSymbols + smap::kLcdSymbolLength * row;
     char text[smap::kLcdSymbolLength];
-    for (int i = 0; i < smap::kLcdSymbolLength; ++i) text[i] = static_cast<char>(Get(c, address + i));
+    for (int i = 0; i < smap::kLcdSymbolLength; ++i)
+        text[i] = static_cast<char>(Get(c, address + i));
     if (!EditLcdSymbol(req, text, row, c.modelType)) return;
-    for (int i = 0; i < smap::kLcdSymbolLength; ++i) Set(c, address + i, static_cast<uint8_t>(text[i]));
+    for (int i = 0; i < smap::kLcdSymbolLength; ++i)
+        Set(c, address + i, static_cast<uint8_t>(text[i]));
 }
 
 // Appends a unit unless the in-place editor is being opened on the number.
@@ -415,14 +441,14 @@ void DialKey(cmcCellCapsule& req, Ctx& c, int row) {
 void SoftKey(cmcCellCapsule& req, Ctx& c, int row) {
     if (row < 0 || row >= smap::kSoftKeyCount) return;
     const char* list = c.modelType == 0 || c.modelType == 6 ? keys::kSheetSelKeyAsSkeyMU
-                                                           : keys::kSheetSelKeyAsSkeyME;
+                                                            : keys::kSheetSelKeyAsSkeyME;
     int v = Get(c, smap::kSoftKeys + row);
     if (EditSoftKey(req, list, v)) Set(c, smap::kSoftKeys + row, static_cast<uint8_t>(v));
     // Function 0 is scan and 1 is dual/tri watch: a key for a function the radio lacks.
     const uint8_t fn = Get(c, smap::kSoftKeys + row);
     const bool scan = Get(c, smap::kFunctionSwitches) & (1u << smap::kFnScan);
-    const bool watch = Get(c, smap::kFunctionSwitches2) &
-                       ((1u << smap::kFnDualWatch) | (1u << smap::kFnTriWatch));
+    const bool watch =
+        Get(c, smap::kFunctionSwitches2) & ((1u << smap::kFnDualWatch) | (1u << smap::kFnTriWatch));
     if ((fn == 0 && !scan) || (fn == 1 && !watch)) req.resultFlags |= cmcCellCapsule::kError;
 }
 
@@ -451,8 +477,10 @@ bool IsSettingsLabel(int label) {
         case CL_MakerR_DwTw_Timer:
         case CL_ComConf_UtcOffset:
         case CL_ComConf_KeyAssign_Dial:
-        case CL_ComConf_KeyAssign_SoftKey: return true;
-        default: return false;
+        case CL_ComConf_KeyAssign_SoftKey:
+            return true;
+        default:
+            return false;
     }
 }
 
@@ -471,7 +499,9 @@ bool DispatchSettingsCell(cmcCellCapsule& req, SettingsCellContext& c) {
         return true;
     }
     switch (label) {
-        case CL_ComDsc_SelfId: SelfId(req, c); return true;
+        case CL_ComDsc_SelfId:
+            SelfId(req, c);
+            return true;
         case CL_DscCall_Tx:
         case CL_DscCall_Rx:
         case CL_DscCall_TxPow:
@@ -479,20 +509,43 @@ bool DispatchSettingsCell(cmcCellCapsule& req, SettingsCellContext& c) {
         case CL_DscCall_Alarm_Max:
         case CL_DscCall_Alarm_Shutdown:
         case CL_DscCall_Alarm_Visual:
-        case CL_DscCall_Alarm_IntSp: CallTable(req, c, label, row); return true;
-        case CL_ComCom_CloneComment: CloneComment(req, c); return true;
-        case CL_ComCom_LcdSymbol: LcdSymbol(req, c, row); return true;
-        case CL_ComCom_TotTimer: TotTimer(req, c); return true;
-        case CL_RadioSet_ScanSpeed: DecimalByte(req, c, smap::kScanSpeed, 50, 200, kScanOff); return true;
-        case CL_MakerR_TX_Mute_Timer: DecimalByte(req, c, smap::kTxMuteTimer, 0, 255); return true;
-        case CL_MakerR_RX_Mute_Timer: DecimalByte(req, c, smap::kRxMuteTimer, 0, 255); return true;
+        case CL_DscCall_Alarm_IntSp:
+            CallTable(req, c, label, row);
+            return true;
+        case CL_ComCom_CloneComment:
+            CloneComment(req, c);
+            return true;
+        case CL_ComCom_LcdSymbol:
+            LcdSymbol(req, c, row);
+            return true;
+        case CL_ComCom_TotTimer:
+            TotTimer(req, c);
+            return true;
+        case CL_RadioSet_ScanSpeed:
+            DecimalByte(req, c, smap::kScanSpeed, 50, 200, kScanOff);
+            return true;
+        case CL_MakerR_TX_Mute_Timer:
+            DecimalByte(req, c, smap::kTxMuteTimer, 0, 255);
+            return true;
+        case CL_MakerR_RX_Mute_Timer:
+            DecimalByte(req, c, smap::kRxMuteTimer, 0, 255);
+            return true;
         case CL_MakerR_Transient_Timer:
             DecimalByte(req, c, smap::kTransientTimer, 0, 255);
             return true;
-        case CL_MakerR_DwTw_Timer: DwTwTimer(req, c); return true;
-        case CL_ComConf_UtcOffset: UtcOffset(req, c); return true;
-        case CL_ComConf_KeyAssign_Dial: DialKey(req, c, row); return true;
-        case CL_ComConf_KeyAssign_SoftKey: SoftKey(req, c, row); return true;
-        default: return false;
+        case CL_MakerR_DwTw_Timer:
+            DwTwTimer(req, c);
+            return true;
+        case CL_ComConf_UtcOffset:
+            UtcOffset(req, c);
+            return true;
+        case CL_ComConf_KeyAssign_Dial:
+            DialKey(req, c, row);
+            return true;
+        case CL_ComConf_KeyAssign_SoftKey:
+            SoftKey(req, c, row);
+            return true;
+        default:
+            return false;
     }
 }

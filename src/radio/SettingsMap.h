@@ -3,6 +3,8 @@
 // record tables (channels, free channels, DSC IDs) have their own table; everything here is a
 // single value or a small fixed block.
 
+#include "radio/MemoryMap.h"
+
 namespace smap {
 
 // Identification area.
@@ -13,11 +15,11 @@ inline constexpr int kMapMarker = 0x0F1A;   // must be 1 in every image of this 
 inline constexpr int kCloneComment = 0x0F1B;
 inline constexpr int kCloneCommentLength = 16;
 
-// Function switches.
-inline constexpr int kFunctionSwitches = 0x0BB8;
+// Function switches (the record cells consult them too).
+inline constexpr int kFunctionSwitches = mm::kFunctionSwitches;
 inline constexpr int kFnUsa = 0, kFnWx = 1, kFnCanada = 2, kFnPttScan = 3, kFnScan = 4,
                      kFnBandEx = 5, kFnAdjMode = 6, kFnInitial = 7;
-inline constexpr int kFunctionSwitches2 = 0x0BB9;
+inline constexpr int kFunctionSwitches2 = mm::kFunctionSwitches2;
 inline constexpr int kFnTotAlarm = 4, kFnTot = 5, kFnDualWatch = 6, kFnTriWatch = 7;
 
 // Map version: four ASCII digits (the byte at 391 lies between them and is not part of it).
@@ -26,8 +28,8 @@ inline constexpr int kVersionDigits[4] = {390, 392, 393, 394};
 inline constexpr int kVersionBlock = 0x0070;
 inline constexpr int kVersionBlockLength = 288;
 inline constexpr int kVersionMirror = 0x01C0;
-inline constexpr int kVersionMirrorFlag = 0x02DE;     // bit 7 set after adoption
-inline constexpr int kVersionMirrorCheck = 0x02DF;    // check byte over the 287 bytes before it
+inline constexpr int kVersionMirrorFlag = 0x02DE;   // bit 7 set after adoption
+inline constexpr int kVersionMirrorCheck = 0x02DF;  // check byte over the 287 bytes before it
 
 // Own DSC ID: five ID bytes, their check byte, then a byte cleared on adoption.
 inline constexpr int kSelfId = 0x2210;
@@ -60,6 +62,19 @@ inline constexpr int kAlarmGroups = 0x23EE;
 inline constexpr int kAlarmGroupCount = 11;
 inline constexpr int kAlarmGroupSize = 4;
 inline constexpr int kAlarmVolMax = 20;
+// Volume bytes of the alarms, in the order of the alarm label families' suffixes.
+inline constexpr int kAlarmVolTx = 0x23FB;
+inline constexpr int kAlarmVolDistressTx = 0x23F7;
+inline constexpr int kAlarmVolNoMmsi = 0x23EF;
+inline constexpr int kAlarmVolPosCeases = 0x23F3;
+inline constexpr int kAlarmVolPos4hr = 0x240F;
+inline constexpr int kAlarmVolPos23hr = 0x2413;
+inline constexpr int kAlarmVolSelfTerm = 0x23FF;
+inline constexpr int kAlarmVolDiscrete1 = 0x2417;
+inline constexpr int kAlarmVolDiscrete2 = 0x240B;
+inline constexpr int kAlarmVolInactivity = 0x2403;
+// An alarm without a cell of its own that sounds at the distress volume.
+inline constexpr int kAlarmVolFollowsDistress = 0x2407;
 
 // Soft keys: 20 function bytes.
 inline constexpr int kSoftKeys = 0x0B80;
@@ -104,9 +119,39 @@ inline constexpr int kTxPllOpt1 = 0x0BE2;
 inline constexpr int kTxPllOpt2 = 0x0BE3;
 inline constexpr int kRxPllOpt1 = 0x0BE4;
 
-// Areas that adoption takes from the model's reference image.
-inline constexpr int kCurrentPChannels = 0x0A80;  // three u16, filled from the P channel numbers
-inline constexpr int kWeatherStart = 0x0A86;      // first weather row in use
+// Areas that adoption takes from the model's reference image, in the order it takes them.
+enum class AdoptWhen { Always, ForSave, NotRegional };
+struct AdoptArea {
+    int address;
+    int count;
+    AdoptWhen when;
+};
+inline constexpr AdoptArea kAdoptSettings[] = {
+    {0x0A87, 1, AdoptWhen::ForSave},     {0x0A88, 1, AdoptWhen::Always},
+    {0x0AB6, 1, AdoptWhen::ForSave},     {0x0AB7, 3, AdoptWhen::Always},
+    {0x0ABA, 2, AdoptWhen::ForSave},     {0x0ABE, 16, AdoptWhen::Always},
+    {0x0ACE, 16, AdoptWhen::Always},     {0x0ADE, 1, AdoptWhen::ForSave},
+    {0x0AE1, 1, AdoptWhen::Always},      {0x0AE4, 1, AdoptWhen::Always},
+    {0x0AF1, 1, AdoptWhen::NotRegional}, {0x0B00, 1, AdoptWhen::Always},
+};
+inline constexpr AdoptArea kAdoptRadioSetup[] = {
+    {0x0BBC, 2, AdoptWhen::Always},   {0x0BC8, 2, AdoptWhen::Always},
+    {0x0BCA, 2, AdoptWhen::Always},   {0x0BCF, 1, AdoptWhen::Always},
+    {0x0BE6, 648, AdoptWhen::Always}, {0x0E6E, 32, AdoptWhen::Always},
+    {0x0E8E, 32, AdoptWhen::Always},  {0x0EAE, 16, AdoptWhen::Always},
+    {0x0EBE, 8, AdoptWhen::Always},   {0x0EC6, 8, AdoptWhen::Always},
+    {0x0ED1, 1, AdoptWhen::Always},   {kMakerString, kMakerStringLength, AdoptWhen::Always},
+    {0x0F18, 1, AdoptWhen::Always},   {kMapMarker, 1, AdoptWhen::Always},
+};
+inline constexpr int kAdoptDscArea = 0x2220;  // 4 bytes after the own ID
+inline constexpr int kAdoptDscAreaLength = 4;
+inline constexpr int kAdoptDscBytes[] = {0x223C, 0x2251, 0x2290, 0x2297, 0x229E, 0x22BA, 0x22C1,
+                                         0x22C8, 0x230E, 0x2315, 0x231C, 0x2338, 0x233F, 0x2346,
+                                         0x2378, 0x237F, 0x2386, 0x23A1, 0x23A8, 0x23AF};
+inline constexpr int kAdoptDscSeries = 0x2362;  // one byte every 7, six times
+inline constexpr int kAdoptDscSeriesCount = 6;
+inline constexpr int kCurrentPChannels = 0x0A80;   // three u16, filled from the P channel numbers
+inline constexpr int kWeatherStart = 0x0A86;       // first weather row in use
 inline constexpr int kDscChannelRefBits = 0x2160;  // bit 1 of slots 57-170 follows the reference
 inline constexpr int kDscChannelRefFirst = 57;
 inline constexpr int kDscChannelRefLast = 170;

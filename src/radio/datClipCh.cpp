@@ -20,7 +20,9 @@ void datClipCh::LoadOne(cmcEeprom& image, int table, int row, datCh& cursor) {
     cursor.Load(table, row);
 }
 
-bool datClipCh::CanPaste(int table) const { return table_ != 0 && table_ == table; }
+bool datClipCh::CanPaste(int table) const {
+    return table_ != 0 && table_ == table;
+}
 
 void datClipCh::PasteRows(cmcEeprom& image, int table, int first, int count) {
     if (!CanPaste(table)) return;

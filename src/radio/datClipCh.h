@@ -10,7 +10,7 @@
 class cmcEeprom;
 
 class datClipCh {
-public:
+  public:
     datClipCh() = default;
     virtual ~datClipCh() = default;
     datClipCh(const datClipCh&) = delete;
@@ -34,7 +34,7 @@ public:
     int First() const { return first_; }
     int Count() const { return static_cast<int>(rows_.size()); }
 
-private:
+  private:
     int table_ = 0;
     int first_ = 0;
     std::vector<datCh> rows_;

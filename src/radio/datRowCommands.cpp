@@ -77,13 +77,16 @@ datRowCommands::Range datRowCommands::RangeOf(int table) {
         case mm::kIntCh:
         case mm::kUsaCh:
         case mm::kCanCh:
-        case mm::kWxCh: return {0, mm::kTables[table].rows - 1, false};
+        case mm::kWxCh:
+            return {0, mm::kTables[table].rows - 1, false};
         case mm::kFreeCh:
         case mm::kDscIndId:
-        case mm::kDscGrpId: return {0, mm::kTables[table].rows - 1, true};
+        case mm::kDscGrpId:
+            return {0, mm::kTables[table].rows - 1, true};
         // DSC channel rows are channel numbers with gaps between the plans: moving blocks
         // would push records into numbers the radio does not have.
-        default: return {0, -1, false};
+        default:
+            return {0, -1, false};
     }
 }
 
@@ -92,7 +95,9 @@ bool datRowCommands::InRange(int table, int row) const {
     return row >= r.first && row <= r.last;
 }
 
-bool datRowCommands::CanPaste(int table) const { return clip_.CanPaste(table); }
+bool datRowCommands::CanPaste(int table) const {
+    return clip_.CanPaste(table);
+}
 
 void datRowCommands::Run(int command, cmcCellCapsule& req, datCh& record) {
     if (record.image == nullptr) return;
@@ -108,14 +113,29 @@ void datRowCommands::Run(int command, cmcCellCapsule& req, datCh& record) {
     if (b.first > b.last) return;
     cmcEeprom& image = *record.image;
     switch (command) {
-        case CL_PMenu_Copy: Copy(req, b, image); break;
-        case CL_PMenu_Paste: Paste(req, b, image, record); break;
-        case CL_PMenu_CarryUp: Carry(req, b, image, true); break;
-        case CL_PMenu_CarryDown: Carry(req, b, image, false); break;
-        case CL_PMenu_Clear: Clear(req, b, image); break;
-        case CL_PMenu_Delete: Delete(req, b, image); break;
-        case CL_PMenu_Insert: Insert(req, b, image); break;
-        default: break;
+        case CL_PMenu_Copy:
+            Copy(req, b, image);
+            break;
+        case CL_PMenu_Paste:
+            Paste(req, b, image, record);
+            break;
+        case CL_PMenu_CarryUp:
+            Carry(req, b, image, true);
+            break;
+        case CL_PMenu_CarryDown:
+            Carry(req, b, image, false);
+            break;
+        case CL_PMenu_Clear:
+            Clear(req, b, image);
+            break;
+        case CL_PMenu_Delete:
+            Delete(req, b, image);
+            break;
+        case CL_PMenu_Insert:
+            Insert(req, b, image);
+            break;
+        default:
+            break;
     }
 }
 

@@ -9,7 +9,7 @@ class cmcEeprom;
 class datClipCh;
 
 class datRowCommands : public cmcRowCommander {
-public:
+  public:
     // Rows the commands may touch, and whether clear, delete and insert are allowed.
     struct Range {
         int first;
@@ -26,7 +26,7 @@ public:
     bool CanPaste(int table) const override;
     void Run(int command, cmcCellCapsule& request, datCh& record) override;
 
-private:
+  private:
     struct Block {
         int table;
         int current;

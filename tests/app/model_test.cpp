@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <cstdio>
 #include <filesystem>
@@ -7,8 +8,6 @@
 #include <set>
 #include <string>
 #include <vector>
-
-#include <unistd.h>
 
 #include "app/EventCodes.h"
 #include "app/cmcEvMan.h"
@@ -49,9 +48,9 @@ std::vector<int> Bytes(const cmcEeprom& image, int address, int count) {
 void MakeReference(cmcEeprom& ref, int modelType) {
     ref.SetSize(kSize);
     for (int a = 0; a < kSize; ++a) ref.SetByte(a, static_cast<uint8_t>(0x40 + a % 0x30));
-    for (int a = 0x0F40; a <= 0x1F93; ++a) ref.SetByte(a, ' ');   // channel names
+    for (int a = 0x0F40; a <= 0x1F93; ++a) ref.SetByte(a, ' ');       // channel names
     for (int a = 0x20C0; a < 0x20C0 + 100; ++a) ref.SetByte(a, ' ');  // weather names
-    for (int r = 0; r < 100; ++r) {                                // DSC IDs: empty
+    for (int r = 0; r < 100; ++r) {                                   // DSC IDs: empty
         for (int i = 0; i < 5; ++i) ref.SetByte(0x2430 + 16 * r + i, 0xFF);
         for (int i = 5; i < 15; ++i) ref.SetByte(0x2430 + 16 * r + i, ' ');
         ref.SetByte(0x2430 + 16 * r + 15, 0xFF);
@@ -65,15 +64,29 @@ void MakeReference(cmcEeprom& ref, int modelType) {
 }
 
 class ModelTest : public testing::Test {
-protected:
+  protected:
     ModelTest() : model(working, reference, &host) {
         InstallEvMan(&hub);
         InstallGTex(&text);
-        text.BindLines({"#GI_Sys_AppTitle", "KELDA", "#GI_App_InitialFile", "T0.DAT", "T1.DAT",
-                        "T2.DAT", "T3.DAT", "T4.DAT", "#GI_AppMess_ChangeModel",
-                        "Change the model?", "Line two", "#GI_Mess_Maker_Caution", "Careful.",
-                        "#GI_Mess_FileErr_Headline", "File error", "#GI_Mess_FileErr_FileOpen",
-                        "Cannot open", "#GI_Mess_FileErr_Data", "Bad data",
+        text.BindLines({"#GI_Sys_AppTitle",
+                        "KELDA",
+                        "#GI_App_InitialFile",
+                        "T0.DAT",
+                        "T1.DAT",
+                        "T2.DAT",
+                        "T3.DAT",
+                        "T4.DAT",
+                        "#GI_AppMess_ChangeModel",
+                        "Change the model?",
+                        "Line two",
+                        "#GI_Mess_Maker_Caution",
+                        "Careful.",
+                        "#GI_Mess_FileErr_Headline",
+                        "File error",
+                        "#GI_Mess_FileErr_FileOpen",
+                        "Cannot open",
+                        "#GI_Mess_FileErr_Data",
+                        "Bad data",
                         "#End_Of_Ovl"});
         MakeReference(reference, 2);
         working.Assign(reference);
@@ -214,9 +227,9 @@ TEST_F(ModelTest, OwnIdIsKeptWhenSoundElseTakenFromTheReference) {
         std::vector<int> block;  // 0x2210-0x2216
         bool sound;
     } cases[] = {
-        {{23, 45, 67, 89, 0, 0x1F, 0x55}, true},    // 224 = 0xE0, complement 0x1F
-        {{23, 45, 67, 89, 0, 0x20, 0x55}, false},   // wrong check byte
-        {{23, 45, 67, 89, 100, 0x1B, 0x55}, false}, // a byte above 99
+        {{23, 45, 67, 89, 0, 0x1F, 0x55}, true},     // 224 = 0xE0, complement 0x1F
+        {{23, 45, 67, 89, 0, 0x20, 0x55}, false},    // wrong check byte
+        {{23, 45, 67, 89, 100, 0x1B, 0x55}, false},  // a byte above 99
         {{0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0x04, 0x55}, false},
     };
     for (const auto& c : cases) {
@@ -248,7 +261,7 @@ TEST_F(ModelTest, FixedValuesDependOnTheSaveFlagAndTheModelType) {
     // Saving: the current P channels are recorded and the first weather channel in use.
     working.SetByte(0x0BB0, 0x07);  // weather rows 0-2 unused
     working.SetByte(0x0BB1, 0x00);
-    model.SetModelType(6);          // regional type: the weather switches stay the image's
+    model.SetModelType(6);  // regional type: the weather switches stay the image's
     model.AdoptImage(working, true);
     EXPECT_EQ(working.GetByte(0x0A87), reference.GetByte(0x0A87));
     EXPECT_EQ(Bytes(working, 0x0A80, 6), (std::vector<int>{0x12, 0x01, 0x34, 0x00, 0x56, 0x00}));
@@ -328,18 +341,18 @@ std::set<int> AdoptableAddresses() {
         for (int i = 0; i < count; ++i) s.insert(first + i);
     };
     for (int base : {0x0310, 0x04D0, 0x0690}) span(base, 418);  // channel flags
-    span(0x0F40, 4180);                                        // channel names
-    span(0x0850, 560);                                         // free channels
-    span(0x0A80, 0x0B01 - 0x0A80);                             // 0x0A80-0x0B00 settings
-    span(0x0B80, 20);                                          // soft keys
-    span(0x0BB0, 0x0BD0 - 0x0BB0);                             // switches, P rows, timers
+    span(0x0F40, 4180);                                         // channel names
+    span(0x0850, 560);                                          // free channels
+    span(0x0A80, 0x0B01 - 0x0A80);                              // 0x0A80-0x0B00 settings
+    span(0x0B80, 20);                                           // soft keys
+    span(0x0BB0, 0x0BD0 - 0x0BB0);                              // switches, P rows, timers
     span(0x0BE6, 648);
     span(0x0E6E, 0x0ED2 - 0x0E6E);
     span(0x0F10, 11);
-    span(0x20C0, 100);                                          // weather names
-    span(0x2160 + 57, 114);                                     // DSC channel flags
-    span(0x2210, 0x241A - 0x2210);                              // own ID, call table, alarms
-    span(0x2430, 1600);                                         // DSC IDs
+    span(0x20C0, 100);              // weather names
+    span(0x2160 + 57, 114);         // DSC channel flags
+    span(0x2210, 0x241A - 0x2210);  // own ID, call table, alarms
+    span(0x2430, 1600);             // DSC IDs
     for (int a : {0x2A70, 0x2AB0, 0x2AF0}) span(a, 50);
     for (int a : {0x2B30, 0x3300, 0x3AD0}) span(a, 2000);
     span(0x0070, 288);

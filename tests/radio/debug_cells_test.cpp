@@ -16,7 +16,7 @@
 namespace {
 
 class DebugCellTest : public testing::Test {
-protected:
+  protected:
     DebugCellTest() {
         InstallEvMan(&hub);
         image.SetSize(cmcEeprom::kImageSize);
@@ -74,8 +74,8 @@ TEST_F(DebugCellTest, CommitsHexDigitsAndBitWindowValues) {
         const char* input;
         int stored;
     } cases[] = {
-        {1, "7", 0x07},   {1, "a5", 0xA5},  {1, "x1F9", 0x1F},  {1, "zz", 0x33},
-        {2, "47972352", 0xB7},  // 0xB7 << 18
+        {1, "7", 0x07},  {1, "a5", 0xA5},       {1, "x1F9", 0x1F},
+        {1, "zz", 0x33}, {2, "47972352", 0xB7},  // 0xB7 << 18
     };
     for (const auto& c : cases) {
         image.SetByte(0x0123, 0x33);
@@ -114,10 +114,8 @@ TEST_F(DebugCellTest, FunctionKeysFindTheNextDifference) {
         int from, key, to;  // -1: nothing found, nothing posted
     } cases[] = {
         {0x3FFF, cellkey::kF3, 0x0010},  // wraps around
-        {0x0010, cellkey::kF3, 0x2000},
-        {0x2000, cellkey::kF3, 0x0010},
-        {0x2000, cellkey::kF2, 0x0010},
-        {0x0010, cellkey::kF2, -1},  // backward does not wrap
+        {0x0010, cellkey::kF3, 0x2000}, {0x2000, cellkey::kF3, 0x0010},
+        {0x2000, cellkey::kF2, 0x0010}, {0x0010, cellkey::kF2, -1},  // backward does not wrap
     };
     for (const auto& c : cases) {
         events.clear();

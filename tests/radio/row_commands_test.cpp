@@ -20,16 +20,31 @@ namespace {
 constexpr int kInd = mm::kDscIndId;
 
 class RowCommandTest : public testing::Test {
-protected:
+  protected:
     RowCommandTest() : commands(clipboard) {
         InstallEvMan(&hub);
         InstallGTex(&text);
-        text.BindLines({"#GI_Sys_AppTitle", "KELDA", "#GI_AppMess_S_Copy", "Copied",
-                        "#GI_AppMess_S_Paste", "Pasted", "#GI_AppMess_S_Clear", "Cleared",
-                        "#GI_AppMess_S_Delete", "Deleted", "#GI_AppMess_S_Insert", "Inserted",
-                        "#GI_AppMess_Conv_Overwrite", "Overwrite?", "#GI_AppMess_Conv_Clear",
-                        "Clear?", "#GI_AppMess_Conv_Delete", "Delete?",
-                        "#GI_AppMess_Conv_Overflow", "Overflow?", "#End_Of_Ovl"});
+        text.BindLines({"#GI_Sys_AppTitle",
+                        "KELDA",
+                        "#GI_AppMess_S_Copy",
+                        "Copied",
+                        "#GI_AppMess_S_Paste",
+                        "Pasted",
+                        "#GI_AppMess_S_Clear",
+                        "Cleared",
+                        "#GI_AppMess_S_Delete",
+                        "Deleted",
+                        "#GI_AppMess_S_Insert",
+                        "Inserted",
+                        "#GI_AppMess_Conv_Overwrite",
+                        "Overwrite?",
+                        "#GI_AppMess_Conv_Clear",
+                        "Clear?",
+                        "#GI_AppMess_Conv_Delete",
+                        "Delete?",
+                        "#GI_AppMess_Conv_Overflow",
+                        "Overflow?",
+                        "#End_Of_Ovl"});
         image.SetSize(cmcEeprom::kImageSize);
         for (int row = 0; row < 100; ++row) Blank(row);
         hub.Subscribe(&RowCommandTest::OnEvent, this);
@@ -41,9 +56,9 @@ protected:
     }
     static void OnEvent(void* self, cmcEvent& e) {
         auto* t = static_cast<RowCommandTest*>(self);
-        t->events.push_back(e.code == ev::kIndicatorText ? "4:" + std::string(e.Text())
-                                                         : std::to_string(e.code) + ":" +
-                                                               std::to_string(e.second));
+        t->events.push_back(e.code == ev::kIndicatorText
+                                ? "4:" + std::string(e.Text())
+                                : std::to_string(e.code) + ":" + std::to_string(e.second));
     }
 
     // Individual ID rows 0-74 then group rows 75-99 share one record array.

@@ -20,7 +20,7 @@ namespace {
 constexpr const char* kOnOff = "GI_Sheet_Sel_Misc_OnOff";
 
 class SettingsCellTest : public testing::Test {
-protected:
+  protected:
     SettingsCellTest() {
         InstallEvMan(&hub);
         InstallGTex(&text);
@@ -230,8 +230,8 @@ TEST_F(SettingsCellTest, SoftKeysUseTheModelsListAndCheckTheFunctions) {
 }
 
 TEST_F(SettingsCellTest, AlarmFamiliesReadTheirVolumeAndFlags) {
-    image.SetByte(0x23F3, 7);         // position ceases: volume
-    image.SetByte(0x23F5, 0x02);      // internal speaker on, shutdown off
+    image.SetByte(0x23F3, 7);     // position ceases: volume
+    image.SetByte(0x23F5, 0x02);  // internal speaker on, shutdown off
     EXPECT_EQ(Text(CL_ComDsc_Alarm_Kind_PosCeases), "Warning");
     EXPECT_EQ(Text(CL_ComDsc_Alarm_Vol_PosCeases), "7");
     EXPECT_EQ(Text(CL_ComDsc_Alarm_IntSp_PosCeases), "ON");
