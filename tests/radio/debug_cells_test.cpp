@@ -8,6 +8,7 @@
 #include "radio/CellCatalogue.h"
 #include "radio/DebugCells.h"
 #include "radio/cmcCellCapsule.h"
+#include "radio/cmcCompareBase.h"
 #include "radio/cmcEeprom.h"
 #include "sheet/cmcCellObj.h"
 #include "support/CellDoubles.h"
@@ -187,6 +188,21 @@ TEST_F(DebugCellTest, CompareListsDifferencesOnce) {
     cmcEeprom small;
     small.SetSize(16);
     EXPECT_EQ(DebugCompareText(small, image), "Not match size !");
+}
+
+TEST_F(DebugCellTest, EventEightAndTheCompareRenewTheBase) {
+    cmcEeprom scratch;
+    cmcCompareBase compare(image, scratch);
+    image.SetByte(0x0005, 0x12);
+    hub.Send(ev::kCopyCompareBase);
+    EXPECT_TRUE(scratch.Equals(image));
+    context.compareBase = &scratch;
+    Byte(0x0005);
+    EXPECT_FALSE(Red());  // after "Set Comp" nothing is red
+
+    image.SetByte(0x0006, 0x34);
+    EXPECT_EQ(compare.Compare(), "0006 : 00 -> 34");
+    EXPECT_EQ(compare.Compare(), "");  // a compare right after another lists nothing
 }
 
 }  // namespace
