@@ -1,0 +1,135 @@
+#pragma once
+// The clone protocol driver: runs one exchange with the radio at a time (information, read or
+// write) as a state machine stepped every 10 ms by a task, over a serial port it owns and keeps
+// open only while a run lasts. There are no retries: any error ends the run with a result code
+// in the record handed to the completion.
+//
+// Frames: preamble 0xFE..., 0xFE 0xFE, to, from, command, body, 0xFD. The program is 0xEF and the
+// radio 0xEE. Every byte sent comes back on the receive line first (the link echoes).
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "comm/cmcBuff.h"
+#include "comm/cmcComm.h"
+#include "comm/cmcTick.h"
+#include "comm/dst_CDrv_Result.h"
+#include "radio/AddressRange.h"
+
+class cmcTask;
+
+class cmcCloneDrv {
+  public:
+    using Callback = void (*)(void* user, dst_CDrv_Result* result);
+
+    enum State : int {
+        kIdle = 0,
+        kStarting = 2,
+        kPreparing = 3,
+        kOpening = 4,
+        kSendInfoRequest = 5,
+        kAwaitInfoReply = 6,
+        kSendReadRequest = 7,
+        kReceiving = 8,
+        kSendWriteRequest = 9,
+        kSending = 10,
+        kSendEnd = 11,
+        kAwaitAck = 12,
+        kDraining = 13,
+        kFinished = 14,
+    };
+
+    static constexpr uint8_t kPreamble = 0xFE;
+    static constexpr uint8_t kEnd = 0xFD;
+    static constexpr uint8_t kRadio = 0xEE;
+    static constexpr uint8_t kProgram = 0xEF;
+    static constexpr uint8_t kCmdInfo = 0xE0;
+    static constexpr uint8_t kCmdInfoReply = 0xE1;
+    static constexpr uint8_t kCmdRead = 0xE2;
+    static constexpr uint8_t kCmdWrite = 0xE3;
+    static constexpr uint8_t kCmdData = 0xE4;
+    static constexpr uint8_t kCmdEnd = 0xE5;
+    static constexpr uint8_t kCmdAck = 0xE6;
+    static constexpr const char* kMaker = "Vexa Inc.";
+    static constexpr int kBlockSize = 16;
+    static constexpr int kNormalTimeout = 1000;
+    static constexpr int kAckTimeout = 2000;
+
+    cmcCloneDrv();
+    ~cmcCloneDrv();
+    cmcCloneDrv(const cmcCloneDrv&) = delete;
+    cmcCloneDrv& operator=(const cmcCloneDrv&) = delete;
+
+    void SetPort(int portNumber, const std::string& settings);
+    void SetRequestWords(int word1, int word2);
+    void SetImageSize(int bytes);
+    void SetRequestPreamble(int count);
+    void SetDataPreamble(int first, int others);
+    void SetCountInEndFrame(bool on);
+    void SetEchoCheck(bool on);
+
+    bool IsBusy() const { return state_ != kIdle; }
+    bool StartInfo(Callback callback, void* user);
+    // Range lists end with a pair whose last is below its first (kEndOfRanges); they are copied.
+    bool StartRead(const AddressRange* ranges, Callback callback, void* user);
+    bool StartWrite(const cmcEeprom& image, const AddressRange* ranges, Callback callback,
+                    void* user);
+
+    int State() const { return state_; }
+    // Data bytes moved and data frames sent or accepted in the current run.
+    int DataCounter() const { return dataCounter_; }
+    int FrameCounter() const { return frameCounter_; }
+    int PortNumber() const { return portNumber_; }
+    // The port, for its device name and open error and its byte counts.
+    const cmcComm& Port() const { return port_; }
+
+    // The task's tick; public so that tests may step the driver by hand.
+    void Tick();
+
+  private:
+    static void TaskTick(void* self, cmcTask* task);
+    bool Begin(int operation, Callback callback, void* user);
+    void Step();
+    void DoState(int s, int& next, bool& progress);
+    int ReadIntoQueue();
+    void SendRequest(uint8_t command);
+    bool CollectFrame(cmcBuff& completed);
+    int CheckFrame();
+    int CheckDataFrame();
+    int CoverageCheck();
+    void DoSending(int& next, bool& progress);
+    void ComposeDataFrame(int address, int last);
+    bool AtEndMarker() const;
+
+    int word1_ = 0;
+    int word2_ = 0;
+    int imageSize_ = 1;
+    int portNumber_ = 1;
+    std::string settings_ = "9600,n,8,1";
+    int requestPreamble_ = 0;
+    int firstDataPreamble_ = 0;
+    int dataPreamble_ = 0;
+    int operation_ = 0;
+    bool countInEndFrame_ = true;
+    bool echoCheck_ = false;
+    cmcComm port_;
+    cmcBuff receive_;
+    cmcBuff frame_;
+    cmcBuff expectedEcho_;
+    uint8_t readArea_[256] = {};
+    int dataCounter_ = 0;
+    int frameCounter_ = 0;
+    std::vector<AddressRange> ranges_;
+    bool haveRanges_ = false;
+    size_t currentRange_ = 0;
+    int currentAddress_ = 0;
+    std::unique_ptr<dst_CDrv_Result> result_;
+    Callback callback_ = nullptr;
+    void* user_ = nullptr;
+    int state_ = kIdle;
+    cmcTick deadline_;
+    cmcTick settle_;  // the pause after opening the port
+    bool settling_ = false;
+    cmcTask* task_ = nullptr;
+};

@@ -1,0 +1,136 @@
+#include "comm/cmcComm.h"
+
+#include <algorithm>
+#include <cstdlib>
+#include <vector>
+
+#include "comm/cmcPortTable.h"
+#include "comm/cmcTask.h"
+
+cmcComm::cmcComm() : device_(platform::CreateSerialDevice()), pump_(new cmcTask) {
+    pump_->SetCallback(&cmcComm::PumpTick, this);
+}
+
+cmcComm::~cmcComm() {
+    Close();
+    cmcTask::Release(pump_);
+}
+
+void cmcComm::PumpTick(void* self, cmcTask*) {
+    static_cast<cmcComm*>(self)->Service();
+}
+
+void cmcComm::ParseSettings(const std::string& settings) {
+    std::vector<std::string> fields(1);
+    for (char c : settings) {
+        if (c == ',')
+            fields.emplace_back();
+        else
+            fields.back() += c;
+    }
+    fields.resize(std::max<size_t>(fields.size(), 4));
+    baud_ = static_cast<unsigned>(std::atol(fields[0].c_str()));
+    char p = fields[1].empty() ? '\0' : fields[1][0];
+    parityCheck_ = p == 'M' || p == 'O' || p == 'm' || p == 'o';
+    dataBits_ = std::clamp(static_cast<int>(std::atol(fields[2].c_str())), 4, 8);
+    stopBits_ = fields[3] == "1.5" ? 1 : fields[3] == "2" ? 2 : 0;
+}
+
+bool cmcComm::Open(int portNumber, const std::string& settings) {
+    if (IsOpen()) return false;
+    portNumber_ = portNumber;
+    writeError_ = 0;
+    openError_.clear();
+    ParseSettings(settings);
+    devicePath_ = PortTable().DevicePath(portNumber);
+    if (devicePath_.empty()) {
+        // A device plugged in since the table was last looked at gets its number now.
+        PortTable().Refresh();
+        devicePath_ = PortTable().DevicePath(portNumber);
+    }
+    if (devicePath_.empty()) {
+        openError_ = "port " + std::to_string(portNumber) + ": no serial device has this number";
+        return false;
+    }
+    if (baud_ == 0) {
+        // No time-out can be derived from a zero rate; refuse rather than divide by it.
+        openError_ = devicePath_ + ": no baud rate given";
+        return false;
+    }
+    platform::SerialLine line;
+    line.baud = baud_;
+    line.parityCheck = parityCheck_;
+    line.dataBits = dataBits_;
+    line.stopBits = stopBits_;
+    if (!device_->Open(devicePath_, line)) {
+        openError_ = device_->LastError();
+        return false;
+    }
+    return true;
+}
+
+void cmcComm::Close() {
+    pump_->SetInterval(-1);
+    device_->Close();
+    output_.Reset();
+    writeError_ = 0;
+}
+
+bool cmcComm::IsOpen() const {
+    return device_->IsOpen();
+}
+
+int cmcComm::Read(uint8_t* buffer, int max) {
+    if (!IsOpen() || max <= 0) return 0;
+    int waiting = device_->InputWaiting();
+    int n = std::min(max, waiting);
+    if (n <= 0) return 0;
+    n = device_->Read(buffer, n);
+    if (n <= 0) return 0;
+    bytesRead_ += static_cast<uint64_t>(n);
+    return n;
+}
+
+void cmcComm::Write(const void* bytes, int length) {
+    if (!IsOpen()) return;
+    pump_->SetInterval(-1);
+    output_.AppendBytes(bytes, length);
+    pump_->SetInterval(0);
+    Service();
+}
+
+int cmcComm::InputWaiting() {
+    return IsOpen() ? device_->InputWaiting() : 0;
+}
+
+int cmcComm::OutputQueued() {
+    return IsOpen() ? device_->OutputQueued() : 0;
+}
+
+int cmcComm::OutputPending() {
+    return OutputQueued() + output_.Size();
+}
+
+void cmcComm::Service() {
+    int next = -1;
+    if (IsOpen()) {
+        int n = std::min(output_.Size(), kOutputChunk);
+        if (device_->OutputQueued() > 0) {
+            next = 10;
+        } else {
+            int timeout = static_cast<int>(WriteMsPerByte()) * n + kWriteTimeoutConstant;
+            int sent = n > 0 ? device_->Write(output_.Data(), n, timeout) : 0;
+            bytesWritten_ += static_cast<uint64_t>(std::max(sent, 0));
+            if (sent < n) {
+                // The line did not take the bytes in time; the owner sees the flag and ends.
+                writeError_ = 1;
+            } else if (output_.Size() > n) {
+                for (int i = 0; i < n; ++i) output_.PopFront();
+                next = 10;
+            } else {
+                output_.SetSize(0);
+            }
+        }
+    }
+    pump_->SetInterval(next);
+}

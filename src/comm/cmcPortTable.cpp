@@ -1,0 +1,70 @@
+#include "comm/cmcPortTable.h"
+
+#include "platform/PortDiscovery.h"
+
+cmcPortTable::cmcPortTable(cmcPortStore* store) : store_(store) {}
+
+void cmcPortTable::LoadOnce() {
+    if (loaded_) return;
+    loaded_ = true;
+    if (!store_) return;
+    for (const auto& [n, path] : store_->Load())
+        if (n >= kFirst && n <= kLast && !path.empty()) table_[n] = path;
+}
+
+void cmcPortTable::Save() {
+    if (store_) store_->Save(table_);
+}
+
+std::string cmcPortTable::DevicePath(int number) {
+    LoadOnce();
+    auto it = table_.find(number);
+    return it == table_.end() ? std::string() : it->second;
+}
+
+int cmcPortTable::NumberOf(const std::string& path) {
+    LoadOnce();
+    for (const auto& [n, p] : table_)
+        if (p == path) return n;
+    for (int n = kFirst; n <= kLast; ++n) {
+        if (table_.count(n)) continue;
+        table_[n] = path;
+        Save();
+        return n;
+    }
+    return 0;
+}
+
+void cmcPortTable::Assign(int number, const std::string& path) {
+    LoadOnce();
+    if (number < kFirst || number > kLast) return;
+    for (auto it = table_.begin(); it != table_.end();)
+        it = it->second == path ? table_.erase(it) : std::next(it);
+    table_[number] = path;
+    Save();
+}
+
+std::map<int, std::string> cmcPortTable::Refresh() {
+    std::map<int, std::string> present;
+    for (const auto& d : platform::GetPortDiscovery().Discover())
+        if (int n = NumberOf(d.path)) present[n] = d.path;
+    return present;
+}
+
+const std::map<int, std::string>& cmcPortTable::Entries() {
+    LoadOnce();
+    return table_;
+}
+
+namespace {
+cmcPortTable* gTable = nullptr;
+}
+
+cmcPortTable& PortTable() {
+    static cmcPortTable memoryOnly;
+    return gTable ? *gTable : memoryOnly;
+}
+
+void InstallPortTable(cmcPortTable* table) {
+    gTable = table;
+}

@@ -1,0 +1,198 @@
+// Serial devices through termios.
+#include <fcntl.h>
+#include <grp.h>
+#include <poll.h>
+#include <sys/file.h>
+#include <sys/ioctl.h>
+#include <sys/stat.h>
+#include <termios.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <chrono>
+#include <cstring>
+
+#include "platform/SerialDevice.h"
+
+namespace platform {
+namespace {
+
+speed_t SpeedOf(unsigned baud) {
+    switch (baud) {
+        case 300:
+            return B300;
+        case 600:
+            return B600;
+        case 1200:
+            return B1200;
+        case 2400:
+            return B2400;
+        case 4800:
+            return B4800;
+        case 9600:
+            return B9600;
+        case 19200:
+            return B19200;
+        case 38400:
+            return B38400;
+        case 57600:
+            return B57600;
+        case 115200:
+            return B115200;
+        case 230400:
+            return B230400;
+        default:
+            return 0;
+    }
+}
+
+class PosixSerialDevice : public SerialDevice {
+  public:
+    ~PosixSerialDevice() override { Close(); }
+
+    bool Open(const std::string& path, const SerialLine& line) override {
+        Close();
+        error_.clear();
+        int fd = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+        if (fd < 0) return Fail(path, errno, -1);
+        // An advisory lock refuses a second opener even when it runs as root, which the
+        // terminal's own exclusive mode lets through.
+        if (flock(fd, LOCK_EX | LOCK_NB) != 0) {
+            int e = errno;
+            return Fail(path, e == EWOULDBLOCK ? EBUSY : e, fd);
+        }
+        if (ioctl(fd, TIOCEXCL) != 0) return Fail(path, errno, fd);
+        fd_ = fd;
+        if (!Configure(line)) {
+            int e = errno ? errno : EINVAL;
+            Close();
+            return Fail(path, e, -1);
+        }
+        // Pseudo-terminals have no modem lines: the calls fail there and that is fine.
+        int dtr = TIOCM_DTR, rts = TIOCM_RTS;
+        ioctl(fd_, TIOCMBIC, &dtr);
+        ioctl(fd_, TIOCMBIS, &rts);
+        tcflush(fd_, TCIOFLUSH);
+        return true;
+    }
+
+    void Close() override {
+        if (fd_ < 0) return;
+        // The exclusive mode outlives the descriptor on a terminal that someone else keeps
+        // open (a pseudo-terminal): without this the next open would be refused.
+        ioctl(fd_, TIOCNXCL);
+        flock(fd_, LOCK_UN);
+        ::close(fd_);
+        fd_ = -1;
+    }
+
+    bool IsOpen() const override { return fd_ >= 0; }
+
+    int Read(uint8_t* buf, int max) override {
+        if (fd_ < 0 || max <= 0) return 0;
+        ssize_t n = ::read(fd_, buf, static_cast<size_t>(max));
+        if (n < 0) return (errno == EAGAIN || errno == EINTR) ? 0 : -1;
+        return static_cast<int>(n);
+    }
+
+    int Write(const uint8_t* buf, int n, int timeoutMs) override {
+        if (fd_ < 0) return 0;
+        using clock = std::chrono::steady_clock;
+        auto limit = clock::now() + std::chrono::milliseconds(timeoutMs);
+        int done = 0;
+        while (done < n) {
+            ssize_t w = ::write(fd_, buf + done, static_cast<size_t>(n - done));
+            if (w > 0) {
+                done += static_cast<int>(w);
+                continue;
+            }
+            if (w < 0 && errno != EAGAIN && errno != EINTR) break;
+            auto left = std::chrono::duration_cast<std::chrono::milliseconds>(limit - clock::now());
+            if (left.count() <= 0) break;
+            pollfd p{fd_, POLLOUT, 0};
+            if (poll(&p, 1, static_cast<int>(left.count())) < 0 && errno != EINTR) break;
+            if (p.revents & (POLLERR | POLLHUP | POLLNVAL)) break;
+        }
+        return done;
+    }
+
+    int InputWaiting() override {
+        int n = 0;
+        if (fd_ < 0 || ioctl(fd_, FIONREAD, &n) != 0) return 0;
+        return n;
+    }
+
+    int OutputQueued() override {
+        int n = 0;
+        if (fd_ < 0 || ioctl(fd_, TIOCOUTQ, &n) != 0) return 0;
+        return n;
+    }
+
+    const std::string& LastError() const override { return error_; }
+
+  private:
+    bool Configure(const SerialLine& line) {
+        speed_t speed = SpeedOf(line.baud);
+        if (speed == 0) {
+            errno = EINVAL;
+            return false;
+        }
+        termios t{};
+        if (tcgetattr(fd_, &t) != 0) return false;
+        cfmakeraw(&t);
+        t.c_cflag &= ~(CSIZE | CSTOPB | PARENB | PARODD | CRTSCTS);
+        t.c_cflag |= CLOCAL | CREAD;
+        switch (line.dataBits) {
+            case 4:
+            case 5:
+                t.c_cflag |= CS5;
+                break;
+            case 6:
+                t.c_cflag |= CS6;
+                break;
+            case 7:
+                t.c_cflag |= CS7;
+                break;
+            default:
+                t.c_cflag |= CS8;
+                break;
+        }
+        if (line.stopBits != 0) t.c_cflag |= CSTOPB;
+        t.c_iflag &= ~(IXON | IXOFF | IXANY | INPCK);
+        if (line.parityCheck) t.c_iflag |= INPCK;
+        t.c_cc[VMIN] = 0;
+        t.c_cc[VTIME] = 0;
+        cfsetispeed(&t, speed);
+        cfsetospeed(&t, speed);
+        return tcsetattr(fd_, TCSANOW, &t) == 0;
+    }
+
+    bool Fail(const std::string& path, int err, int fd) {
+        if (fd >= 0) ::close(fd);
+        error_ = path + ": ";
+        if (err == EBUSY)
+            error_ += "the port is in use by another program";
+        else
+            error_ += std::strerror(err);
+        if (err == EACCES) {
+            // Serial devices are usually opened to a group; say which one.
+            struct stat st {};
+            const group* g = stat(path.c_str(), &st) == 0 ? getgrgid(st.st_gid) : nullptr;
+            error_ += g ? " (the user must belong to the group \"" + std::string(g->gr_name) +
+                              "\" that owns the device)"
+                        : std::string(" (the user must belong to the group that owns the device)");
+        }
+        return false;
+    }
+
+    int fd_ = -1;
+    std::string error_;
+};
+
+}  // namespace
+
+std::unique_ptr<SerialDevice> CreateSerialDevice() {
+    return std::make_unique<PosixSerialDevice>();
+}
+
+}  // namespace platform

@@ -1,0 +1,57 @@
+#include "sim/SimLink.h"
+
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+
+#include "sim/SimRadio.h"
+
+SimLink::SimLink(SimRadio& radio, int masterFd, unsigned baud)
+    : radio_(radio), fd_(masterFd), baud_(baud) {}
+
+int64_t SimLink::Service(uint64_t nowUs) {
+    uint8_t buf[4096];
+    for (;;) {
+        ssize_t n = ::read(fd_, buf, sizeof buf);
+        if (n > 0) {
+            bytesIn_ += static_cast<uint64_t>(n);
+            radio_.Receive(buf, static_cast<int>(n), out_);
+            continue;
+        }
+        // EIO while no program has the port open is normal; the line comes back.
+        if (n < 0 && errno == EBADF) broken_ = true;
+        break;
+    }
+    size_t waiting = out_.size() - outFront_;
+    size_t allowed = waiting;
+    const uint64_t perByteUs = baud_ ? 10000000ull / baud_ : 0;
+    if (baud_ && waiting) {
+        // The line idles until now; bytes may start as long as the line is free by now.
+        if (!started_ || wireFreeUs_ < nowUs) wireFreeUs_ = std::max(wireFreeUs_, nowUs);
+        started_ = true;
+        allowed = wireFreeUs_ > nowUs ? 0 : (nowUs - wireFreeUs_) / perByteUs + 1;
+        allowed = std::min(allowed, waiting);
+    }
+    if (window_) allowed = std::min(allowed, window_());
+    if (allowed > 0) {
+        ssize_t w = ::write(fd_, out_.data() + outFront_, allowed);
+        if (w > 0) {
+            outFront_ += static_cast<size_t>(w);
+            bytesOut_ += static_cast<uint64_t>(w);
+            if (baud_) wireFreeUs_ += static_cast<uint64_t>(w) * perByteUs;
+        } else if (w < 0 && errno == EBADF) {
+            broken_ = true;
+        }
+    }
+    if (outFront_ == out_.size()) {
+        out_.clear();
+        outFront_ = 0;
+    } else if (outFront_ > 65536) {
+        out_.erase(0, outFront_);
+        outFront_ = 0;
+    }
+    if (out_.empty()) return -1;
+    if (!baud_) return 1000;  // the pseudo-terminal is full: try again soon
+    return wireFreeUs_ > nowUs ? static_cast<int64_t>(wireFreeUs_ - nowUs) : 0;
+}

@@ -1,0 +1,288 @@
+// The clone driver against the simulated radio over a real pseudo-terminal, on the manual clock.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <optional>
+
+#include "comm/cmcCloneDrv.h"
+#include "comm/cmcComm.h"
+#include "support/ManualClock.h"
+#include "support/SimOnPty.h"
+
+namespace {
+
+const AddressRange kReadList[] = {{0x0000, 0x471F}, kEndOfRanges};
+const AddressRange kFullWriteList[] = {
+    {0x01C0, 0x02DF}, {0x0310, 0x46AF}, {0x4710, 0x471F}, kEndOfRanges};
+
+struct Outcome {
+    int calls = 0;
+    int result = -1;
+    int word1 = 0, word2 = 0;
+    std::vector<uint8_t> information;
+    std::vector<uint8_t> image;
+    bool portOpenInCallback = true;
+    cmcCloneDrv* driver = nullptr;
+
+    static void Done(void* self, dst_CDrv_Result* r) {
+        auto* o = static_cast<Outcome*>(self);
+        ++o->calls;
+        o->result = r->result;
+        o->word1 = r->word1;
+        o->word2 = r->word2;
+        o->information.assign(r->information.Data(), r->information.Data() + r->information.Size());
+        o->image.resize(static_cast<size_t>(r->image.Size()));
+        r->image.ReadBlock(0, o->image.data(), r->image.Size());
+        o->portOpenInCallback = o->driver->Port().IsOpen();
+    }
+};
+
+// The driver set up as the clone manager sets it up, talking to a simulated radio.
+class CloneRun : public ::testing::Test {
+  protected:
+    void Configure(const SimFaults& faults = {}) {
+        sim.emplace(faults);
+        drv.emplace();
+        drv->SetPort(sim->PortNumber(), "38400,N,8,1");
+        drv->SetRequestWords(0x3715, 0);
+        drv->SetImageSize(0x8000);
+        drv->SetRequestPreamble(48);
+        drv->SetDataPreamble(50, 50);
+        drv->SetCountInEndFrame(true);
+        drv->SetEchoCheck(true);
+        sim->SetPeer(&drv->Port());
+        out.driver = &*drv;
+    }
+    void SetUp() override { Configure(); }
+    void TearDown() override {
+        drv.reset();
+        sim.reset();
+    }
+    // Runs the clock until the completion came; returns the manual milliseconds it took.
+    uint32_t Finish(uint32_t limitMs = 120000) {
+        uint32_t start = clock.NowMs();
+        EXPECT_TRUE(clock.AdvanceUntil([&] { return out.calls > 0; }, limitMs, 5));
+        clock.Advance(20);  // nothing further may happen
+        EXPECT_EQ(out.calls, 1);
+        EXPECT_FALSE(drv->IsBusy());
+        return clock.NowMs() - start;
+    }
+    void FillRadio() {
+        for (int a = 0; a < SimRadio::kImageSize; ++a)
+            sim->Radio().Image().SetByte(a, static_cast<uint8_t>(a * 7 + (a >> 8)));
+        sim->Radio().Image().SetByte(0x0F1A, 1);
+        sim->Radio().SetUpIdentity();
+    }
+
+    test::ManualClock clock;
+    std::optional<test::SimOnPty> sim;
+    std::optional<cmcCloneDrv> drv;
+    Outcome out;
+};
+
+TEST_F(CloneRun, InformationRunGivesWordsAndIdentity) {
+    ASSERT_TRUE(drv->StartInfo(&Outcome::Done, &out));
+    Finish();
+    EXPECT_EQ(out.result, 0);
+    EXPECT_EQ(out.word1, 0x3715);
+    EXPECT_EQ(out.word2, 0x0001);
+    ASSERT_EQ(out.information.size(), 34u);
+    EXPECT_EQ(out.information, sim->Radio().Identity());
+    EXPECT_EQ(out.information[0], 34);
+    EXPECT_FALSE(out.portOpenInCallback);  // the completion comes after the port is closed
+}
+
+TEST_F(CloneRun, FullReadCopiesTheCloneAreaAndCountsData) {
+    FillRadio();
+    ASSERT_TRUE(drv->StartRead(kReadList, &Outcome::Done, &out));
+    Finish();
+    ASSERT_EQ(out.result, 0);
+    EXPECT_EQ(drv->DataCounter(), 0x4720);
+    EXPECT_EQ(drv->FrameCounter(), 0x4720 / 16);
+    for (int a = 0; a < 0x8000; ++a) {
+        uint8_t want = a <= 0x471F ? sim->Radio().Image().GetByte(a) : 0;
+        ASSERT_EQ(out.image[static_cast<size_t>(a)], want) << "address " << a;
+    }
+}
+
+TEST_F(CloneRun, FullWriteListSendsAlignedBlocksAndCount4D) {
+    cmcEeprom image;
+    image.SetSize(0x8000);
+    for (int a = 0; a < 0x8000; ++a) image.SetByte(a, static_cast<uint8_t>(a ^ (a >> 8)));
+    ASSERT_TRUE(drv->StartWrite(image, kFullWriteList, &Outcome::Done, &out));
+    Finish();
+    ASSERT_EQ(out.result, 0);
+    EXPECT_EQ(drv->FrameCounter(), 1101);
+    EXPECT_EQ(sim->Radio().WrittenCount(), "4D");
+    const auto& blocks = sim->Radio().WrittenBlocks();
+    ASSERT_EQ(blocks.size(), 1101u);
+    EXPECT_EQ(blocks[0], std::make_pair(0x01C0, 16));
+    EXPECT_EQ(blocks[17], std::make_pair(0x02D0, 16));
+    EXPECT_EQ(blocks[18], std::make_pair(0x0310, 16));
+    EXPECT_EQ(blocks[1099], std::make_pair(0x46A0, 16));
+    EXPECT_EQ(blocks[1100], std::make_pair(0x4710, 16));
+    // What the radio holds now is the image in the written ranges (its own identity aside).
+    for (const AddressRange& r : kFullWriteList)
+        for (int a = r.first; a <= r.last; ++a)
+            if (a < 0x0F2B || a > 0x0F35)
+                ASSERT_EQ(sim->Radio().Image().GetByte(a), image.GetByte(a)) << a;
+}
+
+TEST_F(CloneRun, UnalignedRangeIsSplitAtSixteenByteBoundaries) {
+    cmcEeprom image;
+    image.SetSize(0x8000);
+    const AddressRange ranges[] = {{0x0005, 0x0014}, kEndOfRanges};
+    ASSERT_TRUE(drv->StartWrite(image, ranges, &Outcome::Done, &out));
+    Finish();
+    EXPECT_EQ(out.result, 0);
+    EXPECT_EQ(sim->Radio().WrittenBlocks(),
+              (std::vector<std::pair<int, int>>{{0x0005, 11}, {0x0010, 5}}));
+    EXPECT_EQ(sim->Radio().WrittenCount(), "02");
+}
+
+// Each fault of the radio or its link ends the run with its own result code.
+TEST_F(CloneRun, FaultsGiveTheirResultCodes) {
+    struct Case {
+        const char* name;
+        SimFaults faults;
+        int operation;
+        int expected;
+    };
+    auto f = [](auto set) {
+        SimFaults x;
+        set(x);
+        return x;
+    };
+    const Case cases[] = {
+        {"no echo", f([](SimFaults& x) { x.noEcho = true; }), 1, kCloneEchoFailed},
+        {"garbled echo", f([](SimFaults& x) { x.garbleEcho = true; }), 2, kCloneEchoFailed},
+        {"silent radio", f([](SimFaults& x) { x.silent = true; }), 1, kCloneTimeout},
+        {"read refused", f([](SimFaults& x) { x.refuseRead = true; }), 2, kCloneTimeout},
+        {"dropped frame", f([](SimFaults& x) { x.dropFrame = 300; }), 2, kCloneIncomplete},
+        {"bad checksum", f([](SimFaults& x) { x.badChecksum = 5; }), 2, kCloneBadFrame},
+        {"wrong count", f([](SimFaults& x) { x.wrongCount = true; }), 2, kCloneBadCount},
+        {"write refused", f([](SimFaults& x) { x.refuseWrite = true; }), 3, kCloneNotAcknowledged},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        drv.reset();
+        sim.reset();
+        Configure(c.faults);
+        out = Outcome{};
+        out.driver = &*drv;
+        cmcEeprom image;
+        image.SetSize(0x8000);
+        bool started = c.operation == 1 ? drv->StartInfo(&Outcome::Done, &out)
+                       : c.operation == 2
+                           ? drv->StartRead(kReadList, &Outcome::Done, &out)
+                           : drv->StartWrite(image, kFullWriteList, &Outcome::Done, &out);
+        ASSERT_TRUE(started);
+        Finish();
+        EXPECT_EQ(out.result, c.expected);
+        EXPECT_FALSE(drv->Port().IsOpen());
+    }
+}
+
+TEST_F(CloneRun, SilentRadioTimesOutAfterAboutOneSecond) {
+    drv.reset();
+    sim.reset();
+    SimFaults silent;
+    silent.silent = true;
+    Configure(silent);
+    ASSERT_TRUE(drv->StartInfo(&Outcome::Done, &out));
+    uint32_t took = Finish();
+    EXPECT_EQ(out.result, kCloneTimeout);
+    EXPECT_GE(took, 1000u);
+    EXPECT_LT(took, 1400u);
+}
+
+TEST_F(CloneRun, MissingAcknowledgementTimesOutTwoSecondsAfterTheEndFrame) {
+    drv.reset();
+    sim.reset();
+    SimFaults noAck;
+    noAck.noAck = true;
+    Configure(noAck);
+    cmcEeprom image;
+    image.SetSize(0x8000);
+    const AddressRange ranges[] = {{0x0000, 0x000F}, kEndOfRanges};
+    ASSERT_TRUE(drv->StartWrite(image, ranges, &Outcome::Done, &out));
+    ASSERT_TRUE(clock.AdvanceUntil([&] { return drv->State() == cmcCloneDrv::kAwaitAck; }, 5000));
+    uint32_t took = Finish();
+    EXPECT_EQ(out.result, kCloneTimeout);
+    EXPECT_GE(took, 2000u);
+    EXPECT_LT(took, 2100u);
+}
+
+TEST_F(CloneRun, RadioGoneMidReadTimesOutWithinASecond) {
+    FillRadio();
+    ASSERT_TRUE(drv->StartRead(kReadList, &Outcome::Done, &out));
+    ASSERT_TRUE(clock.AdvanceUntil([&] { return drv->DataCounter() > 1000; }, 5000));
+    sim->Stop();
+    uint32_t took = Finish();
+    EXPECT_EQ(out.result, kCloneTimeout);
+    EXPECT_LT(took, 1300u);  // what was already on its way, then one second
+}
+
+TEST_F(CloneRun, StartWhileBusyIsRefusedAndLeavesTheRunAlone) {
+    ASSERT_TRUE(drv->StartInfo(&Outcome::Done, &out));
+    Outcome other;
+    cmcEeprom image;
+    image.SetSize(0x8000);
+    EXPECT_FALSE(drv->StartInfo(&Outcome::Done, &other));
+    EXPECT_FALSE(drv->StartRead(kReadList, &Outcome::Done, &other));
+    EXPECT_FALSE(drv->StartWrite(image, kFullWriteList, &Outcome::Done, &other));
+    Finish();
+    EXPECT_EQ(out.result, 0);
+    EXPECT_EQ(other.calls, 0);
+}
+
+TEST_F(CloneRun, PortThatCannotBeOpenedGivesTwo) {
+    // Held by another opener.
+    cmcComm holder;
+    ASSERT_TRUE(holder.Open(sim->PortNumber(), "38400,N,8,1"));
+    ASSERT_TRUE(drv->StartInfo(&Outcome::Done, &out));
+    Finish();
+    EXPECT_EQ(out.result, kClonePortFailed);
+    EXPECT_NE(drv->Port().OpenError().find(sim->DevicePath()), std::string::npos);
+    EXPECT_NE(drv->Port().OpenError().find("in use"), std::string::npos);
+    holder.Close();
+
+    // A number without a device, and a device that does not exist.
+    out = Outcome{};
+    out.driver = &*drv;
+    drv->SetPort(200, "38400,N,8,1");
+    ASSERT_TRUE(drv->StartInfo(&Outcome::Done, &out));
+    Finish();
+    EXPECT_EQ(out.result, kClonePortFailed);
+
+    PortTable().Assign(201, "/dev/kelda-no-such-device");
+    out = Outcome{};
+    out.driver = &*drv;
+    drv->SetPort(201, "38400,N,8,1");
+    ASSERT_TRUE(drv->StartInfo(&Outcome::Done, &out));
+    Finish();
+    EXPECT_EQ(out.result, kClonePortFailed);
+    EXPECT_NE(drv->Port().OpenError().find("/dev/kelda-no-such-device"), std::string::npos);
+}
+
+TEST_F(CloneRun, InformationThenReadFromInsideTheCompletion) {
+    // The clone commands start the read from the information run's completion.
+    struct Chain {
+        cmcCloneDrv* drv;
+        Outcome read;
+        int infoResult = -1;
+        static void Info(void* self, dst_CDrv_Result* r) {
+            auto* c = static_cast<Chain*>(self);
+            c->infoResult = r->result;
+            EXPECT_FALSE(c->drv->IsBusy());
+            EXPECT_TRUE(c->drv->StartRead(kReadList, &Outcome::Done, &c->read));
+        }
+    } chain{&*drv, {}};
+    chain.read.driver = &*drv;
+    ASSERT_TRUE(drv->StartInfo(&Chain::Info, &chain));
+    ASSERT_TRUE(clock.AdvanceUntil([&] { return chain.read.calls > 0; }, 60000, 5));
+    EXPECT_EQ(chain.infoResult, 0);
+    EXPECT_EQ(chain.read.result, 0);
+}
+
+}  // namespace
