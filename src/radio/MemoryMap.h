@@ -24,8 +24,8 @@ struct TableLayout {
     int flagBase;    // channel tables: one flag byte per row (DSC channels: per slot)
     int recordBase;  // fixed-size records (free channels, DSC IDs)
     int recordSize;
-    int nameBase;    // names of 10 characters, one per row
-    int markSlot;    // channel tables: slot of the P and C row numbers, else -1
+    int nameBase;  // names of 10 characters, one per row
+    int markSlot;  // channel tables: slot of the P and C row numbers, else -1
 };
 
 inline constexpr TableLayout kTables[kTableCount] = {
@@ -72,16 +72,16 @@ inline constexpr int kFreeRxBaseHz = 30'150'000;
 inline constexpr uint16_t kFreeBlankRaw = 0xFFFF;  // a frequency never set
 
 // DSC ID record.
-inline constexpr int kIdOffset = 0;        // 10 digits, two per byte
-inline constexpr int kIdNameOffset = 5;    // 10 LCD characters
-inline constexpr int kIdKindOffset = 15;   // 0 individual, 1 group, 255 empty
+inline constexpr int kIdOffset = 0;       // 10 digits, two per byte
+inline constexpr int kIdNameOffset = 5;   // 10 LCD characters
+inline constexpr int kIdKindOffset = 15;  // 0 individual, 1 group, 255 empty
 inline constexpr uint8_t kKindIndividual = 0;
 inline constexpr uint8_t kKindGroup = 1;
 inline constexpr uint8_t kKindEmpty = 255;
 
 // Function switches that record cells consult.
-inline constexpr int kFunctionSwitches = 0x0BB8;  // bit 4 scan
-inline constexpr int kFunctionSwitches2 = 0x0BB9; // bit 6 dual watch, bit 7 tri watch
+inline constexpr int kFunctionSwitches = 0x0BB8;   // bit 4 scan
+inline constexpr int kFunctionSwitches2 = 0x0BB9;  // bit 6 dual watch, bit 7 tri watch
 
 // DSC channel number -> flag slot and name row; false for numbers the radio does not use.
 struct DscChannelPlace {

@@ -17,14 +17,21 @@ using cellkey::kF2;
 using cellkey::kSpace;
 
 constexpr int kLabelFlexMarking = 2;
-constexpr const char* kLcdSet =
-    " !\"#$%&'()*+,-./0123456789:;<=>?ABCDEFGHIJKLMNOPQRSTUVWXYZ[\\]^_";
+constexpr const char* kLcdSet = " !\"#$%&'()*+,-./0123456789:;<=>?ABCDEFGHIJKLMNOPQRSTUVWXYZ[\\]^_";
 
-bool IsDigit(int c) { return c >= '0' && c <= '9'; }
-bool IsPrintable(int key) { return key >= 0x20 && key <= 0x7E; }
-bool IsEnter(int key) { return key == kEnter || key == kF2; }
+bool IsDigit(int c) {
+    return c >= '0' && c <= '9';
+}
+bool IsPrintable(int key) {
+    return key >= 0x20 && key <= 0x7E;
+}
+bool IsEnter(int key) {
+    return key == kEnter || key == kF2;
+}
 
-bool InLcdSet(char c) { return c != '\0' && std::strchr(kLcdSet, c) != nullptr; }
+bool InLcdSet(char c) {
+    return c != '\0' && std::strchr(kLcdSet, c) != nullptr;
+}
 
 std::string Trimmed(const std::string& s) {
     size_t b = s.find_first_not_of(' ');
@@ -80,7 +87,9 @@ double ReadFraction(std::string_view s) {
     return negative ? -v : v;
 }
 
-long RoundHalfAway(double v) { return v < 0 ? -static_cast<long>(-v + 0.5) : static_cast<long>(v + 0.5); }
+long RoundHalfAway(double v) {
+    return v < 0 ? -static_cast<long>(-v + 0.5) : static_cast<long>(v + 0.5);
+}
 
 int Wrap(int v, int minimum, int maximum) {
     if (v < minimum) return maximum;
@@ -230,10 +239,17 @@ AttrAction EditChannelAttr(cmcCellCapsule& req, const char* list, int value, uin
             chosenItem = chosen->Index;
             switch (chosenItem) {
                 case 1:
-                case 2: action = AttrAction::kSetMark; break;
-                case 3: action = AttrAction::kToggleUnused; break;
-                case 4: action = AttrAction::kToggleView; break;
-                default: break;
+                case 2:
+                    action = AttrAction::kSetMark;
+                    break;
+                case 3:
+                    action = AttrAction::kToggleUnused;
+                    break;
+                case 4:
+                    action = AttrAction::kToggleView;
+                    break;
+                default:
+                    break;
             }
         }
     } else if (req.grid != nullptr && req.key != 0) {
@@ -473,9 +489,9 @@ bool EditFrequency(cmcCellCapsule& req, datCh& rec, bool transmit) {
         if (hz > 199990000) hz = 199990000;
         uint32_t snapped = 0;
         if (!t.empty() && SnapFrequency(static_cast<uint32_t>(hz), snapped)) {
-            const bool follow = !transmit && ((rec.state & datCh::kRxBlank) ||
-                                              ((rec.state & datCh::kTxBlank) == 0 &&
-                                               rec.txHz == rec.rxHz));
+            const bool follow =
+                !transmit && ((rec.state & datCh::kRxBlank) ||
+                              ((rec.state & datCh::kTxBlank) == 0 && rec.txHz == rec.rxHz));
             if (transmit) {
                 rec.txHz = snapped;
             } else {
@@ -491,8 +507,8 @@ bool EditFrequency(cmcCellCapsule& req, datCh& rec, bool transmit) {
     }
     const bool blank = rec.state & blankBit;
     const uint32_t hz = transmit ? rec.txHz : rec.rxHz;
-    const bool sameAsRx = transmit && !blank && (rec.state & datCh::kRxBlank) == 0 &&
-                          rec.txHz == rec.rxHz;
+    const bool sameAsRx =
+        transmit && !blank && (rec.state & datCh::kRxBlank) == 0 && rec.txHz == rec.rxHz;
     const std::string freqText = blank ? std::string() : FormatFrequency(hz);
     Render(req, sameAsRx ? std::string("<-") : freqText);
     if (req.cell != nullptr) req.cell->HAlign = sameAsRx ? 1 : 2;
@@ -504,8 +520,7 @@ bool EditFrequency(cmcCellCapsule& req, datCh& rec, bool transmit) {
         req.selLength = 0;
         req.signal = cmcCellCapsule::kSignalEditor;
     } else if (key == '=' && transmit) {
-        req.displayText =
-            (rec.state & datCh::kRxBlank) ? std::string() : FormatFrequency(rec.rxHz);
+        req.displayText = (rec.state & datCh::kRxBlank) ? std::string() : FormatFrequency(rec.rxHz);
         req.selStart = static_cast<int>(req.displayText.size());
         req.selLength = 0;
         req.signal = cmcCellCapsule::kSignalEditor;

@@ -10,26 +10,26 @@ class cmcRowCommander;
 enum class cmcAppCommand {
     kNew,
     kOpen,
-    kSave,    // to the document's file
+    kSave,  // to the document's file
     kSaveAs,
     kPrintCurrent,
     kPrintAll,
-    kOpenRecent,    // argument: recent-file index
+    kOpenRecent,  // argument: recent-file index
     kExit,
-    kSetFontSize,   // argument: font size index
+    kSetFontSize,  // argument: font size index
     kToggleToolbar,
-    kSelectPort,    // argument: port number
+    kSelectPort,  // argument: port number
     kPortNotice,
-    kPortDialog,    // argument: dialog mode 0-2
+    kPortDialog,  // argument: dialog mode 0-2
     kCloneRead,
     kCloneWrite,
     kCloneInfo,
-    kChangeModel,   // argument: model index (the application asks for confirmation)
-    kOpenSheet,     // text: sheet reference
+    kChangeModel,  // argument: model index (the application asks for confirmation)
+    kOpenSheet,    // text: sheet reference
 };
 
 class cmcCellHost {
-public:
+  public:
     virtual ~cmcCellHost() = default;
 
     virtual cmcEeprom& WorkingImage() = 0;

@@ -27,7 +27,7 @@ inline constexpr uint32_t kRestrictBack = 0x00000080;
 }  // namespace cellcolor
 
 class cmcCellCanvas {
-public:
+  public:
     virtual ~cmcCellCanvas() = default;
     virtual void SetFontColor(uint32_t color) = 0;
     virtual void FillRect(const cmcCellRect& rect, uint32_t color) = 0;
@@ -35,7 +35,7 @@ public:
 };
 
 class cmcCellGrid {
-public:
+  public:
     virtual ~cmcCellGrid() = default;
     // Drop-down chooser under the request's cell: the sheet `chooserSheet`, cells of label
     // `listLabel`, the current value as the initial cell.

@@ -5,7 +5,7 @@ struct cmcCellCapsule;
 class datCh;
 
 class cmcRowCommander {
-public:
+  public:
     virtual ~cmcRowCommander() = default;
     // Whether the commands may touch this row of the table.
     virtual bool InRange(int table, int row) const = 0;

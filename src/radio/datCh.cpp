@@ -20,7 +20,9 @@ bool IsChannelTable(int table) {
     return table == mm::kIntCh || table == mm::kUsaCh || table == mm::kCanCh;
 }
 
-bool IsIdTable(int table) { return table == mm::kDscIndId || table == mm::kDscGrpId; }
+bool IsIdTable(int table) {
+    return table == mm::kDscIndId || table == mm::kDscGrpId;
+}
 
 // Flag byte <-> cursor flags (tables 1-4).
 uint8_t FlagsFromByte(uint8_t b) {
@@ -34,8 +36,8 @@ uint8_t FlagsFromByte(uint8_t b) {
 }
 
 uint8_t ByteFromFlags(uint8_t old, uint8_t f, bool keepSimplex) {
-    constexpr uint8_t kOurs = mm::kChUnusedBit | mm::kChTagBit | mm::kChPocBit | mm::kChTxInhBit |
-                              mm::kChSimplexBit;
+    constexpr uint8_t kOurs =
+        mm::kChUnusedBit | mm::kChTagBit | mm::kChPocBit | mm::kChTxInhBit | mm::kChSimplexBit;
     uint8_t b = old & ~kOurs;
     if (f & datCh::kUnused) b |= mm::kChUnusedBit;
     if (f & datCh::kTag) b |= mm::kChTagBit;
@@ -164,11 +166,13 @@ void datCh::Store() {
         const int a = L.flagBase + r;
         // Fixed simplex rows and the free-channel rows keep their stored simplex bit: the
         // first never changes, the second follows the free channel's frequencies.
-        img.SetByte(a, ByteFromFlags(img.GetByte(a), flags,
-                                     SimplexIsFixed(r) || r >= mm::kFirstFreeRow));
+        img.SetByte(
+            a, ByteFromFlags(img.GetByte(a), flags, SimplexIsFixed(r) || r >= mm::kFirstFreeRow));
         WriteText(img, L.nameBase + mm::kNameLength * r, name.data(), mm::kNameLength);
-        if (marks & kMarkP) SetU16(img, mm::kPChannelRows + 2 * L.markSlot, static_cast<uint16_t>(r));
-        if (marks & kMarkC) SetU16(img, mm::kCChannelRows + 2 * L.markSlot, static_cast<uint16_t>(r));
+        if (marks & kMarkP)
+            SetU16(img, mm::kPChannelRows + 2 * L.markSlot, static_cast<uint16_t>(r));
+        if (marks & kMarkC)
+            SetU16(img, mm::kCChannelRows + 2 * L.markSlot, static_cast<uint16_t>(r));
     } else if (table == mm::kDscCh) {
         mm::DscChannelPlace place{};
         mm::DscChannelPlaceOf(r, place);
@@ -285,10 +289,11 @@ std::string datCh::ChannelNumberText() const {
     } else if (r < mm::kChannelRows && image != nullptr) {
         const mm::TableLayout& L = mm::kTables[mm::kFreeCh];
         char n[3];
-        ReadText(*image, L.recordBase + L.recordSize * (r - mm::kFirstFreeRow) + mm::kFreeNameOffset,
-                 n, 3);
+        ReadText(*image,
+                 L.recordBase + L.recordSize * (r - mm::kFirstFreeRow) + mm::kFreeNameOffset, n, 3);
         for (char& c : n)
-            if (static_cast<unsigned char>(c) < 0x20 || static_cast<unsigned char>(c) > 0x7E) c = ' ';
+            if (static_cast<unsigned char>(c) < 0x20 || static_cast<unsigned char>(c) > 0x7E)
+                c = ' ';
         return std::string(n, 3) + " ";
     } else {
         return std::string();

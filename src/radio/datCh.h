@@ -12,7 +12,7 @@ class cmcEeprom;
 bool RecordExists(int table, int row);
 
 class datCh {
-public:
+  public:
     // flags
     static constexpr uint8_t kUnused = 0x01;
     static constexpr uint8_t kTag = 0x02;
@@ -65,7 +65,7 @@ public:
     // Channel tables: the channel number as shown in the number column.
     std::string ChannelNumberText() const;
 
-private:
+  private:
     void Reset(int table, int row);
 };
 

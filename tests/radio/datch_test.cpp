@@ -1,3 +1,5 @@
+#include "radio/datCh.h"
+
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -6,11 +8,12 @@
 
 #include "radio/MemoryMap.h"
 #include "radio/cmcEeprom.h"
-#include "radio/datCh.h"
 
 namespace {
 
-uint16_t U16(const cmcEeprom& img, int a) { return img.GetByte(a) | (img.GetByte(a + 1) << 8); }
+uint16_t U16(const cmcEeprom& img, int a) {
+    return img.GetByte(a) | (img.GetByte(a + 1) << 8);
+}
 void SetU16(cmcEeprom& img, int a, uint16_t v) {
     img.SetByte(a, v & 0xFF);
     img.SetByte(a + 1, v >> 8);
@@ -20,7 +23,7 @@ void SetText(cmcEeprom& img, int a, const char* s) {
 }
 
 class RecordTest : public testing::Test {
-protected:
+  protected:
     RecordTest() { image.SetSize(cmcEeprom::kImageSize); }
     cmcEeprom image;
     datCh rec{&image};
@@ -123,10 +126,9 @@ TEST_F(RecordTest, ChannelNumberDisplay) {
     const struct {
         int row;
         const char* text;
-    } cases[] = {{0, "0  "},     {1, "0A"},      {32, "16  "},   {233, "116A"},
-                 {234, "1001"},  {261, "1028"},  {262, "1060"},  {290, "1088"},
-                 {291, "2001"},  {318, "2028"},  {319, "2060"},  {347, "2088"},
-                 {353, "F5A "}};
+    } cases[] = {{0, "0  "},    {1, "0A"},     {32, "16  "},  {233, "116A"}, {234, "1001"},
+                 {261, "1028"}, {262, "1060"}, {290, "1088"}, {291, "2001"}, {318, "2028"},
+                 {319, "2060"}, {347, "2088"}, {353, "F5A "}};
     for (const auto& c : cases) {
         rec.Load(mm::kUsaCh, c.row);
         EXPECT_EQ(rec.ChannelNumberText(), c.text) << c.row;
@@ -144,8 +146,8 @@ TEST_F(RecordTest, ChannelFlagsMarksAndFixedSimplex) {
 
     image.SetByte(0x0690 + 40, 0x80 | 0x40 | 0x20 | 0x04 | 0x02 | 0x01);
     rec.Load(mm::kCanCh, 40);
-    EXPECT_EQ(rec.flags, datCh::kUnused | datCh::kTag | datCh::kPoc | datCh::kTxInh |
-                             datCh::kSimplex);
+    EXPECT_EQ(rec.flags,
+              datCh::kUnused | datCh::kTag | datCh::kPoc | datCh::kTxInh | datCh::kSimplex);
 
     // A stored fixed row does not gain a simplex bit it never had; foreign bits stay.
     rec.Load(mm::kIntCh, 1);
@@ -177,8 +179,8 @@ TEST_F(RecordTest, ChannelFlagsMarksAndFixedSimplex) {
 TEST_F(RecordTest, DscChannelsByNumber) {
     const struct {
         int n, slot, nameRow;
-    } cases[] = {{1, 0, 2},       {16, 15, 32},     {28, 27, 56},     {60, 28, 120},
-                 {88, 56, 176},   {1001, 57, 234},  {1028, 84, 261},  {1060, 85, 262},
+    } cases[] = {{1, 0, 2},        {16, 15, 32},     {28, 27, 56},     {60, 28, 120},
+                 {88, 56, 176},    {1001, 57, 234},  {1028, 84, 261},  {1060, 85, 262},
                  {1088, 113, 290}, {2001, 114, 291}, {2028, 141, 318}, {2060, 142, 319},
                  {2088, 170, 347}};
     for (const auto& c : cases) {
@@ -250,9 +252,9 @@ TEST_F(RecordTest, StoreTouchesOnlyItsRecord) {
     rec.Load(mm::kFreeCh, 69);
     rec.Store();
     const int fr = 348 + 69;
-    EXPECT_EQ(changedOutside(0x0850 + 8 * 69, 0x0858 + 8 * 69,
-                             {0x04D0 + fr, 0x0310 + fr, 0x0690 + fr}),
-              -1);
+    EXPECT_EQ(
+        changedOutside(0x0850 + 8 * 69, 0x0858 + 8 * 69, {0x04D0 + fr, 0x0310 + fr, 0x0690 + fr}),
+        -1);
 
     for (int t : {0, 1, 4, 5, 6, 7, 8, 9, -1}) {
         for (int row : {-1, 418, 100000}) {

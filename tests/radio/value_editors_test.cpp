@@ -13,12 +13,21 @@
 namespace {
 
 class EditorTest : public testing::Test {
-protected:
-    EditorTest() {
-        choices.Add("GI_Sheet_Sel_Misc_OnOff", 1, {{0, "OFF"}, {1, "ON"}});
-        InstallChoiceSource(&choices);
-    }
-    ~EditorTest() override { InstallChoiceSource(nullptr); }
+  protected:
+    test::InstalledOverlay overlay{{
+        "#GI_Sheet_Sel_Misc_OnOff_Cells",
+        "{(%Flex0[0])}OFF|{(%Flex0[1])}ON",
+        "#GI_Sheet_Sel_UserSetLcdInt_E_Cells",
+        "{(%Flex0[0])}---",
+        "{(%Flex0[2])}INT",
+        "{(%Flex0[4])}DSC",
+        "#GI_Sheet_Sel_UserSetLcdUsa_Cells",
+        "#GI_Sheet_Sel_KeyAs_SkeyMU_Cells",
+        "{(%CL_FlexMarking[0])}SCAN|{(%Flex0[3])}WX",
+        "{(%CL_FlexMarking[1])}DW/TW",
+        "{(%CL_FlexMarking[5])}WX",
+        "#End_Of_Ovl",
+    }};
 
     // A request with a grid for the key, or a commit of text.
     cmcCellCapsule& Key(int key) {
@@ -35,7 +44,6 @@ protected:
         return req;
     }
 
-    test::FixedChoices choices;
     test::RecordingGrid grid;
     cmcCellObj cell;
     cmcCellCapsule req;
@@ -43,17 +51,38 @@ protected:
 
 // Text that must never crash an editor nor carry its value out of range.
 const char* const kBadInputs[] = {
-    "",      "abc",       "-",         "+",     ".",          "...", "--5",
-    "1e9",   "9999999999999999999",    "-999999999999",        "\xC3\xA9\xE2\x82\xAC",
-    " 12 ",  "1.2.3",     "::",        "\t\n",  "0x1F",
+    "",
+    "abc",
+    "-",
+    "+",
+    ".",
+    "...",
+    "--5",
+    "1e9",
+    "9999999999999999999",
+    "-999999999999",
+    "\xC3\xA9\xE2\x82\xAC",
+    " 12 ",
+    "1.2.3",
+    "::",
+    "\t\n",
+    "0x1F",
 };
 
 TEST(CharacterHelpers, ParseAndFilters) {
     const struct {
         const char* in;
         int out;
-    } numbers[] = {{"42", 42},      {" 4 2 ", 42},     {"2.5", 3},   {"-2.5", -3}, {"-2.4", -2},
-                   {"1-2", 1},      {"abc", 0},        {"", 0},      {"--5", 0},   {"1.2.3", 1},
+    } numbers[] = {{"42", 42},
+                   {" 4 2 ", 42},
+                   {"2.5", 3},
+                   {"-2.5", -3},
+                   {"-2.4", -2},
+                   {"1-2", 1},
+                   {"abc", 0},
+                   {"", 0},
+                   {"--5", 0},
+                   {"1.2.3", 1},
                    {"1234567890123", 123456789}};
     for (const auto& c : numbers) EXPECT_EQ(ParseNumber(c.in), c.out) << c.in;
 
@@ -152,7 +181,9 @@ TEST_F(EditorTest, CommonKeyRules) {
 TEST_F(EditorTest, TextCommitPadsAndCleans) {
     char buf[10];
     std::memset(buf, 'Q', 10);
-    EXPECT_TRUE(EditText(Commit("AB\x01" "CDEFGHIJKLMNOP"), buf, 10));
+    EXPECT_TRUE(EditText(Commit("AB\x01"
+                                "CDEFGHIJKLMNOP"),
+                         buf, 10));
     EXPECT_EQ(std::string(buf, 10), "AB CDEFGHI");
     EXPECT_TRUE(EditText(Commit("x"), buf, 10));
     EXPECT_EQ(std::string(buf, 10), "x         ");
@@ -253,8 +284,8 @@ TEST_F(EditorTest, FrequencyEditor) {
     const struct {
         const char* text;
         uint32_t hz;
-    } cases[] = {{"156.8", 156'800'000}, {"156.81", 156'812'500}, {"99", 100'000'000},
-                 {"250", 199'993'750}};
+    } cases[] = {
+        {"156.8", 156'800'000}, {"156.81", 156'812'500}, {"99", 100'000'000}, {"250", 199'993'750}};
     for (const auto& c : cases) {
         rec.Blank(mm::kFreeCh, 0);
         EXPECT_TRUE(EditFrequency(Commit(c.text), rec, false)) << c.text;
@@ -311,7 +342,6 @@ TEST_F(EditorTest, ChoiceStepsOpensAndTakesChooserCommit) {
 }
 
 TEST_F(EditorTest, LcdSymbolAndSoftKey) {
-    choices.Add("GI_Sheet_Sel_UserSetLcdInt_E", 1, {{0, "---"}, {2, "INT"}, {4, "DSC"}});
     char sym[5];
     std::memcpy(sym, "INT  ", 5);
     EXPECT_TRUE(EditLcdSymbol(Key(cellkey::kSpace), sym, 1, 2));
@@ -321,7 +351,6 @@ TEST_F(EditorTest, LcdSymbolAndSoftKey) {
     EditLcdSymbol(Key(0), sym, 0, 0);
     EXPECT_EQ(req.displayText, "error");  // the USA list of model 0 has no "_E" and is empty here
 
-    choices.Add("GI_Sheet_Sel_KeyAs_SkeyMU", 2, {{0, "SCAN"}, {1, "DW/TW"}, {5, "WX"}});
     int v = 0;
     EXPECT_TRUE(EditSoftKey(Commit("  WX "), "GI_Sheet_Sel_KeyAs_SkeyMU", v));
     EXPECT_EQ(v, 5);

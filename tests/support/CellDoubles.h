@@ -6,10 +6,11 @@
 #include <utility>
 #include <vector>
 
-#include "radio/CellSources.h"
 #include "radio/cmcCellCapsule.h"
 #include "radio/cmcCellHost.h"
 #include "radio/cmcEeprom.h"
+#include "sheet/cmcChoiceTable.h"
+#include "text/cmcGTex.h"
 
 namespace test {
 
@@ -40,42 +41,18 @@ struct RecordingCanvas : cmcCellCanvas {
     }
 };
 
-// Lists keyed by (list name, label): items in stepping order, each (value, text).
-struct FixedChoices : cmcChoiceSource {
-    std::map<std::pair<std::string, int>, std::vector<std::pair<int, std::string>>> lists;
-
-    void Add(const std::string& list, int label, std::vector<std::pair<int, std::string>> items) {
-        lists[{list, label}] = std::move(items);
+// An overlay in memory installed as the main text store, with a choice table over it.
+struct InstalledOverlay {
+    cmcGTex store;
+    cmcChoiceTable choices{&store};
+    explicit InstalledOverlay(std::vector<std::string> lines) {
+        store.BindLines(std::move(lines));
+        InstallGTex(&store);
+        InstallChoiceTable(&choices);
     }
-    const std::vector<std::pair<int, std::string>>* Find(const char* list, int label) const {
-        auto it = lists.find({list, label});
-        return it == lists.end() ? nullptr : &it->second;
-    }
-    std::string Text(const char* list, int label, int value) override {
-        if (auto* items = Find(list, label))
-            for (auto& [v, t] : *items)
-                if (v == value) return t;
-        return "error";
-    }
-    int Step(const char* list, int label, int value, int direction) override {
-        auto* items = Find(list, label);
-        if (items == nullptr || items->empty()) return value;
-        const int n = int(items->size());
-        int at = n;
-        for (int i = 0; i < n; ++i)
-            if ((*items)[i].first == value) at = i;
-        at += direction;
-        at = ((at % n) + n) % n;
-        return (*items)[at].first;
-    }
-    bool ValueOfText(const char* list, int label, std::string_view text, int& value) override {
-        if (auto* items = Find(list, label))
-            for (auto& [v, t] : *items)
-                if (t == text) {
-                    value = v;
-                    return true;
-                }
-        return false;
+    ~InstalledOverlay() {
+        InstallChoiceTable(nullptr);
+        InstallGTex(nullptr);
     }
 };
 

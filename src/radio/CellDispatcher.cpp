@@ -1,0 +1,229 @@
+#include "radio/CellDispatcher.h"
+
+#include <cstdio>
+
+#include "app/EventCodes.h"
+#include "app/cmcEvMan.h"
+#include "platform/Fatal.h"
+#include "radio/CellCatalogue.h"
+#include "radio/CellSources.h"
+#include "radio/cmcCellHost.h"
+#include "radio/cmcEeprom.h"
+#include "radio/cmcRowCommander.h"
+#include "sheet/cmcCellObj.h"
+#include "text/OverlayKeys.h"
+
+namespace {
+
+cmcCellHost* g_host = nullptr;
+
+const cmcCellHandlerTable& Handlers() {
+    static const cmcCellHandlerTable table = [] {
+        cmcCellHandlerTable t;
+        RegisterCommandCells(t);
+        RegisterRecordCells(t);
+        return t;
+    }();
+    return table;
+}
+
+bool IsChannelCategory(int category) {
+    return category == CT_IntCh || category == CT_UsaCh || category == CT_CanCh;
+}
+
+bool IsRowNumberLabel(int label) {
+    return label == CL_Misc_ChNo_0Base || label == CL_Misc_ChNo_1Base;
+}
+
+// Popup-menu commands chosen on a cell. Returns false when the category pre-step is skipped.
+bool RunMenuCommand(cmcCellCall& c, int label) {
+    cmcCellCapsule& req = c.req;
+    const int command = req.menuCommand;
+    if (command == 0) return true;
+    if (command == CL_PMenu_Edit) {
+        req.key = cellkey::kEnter;
+        req.menuCommand = 0;
+        return true;
+    }
+    if (command >= CL_PMenu_Copy && command <= CL_PMenu_Insert) {
+        cmcRowCommander* rows = c.host.RowCommands();
+        if (c.table != 0 && rows != nullptr && rows->InRange(c.table, c.row))
+            rows->Run(command, req, c.rec);
+        req.key = 0;
+    } else if (command == CL_PMenu_Help) {
+        c.host.OpenHelp(label);
+        req.key = 0;
+    }
+    return false;
+}
+
+// Category pre-step. Returns true when it has answered the request itself.
+bool PreStep(cmcCellCall& c, int category, int label) {
+    cmcCellCapsule& req = c.req;
+    if (category == CT_PopupMenu) {
+        const cmcCellObj* opener = req.parent != nullptr ? req.parent->cell : nullptr;
+        if (opener != nullptr) {
+            c.table = CategoryTable(opener->Category);
+            c.row = opener->Index;
+            c.rec.Load(c.table, c.row);
+        }
+        return false;
+    }
+    if (IsChannelCategory(category)) {
+        if (!c.rec.Addressed() || !c.rec.Unused() || label == CL_ChList_No ||
+            label == CL_ChList_Atr || IsRowNumberLabel(label))
+            return false;
+        // An unused channel shows dashes and takes no typing.
+        req.displayText = "---";
+        if ((req.key > 0 && req.key < 128) ||
+            (req.key == cellkey::kF2 && label == CL_ChList_Comment)) {
+            req.key = 0;
+            c.restricted = true;
+        }
+        return true;
+    }
+    if (category == CT_DscIndId || category == CT_DscGrpId) {
+        const int idLabel = category == CT_DscIndId ? CL_DscIndId_Id : CL_DscGrpId_Id;
+        if (!c.rec.Addressed() || (c.rec.state & datCh::kLoaded) || label == idLabel ||
+            IsRowNumberLabel(label))
+            return false;
+        // An empty entry starts at its ID: hand the key on to the ID cell.
+        if ((req.key > 0 && req.key < 128) || req.key == cellkey::kF2) {
+            req.label = idLabel;
+            req.gotoFlag = 1;
+            req.replayKey = req.key;
+            req.key = 0;
+        }
+        return true;
+    }
+    return false;
+}
+
+}  // namespace
+
+cmcCellHost& CellHost() {
+    if (g_host == nullptr) platform::FatalStop("No application object for the cells.");
+    return *g_host;
+}
+void InstallCellHost(cmcCellHost* host) {
+    g_host = host;
+}
+bool HasCellHost() {
+    return g_host != nullptr;
+}
+
+void cmcCellHandlerTable::Set(int label, cmcCellHandler handler) {
+    if (label >= 0 && label < kSize) handlers_[label] = handler;
+}
+void cmcCellHandlerTable::SetRange(int firstLabel, int lastLabel, cmcCellHandler handler) {
+    for (int l = firstLabel; l <= lastLabel; ++l) Set(l, handler);
+}
+cmcCellHandler cmcCellHandlerTable::Get(int label) const {
+    return label >= 0 && label < kSize ? handlers_[label] : nullptr;
+}
+
+void cmcCellCall::ReadOnly() {
+    TextColor(cellcolor::kOlive);
+    if ((req.key >= 1 && req.key <= 126) || req.key == cellkey::kF2) {
+        req.key = 0;
+        restricted = true;
+    }
+}
+
+void cmcCellCall::TextColor(uint32_t color) const {
+    if (req.canvas != nullptr) req.canvas->SetFontColor(color);
+}
+
+const std::string& cmcCellCall::OwnText() const {
+    return GetText(cell);
+}
+
+void cmcCellCall::NotYet() {
+    char buf[32];
+    std::snprintf(buf, sizeof buf, "%d *Yet*", cell.Label);
+    req.displayText = buf;
+}
+
+int DispatchCell(cmcCellCapsule& req, bool notify) {
+    if (req.cell == nullptr) return 0;
+    cmcCellHost& host = CellHost();
+    cmcEeprom& image = host.WorkingImage();
+    const bool input = req.key != 0 || req.commitMode != 0 || req.menuCommand != 0;
+
+    cmcCellCall c{req, host, image, *req.cell, datCh(&image)};
+    req.displayText.clear();
+    req.resultFlags &= ~(cmcCellCapsule::kWarning | cmcCellCapsule::kError);
+    req.signal = 0;
+    const int category = c.cell.Category;
+    const int label = c.cell.Label;
+    c.table = CategoryTable(category);
+    c.row = c.cell.Index;
+    if (c.table != 0) c.rec.Load(c.table, c.row);
+    req.category = category;
+    req.label = label;
+    req.row = c.row;
+
+    if (req.key != 0) {
+        EvMan().SendText(ev::kIndicatorText, cellcolor::kWindowText,
+                         static_cast<int>(cellcolor::kBtnFace), "");
+    }
+    if (req.key == cellkey::kDoubleClick) req.key = cellkey::kEnter;
+
+    bool answered = false;
+    if (RunMenuCommand(c, label)) answered = PreStep(c, category, label);
+    if (!answered) {
+        if (cmcCellHandler handler = Handlers().Get(label)) {
+            handler(c);
+        } else {
+            c.NotYet();
+        }
+    }
+
+    if (c.table != 0) c.changeFlags |= cellchange::kSameRow;
+    if (notify && c.changeFlags != 0 && req.notify != nullptr)
+        req.notify(req.user, req, c.changeFlags);
+    if (input) {
+        host.ArmWarningRecheck();
+        host.UpdateModified();
+    }
+    if (c.restricted) {
+        EvMan().PostText(ev::kIndicatorText, cellcolor::kRestrictText,
+                         static_cast<int>(cellcolor::kRestrictBack),
+                         OverlayLine(keys::kBotttomEditRestrected, 0));
+    }
+    return req.signal;
+}
+
+std::string CellText(cmcCellObj& cell, int key) {
+    cmcCellCapsule req;
+    req.cell = &cell;
+    req.key = key;
+    DispatchCell(req, false);
+    return std::move(req.displayText);
+}
+
+int CellRun(cmcCellObj& cell, int key) {
+    cmcCellCapsule req;
+    req.cell = &cell;
+    req.key = key;
+    return DispatchCell(req, false);
+}
+
+uint8_t CellCheckFlags(int category, int label, int row) {
+    cmcCellObj cell;
+    cell.Category = category;
+    cell.Label = label;
+    cell.Index = row;
+    cmcCellCapsule req;
+    req.cell = &cell;
+    DispatchCell(req, false);
+    return req.resultFlags & (cmcCellCapsule::kWarning | cmcCellCapsule::kError);
+}
+
+bool CellError(int category, int label, int row) {
+    return CellCheckFlags(category, label, row) & cmcCellCapsule::kError;
+}
+
+bool CellWarning(int category, int label, int row) {
+    return CellCheckFlags(category, label, row) & cmcCellCapsule::kWarning;
+}

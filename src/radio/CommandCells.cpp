@@ -1,0 +1,335 @@
+// Cells that are not radio data: menu and toolbar commands with their menu states, popup-menu
+// items, the check cells of the warning list, clone information and drawing-only cells.
+#include <cstdio>
+
+#include "app/EventCodes.h"
+#include "app/cmcEvMan.h"
+#include "radio/CellCatalogue.h"
+#include "radio/CellDispatcher.h"
+#include "radio/CellSources.h"
+#include "radio/MemoryMap.h"
+#include "radio/cmcCellHost.h"
+#include "radio/cmcEeprom.h"
+#include "radio/cmcRowCommander.h"
+#include "sheet/cmcCellObj.h"
+#include "text/OverlayKeys.h"
+
+namespace {
+
+bool Enter(const cmcCellCall& c) {
+    return c.req.key == cellkey::kEnter;
+}
+
+void Run(cmcCellCall& c, cmcAppCommand command, int argument = 0, const std::string& text = {}) {
+    c.host.RunCommand(command, argument, text);
+}
+
+void ShowOwnText(cmcCellCall& c) {
+    c.req.displayText = c.OwnText();
+}
+void Nothing(cmcCellCall&) {}
+
+// --- application commands ---
+
+struct PlainCommand {
+    int label;
+    cmcAppCommand command;
+};
+constexpr PlainCommand kPlainCommands[] = {
+    {CL_Menu_File_New, cmcAppCommand::kNew},
+    {CL_Menu_File_Open, cmcAppCommand::kOpen},
+    {CL_Menu_File_SaveAs, cmcAppCommand::kSaveAs},
+    {CL_Menu_File_Print_All, cmcAppCommand::kPrintAll},
+    {CL_Menu_File_Exit, cmcAppCommand::kExit},
+    {CL_Menu_Clone_Read, cmcAppCommand::kCloneRead},
+    {CL_Menu_Clone_Write, cmcAppCommand::kCloneWrite},
+    {CL_Menu_Clone_Info, cmcAppCommand::kCloneInfo},
+};
+
+void PlainCommandCell(cmcCellCall& c) {
+    ShowOwnText(c);
+    if (!Enter(c)) return;
+    for (const PlainCommand& p : kPlainCommands)
+        if (p.label == c.cell.Label) Run(c, p.command);
+}
+
+void FileSave(cmcCellCall& c) {
+    ShowOwnText(c);
+    if (Enter(c)) Run(c, c.host.DocumentUntitled() ? cmcAppCommand::kSaveAs : cmcAppCommand::kSave);
+}
+
+void PrintCurrent(cmcCellCall& c) {
+    ShowOwnText(c);
+    if (!c.host.CanPrintCurrent()) c.cell.Flags |= kFlagDisabled;
+    if (Enter(c)) Run(c, cmcAppCommand::kPrintCurrent);
+}
+
+void RecentFile(cmcCellCall& c) {
+    const int index = c.cell.Index;
+    const std::string file = c.host.RecentFile(index);
+    if (file.empty()) {
+        ShowOwnText(c);
+        c.cell.Flags |= kFlagDisabled;
+        if (index != 0) c.cell.Flags |= kFlagHidden;
+        return;
+    }
+    std::string shown;
+    for (char ch : file) {
+        shown += ch;
+        if (ch == '&') shown += '&';  // a single "&" would mark an access key
+    }
+    char number[16];
+    std::snprintf(number, sizeof number, "&%d ", index + 1);
+    c.req.displayText = number + shown;
+    SetText(c.cell, c.req.displayText);
+    c.cell.Flags |= kFlagCaption;
+    if (Enter(c)) Run(c, cmcAppCommand::kOpenRecent, index);
+}
+
+void EditTop(cmcCellCall& c) {
+    ShowOwnText(c);
+    EvMan().PostText(ev::kFillEditMenu, 0, CL_Menu_Edit_Top, keys::kPMenuNoItem);
+}
+
+void FontSize(cmcCellCall& c) {
+    ShowOwnText(c);
+    if (c.cell.Index == c.host.FontSize()) c.cell.Flags |= kFlagChecked;
+    if (Enter(c)) Run(c, cmcAppCommand::kSetFontSize, c.cell.Index);
+}
+
+void ToolBar(cmcCellCall& c) {
+    ShowOwnText(c);
+    if (c.host.ToolbarVisible()) c.cell.Flags |= kFlagChecked;
+    if (Enter(c)) Run(c, cmcAppCommand::kToggleToolbar);
+}
+
+void PortCom(cmcCellCall& c) {
+    ShowOwnText(c);
+    if (c.cell.Index == c.host.SelectedPort()) c.cell.Flags |= kFlagChecked;
+    if (Enter(c)) {
+        Run(c, cmcAppCommand::kSelectPort, c.cell.Index);
+        EvMan().Send(ev::kMenusBuilt);
+    }
+}
+
+void PortUsb(cmcCellCall& c) {
+    ShowOwnText(c);
+    if (c.host.SelectedPort() > 4) c.cell.Flags |= kFlagChecked;
+    if (Enter(c)) Run(c, cmcAppCommand::kPortNotice);
+}
+
+void PortList(cmcCellCall& c) {
+    ShowOwnText(c);
+    if (Enter(c)) Run(c, cmcAppCommand::kPortDialog, c.cell.Label - CL_Menu_Port_ComList0);
+}
+
+void Model(cmcCellCall& c) {
+    ShowOwnText(c);
+    if (c.cell.Index == c.host.ModelType()) c.cell.Flags |= kFlagChecked;
+    if (Enter(c)) Run(c, cmcAppCommand::kChangeModel, c.cell.Index);
+}
+
+void About(cmcCellCall& c) {
+    ShowOwnText(c);
+    if (Enter(c)) EvMan().Post(ev::kAbout);
+}
+
+void HelpContents(cmcCellCall& c) {
+    ShowOwnText(c);
+    if (Enter(c)) c.host.OpenHelp(-1);
+}
+
+void CallSheetCell(cmcCellCall& c) {
+    ShowOwnText(c);
+    if (Enter(c)) Run(c, cmcAppCommand::kOpenSheet, 0, c.cell.Argument.value_or(std::string()));
+}
+
+// --- check cells of the warning list ---
+
+struct Scan {
+    int category;
+    int label;
+    uint8_t bits;
+};
+struct CheckCell {
+    int label;
+    int rows;
+    Scan scans[2];
+};
+constexpr uint8_t kE = cmcCellCapsule::kError;
+constexpr uint8_t kW = cmcCellCapsule::kWarning;
+constexpr int kNoScan = -1;
+constexpr CheckCell kChecks[] = {
+    {CL_Check_Int_ChInh, 418, {{CT_IntCh, CL_ChList_Atr, kE}, {0, kNoScan, 0}}},
+    {CL_Check_Usa_ChInh, 418, {{CT_UsaCh, CL_ChList_Atr, kE}, {0, kNoScan, 0}}},
+    {CL_Check_Can_ChInh, 418, {{CT_CanCh, CL_ChList_Atr, kE}, {0, kNoScan, 0}}},
+    {CL_Check_WX_ChInh, 10, {{CT_WxCh, CL_WX_ChAtr, kE}, {0, kNoScan, 0}}},
+    {CL_Check_Dsc_SelfId, 1, {{CT_Null, CL_ComDsc_SelfId, kE}, {0, kNoScan, 0}}},
+    {CL_Check_Dsc_Call,
+     65,
+     {{CT_Null, CL_DscCall_Alarm_Min, kE}, {CT_Null, CL_DscCall_Alarm_Max, kE}}},
+    {CL_Check_Dsc_Tx, 65, {{CT_Null, CL_DscCall_Tx, kE}, {0, kNoScan, 0}}},
+    {CL_Check_Dsc_Id,
+     75,
+     {{CT_DscIndId, CL_DscIndId_Id, kW | kE}, {CT_DscIndId, CL_DscIndId_Comment, kE}}},
+    {CL_Check_DscGrp_Id,
+     25,
+     {{CT_DscGrpId, CL_DscGrpId_Id, kW | kE}, {CT_DscGrpId, CL_DscGrpId_Comment, kE}}},
+    {CL_Check_Conf_Softkey, 20, {{CT_Null, CL_ComConf_KeyAssign_SoftKey, kE}, {0, kNoScan, 0}}},
+};
+
+void CheckCellHandler(cmcCellCall& c) {
+    ShowOwnText(c);
+    for (const CheckCell& check : kChecks) {
+        if (check.label != c.cell.Label) continue;
+        uint8_t wanted = 0;
+        for (const Scan& s : check.scans) wanted |= s.bits;
+        uint8_t found = 0;
+        for (int row = 0; row < check.rows && found != wanted; ++row) {
+            for (const Scan& s : check.scans) {
+                if (s.label == kNoScan) continue;
+                found |= CellCheckFlags(s.category, s.label, row) & s.bits;
+            }
+        }
+        c.req.resultFlags |= found;
+        return;
+    }
+}
+
+// --- popup-menu items ---
+
+void NoItem(cmcCellCall& c) {
+    ShowOwnText(c);
+    c.cell.Flags |= kFlagDisabled;
+    if (c.host.PopupMenuItemCount() != 1) c.cell.Flags |= kFlagHidden;
+}
+
+void PasteItem(cmcCellCall& c) {
+    ShowOwnText(c);
+    cmcRowCommander* rows = c.host.RowCommands();
+    if (rows == nullptr || c.table == 0 || !rows->CanPaste(c.table)) c.cell.Flags |= kFlagDisabled;
+}
+
+void ClearItem(cmcCellCall& c) {
+    ShowOwnText(c);
+    cmcRowCommander* rows = c.host.RowCommands();
+    if (rows == nullptr || c.table == 0 || !rows->CanClear(c.table)) c.cell.Flags |= kFlagDisabled;
+}
+
+void AlwaysDisabledItem(cmcCellCall& c) {
+    ShowOwnText(c);
+    c.cell.Flags |= kFlagDisabled;
+}
+
+// --- soft-key choices that the radio cannot use now ---
+
+void FlexMarking(cmcCellCall& c) {
+    ShowOwnText(c);
+    const cmcCellObj* opener = c.req.parent != nullptr ? c.req.parent->cell : nullptr;
+    if (opener == nullptr || opener->Label != CL_ComConf_KeyAssign_SoftKey) return;
+    bool unavailable = false;
+    if (c.cell.Index == 0) {  // scan, while scanning is switched off
+        unavailable = !(c.image.GetByte(mm::kFunctionSwitches) & 0x10);
+    } else if (c.cell.Index == 1) {  // dual/tri watch, while both are switched off
+        unavailable = (c.image.GetByte(mm::kFunctionSwitches2) & 0xC0) == 0;
+    }
+    if (unavailable) {
+        c.req.mark = 3;
+        c.SetError();
+    }
+}
+
+// --- clone information ---
+
+void CloneInfoModel(cmcCellCall& c) {
+    // The radio's number may lie beyond the list: show nothing rather than read on.
+    const int model = c.host.CloneInfoModel();
+    if (model < 0) return;
+    for (int line = 0; line <= model; ++line) {
+        std::string text = OverlayLine(keys::kAppIndModel, line);
+        if (!text.empty() && text[0] == '#') return;
+        if (line == model) c.req.displayText = std::move(text);
+    }
+}
+
+void CloneInfoRevision(cmcCellCall& c) {
+    std::string r = c.host.CloneInfoRevision();
+    r.resize(5, ' ');
+    c.req.displayText = r;
+}
+
+void CloneInfoComment(cmcCellCall& c) {
+    c.ReadOnly();
+    std::string comment = c.host.CloneInfoComment();
+    comment.resize(16, ' ');
+    c.req.displayText = comment;
+}
+
+// --- row numbers and drawing-only cells ---
+
+void RowNumber(cmcCellCall& c) {
+    c.req.displayText = std::to_string(c.cell.Index + (c.cell.Label == CL_Misc_ChNo_1Base ? 1 : 0));
+}
+
+void QuarterPillar(cmcCellCall& c) {
+    if (c.req.canvas == nullptr) return;
+    cmcCellRect r = c.req.rect;
+    r.top = r.top + (r.bottom - r.top) * 7 / 10;
+    c.req.canvas->FillRect(r, cellcolor::kGrey);
+}
+
+void CannotEdit(cmcCellCall& c) {
+    c.ReadOnly();
+    if (c.req.canvas == nullptr) return;
+    const cmcCellRect& r = c.req.rect;
+    c.req.canvas->DrawLine(r.right, r.top, r.left, r.bottom, cellcolor::kGrey);
+}
+
+void Dummy(cmcCellCall& c) {
+    c.ReadOnly();
+    ShowOwnText(c);
+}
+
+}  // namespace
+
+void RegisterCommandCells(cmcCellHandlerTable& t) {
+    t.Set(CL_Null, Nothing);
+    t.Set(CL_Free_Byte_Hex, Nothing);
+    t.Set(CL_FBits, Nothing);  // the bit window draws these itself
+    t.Set(Flex0, ShowOwnText);
+    t.Set(CL_FlexMarking, FlexMarking);
+
+    for (const PlainCommand& p : kPlainCommands) t.Set(p.label, PlainCommandCell);
+    t.Set(CL_Menu_File_Save, FileSave);
+    t.Set(CL_Menu_File_Print_Current, PrintCurrent);
+    t.Set(CL_Menu_File_Recent, RecentFile);
+    t.Set(CL_Menu_Edit_Top, EditTop);
+    t.Set(CL_Menu_View_FontSize, FontSize);
+    t.Set(CL_Menu_View_ToolBar, ToolBar);
+    t.Set(CL_Menu_Port_Com, PortCom);
+    t.Set(CL_Menu_Port_Usb, PortUsb);
+    t.SetRange(CL_Menu_Port_ComList0, CL_Menu_Port_ComList2, PortList);
+    t.Set(CL_Model, Model);
+    t.Set(CL_Help_About, About);
+    t.Set(CL_Help_Contents, HelpContents);
+    t.Set(CallSheet, CallSheetCell);
+
+    for (const CheckCell& check : kChecks) t.Set(check.label, CheckCellHandler);
+
+    t.Set(CL_CloneInfo_Model, CloneInfoModel);
+    t.Set(CL_CloneInfo_Revision, CloneInfoRevision);
+    t.Set(CL_CloneInfo_Comment, CloneInfoComment);
+    t.Set(CL_CloneInfo_Dummy, ShowOwnText);
+
+    t.Set(CL_PMenu_NoItem, NoItem);
+    t.Set(CL_PMenu_Paste, PasteItem);
+    t.Set(CL_PMenu_Clear, ClearItem);
+    for (int l : {CL_PMenu_CarryUp, CL_PMenu_CarryDown, CL_PMenu_Delete, CL_PMenu_Insert})
+        t.Set(l, AlwaysDisabledItem);
+
+    t.Set(CL_Misc_ChNo_0Base, RowNumber);
+    t.Set(CL_Misc_ChNo_1Base, RowNumber);
+    t.Set(CL_Misc_QuarterPillar, QuarterPillar);
+    t.Set(CL_CannotEdit, CannotEdit);
+    t.Set(CL_Dummy, Dummy);
+}
