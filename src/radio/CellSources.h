@@ -7,7 +7,17 @@
 // Line n of an overlay entry of the main text store.
 std::string OverlayLine(const char* key, int line);
 
-// Choice lists: the items are the cells of label `label` in the entry "<list>_Cells".
+// Choice lists: the items are the cells of label `label` in the entry "<list>_Cells", read
+// from the program's choice table unless a source of fixed lists is installed (tests).
+class cmcChoiceSource {
+public:
+    virtual ~cmcChoiceSource() = default;
+    virtual std::string Text(const char* list, int label, int value) = 0;
+    virtual int Step(const char* list, int label, int value, int direction) = 0;
+    virtual bool ValueOfText(const char* list, int label, std::string_view text, int& value) = 0;
+};
+void InstallChoiceSource(cmcChoiceSource* source);
+
 // The item's text; "error" for a value the list does not hold.
 std::string ChoiceText(const char* list, int label, int value);
 // The value one item on (direction +1) or back (-1), wrapping around.

@@ -6,6 +6,7 @@
 #include <utility>
 #include <vector>
 
+#include "radio/CellSources.h"
 #include "radio/cmcCellCapsule.h"
 #include "radio/cmcCellHost.h"
 #include "radio/cmcEeprom.h"
@@ -38,6 +39,45 @@ struct RecordingCanvas : cmcCellCanvas {
     void FillRect(const cmcCellRect& r, uint32_t c) override { fills.push_back({r, c}); }
     void DrawLine(int x1, int y1, int x2, int y2, uint32_t c) override {
         lines.push_back({x1, y1, x2, y2, c});
+    }
+};
+
+// Lists keyed by (list name, label): items in stepping order, each (value, text).
+struct FixedChoices : cmcChoiceSource {
+    std::map<std::pair<std::string, int>, std::vector<std::pair<int, std::string>>> lists;
+
+    void Add(const std::string& list, int label, std::vector<std::pair<int, std::string>> items) {
+        lists[{list, label}] = std::move(items);
+    }
+    const std::vector<std::pair<int, std::string>>* Find(const char* list, int label) const {
+        auto it = lists.find({list, label});
+        return it == lists.end() ? nullptr : &it->second;
+    }
+    std::string Text(const char* list, int label, int value) override {
+        if (auto* items = Find(list, label))
+            for (auto& [v, t] : *items)
+                if (v == value) return t;
+        return "error";
+    }
+    int Step(const char* list, int label, int value, int direction) override {
+        auto* items = Find(list, label);
+        if (items == nullptr || items->empty()) return value;
+        const int n = int(items->size());
+        int at = n;
+        for (int i = 0; i < n; ++i)
+            if ((*items)[i].first == value) at = i;
+        at += direction;
+        at = ((at % n) + n) % n;
+        return (*items)[at].first;
+    }
+    bool ValueOfText(const char* list, int label, std::string_view text, int& value) override {
+        if (auto* items = Find(list, label))
+            for (auto& [v, t] : *items)
+                if (t == text) {
+                    value = v;
+                    return true;
+                }
+        return false;
     }
 };
 
