@@ -118,7 +118,8 @@
 
 // Keys read from the help overlay (KELDAH.OVL) instead of the main one.
 #define KELDA_HELP_OVERLAY_KEYS(X) \
-    X(kAppItemCellNameToContextID, "GI_AppItem_CellName_to_ContextID")
+    X(kAppItemCellNameToContextID, "GI_AppItem_CellName_to_ContextID") \
+    X(kAppItemContextIDToHelpPage, "GI_AppItem_ContextID_to_HelpPage")
 
 namespace keys {
 #define KELDA_DECLARE_KEY(name, text) inline constexpr const char* name = text;

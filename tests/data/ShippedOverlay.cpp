@@ -52,3 +52,36 @@ std::vector<std::string> ListLines(const std::map<std::string, std::vector<std::
 }
 
 }  // namespace shipped
+
+#include "sheet/ChannelSheetDef.h"
+
+namespace shipped {
+
+std::vector<std::string> SheetKeys(const std::map<std::string, std::vector<std::string>>& entries) {
+    std::vector<std::string> out;
+    const std::string suffix = "_Cells";
+    for (const auto& [key, body] : entries)
+        if (key.size() > suffix.size() &&
+            key.compare(key.size() - suffix.size(), suffix.size(), suffix) == 0)
+            out.push_back(key.substr(0, key.size() - suffix.size()));
+    return out;
+}
+
+std::set<int> LabelsInSheets(cmcGTex& store, const std::vector<std::string>& sheetKeys) {
+    std::set<int> labels;
+    for (const std::string& key : sheetKeys)
+        for (int model : {0, 2, 6, 7})
+            for (bool usable : {false, true}) {
+                ChannelSheetContext context;
+                context.modelVariant = model;
+                context.usableOnly = usable;
+                ChannelSheetDef sheet(store, key, context);
+                sheet.Build();
+                for (int r = 0; r < sheet.RowCount(); ++r)
+                    for (int c = 0; c < sheet.ColumnCount(); ++c)
+                        if (sheet.Cell(c, r).IsBound()) labels.insert(sheet.Cell(c, r).Label);
+            }
+    return labels;
+}
+
+}  // namespace shipped

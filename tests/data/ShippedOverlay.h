@@ -21,3 +21,18 @@ std::vector<std::string> ListLines(const std::map<std::string, std::vector<std::
                                    const std::string& key);
 
 }  // namespace shipped
+
+#include <set>
+
+class cmcGTex;
+
+namespace shipped {
+
+// Keys of every sheet and chooser (entries K with a K_Cells entry).
+std::vector<std::string> SheetKeys(const std::map<std::string, std::vector<std::string>>& entries);
+
+// Every label bound in any cell of the sheets, built for every model and both channel views.
+// The store must be installed as the program's store (cell models are read from it).
+std::set<int> LabelsInSheets(cmcGTex& store, const std::vector<std::string>& sheetKeys);
+
+}  // namespace shipped
