@@ -1,0 +1,67 @@
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "ShippedOverlay.h"
+#include "app/cmcSheetTree.h"
+#include "radio/AddressRange.h"
+#include "radio/CellDispatcher.h"
+#include "radio/FactoryPlan.h"
+#include "radio/MemoryMap.h"
+#include "radio/datCh.h"
+#include "radio/cmcClnFile.h"
+#include "sheet/cmcChoiceTable.h"
+#include "support/CellDoubles.h"
+#include "text/cmcGTex.h"
+
+namespace {
+
+// A radio programmed from a factory image must not be refused for its own data: the warning
+// check list, run by the dispatcher over each shipped image, finds nothing.
+TEST(InitialFiles, ShowNothingInTheWarningCheckList) {
+    FactoryPlan plan;
+    std::string error;
+    ASSERT_TRUE(LoadFactoryPlan(std::string(KELDA_SOURCE_DIR) + "/data/plans", &plan, &error))
+        << error;
+    cmcGTex text;
+    ASSERT_TRUE(text.BindFile(shipped::OverlayPath()));
+    InstallGTex(&text);
+    cmcChoiceTable choices{&text};
+    InstallChoiceTable(&choices);
+    test::RecordingHost host;
+    InstallCellHost(&host);
+    auto check = [](cmcCellObj& cell) {
+        cmcCellCapsule req;
+        req.cell = &cell;
+        DispatchCell(req, false);
+        return static_cast<int>(req.resultFlags);
+    };
+    for (const PlanModel& m : plan.models) {
+        cmcClnFile file;
+        file.Attach(&host.image);
+        file.SetCodes(cmcClnFile::kModelCode, cmcClnFile::kSubCode);
+        file.SetRevisionCheck(cmcClnFile::AcceptCurrentRevision, nullptr);
+        ASSERT_EQ(file.Read(std::string(KELDA_SOURCE_DIR) + "/data/initial/" + m.file,
+                            kDocumentRanges),
+                  FileErr_None);
+        host.modelType = m.type;
+        WarningLists lists = RunWarningCheckList(text, check);
+        std::string found;
+        for (const auto& s : lists.errors) found += " error:" + s;
+        for (const auto& s : lists.warnings) found += " warning:" + s;
+        EXPECT_EQ(found, "") << m.file;
+    }
+    // The check does see faults: with every weather channel unused it reports an error.
+    datCh c(&host.image);
+    for (int r = 0; r < 10; ++r) {
+        c.Load(mm::kWxCh, r);
+        c.flags |= datCh::kUnused;
+        c.Store();
+    }
+    EXPECT_FALSE(RunWarningCheckList(text, check).errors.empty());
+    InstallCellHost(nullptr);
+    InstallChoiceTable(nullptr);
+    InstallGTex(nullptr);
+}
+
+}  // namespace
