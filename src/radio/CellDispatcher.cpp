@@ -7,6 +7,8 @@
 #include "platform/Fatal.h"
 #include "radio/CellCatalogue.h"
 #include "radio/CellSources.h"
+#include "radio/DebugCells.h"
+#include "radio/SettingsCells.h"
 #include "radio/cmcCellHost.h"
 #include "radio/cmcEeprom.h"
 #include "radio/cmcRowCommander.h"
@@ -99,6 +101,25 @@ bool PreStep(cmcCellCall& c, int category, int label) {
     return false;
 }
 
+// Fixed-address settings and the EEPROM debug cells have dispatchers of their own.
+bool SettingsOrDebugCell(cmcCellCall& c, int label) {
+    if (IsSettingsLabel(label)) {
+        SettingsCellContext settings;
+        settings.image = &c.image;
+        settings.modelType = c.host.ModelType();
+        DispatchSettingsCell(c.req, settings);
+        c.changeFlags |= settings.changeFlags;
+        if (settings.swallowed) c.restricted = true;
+        return true;
+    }
+    DebugCellContext debug;
+    debug.image = &c.image;
+    debug.compareBase = c.host.CompareBase();
+    if (!DispatchDebugCell(c.req, debug)) return false;
+    if (!debug.statusLine.empty()) c.host.ShowDebugStatus(debug.statusLine);
+    return true;
+}
+
 }  // namespace
 
 cmcCellHost& CellHost() {
@@ -174,7 +195,7 @@ int DispatchCell(cmcCellCapsule& req, bool notify) {
     if (!answered) {
         if (cmcCellHandler handler = Handlers().Get(label)) {
             handler(c);
-        } else {
+        } else if (!SettingsOrDebugCell(c, label)) {
             c.NotYet();
         }
     }

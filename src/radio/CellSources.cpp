@@ -7,7 +7,9 @@ namespace {
 cmcChoiceSource* g_source = nullptr;
 }  // namespace
 
-void InstallChoiceSource(cmcChoiceSource* source) { g_source = source; }
+void InstallChoiceSource(cmcChoiceSource* source) {
+    g_source = source;
+}
 
 std::string OverlayLine(const char* key, int line) {
     return GTex().GetLine(key, line);

@@ -10,7 +10,7 @@ std::string OverlayLine(const char* key, int line);
 // Choice lists: the items are the cells of label `label` in the entry "<list>_Cells", read
 // from the program's choice table unless a source of fixed lists is installed (tests).
 class cmcChoiceSource {
-public:
+  public:
     virtual ~cmcChoiceSource() = default;
     virtual std::string Text(const char* list, int label, int value) = 0;
     virtual int Step(const char* list, int label, int value, int direction) = 0;

@@ -63,6 +63,10 @@ class cmcCellHost {
 
     // Row commands of record-table popup menus; none installed: no row can be touched.
     virtual cmcRowCommander* RowCommands() { return nullptr; }
+    // The EEPROM debug window's compare base; none: no byte is shown as changed.
+    virtual const cmcEeprom* CompareBase() const { return nullptr; }
+    // The EEPROM debug window's status line for its current byte.
+    virtual void ShowDebugStatus(const std::string& text) {}
 };
 
 // The process-wide host; tests install their own.

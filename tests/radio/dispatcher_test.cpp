@@ -10,49 +10,17 @@
 #include "app/cmcEvMan.h"
 #include "radio/CellCatalogue.h"
 #include "radio/CellDispatcher.h"
+#include "radio/CellSources.h"
 #include "radio/MemoryMap.h"
 #include "radio/cmcRowCommander.h"
 #include "sheet/cmcCellObj.h"
 #include "support/CellDoubles.h"
 #include "support/ManualClock.h"
+#include "text/OverlayKeys.h"
 
 using namespace std::string_view_literals;
 
 namespace {
-
-std::vector<std::string> OverlayLines() {
-    return {
-        "#GI_Botttom_EditRestrected",
-        "Edit restricted",
-        "#GI_PMenu_NoItem",
-        "#GI_AppInd_Model",
-        "USA",
-        "EUR",
-        "#",
-        "#GI_Sheet_Sel_ChATRAll_Cells",
-        "{(%Flex0[0])}Used",
-        "{(%Flex0[3])}Not used",
-        "{(%Flex0[1])}Make P",
-        "{(%Flex0[2])}Make C",
-        "{(%Flex0[4])}Usable only",
-        "#GI_Sheet_Sel_ChATRUse_Cells",
-        "{(%Flex0[0])}In use",
-        "{(%Flex0[3])}Off",
-        "{(%Flex0[4])}Show all",
-        "#GI_Sheet_Sel_ChTag_Cells",
-        "{(%Flex0[0])}-|{(%Flex0[1])}Tag",
-        "#GI_Sheet_Sel_ChTxInh_Cells",
-        "{(%Flex0[0])}TX|{(%Flex0[1])}RX only",
-        "#GI_Sheet_Sel_ChPoc_Cells",
-        "{(%Flex0[0])}-|{(%Flex0[1])}POC",
-        "#GI_Sheet_Sel_ChSimp_Cells",
-        "{(%Flex0[0])}Duplex|{(%Flex0[1])}Simplex",
-        "#GI_Sheet_Sel_Misc_Used_Cells",
-        "{(%Flex0[0])}Used",
-        "{(%Flex0[1])}Not used",
-        "#End_Of_Ovl",
-    };
-}
 
 struct EventLog {
     struct Seen {
@@ -157,7 +125,7 @@ class DispatchTest : public testing::Test {
     test::ManualClock clock;
     cmcEvMan hub;
     EventLog events;
-    test::InstalledOverlay overlay{OverlayLines()};
+    test::InstalledOverlay overlay;  // the shipped one
     test::RecordingHost host;
     test::RecordingGrid grid;
     cmcCellObj cell, chosen;
@@ -251,7 +219,7 @@ TEST_F(DispatchTest, AttributeChooserSetsMarksAndView) {
     // In the usable-only view the other list is used and space does nothing.
     host.usableOnly = true;
     Call(CT_IntCh, CL_ChList_Atr, 13, ' ');
-    EXPECT_EQ(req.displayText, "In use");
+    EXPECT_EQ(req.displayText, ChoiceText(keys::kSheetSelChATRUse, 1, 0));
     EXPECT_EQ(Byte(0x04D0 + 13), 0);
     Call(CT_IntCh, CL_ChList_Atr, 13, cellkey::kEnter);
     ASSERT_FALSE(grid.opened.empty());
@@ -284,7 +252,7 @@ TEST_F(DispatchTest, RestrictedCellsSwallowKeysAndSayWhy) {
         const EventLog::Seen* last = events.Last(ev::kIndicatorText);
         ASSERT_NE(last, nullptr);  // every key first clears the bottom bar
         if (c.reported) {
-            EXPECT_EQ(last->text, "Edit restricted");
+            EXPECT_EQ(last->text, OverlayLine(keys::kBotttomEditRestrected, 0));
             EXPECT_EQ(last->first, 0xFFFF);
             EXPECT_EQ(last->second, 0x80);
             EXPECT_EQ(result, 0);
@@ -339,6 +307,7 @@ TEST_F(DispatchTest, AddressBookChecks) {
 }
 
 TEST_F(DispatchTest, CleanImagePassesEveryCheck) {
+    host.image.SetByte(0x0BB8, 0x10);  // scan on: the soft keys' default function is usable
     // Weather channels: all ten unused is an error; one in use is not.
     host.image.SetByte(0x0BB0, 0xFF);
     host.image.SetByte(0x0BB1, 0x03);
@@ -351,6 +320,10 @@ TEST_F(DispatchTest, CleanImagePassesEveryCheck) {
 TEST_F(DispatchTest, RenderingNeverChangesTheImage) {
     std::mt19937 rng(3);
     for (int i = 0; i < host.image.Size(); ++i) host.image.SetByte(i, uint8_t(rng()));
+    // The own ID's check byte follows the ID whenever the cell is shown; make it agree first.
+    cmcCellObj selfId;
+    selfId.Label = CL_ComDsc_SelfId;
+    CellText(selfId, 0);
     cmcEeprom before;
     before.Assign(host.image);
     for (int category = 0; category <= 10; ++category) {
@@ -374,7 +347,7 @@ TEST_F(DispatchTest, RenderingNeverChangesTheImage) {
 
 TEST_F(DispatchTest, LabelsWithoutBehaviourSayYet) {
     for (int label : {int(CL_INT_ChNo), int(CL_ComDsc_CallRepeatF), int(CL_Fch_WN),
-                      int(CL_Menu_Debug_Compare), int(CL_PMenu_Edit)}) {
+                      int(CL_Menu_Port_SpeedHigh), int(CL_PMenu_Edit)}) {
         Call(CT_IntCh, label, 2, 'x');
         EXPECT_EQ(req.displayText, std::to_string(label) + " *Yet*");
         EXPECT_EQ(result, 0);
@@ -618,6 +591,24 @@ TEST_F(DispatchTest, CommittedJunkStaysInsideItsRecord) {
             }
         }
     }
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(DispatchTest, SettingsAndDebugCellsAnswerThroughTheDispatcher) {
+    Call(CT_Null, CL_ComDsc_IntCh, 0, ' ');
+    EXPECT_EQ(Byte(0x2224) & 0x02, 0x02);
+    EXPECT_EQ(host.recheckArmed, 1);
+
+    // Rows 8 and 10 of the call table must agree; the check cell sees it.
+    EXPECT_FALSE(CellError(CT_Null, CL_Check_Dsc_Tx, 0));
+    host.image.SetByte(0x2227 + 7 * 8, 1);
+    EXPECT_TRUE(CellError(CT_Null, CL_Check_Dsc_Tx, 0));
+
+    host.image.SetByte(0x0013, 0xA7);
+    EXPECT_EQ(Call(CT_Null, CL_EeDebugWin_3, 1).displayText, "A7");
 }
 
 }  // namespace

@@ -87,6 +87,14 @@ struct InstalledOverlay {
     cmcChoiceTable choices{&store};
     explicit InstalledOverlay(std::vector<std::string> lines) {
         store.BindLines(std::move(lines));
+        Install();
+    }
+    // The overlay file the program ships.
+    InstalledOverlay() {
+        store.BindFile(std::string(KELDA_SOURCE_DIR) + "/data/overlay/KELDA.OVL");
+        Install();
+    }
+    void Install() {
         InstallGTex(&store);
         InstallChoiceTable(&choices);
     }
