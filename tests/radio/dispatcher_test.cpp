@@ -152,8 +152,8 @@ TEST_F(DispatchTest, ChannelCellsShowAndEditTheImage) {
         {CT_IntCh, CL_ChList_Poc, 2, 8, nullptr, "POC", 0x04D0 + 2, "\x64"sv},
         {CT_IntCh, CL_ChList_Simp, 2, ' ', nullptr, "Simplex", 0x04D0 + 2, "\x66"sv},
         {CT_IntCh, CL_ChList_Simp, 3, 0, nullptr, "---", 0, {}},
-        {CT_IntCh, CL_ChList_Atr, 2, 0, nullptr, "Used", 0, {}},
-        {CT_CanCh, CL_ChList_Atr, 7, ' ', nullptr, "Not used", 0x0690 + 7, "\x80"sv},
+        {CT_IntCh, CL_ChList_Atr, 2, 0, nullptr, "Used ", 0, {}},
+        {CT_CanCh, CL_ChList_Atr, 7, ' ', nullptr, "Not used ", 0x0690 + 7, "\x80"sv},
         {CT_CanCh, CL_ChList_Tag, 7, 0, nullptr, "---", 0, {}},
         {CT_DscCh, CL_DSC_ChAtr, 16, 0, nullptr, "Used", 0, {}},
         {CT_DscCh, CL_DSC_ChAtr, 17, ' ', nullptr, "Not used", 0x2160 + 16, "\x80"sv},
@@ -195,14 +195,14 @@ TEST_F(DispatchTest, AttributeChooserSetsMarksAndView) {
     Choose(CT_IntCh, CL_ChList_Atr, 12, 1);
     hub.Pass();
     EXPECT_EQ(Byte(0x0BB2 + 2), 12);
-    EXPECT_EQ(req.displayText, "UsedP");
+    EXPECT_EQ(req.displayText, "Used P");
     ASSERT_NE(events.Last(ev::kRedrawChannelSheet), nullptr);
     EXPECT_EQ(events.Last(ev::kRedrawChannelSheet)->first, 0);
     EXPECT_EQ(events.Last(ev::kRedrawChannelSheet)->mode, cmcEvent::kPosted);
 
     // The P channel marked unused is an error, and the check cell finds it.
     Call(CT_IntCh, CL_ChList_Atr, 12, ' ');
-    EXPECT_EQ(req.displayText, "Not usedP");
+    EXPECT_EQ(req.displayText, "Not used P");
     EXPECT_TRUE(req.resultFlags & cmcCellCapsule::kError);
     EXPECT_TRUE(CellError(CT_Null, CL_Check_Int_ChInh, 0));
     EXPECT_FALSE(CellError(CT_Null, CL_Check_Usa_ChInh, 0));
@@ -210,7 +210,7 @@ TEST_F(DispatchTest, AttributeChooserSetsMarksAndView) {
     Choose(CT_IntCh, CL_ChList_Atr, 12, 2);  // C mark clears unused as well
     EXPECT_EQ(Byte(0x0AB0 + 2), 12);
     EXPECT_EQ(Byte(0x04D0 + 12) & 0x80, 0);
-    EXPECT_EQ(req.displayText, "UsedPC");
+    EXPECT_EQ(req.displayText, "Used PC");
 
     Choose(CT_IntCh, CL_ChList_Atr, 12, 4);
     hub.Pass();

@@ -1,0 +1,120 @@
+// Every cell of every shipped sheet, drawn over the factory image of every model, shows a value:
+// never "error" (a value its choice list lacks) and never "*Yet*" (a label without behaviour).
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "support/CellDoubles.h"
+#include "ShippedOverlay.h"
+#include "app/cmcEvMan.h"
+#include "radio/CellCatalogue.h"
+#include "radio/CellDispatcher.h"
+#include "radio/cmcClnFile.h"
+#include "radio/datCh.h"
+#include "sheet/ChannelSheetDef.h"
+#include "sheet/cmcChoiceTable.h"
+#include "text/OverlayKeys.h"
+
+namespace {
+
+class ShippedRendering : public testing::Test {
+  protected:
+    void SetUp() override {
+        ASSERT_TRUE(store_.BindFile(shipped::OverlayPath()));
+        InstallGTex(&store_);
+        InstallChoiceTable(&choices_);
+        InstallEvMan(&hub_);
+        InstallCellHost(&host_);
+    }
+    void TearDown() override {
+        InstallCellHost(nullptr);
+        InstallEvMan(nullptr);
+        InstallChoiceTable(nullptr);
+        InstallGTex(nullptr);
+    }
+
+    // The factory image of a model, as the program loads it at start-up.
+    void LoadFactoryImage(int model) {
+        std::string path = std::string(KELDA_SOURCE_DIR) + "/data/initial/" +
+                           store_.GetLine(keys::kAppInitialFile, model);
+        ASSERT_TRUE(std::filesystem::exists(path)) << path;
+        cmcClnFile file;
+        file.Attach(&host_.image);
+        file.SetCodes(cmcClnFile::kModelCode, cmcClnFile::kSubCode);
+        file.SetRevisionCheck(&cmcClnFile::AcceptCurrentRevision, nullptr);
+        ASSERT_EQ(file.Read(path, nullptr), 0) << path;
+        host_.modelType = model;
+    }
+
+    // Sheets the program opens: the tree's, and the clone information dialog.
+    std::vector<std::string> ShownSheets() {
+        std::vector<std::string> out = {keys::kSheetCloneInfo};
+        cmcCellObj basic;
+        ParseCell(store_.GetLine("GI_Tree_Main_BasicCell"), basic, nullptr, nullptr);
+        for (int n = 0;; ++n) {
+            std::string line = store_.GetLine("GI_Tree_Main_Body", n);
+            if (!line.empty() && line[0] == '#') break;
+            cmcCellObj node;
+            ParseCell(line.substr(line.find('+') + 1), node, nullptr, &basic);
+            if (node.Argument && *node.Argument != keys::kSheetEeDebugWin)
+                out.push_back(*node.Argument);
+        }
+        return out;
+    }
+
+    cmcGTex store_;
+    cmcChoiceTable choices_{&store_};
+    cmcEvMan hub_;
+    test::RecordingHost host_;
+};
+
+TEST_F(ShippedRendering, EveryCellOfEverySheetShowsAValueOnEveryFactoryImage) {
+    const int models = int(shipped::ListLines(shipped::Entries(shipped::ReadLines(
+                                                  shipped::OverlayPath())),
+                                              keys::kAppInitialFile)
+                               .size());
+    ASSERT_GE(models, 8);
+    const std::vector<std::string> sheets = ShownSheets();
+    for (int model = 0; model < models; ++model) {
+        LoadFactoryImage(model);
+        host_.infoModel = model;
+        for (bool usable : {false, true}) {
+            host_.usableOnly = usable;
+            ChannelSheetContext context;
+            context.modelVariant = model;
+            context.usableOnly = usable;
+            context.usable = [this](int category, int row) {
+                datCh rec(&host_.image);
+                rec.Load(CategoryTable(category), row);
+                return !rec.Unused() || rec.marks != 0;
+            };
+            for (const std::string& key : sheets) {
+                ChannelSheetDef sheet(store_, key, context);
+                sheet.Build();
+                int bad = 0;
+                for (int r = 0; r < sheet.RowCount() && bad < 5; ++r)
+                    for (int c = 0; c < sheet.ColumnCount(); ++c) {
+                        cmcCellObj cell = sheet.Cell(c, r);
+                        if (!cell.IsBound()) continue;
+                        std::string text = CellText(cell, 0);
+                        if (text == "error" || text.find("*Yet*") != std::string::npos) {
+                            ADD_FAILURE() << "model " << model << (usable ? " usable " : " all ")
+                                          << key << " row " << r << " " << LabelName(cell.Label)
+                                          << "[" << cell.Index << "] shows '" << text << "'";
+                            ++bad;
+                        }
+                    }
+            }
+        }
+    }
+}
+
+// Channel 16 is the P and the C channel of the international list: both marks follow the word.
+TEST_F(ShippedRendering, ChannelAttributeShowsTheMarksAfterTheWord) {
+    LoadFactoryImage(2);
+    cmcCellObj cell;
+    ParseCell("{(%CT_IntCh.CL_ChList_Atr[32])}", cell, nullptr, nullptr);
+    EXPECT_EQ(CellText(cell, 0), "Used PC");
+}
+
+}  // namespace
