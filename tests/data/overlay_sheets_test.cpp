@@ -183,6 +183,8 @@ TEST_F(ShippedSheets, DscChannelRowsAreTheChannelNumbersTheRadioUses) {
 TEST_F(ShippedSheets, TreeNamesSheetsWithTheirRegionalAndManufacturerFlags) {
     std::vector<cmcCellObj> nodes = TreeNodes();
     ASSERT_FALSE(nodes.empty());
+    // The program appends the model's name to the first node's caption.
+    EXPECT_EQ(nodes[0].Text, "Radio: ");
     const std::vector<std::string> sheetKeys = SheetKeys();
     const std::set<std::string> sheets(sheetKeys.begin(), sheetKeys.end());
     std::set<std::string> seen;
