@@ -17,6 +17,9 @@ TEST(ShippedOverlay, EndsWithTheEndMarkerAndHasNoBlankLineBeforeAHeader) {
     for (size_t i = 1; i < lines.size(); ++i) {
         if (lines[i].size() > 1 && lines[i][0] == '#') {
             EXPECT_FALSE(lines[i - 1].empty()) << "blank line before " << lines[i];
+            // A trailing blank would make a different key from the one the program asks for.
+            EXPECT_NE(lines[i].back(), ' ') << lines[i];
+            EXPECT_NE(lines[i].back(), '\t') << lines[i];
         }
     }
 }
