@@ -112,6 +112,12 @@ bool SettingsOrDebugCell(cmcCellCall& c, int label) {
         if (settings.swallowed) c.restricted = true;
         return true;
     }
+    // The debug menu belongs to manufacturer mode: hidden, and inert, outside it.
+    if (label >= CL_Menu_Debug_Compare && label <= CL_Menu_Debug_EeWindow &&
+        !c.host.ManufacturerMode()) {
+        c.cell.Flags |= kFlagHidden;
+        return true;
+    }
     DebugCellContext debug;
     debug.image = &c.image;
     debug.compareBase = c.host.CompareBase();
