@@ -7,6 +7,7 @@
 #include "support/CellDoubles.h"
 #include "ShippedOverlay.h"
 #include "app/cmcEvMan.h"
+#include "app/cmcSheetTree.h"
 #include "radio/CellCatalogue.h"
 #include "radio/CellDispatcher.h"
 #include "radio/cmcClnFile.h"
@@ -115,6 +116,34 @@ TEST_F(ShippedRendering, ChannelAttributeShowsTheMarksAfterTheWord) {
     cmcCellObj cell;
     ParseCell("{(%CT_IntCh.CL_ChList_Atr[32])}", cell, nullptr, nullptr);
     EXPECT_EQ(CellText(cell, 0), "Used PC");
+}
+
+// The shipped tree over each factory image shows the regional lists the model has, in order
+// after the international list, and the service sheets only in manufacturer mode.
+TEST_F(ShippedRendering, TreeShowsEachModelsRegionalListsAndServiceSheetsInManufacturerMode) {
+    const size_t models = shipped::ListLines(shipped::Entries(shipped::ReadLines(
+                                                 shipped::OverlayPath())),
+                                             keys::kAppInitialFile)
+                              .size();
+    for (int model = 0; model < int(models); ++model) {
+        LoadFactoryImage(model);
+        const int availability = host_.image.GetByte(3000);
+        for (bool maker : {false, true}) {
+            cmcSheetTree tree;
+            tree.Build(store_, keys::kTreeMain);
+            tree.ApplyRegional(availability, model, maker);
+            std::vector<std::string> expected = {keys::kSheetIntCh};
+            if (availability & 1) expected.push_back(keys::kSheetUsaCh);
+            if (availability & 4) expected.push_back(keys::kSheetCanCh);
+            if (availability & 2) expected.push_back(keys::kSheetWxCh);
+            int at = tree.FindByReference(keys::kSheetIntCh);
+            ASSERT_GE(at, 0);
+            for (size_t i = 0; i < expected.size(); ++i)
+                EXPECT_EQ(tree.Nodes()[at + i].SheetReference(), expected[i]) << "model " << model;
+            EXPECT_EQ(tree.FindByReference(keys::kSheetEeDebugWin) >= 0, maker) << model;
+            EXPECT_EQ(tree.FindByReference("GI_Sheet_Maker") >= 0, maker) << model;
+        }
+    }
 }
 
 }  // namespace
