@@ -2,13 +2,18 @@
 
 #include <unistd.h>
 
+#include <set>
+
 #include "app/EventCodes.h"
 #include "app/RecentFileList.h"
 #include "app/cmcEvMan.h"
 #include "app/indEnviron.h"
 #include "platform/FileDialogs.h"
 #include "platform/Folders.h"
+#include "comm/cmcTick.h"
 #include "platform/Prompt.h"
+#include "radio/CellDispatcher.h"
+#include "radio/cmcCellCapsule.h"
 #include "radio/cmcClnFile.h"
 #include "text/OverlayFormat.h"
 #include "text/OverlayKeys.h"
@@ -153,6 +158,23 @@ int cuiMain::OpenWithDialog() {
     return OpenFile(*path);
 }
 
+int cuiMain::ReadDocumentFile(const std::string& path, cmcEeprom& image) {
+    cmcClnFile file;
+    file.Attach(&image);
+    file.SetCodes(modelCode_, subCode_);
+    file.SetRevisionCheck(&cmcClnFile::AcceptCurrentRevision, nullptr);
+    if (int code = file.Read(path, nullptr); code != FileErr_None) return code;  // reported
+    int code = FileErr_None;
+    if (CheckImageIdentity(image, false))
+        code = FileErr_Data;
+    else if (CheckImageExtra(image))
+        code = FileErr_Newer;
+    else
+        code = file.CheckCoverage(kDocumentRanges);
+    cmcClnFile::ReportFileError(code);
+    return code;
+}
+
 int cuiMain::OpenFile(const std::string& path) {
     bool same = RecentFileList::SamePath(path, DocumentName());
     if (ConfirmDiscard(same) == kCancel) return 1;
@@ -160,23 +182,8 @@ int cuiMain::OpenFile(const std::string& path) {
     scratch_.Fill(0x00);
     BusyCursor busy(View());
 
-    cmcClnFile file;
-    file.Attach(&scratch_);
-    file.SetCodes(modelCode_, subCode_);
-    file.SetRevisionCheck(&cmcClnFile::AcceptCurrentRevision, nullptr);
-    if (file.Read(path, nullptr) != FileErr_None) return 1;  // the reader has reported it
-    if (CheckImageIdentity(scratch_, false)) {
-        cmcClnFile::ReportFileError(FileErr_Data);
-        return 1;
-    }
-    if (CheckImageExtra(scratch_)) {
-        cmcClnFile::ReportFileError(FileErr_Newer);
-        return 1;
-    }
-    if (int code = file.CheckCoverage(kDocumentRanges); code != FileErr_None) {
-        cmcClnFile::ReportFileError(code);
-        return 1;
-    }
+    lastFileError_ = ReadDocumentFile(path, scratch_);
+    if (lastFileError_ != FileErr_None) return 1;
     documentDirectory_ = DirectoryPart(path);
     Environ().currentDirectory = documentDirectory_;
     SetDocumentPath(path);
@@ -216,11 +223,58 @@ int cuiMain::SaveToFile(const std::string& path) {
     file.SetCodes(modelCode_, subCode_);
     file.SetMapRevision(cmcClnFile::kMapRevision);
     file.SetComment(cmcClnFile::CommentFromImage(working_));
-    if (file.Write(path, kDocumentRanges) != FileErr_None) return 1;  // reported by the writer
+    lastFileError_ = file.Write(path, kDocumentRanges);
+    if (lastFileError_ != FileErr_None) return 1;  // reported by the writer
     documentDirectory_ = DirectoryPart(path);
     Environ().currentDirectory = documentDirectory_;
     SetDocumentPath(path);
     RecentAdd(path);
     MarkSaved();
     return 0;
+}
+
+// --- sheet tree and warning list ---
+
+void cuiMain::RefreshTreeData() { tree_.Build(GTex(), keys::kTreeMain); }
+
+void cuiMain::RebuildTreeData() {
+    RefreshTreeData();
+    std::set<std::string> errors(lastWarnings_.errors.begin(), lastWarnings_.errors.end());
+    std::set<std::string> warnings(lastWarnings_.warnings.begin(), lastWarnings_.warnings.end());
+    tree_.Mark(errors, warnings);
+}
+
+void cuiMain::BuildTree() {
+    RefreshTreeData();
+    RunWarningCheck();
+    View().CloseSheet();
+    View().TreeChanged();
+    EvMan().Send(ev::kRebuildTree);
+}
+
+cmcSheetTree::Counts cuiMain::RunWarningCheck() {
+    lastWarnings_ = RunWarningCheckList(GTex(), [](cmcCellObj& cell) {
+        cmcCellCapsule request;
+        request.cell = &cell;
+        DispatchCell(request, false);
+        return static_cast<int>(request.resultFlags);
+    });
+    std::set<std::string> errors(lastWarnings_.errors.begin(), lastWarnings_.errors.end());
+    std::set<std::string> warnings(lastWarnings_.warnings.begin(), lastWarnings_.warnings.end());
+    cmcSheetTree::Counts counts = tree_.Mark(errors, warnings);
+    View().TreeChanged();
+    return counts;
+}
+
+void cuiMain::ArmWarningRecheck() {
+    if (!recheck_) recheck_ = std::make_unique<cmcTick>();
+    recheck_->Start(kWarningRecheckMs);
+}
+
+void cuiMain::Tick() {
+    if (recheck_ && recheck_->Remaining() == 0) {
+        recheck_.reset();
+        RunWarningCheck();
+        EvMan().Post(ev::kWarningsChanged);
+    }
 }

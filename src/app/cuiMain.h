@@ -8,6 +8,7 @@
 #include <memory>
 #include <string>
 
+#include "app/cmcSheetTree.h"
 #include "app/cuiMainView.h"
 #include "radio/cmcEeprom.h"
 
@@ -19,6 +20,7 @@ public:
     static constexpr int kGoOn = 6;
     static constexpr int kGoOnWithoutSaving = 7;
     static constexpr int kCancel = 2;
+    static constexpr int kWarningRecheckMs = 250;
 
     cuiMain(std::string baseName, int imageSize);
     virtual ~cuiMain();
@@ -37,6 +39,25 @@ public:
     virtual void AdjustImage(cmcEeprom& image) {}
     // True: go on with a write to the radio.
     virtual bool ConfirmMakerWrite() { return true; }
+    // The regional variant in force and the manufacturer mode (the model class keeps them).
+    virtual int CurrentModelType() const { return 0; }
+    virtual bool MakerMode() const { return false; }
+
+    // --- sheet tree and warning list ---
+    // Rebuilds the tree of sheets from the overlay, runs the warning check, closes the current
+    // sheet and announces the new tree (event 28).
+    virtual void BuildTree();
+    const cmcSheetTree& Tree() const { return tree_; }
+    // Runs the warning check list over the working image and marks the tree; the counts are
+    // of marked tree nodes, as the window shows them.
+    cmcSheetTree::Counts RunWarningCheck();
+    // The error and warning lists of the last check, in check-list order.
+    const WarningLists& LastWarnings() const { return lastWarnings_; }
+    // After an edit: the warning check runs again 250 ms later, from Tick.
+    void ArmWarningRecheck();
+    bool WarningRecheckArmed() const { return recheck_ != nullptr; }
+    // The application's periodic work that does not need a window: the delayed warning check.
+    void Tick();
 
     // --- document ---
     const std::string& DocumentPath() const { return documentPath_; }
@@ -55,6 +76,11 @@ public:
     void New();
     int OpenWithDialog();
     int OpenFile(const std::string& path);
+    // Open's reading and checks of a clone file into an image, without touching the document.
+    // Reports a failure and returns its file error code (0 when the file is good).
+    int ReadDocumentFile(const std::string& path, cmcEeprom& image);
+    // File error code of the last Open or Save (0 after success).
+    int LastFileError() const { return lastFileError_; }
     void Save();
     int SaveAs();
     int SaveToFile(const std::string& path);
@@ -72,12 +98,20 @@ public:
     cmcEeprom& Baseline() { return baseline_; }
     cmcEeprom& Scratch() { return scratch_; }
     int ImageSize() const { return imageSize_; }
+    // Identity block of the radio from the last information exchange (zeros before one).
+    static constexpr int kRadioIdentitySize = 34;
+    const std::array<uint8_t, kRadioIdentitySize>& RadioIdentity() const { return radioIdentity_; }
     int ModelCode() const { return modelCode_; }
     int SubCode() const { return subCode_; }
     const std::string& BaseName() const { return baseName_; }
 
 protected:
     cuiMainView& View() { return *view_; }
+    // Reads the tree from the overlay; the model class adds its regional pruning.
+    virtual void RefreshTreeData();
+    // The tree data anew, with the marks of the last warning check.
+    void RebuildTreeData();
+    cmcSheetTree& MutableTree() { return tree_; }
     void SetCodes(int modelCode, int subCode) {
         modelCode_ = modelCode;
         subCode_ = subCode;
@@ -97,5 +131,10 @@ private:
     std::string documentDirectory_;
     std::string documentPath_;
     bool modified_ = false;
+    int lastFileError_ = 0;
     cmcEeprom working_, reference_, baseline_, scratch_;
+    cmcSheetTree tree_;
+    WarningLists lastWarnings_;
+    std::unique_ptr<cmcTick> recheck_;
+    std::array<uint8_t, kRadioIdentitySize> radioIdentity_{};
 };

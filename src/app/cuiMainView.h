@@ -14,4 +14,9 @@ public:
     virtual void SetBusy(bool busy) {}
     // Shows the clone information sheet over the main window.
     virtual void ShowCloneInformation() {}
+    // The tree data or its warning marks changed: redraw the tree.
+    virtual void TreeChanged() {}
+    // Commands of menu and toolbar cells that only a window has (printing, port dialogs, font
+    // size, toolbar, opening a sheet); the number is a cmcAppCommand.
+    virtual void RunWindowCommand(int command, int argument, const std::string& text) {}
 };

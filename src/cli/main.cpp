@@ -1,22 +1,55 @@
-// kelda-cli: KELDA without a window, for scripts, dealers and tests.
+// kelda-cli: KELDA without a window, for scripts, dealers and tests. It runs the window's own
+// core: the same overlay, checks and messages (printed to stderr).
 #include <cstdio>
 #include <cstring>
+#include <string>
+
+#include "cli/CliArgs.h"
+#include "cli/CliCommands.h"
 
 namespace {
 
-void Usage(FILE* out) {
-    std::fprintf(out,
-                 "usage: kelda-cli COMMAND [ARGS]\n"
-                 "KELDA's command-line twin: the same core as the window, for scripts.\n");
-}
+const char kUsage[] =
+    "usage: kelda-cli COMMAND [ARGS] [--data DIR]\n"
+    "\n"
+    "Files:\n"
+    "  new --model N -o OUT               the factory image of model type N, saved as OUT\n"
+    "  check FILE                         open FILE with every check; prints ok\n"
+    "  dump FILE [--from A] [--to A]      hexadecimal dump of the image\n"
+    "  get FILE CELL...                   what each cell shows, one per line\n"
+    "  set FILE CELL=VALUE... [-o OUT]    edit cells and save (to FILE unless -o)\n"
+    "  warnings FILE                      the warning list: error/warning and the sheet\n"
+    "  export FILE --table T [-o OUT.csv] a table as CSV\n"
+    "  import FILE --table T IN.csv [-o OUT] [--partial]\n"
+    "                                     edit a table from CSV and save\n"
+    "     tables: int usa can dsc wx free ind grp\n"
+    "     CELL: CT_Category.CL_Label[index], e.g. CT_IntCh.CL_ChList_Comment[16]\n"
+    "Radio (with --port N or --device PATH, and --log FILE for a hex log of the link):\n"
+    "  ports                              the numbered serial ports\n"
+    "  info                               the radio's model, revision and clone comment\n"
+    "  read -o OUT                        read the radio into a new clone file\n"
+    "  write FILE [--yes]                 write FILE into the radio\n"
+    "\n"
+    "--data DIR: the folder of KELDA.OVL and the initial files (default: beside the program).\n"
+    "Exit status: 0 done, 1 the warning list holds an error, 2 usage error or refused value,\n"
+    "3 internal error, 10+n file error n, 20+n clone result n.\n";
 
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (argc >= 2 && (std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0)) {
-        Usage(stdout);
-        return 0;
+    if (argc < 2) {
+        std::fputs(kUsage, stderr);
+        return cli::kExitUsage;
     }
-    Usage(stderr);
-    return 2;
+    const std::string command = argv[1];
+    if (command == "--help" || command == "-h" || command == "help") {
+        std::fputs(kUsage, stdout);
+        return cli::kExitOk;
+    }
+    try {
+        return cli::RunCommand(command, argc, argv);
+    } catch (const cli::UsageError& e) {
+        std::fprintf(stderr, "kelda-cli: %s\n", e.message.c_str());
+        return cli::kExitUsage;
+    }
 }

@@ -1,0 +1,76 @@
+#pragma once
+// The application object of this radio: the document core of cuiMain with the model operations
+// of indModel behind its virtual slots, and the host the cell dispatcher reaches the program
+// through. The window and the command-line tool both run this one class.
+#include <array>
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "app/cuiMain.h"
+#include "app/indModel.h"
+#include "radio/cmcCellHost.h"
+
+struct cmcEvent;
+class datClipCh;
+class datRowCommands;
+
+class indMain : public cuiMain, public cmcCellHost, private indModelHost {
+public:
+    indMain();
+    ~indMain() override;
+
+    indModel& Model() { return model_; }
+    const indModel& Model() const { return model_; }
+
+    // --- model operations ---
+    void InitIdentity() override;
+    bool CheckImageIdentity(const cmcEeprom& image, bool strict) override;
+    bool CheckImageExtra(const cmcEeprom& image) override;
+    void OnImageLoaded(cmcEeprom& image) override;
+    void AdoptImage(cmcEeprom& image, bool forSave) override;
+    void AdjustImage(cmcEeprom& image) override;
+    bool ConfirmMakerWrite() override;
+    int CurrentModelType() const override { return model_.ModelType(); }
+    // The factory image of the start model into the reference image, and an untitled
+    // document holding it. Fatal when the initial file is missing or wrong.
+    void LoadStartImage() override;
+    // The tree of sheets with the regional sheets of the working image and the model's name
+    // on the root node.
+    void BuildTree() override;
+    bool MakerMode() const override { return model_.MakerMode(); }
+
+    // --- what the cell dispatcher asks of the program ---
+    cmcEeprom& WorkingImage() override { return Working(); }
+    int ModelType() const override { return model_.ModelType(); }
+    bool UsableOnlyView() const override;
+    bool ManufacturerMode() const override { return model_.MakerMode(); }
+    std::string RecentFile(int index) const override;
+    int FontSize() const override;
+    bool ToolbarVisible() const override;
+    int SelectedPort() const override;
+    bool DocumentUntitled() const override { return Untitled(); }
+    bool CanPrintCurrent() const override { return false; }
+    int PopupMenuItemCount() const override { return 0; }
+    int CloneInfoModel() const override;
+    std::string CloneInfoRevision() const override;
+    std::string CloneInfoComment() const override;
+    void RunCommand(cmcAppCommand command, int argument, const std::string& text) override;
+    void ArmWarningRecheck() override { cuiMain::ArmWarningRecheck(); }
+    void UpdateModified() override { CheckModified(); }
+    void OpenHelp(int label) override {}
+    cmcRowCommander* RowCommands() override;
+
+protected:
+    void RefreshTreeData() override;
+
+private:
+    // indModelHost
+    void ModelTypeChanged(int type) override;
+    void DocumentReset() override;
+    static void OnEvent(void* self, cmcEvent& event);
+
+    indModel model_;
+    std::unique_ptr<datClipCh> clipboard_;
+    std::unique_ptr<datRowCommands> rowCommands_;
+};

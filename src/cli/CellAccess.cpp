@@ -1,0 +1,256 @@
+#include "cli/CellAccess.h"
+
+#include <cctype>
+#include <map>
+#include <vector>
+
+#include "cli/CliArgs.h"
+#include "radio/CellCatalogue.h"
+#include "radio/CellDispatcher.h"
+#include "radio/cmcCellCapsule.h"
+#include "radio/cmcCellHost.h"
+#include "radio/cmcCellUi.h"
+#include "radio/cmcEeprom.h"
+#include "sheet/cmcChoiceTable.h"
+
+namespace cli {
+
+namespace {
+
+const std::map<std::string, int>& CategoryNames() {
+    static const std::map<std::string, int> names = [] {
+        std::map<std::string, int> m;
+        for (int i = 0; i < kCellCategoryCount; ++i) m[CategoryName(i)] = i;
+        return m;
+    }();
+    return names;
+}
+
+const std::map<std::string, int>& LabelNames() {
+    static const std::map<std::string, int> names = [] {
+        std::map<std::string, int> m;
+        for (int i = 0; i < kCellLabelCount; ++i) m[LabelName(i)] = i;
+        return m;
+    }();
+    return names;
+}
+
+std::string Trim(const std::string& s) {
+    size_t b = s.find_first_not_of(" \t");
+    if (b == std::string::npos) return {};
+    size_t e = s.find_last_not_of(" \t");
+    return s.substr(b, e - b + 1);
+}
+
+std::string NotYetText(int label) { return std::to_string(label) + " *Yet*"; }
+
+// Labels below this one are commands of menus, the toolbar, the tree and the debug tools,
+// or cells that only show their own text: nothing a value can be given to.
+constexpr int kFirstValueLabel = CL_ChList_No;
+
+// Renders the cell as a sheet does (no key, no grid).
+std::string Render(cmcCellObj& cell) { return CellText(cell, 0); }
+
+// Learns what Enter would open on the cell, without changing anything.
+struct ProbeGrid : cmcCellGrid {
+    bool opened = false;
+    int listLabel = 0;
+    int value = 0;
+    std::string sheet;
+    void OpenChooser(cmcCellCapsule&, int label, int v, const std::string& s) override {
+        opened = true;
+        listLabel = label;
+        value = v;
+        sheet = s;
+    }
+};
+
+void CommitText(cmcCellObj& cell, const std::string& value) {
+    cmcCellCapsule req;
+    req.cell = &cell;
+    req.commitMode = 1;
+    req.inputText = value;
+    DispatchCell(req, false);
+}
+
+void CommitChoice(cmcCellObj& cell, int listLabel, int item) {
+    cmcCellObj chosen;
+    chosen.Label = listLabel;
+    chosen.Index = item;
+    cmcCellCapsule chosenRequest;
+    chosenRequest.cell = &chosen;
+    cmcCellCapsule req;
+    req.cell = &cell;
+    req.parent = &chosenRequest;
+    req.commitMode = 2;
+    DispatchCell(req, false);
+}
+
+std::string Quoted(const std::string& s) { return "'" + s + "'"; }
+
+SetOutcome Refused(std::string why) { return SetOutcome{false, std::move(why)}; }
+
+SetOutcome SetChoice(cmcCellObj& cell, const ProbeGrid& probe, const std::string& value,
+                     const std::string& shownBefore) {
+    cmcEeprom& image = CellHost().WorkingImage();
+    const auto& items = ChoiceTable().Find(probe.sheet, probe.listLabel).byPosition;
+    auto listText = [&] {
+        std::string all;
+        for (const auto& e : items) all += (all.empty() ? "" : ", ") + e.text;
+        return all;
+    };
+    const std::string v = Trim(value);
+    if (v.size() > 1 && v[0] == '#') {
+        auto n = ParseNumber(v.substr(1));
+        bool listed = false;
+        for (const auto& e : items) listed = listed || (n && e.value == *n);
+        if (!listed) return Refused(Quoted(value) + " is not an item number of the list");
+        CommitChoice(cell, probe.listLabel, static_cast<int>(*n));
+        return {};
+    }
+    if (SameText(shownBefore, v)) return {};
+
+    // Some lists hold actions rather than values (the channel attribute: "Not used" toggles),
+    // so an item is taken when the cell then shows the text asked for; failing that, two
+    // items in turn (a mark and the use of a channel).
+    cmcEeprom before;
+    before.Assign(image);
+    std::vector<int> order;
+    for (const auto& e : items)
+        if (SameText(e.text, v)) order.push_back(e.value);
+    for (const auto& e : items)
+        if (!SameText(e.text, v)) order.push_back(e.value);
+    for (int first : order) {
+        CommitChoice(cell, probe.listLabel, first);
+        if (SameText(Render(cell), v)) return {};
+        image.Assign(before);
+    }
+    // Pairs only for short lists: action lists are short, and long value lists need no pairs.
+    constexpr size_t kPairSearchLimit = 16;
+    for (int first : order) {
+        if (order.size() > kPairSearchLimit) break;
+        for (int second : order) {
+            CommitChoice(cell, probe.listLabel, first);
+            CommitChoice(cell, probe.listLabel, second);
+            if (SameText(Render(cell), v)) return {};
+            image.Assign(before);
+        }
+    }
+    CellHost().UpdateModified();
+    return Refused(Quoted(value) + " is not one of: " + listText());
+}
+
+}  // namespace
+
+bool SameText(const std::string& a, const std::string& b) {
+    const std::string x = Trim(a), y = Trim(b);
+    if (x.size() != y.size()) return false;
+    for (size_t i = 0; i < x.size(); ++i) {
+        if (std::tolower(static_cast<unsigned char>(x[i])) !=
+            std::tolower(static_cast<unsigned char>(y[i])))
+            return false;
+    }
+    return true;
+}
+
+cmcCellObj ParseCellName(const std::string& text) {
+    std::string rest = text;
+    cmcCellObj cell;
+    cell.Index = 0;
+    auto open = rest.find('[');
+    if (open != std::string::npos) {
+        if (rest.back() != ']') throw UsageError{"cell " + text + ": the index must end with ]"};
+        auto n = ParseNumber(rest.substr(open + 1, rest.size() - open - 2));
+        if (!n || *n > 0x7FFFFFFF)
+            throw UsageError{"cell " + text + ": the index must be a number"};
+        cell.Index = static_cast<int32_t>(*n);
+        rest = rest.substr(0, open);
+    }
+    std::string category, label = rest;
+    if (auto dot = rest.find('.'); dot != std::string::npos) {
+        category = rest.substr(0, dot);
+        label = rest.substr(dot + 1);
+    }
+    if (!category.empty()) {
+        auto it = CategoryNames().find(category);
+        if (it == CategoryNames().end())
+            throw UsageError{"cell " + text + ": unknown category " + category};
+        cell.Category = it->second;
+    }
+    auto it = LabelNames().find(label);
+    if (label.empty() || it == LabelNames().end())
+        throw UsageError{"cell " + text + ": unknown label " + (label.empty() ? "(none)" : label)};
+    cell.Label = it->second;
+    return cell;
+}
+
+std::string CellName(const cmcCellObj& cell) {
+    std::string name;
+    if (cell.Category != kNoCellCategory) name = CategoryName(cell.Category) + ".";
+    name += LabelName(cell.Label);
+    if (cell.Index != 0) name += "[" + std::to_string(cell.Index) + "]";
+    return name;
+}
+
+std::string GetCell(cmcCellObj& cell) {
+    const int table = CategoryTable(cell.Category);
+    if (table != 0 && !RecordExists(table, cell.Index))
+        throw UsageError{"cell " + CellName(cell) + ": the table has no row " +
+                         std::to_string(cell.Index)};
+    std::string shown = Render(cell);
+    if (shown == NotYetText(cell.Label)) {
+        std::string hint = table == 0 && cell.Category == kNoCellCategory
+                               ? " (does it need a category?)"
+                               : "";
+        throw UsageError{"cell " + CellName(cell) + " has no behaviour" + hint};
+    }
+    return shown;
+}
+
+SetOutcome SetCell(cmcCellObj& cell, const std::string& value) {
+    const std::string shownBefore = GetCell(cell);
+    if (cell.Label < kFirstValueLabel)
+        return Refused("not a cell that holds a value");
+
+    cmcEeprom& image = CellHost().WorkingImage();
+    cmcEeprom before;
+    before.Assign(image);
+
+    ProbeGrid probe;
+    cmcCellCapsule req;
+    req.cell = &cell;
+    req.grid = &probe;
+    req.key = cellkey::kF2;
+    const int signal = DispatchCell(req, false);
+    image.Assign(before);  // a probe never edits, whatever a cell does with the key
+    if (signal == cmcCellCapsule::kSignalChooser && probe.opened)
+        return SetChoice(cell, probe, value, shownBefore);
+    if (signal != cmcCellCapsule::kSignalEditor) {
+        if (req.gotoFlag) {
+            // An empty address-book entry starts at its ID.
+            cmcCellObj id;
+            id.Category = cell.Category;
+            id.Label = req.label;
+            id.Index = req.row;
+            return Refused("the entry is empty: give " + CellName(id) + " first");
+        }
+        return Refused("cannot be edited here (it shows " + Quoted(shownBefore) + ")");
+    }
+
+    CommitText(cell, value);
+    const std::string shown = Render(cell);
+    const bool changed = image.Differs(before);
+    std::string why;
+    if (!changed && !SameText(shown, value))
+        why = Quoted(value) + " is not accepted";
+    else if (changed && Trim(shown).empty() && !Trim(value).empty())
+        why = Quoted(value) + " is not accepted (the cell would be emptied)";
+    if (!why.empty()) {
+        image.Assign(before);
+        CellHost().UpdateModified();
+        return Refused(why);
+    }
+    return {};
+}
+
+}  // namespace cli

@@ -1,0 +1,46 @@
+#pragma once
+// Everything a kelda-cli command runs on: the overlay text stores of the data folder, the event
+// hub, the settings (the user's, read but not written back unless a command exists to change
+// them), prompts on stderr, the choice table, and the application object with the factory
+// image of the start model. No single-instance lock: scripts may run while the window is open.
+#include <memory>
+#include <string>
+
+#include "app/cmcEvMan.h"
+#include "app/indEnviron.h"
+#include "app/indMain.h"
+#include "platform/Prompt.h"
+#include "text/cmcGTex.h"
+
+namespace cli {
+
+class CliSession {
+public:
+    // dataFolder: where KELDA.OVL and the initial files lie. Throws UsageError when the
+    // folder holds no overlay.
+    explicit CliSession(const std::string& dataFolder, bool assumeYes = false);
+    ~CliSession();
+    CliSession(const CliSession&) = delete;
+    CliSession& operator=(const CliSession&) = delete;
+
+    indMain& App() { return *app_; }
+    const std::string& DataFolder() const { return dataFolder_; }
+    void SetAssumeYes(bool yes) { prompter_.SetAssumeYes(yes); }
+
+    // Delivers posted events (the window's hub task would do it every 10 ms).
+    void DrainEvents();
+
+    // The folder beside the executable.
+    static std::string DefaultDataFolder();
+
+private:
+    std::string dataFolder_;
+    cmcGTex text_;
+    cmcHelpGTex help_;
+    cmcEvMan hub_;
+    indEnviron environ_;
+    platform::StderrPrompter prompter_;
+    std::unique_ptr<indMain> app_;
+};
+
+}  // namespace cli

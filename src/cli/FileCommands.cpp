@@ -1,0 +1,277 @@
+// The commands of kelda-cli that work on clone files.
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <fstream>
+#include <sstream>
+
+#include "cli/CellAccess.h"
+#include "cli/CliArgs.h"
+#include "cli/CliCommands.h"
+#include "cli/CliSession.h"
+#include "cli/TableCsv.h"
+#include "platform/AtomicFile.h"
+#include "radio/cmcClnFile.h"
+#include "text/OverlayKeys.h"
+#include "text/cmcGTex.h"
+
+namespace cli {
+
+namespace {
+
+const std::set<std::string> kNoFlags;
+
+std::string DataFolder(const CliArgs& args) {
+    return args.ValueOr("--data", CliSession::DefaultDataFolder());
+}
+
+// Exactly `count` positional words (at least, with atLeast).
+void NeedWords(const CliArgs& args, size_t count, const char* what, bool atLeast = false) {
+    size_t n = args.Positional().size();
+    if (n < count || (!atLeast && n > count)) throw UsageError{std::string("usage: ") + what};
+}
+
+// Opens the document as the window's Open does; returns 0 or the file error's exit status.
+int OpenDocument(CliSession& session, const std::string& path) {
+    if (session.App().OpenFile(path) == 0) return kExitOk;
+    return kExitFileErrorBase + session.App().LastFileError();
+}
+
+int SaveDocument(CliSession& session, const std::string& path) {
+    if (session.App().SaveToFile(path) == 0) return kExitOk;
+    return kExitFileErrorBase + session.App().LastFileError();
+}
+
+// Writes text to a file (atomically) or to stdout for "" or "-".
+int WriteOutput(const std::string& path, const std::string& text) {
+    if (path.empty() || path == "-") {
+        std::fwrite(text.data(), 1, text.size(), stdout);
+        return std::fflush(stdout) == 0 ? kExitOk : kExitFileErrorBase + FileErr_FileAccess;
+    }
+    std::string reason;
+    switch (platform::WriteFileAtomically(path, text, &reason)) {
+        case platform::WriteResult::Ok: return kExitOk;
+        case platform::WriteResult::OpenFailed:
+            std::fprintf(stderr, "kelda-cli: cannot write %s: %s\n", path.c_str(), reason.c_str());
+            return kExitFileErrorBase + FileErr_FileOpen;
+        case platform::WriteResult::WriteFailed:
+            std::fprintf(stderr, "kelda-cli: writing %s failed: %s\n", path.c_str(),
+                         reason.c_str());
+            return kExitFileErrorBase + FileErr_FileAccess;
+    }
+    return kExitFatal;
+}
+
+bool ReadWhole(const std::string& path, std::string& text) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in) return false;
+    std::ostringstream s;
+    s << in.rdbuf();
+    if (in.bad()) return false;
+    text = s.str();
+    return true;
+}
+
+// Model types are the lines of the initial-file list.
+int ModelTypeCount() {
+    int n = 0;
+    for (;; ++n) {
+        std::string line = GTex().GetLine(keys::kAppInitialFile, n);
+        if (line.empty() || line[0] == '#') return n;
+    }
+}
+
+}  // namespace
+
+int CmdNew(int argc, char** argv) {
+    CliArgs args(argc, argv, 2, {"--data", "--model", "-o"}, kNoFlags);
+    NeedWords(args, 0, "kelda-cli new --model N -o OUT");
+    auto model = args.Number("--model");
+    auto out = args.Value("-o");
+    if (!model || !out) throw UsageError{"usage: kelda-cli new --model N -o OUT"};
+    CliSession session(DataFolder(args));
+    const int types = ModelTypeCount();
+    if (*model >= types)
+        throw UsageError{"--model " + std::to_string(*model) + ": model types are 0 to " +
+                         std::to_string(types - 1)};
+    indMain& app = session.App();
+    app.Model().ChangeModel(static_cast<int>(*model), false);
+    app.ResetDocumentToReference();
+    return SaveDocument(session, *out);
+}
+
+int CmdCheck(int argc, char** argv) {
+    CliArgs args(argc, argv, 2, {"--data"}, kNoFlags);
+    NeedWords(args, 1, "kelda-cli check FILE");
+    CliSession session(DataFolder(args));
+    int status = OpenDocument(session, args.Positional()[0]);
+    if (status == kExitOk) std::puts("ok");
+    return status;
+}
+
+int CmdDump(int argc, char** argv) {
+    CliArgs args(argc, argv, 2, {"--data", "--from", "--to"}, kNoFlags);
+    NeedWords(args, 1, "kelda-cli dump FILE [--from ADDR] [--to ADDR]");
+    CliSession session(DataFolder(args));
+    indMain& app = session.App();
+    const long size = app.ImageSize();
+    const long from = args.Number("--from").value_or(kDocumentRanges[0].first);
+    const long to = args.Number("--to").value_or(kDocumentRanges[0].last);
+    if (from >= size || to >= size || to < from)
+        throw UsageError{"--from and --to must lie in 0x0000-0x7FFF, --from first"};
+    // The bytes as the file holds them: Open's reading and checks, without the adoption that
+    // Open applies afterwards.
+    cmcEeprom image;
+    image.SetSize(app.ImageSize());
+    if (int code = app.ReadDocumentFile(args.Positional()[0], image); code != FileErr_None)
+        return kExitFileErrorBase + code;
+    std::string out;
+    char buf[8];
+    for (long a = from; a <= to;) {
+        long end = std::min(to, (a | 15));
+        std::snprintf(buf, sizeof buf, "%04lX:", a);
+        out += buf;
+        for (; a <= end; ++a) {
+            std::snprintf(buf, sizeof buf, " %02X", image.GetByte(static_cast<int>(a)));
+            out += buf;
+        }
+        out += '\n';
+    }
+    return WriteOutput("", out);
+}
+
+int CmdGet(int argc, char** argv) {
+    CliArgs args(argc, argv, 2, {"--data"}, kNoFlags);
+    NeedWords(args, 2, "kelda-cli get FILE CELL...", true);
+    std::vector<cmcCellObj> cells;
+    for (size_t i = 1; i < args.Positional().size(); ++i)
+        cells.push_back(ParseCellName(args.Positional()[i]));
+    CliSession session(DataFolder(args));
+    if (int status = OpenDocument(session, args.Positional()[0]); status != kExitOk) return status;
+    std::string out;
+    for (auto& cell : cells) out += GetCell(cell) + "\n";
+    return WriteOutput("", out);
+}
+
+int CmdSet(int argc, char** argv) {
+    CliArgs args(argc, argv, 2, {"--data", "-o"}, kNoFlags);
+    NeedWords(args, 2, "kelda-cli set FILE CELL=VALUE... [-o OUT]", true);
+    struct Edit {
+        cmcCellObj cell;
+        std::string value;
+    };
+    std::vector<Edit> edits;
+    for (size_t i = 1; i < args.Positional().size(); ++i) {
+        const std::string& word = args.Positional()[i];
+        auto eq = word.find('=');
+        if (eq == std::string::npos) throw UsageError{"'" + word + "' is not CELL=VALUE"};
+        edits.push_back({ParseCellName(word.substr(0, eq)), word.substr(eq + 1)});
+    }
+    const std::string file = args.Positional()[0];
+    CliSession session(DataFolder(args));
+    if (int status = OpenDocument(session, file); status != kExitOk) return status;
+    bool refused = false;
+    for (auto& e : edits) {
+        SetOutcome outcome = SetCell(e.cell, e.value);
+        if (!outcome.ok) {
+            std::fprintf(stderr, "kelda-cli: %s: %s\n", CellName(e.cell).c_str(),
+                         outcome.message.c_str());
+            refused = true;
+        }
+    }
+    if (refused) {
+        std::fprintf(stderr, "kelda-cli: nothing saved\n");
+        return kExitUsage;
+    }
+    return SaveDocument(session, args.ValueOr("-o", file));
+}
+
+int CmdWarnings(int argc, char** argv) {
+    CliArgs args(argc, argv, 2, {"--data"}, kNoFlags);
+    NeedWords(args, 1, "kelda-cli warnings FILE");
+    CliSession session(DataFolder(args));
+    if (int status = OpenDocument(session, args.Positional()[0]); status != kExitOk) return status;
+    indMain& app = session.App();
+    app.RunWarningCheck();
+    const cmcSheetTree& tree = app.Tree();
+    const WarningLists& lists = app.LastWarnings();
+    std::string out;
+    bool error = false;
+    // Only what the tree shows: a sheet the model hides cannot be edited, and the window
+    // neither shows nor counts its marks.
+    auto print = [&](const std::vector<std::string>& refs, const char* kind) {
+        for (const auto& ref : refs) {
+            int node = tree.FindByReference(ref);
+            if (node < 0) continue;
+            out += std::string(kind) + " " + tree.Nodes()[node].Caption() + "\n";
+            error = error || kind[0] == 'e';
+        }
+    };
+    print(lists.errors, "error");
+    print(lists.warnings, "warning");
+    int status = WriteOutput("", out);
+    if (status != kExitOk) return status;
+    return error ? kExitWarningsError : kExitOk;
+}
+
+int CmdExport(int argc, char** argv) {
+    CliArgs args(argc, argv, 2, {"--data", "--table", "-o"}, kNoFlags);
+    NeedWords(args, 1, "kelda-cli export FILE --table T [-o OUT.csv]");
+    auto table = args.Value("--table");
+    if (!table) throw UsageError{"usage: kelda-cli export FILE --table T [-o OUT.csv]"};
+    TableSheetKey(*table);
+    CliSession session(DataFolder(args));
+    if (int status = OpenDocument(session, args.Positional()[0]); status != kExitOk) return status;
+    return WriteOutput(args.ValueOr("-o", ""), ExportTable(*table));
+}
+
+int CmdImport(int argc, char** argv) {
+    CliArgs args(argc, argv, 2, {"--data", "--table", "-o"}, {"--partial"});
+    const char* usage = "usage: kelda-cli import FILE --table T IN.csv [-o OUT] [--partial]";
+    NeedWords(args, 2, usage);
+    auto table = args.Value("--table");
+    if (!table) throw UsageError{usage};
+    TableSheetKey(*table);
+    const std::string file = args.Positional()[0];
+    const std::string csvPath = args.Positional()[1];
+    std::string csvText;
+    if (!ReadWhole(csvPath, csvText)) {
+        std::fprintf(stderr, "kelda-cli: cannot read %s: %s\n", csvPath.c_str(),
+                     std::strerror(errno));
+        return kExitFileErrorBase + FileErr_FileOpen;
+    }
+    CliSession session(DataFolder(args));
+    if (int status = OpenDocument(session, file); status != kExitOk) return status;
+    ImportReport report = ImportTable(*table, csvText);
+    for (const auto& p : report.problems) std::fprintf(stderr, "kelda-cli: %s\n", p.c_str());
+    if (!report.problems.empty() && !args.Has("--partial")) {
+        std::fprintf(stderr, "kelda-cli: %zu value(s) refused, nothing saved\n",
+                     report.problems.size());
+        return kExitUsage;
+    }
+    int status = SaveDocument(session, args.ValueOr("-o", file));
+    if (status != kExitOk) return status;
+    if (!report.problems.empty()) {
+        std::fprintf(stderr, "kelda-cli: saved without the %zu refused value(s)\n",
+                     report.problems.size());
+        return kExitUsage;
+    }
+    return kExitOk;
+}
+
+int RunCommand(const std::string& command, int argc, char** argv) {
+    struct Entry {
+        const char* name;
+        int (*run)(int, char**);
+    };
+    static const Entry kCommands[] = {
+        {"new", CmdNew},         {"check", CmdCheck},   {"dump", CmdDump},
+        {"get", CmdGet},         {"set", CmdSet},       {"warnings", CmdWarnings},
+        {"export", CmdExport},   {"import", CmdImport},
+    };
+    for (const auto& c : kCommands)
+        if (command == c.name) return c.run(argc, argv);
+    throw UsageError{"unknown command '" + command + "' (see kelda-cli --help)"};
+}
+
+}  // namespace cli

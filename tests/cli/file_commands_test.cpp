@@ -1,0 +1,323 @@
+// kelda-cli on clone files: the real program on real files.
+#include <gtest/gtest.h>
+
+#include <functional>
+
+#include "cli/CliFixtures.h"
+#include "cli/CliRunner.h"
+#include "text/cmcGTex.h"
+
+namespace {
+
+using test::CliResult;
+using test::ReadFile;
+using test::RunCli;
+using test::TempFolder;
+using test::WriteFile;
+
+std::string OverlayText(const char* key) {
+    static cmcGTex* text = [] {
+        auto* t = new cmcGTex;
+        t->BindFile(KELDA_SOURCE_DIR "/data/overlay/KELDA.OVL");
+        return t;
+    }();
+    return text->GetText(key);
+}
+
+// Replaces one byte of a saved clone file (whose data lines hold 16 bytes from 0x0000 on).
+std::string WithByte(std::string file, int address, int value) {
+    char line[8];
+    std::snprintf(line, sizeof line, "\n%04X10", address & ~15);
+    size_t at = file.find(line);
+    EXPECT_NE(at, std::string::npos);
+    char hex[3];
+    std::snprintf(hex, sizeof hex, "%02X", value);
+    file.replace(at + 7 + 2 * (address & 15), 2, hex);
+    return file;
+}
+
+std::string Replace(std::string text, const std::string& from, const std::string& to) {
+    size_t at = text.find(from);
+    EXPECT_NE(at, std::string::npos) << from;
+    return at == std::string::npos ? text : text.replace(at, from.size(), to);
+}
+
+class CliFiles : public testing::Test {
+protected:
+    TempFolder tmp;
+};
+
+TEST_F(CliFiles, NewWritesEachModelsFactoryImageThatOpensAgain) {
+    for (int model = 0; model <= 7; ++model) {
+        SCOPED_TRACE(model);
+        const std::string path = test::MakeFactory(tmp, model, "m.kcf");
+        std::string text = ReadFile(path);
+        EXPECT_EQ(text.rfind("37150001\r\n#Comment=", 0), 0u);
+        EXPECT_NE(text.find("\r\n471010"), std::string::npos);
+        CliResult check = RunCli({"check", path}, tmp);
+        EXPECT_EQ(check.status, 0) << check.err;
+        EXPECT_EQ(check.out, "ok\n");
+        // The image names its model type.
+        CliResult dump = RunCli({"dump", path, "--from", "0x0F19", "--to", "0x0F19"}, tmp);
+        char expect[16];
+        std::snprintf(expect, sizeof expect, "0F19: %02X\n", model);
+        EXPECT_EQ(dump.out, expect);
+    }
+    CliResult bad = RunCli({"new", "--model", "8", "-o", tmp / "x.kcf"}, tmp);
+    EXPECT_EQ(bad.status, 2);
+    EXPECT_NE(bad.err.find("model types are 0 to 7"), std::string::npos);
+}
+
+TEST_F(CliFiles, CheckReportsEachFileErrorWithItsMessageAndExitStatus) {
+    const std::string good = ReadFile(test::MakeFactory(tmp, 2, "good.kcf"));
+    struct Case {
+        const char* name;
+        std::function<std::string(const std::string&)> make;  // null: no file at all
+        int status;
+        const char* key;
+    };
+    const Case cases[] = {
+        {"missing", nullptr, 11, "GI_Mess_FileErr_FileOpen"},
+        {"letters in the header", [](std::string f) { return f.replace(4, 4, "000A"); }, 16,
+         "GI_Mess_FileErr_Format"},
+        {"other sub-code", [](std::string f) { return f.replace(4, 4, "0002"); }, 14,
+         "GI_Mess_FileErr_Extra"},
+        {"other model", [](std::string f) { return f.replace(0, 4, "3716"); }, 13,
+         "GI_Mess_FileErr_Model"},
+        {"no revision line",
+         [](std::string f) { return f.erase(f.find("#MapRev=1\r\n"), 11); }, 15,
+         "GI_Mess_FileErr_MapRev"},
+        {"last line missing", [](std::string f) { return f.substr(0, f.find("471010")); }, 17,
+         "GI_Mess_FileErr_Coverage"},
+        {"bytes beyond the document", [](std::string f) { return f + "4720010A\r\n"; }, 18,
+         "GI_Mess_FileErr_Data"},
+        {"map marker cleared", [](std::string f) { return WithByte(f, 0x0F1A, 0); }, 18,
+         "GI_Mess_FileErr_Data"},
+        {"last line end missing", [](std::string f) { return f.substr(0, f.size() - 2); }, 16,
+         "GI_Mess_FileErr_Format"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const std::string path = tmp / "case.kcf";
+        std::remove(path.c_str());
+        if (c.make) WriteFile(path, c.make(good));
+        CliResult r = RunCli({"check", path}, tmp);
+        EXPECT_EQ(r.status, c.status);
+        EXPECT_EQ(r.out, "");
+        EXPECT_NE(r.err.find(OverlayText("GI_Mess_FileErr_Headline")), std::string::npos)
+            << r.err;
+        EXPECT_NE(r.err.find(OverlayText(c.key)), std::string::npos) << r.err;
+    }
+}
+
+TEST_F(CliFiles, DumpShowsTheFileBytesSixteenALine) {
+    const std::string path = test::MakeFactory(tmp, 2, "m.kcf");
+    CliResult r = RunCli({"dump", path, "--from", "0x0F0C", "--to", "3874"}, tmp);
+    ASSERT_EQ(r.status, 0) << r.err;
+    // The maker string, the model type and the map marker; lines end on 16-byte boundaries.
+    EXPECT_EQ(r.out.substr(0, 6), "0F0C: ");
+    EXPECT_NE(r.out.find("\n0F10: 56 65 78 61 20 49 6E 63 00 02 01 "), std::string::npos);
+    EXPECT_EQ(r.out.substr(r.out.size() - 16), "\n0F20: 20 20 20\n");
+    EXPECT_EQ(std::count(r.out.begin(), r.out.end(), '\n'), 3);
+
+    CliResult whole = RunCli({"dump", path}, tmp);
+    EXPECT_EQ(std::count(whole.out.begin(), whole.out.end(), '\n'), 0x4720 / 16);
+    EXPECT_EQ(whole.out.substr(whole.out.size() - 54, 6), "4710: ");
+
+    EXPECT_EQ(RunCli({"dump", path, "--from", "0x8000"}, tmp).status, 2);
+    EXPECT_EQ(RunCli({"dump", path, "--from", "0x20", "--to", "0x10"}, tmp).status, 2);
+    EXPECT_EQ(RunCli({"dump", tmp / "none.kcf"}, tmp).status, 11);
+}
+
+TEST_F(CliFiles, SetCommitsAsTheSheetEditorsAndGetShowsTheResult) {
+    const std::string path = test::MakeFactory(tmp, 2, "m.kcf");
+    CliResult set = RunCli({"set", path,
+                            "CT_IntCh.CL_ChList_Comment[12]=harbour",  // upper-cased
+                            "CT_IntCh.CL_ChList_Tag[12]=TAG",          // choice, any case
+                            "CT_IntCh.CL_ChList_Poc[12]=#1",           // choice by item
+                            "CT_IntCh.CL_ChList_Atr[1]=Used",          // action list
+                            "CT_FreeCh.CL_Fch_FreqR[3]=156.81",        // snapped to the raster
+                            "CT_FreeCh.CL_Fch_ChName[3]=xy",
+                            "CT_DscIndId.CL_DscIndId_Id[0]=211234567",
+                            "CT_DscIndId.CL_DscIndId_Comment[0]=Friend, Bob"},
+                           tmp);
+    ASSERT_EQ(set.status, 0) << set.err;
+    CliResult get = RunCli({"get", path, "CT_IntCh.CL_ChList_Comment[12]",
+                            "CT_IntCh.CL_ChList_Tag[12]", "CT_IntCh.CL_ChList_Poc[12]",
+                            "CT_IntCh.CL_ChList_Atr[1]", "CT_FreeCh.CL_Fch_FreqR[3]",
+                            "CT_FreeCh.CL_Fch_FreqT[3]", "CT_FreeCh.CL_Fch_ChName[3]",
+                            "CT_DscIndId.CL_DscIndId_Id[0]", "CT_DscIndId.CL_DscIndId_Comment[0]"},
+                           tmp);
+    ASSERT_EQ(get.status, 0) << get.err;
+    EXPECT_EQ(get.out,
+              "HARBOUR\nTag\nPOC\nUsed\n156.81250\n<-\nXY\n211234567\nFRIEND, BO\n");
+    EXPECT_EQ(RunCli({"check", path}, tmp).status, 0);
+}
+
+TEST_F(CliFiles, RefusedValuesAndUnknownCellsSaveNothing) {
+    const std::string path = test::MakeFactory(tmp, 2, "m.kcf");
+    const std::string before = ReadFile(path);
+    struct Case {
+        const char* edit;
+        const char* says;
+    };
+    const Case cases[] = {
+        {"CT_IntCh.CL_ChList_Tag[12]=maybe", "is not one of: -, Tag"},
+        {"CT_IntCh.CL_ChList_Poc[12]=#7", "not an item number"},
+        {"CT_DscIndId.CL_DscIndId_Id[0]=12345678", "is not accepted"},
+        {"CT_IntCh.CL_ChList_Comment[1]=X", "cannot be edited here"},  // unused channel
+        {"CT_IntCh.CL_ChList_No[12]=5", "cannot be edited here"},
+        {"CT_DscIndId.CL_DscIndId_Comment[4]=Bob", "give CT_DscIndId.CL_DscIndId_Id[4] first"},
+        {"CL_Menu_File_New=1", "not a cell that holds a value"},
+        {"CT_IntCh.CL_ChList_Commnet[12]=X", "unknown label CL_ChList_Commnet"},
+        {"CT_IntCH.CL_ChList_Comment[12]=X", "unknown category CT_IntCH"},
+        {"CT_IntCh.CL_ChList_Comment[999]=X", "the table has no row 999"},
+        {"CT_IntCh.CL_ChList_Comment[x]=X", "the index must be a number"},
+        {"CL_ChList_Comment[12]=X", "has no behaviour"},
+        {"CT_IntCh.CL_ChList_Comment[12]", "is not CELL=VALUE"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.edit);
+        // A good edit before the bad one is not saved either.
+        CliResult r =
+            RunCli({"set", path, "CT_IntCh.CL_ChList_Comment[12]=CHANGED", c.edit}, tmp);
+        EXPECT_EQ(r.status, 2);
+        EXPECT_NE(r.err.find(c.says), std::string::npos) << r.err;
+        EXPECT_EQ(ReadFile(path), before);
+    }
+}
+
+TEST_F(CliFiles, SetWithAnOutputFileLeavesTheInputAlone) {
+    const std::string path = test::MakeFactory(tmp, 2, "m.kcf");
+    const std::string before = ReadFile(path);
+    CliResult r = RunCli({"set", path, "CT_WxCh.CL_WX_ChComment[0]=WX ONE", "-o", tmp / "out.kcf"},
+                         tmp);
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(ReadFile(path), before);
+    EXPECT_EQ(RunCli({"get", tmp / "out.kcf", "CT_WxCh.CL_WX_ChComment[0]"}, tmp).out, "WX ONE\n");
+    EXPECT_EQ(RunCli({"get", tmp / "missing.kcf", "CT_WxCh.CL_WX_ChComment[0]"}, tmp).status, 11);
+}
+
+TEST_F(CliFiles, WarningsNameTheSheetsOfErrorsAndWarnings) {
+    const std::string path = test::MakeFactory(tmp, 2, "m.kcf");
+    CliResult clean = RunCli({"warnings", path}, tmp);
+    EXPECT_EQ(clean.status, 0) << clean.err;
+    EXPECT_EQ(clean.out, "");
+
+    // A P channel that is not in use is an error; an MMSI listed twice is a warning.
+    ASSERT_EQ(RunCli({"set", path, "CT_IntCh.CL_ChList_Atr[12]=UsedP",
+                      "CT_IntCh.CL_ChList_Atr[12]=#3", "CT_DscIndId.CL_DscIndId_Id[0]=211234567",
+                      "CT_DscIndId.CL_DscIndId_Comment[0]=A",
+                      "CT_DscIndId.CL_DscIndId_Id[1]=211234567",
+                      "CT_DscIndId.CL_DscIndId_Comment[1]=B"},
+                     tmp)
+                  .status,
+              0);
+    EXPECT_EQ(RunCli({"get", path, "CT_IntCh.CL_ChList_Atr[12]"}, tmp).out, "Not usedP\n");
+    CliResult r = RunCli({"warnings", path}, tmp);
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.out, "error International Channels\nwarning Individual MMSIs\n");
+}
+
+TEST_F(CliFiles, ExportThenImportChangesNothingAndEditsArriveInEveryTable) {
+    const std::string path = test::MakeFactory(tmp, 2, "m.kcf");
+    for (const auto& table : test::Tables()) {
+        SCOPED_TRACE(table);
+        CliResult ex = RunCli({"export", path, "--table", table, "-o", tmp / "t.csv"}, tmp);
+        ASSERT_EQ(ex.status, 0) << ex.err;
+        const std::string csv0 = ReadFile(tmp / "t.csv");
+        const std::string before = ReadFile(path);
+        CliResult same = RunCli({"import", path, "--table", table, tmp / "t.csv"}, tmp);
+        ASSERT_EQ(same.status, 0) << same.err;
+        EXPECT_EQ(ReadFile(path), before);
+
+        const std::string csv1 = test::EditCsv(csv0, table);
+        ASSERT_NE(csv1, csv0);
+        WriteFile(tmp / "t.csv", csv1);
+        CliResult im = RunCli({"import", path, "--table", table, tmp / "t.csv"}, tmp);
+        ASSERT_EQ(im.status, 0) << im.err;
+        EXPECT_EQ(RunCli({"export", path, "--table", table}, tmp).out, csv1);
+        const std::string edited = ReadFile(path);
+        EXPECT_EQ(RunCli({"import", path, "--table", table, tmp / "t.csv"}, tmp).status, 0);
+        EXPECT_EQ(ReadFile(path), edited);
+    }
+}
+
+TEST_F(CliFiles, BadCsvIsRefusedNamingTheRowAndSavesNothing) {
+    const std::string path = test::MakeFactory(tmp, 2, "m.kcf");
+    const std::string before = ReadFile(path);
+    const std::string good = RunCli({"export", path, "--table", "ind"}, tmp).out;
+    std::string huge = good;
+    for (int i = 0; i < 10000; ++i) huge += "1,,\r\n";
+    struct Case {
+        const char* name;
+        std::string csv;
+        const char* says;
+    };
+    const Case cases[] = {
+        {"missing column", good.substr(0, good.find("\r\n2,")) + "\r\n2,\r\n",
+         "row 3: 2 columns, 3 expected (missing columns)"},
+        {"extra column", Replace(good, "\r\n1,,\r\n", "\r\n1,,,\r\n"),
+         "row 2: 4 columns, 3 expected (extra columns)"},
+        {"bad quoting", good.substr(0, good.find("\r\n") + 2) + "1,\"unclosed,\r\n",
+         "CSV line 2: a quoted field is not closed"},
+        {"wrong header", "No.,Name,MMSI\r\n" + good.substr(good.find("\r\n") + 2),
+         "row 1: the header must be: No.,MMSI,Name"},
+        {"10,000 rows", huge, "row 77: the table has only 75 rows"},
+        {"rows moved", good.substr(0, good.find("\r\n") + 2) + "2,,\r\n1,,\r\n",
+         "row 2: No. is '2' where '1' was expected"},
+        {"empty", "", "the CSV is empty"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        WriteFile(tmp / "bad.csv", c.csv);
+        CliResult r = RunCli({"import", path, "--table", "ind", tmp / "bad.csv"}, tmp);
+        EXPECT_EQ(r.status, 2);
+        EXPECT_NE(r.err.find(c.says), std::string::npos) << r.err;
+        EXPECT_EQ(ReadFile(path), before);
+    }
+    EXPECT_EQ(RunCli({"import", path, "--table", "ind", tmp / "none.csv"}, tmp).status, 11);
+    EXPECT_EQ(RunCli({"export", path, "--table", "all"}, tmp).status, 2);
+}
+
+TEST_F(CliFiles, ImportListsEveryRefusedValueAndSavesOnlyWithPartial) {
+    const std::string path = test::MakeFactory(tmp, 2, "m.kcf");
+    const std::string before = ReadFile(path);
+    auto rows = test::ParseCsv(RunCli({"export", path, "--table", "ind"}, tmp).out);
+    rows[1] = {"1", "211234567", "GOOD"};
+    rows[2] = {"2", "2112345", "SHORT"};      // too few digits
+    rows[4] = {"4", "", "NO ID"};             // a name needs an MMSI
+    WriteFile(tmp / "in.csv", test::FormatCsv(rows));
+
+    CliResult r = RunCli({"import", path, "--table", "ind", tmp / "in.csv"}, tmp);
+    EXPECT_EQ(r.status, 2);
+    EXPECT_NE(r.err.find("row 3, column 'MMSI': '2112345' is not accepted"), std::string::npos)
+        << r.err;
+    EXPECT_NE(r.err.find("row 5, column 'Name'"), std::string::npos) << r.err;
+    EXPECT_EQ(ReadFile(path), before);
+
+    CliResult partial =
+        RunCli({"import", path, "--table", "ind", tmp / "in.csv", "--partial"}, tmp);
+    EXPECT_EQ(partial.status, 2);
+    EXPECT_NE(partial.err.find("saved without"), std::string::npos);
+    EXPECT_EQ(RunCli({"get", path, "CT_DscIndId.CL_DscIndId_Comment[0]"}, tmp).out, "GOOD\n");
+}
+
+TEST_F(CliFiles, UsageMistakesExitWithTwo) {
+    const std::string path = test::MakeFactory(tmp, 2, "m.kcf");
+    for (const auto& args : std::vector<std::vector<std::string>>{
+             {},
+             {"frobnicate"},
+             {"check"},
+             {"check", path, "--bogus"},
+             {"new", "--model", "two", "-o", tmp / "x.kcf"},
+             {"check", path, "--data", tmp.Path()},
+         }) {
+        CliResult r = RunCli(args, tmp);
+        EXPECT_EQ(r.status, 2) << r.err;
+        EXPECT_FALSE(r.err.empty());
+    }
+    EXPECT_EQ(RunCli({"--help"}, tmp).status, 0);
+}
+
+}  // namespace
