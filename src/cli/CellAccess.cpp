@@ -88,6 +88,17 @@ void CommitChoice(cmcCellObj& cell, int listLabel, int item) {
 
 std::string Quoted(const std::string& s) { return "'" + s + "'"; }
 
+// Choice texts compare without their spaces: "Used P" and "UsedP" are the same choice.
+bool SameLoosely(const std::string& a, const std::string& b) {
+    auto squeeze = [](const std::string& s) {
+        std::string out;
+        for (char c : s)
+            if (c != ' ') out += static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+        return out;
+    };
+    return squeeze(a) == squeeze(b);
+}
+
 SetOutcome Refused(std::string why) { return SetOutcome{false, std::move(why)}; }
 
 SetOutcome SetChoice(cmcCellObj& cell, const ProbeGrid& probe, const std::string& value,
@@ -108,7 +119,7 @@ SetOutcome SetChoice(cmcCellObj& cell, const ProbeGrid& probe, const std::string
         CommitChoice(cell, probe.listLabel, static_cast<int>(*n));
         return {};
     }
-    if (SameText(shownBefore, v)) return {};
+    if (SameLoosely(shownBefore, v)) return {};
 
     // Some lists hold actions rather than values (the channel attribute: "Not used" toggles),
     // so an item is taken when the cell then shows the text asked for; failing that, two
@@ -117,12 +128,12 @@ SetOutcome SetChoice(cmcCellObj& cell, const ProbeGrid& probe, const std::string
     before.Assign(image);
     std::vector<int> order;
     for (const auto& e : items)
-        if (SameText(e.text, v)) order.push_back(e.value);
+        if (SameLoosely(e.text, v)) order.push_back(e.value);
     for (const auto& e : items)
-        if (!SameText(e.text, v)) order.push_back(e.value);
+        if (!SameLoosely(e.text, v)) order.push_back(e.value);
     for (int first : order) {
         CommitChoice(cell, probe.listLabel, first);
-        if (SameText(Render(cell), v)) return {};
+        if (SameLoosely(Render(cell), v)) return {};
         image.Assign(before);
     }
     // Pairs only for short lists: action lists are short, and long value lists need no pairs.
@@ -132,7 +143,7 @@ SetOutcome SetChoice(cmcCellObj& cell, const ProbeGrid& probe, const std::string
         for (int second : order) {
             CommitChoice(cell, probe.listLabel, first);
             CommitChoice(cell, probe.listLabel, second);
-            if (SameText(Render(cell), v)) return {};
+            if (SameLoosely(Render(cell), v)) return {};
             image.Assign(before);
         }
     }

@@ -150,7 +150,7 @@ TEST_F(CliFiles, SetCommitsAsTheSheetEditorsAndGetShowsTheResult) {
                            tmp);
     ASSERT_EQ(get.status, 0) << get.err;
     EXPECT_EQ(get.out,
-              "HARBOUR\nTag\nPOC\nUsed\n156.81250\n<-\nXY\n211234567\nFRIEND, BO\n");
+              "HARBOUR\nTag\nPOC\nUsed \n156.81250\n<-\nXY\n211234567\nFRIEND, BO\n");
     EXPECT_EQ(RunCli({"check", path}, tmp).status, 0);
 }
 
@@ -205,7 +205,7 @@ TEST_F(CliFiles, WarningsNameTheSheetsOfErrorsAndWarnings) {
     EXPECT_EQ(clean.out, "");
 
     // A P channel that is not in use is an error; an MMSI listed twice is a warning.
-    ASSERT_EQ(RunCli({"set", path, "CT_IntCh.CL_ChList_Atr[12]=UsedP",
+    ASSERT_EQ(RunCli({"set", path, "CT_IntCh.CL_ChList_Atr[12]=Used P",
                       "CT_IntCh.CL_ChList_Atr[12]=#3", "CT_DscIndId.CL_DscIndId_Id[0]=211234567",
                       "CT_DscIndId.CL_DscIndId_Comment[0]=A",
                       "CT_DscIndId.CL_DscIndId_Id[1]=211234567",
@@ -213,7 +213,7 @@ TEST_F(CliFiles, WarningsNameTheSheetsOfErrorsAndWarnings) {
                      tmp)
                   .status,
               0);
-    EXPECT_EQ(RunCli({"get", path, "CT_IntCh.CL_ChList_Atr[12]"}, tmp).out, "Not usedP\n");
+    EXPECT_EQ(RunCli({"get", path, "CT_IntCh.CL_ChList_Atr[12]"}, tmp).out, "Not used P\n");
     CliResult r = RunCli({"warnings", path}, tmp);
     EXPECT_EQ(r.status, 1);
     EXPECT_EQ(r.out, "error International Channels\nwarning Individual MMSIs\n");
