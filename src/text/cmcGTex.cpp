@@ -50,8 +50,10 @@ class cmcGTex::Reader {
         if (pos >= start_ && pos <= start_ + static_cast<int64_t>(len_)) {
             cur_ = static_cast<size_t>(pos - start_);
         } else {
+            // A jump to a body: most bodies are short, so read a little first.
             start_ = pos;
             len_ = cur_ = 0;
+            want_ = kFirstRead;
         }
     }
 
@@ -89,6 +91,7 @@ class cmcGTex::Reader {
 
   private:
     static constexpr size_t kBufferSize = 16384;
+    static constexpr size_t kFirstRead = 1024;
 
     int Peek() {
         if (cur_ == len_ && !Fill()) return -1;
@@ -100,9 +103,10 @@ class cmcGTex::Reader {
         len_ = cur_ = 0;
         ssize_t n;
         do {
-            n = pread(fd_, buf_.data(), buf_.size(), start_);
+            n = pread(fd_, buf_.data(), want_, start_);
         } while (n < 0 && errno == EINTR);
         ++reads;
+        want_ = buf_.size();
         if (n <= 0) return false;  // end of file or a read error: the line ends here
         bytesRead += static_cast<uint64_t>(n);
         len_ = static_cast<size_t>(n);
@@ -113,6 +117,7 @@ class cmcGTex::Reader {
     std::vector<char> buf_;
     int64_t start_ = 0;  // file offset of buf_[0]
     size_t len_ = 0, cur_ = 0;
+    size_t want_ = kBufferSize;
 };
 
 cmcGTex::cmcGTex() = default;
@@ -179,7 +184,7 @@ bool cmcGTex::IndexStep(int* appended) {
     }
     Seek(scanPos_);
     if (!ReadSourceLine(line_)) {
-        moreToScan_ = false;
+        StopIndexing();
         return false;
     }
     size_t lf = line_.find('\n');
@@ -204,10 +209,17 @@ bool cmcGTex::IndexStep(int* appended) {
         // Duplicates stay in the list but only the first of a key is ever found.
         if (HashLookup(key) < 0) HashInsert(r);
         *appended = r;
-        if (key == kEndKey) moreToScan_ = false;
+        if (key == kEndKey) StopIndexing();
     }
     scanPos_ = Position();
     return true;
+}
+
+void cmcGTex::StopIndexing() {
+    moreToScan_ = false;
+    // The index grows no more: give back what its growth had reserved.
+    records_.shrink_to_fit();
+    keys_.shrink_to_fit();
 }
 
 std::string_view cmcGTex::KeyOf(const Entry& e) const {

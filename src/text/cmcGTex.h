@@ -64,6 +64,7 @@ class cmcGTex {
 
     int FindEntry(const std::string& key);  // record number or -1
     bool IndexStep(int* appended);
+    void StopIndexing();
     void Open();
     bool ReadSourceLine(std::string& out);
     bool ReadCached(std::string& out);
