@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "platform/InstanceLock.h"
+#include "platform/FileInstanceLock.h"
 #include "platform/SettingsStore.h"
 
 namespace {
@@ -57,6 +57,12 @@ indEnviron::indEnviron(std::string mutexName, std::string keyPath, int screenWid
     SetDefaults();
     firstInstance_ = lock_ && lock_->Acquire(mutexName_);
     if (firstInstance_) Load();
+}
+
+std::unique_ptr<indEnviron> indEnviron::ForProgram(int screenWidth, int screenHeight) {
+    return std::make_unique<indEnviron>(kMutexName, kKeyPath, screenWidth, screenHeight,
+                                        platform::GetSettingsStore(),
+                                        std::make_unique<platform::FileInstanceLock>());
 }
 
 indEnviron::indEnviron() : screenWidth_(0), screenHeight_(0) {

@@ -23,6 +23,9 @@ class indEnviron {
     // (primary screen, pixels) gives the default window rectangle.
     indEnviron(std::string mutexName, std::string keyPath, int screenWidth, int screenHeight,
                platform::SettingsStore& store, std::unique_ptr<platform::InstanceLock> lock);
+    // The program's own: the per-user settings file (read only by the first instance) and the
+    // lock in the runtime folder.
+    static std::unique_ptr<indEnviron> ForProgram(int screenWidth, int screenHeight);
     // Defaults only: no lock, no store; never loads or saves.
     indEnviron();
     // The first instance saves (when the signature is valid) and releases the lock.

@@ -286,9 +286,11 @@ TEST_F(EnvironFileTest, SecondProcessExitsWithoutTouchingSettings) {
     first->env.comPort = 6;
     pid_t pid = fork();
     if (pid == 0) {
-        Instance second;
-        second.env.comPort = 9;
-        _exit(second.env.IsFirstInstance() ? 1 : 0);  // the program's exit status
+        auto second = indEnviron::ForProgram(1920, 1080);
+        second->comPort = 9;
+        bool first = second->IsFirstInstance();
+        second.reset();
+        _exit(first ? 1 : 0);  // the program's exit status
     }
     int status = 0;
     waitpid(pid, &status, 0);
