@@ -118,7 +118,10 @@ uint8_t indModel::ComplementSum(const cmcEeprom& image, int first, int count) {
 }
 
 void indModel::OnImageLoaded(cmcEeprom& image) {
-    ChangeModel(Get(image, smap::kModelIndex), false);
+    // A file made for a model type this program does not know stays with the current one: it
+    // has no factory image to switch to, and a bad file must not end the program.
+    const int type = Get(image, smap::kModelIndex);
+    if (type < ModelTypeCount()) ChangeModel(type, false);
     AdoptImage(image, false);
     EvMan().Send(ev::kRebuildTree);
 }
@@ -319,6 +322,17 @@ void indModel::AdjustImage(cmcEeprom& image) {
             blank.Commit();
         }
     }
+}
+
+int indModel::ModelTypeCount() const {
+    constexpr int kMaxTypes = 256;
+    int n = 0;
+    while (n < kMaxTypes) {
+        const std::string line = GTex().GetLine(keys::kAppInitialFile, n);
+        if (line.empty() || line[0] == '#') break;
+        ++n;
+    }
+    return n;
 }
 
 std::string indModel::InitialFilePath(int type) const {

@@ -59,6 +59,8 @@ class indModel {
     // Fills the reference image from the initial file of the model type and adopts it. A
     // missing or wrong file is fatal: the program cannot work without its factory image.
     void LoadInitialFile(int type);
+    // Model types the program has an initial file for (the lines of the initial file list).
+    int ModelTypeCount() const;
     // Full path of the initial file of a model type.
     std::string InitialFilePath(int type) const;
     // Switches the model type. With confirm the user is asked first and the document is

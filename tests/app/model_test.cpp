@@ -443,6 +443,17 @@ TEST_F(ModelTest, LoadedImageSwitchesToItsModelAndAsksForATreeRebuild) {
     EXPECT_EQ(events, std::vector<int>{ev::kRebuildTree});
 }
 
+TEST_F(ModelTest, LoadedImageOfAnUnknownModelKeepsTheCurrentOne) {
+    EXPECT_EQ(model.ModelTypeCount(), 5);
+    for (int type : {5, 0xFF}) {
+        working.SetByte(0x0F19, static_cast<uint8_t>(type));
+        model.OnImageLoaded(working);
+        EXPECT_EQ(model.ModelType(), 2);
+        EXPECT_EQ(working.GetByte(0x0F19), type);  // the file's own byte is kept
+    }
+    EXPECT_TRUE(host.calls.empty());
+}
+
 TEST_F(ModelTest, InitialFileLoadsAndIsAdopted) {
     cmcEeprom two;
     MakeReference(two, 2);
