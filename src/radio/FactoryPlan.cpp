@@ -508,6 +508,7 @@ bool ReadSettings(const std::string& file, const std::string& text, int modelCou
     for (const auto& [line, f] : lines) {
         PlanSetting s;
         s.line = line;
+        if (f[4] != "-") s.label = f[4];
         long address;
         if (f[0].compare(0, 2, "0x") != 0 || !ParseInt(f[0], 0, kDocumentEnd - 1, &address))
             return fault(line, "bad address '" + f[0] + "' (0x0000-0x471F)");

@@ -62,6 +62,7 @@ struct PlanSetting {
     std::vector<uint8_t> bytes;
     bool modelTypeByte = false;  // the value is the model type ("@type")
     std::vector<int> models;     // empty: every model
+    std::string label;           // the cell that shows the value; empty when none does
     int line = 0;
     bool AppliesTo(int type) const;
 };
