@@ -1,6 +1,29 @@
 #include "comm/cmcPortTable.h"
 
+#include <cstdlib>
+
 #include "platform/PortDiscovery.h"
+#include "platform/SettingsStore.h"
+
+std::map<int, std::string> cmcSettingsPortStore::Load() {
+    std::map<int, std::string> table;
+    auto& store = platform::GetSettingsStore();
+    for (const std::string& name : store.ValueNames(kKey)) {
+        auto v = store.Read(kKey, name);
+        int n = std::atoi(name.c_str());
+        if (v && v->type == platform::SettingsValue::Type::String && !v->bytes.empty() && n > 0)
+            table[n] = v->bytes;
+    }
+    return table;
+}
+
+void cmcSettingsPortStore::Save(const std::map<int, std::string>& table) {
+    auto& store = platform::GetSettingsStore();
+    store.DeleteKey(kKey);
+    for (const auto& [n, path] : table)
+        store.Write(kKey, std::to_string(n), platform::SettingsValue::String(path));
+    store.Commit();
+}
 
 cmcPortTable::cmcPortTable(cmcPortStore* store) : store_(store) {}
 
@@ -61,8 +84,9 @@ cmcPortTable* gTable = nullptr;
 }
 
 cmcPortTable& PortTable() {
-    static cmcPortTable memoryOnly;
-    return gTable ? *gTable : memoryOnly;
+    static cmcSettingsPortStore settings;
+    static cmcPortTable kept(&settings);
+    return gTable ? *gTable : kept;
 }
 
 void InstallPortTable(cmcPortTable* table) {

@@ -13,6 +13,15 @@ class cmcPortStore {
     virtual void Save(const std::map<int, std::string>& table) = 0;
 };
 
+// The table in the per-user settings: key "Software\Vexa\KELDA\Ports", one string value per
+// number ("1" .. "256") holding the device path.
+class cmcSettingsPortStore : public cmcPortStore {
+  public:
+    static constexpr const char* kKey = "Software\\Vexa\\KELDA\\Ports";
+    std::map<int, std::string> Load() override;
+    void Save(const std::map<int, std::string>& table) override;
+};
+
 class cmcPortTable {
   public:
     static constexpr int kFirst = 1;
@@ -42,6 +51,6 @@ class cmcPortTable {
     std::map<int, std::string> table_;
 };
 
-// The program's port table; a memory-only one until another is installed.
+// The program's port table; kept in the settings store until another table is installed.
 cmcPortTable& PortTable();
 void InstallPortTable(cmcPortTable* table);

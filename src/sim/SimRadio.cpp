@@ -133,6 +133,10 @@ void SimRadio::HandleFrame(std::string& out) {
     switch (command) {
         case 0xE0: {
             if (faults_.silent) return;
+            if (infoAnswer_) {
+                infoAnswer_(out);
+                return;
+            }
             std::string reply = {
                 static_cast<char>(kModelWord1 >> 8), static_cast<char>(kModelWord1 & 0xFF),
                 static_cast<char>(kModelWord2 >> 8), static_cast<char>(kModelWord2 & 0xFF)};

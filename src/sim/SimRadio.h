@@ -53,8 +53,11 @@ class SimRadio {
     // The hexadecimal body of a data frame for n bytes at address (checksum spoilt by delta).
     static std::string DataBody(int address, const uint8_t* data, int n, int checksumDelta = 0);
 
-    // Replaces the answer to a read request (tests of the program's frame checks).
-    void SetReadAnswer(std::function<void(std::string& out)> fn) { readAnswer_ = std::move(fn); }
+    // Replaces the answer to an information (0xE0) or read (0xE2) request, for tests of the
+    // program's frame checks.
+    void SetAnswer(uint8_t command, std::function<void(std::string& out)> fn) {
+        (command == 0xE0 ? infoAnswer_ : readAnswer_) = std::move(fn);
+    }
     // (address, count) of each data frame of the last write run, in arrival order.
     const std::vector<std::pair<int, int>>& WrittenBlocks() const { return writtenBlocks_; }
     // The frame count the last write run's end frame carried ("" when none).
@@ -80,6 +83,7 @@ class SimRadio {
     cmcEeprom pending_;
     std::function<void(const cmcEeprom&)> onWritten_;
     std::function<void(std::string&)> readAnswer_;
+    std::function<void(std::string&)> infoAnswer_;
     std::vector<std::pair<int, int>> writtenBlocks_;
     std::string writtenCount_;
     int writesAccepted_ = 0;

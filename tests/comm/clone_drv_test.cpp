@@ -183,6 +183,116 @@ TEST_F(CloneRun, FaultsGiveTheirResultCodes) {
     }
 }
 
+// Answers to a read made by hand: which frames the driver takes and which end the run.
+TEST_F(CloneRun, ReadFrameChecks) {
+    std::vector<uint8_t> zeros(256, 0);
+    auto data = [&](int address, int n, int delta = 0) {
+        return SimRadio::Frame(0xE4, SimRadio::DataBody(address, zeros.data(), n, delta));
+    };
+    auto end = [](int count) {
+        char c[3];
+        std::snprintf(c, sizeof c, "%02X", count % 256);
+        return SimRadio::Frame(0xE5, std::string("Vexa Inc.") + c);
+    };
+    // The whole clone area in 128-byte frames, optionally leaving some out.
+    auto whole = [&](int skipAddress) {
+        std::string s;
+        int frames = 0;
+        for (int a = 0; a < 0x4720; a += 0x80) {
+            int n = std::min(0x80, 0x4720 - a);
+            if (a == skipAddress) continue;
+            s += data(a, n);
+            ++frames;
+        }
+        return std::make_pair(s, frames);
+    };
+    const std::string lower = SimRadio::Frame(0xE4,
+                                              "000002"
+                                              "0a0b"
+                                              "E9");
+
+    struct Case {
+        const char* name;
+        std::string answer;
+        int imageSize;
+        int expected;
+    };
+    auto [all, count] = whole(-1);
+    auto [missing, missingCount] = whole(0x0800);
+    // A middle block, the lowest, then the highest: marks must survive the map's growth.
+    std::string shuffled = data(0x1000, 0x80) + data(0x0000, 0x80) + data(0x4700, 0x20);
+    for (int a = 0x0080; a < 0x4700; a += 0x80)
+        if (a != 0x1000) shuffled += data(a, std::min(0x80, 0x4700 - a));
+    const Case cases[] = {
+        {"complete", all + end(count), 0x8000, kCloneOk},
+        {"any order", shuffled + end(count), 0x8000, kCloneOk},
+        {"one block missing", missing + end(missingCount), 0x8000, kCloneIncomplete},
+        {"count one too low", all + end(count - 1), 0x8000, kCloneBadCount},
+        {"lower-case digits", lower + end(1), 0x8000, kCloneBadFrame},
+        {"checksum off by one", data(0, 16, 1) + end(1), 0x8000, kCloneBadFrame},
+        {"odd number of digits", SimRadio::Frame(0xE4, "0000010000F") + end(1), 0x8000,
+         kCloneBadFrame},
+        {"count byte disagrees",
+         SimRadio::Frame(0xE4,
+                         "000003"
+                         "0000"
+                         "FD") +
+             end(1),
+         0x8000, kCloneBadFrame},
+        {"at the image size", data(0x4720, 16) + end(1), 0x4720, kCloneOutOfRange},
+        {"outside the range list", all + data(0x5000, 16) + end(count + 1), 0x8000,
+         kCloneOutOfRange},
+        {"unknown command", SimRadio::Frame(0xE7, "0000000000") + end(0), 0x8000, kCloneBadFrame},
+        {"frame too long", SimRadio::Frame(0xE4, std::string(600, '0')), 0x8000, kCloneBadFrame},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        drv.reset();
+        sim.reset();
+        Configure();
+        drv->SetImageSize(c.imageSize);
+        out = Outcome{};
+        out.driver = &*drv;
+        std::string answer = c.answer;
+        sim->Radio().SetAnswer(0xE2, [answer](std::string& o) { o += answer; });
+        ASSERT_TRUE(drv->StartRead(kReadList, &Outcome::Done, &out));
+        Finish();
+        EXPECT_EQ(out.result, c.expected);
+    }
+}
+
+TEST_F(CloneRun, InformationReplyChecks) {
+    struct Case {
+        const char* name;
+        std::string body;
+        int expected;
+    } const cases[] = {
+        {"words and 34 bytes", std::string("\x37\x15\x00\x01", 4) + std::string(34, '\x22'),
+         kCloneOk},
+        {"a word byte that is not BCD", std::string("\x37\x15\x3A\x01", 4) + std::string(34, 'x'),
+         kCloneBadFrame},
+        {"too short", std::string("\x37\x15\x00"), kCloneBadFrame},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        drv.reset();
+        sim.reset();
+        Configure();
+        out = Outcome{};
+        out.driver = &*drv;
+        std::string frame = SimRadio::Frame(0xE1, c.body);
+        sim->Radio().SetAnswer(0xE0, [frame](std::string& o) { o += frame; });
+        ASSERT_TRUE(drv->StartInfo(&Outcome::Done, &out));
+        Finish();
+        EXPECT_EQ(out.result, c.expected);
+        if (c.expected == kCloneOk) {
+            EXPECT_EQ(out.word1, 0x3715);
+            EXPECT_EQ(out.word2, 0x0001);
+            EXPECT_EQ(out.information.size(), 34u);
+        }
+    }
+}
+
 TEST_F(CloneRun, SilentRadioTimesOutAfterAboutOneSecond) {
     drv.reset();
     sim.reset();

@@ -66,12 +66,12 @@ TEST(cmcCommSettings, SettingsStringsGiveLineSettings) {
         EXPECT_EQ(port.DataBits(), c.dataBits);
         EXPECT_EQ(port.StopBits(), c.stopBits);
     }
-    InstallPortTable(nullptr);
     cmcComm port;
     port.Open(250, "38400,N,8,1");
     EXPECT_EQ(port.WriteMsPerByte(), 2u);
     port.Open(250, "9600,N,8,1");
     EXPECT_EQ(port.WriteMsPerByte(), 10u);
+    InstallPortTable(nullptr);
 }
 
 TEST_F(CommOnPty, OpensTheDeviceOfItsNumberOnceAndExclusively) {

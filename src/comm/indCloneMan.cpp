@@ -1,0 +1,183 @@
+#include "comm/indCloneMan.h"
+
+#include <vector>
+
+#include "comm/cmcTask.h"
+#include "platform/Prompt.h"
+#include "text/OverlayKeys.h"
+#include "text/cmcGTex.h"
+
+namespace {
+
+indCloneManView gNoView;
+
+int RangeBytes(const AddressRange* ranges) {
+    int total = 0;
+    for (const AddressRange* r = ranges; r && r->last >= r->first; ++r)
+        total += r->last - r->first + 1;
+    return total;
+}
+
+// Puts the number in place of the first "%d"; any other '%' stays as it is, so an overlay line
+// can never act as a format of its own.
+std::string WithNumber(std::string line, int number) {
+    auto at = line.find("%d");
+    if (at != std::string::npos) line.replace(at, 2, std::to_string(number));
+    return line;
+}
+
+}  // namespace
+
+indCloneMan::indCloneMan() : task_(new cmcTask) {
+    task_->SetCallback(&indCloneMan::TaskTick, this);
+}
+
+indCloneMan::~indCloneMan() {
+    cmcTask::Release(task_);
+}
+
+void indCloneMan::SetInfoCheck(Check check, void* data) {
+    infoCheck_ = check;
+    infoCheckData_ = data;
+}
+
+void indCloneMan::SetReadCheck(Check check, void* data) {
+    readCheck_ = check;
+    readCheckData_ = data;
+}
+
+void indCloneMan::Configure() {
+    port_ = portSource_ ? portSource_() : 1;
+    // The radio always talks at 38400 baud, whatever speed the settings prefer.
+    driver_.SetPort(port_, kLineSettings);
+    driver_.SetRequestPreamble(kRequestPreamble);
+    driver_.SetDataPreamble(kDataPreamble, kDataPreamble);
+    driver_.SetCountInEndFrame(true);
+    driver_.SetEchoCheck(true);
+}
+
+bool indCloneMan::StartInfo(Completion completion, void* user) {
+    if (IsBusy()) return false;
+    operation_ = 1;
+    expectedBytes_ = 0;
+    Configure();
+    completion_ = completion;
+    user_ = user;
+    (view_ ? view_ : &gNoView)->RunStarted(operation_, false);
+    return driver_.StartInfo(&indCloneMan::Done, this);
+}
+
+bool indCloneMan::StartRead(const AddressRange* ranges, Completion completion, void* user) {
+    if (IsBusy()) return false;
+    expectedBytes_ = RangeBytes(ranges);
+    operation_ = 2;
+    Configure();
+    completion_ = completion;
+    user_ = user;
+    driver_.StartRead(ranges, &indCloneMan::Done, this);
+    (view_ ? view_ : &gNoView)->RunStarted(operation_, true);
+    task_->SetInterval(kProgressMs);
+    return true;
+}
+
+bool indCloneMan::StartWrite(const cmcEeprom& image, const AddressRange* ranges,
+                             Completion completion, void* user) {
+    if (IsBusy()) return false;
+    expectedBytes_ = RangeBytes(ranges);
+    operation_ = 3;
+    Configure();
+    completion_ = completion;
+    user_ = user;
+    driver_.StartWrite(image, ranges, &indCloneMan::Done, this);
+    (view_ ? view_ : &gNoView)->RunStarted(operation_, true);
+    task_->SetInterval(kProgressMs);
+    return true;
+}
+
+int indCloneMan::ProgressFilled() const {
+    if (expectedBytes_ <= 0) return 0;
+    return static_cast<int>(static_cast<long long>(driver_.DataCounter()) * (kSegments + 1) /
+                            expectedBytes_);
+}
+
+void indCloneMan::TaskTick(void* self, cmcTask* task) {
+    auto* man = static_cast<indCloneMan*>(self);
+    (man->view_ ? man->view_ : &gNoView)->ProgressChanged(man->ProgressFilled());
+    if (!man->IsBusy()) task->SetInterval(-1);
+}
+
+void indCloneMan::Done(void* self, dst_CDrv_Result* result) {
+    auto* man = static_cast<indCloneMan*>(self);
+    // Without a check nothing vouches for the data; a run that failed keeps its own cause.
+    if (man->operation_ == 1) {
+        if (man->infoCheck_)
+            man->infoCheck_(man->infoCheckData_, result);
+        else if (result->result == kCloneOk)
+            result->result = kCloneNotIdentified;
+    } else if (man->operation_ == 2) {
+        if (man->readCheck_)
+            man->readCheck_(man->readCheckData_, result);
+        else if (result->result == kCloneOk)
+            result->result = kCloneIncomplete;
+    }
+    indCloneManView* view = man->view_ ? man->view_ : &gNoView;
+    if (man->operation_ != 1) view->ProgressChanged(man->ProgressFilled());
+    man->ShowResultMessage(result->result);
+    view->RunEnded();
+    if (man->completion_) {
+        Completion completion = man->completion_;
+        void* user = man->user_;
+        man->completion_ = nullptr;
+        man->user_ = nullptr;
+        completion(user, result);  // may start the next run
+    }
+}
+
+std::string indCloneMan::ResultMessage(int code) {
+    if (code == kCloneOk) return {};
+    cmcGTex& tex = GTex();
+    std::string text = tex.GetLine(keys::kMessCloneErrHead, code);
+    std::vector<int> hints = {0, 1, 2, 3};
+    switch (code) {
+        case kClonePortFailed: {
+            text = WithNumber(text, port_);
+            // Which device and why, so that a user can act on it.
+            const std::string& why = driver_.Port().OpenError();
+            if (!why.empty()) text += "\n" + why;
+            break;
+        }
+        case 10:
+            hints = {0, 2, 3};
+            break;
+        case 11:
+        case 12:
+            hints = {0, 1, 2, 3, 4, 5};
+            break;
+        case 13:
+            hints = {6, 7};
+            break;
+        case 14:
+            hints = {0, 4, 5};
+            break;
+        case 16:
+            hints = {};
+            break;
+        default:
+            break;
+    }
+    if (!hints.empty()) {
+        text += "\n\n";
+        for (size_t i = 0; i < hints.size(); ++i) {
+            if (i) text += "\n";
+            text += tex.GetLine(keys::kMessCloneErrCheck, hints[i]);
+        }
+    }
+    return text;
+}
+
+void indCloneMan::ShowResultMessage(int code) {
+    if (code == kCloneOk) return;
+    std::string text = ResultMessage(code);
+    platform::GetPrompter().Show(text, GTex().GetLine(keys::kSysAppTitle, 0),
+                                 platform::PromptIcon::Error, platform::PromptButtons::Ok);
+}

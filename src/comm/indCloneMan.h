@@ -1,0 +1,85 @@
+#pragma once
+// The clone manager: the one object through which the program clones. It configures the
+// protocol driver for this radio, starts information, read and write runs, reports progress
+// while data moves, runs the installed checks on the result, shows the message of a failed run
+// and then hands the result record to the caller's completion.
+#include <functional>
+#include <string>
+
+#include "comm/cmcCloneDrv.h"
+
+class cmcTask;
+
+// What the manager asks of the window around it (the command-line tool shows progress on the
+// terminal; the window disables itself and shows a progress window).
+class indCloneManView {
+  public:
+    virtual ~indCloneManView() = default;
+    // A run starts: disable the main window; for reads and writes also open the progress.
+    virtual void RunStarted(int operation, bool showProgress) {}
+    // Every 30 ms while a read or write runs: segments filled of 32 (may reach 33 at the end).
+    virtual void ProgressChanged(int filled) {}
+    // The run has ended and its message was shown: close the progress, enable the main window.
+    virtual void RunEnded() {}
+};
+
+class indCloneMan {
+  public:
+    using Check = void (*)(void* data, dst_CDrv_Result* result);
+    using Completion = void (*)(void* user, dst_CDrv_Result* result);
+
+    static constexpr const char* kLineSettings = "38400,N,8,1";
+    static constexpr int kRequestPreamble = 48;
+    static constexpr int kDataPreamble = 50;
+    static constexpr int kSegments = 32;
+    static constexpr int kProgressMs = 30;
+
+    indCloneMan();
+    ~indCloneMan();
+    indCloneMan(const indCloneMan&) = delete;
+    indCloneMan& operator=(const indCloneMan&) = delete;
+
+    void SetRequestWords(int word1, int word2) { driver_.SetRequestWords(word1, word2); }
+    void SetImageSize(int bytes) { driver_.SetImageSize(bytes); }
+    void SetInfoCheck(Check check, void* data);
+    void SetReadCheck(Check check, void* data);
+    // Where the port number of each run comes from (the program-wide port setting); port 1
+    // until set.
+    void SetPortSource(std::function<int()> source) { portSource_ = std::move(source); }
+    void SetView(indCloneManView* view) { view_ = view; }
+
+    bool IsBusy() const { return driver_.IsBusy(); }
+    bool StartInfo(Completion completion, void* user);
+    bool StartRead(const AddressRange* ranges, Completion completion, void* user);
+    bool StartWrite(const cmcEeprom& image, const AddressRange* ranges, Completion completion,
+                    void* user);
+
+    // The message for a result code (none for 0), through the installed prompter.
+    void ShowResultMessage(int code);
+    // The text of that message; "" for 0.
+    std::string ResultMessage(int code);
+
+    // Progress of the current or last run: segments filled = data bytes * 33 / expected bytes.
+    int ProgressFilled() const;
+    int ExpectedBytes() const { return expectedBytes_; }
+    const cmcCloneDrv& Driver() const { return driver_; }
+
+  private:
+    void Configure();
+    static void Done(void* self, dst_CDrv_Result* result);
+    static void TaskTick(void* self, cmcTask* task);
+
+    Check infoCheck_ = nullptr;
+    void* infoCheckData_ = nullptr;
+    Check readCheck_ = nullptr;
+    void* readCheckData_ = nullptr;
+    Completion completion_ = nullptr;
+    void* user_ = nullptr;
+    cmcCloneDrv driver_;
+    int expectedBytes_ = 0;
+    int operation_ = 0;
+    cmcTask* task_ = nullptr;
+    std::function<int()> portSource_;
+    indCloneManView* view_ = nullptr;
+    int port_ = 1;  // of the current run
+};

@@ -1,0 +1,169 @@
+// The clone manager over the simulated radio: configuration, checks, messages and progress.
+#include <gtest/gtest.h>
+
+#include <optional>
+
+#include "comm/indCloneMan.h"
+#include "support/ManualClock.h"
+#include "support/ScriptedPrompter.h"
+#include "support/SimOnPty.h"
+#include "text/cmcGTex.h"
+
+namespace {
+
+const AddressRange kReadList[] = {{0x0000, 0x471F}, kEndOfRanges};
+
+std::vector<std::string> Overlay() {
+    std::vector<std::string> lines = {"#GI_Sys_AppTitle", "KELDA", "#GI_Mess_CloneErr_Head"};
+    for (int i = 0; i <= 17; ++i)
+        lines.push_back(i == 2 ? "Serial port %d (100%) cannot be opened."
+                               : "H" + std::to_string(i));
+    lines.push_back("#GI_Mess_CloneErr_Check");
+    for (int i = 0; i <= 7; ++i) lines.push_back("C" + std::to_string(i));
+    lines.push_back("#End_Of_Ovl");
+    return lines;
+}
+
+struct View : indCloneManView {
+    std::vector<std::string> calls;
+    int lastFilled = -1;
+    void RunStarted(int operation, bool progress) override {
+        calls.push_back("start " + std::to_string(operation) + (progress ? " progress" : ""));
+    }
+    void ProgressChanged(int filled) override { lastFilled = filled; }
+    void RunEnded() override { calls.push_back("end"); }
+};
+
+struct Caller {
+    int calls = 0;
+    int result = -1;
+    static void Done(void* self, dst_CDrv_Result* r) {
+        auto* c = static_cast<Caller*>(self);
+        ++c->calls;
+        c->result = r->result;
+    }
+};
+
+class CloneManager : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        ASSERT_TRUE(tex.BindLines(Overlay()));
+        InstallGTex(&tex);
+        sim.emplace();
+        man.emplace();
+        man->SetRequestWords(0x3715, 0);
+        man->SetImageSize(0x8000);
+        man->SetPortSource([this] { return port; });
+        man->SetView(&view);
+        sim->SetPeer(&man->Driver().Port());
+        port = sim->PortNumber();
+    }
+    void TearDown() override {
+        man.reset();
+        sim.reset();
+        InstallGTex(nullptr);
+    }
+    void Finish() {
+        ASSERT_TRUE(clock.AdvanceUntil([&] { return caller.calls > 0; }, 60000, 5));
+        clock.Advance(50);
+        EXPECT_EQ(caller.calls, 1);
+    }
+
+    test::ManualClock clock;
+    test::ScriptedPrompter prompter;
+    cmcGTex tex;
+    std::optional<test::SimOnPty> sim;
+    std::optional<indCloneMan> man;
+    View view;
+    Caller caller;
+    int port = 0;
+};
+
+TEST_F(CloneManager, FailedOpenNamesPortDeviceAndReasonThenFourHints) {
+    port = 9;  // no device has this number
+    ASSERT_TRUE(man->StartInfo(&Caller::Done, &caller));
+    Finish();
+    EXPECT_EQ(caller.result, kClonePortFailed);
+    ASSERT_EQ(prompter.shown().size(), 1u);
+    const auto& box = prompter.shown()[0];
+    EXPECT_EQ(box.text,
+              "Serial port 9 (100%) cannot be opened.\n"
+              "port 9: no serial device has this number\n\nC0\nC1\nC2\nC3");
+    EXPECT_EQ(box.caption, "KELDA");
+    EXPECT_EQ(box.icon, platform::PromptIcon::Error);
+    EXPECT_EQ(view.calls, (std::vector<std::string>{"start 1", "end"}));
+}
+
+TEST_F(CloneManager, SuccessfulReadShowsNoMessageAndFillsEverySegment) {
+    struct Check {
+        int calls = 0;
+        static void Run(void* self, dst_CDrv_Result*) { ++static_cast<Check*>(self)->calls; }
+    } check;
+    man->SetReadCheck(&Check::Run, &check);
+    ASSERT_TRUE(man->StartRead(kReadList, &Caller::Done, &caller));
+    EXPECT_EQ(man->ExpectedBytes(), 0x4720);
+    clock.Advance(1000);
+    EXPECT_GT(view.lastFilled, 0);
+    EXPECT_LT(view.lastFilled, 32);
+    Finish();
+    EXPECT_EQ(caller.result, 0);
+    EXPECT_EQ(check.calls, 1);
+    EXPECT_TRUE(prompter.shown().empty());
+    EXPECT_EQ(view.lastFilled, 33);  // all 32 segments drawn
+    EXPECT_EQ(view.calls, (std::vector<std::string>{"start 2 progress", "end"}));
+}
+
+TEST_F(CloneManager, RunsWithoutTheirCheckFail) {
+    ASSERT_TRUE(man->StartInfo(&Caller::Done, &caller));
+    Finish();
+    EXPECT_EQ(caller.result, kCloneNotIdentified);
+    ASSERT_EQ(prompter.shown().size(), 1u);
+    EXPECT_EQ(prompter.shown()[0].text, "H11\n\nC0\nC1\nC2\nC3\nC4\nC5");
+
+    caller = Caller{};
+    ASSERT_TRUE(man->StartRead(kReadList, &Caller::Done, &caller));
+    Finish();
+    EXPECT_EQ(caller.result, kCloneIncomplete);
+}
+
+TEST_F(CloneManager, CheckMayChangeTheResultTheCallerSees) {
+    man->SetInfoCheck([](void*, dst_CDrv_Result* r) { r->result = 14; }, nullptr);
+    ASSERT_TRUE(man->StartInfo(&Caller::Done, &caller));
+    Finish();
+    EXPECT_EQ(caller.result, 14);
+    EXPECT_EQ(prompter.shown().at(0).text, "H14\n\nC0\nC4\nC5");
+}
+
+TEST_F(CloneManager, EveryStartIsRefusedWhileBusy) {
+    ASSERT_TRUE(man->StartInfo(&Caller::Done, &caller));
+    Caller other;
+    cmcEeprom image;
+    image.SetSize(0x8000);
+    EXPECT_TRUE(man->IsBusy());
+    EXPECT_FALSE(man->StartInfo(&Caller::Done, &other));
+    EXPECT_FALSE(man->StartRead(kReadList, &Caller::Done, &other));
+    EXPECT_FALSE(man->StartWrite(image, kReadList, &Caller::Done, &other));
+    EXPECT_EQ(view.calls.size(), 1u);
+    Finish();
+    EXPECT_EQ(other.calls, 0);
+}
+
+TEST_F(CloneManager, MessagesOfTheOtherCodes) {
+    struct Case {
+        int code;
+        const char* text;
+    } const cases[] = {
+        {0, ""},
+        {5, "H5\n\nC0\nC1\nC2\nC3"},
+        {10, "H10\n\nC0\nC2\nC3"},
+        {12, "H12\n\nC0\nC1\nC2\nC3\nC4\nC5"},
+        {13, "H13\n\nC6\nC7"},
+        {16, "H16"},
+        {17, "H17\n\nC0\nC1\nC2\nC3"},
+    };
+    for (const Case& c : cases) EXPECT_EQ(man->ResultMessage(c.code), c.text) << c.code;
+    man->ShowResultMessage(0);
+    EXPECT_TRUE(prompter.shown().empty());
+}
+
+}  // namespace
