@@ -1,11 +1,17 @@
 // kelda: the desktop programming tool.
 #include <QApplication>
+#include <QGuiApplication>
+#include <QScreen>
 #include <cstdio>
 #include <cstdlib>
+#include <memory>
 
+#include "gui/AppSession.h"
 #include "gui/TForm1.h"
 #include "platform/Fatal.h"
+#include "platform/Folders.h"
 #include "platform/qt/QtClock.h"
+#include "platform/qt/QtFileDialogs.h"
 #include "platform/qt/QtPrompter.h"
 
 namespace {
@@ -31,17 +37,35 @@ int main(int argc, char** argv) {
                      argv[0]);
         return 1;
     }
-    QApplication app(argc, argv);
+    QApplication qapp(argc, argv);
     platform::QtClock clock;
     platform::InstallClock(&clock);
     platform::QtPrompter prompter;
     platform::InstallPrompter(&prompter);
+    platform::QtFileDialogs dialogs;
+    platform::InstallFileDialogs(&dialogs);
     platform::InstallFatalPresenter(&platform::QtPrompter::PresentFatal);
 
-    TForm1 window;
-    prompter.SetParent(&window);
-    window.show();
-    int rc = app.exec();
+    QSize screen = QGuiApplication::primaryScreen()
+                       ? QGuiApplication::primaryScreen()->availableSize()
+                       : QSize(1024, 768);
+    int rc = 0;
+    {
+        AppSession session(platform::ProgramFolder(),
+                           platform::JoinPath(platform::ConfigFolder(), "settings.conf"),
+                           screen.width(), screen.height());
+        if (!session.FirstInstance()) return 0;
+        indEnviron& settings = session.Settings();
+        TForm1 window(&session.App());
+        prompter.SetParent(&window);
+        dialogs.SetParent(&window);
+        if (settings.windowWidth > 0 && settings.windowHeight > 0)
+            window.setGeometry(settings.windowLeft, settings.windowTop, settings.windowWidth,
+                               settings.windowHeight);
+        window.show();
+        rc = qapp.exec();
+    }
+    platform::InstallFileDialogs(nullptr);
     platform::InstallPrompter(nullptr);
     platform::InstallClock(nullptr);
     return rc;

@@ -1,11 +1,15 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QTreeWidget>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
 
+#include "gui/AppSession.h"
+#include "gui/SheetView.h"
 #include "gui/TForm1.h"
+#include "support/ManualClock.h"
 
 namespace {
 
@@ -22,6 +26,45 @@ TEST(MainWindow, OpensAndClosesCleanly) {
     EXPECT_GE(w->minimumWidth(), 400);
     EXPECT_TRUE(w->close());
     delete w;
+}
+
+// The whole window over the shipped data: the tree comes from the overlay, a node opens its
+// sheet, and the sheet shows what the factory image holds.
+TEST(MainWindow, TreeOpensSheetsOverTheFactoryImage) {
+    QApplication qapp(gArgc, gArgv);
+    char tmpl[] = "/tmp/kelda-gui-XXXXXX";
+    std::string dir = mkdtemp(tmpl);
+    setenv("XDG_RUNTIME_DIR", dir.c_str(), 1);
+    {
+        test::ManualClock clock;
+        AppSession session(KELDA_BIN_DIR, dir + "/settings.conf", 1280, 800);
+        ASSERT_TRUE(session.FirstInstance());
+        TForm1 w(&session.App());
+        w.show();
+        QApplication::processEvents();
+        ASSERT_GT(w.TreeView()->topLevelItemCount(), 0);
+        QTreeWidgetItem* root = w.TreeView()->topLevelItem(0);
+        ASSERT_GT(root->childCount(), 0);
+        QTreeWidgetItem* intCh = nullptr;
+        for (int i = 0; i < root->childCount(); ++i)
+            if (root->child(i)->text(0).contains("International")) intCh = root->child(i);
+        ASSERT_NE(intCh, nullptr);
+        w.TreeView()->setCurrentItem(intCh);
+        QApplication::processEvents();
+        ASSERT_NE(w.CurrentSheet(), nullptr);
+        EXPECT_EQ(w.CurrentSheet()->Reference(), "GI_Sheet_IntCh");
+        // Channel 16 is in every factory image's international list.
+        bool found16 = false;
+        for (int r = 0; r < w.CurrentSheet()->rowCount() && !found16; ++r)
+            for (int c = 0; c < 2 && !found16; ++c)
+                if (auto* item = w.CurrentSheet()->item(r, c))
+                    found16 = item->text().trimmed() == "16";
+        EXPECT_TRUE(found16);
+        if (const char* shots = std::getenv("KELDA_SCREENSHOT_DIR"))
+            w.grab().save(QString(shots) + "/main_window.png");
+        w.close();
+    }
+    std::system(("rm -rf " + dir).c_str());
 }
 
 // Without a display the program explains what to do instead of failing with a toolkit error.
