@@ -27,8 +27,9 @@ int64_t SimLink::Service(uint64_t nowUs) {
     size_t allowed = waiting;
     const uint64_t perByteUs = baud_ ? 10000000ull / baud_ : 0;
     if (baud_ && waiting) {
-        // The line idles until now; bytes may start as long as the line is free by now.
-        if (!started_ || wireFreeUs_ < nowUs) wireFreeUs_ = std::max(wireFreeUs_, nowUs);
+        // A line that had nothing to send starts now; a busy one keeps its schedule, so that a
+        // late wake-up sends the bytes that were due meanwhile.
+        if (!started_) wireFreeUs_ = std::max(wireFreeUs_, nowUs);
         started_ = true;
         allowed = wireFreeUs_ > nowUs ? 0 : (nowUs - wireFreeUs_) / perByteUs + 1;
         allowed = std::min(allowed, waiting);
@@ -51,7 +52,10 @@ int64_t SimLink::Service(uint64_t nowUs) {
         out_.erase(0, outFront_);
         outFront_ = 0;
     }
-    if (out_.empty()) return -1;
+    if (out_.empty()) {
+        started_ = false;  // the line goes idle
+        return -1;
+    }
     if (!baud_) return 1000;  // the pseudo-terminal is full: try again soon
     return wireFreeUs_ > nowUs ? static_cast<int64_t>(wireFreeUs_ - nowUs) : 0;
 }
