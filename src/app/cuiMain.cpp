@@ -11,6 +11,7 @@
 #include "platform/FileDialogs.h"
 #include "platform/Folders.h"
 #include "comm/cmcTick.h"
+#include "comm/indCloneMan.h"
 #include "platform/Prompt.h"
 #include "radio/CellDispatcher.h"
 #include "radio/cmcCellCapsule.h"
@@ -52,6 +53,8 @@ cuiMain::cuiMain(std::string baseName, int imageSize)
         documentDirectory_ = platform::DocumentsFolder();
         if (documentDirectory_.empty()) documentDirectory_ = CurrentDirectory();
     }
+    cloneMan_ = std::make_unique<indCloneMan>();
+    cloneMan_->SetPortSource([] { return Environ().comPort; });
     working_.SetSize(imageSize_);
     reference_.Assign(working_);
     InitIdentity();
@@ -59,7 +62,11 @@ cuiMain::cuiMain(std::string baseName, int imageSize)
 
 cuiMain::~cuiMain() = default;
 
-void cuiMain::InitIdentity() { SetCodes(0, 0); }
+void cuiMain::InitIdentity() {
+    SetCodes(0, 0);
+    cloneMan_->SetInfoCheck(&cuiMain::InformationCheck, this);
+    cloneMan_->SetReadCheck(&cuiMain::ReadCheck, this);
+}
 
 std::string cuiMain::FileNamePart(const std::string& path) {
     auto slash = path.find_last_of('/');

@@ -13,6 +13,8 @@
 #include "radio/cmcEeprom.h"
 
 class cmcTick;
+class indCloneMan;
+struct dst_CDrv_Result;
 
 class cuiMain {
 public:
@@ -42,6 +44,25 @@ public:
     // The regional variant in force and the manufacturer mode (the model class keeps them).
     virtual int CurrentModelType() const { return 0; }
     virtual bool MakerMode() const { return false; }
+
+    // --- clone commands ---
+    // How the last clone command ended.
+    enum class CloneOutcome {
+        kRunning,
+        kDone,         // the run chain completed
+        kFailed,       // a run failed or a check refused it: LastCloneResult() says why
+        kDataErrors,   // the warning list holds errors: nothing was written
+        kStopped,      // a confirmation was declined, or the manager was busy
+    };
+    void ReadFromRadio();
+    void WriteToRadio();
+    void CloneInformation();
+    indCloneMan& CloneMan() { return *cloneMan_; }
+    CloneOutcome LastCloneOutcome() const { return cloneOutcome_; }
+    int LastCloneResult() const { return cloneResult_; }
+    // The two checks the clone manager runs on information and read results.
+    static void InformationCheck(void* self, dst_CDrv_Result* result);
+    static void ReadCheck(void* self, dst_CDrv_Result* result);
 
     // --- sheet tree and warning list ---
     // Rebuilds the tree of sheets from the overlay, runs the warning check, closes the current
@@ -137,4 +158,15 @@ private:
     WarningLists lastWarnings_;
     std::unique_ptr<cmcTick> recheck_;
     std::array<uint8_t, kRadioIdentitySize> radioIdentity_{};
+
+    // Clone command chains.
+    void StopClone(CloneOutcome outcome, int result = 0);
+    static void ReadInfoDone(void* self, dst_CDrv_Result* result);
+    static void ReadDone(void* self, dst_CDrv_Result* result);
+    static void WriteInfoDone(void* self, dst_CDrv_Result* result);
+    static void WriteDone(void* self, dst_CDrv_Result* result);
+    static void InfoDone(void* self, dst_CDrv_Result* result);
+    std::unique_ptr<indCloneMan> cloneMan_;
+    CloneOutcome cloneOutcome_ = CloneOutcome::kStopped;
+    int cloneResult_ = 0;
 };

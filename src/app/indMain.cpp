@@ -95,6 +95,9 @@ void indMain::RunCommand(cmcAppCommand command, int argument, const std::string&
             Environ().comPort = argument;
             EvMan().Send(ev::kMenusBuilt);
             break;
+        case cmcAppCommand::kCloneRead: ReadFromRadio(); break;
+        case cmcAppCommand::kCloneWrite: WriteToRadio(); break;
+        case cmcAppCommand::kCloneInfo: CloneInformation(); break;
         case cmcAppCommand::kChangeModel: model_.ChangeModel(argument, true); break;
         default:
             // Printing, the port dialogs, fonts, the toolbar and sheets are the window's.

@@ -17,4 +17,10 @@ int CmdWarnings(int argc, char** argv);
 int CmdExport(int argc, char** argv);
 int CmdImport(int argc, char** argv);
 
+// Radio commands.
+int CmdPorts(int argc, char** argv);
+int CmdInfo(int argc, char** argv);
+int CmdRead(int argc, char** argv);
+int CmdWrite(int argc, char** argv);
+
 }  // namespace cli

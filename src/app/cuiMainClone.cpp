@@ -1,0 +1,181 @@
+// The clone commands of the application object: reading the radio into the document, writing
+// the document into the radio and showing the radio's identity, around the clone manager's runs.
+#include <cstring>
+
+#include "app/EventCodes.h"
+#include "app/cmcEvMan.h"
+#include "app/cuiMain.h"
+#include "comm/dst_CDrv_Result.h"
+#include "comm/indCloneMan.h"
+#include "platform/Prompt.h"
+#include "text/OverlayKeys.h"
+#include "text/cmcGTex.h"
+
+namespace {
+
+constexpr AddressRange kReadList[] = {{0x0000, 0x471F}, kEndOfRanges};
+constexpr AddressRange kShortWriteList[] = {{0x0310, 0x46AF}, kEndOfRanges};
+constexpr AddressRange kFullWriteList[] = {
+    {0x01C0, 0x02DF}, {0x0310, 0x46AF}, {0x4710, 0x471F}, kEndOfRanges};
+
+// Identity bytes the commands use.
+constexpr int kIdMapMarker = 6;
+constexpr int kIdFlags = 23;
+constexpr uint8_t kIdRefusesRead = 0x01;
+constexpr uint8_t kIdModelGroup = 0x02;
+constexpr int kIdVersion[4] = {26, 28, 29, 30};
+// The image's own map version digits.
+constexpr int kImageVersion[4] = {390, 392, 393, 394};
+// Model types from this one on form the second radio group.
+constexpr int kSecondGroupType = 7;
+
+int Version(uint8_t c0, uint8_t c1, uint8_t c2, uint8_t c3) {
+    const uint8_t c[4] = {c0, c1, c2, c3};
+    int v = 0;
+    for (uint8_t d : c) {
+        if (d > '9') return 0;  // a letter: the oldest version there is
+        v = v * 10 + (d - '0');
+    }
+    return v;
+}
+
+std::string AppTitle() { return GTex().GetLine(keys::kSysAppTitle, 0); }
+
+void ShowText(const char* key, platform::PromptIcon icon) {
+    platform::GetPrompter().Show(GTex().GetText(key), AppTitle(), icon,
+                                 platform::PromptButtons::Ok);
+}
+
+}  // namespace
+
+void cuiMain::InformationCheck(void* self, dst_CDrv_Result* r) {
+    auto* app = static_cast<cuiMain*>(self);
+    if (r->result != kCloneOk || r->operation != 1) return;
+    const cmcBuff& data = r->information;
+    if (r->word1 != app->modelCode_ || r->word2 != app->subCode_ || data.Size() <= 33 ||
+        data.Data()[0] != data.Size()) {
+        r->result = kCloneNotIdentified;
+        return;
+    }
+    std::memcpy(app->radioIdentity_.data(), data.Data(), kRadioIdentitySize);
+    if (app->radioIdentity_[kIdMapMarker] != 1) r->result = 14;
+}
+
+void cuiMain::ReadCheck(void* self, dst_CDrv_Result* r) {
+    auto* app = static_cast<cuiMain*>(self);
+    if (r->result != kCloneOk || r->operation != 2) return;
+    if (app->CheckImageIdentity(r->image, true))
+        r->result = 15;
+    else if (app->CheckImageExtra(r->image))
+        r->result = 16;
+}
+
+void cuiMain::StopClone(CloneOutcome outcome, int result) {
+    cloneOutcome_ = outcome;
+    cloneResult_ = result;
+}
+
+void cuiMain::ReadFromRadio() {
+    cloneOutcome_ = CloneOutcome::kRunning;
+    if (ConfirmDiscard(false) == kCancel || cloneMan_->IsBusy())
+        return StopClone(CloneOutcome::kStopped);
+    cloneMan_->SetRequestWords(modelCode_, 0);
+    if (!cloneMan_->StartInfo(&cuiMain::ReadInfoDone, this)) StopClone(CloneOutcome::kStopped);
+}
+
+void cuiMain::ReadInfoDone(void* self, dst_CDrv_Result* r) {
+    auto* app = static_cast<cuiMain*>(self);
+    if (r->result != kCloneOk) return app->StopClone(CloneOutcome::kFailed, r->result);
+    if (app->cloneMan_->IsBusy()) return app->StopClone(CloneOutcome::kStopped);
+    if (app->radioIdentity_[kIdFlags] & kIdRefusesRead) {
+        app->cloneMan_->ShowResultMessage(kCloneBadFrame);
+        return app->StopClone(CloneOutcome::kFailed, kCloneBadFrame);
+    }
+    app->cloneMan_->SetImageSize(app->working_.Size());
+    if (!app->cloneMan_->StartRead(kReadList, &cuiMain::ReadDone, app))
+        app->StopClone(CloneOutcome::kStopped);
+}
+
+void cuiMain::ReadDone(void* self, dst_CDrv_Result* r) {
+    auto* app = static_cast<cuiMain*>(self);
+    if (r->result != kCloneOk) return app->StopClone(CloneOutcome::kFailed, r->result);
+    app->working_.Assign(r->image);
+    app->AdjustImage(app->working_);
+    app->OnImageLoaded(app->working_);
+    // A read is a new, unsaved document.
+    app->modified_ = true;
+    app->SetDocumentPath("");
+    app->View().CloseSheet();
+    EvMan().Send(ev::kRebuildTree);
+    app->StopClone(CloneOutcome::kDone);
+}
+
+void cuiMain::WriteToRadio() {
+    cloneOutcome_ = CloneOutcome::kRunning;
+    EvMan().Send(ev::kCommitEditors);
+    if (RunWarningCheck().errors > 0) {
+        ShowText(keys::kMessDataError, platform::PromptIcon::Error);
+        return StopClone(CloneOutcome::kDataErrors);
+    }
+    if (cloneMan_->IsBusy() || !ConfirmMakerWrite()) return StopClone(CloneOutcome::kStopped);
+    int answer = platform::GetPrompter().Show(GTex().GetText(keys::kMessConfirmCloneWrite),
+                                              AppTitle(), platform::PromptIcon::Warning,
+                                              platform::PromptButtons::OkCancel);
+    if (answer != platform::kAnswerOk) return StopClone(CloneOutcome::kStopped);
+    cloneMan_->SetRequestWords(modelCode_, 0);
+    if (!cloneMan_->StartInfo(&cuiMain::WriteInfoDone, this)) StopClone(CloneOutcome::kStopped);
+}
+
+void cuiMain::WriteInfoDone(void* self, dst_CDrv_Result* r) {
+    auto* app = static_cast<cuiMain*>(self);
+    if (r->result != kCloneOk) return app->StopClone(CloneOutcome::kFailed, r->result);
+    const auto& id = app->radioIdentity_;
+    const bool firstGroup = id[kIdFlags] & kIdModelGroup;
+    const int type = app->CurrentModelType();
+    if (firstGroup != (type < kSecondGroupType)) {
+        r->result = 13;
+        ShowText(keys::kMessModelError, platform::PromptIcon::Error);
+        return app->StopClone(CloneOutcome::kFailed, 13);
+    }
+    if (app->cloneMan_->IsBusy()) return app->StopClone(CloneOutcome::kStopped);
+    app->cloneMan_->SetImageSize(app->working_.Size());
+
+    const bool wasModified = app->CheckModified();
+    app->AdoptImage(app->working_, true);
+    if (!wasModified) app->MarkSaved();  // the adoption alone does not make it modified
+
+    cmcEeprom copy;
+    copy.Assign(app->working_);
+    const int radioVersion = Version(id[kIdVersion[0]], id[kIdVersion[1]], id[kIdVersion[2]],
+                                     id[kIdVersion[3]]);
+    const cmcEeprom& ref = app->reference_;
+    const int refVersion =
+        Version(ref.GetByte(kImageVersion[0]), ref.GetByte(kImageVersion[1]),
+                ref.GetByte(kImageVersion[2]), ref.GetByte(kImageVersion[3]));
+    const AddressRange* list =
+        (app->MakerMode() || radioVersion < refVersion) ? kFullWriteList : kShortWriteList;
+    if (!app->cloneMan_->StartWrite(copy, list, &cuiMain::WriteDone, app))
+        app->StopClone(CloneOutcome::kStopped);
+}
+
+void cuiMain::WriteDone(void* self, dst_CDrv_Result* r) {
+    auto* app = static_cast<cuiMain*>(self);
+    if (r->result != kCloneOk) return app->StopClone(CloneOutcome::kFailed, r->result);
+    app->View().CloseSheet();
+    ShowText(keys::kMessCloneWriteSucceeded, platform::PromptIcon::Information);
+    app->StopClone(CloneOutcome::kDone);
+}
+
+void cuiMain::CloneInformation() {
+    cloneOutcome_ = CloneOutcome::kRunning;
+    if (cloneMan_->IsBusy()) return StopClone(CloneOutcome::kStopped);
+    cloneMan_->SetRequestWords(modelCode_, 0);
+    if (!cloneMan_->StartInfo(&cuiMain::InfoDone, this)) StopClone(CloneOutcome::kStopped);
+}
+
+void cuiMain::InfoDone(void* self, dst_CDrv_Result* r) {
+    auto* app = static_cast<cuiMain*>(self);
+    if (r->result != kCloneOk) return app->StopClone(CloneOutcome::kFailed, r->result);
+    app->View().ShowCloneInformation();
+    app->StopClone(CloneOutcome::kDone);
+}

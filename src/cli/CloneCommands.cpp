@@ -1,0 +1,213 @@
+// The commands of kelda-cli that talk to the radio: the same clone commands as the window's,
+// run to their end on the program's run loop, with a progress bar on a terminal.
+#include <signal.h>
+#include <unistd.h>
+
+#include <csignal>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "cli/CliArgs.h"
+#include "cli/CliCommands.h"
+#include "cli/CliSession.h"
+#include "comm/cmcPortTable.h"
+#include "comm/cmcPorts.h"
+#include "comm/indCloneMan.h"
+#include "platform/RunLoop.h"
+#include "radio/CellCatalogue.h"
+#include "radio/CellDispatcher.h"
+#include "sheet/cmcCellObj.h"
+
+namespace cli {
+
+namespace {
+
+volatile std::sig_atomic_t gInterrupted = 0;
+void OnInterrupt(int) { gInterrupted = 1; }
+
+// Progress of reads and writes as a bar of 32 segments on stderr, when stderr is a terminal.
+class TerminalProgress : public indCloneManView {
+public:
+    TerminalProgress() : shown_(isatty(2) == 1) {}
+    void RunStarted(int operation, bool showProgress) override {
+        active_ = shown_ && showProgress;
+        operation_ = operation;
+        if (active_) ProgressChanged(0);
+    }
+    void ProgressChanged(int filled) override {
+        if (!active_) return;
+        if (filled > indCloneMan::kSegments) filled = indCloneMan::kSegments;
+        std::string bar(static_cast<size_t>(filled), '#');
+        bar.resize(indCloneMan::kSegments, '.');
+        std::fprintf(stderr, "\r%s [%s]", operation_ == 3 ? "writing" : "reading", bar.c_str());
+        std::fflush(stderr);
+    }
+    void RunEnded() override {
+        if (active_) std::fputs("\n", stderr);
+        active_ = false;
+    }
+
+private:
+    bool shown_;
+    bool active_ = false;
+    int operation_ = 0;
+};
+
+struct PortChoice {
+    cmcPortTable table;  // a memory-only table for --device
+    bool ownTable = false;
+};
+
+// --port N uses the numbered ports as `ports` lists them; --device PATH names the device.
+void ChoosePort(const CliArgs& args, PortChoice& choice) {
+    auto device = args.Value("--device");
+    auto port = args.Number("--port");
+    if (device && port) throw UsageError{"give --port or --device, not both"};
+    if (device) {
+        choice.table.Assign(1, *device);
+        InstallPortTable(&choice.table);
+        choice.ownTable = true;
+        Environ().comPort = 1;
+    } else if (port) {
+        if (*port < cmcPortTable::kFirst || *port > cmcPortTable::kLast)
+            throw UsageError{"--port must be 1 to 256"};
+        PortTable().Refresh();
+        Environ().comPort = static_cast<int>(*port);
+    } else {
+        throw UsageError{"give the radio's port: --port N (see kelda-cli ports) or --device PATH"};
+    }
+}
+
+// Runs the loop until the command's chain has ended; false when interrupted.
+bool RunToEnd(cuiMain& app) {
+    gInterrupted = 0;
+    struct sigaction sa {}, oldInt {}, oldTerm {};
+    sa.sa_handler = OnInterrupt;
+    sigaction(SIGINT, &sa, &oldInt);
+    sigaction(SIGTERM, &sa, &oldTerm);
+    platform::RunLoop::Default().RunUntil(
+        [&] { return gInterrupted || app.LastCloneOutcome() != cuiMain::CloneOutcome::kRunning; });
+    sigaction(SIGINT, &oldInt, nullptr);
+    sigaction(SIGTERM, &oldTerm, nullptr);
+    return !gInterrupted;
+}
+
+int OutcomeStatus(const cuiMain& app) {
+    switch (app.LastCloneOutcome()) {
+        case cuiMain::CloneOutcome::kDone: return kExitOk;
+        case cuiMain::CloneOutcome::kFailed: return kExitCloneErrorBase + app.LastCloneResult();
+        case cuiMain::CloneOutcome::kDataErrors: return kExitWarningsError;
+        case cuiMain::CloneOutcome::kStopped:
+        case cuiMain::CloneOutcome::kRunning: break;
+    }
+    return kExitUsage;
+}
+
+std::string CloneInfoText(int label) {
+    cmcCellObj cell;
+    cell.Label = label;
+    return CellText(cell, 0);
+}
+
+std::string TrimRight(std::string s) {
+    while (!s.empty() && (s.back() == ' ' || s.back() == '\0')) s.pop_back();
+    return s;
+}
+
+struct CloneRun {
+    CliArgs args;
+    PortChoice port;
+    TerminalProgress progress;
+    std::unique_ptr<CliSession> session;
+
+    CloneRun(int argc, char** argv, std::set<std::string> valued, std::set<std::string> flags)
+        : args(argc, argv, 2, Add(std::move(valued)), std::move(flags)) {}
+    static std::set<std::string> Add(std::set<std::string> v) {
+        v.insert({"--data", "--port", "--device"});
+        return v;
+    }
+    void Start(bool assumeYes) {
+        session = std::make_unique<CliSession>(
+            args.ValueOr("--data", CliSession::DefaultDataFolder()), assumeYes);
+        ChoosePort(args, port);
+        session->App().CloneMan().SetView(&progress);
+    }
+    ~CloneRun() {
+        if (session) session->App().CloneMan().SetView(nullptr);
+        if (port.ownTable) InstallPortTable(nullptr);
+    }
+};
+
+const char kInterrupted[] = "kelda-cli: interrupted; nothing was saved\n";
+constexpr int kExitInterrupted = 130;
+
+}  // namespace
+
+int CmdPorts(int argc, char** argv) {
+    CliArgs args(argc, argv, 2, {"--data"}, {});
+    if (!args.Positional().empty()) throw UsageError{"usage: kelda-cli ports"};
+    std::vector<std::string> numbers, described;
+    ListPresentPorts(numbers);
+    DescribePorts(numbers, described);
+    for (const auto& line : described) std::printf("%s\n", line.c_str());
+    return kExitOk;
+}
+
+int CmdInfo(int argc, char** argv) {
+    CloneRun run(argc, argv, {}, {});
+    if (!run.args.Positional().empty()) throw UsageError{"usage: kelda-cli info --port N"};
+    run.Start(false);
+    indMain& app = run.session->App();
+    app.CloneInformation();
+    if (!RunToEnd(app)) {
+        std::fputs(kInterrupted, stderr);
+        return kExitInterrupted;
+    }
+    if (app.LastCloneOutcome() != cuiMain::CloneOutcome::kDone) return OutcomeStatus(app);
+    const bool refuses = app.RadioIdentity()[23] & 0x01;
+    std::printf("model: %s\nrevision: %s\ncomment: %s\nrefuses reading: %s\n",
+                CloneInfoText(CL_CloneInfo_Model).c_str(),
+                CloneInfoText(CL_CloneInfo_Revision).c_str(),
+                TrimRight(app.CloneInfoComment()).c_str(), refuses ? "yes" : "no");
+    return kExitOk;
+}
+
+int CmdRead(int argc, char** argv) {
+    CloneRun run(argc, argv, {"-o"}, {});
+    auto out = run.args.Value("-o");
+    if (!out || !run.args.Positional().empty())
+        throw UsageError{"usage: kelda-cli read -o OUT --port N"};
+    run.Start(false);
+    indMain& app = run.session->App();
+    app.ReadFromRadio();
+    if (!RunToEnd(app)) {
+        std::fputs(kInterrupted, stderr);
+        return kExitInterrupted;
+    }
+    if (app.LastCloneOutcome() != cuiMain::CloneOutcome::kDone) return OutcomeStatus(app);
+    if (app.SaveToFile(*out) != 0) return kExitFileErrorBase + app.LastFileError();
+    return kExitOk;
+}
+
+int CmdWrite(int argc, char** argv) {
+    CloneRun run(argc, argv, {}, {"--yes"});
+    if (run.args.Positional().size() != 1)
+        throw UsageError{"usage: kelda-cli write FILE [--yes] --port N"};
+    run.Start(run.args.Has("--yes"));
+    indMain& app = run.session->App();
+    if (app.OpenFile(run.args.Positional()[0]) != 0)
+        return kExitFileErrorBase + app.LastFileError();
+    app.WriteToRadio();
+    if (app.LastCloneOutcome() == cuiMain::CloneOutcome::kStopped && !run.args.Has("--yes")) {
+        std::fputs("kelda-cli: the write was not confirmed (add --yes)\n", stderr);
+        return kExitUsage;
+    }
+    if (!RunToEnd(app)) {
+        std::fputs("kelda-cli: interrupted; the radio may hold part of the data\n", stderr);
+        return kExitInterrupted;
+    }
+    return OutcomeStatus(app);
+}
+
+}  // namespace cli

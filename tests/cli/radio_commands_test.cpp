@@ -1,0 +1,189 @@
+// kelda-cli against kelda-radiosim on a pseudo-terminal: both real programs, real serial I/O.
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <thread>
+
+#include "cli/CliFixtures.h"
+#include "cli/CliRunner.h"
+
+namespace {
+
+using test::CliResult;
+using test::ReadFile;
+using test::RunCli;
+using test::TempFolder;
+
+// A background process of the build, stopped (by its own pid) when the object goes.
+class Background {
+public:
+    Background(const std::string& program, const std::vector<std::string>& args,
+               const std::string& outPath) {
+        const std::string exe = std::string(KELDA_BIN_DIR) + "/" + program;
+        std::vector<std::string> words = {exe};
+        words.insert(words.end(), args.begin(), args.end());
+        std::vector<char*> argv;
+        for (auto& w : words) argv.push_back(w.data());
+        argv.push_back(nullptr);
+        posix_spawn_file_actions_t actions;
+        posix_spawn_file_actions_init(&actions);
+        posix_spawn_file_actions_addopen(&actions, 1, outPath.c_str(),
+                                         O_WRONLY | O_CREAT | O_TRUNC, 0600);
+        posix_spawn_file_actions_addopen(&actions, 2, (outPath + ".err").c_str(),
+                                         O_WRONLY | O_CREAT | O_TRUNC, 0600);
+        if (posix_spawn(&pid_, exe.c_str(), &actions, nullptr, argv.data(), environ) != 0)
+            pid_ = -1;
+        posix_spawn_file_actions_destroy(&actions);
+    }
+    ~Background() { Stop(SIGTERM); }
+    // Sends the signal and waits; the exit status, or 128 + signal.
+    int Stop(int sig) {
+        if (pid_ <= 0) return status_;
+        kill(pid_, sig);
+        int ws = 0;
+        waitpid(pid_, &ws, 0);
+        pid_ = -1;
+        status_ = WIFEXITED(ws) ? WEXITSTATUS(ws) : 128 + WTERMSIG(ws);
+        return status_;
+    }
+
+private:
+    pid_t pid_ = -1;
+    int status_ = -1;
+};
+
+// The simulated radio; its first line of output names its pseudo-terminal.
+class Radio {
+public:
+    Radio(const TempFolder& tmp, std::vector<std::string> options) : out_(tmp / "sim.out") {
+        options.insert(options.begin(), "--no-publish");
+        sim_ = std::make_unique<Background>("kelda-radiosim", options, out_);
+        for (int i = 0; i < 200 && device_.empty(); ++i) {
+            std::string text = ReadFile(out_);
+            if (auto nl = text.find('\n'); nl != std::string::npos) device_ = text.substr(0, nl);
+            else std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        }
+        EXPECT_FALSE(device_.empty()) << ReadFile(out_ + ".err");
+    }
+    const std::string& Device() const { return device_; }
+    std::string Errors() const { return ReadFile(out_ + ".err"); }
+
+private:
+    std::string out_;
+    std::unique_ptr<Background> sim_;
+    std::string device_;
+};
+
+class CliRadio : public testing::Test {
+protected:
+    TempFolder tmp;
+};
+
+std::string ExportAll(const std::string& file, const TempFolder& tmp) {
+    std::string all;
+    for (const auto& t : test::Tables()) all += RunCli({"export", file, "--table", t}, tmp).out;
+    return all;
+}
+
+TEST_F(CliRadio, ReadGivesTheRadiosImageInEveryTableAndInfoNamesTheRadio) {
+    const std::string edited = test::MakeEdited(tmp, "edited.kcf");
+    Radio radio(tmp, {"--image", edited, "--version", "1234"});
+
+    CliResult info = RunCli({"info", "--device", radio.Device()}, tmp);
+    ASSERT_EQ(info.status, 0) << info.err;
+    EXPECT_NE(info.out.find("model: International\n"), std::string::npos) << info.out;
+    EXPECT_NE(info.out.find("revision: 1.234\n"), std::string::npos) << info.out;
+    EXPECT_NE(info.out.find("refuses reading: no\n"), std::string::npos) << info.out;
+
+    CliResult read = RunCli({"read", "--device", radio.Device(), "-o", tmp / "read.kcf"}, tmp);
+    ASSERT_EQ(read.status, 0) << read.err;
+    EXPECT_EQ(RunCli({"check", tmp / "read.kcf"}, tmp).status, 0);
+    const std::string fromRadio = ExportAll(tmp / "read.kcf", tmp);
+    EXPECT_EQ(fromRadio, ExportAll(edited, tmp));
+    EXPECT_NE(fromRadio, ExportAll(test::MakeFactory(tmp, 2, "factory.kcf"), tmp));
+}
+
+TEST_F(CliRadio, WriteIsConfirmedAndTheRadioHoldsTheDocumentOverTheWrittenRanges) {
+    const std::string edited = test::MakeEdited(tmp, "edited.kcf");
+    const std::string saved = tmp / "saved.kcf";
+    Radio radio(tmp, {"--save", saved});
+
+    CliResult unconfirmed = RunCli({"write", edited, "--device", radio.Device()}, tmp);
+    EXPECT_EQ(unconfirmed.status, 2);
+    EXPECT_NE(unconfirmed.err.find("--yes"), std::string::npos);
+    EXPECT_EQ(ReadFile(saved), "");
+
+    CliResult write = RunCli({"write", edited, "--device", radio.Device(), "--yes"}, tmp);
+    ASSERT_EQ(write.status, 0) << write.err;
+    for (int i = 0; i < 100 && ReadFile(saved).empty(); ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    // Every range of either write list lies inside 0x0310-0x46AF or outside what changed.
+    auto dump = [&](const std::string& file) {
+        return RunCli({"dump", file, "--from", "0x0310", "--to", "0x46AF"}, tmp).out;
+    };
+    EXPECT_EQ(dump(saved), dump(edited));
+    EXPECT_NE(dump(saved), dump(test::MakeFactory(tmp, 2, "factory.kcf")));
+}
+
+TEST_F(CliRadio, WarningListErrorsRefuseTheWrite) {
+    const std::string file = test::MakeFactory(tmp, 2, "bad.kcf");
+    ASSERT_EQ(RunCli({"set", file, "CT_IntCh.CL_ChList_Atr[12]=Used P",
+                      "CT_IntCh.CL_ChList_Atr[12]=#3"},
+                     tmp)
+                  .status,
+              0);
+    const std::string saved = tmp / "saved.kcf";
+    Radio radio(tmp, {"--save", saved});
+    CliResult r = RunCli({"write", file, "--device", radio.Device(), "--yes"}, tmp);
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(ReadFile(saved), "");
+}
+
+TEST_F(CliRadio, FaultsOfTheRadioGiveTheirResultCodes) {
+    const std::string file = test::MakeFactory(tmp, 2, "m.kcf");
+    struct Case {
+        std::vector<std::string> fault;
+        const char* command;
+        int status;
+    };
+    const Case cases[] = {
+        {{"--silent"}, "read", 25},          {{"--no-echo"}, "read", 24},
+        {{"--refuse-read"}, "read", 26},     {{"--bad-checksum", "3"}, "read", 26},
+        {{"--wrong-count"}, "read", 27},     {{"--drop-frame", "3"}, "read", 28},
+        {{"--refuse-write"}, "write", 30},   {{"--model-group", "0"}, "write", 33},
+        {{"--silent"}, "info", 25},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.fault[0]);
+        Radio radio(tmp, c.fault);
+        const std::string out = tmp / "read.kcf";
+        std::remove(out.c_str());
+        std::vector<std::string> args = {c.command, "--device", radio.Device()};
+        if (std::string(c.command) == "read") args.insert(args.end(), {"-o", out});
+        if (std::string(c.command) == "write") args.insert(args.end(), {file, "--yes"});
+        CliResult r = RunCli(args, tmp);
+        EXPECT_EQ(r.status, c.status) << r.err;
+        EXPECT_NE(r.err.find("error: "), std::string::npos) << r.err;
+        EXPECT_NE(access(out.c_str(), F_OK), 0);  // a failed read writes no file
+    }
+    CliResult none = RunCli({"info", "--device", tmp / "no-such-device"}, tmp);
+    EXPECT_EQ(none.status, 22);
+    EXPECT_NE(none.err.find("no-such-device"), std::string::npos) << none.err;
+    EXPECT_EQ(RunCli({"info"}, tmp).status, 2);
+}
+
+TEST_F(CliRadio, AnInterruptedReadLeavesNoFile) {
+    Radio radio(tmp, {"--baud", "9600"});
+    const std::string out = tmp / "read.kcf";
+    Background read("kelda-cli", {"read", "--device", radio.Device(), "-o", out},
+                    tmp / "cli.out");
+    std::this_thread::sleep_for(std::chrono::milliseconds(700));
+    EXPECT_EQ(read.Stop(SIGINT), 130);
+    EXPECT_NE(access(out.c_str(), F_OK), 0);
+}
+
+}  // namespace
