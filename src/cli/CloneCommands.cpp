@@ -11,6 +11,7 @@
 #include "cli/CliArgs.h"
 #include "cli/CliCommands.h"
 #include "cli/CliSession.h"
+#include "cli/LinkLog.h"
 #include "comm/cmcPortTable.h"
 #include "comm/cmcPorts.h"
 #include "comm/indCloneMan.h"
@@ -119,15 +120,21 @@ struct CloneRun {
     CliArgs args;
     PortChoice port;
     TerminalProgress progress;
+    LinkLog log;
     std::unique_ptr<CliSession> session;
 
     CloneRun(int argc, char** argv, std::set<std::string> valued, std::set<std::string> flags)
         : args(argc, argv, 2, Add(std::move(valued)), std::move(flags)) {}
     static std::set<std::string> Add(std::set<std::string> v) {
-        v.insert({"--data", "--port", "--device"});
+        v.insert({"--data", "--port", "--device", "--log"});
         return v;
     }
     void Start(bool assumeYes) {
+        // The log goes in first: the clone manager makes its port with the session.
+        if (auto path = args.Value("--log")) {
+            std::string why;
+            if (!log.Open(*path, &why)) throw UsageError{"--log " + *path + ": " + why};
+        }
         session = std::make_unique<CliSession>(
             args.ValueOr("--data", CliSession::DefaultDataFolder()), assumeYes);
         ChoosePort(args, port);

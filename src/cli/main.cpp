@@ -24,7 +24,7 @@ const char kUsage[] =
     "                                     edit a table from CSV and save\n"
     "     tables: int usa can dsc wx free ind grp\n"
     "     CELL: CT_Category.CL_Label[index], e.g. CT_IntCh.CL_ChList_Comment[16]\n"
-    "Radio (with --port N or --device PATH):\n"
+    "Radio (with --port N or --device PATH, and --log FILE for a hex log of the link):\n"
     "  ports                              the numbered serial ports\n"
     "  info                               the radio's model, revision and clone comment\n"
     "  read -o OUT                        read the radio into a new clone file\n"

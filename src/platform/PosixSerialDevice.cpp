@@ -191,8 +191,15 @@ class PosixSerialDevice : public SerialDevice {
 
 }  // namespace
 
+namespace {
+SerialDeviceWrapper gWrapper = nullptr;
+}  // namespace
+
+void InstallSerialDeviceWrapper(SerialDeviceWrapper wrapper) { gWrapper = wrapper; }
+
 std::unique_ptr<SerialDevice> CreateSerialDevice() {
-    return std::make_unique<PosixSerialDevice>();
+    std::unique_ptr<SerialDevice> device = std::make_unique<PosixSerialDevice>();
+    return gWrapper ? gWrapper(std::move(device)) : std::move(device);
 }
 
 }  // namespace platform

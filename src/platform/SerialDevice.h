@@ -38,4 +38,9 @@ class SerialDevice {
 // The platform's device (termios on POSIX).
 std::unique_ptr<SerialDevice> CreateSerialDevice();
 
+// Wraps every device made from now on, e.g. in a tap that logs the bytes for a bug report;
+// nullptr removes the wrapper.
+using SerialDeviceWrapper = std::unique_ptr<SerialDevice> (*)(std::unique_ptr<SerialDevice>);
+void InstallSerialDeviceWrapper(SerialDeviceWrapper wrapper);
+
 }  // namespace platform

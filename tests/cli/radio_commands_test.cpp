@@ -93,8 +93,13 @@ TEST_F(CliRadio, ReadGivesTheRadiosImageInEveryTableAndInfoNamesTheRadio) {
     const std::string edited = test::MakeEdited(tmp, "edited.kcf");
     Radio radio(tmp, {"--image", edited, "--version", "1234"});
 
-    CliResult info = RunCli({"info", "--device", radio.Device()}, tmp);
+    CliResult info = RunCli({"info", "--device", radio.Device(), "--log", tmp / "link.log"}, tmp);
     ASSERT_EQ(info.status, 0) << info.err;
+    // The log holds the request going out and the answer coming back, in hex.
+    const std::string log = ReadFile(tmp / "link.log");
+    EXPECT_NE(log.find("# open " + radio.Device()), std::string::npos) << log;
+    EXPECT_NE(log.find(" > FE FE"), std::string::npos) << log;
+    EXPECT_NE(log.find(" < FE FE"), std::string::npos) << log;
     EXPECT_NE(info.out.find("model: International\n"), std::string::npos) << info.out;
     EXPECT_NE(info.out.find("revision: 1.234\n"), std::string::npos) << info.out;
     EXPECT_NE(info.out.find("refuses reading: no\n"), std::string::npos) << info.out;
