@@ -148,6 +148,10 @@ SetOutcome SetChoice(cmcCellObj& cell, const ProbeGrid& probe, const std::string
         }
     }
     CellHost().UpdateModified();
+    for (const auto& e : items)
+        if (SameLoosely(e.text, v))
+            return Refused("no choice of the list turns " + Quoted(shownBefore) + " into " +
+                           Quoted(value));
     return Refused(Quoted(value) + " is not one of: " + listText());
 }
 

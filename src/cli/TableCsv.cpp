@@ -5,7 +5,9 @@
 #include "app/Csv.h"
 #include "cli/CellAccess.h"
 #include "cli/CliArgs.h"
+#include "radio/CellCatalogue.h"
 #include "radio/CellDispatcher.h"
+#include "radio/MemoryMap.h"
 #include "radio/cmcCellHost.h"
 #include "sheet/ChannelSheetDef.h"
 #include "text/cmcGTex.h"
@@ -67,6 +69,12 @@ std::string Trimmed(const std::string& s) {
     return s.substr(b, s.find_last_not_of(' ') - b + 1);
 }
 
+// The channel lists' rows of the user channels are headed by the user channel's own name,
+// which an import may be about to change.
+bool HeadingFollowsData(const cmcCellObj& heading) {
+    return heading.Label == CL_ChList_No && heading.Index >= mm::kFirstFreeRow;
+}
+
 std::string RowName(size_t csvRow) { return "row " + std::to_string(csvRow + 1); }
 
 }  // namespace
@@ -115,7 +123,7 @@ ImportReport ImportTable(const std::string& table, const std::string& csvText) {
             throw UsageError{RowName(i) + ": " + std::to_string(row.size()) + " columns, " +
                              std::to_string(header.size()) + " expected (extra columns)"};
         const std::string heading = sheet.Show(0, int(i - 1));
-        if (!SameText(row[0], heading))
+        if (!SameText(row[0], heading) && !HeadingFollowsData(sheet.Cell(0, int(i - 1))))
             throw UsageError{RowName(i) + ": " + header[0] + " is '" + row[0] + "' where '" +
                              Trimmed(heading) + "' was expected (rows must stay in the table's order)"};
     }
