@@ -34,7 +34,10 @@ void cmcTask::DestroyLater() {
 
 void cmcTask::Release(cmcTask* task) {
     if (!task) return;
-    if (!task->Idle() || task->Busy()) {
+    // Only a task inside its own tick must outlive its owner; a timer that merely runs is
+    // cancelled with the task, so freeing at once never leaves a pending tick behind, and no
+    // task is left waiting for a tick that a finished program never gives it.
+    if (task->Busy()) {
         task->Detach();
         task->DestroyLater();
     } else {

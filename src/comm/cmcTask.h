@@ -21,8 +21,8 @@ public:
     // The task frees itself on its next tick.
     void DestroyLater();
 
-    // How an owner disposes of its task: a running task may be inside its own tick, so it is
-    // detached and frees itself one tick later; a stopped one is freed at once.
+    // How an owner disposes of its task: one inside its own tick is detached and frees itself
+    // one tick later; any other is freed at once (its timer with it).
     static void Release(cmcTask* task);
 
     int Interval() const { return interval_; }
