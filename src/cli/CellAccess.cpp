@@ -222,6 +222,20 @@ std::string GetCell(cmcCellObj& cell) {
     return shown;
 }
 
+// Whether the cell now shows what it shows once emptied: a name blanks, but an ID shows its
+// "not set" text. Learnt by emptying it on the side, from the image as it was before.
+bool Emptied(cmcCellObj& cell, const cmcEeprom& before, const std::string& shown) {
+    if (Trim(shown).empty()) return true;
+    cmcEeprom& image = CellHost().WorkingImage();
+    cmcEeprom after;
+    after.Assign(image);
+    image.Assign(before);
+    CommitText(cell, "");
+    const bool emptied = image.Differs(before) && SameText(Render(cell), shown);
+    image.Assign(after);
+    return emptied;
+}
+
 SetOutcome SetCell(cmcCellObj& cell, const std::string& value) {
     const std::string shownBefore = GetCell(cell);
     if (cell.Label < kFirstValueLabel)
@@ -258,7 +272,7 @@ SetOutcome SetCell(cmcCellObj& cell, const std::string& value) {
     std::string why;
     if (!changed && !SameText(shown, value))
         why = Quoted(value) + " is not accepted";
-    else if (changed && Trim(shown).empty() && !Trim(value).empty())
+    else if (changed && !Trim(value).empty() && Emptied(cell, before, shown))
         why = Quoted(value) + " is not accepted (the cell would be emptied)";
     if (!why.empty()) {
         image.Assign(before);

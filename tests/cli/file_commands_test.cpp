@@ -187,6 +187,18 @@ TEST_F(CliFiles, RefusedValuesAndUnknownCellsSaveNothing) {
     }
 }
 
+// A wrong MMSI typed over the radio's own one must not erase it.
+TEST_F(CliFiles, AWrongOwnMmsiLeavesTheStoredOneInPlace) {
+    const std::string path = test::MakeFactory(tmp, 2, "m.kcf");
+    ASSERT_EQ(RunCli({"set", path, "CT_Null.CL_ComDsc_SelfId=366123456"}, tmp).status, 0);
+    const std::string before = ReadFile(path);
+    CliResult r = RunCli({"set", path, "CT_Null.CL_ComDsc_SelfId=12345"}, tmp);
+    EXPECT_EQ(r.status, 2);
+    EXPECT_NE(r.err.find("would be emptied"), std::string::npos) << r.err;
+    EXPECT_EQ(ReadFile(path), before);
+    EXPECT_EQ(RunCli({"get", path, "CT_Null.CL_ComDsc_SelfId"}, tmp).out, "366123456\n");
+}
+
 TEST_F(CliFiles, SetWithAnOutputFileLeavesTheInputAlone) {
     const std::string path = test::MakeFactory(tmp, 2, "m.kcf");
     const std::string before = ReadFile(path);
