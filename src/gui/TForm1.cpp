@@ -6,6 +6,7 @@
 #include <QKeySequence>
 #include <QLabel>
 #include <QMenuBar>
+#include <QProgressDialog>
 #include <QSplitter>
 #include <QStatusBar>
 #include <QStyle>
@@ -47,6 +48,7 @@ TForm1::TForm1(indMain* app, QWidget* parent) : QMainWindow(parent), app_(app) {
         return;
     }
     app_->SetView(this);
+    app_->CloneMan().SetView(this);
     BuildMenus();
     FillTree();
     splitter_->setSizes({qMax(8, Environ().splitter), width() - qMax(8, Environ().splitter)});
@@ -65,6 +67,7 @@ TForm1::~TForm1() {
     if (placeholder_ && !placeholder_->parent()) delete placeholder_;
     if (app_) {
         EvMan().Unsubscribe(&TForm1::OnEvent, this);
+        app_->CloneMan().SetView(nullptr);
         app_->SetView(nullptr);
     }
 }
@@ -262,6 +265,35 @@ void TForm1::OnEvent(void* self, cmcEvent& event) {
             break;
         default: break;
     }
+}
+
+void TForm1::RunStarted(int operation, bool showProgress) {
+    setEnabled(false);
+    if (!showProgress) return;
+    // A fixed caption; the run cannot be cancelled half way, so there is no button.
+    progress_ = new QProgressDialog(QStringLiteral("Cloning"), QString(), 0,
+                                    indCloneMan::kSegments, this);
+    progress_->setWindowTitle(QStringLiteral("Cloning"));
+    progress_->setWindowModality(Qt::NonModal);
+    progress_->setMinimumDuration(0);
+    progress_->setAutoClose(false);
+    progress_->setAutoReset(false);
+    progress_->setEnabled(true);
+    progress_->show();
+}
+
+void TForm1::ProgressChanged(int filled) {
+    if (progress_) progress_->setValue(qMin(filled, indCloneMan::kSegments));
+}
+
+void TForm1::RunEnded() {
+    if (progress_) {
+        progress_->hide();
+        progress_->deleteLater();
+        progress_ = nullptr;
+    }
+    setEnabled(true);
+    activateWindow();
 }
 
 void TForm1::closeEvent(QCloseEvent* event) {

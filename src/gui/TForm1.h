@@ -8,18 +8,20 @@
 
 #include "app/cuiMainView.h"
 #include "app/cmcSheetTree.h"
+#include "comm/indCloneMan.h"
 
 class QSplitter;
 class QTreeWidget;
 class QTreeWidgetItem;
 class QMenu;
 class QLabel;
+class QProgressDialog;
 class SheetView;
 class indMain;
 struct cmcEvent;
 class cmcCellObj;
 
-class TForm1 : public QMainWindow, public cuiMainView {
+class TForm1 : public QMainWindow, public cuiMainView, private indCloneManView {
     Q_OBJECT
 public:
     // Without an application the window is an empty frame (tests of the frame alone).
@@ -41,6 +43,12 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
+    // indCloneManView: the window is disabled while the radio is read or written.
+    void RunStarted(int operation, bool showProgress) override;
+    void ProgressChanged(int filled) override;
+    void RunEnded() override;
+
+private:
     void BuildMenus();
     void FillTree();
     void UpdateTreeMarks();
@@ -56,6 +64,7 @@ private:
     QWidget* placeholder_ = nullptr;
     SheetView* sheet_ = nullptr;
     QLabel* indicator_ = nullptr;
+    QProgressDialog* progress_ = nullptr;
     cmcSheetTree menuData_;
     std::vector<QTreeWidgetItem*> treeItems_;
 };
