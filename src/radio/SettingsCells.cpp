@@ -454,34 +454,65 @@ void SoftKey(cmcCellCapsule& req, Ctx& c, int row) {
 
 }  // namespace
 
+namespace {
+
+// Cells with a handler of their own, in one list that both the label test and the dispatch use.
+struct SpecialCell {
+    int label;
+    void (*run)(cmcCellCapsule& req, Ctx& c, int label, int row);
+};
+
+void CallTableCell(cmcCellCapsule& req, Ctx& c, int label, int row) {
+    CallTable(req, c, label, row);
+}
+
+const SpecialCell kSpecialCells[] = {
+    {CL_ComDsc_SelfId, [](cmcCellCapsule& r, Ctx& c, int, int) { SelfId(r, c); }},
+    {CL_DscCall_Tx, CallTableCell},
+    {CL_DscCall_Rx, CallTableCell},
+    {CL_DscCall_TxPow, CallTableCell},
+    {CL_DscCall_Alarm_Min, CallTableCell},
+    {CL_DscCall_Alarm_Max, CallTableCell},
+    {CL_DscCall_Alarm_Shutdown, CallTableCell},
+    {CL_DscCall_Alarm_Visual, CallTableCell},
+    {CL_DscCall_Alarm_IntSp, CallTableCell},
+    {CL_ComCom_CloneComment, [](cmcCellCapsule& r, Ctx& c, int, int) { CloneComment(r, c); }},
+    {CL_ComCom_LcdSymbol, [](cmcCellCapsule& r, Ctx& c, int, int row) { LcdSymbol(r, c, row); }},
+    {CL_ComCom_TotTimer, [](cmcCellCapsule& r, Ctx& c, int, int) { TotTimer(r, c); }},
+    {CL_RadioSet_ScanSpeed,
+     [](cmcCellCapsule& r, Ctx& c, int, int) {
+         DecimalByte(r, c, smap::kScanSpeed, 50, 200, kScanOff);
+     }},
+    {CL_MakerR_TX_Mute_Timer,
+     [](cmcCellCapsule& r, Ctx& c, int, int) { DecimalByte(r, c, smap::kTxMuteTimer, 0, 255); }},
+    {CL_MakerR_RX_Mute_Timer,
+     [](cmcCellCapsule& r, Ctx& c, int, int) { DecimalByte(r, c, smap::kRxMuteTimer, 0, 255); }},
+    {CL_MakerR_Transient_Timer,
+     [](cmcCellCapsule& r, Ctx& c, int, int) {
+         DecimalByte(r, c, smap::kTransientTimer, 0, 255);
+     }},
+    {CL_MakerR_DwTw_Timer, [](cmcCellCapsule& r, Ctx& c, int, int) { DwTwTimer(r, c); }},
+    {CL_ComConf_UtcOffset, [](cmcCellCapsule& r, Ctx& c, int, int) { UtcOffset(r, c); }},
+    {CL_ComConf_KeyAssign_Dial,
+     [](cmcCellCapsule& r, Ctx& c, int, int row) { DialKey(r, c, row); }},
+    {CL_ComConf_KeyAssign_SoftKey,
+     [](cmcCellCapsule& r, Ctx& c, int, int row) { SoftKey(r, c, row); }},
+};
+
+const SpecialCell* FindSpecial(int label) {
+    for (const auto& s : kSpecialCells)
+        if (s.label == label) return &s;
+    return nullptr;
+}
+
+bool IsAlarmLabel(int label) {
+    return label >= CL_ComDsc_Alarm_Kind_Tx && label <= CL_ComDsc_Alarm_IntSp_Inactivity;
+}
+
+}  // namespace
+
 bool IsSettingsLabel(int label) {
-    if (FindSimple(label) != nullptr) return true;
-    if (label >= CL_ComDsc_Alarm_Kind_Tx && label <= CL_ComDsc_Alarm_IntSp_Inactivity) return true;
-    switch (label) {
-        case CL_ComDsc_SelfId:
-        case CL_DscCall_Tx:
-        case CL_DscCall_Rx:
-        case CL_DscCall_TxPow:
-        case CL_DscCall_Alarm_Min:
-        case CL_DscCall_Alarm_Max:
-        case CL_DscCall_Alarm_Shutdown:
-        case CL_DscCall_Alarm_Visual:
-        case CL_DscCall_Alarm_IntSp:
-        case CL_ComCom_CloneComment:
-        case CL_ComCom_LcdSymbol:
-        case CL_ComCom_TotTimer:
-        case CL_RadioSet_ScanSpeed:
-        case CL_MakerR_TX_Mute_Timer:
-        case CL_MakerR_RX_Mute_Timer:
-        case CL_MakerR_Transient_Timer:
-        case CL_MakerR_DwTw_Timer:
-        case CL_ComConf_UtcOffset:
-        case CL_ComConf_KeyAssign_Dial:
-        case CL_ComConf_KeyAssign_SoftKey:
-            return true;
-        default:
-            return false;
-    }
+    return FindSimple(label) != nullptr || IsAlarmLabel(label) || FindSpecial(label) != nullptr;
 }
 
 bool DispatchSettingsCell(cmcCellCapsule& req, SettingsCellContext& c) {
@@ -493,59 +524,14 @@ bool DispatchSettingsCell(cmcCellCapsule& req, SettingsCellContext& c) {
         return true;
     }
     constexpr int kFamilySize = 10;
-    if (label >= CL_ComDsc_Alarm_Kind_Tx && label <= CL_ComDsc_Alarm_IntSp_Inactivity) {
+    if (IsAlarmLabel(label)) {
         const int n = label - CL_ComDsc_Alarm_Kind_Tx;
         AlarmCell(req, c, n / kFamilySize, kAlarms[n % kFamilySize]);
         return true;
     }
-    switch (label) {
-        case CL_ComDsc_SelfId:
-            SelfId(req, c);
-            return true;
-        case CL_DscCall_Tx:
-        case CL_DscCall_Rx:
-        case CL_DscCall_TxPow:
-        case CL_DscCall_Alarm_Min:
-        case CL_DscCall_Alarm_Max:
-        case CL_DscCall_Alarm_Shutdown:
-        case CL_DscCall_Alarm_Visual:
-        case CL_DscCall_Alarm_IntSp:
-            CallTable(req, c, label, row);
-            return true;
-        case CL_ComCom_CloneComment:
-            CloneComment(req, c);
-            return true;
-        case CL_ComCom_LcdSymbol:
-            LcdSymbol(req, c, row);
-            return true;
-        case CL_ComCom_TotTimer:
-            TotTimer(req, c);
-            return true;
-        case CL_RadioSet_ScanSpeed:
-            DecimalByte(req, c, smap::kScanSpeed, 50, 200, kScanOff);
-            return true;
-        case CL_MakerR_TX_Mute_Timer:
-            DecimalByte(req, c, smap::kTxMuteTimer, 0, 255);
-            return true;
-        case CL_MakerR_RX_Mute_Timer:
-            DecimalByte(req, c, smap::kRxMuteTimer, 0, 255);
-            return true;
-        case CL_MakerR_Transient_Timer:
-            DecimalByte(req, c, smap::kTransientTimer, 0, 255);
-            return true;
-        case CL_MakerR_DwTw_Timer:
-            DwTwTimer(req, c);
-            return true;
-        case CL_ComConf_UtcOffset:
-            UtcOffset(req, c);
-            return true;
-        case CL_ComConf_KeyAssign_Dial:
-            DialKey(req, c, row);
-            return true;
-        case CL_ComConf_KeyAssign_SoftKey:
-            SoftKey(req, c, row);
-            return true;
-        default:
-            return false;
+    if (const SpecialCell* s = FindSpecial(label)) {
+        s->run(req, c, label, row);
+        return true;
     }
+    return false;
 }
