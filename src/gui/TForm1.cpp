@@ -7,6 +7,7 @@
 #include <QLabel>
 #include <QMenuBar>
 #include <QProgressDialog>
+#include <QSignalBlocker>
 #include <QSplitter>
 #include <QStatusBar>
 #include <QStyle>
@@ -147,6 +148,17 @@ void TForm1::UpdateMenuStates(QMenu* menu) {
 }
 
 void TForm1::FillTree() {
+    // Keep the sheet the user was on when the tree is rebuilt (after a read, New, Open).
+    std::string selectedRef;
+    auto selected = tree_->selectedItems();
+    auto at = selected.isEmpty()
+                  ? treeItems_.end()
+                  : std::find(treeItems_.begin(), treeItems_.end(), selected.front());
+    if (at != treeItems_.end() && app_) {
+        size_t i = static_cast<size_t>(at - treeItems_.begin());
+        if (i < lastTreeRefs_.size()) selectedRef = lastTreeRefs_[i];
+    }
+    const QSignalBlocker block(tree_);
     tree_->clear();
     treeItems_.clear();
     const auto& nodes = app_->Tree().Nodes();
@@ -166,6 +178,11 @@ void TForm1::FillTree() {
         open.push_back(static_cast<int>(i));
     }
     if (!treeItems_.empty()) treeItems_.front()->setExpanded(true);
+    lastTreeRefs_.clear();
+    for (const auto& node : nodes) lastTreeRefs_.push_back(node.SheetReference());
+    int keep = selectedRef.empty() ? -1 : app_->Tree().FindByReference(selectedRef);
+    if (keep < 0 && !treeItems_.empty()) keep = 0;
+    if (keep >= 0) tree_->setCurrentItem(treeItems_[static_cast<size_t>(keep)]);
     UpdateTreeMarks();
 }
 

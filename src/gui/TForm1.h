@@ -4,6 +4,7 @@
 // application core; the window only shows their effects.
 #include <QMainWindow>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "app/cuiMainView.h"
@@ -67,4 +68,5 @@ private:
     QProgressDialog* progress_ = nullptr;
     cmcSheetTree menuData_;
     std::vector<QTreeWidgetItem*> treeItems_;
+    std::vector<std::string> lastTreeRefs_;  // sheet reference of each item, for re-selection
 };

@@ -60,6 +60,10 @@ TEST(MainWindow, TreeOpensSheetsOverTheFactoryImage) {
                 if (auto* item = w.CurrentSheet()->item(r, c))
                     found16 = item->text().trimmed() == "16";
         EXPECT_TRUE(found16);
+        // New rebuilds the tree; the user stays on the sheet they were looking at.
+        session.App().New();
+        ASSERT_NE(w.TreeView()->currentItem(), nullptr);
+        EXPECT_TRUE(w.TreeView()->currentItem()->text(0).contains("International"));
         if (const char* shots = std::getenv("KELDA_SCREENSHOT_DIR"))
             w.grab().save(QString(shots) + "/main_window.png");
         w.close();
