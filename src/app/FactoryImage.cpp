@@ -50,7 +50,9 @@ void SetText(std::array<char, N>& field, const std::string& text) {
     for (size_t i = 0; i < N && i < text.size(); ++i) field[i] = text[i];
 }
 
-bool Transmits(ChannelMode mode) { return mode == ChannelMode::Simplex || mode == ChannelMode::Duplex; }
+bool Transmits(ChannelMode mode) {
+    return mode == ChannelMode::Simplex || mode == ChannelMode::Duplex;
+}
 
 // A channel table of the plan laid out by row.
 struct RowPlan {
@@ -144,7 +146,7 @@ bool BuildFactoryImage(const FactoryPlan& plan, int type, cmcEeprom* image, std:
         SetText(c.shortName, "");
         for (const auto& f : plan.free) {
             if (f.row != r || !(f.models.empty() || std::find(f.models.begin(), f.models.end(),
-                                                               type) != f.models.end()))
+                                                              type) != f.models.end()))
                 continue;
             c.state = 0;
             c.rxHz = f.rxHz;

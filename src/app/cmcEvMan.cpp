@@ -126,4 +126,6 @@ cmcEvMan& EvMan() {
     return *gHub;
 }
 
-void InstallEvMan(cmcEvMan* hub) { gHub = hub; }
+void InstallEvMan(cmcEvMan* hub) {
+    gHub = hub;
+}

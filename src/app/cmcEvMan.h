@@ -28,13 +28,15 @@ struct cmcEvent {
 
     bool HasData() const { return !data.empty(); }
     // The data as a text (empty when there is none).
-    const char* Text() const { return data.empty() ? "" : reinterpret_cast<const char*>(data.data()); }
+    const char* Text() const {
+        return data.empty() ? "" : reinterpret_cast<const char*>(data.data());
+    }
 };
 
 using cmcEvCallback = void (*)(void* user, cmcEvent& event);
 
 class cmcEvMan {
-public:
+  public:
     cmcEvMan();
     ~cmcEvMan();
     cmcEvMan(const cmcEvMan&) = delete;
@@ -62,7 +64,7 @@ public:
     size_t QueuedCount() const { return queue_.size(); }
     size_t LiveSubscriptions() const;
 
-private:
+  private:
     struct Subscription {
         cmcEvCallback callback;
         void* user;

@@ -159,8 +159,7 @@ int cmcSheetTree::ShownOverlay(int i) const {
     return worst;
 }
 
-WarningLists RunWarningCheckList(cmcGTex& text,
-                                 const std::function<int(cmcCellObj& cell)>& check) {
+WarningLists RunWarningCheckList(cmcGTex& text, const std::function<int(cmcCellObj& cell)>& check) {
     WarningLists lists;
     for (const auto& line : ReadBody(text, keys::kWarningCheckList)) {
         cmcCellObj cell;

@@ -12,7 +12,7 @@
 class cmcGTex;
 
 class cmcSheetTree {
-public:
+  public:
     enum Overlay { kNoOverlay = -1, kOverlayError = 0, kOverlayWarning = 1 };
 
     struct Node {
@@ -52,7 +52,7 @@ public:
     // The icon a node shows: its own, or for a collapsed node the worst of its subtree.
     int ShownOverlay(int i) const;
 
-private:
+  private:
     bool ParseBodyLine(const std::string& line, Node* node);
     void DeleteFlagged(int flag);
     void DeleteSubtree(int i);
@@ -65,8 +65,7 @@ private:
 // Runs the warning check list "GI_WarningCheckList": each line is a check cell whose answer
 // (result flags: 8 error, 4 warning) puts its sheet reference into the error or warning list.
 struct WarningLists {
-    std::vector<std::string> errors;    // in list order, a reference at most once
+    std::vector<std::string> errors;  // in list order, a reference at most once
     std::vector<std::string> warnings;
 };
-WarningLists RunWarningCheckList(cmcGTex& text,
-                                 const std::function<int(cmcCellObj& cell)>& check);
+WarningLists RunWarningCheckList(cmcGTex& text, const std::function<int(cmcCellObj& cell)>& check);

@@ -8,10 +8,10 @@
 #include "app/RecentFileList.h"
 #include "app/cmcEvMan.h"
 #include "app/indEnviron.h"
-#include "platform/FileDialogs.h"
-#include "platform/Folders.h"
 #include "comm/cmcTick.h"
 #include "comm/indCloneMan.h"
+#include "platform/FileDialogs.h"
+#include "platform/Folders.h"
 #include "platform/Prompt.h"
 #include "radio/CellDispatcher.h"
 #include "radio/cmcCellCapsule.h"
@@ -34,11 +34,11 @@ std::string TrimSlash(std::string path) {
 
 // Shows the busy cursor for the life of a command.
 class BusyCursor {
-public:
+  public:
     explicit BusyCursor(cuiMainView& view) : view_(view) { view_.SetBusy(true); }
     ~BusyCursor() { view_.SetBusy(false); }
 
-private:
+  private:
     cuiMainView& view_;
 };
 
@@ -90,7 +90,9 @@ std::string cuiMain::Title() const {
     return FileNamePart(DocumentName()) + " - " + GTex().GetLine(keys::kSysAppTitle, 0);
 }
 
-void cuiMain::UpdateTitle() { View().SetTitle(Title()); }
+void cuiMain::UpdateTitle() {
+    View().SetTitle(Title());
+}
 
 bool cuiMain::CheckModified() {
     if (working_.Differs(baseline_)) {
@@ -118,7 +120,9 @@ void cuiMain::ResetDocumentToReference() {
     SetDocumentPath("");
 }
 
-void cuiMain::RecentAdd(const std::string& path) { Environ().recentFiles.Add(path); }
+void cuiMain::RecentAdd(const std::string& path) {
+    Environ().recentFiles.Add(path);
+}
 
 std::string cuiMain::RecentDisplayName(int index, const std::string& directory) const {
     if (index < 0) return {};
@@ -131,10 +135,10 @@ std::string cuiMain::RecentDisplayName(int index, const std::string& directory) 
 
 int cuiMain::ConfirmDiscard(bool anotherFile) {
     EvMan().Send(ev::kCommitEditors);
-    std::string question =
-        anotherFile ? GTex().GetLine(keys::kMessConfirmWriteAnother, 0)
-                    : FormatOverlay(GTex().GetLine(keys::kMessConfirmWriteFile, 0),
-                                    {FileNamePart(DocumentName())});
+    std::string question = anotherFile
+                               ? GTex().GetLine(keys::kMessConfirmWriteAnother, 0)
+                               : FormatOverlay(GTex().GetLine(keys::kMessConfirmWriteFile, 0),
+                                               {FileNamePart(DocumentName())});
     if (!modified_) return kGoOn;
     int answer = platform::GetPrompter().Show(question, GTex().GetLine(keys::kSysAppTitle, 0),
                                               platform::PromptIcon::Warning,
@@ -242,7 +246,9 @@ int cuiMain::SaveToFile(const std::string& path) {
 
 // --- sheet tree and warning list ---
 
-void cuiMain::RefreshTreeData() { tree_.Build(GTex(), keys::kTreeMain); }
+void cuiMain::RefreshTreeData() {
+    tree_.Build(GTex(), keys::kTreeMain);
+}
 
 void cuiMain::RebuildTreeData() {
     RefreshTreeData();

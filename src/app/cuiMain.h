@@ -17,7 +17,7 @@ class indCloneMan;
 struct dst_CDrv_Result;
 
 class cuiMain {
-public:
+  public:
     // Answers of ConfirmDiscard, as the message box gives them.
     static constexpr int kGoOn = 6;
     static constexpr int kGoOnWithoutSaving = 7;
@@ -49,10 +49,10 @@ public:
     // How the last clone command ended.
     enum class CloneOutcome {
         kRunning,
-        kDone,         // the run chain completed
-        kFailed,       // a run failed or a check refused it: LastCloneResult() says why
-        kDataErrors,   // the warning list holds errors: nothing was written
-        kStopped,      // a confirmation was declined, or the manager was busy
+        kDone,        // the run chain completed
+        kFailed,      // a run failed or a check refused it: LastCloneResult() says why
+        kDataErrors,  // the warning list holds errors: nothing was written
+        kStopped,     // a confirmation was declined, or the manager was busy
     };
     void ReadFromRadio();
     void WriteToRadio();
@@ -126,7 +126,7 @@ public:
     int SubCode() const { return subCode_; }
     const std::string& BaseName() const { return baseName_; }
 
-protected:
+  protected:
     cuiMainView& View() { return *view_; }
     // Reads the tree from the overlay; the model class adds its regional pruning.
     virtual void RefreshTreeData();
@@ -138,7 +138,7 @@ protected:
         subCode_ = subCode;
     }
 
-private:
+  private:
     static std::string FileNamePart(const std::string& path);
     static std::string DirectoryPart(const std::string& path);
     void SetDocumentPath(const std::string& path);

@@ -39,7 +39,9 @@ int Version(uint8_t c0, uint8_t c1, uint8_t c2, uint8_t c3) {
     return v;
 }
 
-std::string AppTitle() { return GTex().GetLine(keys::kSysAppTitle, 0); }
+std::string AppTitle() {
+    return GTex().GetLine(keys::kSysAppTitle, 0);
+}
 
 void ShowText(const char* key, platform::PromptIcon icon) {
     platform::GetPrompter().Show(GTex().GetText(key), AppTitle(), icon,
@@ -146,12 +148,11 @@ void cuiMain::WriteInfoDone(void* self, dst_CDrv_Result* r) {
 
     cmcEeprom copy;
     copy.Assign(app->working_);
-    const int radioVersion = Version(id[kIdVersion[0]], id[kIdVersion[1]], id[kIdVersion[2]],
-                                     id[kIdVersion[3]]);
+    const int radioVersion =
+        Version(id[kIdVersion[0]], id[kIdVersion[1]], id[kIdVersion[2]], id[kIdVersion[3]]);
     const cmcEeprom& ref = app->reference_;
-    const int refVersion =
-        Version(ref.GetByte(kImageVersion[0]), ref.GetByte(kImageVersion[1]),
-                ref.GetByte(kImageVersion[2]), ref.GetByte(kImageVersion[3]));
+    const int refVersion = Version(ref.GetByte(kImageVersion[0]), ref.GetByte(kImageVersion[1]),
+                                   ref.GetByte(kImageVersion[2]), ref.GetByte(kImageVersion[3]));
     const AddressRange* list =
         (app->MakerMode() || radioVersion < refVersion) ? kFullWriteList : kShortWriteList;
     if (!app->cloneMan_->StartWrite(copy, list, &cuiMain::WriteDone, app))

@@ -4,7 +4,7 @@
 #include <string>
 
 class cuiMainView {
-public:
+  public:
     virtual ~cuiMainView() = default;
     // Window caption and application title.
     virtual void SetTitle(const std::string& title) {}

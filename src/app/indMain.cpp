@@ -19,7 +19,9 @@ indMain::indMain()
     EvMan().Subscribe(&indMain::OnEvent, this);
 }
 
-indMain::~indMain() { EvMan().Unsubscribe(&indMain::OnEvent, this); }
+indMain::~indMain() {
+    EvMan().Unsubscribe(&indMain::OnEvent, this);
+}
 
 void indMain::InitIdentity() {
     cuiMain::InitIdentity();
@@ -29,11 +31,21 @@ void indMain::InitIdentity() {
 bool indMain::CheckImageIdentity(const cmcEeprom& image, bool strict) {
     return model_.CheckImageIdentity(image, strict);
 }
-bool indMain::CheckImageExtra(const cmcEeprom& image) { return model_.CheckImageExtra(image); }
-void indMain::OnImageLoaded(cmcEeprom& image) { model_.OnImageLoaded(image); }
-void indMain::AdoptImage(cmcEeprom& image, bool forSave) { model_.AdoptImage(image, forSave); }
-void indMain::AdjustImage(cmcEeprom& image) { model_.AdjustImage(image); }
-bool indMain::ConfirmMakerWrite() { return model_.ConfirmMakerWrite(); }
+bool indMain::CheckImageExtra(const cmcEeprom& image) {
+    return model_.CheckImageExtra(image);
+}
+void indMain::OnImageLoaded(cmcEeprom& image) {
+    model_.OnImageLoaded(image);
+}
+void indMain::AdoptImage(cmcEeprom& image, bool forSave) {
+    model_.AdoptImage(image, forSave);
+}
+void indMain::AdjustImage(cmcEeprom& image) {
+    model_.AdjustImage(image);
+}
+bool indMain::ConfirmMakerWrite() {
+    return model_.ConfirmMakerWrite();
+}
 
 void indMain::LoadStartImage() {
     // Whatever was stored, the program starts with the start model.
@@ -53,20 +65,32 @@ void indMain::RefreshTreeData() {
     }
 }
 
-void indMain::BuildTree() { cuiMain::BuildTree(); }
+void indMain::BuildTree() {
+    cuiMain::BuildTree();
+}
 
-bool indMain::UsableOnlyView() const { return Environ().chListView; }
+bool indMain::UsableOnlyView() const {
+    return Environ().chListView;
+}
 
 std::string indMain::RecentFile(int index) const {
     if (index < 0) return {};
     return Environ().recentFiles.At(static_cast<size_t>(index));
 }
 
-int indMain::FontSize() const { return Environ().fontSizePercentage; }
-bool indMain::ToolbarVisible() const { return Environ().toolbarVisible; }
-int indMain::SelectedPort() const { return Environ().comPort; }
+int indMain::FontSize() const {
+    return Environ().fontSizePercentage;
+}
+bool indMain::ToolbarVisible() const {
+    return Environ().toolbarVisible;
+}
+int indMain::SelectedPort() const {
+    return Environ().comPort;
+}
 
-int indMain::CloneInfoModel() const { return RadioIdentity()[5]; }
+int indMain::CloneInfoModel() const {
+    return RadioIdentity()[5];
+}
 
 std::string indMain::CloneInfoRevision() const {
     const auto& id = RadioIdentity();
@@ -78,14 +102,24 @@ std::string indMain::CloneInfoComment() const {
     return std::string(reinterpret_cast<const char*>(&id[7]), 16);
 }
 
-cmcRowCommander* indMain::RowCommands() { return rowCommands_.get(); }
+cmcRowCommander* indMain::RowCommands() {
+    return rowCommands_.get();
+}
 
 void indMain::RunCommand(cmcAppCommand command, int argument, const std::string& text) {
     switch (command) {
-        case cmcAppCommand::kNew: New(); break;
-        case cmcAppCommand::kOpen: OpenWithDialog(); break;
-        case cmcAppCommand::kSave: Save(); break;
-        case cmcAppCommand::kSaveAs: SaveAs(); break;
+        case cmcAppCommand::kNew:
+            New();
+            break;
+        case cmcAppCommand::kOpen:
+            OpenWithDialog();
+            break;
+        case cmcAppCommand::kSave:
+            Save();
+            break;
+        case cmcAppCommand::kSaveAs:
+            SaveAs();
+            break;
         case cmcAppCommand::kOpenRecent: {
             std::string path = RecentFile(argument);
             if (!path.empty()) OpenFile(path);
@@ -95,10 +129,18 @@ void indMain::RunCommand(cmcAppCommand command, int argument, const std::string&
             Environ().comPort = argument;
             EvMan().Send(ev::kMenusBuilt);
             break;
-        case cmcAppCommand::kCloneRead: ReadFromRadio(); break;
-        case cmcAppCommand::kCloneWrite: WriteToRadio(); break;
-        case cmcAppCommand::kCloneInfo: CloneInformation(); break;
-        case cmcAppCommand::kChangeModel: model_.ChangeModel(argument, true); break;
+        case cmcAppCommand::kCloneRead:
+            ReadFromRadio();
+            break;
+        case cmcAppCommand::kCloneWrite:
+            WriteToRadio();
+            break;
+        case cmcAppCommand::kCloneInfo:
+            CloneInformation();
+            break;
+        case cmcAppCommand::kChangeModel:
+            model_.ChangeModel(argument, true);
+            break;
         default:
             // Printing, the port dialogs, fonts, the toolbar and sheets are the window's.
             View().RunWindowCommand(static_cast<int>(command), argument, text);
@@ -106,9 +148,13 @@ void indMain::RunCommand(cmcAppCommand command, int argument, const std::string&
     }
 }
 
-void indMain::ModelTypeChanged(int type) { Environ().modelType = type; }
+void indMain::ModelTypeChanged(int type) {
+    Environ().modelType = type;
+}
 
-void indMain::DocumentReset() { ResetDocumentToReference(); }
+void indMain::DocumentReset() {
+    ResetDocumentToReference();
+}
 
 void indMain::OnEvent(void* self, cmcEvent& event) {
     auto* app = static_cast<indMain*>(self);

@@ -16,7 +16,7 @@ class datClipCh;
 class datRowCommands;
 
 class indMain : public cuiMain, public cmcCellHost, private indModelHost {
-public:
+  public:
     indMain();
     ~indMain() override;
 
@@ -61,10 +61,10 @@ public:
     void OpenHelp(int label) override {}
     cmcRowCommander* RowCommands() override;
 
-protected:
+  protected:
     void RefreshTreeData() override;
 
-private:
+  private:
     // indModelHost
     void ModelTypeChanged(int type) override;
     void DocumentReset() override;

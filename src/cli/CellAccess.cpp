@@ -42,14 +42,18 @@ std::string Trim(const std::string& s) {
     return s.substr(b, e - b + 1);
 }
 
-std::string NotYetText(int label) { return std::to_string(label) + " *Yet*"; }
+std::string NotYetText(int label) {
+    return std::to_string(label) + " *Yet*";
+}
 
 // Labels below this one are commands of menus, the toolbar, the tree and the debug tools,
 // or cells that only show their own text: nothing a value can be given to.
 constexpr int kFirstValueLabel = CL_ChList_No;
 
 // Renders the cell as a sheet does (no key, no grid).
-std::string Render(cmcCellObj& cell) { return CellText(cell, 0); }
+std::string Render(cmcCellObj& cell) {
+    return CellText(cell, 0);
+}
 
 // Learns what Enter would open on the cell, without changing anything.
 struct ProbeGrid : cmcCellGrid {
@@ -86,7 +90,9 @@ void CommitChoice(cmcCellObj& cell, int listLabel, int item) {
     DispatchCell(req, false);
 }
 
-std::string Quoted(const std::string& s) { return "'" + s + "'"; }
+std::string Quoted(const std::string& s) {
+    return "'" + s + "'";
+}
 
 // Choice texts compare without their spaces: "Used P" and "UsedP" are the same choice.
 bool SameLoosely(const std::string& a, const std::string& b) {
@@ -99,7 +105,9 @@ bool SameLoosely(const std::string& a, const std::string& b) {
     return squeeze(a) == squeeze(b);
 }
 
-SetOutcome Refused(std::string why) { return SetOutcome{false, std::move(why)}; }
+SetOutcome Refused(std::string why) {
+    return SetOutcome{false, std::move(why)};
+}
 
 SetOutcome SetChoice(cmcCellObj& cell, const ProbeGrid& probe, const std::string& value,
                      const std::string& shownBefore) {
@@ -214,9 +222,8 @@ std::string GetCell(cmcCellObj& cell) {
                          std::to_string(cell.Index)};
     std::string shown = Render(cell);
     if (shown == NotYetText(cell.Label)) {
-        std::string hint = table == 0 && cell.Category == kNoCellCategory
-                               ? " (does it need a category?)"
-                               : "";
+        std::string hint =
+            table == 0 && cell.Category == kNoCellCategory ? " (does it need a category?)" : "";
         throw UsageError{"cell " + CellName(cell) + " has no behaviour" + hint};
     }
     return shown;
@@ -238,8 +245,7 @@ bool Emptied(cmcCellObj& cell, const cmcEeprom& before, const std::string& shown
 
 SetOutcome SetCell(cmcCellObj& cell, const std::string& value) {
     const std::string shownBefore = GetCell(cell);
-    if (cell.Label < kFirstValueLabel)
-        return Refused("not a cell that holds a value");
+    if (cell.Label < kFirstValueLabel) return Refused("not a cell that holds a value");
 
     cmcEeprom& image = CellHost().WorkingImage();
     cmcEeprom before;

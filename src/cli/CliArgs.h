@@ -22,7 +22,7 @@ struct UsageError {
 };
 
 class CliArgs {
-public:
+  public:
     // Parses argv[first..]; throws UsageError.
     CliArgs(int argc, char** argv, int first, const std::set<std::string>& valued,
             const std::set<std::string>& flags);
@@ -34,7 +34,7 @@ public:
     // A number in decimal or 0x hexadecimal; throws UsageError naming the option.
     std::optional<long> Number(const std::string& option) const;
 
-private:
+  private:
     std::vector<std::string> positional_;
     std::map<std::string, std::string> values_;
     std::set<std::string> flags_;

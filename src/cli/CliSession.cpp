@@ -17,7 +17,9 @@ bool IsFile(const std::string& path) {
 
 }  // namespace
 
-std::string CliSession::DefaultDataFolder() { return platform::ProgramFolder(); }
+std::string CliSession::DefaultDataFolder() {
+    return platform::ProgramFolder();
+}
 
 CliSession::CliSession(const std::string& dataFolder, bool assumeYes)
     : dataFolder_(dataFolder), prompter_(assumeYes) {

@@ -15,7 +15,7 @@
 namespace cli {
 
 class CliSession {
-public:
+  public:
     // dataFolder: where KELDA.OVL and the initial files lie. Throws UsageError when the
     // folder holds no overlay.
     explicit CliSession(const std::string& dataFolder, bool assumeYes = false);
@@ -33,7 +33,7 @@ public:
     // The folder beside the executable.
     static std::string DefaultDataFolder();
 
-private:
+  private:
     std::string dataFolder_;
     cmcGTex text_;
     cmcHelpGTex help_;

@@ -25,11 +25,13 @@ namespace cli {
 namespace {
 
 volatile std::sig_atomic_t gInterrupted = 0;
-void OnInterrupt(int) { gInterrupted = 1; }
+void OnInterrupt(int) {
+    gInterrupted = 1;
+}
 
 // Progress of reads and writes as a bar of 32 segments on stderr, when stderr is a terminal.
 class TerminalProgress : public indCloneManView {
-public:
+  public:
     TerminalProgress() : shown_(isatty(2) == 1) {}
     void RunStarted(int operation, bool showProgress) override {
         active_ = shown_ && showProgress;
@@ -49,7 +51,7 @@ public:
         active_ = false;
     }
 
-private:
+  private:
     bool shown_;
     bool active_ = false;
     int operation_ = 0;
@@ -83,7 +85,8 @@ void ChoosePort(const CliArgs& args, PortChoice& choice) {
 // Runs the loop until the command's chain has ended; false when interrupted.
 bool RunToEnd(cuiMain& app) {
     gInterrupted = 0;
-    struct sigaction sa {}, oldInt {}, oldTerm {};
+    struct sigaction sa {
+    }, oldInt{}, oldTerm{};
     sa.sa_handler = OnInterrupt;
     sigaction(SIGINT, &sa, &oldInt);
     sigaction(SIGTERM, &sa, &oldTerm);
@@ -96,11 +99,15 @@ bool RunToEnd(cuiMain& app) {
 
 int OutcomeStatus(const cuiMain& app) {
     switch (app.LastCloneOutcome()) {
-        case cuiMain::CloneOutcome::kDone: return kExitOk;
-        case cuiMain::CloneOutcome::kFailed: return kExitCloneErrorBase + app.LastCloneResult();
-        case cuiMain::CloneOutcome::kDataErrors: return kExitWarningsError;
+        case cuiMain::CloneOutcome::kDone:
+            return kExitOk;
+        case cuiMain::CloneOutcome::kFailed:
+            return kExitCloneErrorBase + app.LastCloneResult();
+        case cuiMain::CloneOutcome::kDataErrors:
+            return kExitWarningsError;
         case cuiMain::CloneOutcome::kStopped:
-        case cuiMain::CloneOutcome::kRunning: break;
+        case cuiMain::CloneOutcome::kRunning:
+            break;
     }
     return kExitUsage;
 }

@@ -50,7 +50,8 @@ int WriteOutput(const std::string& path, const std::string& text) {
     }
     std::string reason;
     switch (platform::WriteFileAtomically(path, text, &reason)) {
-        case platform::WriteResult::Ok: return kExitOk;
+        case platform::WriteResult::Ok:
+            return kExitOk;
         case platform::WriteResult::OpenFailed:
             std::fprintf(stderr, "kelda-cli: cannot write %s: %s\n", path.c_str(), reason.c_str());
             return kExitFileErrorBase + FileErr_FileOpen;
@@ -265,10 +266,10 @@ int RunCommand(const std::string& command, int argc, char** argv) {
         int (*run)(int, char**);
     };
     static const Entry kCommands[] = {
-        {"new", CmdNew},         {"check", CmdCheck},   {"dump", CmdDump},
-        {"get", CmdGet},         {"set", CmdSet},       {"warnings", CmdWarnings},
-        {"export", CmdExport},   {"import", CmdImport},     {"ports", CmdPorts},
-        {"info", CmdInfo},       {"read", CmdRead},         {"write", CmdWrite},
+        {"new", CmdNew},       {"check", CmdCheck},   {"dump", CmdDump},
+        {"get", CmdGet},       {"set", CmdSet},       {"warnings", CmdWarnings},
+        {"export", CmdExport}, {"import", CmdImport}, {"ports", CmdPorts},
+        {"info", CmdInfo},     {"read", CmdRead},     {"write", CmdWrite},
     };
     for (const auto& c : kCommands)
         if (command == c.name) return c.run(argc, argv);

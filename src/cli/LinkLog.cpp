@@ -22,7 +22,7 @@ void LogBytes(char direction, const uint8_t* bytes, int count) {
 
 // Passes every call on to the real device and logs what moved.
 class LoggingDevice : public platform::SerialDevice {
-public:
+  public:
     explicit LoggingDevice(std::unique_ptr<platform::SerialDevice> inner)
         : inner_(std::move(inner)) {}
     bool Open(const std::string& path, const platform::SerialLine& line) override {
@@ -51,7 +51,7 @@ public:
     int OutputQueued() override { return inner_->OutputQueued(); }
     const std::string& LastError() const override { return inner_->LastError(); }
 
-private:
+  private:
     std::unique_ptr<platform::SerialDevice> inner_;
 };
 

@@ -8,12 +8,12 @@
 namespace cli {
 
 class LinkLog {
-public:
+  public:
     // Opens the file; false (with the reason) when it cannot be written.
     bool Open(const std::string& path, std::string* reason);
     ~LinkLog();
 
-private:
+  private:
     FILE* file_ = nullptr;
 };
 

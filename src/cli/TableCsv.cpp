@@ -21,8 +21,8 @@ struct TableName {
     const char* sheet;
 };
 constexpr TableName kTables[] = {
-    {"int", "GI_Sheet_IntCh"},    {"usa", "GI_Sheet_UsaCh"},     {"can", "GI_Sheet_CanCh"},
-    {"dsc", "GI_Sheet_DscCh"},    {"wx", "GI_Sheet_WxCh"},       {"free", "GI_Sheet_FreeCh"},
+    {"int", "GI_Sheet_IntCh"},    {"usa", "GI_Sheet_UsaCh"},    {"can", "GI_Sheet_CanCh"},
+    {"dsc", "GI_Sheet_DscCh"},    {"wx", "GI_Sheet_WxCh"},      {"free", "GI_Sheet_FreeCh"},
     {"ind", "GI_Sheet_DscIndId"}, {"grp", "GI_Sheet_DscGrpId"},
 };
 
@@ -53,7 +53,9 @@ struct TableSheet {
         for (int c : columns) titles.push_back(def->Cell(c, 0).Text);
         return titles;
     }
-    cmcCellObj& Cell(int column, int dataRow) { return def->Cell(columns[column], firstRow + dataRow); }
+    cmcCellObj& Cell(int column, int dataRow) {
+        return def->Cell(columns[column], firstRow + dataRow);
+    }
     std::string Show(int column, int dataRow) { return CellText(Cell(column, dataRow), 0); }
 };
 
@@ -75,7 +77,9 @@ bool HeadingFollowsData(const cmcCellObj& heading) {
     return heading.Label == CL_ChList_No && heading.Index >= mm::kFirstFreeRow;
 }
 
-std::string RowName(size_t csvRow) { return "row " + std::to_string(csvRow + 1); }
+std::string RowName(size_t csvRow) {
+    return "row " + std::to_string(csvRow + 1);
+}
 
 }  // namespace
 
@@ -106,10 +110,11 @@ ImportReport ImportTable(const std::string& table, const std::string& csvText) {
     if (!csv::Parse(csvText, &rows, &error))
         throw UsageError{"CSV line " + std::to_string(error.line) + ": " + error.what};
     const std::vector<std::string> header = sheet.Header();
-    if (rows.empty()) throw UsageError{"the CSV is empty; its first row must be: " + Joined(header)};
+    if (rows.empty())
+        throw UsageError{"the CSV is empty; its first row must be: " + Joined(header)};
     if (rows[0] != header)
-        throw UsageError{"row 1: the header must be: " + Joined(header) + " (it is: " +
-                         Joined(rows[0]) + ")"};
+        throw UsageError{"row 1: the header must be: " + Joined(header) +
+                         " (it is: " + Joined(rows[0]) + ")"};
     const size_t dataRows = rows.size() - 1;
     if (dataRows > static_cast<size_t>(sheet.DataRows()))
         throw UsageError{RowName(sheet.DataRows() + 1) + ": the table has only " +
@@ -125,7 +130,8 @@ ImportReport ImportTable(const std::string& table, const std::string& csvText) {
         const std::string heading = sheet.Show(0, int(i - 1));
         if (!SameText(row[0], heading) && !HeadingFollowsData(sheet.Cell(0, int(i - 1))))
             throw UsageError{RowName(i) + ": " + header[0] + " is '" + row[0] + "' where '" +
-                             Trimmed(heading) + "' was expected (rows must stay in the table's order)"};
+                             Trimmed(heading) +
+                             "' was expected (rows must stay in the table's order)"};
     }
 
     ImportReport report;

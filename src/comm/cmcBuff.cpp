@@ -12,7 +12,9 @@ constexpr int kCompactAfter = 4096;
 
 cmcBuff::cmcBuff() : storage_(new uint8_t[1]{0}), front_(storage_.get()) {}
 
-cmcBuff::cmcBuff(const cmcBuff& other) : cmcBuff() { Assign(other); }
+cmcBuff::cmcBuff(const cmcBuff& other) : cmcBuff() {
+    Assign(other);
+}
 
 cmcBuff& cmcBuff::operator=(const cmcBuff& other) {
     if (this != &other) Assign(other);
@@ -63,7 +65,9 @@ void cmcBuff::AppendBytes(const void* bytes, int count) {
     std::memmove(front_ + at, bytes, static_cast<size_t>(count));
 }
 
-void cmcBuff::AppendByte(uint8_t byte) { AppendBytes(&byte, 1); }
+void cmcBuff::AppendByte(uint8_t byte) {
+    AppendBytes(&byte, 1);
+}
 
 void cmcBuff::AppendFill(uint8_t byte, int count) {
     if (count <= 0) return;
@@ -87,7 +91,9 @@ int cmcBuff::PopFront() {
     return b;
 }
 
-void cmcBuff::Compact() { Reallocate(std::max(size_, 1)); }
+void cmcBuff::Compact() {
+    Reallocate(std::max(size_, 1));
+}
 
 void cmcBuff::Reset() {
     storage_.reset(new uint8_t[1]{0});

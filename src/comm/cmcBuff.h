@@ -5,7 +5,7 @@
 #include <memory>
 
 class cmcBuff {
-public:
+  public:
     cmcBuff();
     cmcBuff(const cmcBuff& other);
     cmcBuff& operator=(const cmcBuff& other);
@@ -34,7 +34,7 @@ public:
     // Bytes consumed by PopFront since the last compaction (for tests and benchmarks).
     int ConsumedAtFront() const { return static_cast<int>(front_ - storage_.get()); }
 
-private:
+  private:
     void Reallocate(int newCapacity);
 
     std::unique_ptr<uint8_t[]> storage_;

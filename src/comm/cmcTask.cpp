@@ -2,7 +2,9 @@
 
 #include <algorithm>
 
-cmcTask::cmcTask() { timer_ = platform::GetClock().CreateTimer([this] { Tick(); }); }
+cmcTask::cmcTask() {
+    timer_ = platform::GetClock().CreateTimer([this] { Tick(); });
+}
 
 cmcTask::~cmcTask() = default;
 

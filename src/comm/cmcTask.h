@@ -6,7 +6,7 @@
 #include "platform/Clock.h"
 
 class cmcTask {
-public:
+  public:
     using Callback = void (*)(void* data, cmcTask* task);
 
     cmcTask();
@@ -33,7 +33,7 @@ public:
     // The timer's event; public so that tests can drive a task by hand.
     void Tick();
 
-private:
+  private:
     ~cmcTask();  // tasks live on the heap and end through Release or DestroyLater
 
     Callback callback_ = nullptr;

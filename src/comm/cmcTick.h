@@ -3,13 +3,13 @@
 #include <cstdint>
 
 class cmcTick {
-public:
+  public:
     void Start(uint32_t ms);
     // Milliseconds left; 0 when expired or never started. Expiry makes the deadline inactive.
     uint32_t Remaining();
     bool Active() const { return active_ != 0; }
 
-private:
+  private:
     uint32_t duration_ = 0;
     uint32_t start_ = 0;
     int active_ = 0;

@@ -12,7 +12,7 @@
 #include "text/cmcGTex.h"
 
 class AppSession {
-public:
+  public:
     // dataFolder holds the overlay and initial files; settingsPath is the settings file.
     AppSession(const std::string& dataFolder, const std::string& settingsPath, int screenWidth,
                int screenHeight);
@@ -25,7 +25,7 @@ public:
     indMain& App() { return *app_; }
     indEnviron& Settings() { return *environ_; }
 
-private:
+  private:
     platform::FileSettingsStore store_;
     std::unique_ptr<indEnviron> environ_;
     bool first_ = false;

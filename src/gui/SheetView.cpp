@@ -18,24 +18,32 @@ namespace {
 QColor ToQColor(uint32_t c, const QPalette& palette) {
     if (c & 0x80000000u) {
         switch (c & 0xFF) {
-            case 5: return palette.color(QPalette::Base);
-            case 8: return palette.color(QPalette::Text);
-            case 15: return palette.color(QPalette::Button);
-            case 13: return palette.color(QPalette::Highlight);
-            case 14: return palette.color(QPalette::HighlightedText);
-            case 17: return palette.color(QPalette::PlaceholderText);
-            default: return palette.color(QPalette::Base);
+            case 5:
+                return palette.color(QPalette::Base);
+            case 8:
+                return palette.color(QPalette::Text);
+            case 15:
+                return palette.color(QPalette::Button);
+            case 13:
+                return palette.color(QPalette::Highlight);
+            case 14:
+                return palette.color(QPalette::HighlightedText);
+            case 17:
+                return palette.color(QPalette::PlaceholderText);
+            default:
+                return palette.color(QPalette::Base);
         }
     }
     return QColor(c & 0xFF, (c >> 8) & 0xFF, (c >> 16) & 0xFF);
 }
 
-QString ToQString(const std::string& s) { return QString::fromLatin1(s.data(), int(s.size())); }
+QString ToQString(const std::string& s) {
+    return QString::fromLatin1(s.data(), int(s.size()));
+}
 
 }  // namespace
 
-SheetView::SheetView(const std::string& reference, bool usableOnly, int modelType,
-                     QWidget* parent)
+SheetView::SheetView(const std::string& reference, bool usableOnly, int modelType, QWidget* parent)
     : QTableWidget(parent), reference_(reference) {
     ChannelSheetContext context;
     context.usableOnly = usableOnly;
@@ -115,9 +123,9 @@ void SheetView::Activate(int row, int column, int key) {
     int signal = DispatchCell(req, false);
     if (signal == cmcCellCapsule::kSignalEditor) {
         bool ok = false;
-        QString text = QInputDialog::getText(this, ToQString(cell.Text.empty() ? "" : cell.Text),
-                                             QString(), QLineEdit::Normal,
-                                             ToQString(req.displayText), &ok);
+        QString text =
+            QInputDialog::getText(this, ToQString(cell.Text.empty() ? "" : cell.Text), QString(),
+                                  QLineEdit::Normal, ToQString(req.displayText), &ok);
         if (ok) {
             cmcCellCapsule commit;
             commit.cell = &cell;

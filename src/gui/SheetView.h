@@ -13,7 +13,7 @@ struct cmcCellCapsule;
 
 class SheetView : public QTableWidget, private cmcCellGrid {
     Q_OBJECT
-public:
+  public:
     // Builds the sheet named by the reference ("GI_Sheet_IntCh", optionally ",argument").
     SheetView(const std::string& reference, bool usableOnly, int modelType, QWidget* parent);
     ~SheetView() override;
@@ -22,14 +22,14 @@ public:
     // Renders every cell again from the working image.
     void Refresh();
 
-signals:
+  signals:
     // A cell changed the working image.
     void Edited();
 
-protected:
+  protected:
     void keyPressEvent(QKeyEvent* event) override;
 
-private:
+  private:
     void OpenChooser(cmcCellCapsule& request, int listLabel, int value,
                      const std::string& chooserSheet) override;
     void Activate(int row, int column, int key);

@@ -26,7 +26,9 @@
 
 namespace {
 
-QString FromOverlay(const std::string& s) { return QString::fromLatin1(s.data(), int(s.size())); }
+QString FromOverlay(const std::string& s) {
+    return QString::fromLatin1(s.data(), int(s.size()));
+}
 
 constexpr int kTickMs = 50;
 
@@ -117,9 +119,8 @@ void TForm1::BuildMenus() {
         action->setData(static_cast<int>(i));
         if (node.cell.Argument && !node.cell.Argument->empty())
             action->setShortcut(QKeySequence(FromOverlay(*node.cell.Argument)));
-        connect(action, &QAction::triggered, this, [this, i] {
-            CellRun(menuData_.Nodes()[i].cell, 13);
-        });
+        connect(action, &QAction::triggered, this,
+                [this, i] { CellRun(menuData_.Nodes()[i].cell, 13); });
     }
     UpdateMenuBar();
 }
@@ -248,12 +249,17 @@ void TForm1::CloseSheet() {
 
 void TForm1::RunWindowCommand(int command, int argument, const std::string& text) {
     switch (static_cast<cmcAppCommand>(command)) {
-        case cmcAppCommand::kOpenSheet: OpenSheet(text); break;
-        case cmcAppCommand::kExit: close(); break;
+        case cmcAppCommand::kOpenSheet:
+            OpenSheet(text);
+            break;
+        case cmcAppCommand::kExit:
+            close();
+            break;
         case cmcAppCommand::kToggleToolbar:
             Environ().toolbarVisible = !Environ().toolbarVisible;
             break;
-        default: break;
+        default:
+            break;
     }
 }
 
@@ -280,7 +286,8 @@ void TForm1::OnEvent(void* self, cmcEvent& event) {
             if (w->sheet_) w->sheet_->Refresh();
             w->UpdateTreeMarks();
             break;
-        default: break;
+        default:
+            break;
     }
 }
 
@@ -288,8 +295,8 @@ void TForm1::RunStarted(int operation, bool showProgress) {
     setEnabled(false);
     if (!showProgress) return;
     // A fixed caption; the run cannot be cancelled half way, so there is no button.
-    progress_ = new QProgressDialog(QStringLiteral("Cloning"), QString(), 0,
-                                    indCloneMan::kSegments, this);
+    progress_ =
+        new QProgressDialog(QStringLiteral("Cloning"), QString(), 0, indCloneMan::kSegments, this);
     progress_->setWindowTitle(QStringLiteral("Cloning"));
     progress_->setWindowModality(Qt::NonModal);
     progress_->setMinimumDuration(0);

@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "app/cuiMainView.h"
 #include "app/cmcSheetTree.h"
+#include "app/cuiMainView.h"
 #include "comm/indCloneMan.h"
 
 class QSplitter;
@@ -24,7 +24,7 @@ class cmcCellObj;
 
 class TForm1 : public QMainWindow, public cuiMainView, private indCloneManView {
     Q_OBJECT
-public:
+  public:
     // Without an application the window is an empty frame (tests of the frame alone).
     explicit TForm1(indMain* app = nullptr, QWidget* parent = nullptr);
     ~TForm1() override;
@@ -40,16 +40,16 @@ public:
     QTreeWidget* TreeView() const { return tree_; }
     void OpenSheet(const std::string& reference);
 
-protected:
+  protected:
     void closeEvent(QCloseEvent* event) override;
 
-private:
+  private:
     // indCloneManView: the window is disabled while the radio is read or written.
     void RunStarted(int operation, bool showProgress) override;
     void ProgressChanged(int filled) override;
     void RunEnded() override;
 
-private:
+  private:
     void BuildMenus();
     void FillTree();
     void UpdateTreeMarks();

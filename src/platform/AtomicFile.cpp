@@ -39,7 +39,9 @@ std::string ResolveTarget(const std::string& path) {
 
 }  // namespace
 
-void InjectWriteFault(WriteFault fault) { gFault = fault; }
+void InjectWriteFault(WriteFault fault) {
+    gFault = fault;
+}
 
 WriteResult WriteFileAtomically(const std::string& pathIn, const std::string& bytes,
                                 std::string* reason) {
@@ -55,9 +57,8 @@ WriteResult WriteFileAtomically(const std::string& pathIn, const std::string& by
         return Fail(WriteResult::OpenFailed, reason, std::strerror(EACCES));
 
     std::string folder = FolderOf(path);
-    std::string name = path.substr(path.find_last_of('/') == std::string::npos
-                                       ? 0
-                                       : path.find_last_of('/') + 1);
+    std::string name =
+        path.substr(path.find_last_of('/') == std::string::npos ? 0 : path.find_last_of('/') + 1);
     std::string tmpl = folder + "/." + name + ".XXXXXX";
     std::vector<char> tmp(tmpl.begin(), tmpl.end());
     tmp.push_back('\0');

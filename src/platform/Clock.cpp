@@ -7,7 +7,11 @@ namespace {
 Clock* gClock = nullptr;
 }
 
-Clock& GetClock() { return gClock ? *gClock : RunLoop::Default(); }
-void InstallClock(Clock* clock) { gClock = clock; }
+Clock& GetClock() {
+    return gClock ? *gClock : RunLoop::Default();
+}
+void InstallClock(Clock* clock) {
+    gClock = clock;
+}
 
 }  // namespace platform

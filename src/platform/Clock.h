@@ -8,7 +8,7 @@ namespace platform {
 
 // A periodic timer. Deleting a timer from inside its own callback is allowed.
 class Timer {
-public:
+  public:
     virtual ~Timer() = default;
     // Fires the callback every intervalMs (at least 1) until stopped.
     virtual void Start(int intervalMs) = 0;
@@ -17,7 +17,7 @@ public:
 };
 
 class Clock {
-public:
+  public:
     virtual ~Clock() = default;
     // Milliseconds since an arbitrary start, wrapping at 2^32.
     virtual uint32_t NowMs() = 0;

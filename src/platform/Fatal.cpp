@@ -12,7 +12,9 @@ namespace {
 FatalPresenter gPresenter = nullptr;
 }
 
-void InstallFatalPresenter(FatalPresenter presenter) { gPresenter = presenter; }
+void InstallFatalPresenter(FatalPresenter presenter) {
+    gPresenter = presenter;
+}
 
 std::string ExecutableName() {
     std::string path = ExecutablePath();

@@ -4,7 +4,7 @@ namespace platform {
 namespace {
 
 class NoDialogs : public FileDialogs {
-public:
+  public:
     std::optional<std::string> AskOpen(const FileDialogRequest&) override { return std::nullopt; }
     std::optional<std::string> AskSave(const FileDialogRequest&) override { return std::nullopt; }
 };
@@ -18,6 +18,8 @@ FileDialogs& GetFileDialogs() {
     return gDialogs ? *gDialogs : none;
 }
 
-void InstallFileDialogs(FileDialogs* dialogs) { gDialogs = dialogs; }
+void InstallFileDialogs(FileDialogs* dialogs) {
+    gDialogs = dialogs;
+}
 
 }  // namespace platform

@@ -10,11 +10,11 @@ struct FileDialogRequest {
     std::string defaultExtension;  // without the dot
     std::string filter;            // "description|pattern", e.g. "Clone files (*.dat)|*.dat"
     std::string initialDirectory;
-    std::string initialName;       // save dialogs only
+    std::string initialName;  // save dialogs only
 };
 
 class FileDialogs {
-public:
+  public:
     virtual ~FileDialogs() = default;
     // An existing file chosen by the user, or nothing when cancelled.
     virtual std::optional<std::string> AskOpen(const FileDialogRequest& request) = 0;

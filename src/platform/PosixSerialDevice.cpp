@@ -195,7 +195,9 @@ namespace {
 SerialDeviceWrapper gWrapper = nullptr;
 }  // namespace
 
-void InstallSerialDeviceWrapper(SerialDeviceWrapper wrapper) { gWrapper = wrapper; }
+void InstallSerialDeviceWrapper(SerialDeviceWrapper wrapper) {
+    gWrapper = wrapper;
+}
 
 std::unique_ptr<SerialDevice> CreateSerialDevice() {
     std::unique_ptr<SerialDevice> device = std::make_unique<PosixSerialDevice>();

@@ -8,11 +8,16 @@ Prompter* gPrompter = nullptr;
 
 const char* IconWord(PromptIcon icon) {
     switch (icon) {
-        case PromptIcon::Error: return "error";
-        case PromptIcon::Warning: return "warning";
-        case PromptIcon::Information: return "info";
-        case PromptIcon::Question: return "question";
-        case PromptIcon::None: break;
+        case PromptIcon::Error:
+            return "error";
+        case PromptIcon::Warning:
+            return "warning";
+        case PromptIcon::Information:
+            return "info";
+        case PromptIcon::Question:
+            return "question";
+        case PromptIcon::None:
+            break;
     }
     return nullptr;
 }
@@ -27,12 +32,18 @@ int StderrPrompter::Show(const std::string& text, const std::string& caption, Pr
     else
         std::fprintf(stderr, "%s\n", text.c_str());
     switch (buttons) {
-        case PromptButtons::Ok: return kAnswerOk;
-        case PromptButtons::OkCancel: return assumeYes_ ? kAnswerOk : kAnswerCancel;
-        case PromptButtons::YesNo: return assumeYes_ ? kAnswerYes : kAnswerNo;
-        case PromptButtons::YesNoCancel: return assumeYes_ ? kAnswerYes : kAnswerCancel;
-        case PromptButtons::RetryCancel: return kAnswerCancel;
-        case PromptButtons::AbortRetryIgnore: return kAnswerAbort;
+        case PromptButtons::Ok:
+            return kAnswerOk;
+        case PromptButtons::OkCancel:
+            return assumeYes_ ? kAnswerOk : kAnswerCancel;
+        case PromptButtons::YesNo:
+            return assumeYes_ ? kAnswerYes : kAnswerNo;
+        case PromptButtons::YesNoCancel:
+            return assumeYes_ ? kAnswerYes : kAnswerCancel;
+        case PromptButtons::RetryCancel:
+            return kAnswerCancel;
+        case PromptButtons::AbortRetryIgnore:
+            return kAnswerAbort;
     }
     return kAnswerCancel;
 }
@@ -42,6 +53,8 @@ Prompter& GetPrompter() {
     return gPrompter ? *gPrompter : fallback;
 }
 
-void InstallPrompter(Prompter* prompter) { gPrompter = prompter; }
+void InstallPrompter(Prompter* prompter) {
+    gPrompter = prompter;
+}
 
 }  // namespace platform

@@ -19,7 +19,7 @@ enum PromptAnswer : int {
 };
 
 class Prompter {
-public:
+  public:
     virtual ~Prompter() = default;
     virtual int Show(const std::string& text, const std::string& caption, PromptIcon icon,
                      PromptButtons buttons) = 0;
@@ -28,13 +28,13 @@ public:
 // Prints the text to stderr and answers from fixed flags: confirmations are refused unless
 // assumeYes is set. Used by the programs without a window.
 class StderrPrompter : public Prompter {
-public:
+  public:
     explicit StderrPrompter(bool assumeYes = false) : assumeYes_(assumeYes) {}
     int Show(const std::string& text, const std::string& caption, PromptIcon icon,
              PromptButtons buttons) override;
     void SetAssumeYes(bool yes) { assumeYes_ = yes; }
 
-private:
+  private:
     bool assumeYes_;
 };
 

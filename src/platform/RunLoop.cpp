@@ -6,7 +6,7 @@
 namespace platform {
 
 class RunLoop::LoopTimer : public Timer {
-public:
+  public:
     LoopTimer(RunLoop* loop, std::function<void()> fn) : loop_(loop), fn_(std::move(fn)) {}
     ~LoopTimer() override { loop_->Disarm(this); }
     void Start(int intervalMs) override {
@@ -20,7 +20,7 @@ public:
     bool IsActive() const override { return active_; }
     void Fire() { fn_(); }
 
-private:
+  private:
     RunLoop* loop_;
     std::function<void()> fn_;
     bool active_ = false;
@@ -47,8 +47,8 @@ std::unique_ptr<Timer> RunLoop::CreateTimer(std::function<void()> onTick) {
 
 void RunLoop::Arm(LoopTimer* t, int interval) {
     Disarm(t);
-    entries_.push_back({t, std::chrono::steady_clock::now() + std::chrono::milliseconds(interval),
-                        interval});
+    entries_.push_back(
+        {t, std::chrono::steady_clock::now() + std::chrono::milliseconds(interval), interval});
 }
 
 void RunLoop::Disarm(LoopTimer* t) {

@@ -9,7 +9,7 @@
 namespace platform {
 
 class RunLoop : public Clock {
-public:
+  public:
     RunLoop();
     ~RunLoop() override;
 
@@ -27,7 +27,7 @@ public:
     // The process-wide default loop.
     static RunLoop& Default();
 
-private:
+  private:
     class LoopTimer;
     struct Entry {
         LoopTimer* timer;

@@ -198,11 +198,10 @@ bool ReadFileText(const std::string& path, std::string* text) {
 }
 
 bool ParseMode(const std::string& s, ChannelMode* mode) {
-    static const std::map<std::string, ChannelMode> kModes = {
-        {"unused", ChannelMode::Unused},
-        {"simplex", ChannelMode::Simplex},
-        {"duplex", ChannelMode::Duplex},
-        {"rx-only", ChannelMode::RxOnly}};
+    static const std::map<std::string, ChannelMode> kModes = {{"unused", ChannelMode::Unused},
+                                                              {"simplex", ChannelMode::Simplex},
+                                                              {"duplex", ChannelMode::Duplex},
+                                                              {"rx-only", ChannelMode::RxOnly}};
     auto it = kModes.find(s);
     if (it == kModes.end()) return false;
     *mode = it->second;
@@ -229,7 +228,8 @@ std::string CheckFrequencies(const PlanChannel& ch, bool hasTx, int txKHz, int r
             break;
         case DesignatorKind::A:
         case DesignatorKind::Ship:
-            if (ch.mode == ChannelMode::Duplex) return "a single-frequency channel cannot be duplex";
+            if (ch.mode == ChannelMode::Duplex)
+                return "a single-frequency channel cannot be duplex";
             break;
         case DesignatorKind::Coast:
             if (hasTx) return "a coast-station channel has no ship transmit frequency";
@@ -271,7 +271,8 @@ bool ParseDesignator(const std::string& text, DesignatorKind* kind, int* number)
     } else if (text.size() == 3 && text[2] == 'A') {
         *kind = DesignatorKind::A;
         n = digits(0, 2);
-    } else if (text.size() == 4 && (text.compare(0, 2, "10") == 0 || text.compare(0, 2, "20") == 0)) {
+    } else if (text.size() == 4 &&
+               (text.compare(0, 2, "10") == 0 || text.compare(0, 2, "20") == 0)) {
         *kind = text[0] == '1' ? DesignatorKind::Ship : DesignatorKind::Coast;
         n = digits(2, 2);
     }
@@ -294,8 +295,8 @@ bool ReadModels(const std::string& file, const std::string& text, std::vector<Pl
                 std::string* error) {
     const Fault fault(file, error);
     std::vector<Line> lines;
-    if (!ReadCsv(text, {"type", "file", "name", "group", "primary", "tables", "description"},
-                 fault, &lines))
+    if (!ReadCsv(text, {"type", "file", "name", "group", "primary", "tables", "description"}, fault,
+                 &lines))
         return false;
     out->clear();
     for (const auto& [line, f] : lines) {
@@ -321,11 +322,16 @@ bool ReadModels(const std::string& file, const std::string& text, std::vector<Pl
         std::istringstream tables(f[5]);
         std::string t;
         while (tables >> t) {
-            if (t == "int") m.intCh = true;
-            else if (t == "usa") m.usaCh = true;
-            else if (t == "can") m.canCh = true;
-            else if (t == "wx") m.weather = true;
-            else return fault(line, "unknown channel mode '" + t + "'");
+            if (t == "int")
+                m.intCh = true;
+            else if (t == "usa")
+                m.usaCh = true;
+            else if (t == "can")
+                m.canCh = true;
+            else if (t == "wx")
+                m.weather = true;
+            else
+                return fault(line, "unknown channel mode '" + t + "'");
         }
         if (!m.intCh) return fault(line, "every model has the international channels");
         const bool primaryOffered = (m.primary == "int" && m.intCh) ||
@@ -350,7 +356,7 @@ bool ReadChannelPlan(const std::string& file, const std::string& text, PlanTable
         return false;
     out->file = file;
     out->channels.clear();
-    std::map<std::string, int> seen;                  // designator -> line
+    std::map<std::string, int> seen;              // designator -> line
     std::map<std::pair<int, int>, size_t> inUse;  // (tx or 0 when receive-only, rx) -> index
     int pLine = 0, cLine = 0;
     for (const auto& [line, f] : lines) {
@@ -375,20 +381,25 @@ bool ReadChannelPlan(const std::string& file, const std::string& text, PlanTable
         if (ch.name.size() > kNameLength || !IsLcdText(ch.name))
             return fault(line, "the name must be at most 10 upper-case display characters");
         for (char c : f[5]) {
-            if (c == 'P') ch.markP = true;
-            else if (c == 'C') ch.markC = true;
-            else return fault(line, "marks are P and C only");
+            if (c == 'P')
+                ch.markP = true;
+            else if (c == 'C')
+                ch.markC = true;
+            else
+                return fault(line, "marks are P and C only");
         }
         if (ch.mode == ChannelMode::Unused && (ch.markP || ch.markC))
             return fault(line, "an unused channel cannot carry the P or C mark");
         if (ch.markP) {
-            if (pLine) return fault(line, "a second P channel (first on line " +
-                                              std::to_string(pLine) + ")");
+            if (pLine)
+                return fault(line,
+                             "a second P channel (first on line " + std::to_string(pLine) + ")");
             pLine = line;
         }
         if (ch.markC) {
-            if (cLine) return fault(line, "a second C channel (first on line " +
-                                              std::to_string(cLine) + ")");
+            if (cLine)
+                return fault(line,
+                             "a second C channel (first on line " + std::to_string(cLine) + ")");
             cLine = line;
         }
         if (ch.mode != ChannelMode::Unused) {
@@ -436,8 +447,10 @@ bool ReadWeather(const std::string& file, const std::string& text, std::vector<P
         int rx;
         if (!ParseMHz(f[1], &rx) || rx < 156000 || rx > 174000 || rx % 25)
             return fault(line, "bad weather frequency '" + f[1] + "'");
-        if (f[2] == "rx-only") w.used = true;
-        else if (f[2] != "unused") return fault(line, "weather mode is rx-only or unused");
+        if (f[2] == "rx-only")
+            w.used = true;
+        else if (f[2] != "unused")
+            return fault(line, "weather mode is rx-only or unused");
         anyUsed = anyUsed || w.used;
         w.name = f[3];
         if (w.name.size() > kNameLength || !IsLcdText(w.name))
@@ -454,8 +467,8 @@ bool ReadFree(const std::string& file, const std::string& text, int modelCount,
     const Fault fault(file, error);
     std::vector<Line> lines;
     if (!ReadCsv(text,
-                 {"models", "row", "rx_mhz", "tx_mhz", "short_name", "mode", "sources",
-                  "decision", "note"},
+                 {"models", "row", "rx_mhz", "tx_mhz", "short_name", "mode", "sources", "decision",
+                  "note"},
                  fault, &lines))
         return false;
     out->clear();
@@ -465,7 +478,8 @@ bool ReadFree(const std::string& file, const std::string& text, int modelCount,
         if (!ParseModels(f[0], modelCount, &fr.models))
             return fault(line, "bad model list '" + f[0] + "'");
         long row;
-        if (!ParseInt(f[1], 0, kFreeRows - 1, &row)) return fault(line, "bad free row '" + f[1] + "'");
+        if (!ParseInt(f[1], 0, kFreeRows - 1, &row))
+            return fault(line, "bad free row '" + f[1] + "'");
         fr.row = static_cast<int>(row);
         for (const auto& other : *out) {
             if (other.row != fr.row) continue;
@@ -489,8 +503,10 @@ bool ReadFree(const std::string& file, const std::string& text, int modelCount,
         if (fr.shortName.size() > kShortNameLength || !IsLcdText(fr.shortName) ||
             (fr.shortName.size() == 3 && !std::strchr("AB ", fr.shortName[2])))
             return fault(line, "the short name is two display characters and A, B or a space");
-        if (f[5] == "simplex" || f[5] == "duplex") fr.used = true;
-        else if (f[5] != "unused") return fault(line, "free channel mode is simplex, duplex or unused");
+        if (f[5] == "simplex" || f[5] == "duplex")
+            fr.used = true;
+        else if (f[5] != "unused")
+            return fault(line, "free channel mode is simplex, duplex or unused");
         if ((f[5] == "simplex" && fr.rxHz != fr.txHz) || (f[5] == "duplex" && fr.rxHz == fr.txHz))
             return fault(line, "simplex means equal receive and transmit frequencies, duplex not");
         out->push_back(std::move(fr));
@@ -552,8 +568,8 @@ bool ReadSettings(const std::string& file, const std::string& text, int modelCou
             if (!ParseInt(type.substr(5), 1, 255, &count))
                 return fault(line, "bad text length in '" + f[1] + "'");
             if (static_cast<long>(value.size()) > count || !IsPrintable(value))
-                return fault(line, "the text must fit " + std::to_string(count) +
-                                       " printable characters");
+                return fault(
+                    line, "the text must fit " + std::to_string(count) + " printable characters");
             unit.assign(value.begin(), value.end());
             unit.resize(static_cast<size_t>(count), ' ');
         } else if (type.compare(0, 5, "fill:") == 0 && repeat == 1) {

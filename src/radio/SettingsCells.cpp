@@ -479,18 +479,14 @@ const SpecialCell kSpecialCells[] = {
     {CL_ComCom_CloneComment, [](cmcCellCapsule& r, Ctx& c, int, int) { CloneComment(r, c); }},
     {CL_ComCom_LcdSymbol, [](cmcCellCapsule& r, Ctx& c, int, int row) { LcdSymbol(r, c, row); }},
     {CL_ComCom_TotTimer, [](cmcCellCapsule& r, Ctx& c, int, int) { TotTimer(r, c); }},
-    {CL_RadioSet_ScanSpeed,
-     [](cmcCellCapsule& r, Ctx& c, int, int) {
-         DecimalByte(r, c, smap::kScanSpeed, 50, 200, kScanOff);
-     }},
+    {CL_RadioSet_ScanSpeed, [](cmcCellCapsule& r, Ctx& c, int,
+                               int) { DecimalByte(r, c, smap::kScanSpeed, 50, 200, kScanOff); }},
     {CL_MakerR_TX_Mute_Timer,
      [](cmcCellCapsule& r, Ctx& c, int, int) { DecimalByte(r, c, smap::kTxMuteTimer, 0, 255); }},
     {CL_MakerR_RX_Mute_Timer,
      [](cmcCellCapsule& r, Ctx& c, int, int) { DecimalByte(r, c, smap::kRxMuteTimer, 0, 255); }},
     {CL_MakerR_Transient_Timer,
-     [](cmcCellCapsule& r, Ctx& c, int, int) {
-         DecimalByte(r, c, smap::kTransientTimer, 0, 255);
-     }},
+     [](cmcCellCapsule& r, Ctx& c, int, int) { DecimalByte(r, c, smap::kTransientTimer, 0, 255); }},
     {CL_MakerR_DwTw_Timer, [](cmcCellCapsule& r, Ctx& c, int, int) { DwTwTimer(r, c); }},
     {CL_ComConf_UtcOffset, [](cmcCellCapsule& r, Ctx& c, int, int) { UtcOffset(r, c); }},
     {CL_ComConf_KeyAssign_Dial,

@@ -103,7 +103,9 @@ void cmcSheetDef::StartLoop(int count) {
     loopBody_ = 0;
 }
 
-void cmcSheetDef::EndLoop() { loopEnded_ = true; }
+void cmcSheetDef::EndLoop() {
+    loopEnded_ = true;
+}
 
 void cmcSheetDef::ApplyRowDirective(std::string_view group) {
     std::string_view rest;

@@ -17,7 +17,7 @@
 namespace {
 
 class CloneCommands : public testing::Test {
-protected:
+  protected:
     void SetUp() override {
         text.BindFile(KELDA_SOURCE_DIR "/data/overlay/KELDA.OVL");
         InstallGTex(&text);
@@ -46,8 +46,7 @@ protected:
     }
     void RunToEnd() {
         ASSERT_TRUE(clock.AdvanceUntil(
-            [&] { return app->LastCloneOutcome() != cuiMain::CloneOutcome::kRunning; }, 120000,
-            5));
+            [&] { return app->LastCloneOutcome() != cuiMain::CloneOutcome::kRunning; }, 120000, 5));
     }
     int FirstWrittenAddress() {
         const auto& blocks = sim->Radio().WrittenBlocks();
@@ -83,8 +82,7 @@ TEST_F(CloneCommands, TheWriteListFollowsTheVersionsAndManufacturerMode) {
         if (c.maker) ASSERT_TRUE(app->Model().EnterManufacturerMode());
         app->WriteToRadio();
         RunToEnd();
-        EXPECT_EQ(app->LastCloneOutcome(), cuiMain::CloneOutcome::kDone)
-            << app->LastCloneResult();
+        EXPECT_EQ(app->LastCloneOutcome(), cuiMain::CloneOutcome::kDone) << app->LastCloneResult();
         EXPECT_EQ(FirstWrittenAddress(), c.firstAddress);
         sim.reset();
     }

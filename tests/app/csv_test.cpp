@@ -1,6 +1,6 @@
-#include <gtest/gtest.h>
-
 #include "app/Csv.h"
+
+#include <gtest/gtest.h>
 
 namespace {
 

@@ -20,7 +20,7 @@ constexpr int kMapMarker = 0x0F1A;
 
 // The document commands over a model that accepts images carrying the map marker.
 class TestMain : public cuiMain {
-public:
+  public:
     TestMain() : cuiMain("KELDA", cmcEeprom::kImageSize) { InitIdentity(); }
     void InitIdentity() override { SetCodes(0x3715, 1); }
     bool CheckImageIdentity(const cmcEeprom& image, bool) override {
@@ -46,7 +46,7 @@ std::string ReadAll(const std::string& p) {
 }
 
 class DocumentTest : public testing::Test {
-protected:
+  protected:
     void SetUp() override {
         char tmpl[] = "/tmp/kelda-doc-XXXXXX";
         dir = mkdtemp(tmpl);
@@ -126,7 +126,7 @@ TEST_F(DocumentTest, ReopeningTheModifiedOpenFileSavesUnderAnotherName) {
     EXPECT_EQ(app->OpenFile(path), 0);
     ASSERT_EQ(prompts.shown().size(), 1u);
     EXPECT_EQ(prompts.shown()[0].text, text.GetLine("GI_Mess_Confirm_WriteAnother", 0));
-    EXPECT_EQ(ReadAll(path), before);          // the open file was not overwritten
+    EXPECT_EQ(ReadAll(path), before);  // the open file was not overwritten
     EXPECT_NE(ReadAll(other).find("0300"), std::string::npos);
     EXPECT_EQ(app->Working().GetByte(0x0300), 0x00);  // a.kcf is what is open now
 }

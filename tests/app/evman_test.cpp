@@ -20,7 +20,7 @@ struct Log {
 };
 
 class EvManTest : public testing::Test {
-protected:
+  protected:
     test::ManualClock clock;
     cmcEvMan hub;
     Log log;
@@ -67,9 +67,7 @@ struct RemoveCtx {
     cmcEvMan* hub;
     int bCalls = 0;
     static void B(void* p, cmcEvent&) { ++static_cast<RemoveCtx*>(p)->bCalls; }
-    static void RemoveB(void* p, cmcEvent&) {
-        static_cast<RemoveCtx*>(p)->hub->Unsubscribe(&B, p);
-    }
+    static void RemoveB(void* p, cmcEvent&) { static_cast<RemoveCtx*>(p)->hub->Unsubscribe(&B, p); }
 };
 
 TEST_F(EvManTest, RemovedDuringDeliveryGetsNothingMore) {

@@ -37,7 +37,7 @@ std::vector<std::string> Captions(const cmcSheetTree& t) {
 }
 
 class SheetTreeTest : public testing::Test {
-protected:
+  protected:
     void SetUp() override {
         text.BindLines(TreeOverlay());
         tree.Build(text, "GI_Tree_Main");
@@ -52,7 +52,9 @@ TEST_F(SheetTreeTest, RegionalBitsAndModelDecideTheNodes) {
         bool maker;
         std::vector<std::string> captions;
     } cases[] = {
-        {0x07, 2, false,
+        {0x07,
+         2,
+         false,
          {"Radio", " International", " USA", " Canada", " Weather", " DSC", "  Individual",
           "  Export only"}},
         {0x00, 0, false, {"Radio", " International", " DSC", "  Individual"}},
@@ -69,9 +71,9 @@ TEST_F(SheetTreeTest, RegionalBitsAndModelDecideTheNodes) {
 TEST_F(SheetTreeTest, RegionalSheetsReturnAfterTheInternationalList) {
     tree.ApplyRegional(0x00, 2, false);
     tree.ApplyRegional(0x05, 2, false);
-    EXPECT_EQ(Captions(tree), (std::vector<std::string>{"Radio", " International", " USA",
-                                                        " Canada", " DSC", "  Individual",
-                                                        "  Export only"}));
+    EXPECT_EQ(Captions(tree),
+              (std::vector<std::string>{"Radio", " International", " USA", " Canada", " DSC",
+                                        "  Individual", "  Export only"}));
 }
 
 TEST_F(SheetTreeTest, WarningListMarksNodesAndCollapsedParentsShowTheWorst) {

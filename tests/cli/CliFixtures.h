@@ -22,19 +22,13 @@ struct TableEdit {
 // At least one edit per table; each value is stored as written, so the sheet shows it back.
 inline const std::vector<TableEdit>& EveryTableEdits() {
     static const std::vector<TableEdit> edits = {
-        {"int", "6", "Name", "HARBOUR"},
-        {"int", "8", "Tag", "Tag"},
-        {"usa", "6", "Transmit", "RX only"},
-        {"can", "6", "Name", "CANAL"},
-        {"dsc", "13", "Name", "WHEELHOUSE"},
-        {"dsc", "14", "POC", "POC"},
-        {"wx", "2", "Name", "NOAA 2"},
-        {"free", "1", "Receive (MHz)", "156.81250"},
+        {"int", "6", "Name", "HARBOUR"},       {"int", "8", "Tag", "Tag"},
+        {"usa", "6", "Transmit", "RX only"},   {"can", "6", "Name", "CANAL"},
+        {"dsc", "13", "Name", "WHEELHOUSE"},   {"dsc", "14", "POC", "POC"},
+        {"wx", "2", "Name", "NOAA 2"},         {"free", "1", "Receive (MHz)", "156.81250"},
         {"free", "1", "Transmit (MHz)", "<-"},  // follows the receive frequency
-        {"free", "1", "Name", "AB"},
-        {"ind", "1", "MMSI", "211234567"},
-        {"ind", "1", "Name", "FRIEND"},
-        {"grp", "1", "Group MMSI", "012345678"},
+        {"free", "1", "Name", "AB"},           {"ind", "1", "MMSI", "211234567"},
+        {"ind", "1", "Name", "FRIEND"},        {"grp", "1", "Group MMSI", "012345678"},
         {"grp", "1", "Name", "FLEET"},
     };
     return edits;

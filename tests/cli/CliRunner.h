@@ -34,7 +34,7 @@ inline void WriteFile(const std::string& path, const std::string& text) {
 }
 
 class TempFolder {
-public:
+  public:
     TempFolder() {
         char tmpl[] = "/tmp/kelda-cli-test-XXXXXX";
         path_ = mkdtemp(tmpl);
@@ -43,7 +43,7 @@ public:
     std::string operator/(const std::string& name) const { return path_ + "/" + name; }
     const std::string& Path() const { return path_; }
 
-private:
+  private:
     std::string path_;
 };
 

@@ -43,7 +43,7 @@ std::string Replace(std::string text, const std::string& from, const std::string
 }
 
 class CliFiles : public testing::Test {
-protected:
+  protected:
     TempFolder tmp;
 };
 
@@ -84,8 +84,7 @@ TEST_F(CliFiles, CheckReportsEachFileErrorWithItsMessageAndExitStatus) {
          "GI_Mess_FileErr_Extra"},
         {"other model", [](std::string f) { return f.replace(0, 4, "3716"); }, 13,
          "GI_Mess_FileErr_Model"},
-        {"no revision line",
-         [](std::string f) { return f.erase(f.find("#MapRev=1\r\n"), 11); }, 15,
+        {"no revision line", [](std::string f) { return f.erase(f.find("#MapRev=1\r\n"), 11); }, 15,
          "GI_Mess_FileErr_MapRev"},
         {"last line missing", [](std::string f) { return f.substr(0, f.find("471010")); }, 17,
          "GI_Mess_FileErr_Coverage"},
@@ -104,8 +103,7 @@ TEST_F(CliFiles, CheckReportsEachFileErrorWithItsMessageAndExitStatus) {
         CliResult r = RunCli({"check", path}, tmp);
         EXPECT_EQ(r.status, c.status);
         EXPECT_EQ(r.out, "");
-        EXPECT_NE(r.err.find(OverlayText("GI_Mess_FileErr_Headline")), std::string::npos)
-            << r.err;
+        EXPECT_NE(r.err.find(OverlayText("GI_Mess_FileErr_Headline")), std::string::npos) << r.err;
         EXPECT_NE(r.err.find(OverlayText(c.key)), std::string::npos) << r.err;
     }
 }
@@ -131,26 +129,25 @@ TEST_F(CliFiles, DumpShowsTheFileBytesSixteenALine) {
 
 TEST_F(CliFiles, SetCommitsAsTheSheetEditorsAndGetShowsTheResult) {
     const std::string path = test::MakeFactory(tmp, 2, "m.kcf");
-    CliResult set = RunCli({"set", path,
-                            "CT_IntCh.CL_ChList_Comment[12]=harbour",  // upper-cased
-                            "CT_IntCh.CL_ChList_Tag[12]=TAG",          // choice, any case
-                            "CT_IntCh.CL_ChList_Poc[12]=#1",           // choice by item
-                            "CT_IntCh.CL_ChList_Atr[1]=Used",          // action list
-                            "CT_FreeCh.CL_Fch_FreqR[3]=156.81",        // snapped to the raster
-                            "CT_FreeCh.CL_Fch_ChName[3]=xy",
-                            "CT_DscIndId.CL_DscIndId_Id[0]=211234567",
-                            "CT_DscIndId.CL_DscIndId_Comment[0]=Friend, Bob"},
-                           tmp);
+    CliResult set =
+        RunCli({"set", path,
+                "CT_IntCh.CL_ChList_Comment[12]=harbour",  // upper-cased
+                "CT_IntCh.CL_ChList_Tag[12]=TAG",          // choice, any case
+                "CT_IntCh.CL_ChList_Poc[12]=#1",           // choice by item
+                "CT_IntCh.CL_ChList_Atr[1]=Used",          // action list
+                "CT_FreeCh.CL_Fch_FreqR[3]=156.81",        // snapped to the raster
+                "CT_FreeCh.CL_Fch_ChName[3]=xy", "CT_DscIndId.CL_DscIndId_Id[0]=211234567",
+                "CT_DscIndId.CL_DscIndId_Comment[0]=Friend, Bob"},
+               tmp);
     ASSERT_EQ(set.status, 0) << set.err;
-    CliResult get = RunCli({"get", path, "CT_IntCh.CL_ChList_Comment[12]",
-                            "CT_IntCh.CL_ChList_Tag[12]", "CT_IntCh.CL_ChList_Poc[12]",
-                            "CT_IntCh.CL_ChList_Atr[1]", "CT_FreeCh.CL_Fch_FreqR[3]",
-                            "CT_FreeCh.CL_Fch_FreqT[3]", "CT_FreeCh.CL_Fch_ChName[3]",
-                            "CT_DscIndId.CL_DscIndId_Id[0]", "CT_DscIndId.CL_DscIndId_Comment[0]"},
-                           tmp);
+    CliResult get = RunCli(
+        {"get", path, "CT_IntCh.CL_ChList_Comment[12]", "CT_IntCh.CL_ChList_Tag[12]",
+         "CT_IntCh.CL_ChList_Poc[12]", "CT_IntCh.CL_ChList_Atr[1]", "CT_FreeCh.CL_Fch_FreqR[3]",
+         "CT_FreeCh.CL_Fch_FreqT[3]", "CT_FreeCh.CL_Fch_ChName[3]", "CT_DscIndId.CL_DscIndId_Id[0]",
+         "CT_DscIndId.CL_DscIndId_Comment[0]"},
+        tmp);
     ASSERT_EQ(get.status, 0) << get.err;
-    EXPECT_EQ(get.out,
-              "HARBOUR\nTag\nPOC\nUsed \n156.81250\n<-\nXY\n211234567\nFRIEND, BO\n");
+    EXPECT_EQ(get.out, "HARBOUR\nTag\nPOC\nUsed \n156.81250\n<-\nXY\n211234567\nFRIEND, BO\n");
     EXPECT_EQ(RunCli({"check", path}, tmp).status, 0);
 }
 
@@ -179,8 +176,7 @@ TEST_F(CliFiles, RefusedValuesAndUnknownCellsSaveNothing) {
     for (const auto& c : cases) {
         SCOPED_TRACE(c.edit);
         // A good edit before the bad one is not saved either.
-        CliResult r =
-            RunCli({"set", path, "CT_IntCh.CL_ChList_Comment[12]=CHANGED", c.edit}, tmp);
+        CliResult r = RunCli({"set", path, "CT_IntCh.CL_ChList_Comment[12]=CHANGED", c.edit}, tmp);
         EXPECT_EQ(r.status, 2);
         EXPECT_NE(r.err.find(c.says), std::string::npos) << r.err;
         EXPECT_EQ(ReadFile(path), before);
@@ -202,8 +198,8 @@ TEST_F(CliFiles, AWrongOwnMmsiLeavesTheStoredOneInPlace) {
 TEST_F(CliFiles, SetWithAnOutputFileLeavesTheInputAlone) {
     const std::string path = test::MakeFactory(tmp, 2, "m.kcf");
     const std::string before = ReadFile(path);
-    CliResult r = RunCli({"set", path, "CT_WxCh.CL_WX_ChComment[0]=WX ONE", "-o", tmp / "out.kcf"},
-                         tmp);
+    CliResult r =
+        RunCli({"set", path, "CT_WxCh.CL_WX_ChComment[0]=WX ONE", "-o", tmp / "out.kcf"}, tmp);
     ASSERT_EQ(r.status, 0) << r.err;
     EXPECT_EQ(ReadFile(path), before);
     EXPECT_EQ(RunCli({"get", tmp / "out.kcf", "CT_WxCh.CL_WX_ChComment[0]"}, tmp).out, "WX ONE\n");
@@ -217,14 +213,13 @@ TEST_F(CliFiles, WarningsNameTheSheetsOfErrorsAndWarnings) {
     EXPECT_EQ(clean.out, "");
 
     // A P channel that is not in use is an error; an MMSI listed twice is a warning.
-    ASSERT_EQ(RunCli({"set", path, "CT_IntCh.CL_ChList_Atr[12]=Used P",
-                      "CT_IntCh.CL_ChList_Atr[12]=#3", "CT_DscIndId.CL_DscIndId_Id[0]=211234567",
-                      "CT_DscIndId.CL_DscIndId_Comment[0]=A",
-                      "CT_DscIndId.CL_DscIndId_Id[1]=211234567",
-                      "CT_DscIndId.CL_DscIndId_Comment[1]=B"},
-                     tmp)
-                  .status,
-              0);
+    ASSERT_EQ(
+        RunCli({"set", path, "CT_IntCh.CL_ChList_Atr[12]=Used P", "CT_IntCh.CL_ChList_Atr[12]=#3",
+                "CT_DscIndId.CL_DscIndId_Id[0]=211234567", "CT_DscIndId.CL_DscIndId_Comment[0]=A",
+                "CT_DscIndId.CL_DscIndId_Id[1]=211234567", "CT_DscIndId.CL_DscIndId_Comment[1]=B"},
+               tmp)
+            .status,
+        0);
     EXPECT_EQ(RunCli({"get", path, "CT_IntCh.CL_ChList_Atr[12]"}, tmp).out, "Not used P\n");
     CliResult r = RunCli({"warnings", path}, tmp);
     EXPECT_EQ(r.status, 1);
@@ -297,8 +292,8 @@ TEST_F(CliFiles, ImportListsEveryRefusedValueAndSavesOnlyWithPartial) {
     const std::string before = ReadFile(path);
     auto rows = test::ParseCsv(RunCli({"export", path, "--table", "ind"}, tmp).out);
     rows[1] = {"1", "211234567", "GOOD"};
-    rows[2] = {"2", "2112345", "SHORT"};      // too few digits
-    rows[4] = {"4", "", "NO ID"};             // a name needs an MMSI
+    rows[2] = {"2", "2112345", "SHORT"};  // too few digits
+    rows[4] = {"4", "", "NO ID"};         // a name needs an MMSI
     WriteFile(tmp / "in.csv", test::FormatCsv(rows));
 
     CliResult r = RunCli({"import", path, "--table", "ind", tmp / "in.csv"}, tmp);

@@ -20,7 +20,7 @@ using test::TempFolder;
 
 // A background process of the build, stopped (by its own pid) when the object goes.
 class Background {
-public:
+  public:
     Background(const std::string& program, const std::vector<std::string>& args,
                const std::string& outPath) {
         const std::string exe = std::string(KELDA_BIN_DIR) + "/" + program;
@@ -31,8 +31,8 @@ public:
         argv.push_back(nullptr);
         posix_spawn_file_actions_t actions;
         posix_spawn_file_actions_init(&actions);
-        posix_spawn_file_actions_addopen(&actions, 1, outPath.c_str(),
-                                         O_WRONLY | O_CREAT | O_TRUNC, 0600);
+        posix_spawn_file_actions_addopen(&actions, 1, outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
+                                         0600);
         posix_spawn_file_actions_addopen(&actions, 2, (outPath + ".err").c_str(),
                                          O_WRONLY | O_CREAT | O_TRUNC, 0600);
         if (posix_spawn(&pid_, exe.c_str(), &actions, nullptr, argv.data(), environ) != 0)
@@ -51,35 +51,37 @@ public:
         return status_;
     }
 
-private:
+  private:
     pid_t pid_ = -1;
     int status_ = -1;
 };
 
 // The simulated radio; its first line of output names its pseudo-terminal.
 class Radio {
-public:
+  public:
     Radio(const TempFolder& tmp, std::vector<std::string> options) : out_(tmp / "sim.out") {
         options.insert(options.begin(), "--no-publish");
         sim_ = std::make_unique<Background>("kelda-radiosim", options, out_);
         for (int i = 0; i < 200 && device_.empty(); ++i) {
             std::string text = ReadFile(out_);
-            if (auto nl = text.find('\n'); nl != std::string::npos) device_ = text.substr(0, nl);
-            else std::this_thread::sleep_for(std::chrono::milliseconds(10));
+            if (auto nl = text.find('\n'); nl != std::string::npos)
+                device_ = text.substr(0, nl);
+            else
+                std::this_thread::sleep_for(std::chrono::milliseconds(10));
         }
         EXPECT_FALSE(device_.empty()) << ReadFile(out_ + ".err");
     }
     const std::string& Device() const { return device_; }
     std::string Errors() const { return ReadFile(out_ + ".err"); }
 
-private:
+  private:
     std::string out_;
     std::unique_ptr<Background> sim_;
     std::string device_;
 };
 
 class CliRadio : public testing::Test {
-protected:
+  protected:
     TempFolder tmp;
 };
 
@@ -136,11 +138,11 @@ TEST_F(CliRadio, WriteIsConfirmedAndTheRadioHoldsTheDocumentOverTheWrittenRanges
 
 TEST_F(CliRadio, WarningListErrorsRefuseTheWrite) {
     const std::string file = test::MakeFactory(tmp, 2, "bad.kcf");
-    ASSERT_EQ(RunCli({"set", file, "CT_IntCh.CL_ChList_Atr[12]=Used P",
-                      "CT_IntCh.CL_ChList_Atr[12]=#3"},
-                     tmp)
-                  .status,
-              0);
+    ASSERT_EQ(
+        RunCli({"set", file, "CT_IntCh.CL_ChList_Atr[12]=Used P", "CT_IntCh.CL_ChList_Atr[12]=#3"},
+               tmp)
+            .status,
+        0);
     const std::string saved = tmp / "saved.kcf";
     Radio radio(tmp, {"--save", saved});
     CliResult r = RunCli({"write", file, "--device", radio.Device(), "--yes"}, tmp);
@@ -156,10 +158,10 @@ TEST_F(CliRadio, FaultsOfTheRadioGiveTheirResultCodes) {
         int status;
     };
     const Case cases[] = {
-        {{"--silent"}, "read", 25},          {{"--no-echo"}, "read", 24},
-        {{"--refuse-read"}, "read", 26},     {{"--bad-checksum", "3"}, "read", 26},
-        {{"--wrong-count"}, "read", 27},     {{"--drop-frame", "3"}, "read", 28},
-        {{"--refuse-write"}, "write", 30},   {{"--model-group", "0"}, "write", 33},
+        {{"--silent"}, "read", 25},        {{"--no-echo"}, "read", 24},
+        {{"--refuse-read"}, "read", 26},   {{"--bad-checksum", "3"}, "read", 26},
+        {{"--wrong-count"}, "read", 27},   {{"--drop-frame", "3"}, "read", 28},
+        {{"--refuse-write"}, "write", 30}, {{"--model-group", "0"}, "write", 33},
         {{"--silent"}, "info", 25},
     };
     for (const auto& c : cases) {
@@ -184,8 +186,7 @@ TEST_F(CliRadio, FaultsOfTheRadioGiveTheirResultCodes) {
 TEST_F(CliRadio, AnInterruptedReadLeavesNoFile) {
     Radio radio(tmp, {"--baud", "9600"});
     const std::string out = tmp / "read.kcf";
-    Background read("kelda-cli", {"read", "--device", radio.Device(), "-o", out},
-                    tmp / "cli.out");
+    Background read("kelda-cli", {"read", "--device", radio.Device(), "-o", out}, tmp / "cli.out");
     std::this_thread::sleep_for(std::chrono::milliseconds(700));
     EXPECT_EQ(read.Stop(SIGINT), 130);
     EXPECT_NE(access(out.c_str(), F_OK), 0);

@@ -5,11 +5,15 @@
 
 namespace shipped {
 
-std::string OverlayPath() { return std::string(KELDA_SOURCE_DIR) + "/data/overlay/KELDA.OVL"; }
+std::string OverlayPath() {
+    return std::string(KELDA_SOURCE_DIR) + "/data/overlay/KELDA.OVL";
+}
 std::string HelpOverlayPath() {
     return std::string(KELDA_SOURCE_DIR) + "/data/overlay/KELDAH.OVL";
 }
-std::string HelpFolder() { return std::string(KELDA_SOURCE_DIR) + "/data/help"; }
+std::string HelpFolder() {
+    return std::string(KELDA_SOURCE_DIR) + "/data/help";
+}
 
 std::vector<std::string> ReadLines(const std::string& path) {
     std::ifstream in(path, std::ios::binary);

@@ -4,10 +4,10 @@
 #include <sstream>
 #include <string>
 
-#include "radio/AddressRange.h"
 #include "ShippedOverlay.h"
 #include "app/FactoryImage.h"
 #include "app/indModel.h"
+#include "radio/AddressRange.h"
 #include "radio/FactoryPlan.h"
 #include "radio/MemoryMap.h"
 #include "radio/cmcClnFile.h"
@@ -216,8 +216,8 @@ TEST(InitialFiles, NamesMarksWeatherAndDscChannels) {
         cmcEeprom* image;
         int number;
         bool used;
-    } dsc[] = {{&usa, 16, true},  {&usa, 1022, true}, {&usa, 70, false}, {&usa, 15, true},
-               {&eur, 16, true},  {&eur, 1022, false}, {&eur, 24, true}, {&eur, 75, false},
+    } dsc[] = {{&usa, 16, true},    {&usa, 1022, true},  {&usa, 70, false}, {&usa, 15, true},
+               {&eur, 16, true},    {&eur, 1022, false}, {&eur, 24, true},  {&eur, 75, false},
                {&intl, 1022, true}, {&intl, 2021, false}};
     for (const Dsc& d : dsc) {
         c.image = d.image;

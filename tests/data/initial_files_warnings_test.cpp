@@ -5,13 +5,13 @@
 #include "ShippedOverlay.h"
 #include "app/cmcSheetTree.h"
 #include "radio/AddressRange.h"
+#include "radio/CellCatalogue.h"
 #include "radio/CellDispatcher.h"
 #include "radio/FactoryPlan.h"
-#include "radio/CellCatalogue.h"
 #include "radio/MemoryMap.h"
 #include "radio/SettingsCells.h"
-#include "radio/datCh.h"
 #include "radio/cmcClnFile.h"
+#include "radio/datCh.h"
 #include "sheet/cmcChoiceTable.h"
 #include "support/CellDoubles.h"
 #include "text/cmcGTex.h"
@@ -43,9 +43,9 @@ TEST(InitialFiles, ShowNothingInTheWarningCheckList) {
         file.Attach(&host.image);
         file.SetCodes(cmcClnFile::kModelCode, cmcClnFile::kSubCode);
         file.SetRevisionCheck(cmcClnFile::AcceptCurrentRevision, nullptr);
-        ASSERT_EQ(file.Read(std::string(KELDA_SOURCE_DIR) + "/data/initial/" + m.file,
-                            kDocumentRanges),
-                  FileErr_None);
+        ASSERT_EQ(
+            file.Read(std::string(KELDA_SOURCE_DIR) + "/data/initial/" + m.file, kDocumentRanges),
+            FileErr_None);
         host.modelType = m.type;
         WarningLists lists = RunWarningCheckList(text, check);
         std::string found;
@@ -60,9 +60,9 @@ TEST(InitialFiles, ShowNothingInTheWarningCheckList) {
         file.Attach(&host.image);
         file.SetCodes(cmcClnFile::kModelCode, cmcClnFile::kSubCode);
         file.SetRevisionCheck(cmcClnFile::AcceptCurrentRevision, nullptr);
-        ASSERT_EQ(file.Read(std::string(KELDA_SOURCE_DIR) + "/data/initial/" + m.file,
-                            kDocumentRanges),
-                  FileErr_None);
+        ASSERT_EQ(
+            file.Read(std::string(KELDA_SOURCE_DIR) + "/data/initial/" + m.file, kDocumentRanges),
+            FileErr_None);
         for (int label = 0; label < kCellLabelCount; ++label) {
             if (!IsSettingsLabel(label)) continue;
             const std::string name = LabelName(label);

@@ -29,8 +29,8 @@ std::set<int> LabelsWithoutBehaviour() {
     }
     for (int l = CL_ComDsc_CallRepeatF; l <= CL_ComDsc_GroupCall_Routine_Pow; ++l) out.insert(l);
     for (int l = CL_ComCom_InterComF; l <= CL_ComCom_AquaQuakeF; ++l) out.insert(l);
-    for (int l : {CL_Fch_WN, CL_ComSet_Light, CL_ComConf_RxSpeaker, CL_Menu_Port_SpeedHigh,
-                  CL_Free_DscId})
+    for (int l :
+         {CL_Fch_WN, CL_ComSet_Light, CL_ComConf_RxSpeaker, CL_Menu_Port_SpeedHigh, CL_Free_DscId})
         out.insert(l);
     return out;
 }
@@ -307,12 +307,15 @@ TEST_F(ShippedSheets, ChoiceListsHoldTheValuesTheProgramStores) {
         {keys::kSheetSelPTTScan, Flex0, {0, 1}},
         {keys::kSheetSelKeyAsDial, Flex0, {0, 1, 2, 3}},
         {keys::kSheetSelKeyAsSkeyME, CL_FlexMarking, {0, 1, 2, 3, 5, 6, 7, 8, 9, 33, 34, 35, 36}},
-        {keys::kSheetSelKeyAsSkeyMU, CL_FlexMarking, {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 33, 34, 35, 36}},
+        {keys::kSheetSelKeyAsSkeyMU,
+         CL_FlexMarking,
+         {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 33, 34, 35, 36}},
     };
     for (const Case& c : cases)
-        for (int v : c.values) EXPECT_NE(table.Text(c.list, c.label, v), "error") << c.list << " " << v;
-    for (const char* lcd : {"GI_Sheet_Sel_UserSetLcdUsa", "GI_Sheet_Sel_UserSetLcdInt",
-                            "GI_Sheet_Sel_UserSetLcdCan"})
+        for (int v : c.values)
+            EXPECT_NE(table.Text(c.list, c.label, v), "error") << c.list << " " << v;
+    for (const char* lcd :
+         {"GI_Sheet_Sel_UserSetLcdUsa", "GI_Sheet_Sel_UserSetLcdInt", "GI_Sheet_Sel_UserSetLcdCan"})
         for (std::string list : {std::string(lcd), std::string(lcd) + "_E"})
             for (int v = 0; v <= 5; ++v) EXPECT_NE(table.Text(list, Flex0, v), "error") << list;
     // Every chooser holds values once each, all bound to the list's label.
@@ -348,8 +351,8 @@ TEST_F(ShippedSheets, EveryLabelWithBehaviourIsReachable) {
     // Not settings: the free-byte cells belong to service windows that build their own cells,
     // the read-only text and crossed-out cells are drawing helpers, and no call of the shipped
     // models is fixed off.
-    const std::set<int> own = {CL_Free_Byte_Dec, CL_Free_Byte_Hex, CL_Dummy, CL_CannotEdit,
-                               CL_DscCall_Tx_OFF, CL_DscCall_Rx_OFF};
+    const std::set<int> own = {CL_Free_Byte_Dec, CL_Free_Byte_Hex,  CL_Dummy,
+                               CL_CannotEdit,    CL_DscCall_Tx_OFF, CL_DscCall_Rx_OFF};
     const std::set<int> yet = LabelsWithoutBehaviour();
     for (int l = 0; l < kCellLabelCount; ++l)
         if (!yet.count(l) && !own.count(l)) {

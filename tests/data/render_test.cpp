@@ -4,7 +4,6 @@
 
 #include <filesystem>
 
-#include "support/CellDoubles.h"
 #include "ShippedOverlay.h"
 #include "app/cmcEvMan.h"
 #include "app/cmcSheetTree.h"
@@ -14,6 +13,7 @@
 #include "radio/datCh.h"
 #include "sheet/ChannelSheetDef.h"
 #include "sheet/cmcChoiceTable.h"
+#include "support/CellDoubles.h"
 #include "text/OverlayKeys.h"
 
 namespace {
@@ -70,10 +70,10 @@ class ShippedRendering : public testing::Test {
 };
 
 TEST_F(ShippedRendering, EveryCellOfEverySheetShowsAValueOnEveryFactoryImage) {
-    const int models = int(shipped::ListLines(shipped::Entries(shipped::ReadLines(
-                                                  shipped::OverlayPath())),
-                                              keys::kAppInitialFile)
-                               .size());
+    const int models =
+        int(shipped::ListLines(shipped::Entries(shipped::ReadLines(shipped::OverlayPath())),
+                               keys::kAppInitialFile)
+                .size());
     ASSERT_GE(models, 8);
     const std::vector<std::string> sheets = ShownSheets();
     for (int model = 0; model < models; ++model) {
@@ -121,10 +121,10 @@ TEST_F(ShippedRendering, ChannelAttributeShowsTheMarksAfterTheWord) {
 // The shipped tree over each factory image shows the regional lists the model has, in order
 // after the international list, and the service sheets only in manufacturer mode.
 TEST_F(ShippedRendering, TreeShowsEachModelsRegionalListsAndServiceSheetsInManufacturerMode) {
-    const size_t models = shipped::ListLines(shipped::Entries(shipped::ReadLines(
-                                                 shipped::OverlayPath())),
-                                             keys::kAppInitialFile)
-                              .size();
+    const size_t models =
+        shipped::ListLines(shipped::Entries(shipped::ReadLines(shipped::OverlayPath())),
+                           keys::kAppInitialFile)
+            .size();
     for (int model = 0; model < int(models); ++model) {
         LoadFactoryImage(model);
         const int availability = host_.image.GetByte(3000);

@@ -73,8 +73,8 @@ TEST(MainWindow, TreeOpensSheetsOverTheFactoryImage) {
 
 // Without a display the program explains what to do instead of failing with a toolkit error.
 TEST(MainWindow, WithoutADisplayTheProgramSaysHowToRunIt) {
-    std::string cmd = "env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM " KELDA_BIN_DIR
-                      "/kelda 2>&1";
+    std::string cmd =
+        "env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM " KELDA_BIN_DIR "/kelda 2>&1";
     FILE* p = popen(cmd.c_str(), "r");
     ASSERT_NE(p, nullptr);
     std::string out;

@@ -1,9 +1,9 @@
+#include <dirent.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cstdlib>
-#include <dirent.h>
 #include <fstream>
 #include <sstream>
 
@@ -29,7 +29,7 @@ int CountEntries(const std::string& dir) {
 }
 
 class AtomicFileTest : public testing::Test {
-protected:
+  protected:
     void SetUp() override {
         char tmpl[] = "/tmp/kelda-atomic-XXXXXX";
         dir_ = mkdtemp(tmpl);

@@ -6,7 +6,8 @@
 
 namespace {
 
-const char kChannelHeader[] = "channel,ship_tx_mhz,ship_rx_mhz,mode,name,marks,sources,decision,note\n";
+const char kChannelHeader[] =
+    "channel,ship_tx_mhz,ship_rx_mhz,mode,name,marks,sources,decision,note\n";
 
 std::string Channels(const std::string& rows) {
     return kChannelHeader + std::string("16,156.800,156.800,simplex,DISTRESS,PC,9,,\n") + rows;
@@ -81,13 +82,11 @@ TEST(FactoryPlan, ChannelTableNeedsHeaderAndPChannel) {
     std::string error;
     EXPECT_FALSE(ReadChannelPlan("t.csv", "channel,tx\n", &t, &error));
     EXPECT_NE(error.find("t.csv:1: the header must be"), std::string::npos) << error;
-    EXPECT_FALSE(ReadChannelPlan("t.csv", std::string(kChannelHeader) +
-                                              "06,156.300,156.300,simplex,,,,,\n",
-                                 &t, &error));
+    EXPECT_FALSE(ReadChannelPlan(
+        "t.csv", std::string(kChannelHeader) + "06,156.300,156.300,simplex,,,,,\n", &t, &error));
     EXPECT_NE(error.find("no P channel"), std::string::npos) << error;
-    EXPECT_FALSE(ReadChannelPlan("t.csv", std::string(kChannelHeader) +
-                                              "06,156.300,156.300,simplex,,P,,,\n",
-                                 &t, &error));
+    EXPECT_FALSE(ReadChannelPlan(
+        "t.csv", std::string(kChannelHeader) + "06,156.300,156.300,simplex,,P,,,\n", &t, &error));
     EXPECT_NE(error.find("no C channel"), std::string::npos) << error;
 }
 
@@ -179,8 +178,8 @@ TEST(FactoryPlan, WeatherAndFreeRowsAreChecked) {
     EXPECT_EQ(w[1].row, 9);
     EXPECT_FALSE(ReadWeather("w.csv", wx + "WX11,162.400,rx-only,,,,\n", &w, &error));
     EXPECT_NE(error.find("w.csv:2: unknown weather channel 'WX11'"), std::string::npos);
-    EXPECT_FALSE(ReadWeather("w.csv", wx + "WX1,162.550,rx-only,,,,\nWX1,162.550,rx-only,,,,\n",
-                             &w, &error));
+    EXPECT_FALSE(ReadWeather("w.csv", wx + "WX1,162.550,rx-only,,,,\nWX1,162.550,rx-only,,,,\n", &w,
+                             &error));
     EXPECT_NE(error.find("w.csv:3: weather channel WX1 is listed twice"), std::string::npos);
     EXPECT_FALSE(ReadWeather("w.csv", wx + "WX1,162.550,unused,,,,\n", &w, &error));
     EXPECT_NE(error.find("at least one weather channel"), std::string::npos);
@@ -193,8 +192,9 @@ TEST(FactoryPlan, WeatherAndFreeRowsAreChecked) {
     EXPECT_TRUE(f[0].used);
     EXPECT_FALSE(ReadFree("f.csv", fr + "3,0,157.850,157.850,M1X,unused,,,\n", 4, &f, &error));
     EXPECT_NE(error.find("short name"), std::string::npos);
-    EXPECT_FALSE(ReadFree("f.csv", fr + "*,0,157.850,157.850,M1,unused,,,\n3,0,161.425,161.425,M2,unused,,,\n",
-                          4, &f, &error));
+    EXPECT_FALSE(ReadFree(
+        "f.csv", fr + "*,0,157.850,157.850,M1,unused,,,\n3,0,161.425,161.425,M2,unused,,,\n", 4, &f,
+        &error));
     EXPECT_NE(error.find("f.csv:3: free row 0 is listed twice"), std::string::npos) << error;
     EXPECT_FALSE(ReadFree("f.csv", fr + "3,0,157.850,161.425,M1,simplex,,,\n", 4, &f, &error));
     EXPECT_NE(error.find("simplex means equal"), std::string::npos);

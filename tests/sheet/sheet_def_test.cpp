@@ -87,7 +87,7 @@ TEST(SheetDef, ColumnsComeFromTheLongestRowAndEmptyLinesAreEmptyRows) {
     EXPECT_EQ(sheet.FixedCols(), 1);
     for (int c = 0; c < 3; ++c) EXPECT_TRUE(sheet.Cell(c, 1).Text.empty());
     EXPECT_EQ(sheet.Cell(1, 2).Text, "x");
-    EXPECT_TRUE(sheet.Cell(2, 2).Text.empty());  // missing cells keep the default model
+    EXPECT_TRUE(sheet.Cell(2, 2).Text.empty());   // missing cells keep the default model
     EXPECT_EQ(sheet.FirstSelectableColumn(), 3);  // no selectable cell at all
 }
 
@@ -117,8 +117,7 @@ TEST(SheetDefDeathTest, NoRowsIsIllegal) {
     EXPECT_EXIT(sheet.Build(), testing::ExitedWithCode(3), "Illegal Cell assign");
 }
 
-ChannelSheetContext Context(bool usableOnly, int model,
-                            std::set<int> unused = {}) {
+ChannelSheetContext Context(bool usableOnly, int model, std::set<int> unused = {}) {
     ChannelSheetContext context;
     context.usableOnly = usableOnly;
     context.modelVariant = model;
@@ -163,9 +162,19 @@ TEST(ChannelSheetDef, OtherSheetsAreNotCompacted) {
 }
 
 TEST(ChannelSheetDef, ModelAndOptionDirectivesSkipLines) {
-    const std::vector<std::string> cells = {
-        "a", ":(OnlyOpt2 3)", "b", "c", "d", "e", ":(Only_UsaAusExpModel 1)", "f", "g",
-        ":(OnlyOption 1)", "h", ":(OnlyOpt3 1)", "i"};
+    const std::vector<std::string> cells = {"a",
+                                            ":(OnlyOpt2 3)",
+                                            "b",
+                                            "c",
+                                            "d",
+                                            "e",
+                                            ":(Only_UsaAusExpModel 1)",
+                                            "f",
+                                            "g",
+                                            ":(OnlyOption 1)",
+                                            "h",
+                                            ":(OnlyOpt3 1)",
+                                            "i"};
     struct Case {
         int model;
         std::vector<std::string> texts;

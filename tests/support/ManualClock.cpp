@@ -5,7 +5,7 @@
 namespace test {
 
 class ManualClock::ManualTimer : public platform::Timer {
-public:
+  public:
     ManualTimer(ManualClock* clock, std::function<void()> fn)
         : clock_(clock), fn_(std::move(fn)), id_(clock->nextId_++) {
         clock_->live_.insert(this);
@@ -28,7 +28,7 @@ public:
     void Fire() { fn_(); }
     uint64_t id() const { return id_; }
 
-private:
+  private:
     ManualClock* clock_;
     std::function<void()> fn_;
     uint64_t id_;
@@ -51,7 +51,9 @@ std::unique_ptr<platform::Timer> ManualClock::CreateTimer(std::function<void()> 
     return std::make_unique<ManualTimer>(this, std::move(onTick));
 }
 
-size_t ManualClock::ActiveTimers() const { return slots_.size(); }
+size_t ManualClock::ActiveTimers() const {
+    return slots_.size();
+}
 
 void ManualClock::Advance(uint32_t ms) {
     uint64_t target = absolute_ + ms;
@@ -59,7 +61,8 @@ void ManualClock::Advance(uint32_t ms) {
         // The earliest due timer at or before the target; ties go by creation order.
         auto best = slots_.end();
         for (auto it = slots_.begin(); it != slots_.end(); ++it)
-            if (it->second.due <= target && (best == slots_.end() || it->second.due < best->second.due))
+            if (it->second.due <= target &&
+                (best == slots_.end() || it->second.due < best->second.due))
                 best = it;
         if (best == slots_.end()) break;
         uint64_t due = best->second.due;

@@ -10,7 +10,7 @@
 namespace test {
 
 class ManualClock : public platform::Clock {
-public:
+  public:
     // Installs itself as the process clock for its lifetime.
     explicit ManualClock(uint32_t start = 0);
     ~ManualClock() override;
@@ -25,7 +25,7 @@ public:
     void Set(uint32_t now) { now_ = now; }
     size_t ActiveTimers() const;
 
-private:
+  private:
     class ManualTimer;
     friend class ManualTimer;
     struct Slot {

@@ -10,7 +10,7 @@
 namespace test {
 
 class ScriptedFileDialogs : public platform::FileDialogs {
-public:
+  public:
     ScriptedFileDialogs() { platform::InstallFileDialogs(this); }
     ~ScriptedFileDialogs() override { platform::InstallFileDialogs(nullptr); }
 
@@ -30,7 +30,7 @@ public:
     };
     const std::vector<Asked>& asked() const { return asked_; }
 
-private:
+  private:
     std::optional<std::string> Next(const platform::FileDialogRequest& r, bool save) {
         asked_.push_back({r, save});
         if (script_.empty()) return std::nullopt;

@@ -6,7 +6,9 @@ ScriptedPrompter::ScriptedPrompter() {
     platform::InstallPrompter(this);
 }
 
-ScriptedPrompter::~ScriptedPrompter() { platform::InstallPrompter(nullptr); }
+ScriptedPrompter::~ScriptedPrompter() {
+    platform::InstallPrompter(nullptr);
+}
 
 int ScriptedPrompter::Show(const std::string& text, const std::string& caption,
                            platform::PromptIcon icon, platform::PromptButtons buttons) {

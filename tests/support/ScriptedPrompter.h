@@ -9,7 +9,7 @@
 namespace test {
 
 class ScriptedPrompter : public platform::Prompter {
-public:
+  public:
     struct Shown {
         std::string text;
         std::string caption;
@@ -29,7 +29,7 @@ public:
     const std::vector<Shown>& shown() const { return shown_; }
     void Clear() { shown_.clear(); }
 
-private:
+  private:
     std::deque<int> script_;
     int default_ = platform::kAnswerOk;
     std::vector<Shown> shown_;

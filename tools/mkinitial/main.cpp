@@ -8,8 +8,8 @@
 #include <sstream>
 #include <string>
 
-#include "platform/AtomicFile.h"
 #include "app/FactoryImage.h"
+#include "platform/AtomicFile.h"
 #include "radio/FactoryPlan.h"
 #include "radio/cmcEeprom.h"
 

@@ -7,7 +7,7 @@ namespace platform {
 namespace {
 
 class QtTimer : public Timer {
-public:
+  public:
     explicit QtTimer(std::function<void()> fn) : timer_(new QTimer) {
         timer_->setTimerType(Qt::PreciseTimer);
         QObject::connect(timer_, &QTimer::timeout, timer_, std::move(fn));
@@ -24,15 +24,19 @@ public:
     void Stop() override { timer_->stop(); }
     bool IsActive() const override { return timer_ && timer_->isActive(); }
 
-private:
+  private:
     QPointer<QTimer> timer_;
 };
 
 }  // namespace
 
-QtClock::QtClock() { elapsed_.start(); }
+QtClock::QtClock() {
+    elapsed_.start();
+}
 
-uint32_t QtClock::NowMs() { return static_cast<uint32_t>(elapsed_.elapsed()); }
+uint32_t QtClock::NowMs() {
+    return static_cast<uint32_t>(elapsed_.elapsed());
+}
 
 std::unique_ptr<Timer> QtClock::CreateTimer(std::function<void()> onTick) {
     return std::make_unique<QtTimer>(std::move(onTick));

@@ -7,12 +7,12 @@
 namespace platform {
 
 class QtClock : public Clock {
-public:
+  public:
     QtClock();
     uint32_t NowMs() override;
     std::unique_ptr<Timer> CreateTimer(std::function<void()> onTick) override;
 
-private:
+  private:
     QElapsedTimer elapsed_;
 };
 

@@ -8,12 +8,12 @@
 namespace platform {
 
 class QtFileDialogs : public FileDialogs {
-public:
+  public:
     void SetParent(QWidget* parent) { parent_ = parent; }
     std::optional<std::string> AskOpen(const FileDialogRequest& request) override;
     std::optional<std::string> AskSave(const FileDialogRequest& request) override;
 
-private:
+  private:
     QPointer<QWidget> parent_;
 };
 

@@ -8,23 +8,32 @@ namespace {
 
 QMessageBox::Icon ToIcon(PromptIcon icon) {
     switch (icon) {
-        case PromptIcon::Error: return QMessageBox::Critical;
-        case PromptIcon::Warning: return QMessageBox::Warning;
-        case PromptIcon::Information: return QMessageBox::Information;
-        case PromptIcon::Question: return QMessageBox::Question;
-        case PromptIcon::None: break;
+        case PromptIcon::Error:
+            return QMessageBox::Critical;
+        case PromptIcon::Warning:
+            return QMessageBox::Warning;
+        case PromptIcon::Information:
+            return QMessageBox::Information;
+        case PromptIcon::Question:
+            return QMessageBox::Question;
+        case PromptIcon::None:
+            break;
     }
     return QMessageBox::NoIcon;
 }
 
 QMessageBox::StandardButtons ToButtons(PromptButtons b) {
     switch (b) {
-        case PromptButtons::Ok: return QMessageBox::Ok;
-        case PromptButtons::OkCancel: return QMessageBox::Ok | QMessageBox::Cancel;
-        case PromptButtons::YesNo: return QMessageBox::Yes | QMessageBox::No;
+        case PromptButtons::Ok:
+            return QMessageBox::Ok;
+        case PromptButtons::OkCancel:
+            return QMessageBox::Ok | QMessageBox::Cancel;
+        case PromptButtons::YesNo:
+            return QMessageBox::Yes | QMessageBox::No;
         case PromptButtons::YesNoCancel:
             return QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel;
-        case PromptButtons::RetryCancel: return QMessageBox::Retry | QMessageBox::Cancel;
+        case PromptButtons::RetryCancel:
+            return QMessageBox::Retry | QMessageBox::Cancel;
         case PromptButtons::AbortRetryIgnore:
             return QMessageBox::Abort | QMessageBox::Retry | QMessageBox::Ignore;
     }
@@ -33,13 +42,20 @@ QMessageBox::StandardButtons ToButtons(PromptButtons b) {
 
 int ToAnswer(int button) {
     switch (button) {
-        case QMessageBox::Ok: return kAnswerOk;
-        case QMessageBox::Cancel: return kAnswerCancel;
-        case QMessageBox::Abort: return kAnswerAbort;
-        case QMessageBox::Retry: return kAnswerRetry;
-        case QMessageBox::Ignore: return kAnswerIgnore;
-        case QMessageBox::Yes: return kAnswerYes;
-        case QMessageBox::No: return kAnswerNo;
+        case QMessageBox::Ok:
+            return kAnswerOk;
+        case QMessageBox::Cancel:
+            return kAnswerCancel;
+        case QMessageBox::Abort:
+            return kAnswerAbort;
+        case QMessageBox::Retry:
+            return kAnswerRetry;
+        case QMessageBox::Ignore:
+            return kAnswerIgnore;
+        case QMessageBox::Yes:
+            return kAnswerYes;
+        case QMessageBox::No:
+            return kAnswerNo;
     }
     return kAnswerCancel;
 }

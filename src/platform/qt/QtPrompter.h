@@ -8,7 +8,7 @@
 namespace platform {
 
 class QtPrompter : public Prompter {
-public:
+  public:
     void SetParent(QWidget* parent) { parent_ = parent; }
     int Show(const std::string& text, const std::string& caption, PromptIcon icon,
              PromptButtons buttons) override;
@@ -16,7 +16,7 @@ public:
     // The stop box of fatal failures.
     static void PresentFatal(const std::string& caption, const std::string& text);
 
-private:
+  private:
     QPointer<QWidget> parent_;
 };
 
