@@ -3,11 +3,13 @@
 #include <algorithm>
 #include <array>
 #include <map>
+#include <set>
 #include <vector>
 
 #include "app/indModel.h"
 #include "radio/AddressRange.h"
 #include "radio/MemoryMap.h"
+#include "radio/SettingsMap.h"
 #include "radio/cmcClnFile.h"
 #include "radio/cmcEeprom.h"
 #include "radio/datCh.h"
@@ -137,6 +139,15 @@ bool BuildFactoryImage(const FactoryPlan& plan, int type, cmcEeprom* image, std:
             }
         }
     }
+    // A 10nn row that no list uses still names DSC channel 10nn, which is the nnA channel.
+    for (int n = 1; n <= 88; ++n) {
+        PlanChannel ship, a;
+        ship.kind = DesignatorKind::Ship;
+        a.kind = DesignatorKind::A;
+        ship.number = a.number = n;
+        const int shipRow = ChannelRowOf(ship), aRow = ChannelRowOf(a);
+        if (shipRow >= 0 && aRow >= 0 && names[shipRow].empty()) names[shipRow] = names[aRow];
+    }
 
     // Free channels first: storing one sets the simplex flag of its row in the channel tables.
     std::vector<bool> freeUsed(mm::kTables[mm::kFreeCh].rows, false);
@@ -180,13 +191,30 @@ bool BuildFactoryImage(const FactoryPlan& plan, int type, cmcEeprom* image, std:
         bool simplex = false;
     };
     std::map<int, DscUse> dsc;
-    std::vector<const PlanTable*> offered = {&plan.international};
-    if (model->usaCh) offered.push_back(&plan.usa);
-    if (model->canCh) offered.push_back(&plan.canada);
-    for (const PlanTable* t : offered) {
-        for (const auto& ch : t->channels) {
+    struct Offered {
+        const PlanTable* table;
+        bool dsc;  // the DSC switch of the channel mode
+    };
+    const uint8_t dscSwitches = image->GetByte(smap::kDscChannelSwitches);
+    std::vector<Offered> offered = {{&plan.international, (dscSwitches & 0x02) != 0}};
+    if (model->usaCh) offered.push_back({&plan.usa, (dscSwitches & 0x01) != 0});
+    if (model->canCh) offered.push_back({&plan.canada, (dscSwitches & 0x04) != 0});
+    auto dscNumber = [](const PlanChannel& ch) {
+        return ch.kind == DesignatorKind::Plain ? ch.number : 1000 + ch.number;
+    };
+    // A channel that any list the radio offers keeps receive-only must not be proposed for a
+    // DSC call either: the call would move the voice radio onto it to transmit.
+    std::set<int> receiveOnly;
+    for (const Offered& o : offered)
+        for (const auto& ch : o.table->channels)
+            if (ch.mode == ChannelMode::RxOnly && ch.kind != DesignatorKind::Coast)
+                receiveOnly.insert(dscNumber(ch));
+    for (const Offered& o : offered) {
+        if (!o.dsc) continue;
+        for (const auto& ch : o.table->channels) {
             if (!Transmits(ch.mode) || ch.kind == DesignatorKind::Coast) continue;
-            const int n = ch.kind == DesignatorKind::Plain ? ch.number : 1000 + ch.number;
+            const int n = dscNumber(ch);
+            if (receiveOnly.count(n)) continue;
             DscUse& u = dsc[n];
             if (u.used) continue;
             u.used = true;

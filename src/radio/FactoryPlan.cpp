@@ -589,6 +589,27 @@ bool ReadSettings(const std::string& file, const std::string& text, int modelCou
     return true;
 }
 
+bool CheckSharedNames(const FactoryPlan& plan, std::string* error) {
+    // The three channel lists share one name per row, so a channel in use in several lists
+    // shows the same name in each: it must be true in all of them.
+    std::map<std::string, std::pair<const PlanTable*, const PlanChannel*>> first;
+    for (const PlanTable* t : {&plan.international, &plan.usa, &plan.canada}) {
+        for (const auto& ch : t->channels) {
+            if (ch.mode == ChannelMode::Unused) continue;
+            auto [it, added] = first.emplace(ch.designator, std::make_pair(t, &ch));
+            if (added || it->second.second->name == ch.name) continue;
+            if (error)
+                *error = t->file + ":" + std::to_string(ch.line) + ": channel " + ch.designator +
+                         " is named '" + ch.name + "' but '" + it->second.second->name + "' in " +
+                         it->second.first->file + " (line " +
+                         std::to_string(it->second.second->line) +
+                         "); the lists share one name per channel";
+            return false;
+        }
+    }
+    return true;
+}
+
 bool LoadFactoryPlan(const std::string& folder, FactoryPlan* plan, std::string* error) {
     auto read = [&](const char* name, std::string* text) {
         const std::string path = folder + "/" + name;
@@ -607,5 +628,6 @@ bool LoadFactoryPlan(const std::string& folder, FactoryPlan* plan, std::string* 
            read("weather.csv", &text) && ReadWeather("weather.csv", text, &plan->weather, error) &&
            read("free.csv", &text) && ReadFree("free.csv", text, models, &plan->free, error) &&
            read("settings.csv", &text) &&
-           ReadSettings("settings.csv", text, models, &plan->settings, error);
+           ReadSettings("settings.csv", text, models, &plan->settings, error) &&
+           CheckSharedNames(*plan, error);
 }

@@ -97,5 +97,8 @@ bool ReadSettings(const std::string& file, const std::string& text, int modelCou
 int ShipKHz(int number);
 int CoastKHz(int number);
 
+// A channel in use in several lists must have one name in all of them (they share it).
+bool CheckSharedNames(const FactoryPlan& plan, std::string* error);
+
 // Parses a designator; false when it names no channel of the marine band.
 bool ParseDesignator(const std::string& text, DesignatorKind* kind, int* number);

@@ -154,14 +154,15 @@ TEST(InitialFiles, ChannelTablesFollowThePlans) {
         {2, kIntCh, "22A", false, true, false, "not in international.csv"},
         {2, kIntCh, "05A", false, true, false, "not in international.csv"},
         {2, kIntCh, "22", true, false, false, "international.csv 22 duplex"},
-        {2, kIntCh, "75", false, true, false, "international.csv 75 unused (I5)"},
+        {2, kIntCh, "75", true, true, true, "international.csv 75 rx-only (L1)"},
         {2, kIntCh, "1019", false, true, false, "international.csv 1019 unused (I1)"},
         {2, kIntCh, "2088", false, true, false, "international.csv 2088 unused (I3)"},
         {2, kIntCh, "87", true, true, false, "international.csv 87 simplex (I7)"},
-        {1, kIntCh, "15", true, true, false, "international.csv 15 simplex (I8)"},
+        {1, kIntCh, "15", true, true, true, "international.csv 15 rx-only (L1)"},
         {4, kCanCh, "2021", true, true, true, "canada.csv 2021 rx-only (C3)"},
-        {4, kCanCh, "08", false, false, false, "canada.csv 08 unused (C2)"},
-        {4, kCanCh, "21A", false, true, false, "canada.csv 21A unused (C1)"},
+        {4, kCanCh, "08", true, true, false, "canada.csv 08 simplex (C1)"},
+        {4, kCanCh, "21A", true, true, false, "canada.csv 21A simplex (C1)"},
+        {4, kCanCh, "20", true, false, false, "canada.csv 20 duplex (C1)"},
         {4, kCanCh, "22A", true, true, false, "canada.csv 22A simplex"},
         {4, kCanCh, "25", true, false, false, "canada.csv 25 duplex"},
         {7, kUsaCh, "22A", true, true, false, "usa.csv 22A: every image holds all tables"},
@@ -187,13 +188,13 @@ TEST(InitialFiles, NamesMarksWeatherAndDscChannels) {
     ASSERT_TRUE(LoadShipped(3, &uk));
     datCh c(&usa);
 
-    // Names come from the model's own plan first (usa.csv 09 CALLING, international.csv 09).
+    // The lists share one name per row: 09 is named for what it is in every plan.
     c.Load(mm::kUsaCh, 18);
-    EXPECT_EQ(std::string(c.name.data(), 10), "CALLING   ");
+    EXPECT_EQ(std::string(c.name.data(), 10), "SHIP-SHIP ");
     EXPECT_TRUE(c.marks & datCh::kMarkC);  // usa.csv: 09 is the C channel
     c.image = &intl;
     c.Load(mm::kIntCh, 18);
-    EXPECT_EQ(std::string(c.name.data(), 10), "PORT OPS  ");
+    EXPECT_EQ(std::string(c.name.data(), 10), "SHIP-SHIP ");
     c.Load(mm::kIntCh, 32);
     EXPECT_EQ(std::string(c.name.data(), 10), "DISTRESS  ");
     EXPECT_EQ(c.marks, datCh::kMarkP | datCh::kMarkC);
@@ -211,12 +212,13 @@ TEST(InitialFiles, NamesMarksWeatherAndDscChannels) {
     EXPECT_EQ(eur.GetByte(mm::kFunctionSwitches) & 0x07, 0x00);
     EXPECT_EQ(intl.GetByte(mm::kFunctionSwitches) & 0x07, 0x05);
 
-    // DSC channels: the A channels of the USA plan appear as 10nn only where USA is offered.
+    // DSC channels: the A channels of the USA plan appear as 10nn only where USA is offered;
+    // 15 is receive-only in the USA list, so no model that offers it proposes 15 for a call.
     struct Dsc {
         cmcEeprom* image;
         int number;
         bool used;
-    } dsc[] = {{&usa, 16, true},    {&usa, 1022, true},  {&usa, 70, false}, {&usa, 15, true},
+    } dsc[] = {{&usa, 16, true},    {&usa, 1022, true},  {&usa, 70, false}, {&usa, 15, false},
                {&eur, 16, true},    {&eur, 1022, false}, {&eur, 24, true},  {&eur, 75, false},
                {&intl, 1022, true}, {&intl, 2021, false}};
     for (const Dsc& d : dsc) {
@@ -225,13 +227,16 @@ TEST(InitialFiles, NamesMarksWeatherAndDscChannels) {
         EXPECT_EQ(!c.Unused(), d.used) << "DSC channel " << d.number;
     }
 
-    // free.csv: the UK marina channels are stored but not in use (F1).
+    // free.csv: the UK marina channels are stored and in use (F1).
     c.image = &uk;
     c.Load(mm::kFreeCh, 0);
     EXPECT_EQ(c.rxHz, 157850000u);
     EXPECT_EQ(std::string(c.shortName.data(), 3), "M1 ");
     c.Load(mm::kIntCh, mm::kFirstFreeRow);
-    EXPECT_TRUE(c.Unused());
+    EXPECT_FALSE(c.Unused());
+    EXPECT_TRUE(c.flags & datCh::kSimplex);
+    c.Load(mm::kIntCh, mm::kFirstFreeRow + 1);
+    EXPECT_FALSE(c.Unused());
     c.image = &eur;
     c.Load(mm::kFreeCh, 0);
     EXPECT_TRUE(c.state & datCh::kRxBlank);

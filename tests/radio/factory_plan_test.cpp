@@ -200,4 +200,23 @@ TEST(FactoryPlan, WeatherAndFreeRowsAreChecked) {
     EXPECT_NE(error.find("simplex means equal"), std::string::npos);
 }
 
+// The lists share one name per row: a channel in use in two tables under two names is refused,
+// while a name on an unused row of one table does not count.
+TEST(FactoryPlan, ChannelsInUseInSeveralListsShareOneName) {
+    FactoryPlan plan;
+    std::string error;
+    ASSERT_TRUE(ReadChannelPlan("int.csv", Channels("09,156.450,156.450,simplex,SHIP-SHIP,,,,\n"),
+                                &plan.international, &error));
+    ASSERT_TRUE(ReadChannelPlan("usa.csv", Channels("09,156.450,156.450,unused,CALLING,,,,\n"),
+                                &plan.usa, &error));
+    ASSERT_TRUE(ReadChannelPlan("can.csv", Channels(""), &plan.canada, &error));
+    EXPECT_TRUE(CheckSharedNames(plan, &error)) << error;
+    ASSERT_TRUE(ReadChannelPlan("usa.csv", Channels("09,156.450,156.450,simplex,CALLING,,,,\n"),
+                                &plan.usa, &error));
+    EXPECT_FALSE(CheckSharedNames(plan, &error));
+    EXPECT_NE(error.find("usa.csv:3: channel 09 is named 'CALLING' but 'SHIP-SHIP' in int.csv"),
+              std::string::npos)
+        << error;
+}
+
 }  // namespace
