@@ -1,31 +1,18 @@
 #include "cli/CliSession.h"
 
-#include <sys/stat.h>
-
-#include "cli/CliArgs.h"
+#include "platform/DataFolder.h"
 #include "platform/Folders.h"
 #include "radio/cmcCellHost.h"
 
 namespace cli {
 
-namespace {
-
-bool IsFile(const std::string& path) {
-    struct stat st {};
-    return stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
-}
-
-}  // namespace
-
 std::string CliSession::DefaultDataFolder() {
-    return platform::ProgramFolder();
+    return {};
 }
 
 CliSession::CliSession(const std::string& dataFolder, bool assumeYes)
-    : dataFolder_(dataFolder), prompter_(assumeYes) {
-    const std::string overlay = platform::JoinPath(dataFolder_, "KELDA.OVL");
-    if (!IsFile(overlay)) throw UsageError{"no overlay file " + overlay + " (see --data)"};
-    text_.BindFile(overlay);
+    : dataFolder_(platform::DataFolderOrStop(dataFolder)), prompter_(assumeYes) {
+    text_.BindFile(platform::JoinPath(dataFolder_, "KELDA.OVL"));
     help_.BindFile(platform::JoinPath(dataFolder_, "KELDAH.OVL"));
     InstallGTex(&text_);
     InstallHelpGTex(&help_);

@@ -16,8 +16,8 @@ namespace cli {
 
 class CliSession {
   public:
-    // dataFolder: where KELDA.OVL and the initial files lie. Throws UsageError when the
-    // folder holds no overlay.
+    // dataFolder: where KELDA.OVL and the initial files lie; empty to search the usual places.
+    // Without a usable data folder the program stops with status 3, naming where it looked.
     explicit CliSession(const std::string& dataFolder, bool assumeYes = false);
     ~CliSession();
     CliSession(const CliSession&) = delete;
@@ -30,7 +30,8 @@ class CliSession {
     // Delivers posted events (the window's hub task would do it every 10 ms).
     void DrainEvents();
 
-    // The folder beside the executable.
+    // Empty: the data folder is searched beside the executable, then in the installed share
+    // folder.
     static std::string DefaultDataFolder();
 
   private:

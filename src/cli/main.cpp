@@ -30,9 +30,10 @@ const char kUsage[] =
     "  read -o OUT                        read the radio into a new clone file\n"
     "  write FILE [--yes]                 write FILE into the radio\n"
     "\n"
-    "--data DIR: the folder of KELDA.OVL and the initial files (default: beside the program).\n"
+    "--data DIR: the folder of KELDA.OVL and the initial files (default: beside the program,\n"
+    "  else ../share/kelda from the program's folder).\n"
     "Exit status: 0 done, 1 the warning list holds an error, 2 usage error or refused value,\n"
-    "3 internal error, 10+n file error n, 20+n clone result n.\n";
+    "3 internal error or no usable data folder, 10+n file error n, 20+n clone result n.\n";
 
 }  // namespace
 

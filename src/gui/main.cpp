@@ -8,6 +8,7 @@
 
 #include "gui/AppSession.h"
 #include "gui/TForm1.h"
+#include "platform/DataFolder.h"
 #include "platform/Fatal.h"
 #include "platform/Folders.h"
 #include "platform/qt/QtClock.h"
@@ -22,6 +23,13 @@ bool HasDisplay() {
     const char* x = std::getenv("DISPLAY");
     const char* w = std::getenv("WAYLAND_DISPLAY");
     return (x && *x) || (w && *w);
+}
+
+// The folder named with --data DIR, or "" to search the usual places.
+std::string GivenDataFolder(int argc, char** argv) {
+    for (int i = 1; i + 1 < argc; ++i)
+        if (std::string(argv[i]) == "--data") return argv[i + 1];
+    return {};
 }
 
 }  // namespace
@@ -45,13 +53,14 @@ int main(int argc, char** argv) {
     platform::QtFileDialogs dialogs;
     platform::InstallFileDialogs(&dialogs);
     platform::InstallFatalPresenter(&platform::QtPrompter::PresentFatal);
+    const std::string dataFolder = platform::DataFolderOrStop(GivenDataFolder(argc, argv));
 
     QSize screen = QGuiApplication::primaryScreen()
                        ? QGuiApplication::primaryScreen()->availableSize()
                        : QSize(1024, 768);
     int rc = 0;
     {
-        AppSession session(platform::ProgramFolder(),
+        AppSession session(dataFolder,
                            platform::JoinPath(platform::ConfigFolder(), "settings.conf"),
                            screen.width(), screen.height());
         if (!session.FirstInstance()) return 0;

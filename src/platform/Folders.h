@@ -6,7 +6,7 @@ namespace platform {
 
 // Full path of the running executable (/proc/self/exe).
 std::string ExecutablePath();
-// Folder holding the executable; the overlay files, initial files and help lie there.
+// Folder holding the executable (DataFolder.h says where the data files lie).
 std::string ProgramFolder();
 // The user's documents folder (XDG_DOCUMENTS_DIR, else ~/Documents if it exists, else home).
 std::string DocumentsFolder();

@@ -4,6 +4,7 @@
 #include <sstream>
 
 #include "platform/AtomicFile.h"
+#include "platform/DataFolder.h"
 #include "platform/Folders.h"
 #include "radio/AddressRange.h"
 #include "radio/cmcClnFile.h"
@@ -38,9 +39,10 @@ bool ReadCloneFile(const std::string& path, cmcEeprom& image, std::string& error
 bool LoadSimImage(const std::string& path, cmcEeprom& image, std::string& error) {
     image.SetSize(cmcEeprom::kImageSize);
     if (!path.empty()) return ReadCloneFile(path, image, error);
-    std::string factory = platform::JoinPath(platform::ProgramFolder(), kFactoryFile);
-    if (std::ifstream(factory).good()) return ReadCloneFile(factory, image, error);
-    // No factory image beside the program: a blank memory that still passes the identity checks.
+    const std::string data = platform::FindDataFolder();
+    std::string factory = platform::JoinPath(data, kFactoryFile);
+    if (!data.empty() && std::ifstream(factory).good()) return ReadCloneFile(factory, image, error);
+    // No factory image: a blank memory that still passes the identity checks.
     image.SetByte(0x0F1A, 1);
     image.SetByte(0x0F19, 2);
     return true;

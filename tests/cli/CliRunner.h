@@ -47,11 +47,10 @@ class TempFolder {
     std::string path_;
 };
 
-// Runs bin/<program> with the arguments; stdout and stderr go through files so that large
-// outputs cannot block the child.
-inline CliResult RunProgram(const std::string& program, const std::vector<std::string>& args,
-                            const TempFolder& tmp) {
-    const std::string exe = std::string(KELDA_BIN_DIR) + "/" + program;
+// Runs the executable at exe with the arguments; stdout and stderr go through files so that
+// large outputs cannot block the child.
+inline CliResult RunExecutable(const std::string& exe, const std::vector<std::string>& args,
+                               const TempFolder& tmp) {
     std::vector<std::string> words = {exe};
     words.insert(words.end(), args.begin(), args.end());
     std::vector<char*> argv;
@@ -76,6 +75,12 @@ inline CliResult RunProgram(const std::string& program, const std::vector<std::s
     r.out = ReadFile(outPath);
     r.err = ReadFile(errPath);
     return r;
+}
+
+// Runs bin/<program> of the build.
+inline CliResult RunProgram(const std::string& program, const std::vector<std::string>& args,
+                            const TempFolder& tmp) {
+    return RunExecutable(std::string(KELDA_BIN_DIR) + "/" + program, args, tmp);
 }
 
 inline CliResult RunCli(const std::vector<std::string>& args, const TempFolder& tmp) {

@@ -318,7 +318,6 @@ TEST_F(CliFiles, UsageMistakesExitWithTwo) {
              {"check"},
              {"check", path, "--bogus"},
              {"new", "--model", "two", "-o", tmp / "x.kcf"},
-             {"check", path, "--data", tmp.Path()},
          }) {
         CliResult r = RunCli(args, tmp);
         EXPECT_EQ(r.status, 2) << r.err;

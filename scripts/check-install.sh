@@ -1,0 +1,124 @@
+#!/usr/bin/env bash
+# Installs the build into a temporary DESTDIR under a prefix with a space in its name and checks
+# the result as a desktop would see it: the installed kelda-cli works with nothing beside it,
+# the desktop entry, metainfo, clone-file type, manual pages and bash completion are valid.
+# Usage: scripts/check-install.sh [BUILD_DIR]   (default: build, as scripts/test.sh leaves it)
+set -euo pipefail
+cd "$(dirname "$0")/.."
+build=${1:-build}
+scripts/deps.sh
+cmake --build "$build" -j"$(nproc)" >/dev/null
+
+work=$(mktemp -d "${TMPDIR:-/tmp}/kelda-install-check.XXXXXX")
+trap 'rm -rf "$work"' EXIT
+prefix="/opt/kelda test"
+stage="$work/stage"
+root="$stage$prefix"
+failures=0
+fail() {
+  echo "check-install: FAIL: $*" >&2
+  failures=$((failures + 1))
+}
+pass() { echo "check-install: ok: $*"; }
+
+DESTDIR="$stage" cmake --install "$build" --prefix "$prefix" >"$work/install.log"
+pass "installed into DESTDIR under \"$prefix\""
+
+gui=0
+[ -x "$root/bin/kelda" ] && gui=1
+
+# Nothing but the programs in bin/: the data must be found in share/kelda.
+extra=$(ls "$root/bin" | grep -v -x -e kelda -e kelda-cli -e kelda-radiosim || true)
+[ -z "$extra" ] || fail "bin/ holds more than the programs: $extra"
+
+# The installed kelda-cli, run from elsewhere, with its data only in share/kelda.
+mkdir "$work/run"
+cli="$root/bin/kelda-cli"
+if (cd "$work/run" && "$cli" new --model 4 -o "boat one.kcf" && [ "$("$cli" check "boat one.kcf")" = ok ]); then
+  pass "installed kelda-cli new and check"
+else
+  fail "installed kelda-cli new/check"
+fi
+"$cli" --help | grep -q "^usage: kelda-cli" || fail "kelda-cli --help"
+
+# A missing data folder: exit status 3 and a message naming where the program looked.
+mv "$root/share/kelda" "$root/share/kelda.away"
+set +e
+msg=$("$cli" check "$work/run/boat one.kcf" 2>&1)
+status=$?
+set -e
+mv "$root/share/kelda.away" "$root/share/kelda"
+if [ "$status" -eq 3 ] && grep -qF "$root/share/kelda: no such folder" <<<"$msg"; then
+  pass "missing data folder: status 3, names $root/share/kelda"
+else
+  fail "missing data folder gave status $status: $msg"
+fi
+
+# The clone-file type: by extension and by the header line, in a temporary data home.
+export XDG_DATA_HOME="$work/xdg"
+mkdir -p "$XDG_DATA_HOME/mime/packages"
+cp "$root/share/mime/packages/kelda.xml" "$XDG_DATA_HOME/mime/packages/"
+update-mime-database "$XDG_DATA_HOME/mime"
+cp "$work/run/boat one.kcf" "$work/run/no extension"
+for f in "$work/run/boat one.kcf" "$work/run/no extension"; do
+  # gio reads the shared-mime-info database; the generic fallback would ask file(1).
+  type=$(XDG_CURRENT_DESKTOP=GNOME xdg-mime query filetype "$f")
+  [ "$type" = application/x-kelda-clone ] && pass "xdg-mime: $(basename "$f") is $type" ||
+    fail "xdg-mime: $(basename "$f") is '$type'"
+done
+printf 'KELDA\n' >"$work/run/other.txt"
+type=$(XDG_CURRENT_DESKTOP=GNOME xdg-mime query filetype "$work/run/other.txt")
+[ "$type" != application/x-kelda-clone ] || fail "a plain text file is taken for a clone file"
+
+# Manual pages render without a warning.
+pages=(kelda-cli kelda-radiosim)
+[ "$gui" = 1 ] && pages+=(kelda)
+for page in "${pages[@]}"; do
+  file="$root/share/man/man1/$page.1"
+  if [ ! -f "$file" ]; then
+    fail "no manual page $page.1"
+    continue
+  fi
+  warnings=$(LC_ALL=C.UTF-8 MANWIDTH=80 man --warnings -l "$file" 2>&1 >/dev/null)
+  [ -z "$warnings" ] && pass "man $page" || fail "man $page: $warnings"
+done
+
+# Bash completion: commands, a command's options and the tables.
+completion="$root/share/bash-completion/completions/kelda-cli"
+got=$(bash -c '
+  source /usr/share/bash-completion/bash_completion
+  source "$1"
+  complete_words() {
+    COMP_WORDS=("$@"); COMP_CWORD=$(($# - 1)); COMP_LINE="$*"; COMP_POINT=${#COMP_LINE}
+    COMPREPLY=(); _kelda_cli; echo "${COMPREPLY[*]}"
+  }
+  complete_words kelda-cli ex
+  complete_words kelda-cli import f.kcf --p
+  complete_words kelda-cli export f.kcf --table ""
+' _ "$completion")
+expected=$'export\n--partial\nint usa can dsc wx free ind grp'
+[ "$got" = "$expected" ] && pass "bash completion" || fail "bash completion gave: $got"
+
+if [ "$gui" = 1 ]; then
+  desktop="$root/share/applications/com.vexa.kelda.desktop"
+  desktop-file-validate "$desktop" && pass "desktop-file-validate" || fail "desktop-file-validate"
+  grep -qx 'Exec=kelda %f' "$desktop" || fail "desktop entry: Exec is not 'kelda %f'"
+  grep -qx 'MimeType=application/x-kelda-clone;' "$desktop" || fail "desktop entry: MimeType"
+  icon=$(sed -n 's/^Icon=//p' "$desktop")
+  for size in scalable 48x48 256x256; do
+    ext=png
+    [ "$size" = scalable ] && ext=svg
+    [ -f "$root/share/icons/hicolor/$size/apps/$icon.$ext" ] || fail "no $size icon $icon.$ext"
+  done
+  metainfo="$root/share/metainfo/com.vexa.kelda.metainfo.xml"
+  appstreamcli validate --no-net "$metainfo" && pass "appstreamcli validate" ||
+    fail "appstreamcli validate"
+  grep -q '<launchable type="desktop-id">com.vexa.kelda.desktop</launchable>' "$metainfo" ||
+    fail "metainfo does not launch the installed desktop entry"
+fi
+
+if [ "$failures" -gt 0 ]; then
+  echo "check-install: $failures check(s) failed" >&2
+  exit 1
+fi
+echo "check-install: all checks passed"

@@ -1,0 +1,71 @@
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <fstream>
+
+#include "platform/DataFolder.h"
+
+namespace {
+
+using platform::DataFolderCandidates;
+using platform::DataFolderProblem;
+
+TEST(DataFolder, SearchesBesideTheProgramThenTheSharedFolderOfItsPrefix) {
+    struct Case {
+        const char* program;
+        std::vector<std::string> expected;
+    };
+    for (const Case& c : {
+             Case{"/usr/bin", {"/usr/bin", "/usr/share/kelda"}},
+             Case{"/opt/my kelda/bin", {"/opt/my kelda/bin", "/opt/my kelda/share/kelda"}},
+             Case{"/home/me/src/kelda/build/bin",
+                  {"/home/me/src/kelda/build/bin", "/home/me/src/kelda/build/share/kelda"}},
+         })
+        EXPECT_EQ(DataFolderCandidates(c.program), c.expected) << c.program;
+}
+
+class DataFolderProblems : public testing::Test {
+  protected:
+    void SetUp() override {
+        char tmpl[] = "/tmp/kelda data-XXXXXX";  // a space, as in many user folders
+        dir_ = mkdtemp(tmpl);
+    }
+    void TearDown() override { std::system(("rm -rf '" + dir_ + "'").c_str()); }
+    std::string Folder(const std::string& name, const char* overlay) {
+        std::string f = dir_ + "/" + name;
+        mkdir(f.c_str(), 0700);
+        if (overlay) std::ofstream(f + "/KELDA.OVL") << overlay;
+        return f;
+    }
+    std::string dir_;
+};
+
+TEST_F(DataFolderProblems, NameWhatIsWrongWithEachPlace) {
+    const std::string good = Folder("good", "#GI_Sys_AppTitle\nKELDA\n");
+    const std::string empty = Folder("empty", nullptr);
+    const std::string blank = Folder("blank", "");
+    const std::string dirOverlay = Folder("dir overlay", nullptr);
+    mkdir((dirOverlay + "/KELDA.OVL").c_str(), 0700);
+    std::ofstream(dir_ + "/plain") << "x";
+
+    EXPECT_EQ(DataFolderProblem(good), "");
+    EXPECT_EQ(DataFolderProblem(empty), "no KELDA.OVL");
+    EXPECT_EQ(DataFolderProblem(blank), "KELDA.OVL is empty or cannot be read");
+    EXPECT_EQ(DataFolderProblem(dirOverlay), "KELDA.OVL is not a file");
+    EXPECT_EQ(DataFolderProblem(dir_ + "/plain"), "not a folder");
+    EXPECT_EQ(DataFolderProblem(dir_ + "/missing"), "no such folder");
+}
+
+TEST_F(DataFolderProblems, AnUnreadableOverlayIsNamed) {
+    if (geteuid() == 0) GTEST_SKIP() << "root reads every file";
+    const std::string f = Folder("locked", "#GI_Sys_AppTitle\nKELDA\n");
+    chmod((f + "/KELDA.OVL").c_str(), 0);
+    EXPECT_EQ(DataFolderProblem(f), "KELDA.OVL cannot be read (Permission denied)");
+    chmod(f.c_str(), 0);
+    EXPECT_EQ(DataFolderProblem(f), "KELDA.OVL cannot be read (Permission denied)");
+    chmod(f.c_str(), 0700);
+}
+
+}  // namespace
