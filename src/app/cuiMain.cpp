@@ -15,6 +15,7 @@
 #include "platform/Prompt.h"
 #include "radio/CellDispatcher.h"
 #include "radio/cmcCellCapsule.h"
+#include "radio/cmcCellUi.h"
 #include "radio/cmcClnFile.h"
 #include "text/OverlayFormat.h"
 #include "text/OverlayKeys.h"
@@ -57,6 +58,7 @@ cuiMain::cuiMain(std::string baseName, int imageSize)
     cloneMan_->SetPortSource([] { return Environ().comPort; });
     working_.SetSize(imageSize_);
     reference_.Assign(working_);
+    history_.Reset(working_);
     InitIdentity();
 }
 
@@ -113,11 +115,12 @@ void cuiMain::SetDocumentPath(const std::string& path) {
     UpdateTitle();
 }
 
-void cuiMain::ResetDocumentToReference() {
+void cuiMain::ResetDocumentToReference(bool keepHistory) {
     working_.Assign(reference_);
     MarkSaved();
     scratch_.Assign(reference_);
     SetDocumentPath("");
+    if (!keepHistory) history_.Reset(working_);
 }
 
 void cuiMain::RecentAdd(const std::string& path) {
@@ -153,6 +156,7 @@ void cuiMain::New() {
     if (ConfirmDiscard(false) == kCancel) return;
     working_.Assign(reference_);
     MarkSaved();
+    history_.Reset(working_);
     SetDocumentPath("");
     View().CloseSheet();
     EvMan().Send(ev::kRebuildTree);
@@ -202,6 +206,7 @@ int cuiMain::OpenFile(const std::string& path) {
     working_.Assign(scratch_);
     OnImageLoaded(working_);
     MarkSaved();
+    history_.Reset(working_);
     View().CloseSheet();
     EvMan().Send(ev::kRebuildTree);
     return 0;
@@ -227,7 +232,9 @@ int cuiMain::SaveAs() {
 
 int cuiMain::SaveToFile(const std::string& path) {
     EvMan().Send(ev::kCommitEditors);
+    RecordStep({});
     AdoptImage(working_, true);
+    history_.Absorb(working_);
     BusyCursor busy(View());
     cmcClnFile file;
     file.Attach(&working_);
@@ -290,4 +297,76 @@ void cuiMain::Tick() {
         RunWarningCheck();
         EvMan().Post(ev::kWarningsChanged);
     }
+}
+
+// --- undo and redo ---
+
+void cuiMain::RecordStep(cmcUndoWhat what) {
+    if (stepGroup_ > 0) return;
+    if (what.modelBefore < 0) what.modelBefore = CurrentModelType();
+    if (what.modelAfter < 0) what.modelAfter = CurrentModelType();
+    history_.Commit(working_, what);
+}
+
+void cuiMain::EndStepGroup(const cmcUndoWhat& what) {
+    if (stepGroup_ > 0) --stepGroup_;
+    RecordStep(what);
+}
+
+bool cuiMain::CanUndo() const {
+    return history_.CanUndo() && !cloneMan_->IsBusy();
+}
+
+bool cuiMain::CanRedo() const {
+    return history_.CanRedo() && !cloneMan_->IsBusy();
+}
+
+bool cuiMain::Undo() {
+    return MoveInHistory(false);
+}
+
+bool cuiMain::Redo() {
+    return MoveInHistory(true);
+}
+
+bool cuiMain::MoveInHistory(bool redo) {
+    // A clone run works on a copy of the image and reads into the document: no step may
+    // change the image under it.
+    if (cloneMan_->IsBusy()) {
+        EvMan().SendText(ev::kIndicatorText, cellcolor::kRestrictText,
+                         static_cast<int>(cellcolor::kRestrictBack),
+                         GTex().GetLine(keys::kAppMessUndo, 11));
+        return false;
+    }
+    EvMan().Send(ev::kCommitEditors);
+    RecordStep({});
+    const cmcUndoWhat* next = redo ? history_.NextRedo() : history_.NextUndo();
+    if (next == nullptr) return false;
+    const int model = redo ? next->modelAfter : next->modelBefore;
+    lastStepRanges_.clear();
+    if (redo)
+        history_.Redo(working_, &lastStepRanges_);
+    else
+        history_.Undo(working_, &lastStepRanges_);
+    AfterHistoryStep(model, lastStepRanges_);
+    CheckModified();
+    ArmWarningRecheck();
+    EvMan().Send(ev::kRepaintAll);
+    return true;
+}
+
+std::string cuiMain::Caption(bool redo, const cmcUndoWhat* what) const {
+    const int plain = redo ? 1 : 0;
+    if (what == nullptr) return GTex().GetLine(keys::kAppMessUndo, plain);
+    std::string words = DescribeStep(*what);
+    if (words.empty()) words = GTex().GetLine(keys::kAppMessUndo, 9);
+    return FormatOverlay(GTex().GetLine(keys::kAppMessUndo, plain + 2), {words});
+}
+
+std::string cuiMain::UndoCaption() const {
+    return Caption(false, history_.NextUndo());
+}
+
+std::string cuiMain::RedoCaption() const {
+    return Caption(true, history_.NextRedo());
 }

@@ -9,6 +9,7 @@
 #include <string>
 
 #include "app/cmcSheetTree.h"
+#include "app/cmcUndoHistory.h"
 #include "app/cuiMainView.h"
 #include "radio/cmcEeprom.h"
 
@@ -112,7 +113,26 @@ class cuiMain {
     // Start-up: the reference image from the initial file of the start model, and an untitled
     // unmodified document holding it.
     virtual void LoadStartImage() {}
-    void ResetDocumentToReference();
+    // keepHistory: the reset is itself a step the user may undo (a model change).
+    void ResetDocumentToReference(bool keepHistory = false);
+
+    // --- undo and redo ---
+    // Takes what changed in the working image since the last step as one step (nothing when
+    // nothing changed). Inside a group the steps wait for EndStepGroup, which makes them one.
+    void RecordStep(cmcUndoWhat what);
+    void BeginStepGroup() { ++stepGroup_; }
+    void EndStepGroup(const cmcUndoWhat& what);
+    // False, and nothing changes, when there is no step or a clone run is going on.
+    bool Undo();
+    bool Redo();
+    bool CanUndo() const;
+    bool CanRedo() const;
+    // "Undo change of channel 16 name"; the plain command name when there is no step.
+    std::string UndoCaption() const;
+    std::string RedoCaption() const;
+    // Bytes the last undo or redo put back: the cells over them are repainted.
+    const std::vector<cmcUndoHistory::Range>& LastStepRanges() const { return lastStepRanges_; }
+    cmcUndoHistory& History() { return history_; }
 
     cmcEeprom& Working() { return working_; }
     cmcEeprom& Reference() { return reference_; }
@@ -128,6 +148,12 @@ class cuiMain {
 
   protected:
     cuiMainView& View() { return *view_; }
+    // What a step was, in words ("change of channel 16 name"); empty for a step without a name.
+    virtual std::string DescribeStep(const cmcUndoWhat& what) const { return {}; }
+    // After an undo or redo: the model class puts back the model type the image had and
+    // rebuilds what depends on the bytes put back.
+    virtual void AfterHistoryStep(int modelType,
+                                  const std::vector<cmcUndoHistory::Range>& changed) {}
     // Reads the tree from the overlay; the model class adds its regional pruning.
     virtual void RefreshTreeData();
     // The tree data anew, with the marks of the last warning check.
@@ -158,6 +184,11 @@ class cuiMain {
     WarningLists lastWarnings_;
     std::unique_ptr<cmcTick> recheck_;
     std::array<uint8_t, kRadioIdentitySize> radioIdentity_{};
+    cmcUndoHistory history_;
+    int stepGroup_ = 0;
+    std::vector<cmcUndoHistory::Range> lastStepRanges_;
+    bool MoveInHistory(bool redo);
+    std::string Caption(bool redo, const cmcUndoWhat* what) const;
 
     // Clone command chains.
     void StopClone(CloneOutcome outcome, int result = 0);

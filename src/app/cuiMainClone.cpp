@@ -101,9 +101,14 @@ void cuiMain::ReadInfoDone(void* self, dst_CDrv_Result* r) {
 void cuiMain::ReadDone(void* self, dst_CDrv_Result* r) {
     auto* app = static_cast<cuiMain*>(self);
     if (r->result != kCloneOk) return app->StopClone(CloneOutcome::kFailed, r->result);
+    cmcUndoWhat what;
+    what.kind = cmcUndoWhat::kRadioRead;
+    what.modelBefore = app->CurrentModelType();
+    app->RecordStep({});  // an edit not yet a step stays apart from the read
     app->working_.Assign(r->image);
     app->AdjustImage(app->working_);
     app->OnImageLoaded(app->working_);
+    app->RecordStep(what);
     // A read is a new, unsaved document.
     app->modified_ = true;
     app->SetDocumentPath("");
@@ -143,7 +148,9 @@ void cuiMain::WriteInfoDone(void* self, dst_CDrv_Result* r) {
     app->cloneMan_->SetImageSize(app->working_.Size());
 
     const bool wasModified = app->CheckModified();
+    app->RecordStep({});
     app->AdoptImage(app->working_, true);
+    app->history_.Absorb(app->working_);
     if (!wasModified) app->MarkSaved();  // the adoption alone does not make it modified
 
     cmcEeprom copy;

@@ -3,9 +3,13 @@
 #include "app/EventCodes.h"
 #include "app/cmcEvMan.h"
 #include "app/indEnviron.h"
+#include "radio/CellCatalogue.h"
 #include "radio/SettingsMap.h"
+#include "radio/cmcCellCapsule.h"
 #include "radio/datClipCh.h"
 #include "radio/datRowCommands.h"
+#include "sheet/cmcCellObj.h"
+#include "text/OverlayFormat.h"
 #include "text/OverlayKeys.h"
 #include "text/cmcGTex.h"
 
@@ -138,9 +142,14 @@ void indMain::RunCommand(cmcAppCommand command, int argument, const std::string&
         case cmcAppCommand::kCloneInfo:
             CloneInformation();
             break;
-        case cmcAppCommand::kChangeModel:
-            model_.ChangeModel(argument, true);
+        case cmcAppCommand::kChangeModel: {
+            RecordStep({});
+            cmcUndoWhat what;
+            what.kind = cmcUndoWhat::kModelChange;
+            what.modelBefore = model_.ModelType();
+            if (model_.ChangeModel(argument, true)) RecordStep(what);
             break;
+        }
         default:
             // Printing, the port dialogs, fonts, the toolbar and sheets are the window's.
             View().RunWindowCommand(static_cast<int>(command), argument, text);
@@ -153,12 +162,110 @@ void indMain::ModelTypeChanged(int type) {
 }
 
 void indMain::DocumentReset() {
-    ResetDocumentToReference();
+    // Only a model change replaces the document this way, and it can be undone.
+    ResetDocumentToReference(true);
+}
+
+void indMain::RecordChange(const cmcCellCapsule& req) {
+    cmcUndoWhat what;
+    if (req.cell == nullptr) return RecordStep(what);
+    what.category = req.cell->Category;
+    what.label = req.cell->Label;
+    what.row = req.cell->Index;
+    what.lastRow = what.row;
+    if (req.menuCommand >= CL_PMenu_Copy && req.menuCommand <= CL_PMenu_Insert) {
+        what.kind = cmcUndoWhat::kRowCommand;
+        what.command = req.menuCommand;
+        if (req.rowSelFlags & cmcCellCapsule::kRowBlock) {
+            what.row = req.rowSelFirst;
+            what.lastRow = req.rowSelLast;
+        }
+    } else {
+        what.kind = cmcUndoWhat::kCellEdit;
+    }
+    RecordStep(what);
+}
+
+const cmcCellNames& indMain::CellNames() const {
+    if (namesStale_ || names_.ModelType() != model_.ModelType()) {
+        names_.Build(Tree(), model_.ModelType());
+        namesStale_ = false;
+    }
+    return names_;
+}
+
+namespace {
+
+// The text of a row command as its popup menu shows it, without "..." and the '&' marks.
+std::string RowCommandName(int command) {
+    cmcCellObj basic;
+    for (int n = 0;; ++n) {
+        std::string line = GTex().GetLine(keys::kPMenuRowBody, n);
+        if (line.empty() || line[0] == '#') return {};
+        cmcCellObj item;
+        ParseCell(line.substr(line.find('+') + 1), item, nullptr, &basic);
+        if (item.Label != command) continue;
+        std::string text;
+        for (char ch : item.Text)
+            if (ch != '&') text += ch;
+        while (!text.empty() && text.back() == '.') text.pop_back();
+        return text;
+    }
+}
+
+}  // namespace
+
+std::string indMain::DescribeStep(const cmcUndoWhat& what) const {
+    auto line = [](int n) { return GTex().GetLine(keys::kAppMessUndo, n); };
+    switch (what.kind) {
+        case cmcUndoWhat::kCellEdit: {
+            const cmcCellNames& names = CellNames();
+            if (auto* place = names.Find(what.category, what.label, what.row))
+                return FormatOverlay(line(4), {names.Phrase(*place)});
+            return {};
+        }
+        case cmcUndoWhat::kRowCommand: {
+            const cmcCellNames& names = CellNames();
+            auto* first = names.Find(what.category, kCellNoLabel, what.row);
+            auto* last = names.Find(what.category, kCellNoLabel, what.lastRow);
+            std::string command = RowCommandName(what.command);
+            if (first == nullptr || command.empty()) return {};
+            std::string rows =
+                names.Sheets()[first->sheet].caption + " " + names.RowName(*first, false);
+            if (last != nullptr && what.lastRow != what.row)
+                rows = FormatOverlay(line(10), {rows, names.RowName(*last, false)});
+            return FormatOverlay(line(5), {command, rows});
+        }
+        case cmcUndoWhat::kImport:
+            return FormatOverlay(line(6), {what.text});
+        case cmcUndoWhat::kModelChange:
+            return FormatOverlay(line(7), {GTex().GetLine(keys::kAppIndModel, what.modelAfter)});
+        case cmcUndoWhat::kRadioRead:
+            return line(8);
+        case cmcUndoWhat::kChange:
+            break;
+    }
+    return {};
+}
+
+void indMain::AfterHistoryStep(int modelType, const std::vector<cmcUndoHistory::Range>& changed) {
+    if (modelType >= 0 && modelType != model_.ModelType()) {
+        model_.ChangeModel(modelType, false);  // loads its factory image and rebuilds the tree
+        return;
+    }
+    // The function switches decide which regional sheets the tree shows.
+    for (const auto& r : changed) {
+        if (r.first <= smap::kFunctionSwitches && smap::kFunctionSwitches <= r.last) {
+            EvMan().Send(ev::kRebuildTree);
+            return;
+        }
+    }
 }
 
 void indMain::OnEvent(void* self, cmcEvent& event) {
     auto* app = static_cast<indMain*>(self);
     if (event.code == ev::kRebuildTree) {
+        app->namesStale_ = true;
         // The image may have changed its regional tables: the tree follows.
         app->RebuildTreeData();
         app->View().TreeChanged();

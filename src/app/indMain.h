@@ -7,6 +7,7 @@
 #include <memory>
 #include <string>
 
+#include "app/cmcCellNames.h"
 #include "app/cuiMain.h"
 #include "app/indModel.h"
 #include "radio/cmcCellHost.h"
@@ -58,11 +59,18 @@ class indMain : public cuiMain, public cmcCellHost, private indModelHost {
     void RunCommand(cmcAppCommand command, int argument, const std::string& text) override;
     void ArmWarningRecheck() override { cuiMain::ArmWarningRecheck(); }
     void UpdateModified() override { CheckModified(); }
+    void RecordChange(const cmcCellCapsule& request) override;
     void OpenHelp(int label) override {}
     cmcRowCommander* RowCommands() override;
 
+    // Where each value cell stands in the sheets of the current model and tree.
+    const cmcCellNames& CellNames() const;
+
   protected:
     void RefreshTreeData() override;
+    std::string DescribeStep(const cmcUndoWhat& what) const override;
+    void AfterHistoryStep(int modelType,
+                          const std::vector<cmcUndoHistory::Range>& changed) override;
 
   private:
     // indModelHost
@@ -73,4 +81,6 @@ class indMain : public cuiMain, public cmcCellHost, private indModelHost {
     indModel model_;
     std::unique_ptr<datClipCh> clipboard_;
     std::unique_ptr<datRowCommands> rowCommands_;
+    mutable cmcCellNames names_;
+    mutable bool namesStale_ = true;
 };

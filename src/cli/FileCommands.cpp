@@ -243,7 +243,13 @@ int CmdImport(int argc, char** argv) {
     }
     CliSession session(DataFolder(args));
     if (int status = OpenDocument(session, file); status != kExitOk) return status;
+    // The whole import is one step, as in the window.
+    session.App().BeginStepGroup();
     ImportReport report = ImportTable(*table, csvText);
+    cmcUndoWhat what;
+    what.kind = cmcUndoWhat::kImport;
+    what.text = *table;
+    session.App().EndStepGroup(what);
     for (const auto& p : report.problems) std::fprintf(stderr, "kelda-cli: %s\n", p.c_str());
     if (!report.problems.empty() && !args.Has("--partial")) {
         std::fprintf(stderr, "kelda-cli: %zu value(s) refused, nothing saved\n",

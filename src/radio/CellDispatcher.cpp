@@ -212,6 +212,7 @@ int DispatchCell(cmcCellCapsule& req, bool notify) {
     if (input) {
         host.ArmWarningRecheck();
         host.UpdateModified();
+        host.RecordChange(req);
     }
     if (c.restricted) {
         EvMan().PostText(ev::kIndicatorText, cellcolor::kRestrictText,

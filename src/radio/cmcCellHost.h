@@ -6,6 +6,7 @@
 
 class cmcEeprom;
 class cmcRowCommander;
+struct cmcCellCapsule;
 
 enum class cmcAppCommand {
     kNew,
@@ -58,6 +59,8 @@ class cmcCellHost {
     virtual void ArmWarningRecheck() = 0;
     // Compare the working image with the baseline and update the title.
     virtual void UpdateModified() = 0;
+    // After an input call: what it changed in the working image becomes one undo step.
+    virtual void RecordChange(const cmcCellCapsule& request) {}
     // Help file at a cell label's context; label < 0 opens the contents.
     virtual void OpenHelp(int label) = 0;
 

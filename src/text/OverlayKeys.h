@@ -30,6 +30,7 @@
     X(kAppMessSDelete, "GI_AppMess_S_Delete")                              \
     X(kAppMessSInsert, "GI_AppMess_S_Insert")                              \
     X(kAppMessSPaste, "GI_AppMess_S_Paste")                                \
+    X(kAppMessUndo, "GI_AppMess_Undo")                                     \
     X(kAppAboutButton, "GI_App_About_Button")                              \
     X(kAppAboutCaption, "GI_App_About_Caption")                            \
     X(kAppAboutRevision, "GI_App_About_Revision")                          \
@@ -58,6 +59,7 @@
     X(kMessMakerCaution, "GI_Mess_Maker_Caution")                          \
     X(kMessModelError, "GI_Mess_ModelError")                               \
     X(kPMenuNoItem, "GI_PMenu_NoItem")                                     \
+    X(kPMenuRowBody, "GI_PMenu_Row_Body")                                  \
     X(kSheetCanCh, "GI_Sheet_CanCh")                                       \
     X(kSheetCloneInfo, "GI_Sheet_CloneInfo")                               \
     X(kSheetEeDebugWin, "GI_Sheet_EeDebugWin")                             \
