@@ -36,6 +36,12 @@ if(KELDA_GUI)
   install(FILES ${CMAKE_SOURCE_DIR}/data/desktop/${KELDA_APP_ID}.metainfo.xml
           DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
 
+  # The window's own icons (toolbar, tree), read from the data folder.
+  file(GLOB KELDA_WINDOW_ICONS CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/data/icons/*.svg)
+  if(KELDA_WINDOW_ICONS)
+    install(FILES ${KELDA_WINDOW_ICONS} DESTINATION ${KELDA_INSTALL_DATADIR}/icons)
+  endif()
+
   # The application icon: the drawing, and PNG renderings for desktops that want bitmaps.
   file(GLOB KELDA_ICON CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/data/icons/kelda.svg)
   find_program(KELDA_RSVG rsvg-convert)

@@ -4,6 +4,7 @@
 # the desktop entry, metainfo, clone-file type, manual pages and bash completion are valid.
 # Usage: scripts/check-install.sh [BUILD_DIR]   (default: build, as scripts/test.sh leaves it)
 set -euo pipefail
+shopt -s nullglob
 cd "$(dirname "$0")/.."
 build=${1:-build}
 scripts/deps.sh
@@ -53,6 +54,24 @@ if [ "$status" -eq 3 ] && grep -qF "$root/share/kelda: no such folder" <<<"$msg"
 else
   fail "missing data folder gave status $status: $msg"
 fi
+
+# The installed simulator starts from the factory image in share/kelda; the installed kelda-cli
+# reads it.
+"$root/bin/kelda-radiosim" --no-publish >"$work/sim.out" &
+sim=$!
+for _ in $(seq 50); do
+  [ -s "$work/sim.out" ] && break
+  sleep 0.1
+done
+device=$(head -n 1 "$work/sim.out")
+if [ -n "$device" ] && timeout 60 "$cli" read --device "$device" -o "$work/run/read.kcf" &&
+  [ "$("$cli" check "$work/run/read.kcf")" = ok ]; then
+  pass "installed kelda-cli read the installed kelda-radiosim"
+else
+  fail "read from the installed kelda-radiosim"
+fi
+kill "$sim"
+wait "$sim" || true
 
 # The clone-file type: by extension and by the header line, in a temporary data home.
 export XDG_DATA_HOME="$work/xdg"
@@ -109,6 +128,10 @@ if [ "$gui" = 1 ]; then
     ext=png
     [ "$size" = scalable ] && ext=svg
     [ -f "$root/share/icons/hicolor/$size/apps/$icon.$ext" ] || fail "no $size icon $icon.$ext"
+  done
+  # The window reads its toolbar and tree icons from the data folder.
+  for svg in data/icons/*.svg; do
+    [ -f "$root/share/kelda/icons/$(basename "$svg")" ] || fail "no window icon $(basename "$svg")"
   done
   metainfo="$root/share/metainfo/com.vexa.kelda.metainfo.xml"
   appstreamcli validate --no-net "$metainfo" && pass "appstreamcli validate" ||
