@@ -1,10 +1,13 @@
 // The commands of kelda-cli that talk to the radio: the same clone commands as the window's,
 // run to their end on the program's run loop, with a progress bar on a terminal.
 #include <signal.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <csignal>
 #include <cstdio>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -18,6 +21,7 @@
 #include "platform/RunLoop.h"
 #include "radio/CellCatalogue.h"
 #include "radio/CellDispatcher.h"
+#include "radio/cmcClnFile.h"
 #include "sheet/cmcCellObj.h"
 
 namespace cli {
@@ -80,6 +84,28 @@ void ChoosePort(const CliArgs& args, PortChoice& choice) {
     } else {
         throw UsageError{"give the radio's port: --port N (see kelda-cli ports) or --device PATH"};
     }
+}
+
+// Whether a clone file can be saved at path, found out before the radio is read, so that a
+// wrong path is told at once rather than after the whole read. Saving writes a new file in the
+// target's folder and renames it over the target, so the folder is what must be writable.
+bool CanSaveTo(const std::string& path, std::string& why) {
+    struct stat st {};
+    if (stat(path.c_str(), &st) == 0 && !S_ISREG(st.st_mode)) {
+        why = S_ISDIR(st.st_mode) ? "it is a folder" : "it is not a plain file";
+        return false;
+    }
+    auto slash = path.find_last_of('/');
+    std::string folder = slash == std::string::npos ? "." : path.substr(0, slash + 1);
+    std::string probe = folder + (folder.back() == '/' ? "" : "/") + ".kelda-probe-XXXXXX";
+    int fd = mkstemp(probe.data());
+    if (fd < 0) {
+        why = std::strerror(errno);
+        return false;
+    }
+    ::close(fd);
+    ::unlink(probe.c_str());
+    return true;
 }
 
 // Runs the loop until the command's chain has ended; false when interrupted.
@@ -145,6 +171,7 @@ struct CloneRun {
         session = std::make_unique<CliSession>(
             args.ValueOr("--data", CliSession::DefaultDataFolder()), assumeYes);
         ChoosePort(args, port);
+        session->App().CloneMan().SetPortNamedByDevice(port.ownTable);
         session->App().CloneMan().SetView(&progress);
     }
     ~CloneRun() {
@@ -193,6 +220,12 @@ int CmdRead(int argc, char** argv) {
     if (!out || !run.args.Positional().empty())
         throw UsageError{"usage: kelda-cli read -o OUT --port N"};
     run.Start(false);
+    std::string why;
+    if (!CanSaveTo(*out, why)) {
+        std::fprintf(stderr, "kelda-cli: %s cannot be written (%s); the radio was not read\n",
+                     out->c_str(), why.c_str());
+        return kExitFileErrorBase + FileErr_FileOpen;
+    }
     indMain& app = run.session->App();
     app.ReadFromRadio();
     if (!RunToEnd(app)) {

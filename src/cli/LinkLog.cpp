@@ -49,10 +49,17 @@ class LoggingDevice : public platform::SerialDevice {
     }
     int InputWaiting() override { return inner_->InputWaiting(); }
     int OutputQueued() override { return inner_->OutputQueued(); }
+    bool LineLost() override {
+        bool lost = inner_->LineLost();
+        if (lost && gLog && !lostLogged_) std::fprintf(gLog, "# line lost\n");
+        lostLogged_ = lostLogged_ || lost;
+        return lost;
+    }
     const std::string& LastError() const override { return inner_->LastError(); }
 
   private:
     std::unique_ptr<platform::SerialDevice> inner_;
+    bool lostLogged_ = false;
 };
 
 std::unique_ptr<platform::SerialDevice> Wrap(std::unique_ptr<platform::SerialDevice> device) {

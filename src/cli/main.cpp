@@ -33,7 +33,9 @@ const char kUsage[] =
     "--data DIR: the folder of KELDA.OVL and the initial files (default: beside the program,\n"
     "  else ../share/kelda from the program's folder).\n"
     "Exit status: 0 done, 1 the warning list holds an error, 2 usage error or refused value,\n"
-    "3 internal error or no usable data folder, 10+n file error n, 20+n clone result n.\n";
+    "3 internal error or no usable data folder, 10+n file error n, 20+n clone result n;\n"
+    "among them 22 the port cannot be opened, 25 the radio did not answer, 37 the port stopped\n"
+    "sending, 38 the connection was lost (cable or USB adapter unplugged); 130 interrupted.\n";
 
 }  // namespace
 

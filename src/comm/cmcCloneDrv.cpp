@@ -11,8 +11,9 @@ namespace {
 constexpr int kMaxFrame = 521;          // longest received frame, as seen without its 0xFD
 constexpr int kEchoLimitSending = 128;  // unconfirmed echo bytes allowed while sending
 constexpr int kCompactAbove = 4096;
-constexpr int kSettleMs = 100;
-constexpr int kDiscardLimit = 65535;
+constexpr int kSettleMs = 100;        // the line must have been quiet this long before a run
+constexpr int kQuietLimitMs = 15000;  // longer than a whole read the radio may still be sending
+constexpr int kDiscardPerStep = 65535;
 constexpr int kFramesPerStep = 8;
 const char kHex[] = "0123456789ABCDEF";
 
@@ -121,8 +122,15 @@ bool cmcCloneDrv::StartWrite(const cmcEeprom& image, const AddressRange* ranges,
 
 void cmcCloneDrv::Tick() {
     if (state_ != kIdle) Step();
-    if (port_.WriteError()) {
-        result_->result = kCloneSendFailed;
+    // A lost line ends the run at once; it is not the radio's silence. A run that had already
+    // succeeded keeps its success.
+    if (state_ != kIdle && state_ != kFinished && port_.IsOpen() &&
+        !(state_ == kDraining && result_->result == kCloneOk) && port_.LineLost()) {
+        result_->result = kCloneLineLost;
+        state_ = kFinished;
+    }
+    if (port_.WriteError() && state_ != kIdle) {
+        if (result_->result != kCloneLineLost) result_->result = kCloneSendFailed;
         state_ = kFinished;
     }
     if (state_ == kFinished) {
@@ -190,7 +198,14 @@ void cmcCloneDrv::Step() {
     if (progress) {
         deadline_.Start(next == kAwaitAck ? kAckTimeout : kNormalTimeout);
     } else if (expired) {
-        result_->result = echoCheck_ && expectedEcho_.Size() > 0 ? kCloneEchoFailed : kCloneTimeout;
+        if (s == kDraining || s == kPreparing) {
+            // The port's own output did not go out: the port stopped sending, whatever the
+            // radio did. A run that had already succeeded keeps its success.
+            if (result_->result != kCloneOk || s == kPreparing) result_->result = kCloneSendFailed;
+        } else {
+            result_->result =
+                echoCheck_ && expectedEcho_.Size() > 0 ? kCloneEchoFailed : kCloneTimeout;
+        }
         // A port whose output never drains must not hold the run forever.
         next = s == kDraining ? kFinished : kDraining;
     }
@@ -249,7 +264,7 @@ void cmcCloneDrv::DoState(int s, int& next, bool& progress) {
         case kPreparing:
             if (port_.OutputPending() > 0) next = s;
             break;
-        case kOpening:
+        case kOpening: {
             if (!settling_) {
                 port_.Close();
                 if (!port_.Open(portNumber_, settings_)) {
@@ -257,27 +272,34 @@ void cmcCloneDrv::DoState(int s, int& next, bool& progress) {
                     next = kDraining;
                     break;
                 }
-                // Let the line settle before anything on it counts. Waiting here step by step
-                // keeps the thread free, unlike a busy wait.
                 settling_ = true;
                 settle_.Start(kSettleMs);
+                quietLimit_.Start(kQuietLimitMs);
                 next = s;
                 break;
             }
-            if (settle_.Remaining() > 0) {
+            // Throw away what arrives until the line has been quiet for a while: a radio may
+            // still be sending the rest of its memory after a failed or interrupted read, and a
+            // new run must not take that for an answer. Waiting step by step keeps the thread
+            // free; the limit keeps a chattering device from holding the run for ever.
+            int discarded = 0;
+            for (int n;
+                 discarded < kDiscardPerStep && (n = port_.Read(readArea_, sizeof readArea_)) > 0;)
+                discarded += n;
+            receive_.SetSize(0);
+            if (discarded > 0) settle_.Start(kSettleMs);
+            const bool overLimit = quietLimit_.Remaining() == 0;
+            if (settle_.Remaining() > 0 && !overLimit) {
                 next = s;
+                progress = true;  // waiting for quiet is not a silent radio
                 break;
             }
             settling_ = false;
-            for (int i = 0; i < kDiscardLimit; ++i) {
-                uint8_t b;
-                if (port_.Read(&b, 1) != 1) break;
-            }
-            receive_.SetSize(0);
             next = operation_ == 2   ? kSendReadRequest
                    : operation_ == 3 ? kSendWriteRequest
                                      : kSendInfoRequest;
             break;
+        }
         case kSendInfoRequest:
             SendRequest(kCmdInfo);
             next = kAwaitInfoReply;

@@ -129,7 +129,8 @@ class cmcCloneDrv {
     void* user_ = nullptr;
     int state_ = kIdle;
     cmcTick deadline_;
-    cmcTick settle_;  // the pause after opening the port
+    cmcTick settle_;      // the line must stay quiet until this runs out
+    cmcTick quietLimit_;  // how long to wait for a quiet line at most
     bool settling_ = false;
     cmcTask* task_ = nullptr;
 };

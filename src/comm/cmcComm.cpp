@@ -111,26 +111,34 @@ int cmcComm::OutputPending() {
     return OutputQueued() + output_.Size();
 }
 
+bool cmcComm::LineLost() {
+    return IsOpen() && device_->LineLost();
+}
+
 void cmcComm::Service() {
     int next = -1;
     if (IsOpen()) {
-        int n = std::min(output_.Size(), kOutputChunk);
-        if (device_->OutputQueued() > 0) {
-            next = 10;
-        } else {
+        // Top the driver's queue up to one chunk rather than wait for it to run empty: on a port
+        // that reports its queue honestly, waiting leaves the line idle until the next look.
+        int room = kOutputChunk - std::max(device_->OutputQueued(), 0);
+        int n = std::min(output_.Size(), room);
+        if (n > 0) {
             int timeout = static_cast<int>(WriteMsPerByte()) * n + kWriteTimeoutConstant;
-            int sent = n > 0 ? device_->Write(output_.Data(), n, timeout) : 0;
+            int sent = device_->Write(output_.Data(), n, timeout);
             bytesWritten_ += static_cast<uint64_t>(std::max(sent, 0));
             if (sent < n) {
                 // The line did not take the bytes in time; the owner sees the flag and ends.
                 writeError_ = 1;
-            } else if (output_.Size() > n) {
+                pump_->SetInterval(-1);
+                return;
+            }
+            if (output_.Size() > n) {
                 for (int i = 0; i < n; ++i) output_.PopFront();
-                next = 10;
             } else {
                 output_.SetSize(0);
             }
         }
+        if (output_.Size() > 0) next = 10;
     }
     pump_->SetInterval(next);
 }

@@ -1,8 +1,8 @@
 #pragma once
 // The serial port: opened by port number with a line-settings string ("38400,N,8,1"), read
-// without ever waiting, written through a software buffer that a task feeds to the driver in
-// chunks of at most 1024 bytes, and only when the driver's transmit queue is empty, so that
-// the one thread is never held up by a long transfer.
+// without ever waiting, written through a software buffer that a task feeds to the driver so
+// that its transmit queue never holds more than 1024 bytes: the one thread is never held up by
+// a long transfer, and the line never idles while data waits.
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -29,6 +29,8 @@ class cmcComm {
     int OutputQueued();
     int OutputPending();
     bool WriteError() const { return writeError_ != 0; }
+    // The line hung up or failed for good while open (cable pulled, adapter unplugged).
+    bool LineLost();
 
     int PortNumber() const { return portNumber_; }
     // The device the port number led to and, after a failed Open, why it failed.

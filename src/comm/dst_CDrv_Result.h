@@ -3,8 +3,8 @@
 #include "comm/cmcBuff.h"
 #include "radio/cmcEeprom.h"
 
-// Clone result codes. 0 is success; the driver sets 2..10 and 17, the clone manager and the
-// clone commands' checks add 8, 11 and 13..16.
+// Clone result codes. 0 is success; the driver sets 2..10, 17 and 18, the clone manager and
+// the clone commands' checks add 8, 11 and 13..16.
 enum CloneResult : int {
     kCloneOk = 0,
     kClonePortFailed = 2,  // also the value while a run is under way
@@ -16,7 +16,8 @@ enum CloneResult : int {
     kCloneOutOfRange = 9,
     kCloneNotAcknowledged = 10,
     kCloneNotIdentified = 11,
-    kCloneSendFailed = 17,
+    kCloneSendFailed = 17,  // the port stopped sending (a short write, or output never drains)
+    kCloneLineLost = 18,    // the line hung up or failed: cable pulled, adapter unplugged
 };
 
 struct dst_CDrv_Result {

@@ -18,13 +18,17 @@ int RangeBytes(const AddressRange* ranges) {
     return total;
 }
 
-// Puts the number in place of the first "%d"; any other '%' stays as it is, so an overlay line
+// Puts the port in place of the first "%d"; any other '%' stays as it is, so an overlay line
 // can never act as a format of its own.
-std::string WithNumber(std::string line, int number) {
+std::string WithPort(std::string line, const std::string& port) {
     auto at = line.find("%d");
-    if (at != std::string::npos) line.replace(at, 2, std::to_string(number));
+    if (at != std::string::npos) line.replace(at, 2, port);
     return line;
 }
+
+// Hint lines of the lost-line message: the cable, and plugging it in again.
+constexpr int kHintCable = 0;
+constexpr int kHintReplug = 8;
 
 }  // namespace
 
@@ -122,7 +126,13 @@ void indCloneMan::Done(void* self, dst_CDrv_Result* result) {
     }
     indCloneManView* view = man->view_ ? man->view_ : &gNoView;
     if (man->operation_ != 1) view->ProgressChanged(man->ProgressFilled());
-    man->ShowResultMessage(result->result);
+    if (result->result != kCloneOk) {
+        std::string text = man->ResultMessage(result->result);
+        // Data frames went out: the radio may hold a mix of old and new settings.
+        if (man->operation_ == 3 && man->driver_.FrameCounter() > 0)
+            text += "\n\n" + GTex().GetText(keys::kMessCloneErrWriteAgain);
+        man->ShowText(text);
+    }
     view->RunEnded();
     if (man->completion_) {
         Completion completion = man->completion_;
@@ -138,9 +148,18 @@ std::string indCloneMan::ResultMessage(int code) {
     cmcGTex& tex = GTex();
     std::string text = tex.GetLine(keys::kMessCloneErrHead, code);
     std::vector<int> hints = {0, 1, 2, 3};
+    const std::string& device = driver_.Port().DevicePath();
     switch (code) {
+        case kCloneLineLost:
+            // Name the port the way the user chose it, and the device behind a number.
+            text = WithPort(text, portByDevice_ && !device.empty() ? device
+                                  : device.empty()                 ? std::to_string(port_)
+                                                   : std::to_string(port_) + " (" + device + ")");
+            hints = {kHintCable, kHintReplug};
+            break;
         case kClonePortFailed: {
-            text = WithNumber(text, port_);
+            text =
+                WithPort(text, portByDevice_ && !device.empty() ? device : std::to_string(port_));
             // Which device and why, so that a user can act on it.
             const std::string& why = driver_.Port().OpenError();
             if (!why.empty()) text += "\n" + why;
@@ -177,7 +196,10 @@ std::string indCloneMan::ResultMessage(int code) {
 
 void indCloneMan::ShowResultMessage(int code) {
     if (code == kCloneOk) return;
-    std::string text = ResultMessage(code);
+    ShowText(ResultMessage(code));
+}
+
+void indCloneMan::ShowText(const std::string& text) {
     platform::GetPrompter().Show(text, GTex().GetLine(keys::kSysAppTitle, 0),
                                  platform::PromptIcon::Error, platform::PromptButtons::Ok);
 }

@@ -47,6 +47,8 @@ class indCloneMan {
     // until set.
     void SetPortSource(std::function<int()> source) { portSource_ = std::move(source); }
     void SetView(indCloneManView* view) { view_ = view; }
+    // Messages name the port by its device path (the user named a device, not a number).
+    void SetPortNamedByDevice(bool on) { portByDevice_ = on; }
 
     bool IsBusy() const { return driver_.IsBusy(); }
     bool StartInfo(Completion completion, void* user);
@@ -66,6 +68,7 @@ class indCloneMan {
 
   private:
     void Configure();
+    void ShowText(const std::string& text);
     static void Done(void* self, dst_CDrv_Result* result);
     static void TaskTick(void* self, cmcTask* task);
 
@@ -82,4 +85,5 @@ class indCloneMan {
     std::function<int()> portSource_;
     indCloneManView* view_ = nullptr;
     int port_ = 1;  // of the current run
+    bool portByDevice_ = false;
 };

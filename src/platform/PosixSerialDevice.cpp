@@ -2,6 +2,7 @@
 #include <fcntl.h>
 #include <grp.h>
 #include <poll.h>
+#include <pwd.h>
 #include <sys/file.h>
 #include <sys/ioctl.h>
 #include <sys/stat.h>
@@ -53,6 +54,7 @@ class PosixSerialDevice : public SerialDevice {
     bool Open(const std::string& path, const SerialLine& line) override {
         Close();
         error_.clear();
+        lost_ = false;
         int fd = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
         if (fd < 0) return Fail(path, errno, -1);
         // An advisory lock refuses a second opener even when it runs as root, which the
@@ -91,7 +93,11 @@ class PosixSerialDevice : public SerialDevice {
     int Read(uint8_t* buf, int max) override {
         if (fd_ < 0 || max <= 0) return 0;
         ssize_t n = ::read(fd_, buf, static_cast<size_t>(max));
-        if (n < 0) return (errno == EAGAIN || errno == EINTR) ? 0 : -1;
+        if (n < 0) {
+            if (errno == EAGAIN || errno == EINTR) return 0;
+            NoteFailure(errno);
+            return -1;
+        }
         return static_cast<int>(n);
     }
 
@@ -106,12 +112,18 @@ class PosixSerialDevice : public SerialDevice {
                 done += static_cast<int>(w);
                 continue;
             }
-            if (w < 0 && errno != EAGAIN && errno != EINTR) break;
+            if (w < 0 && errno != EAGAIN && errno != EINTR) {
+                NoteFailure(errno);
+                break;
+            }
             auto left = std::chrono::duration_cast<std::chrono::milliseconds>(limit - clock::now());
             if (left.count() <= 0) break;
             pollfd p{fd_, POLLOUT, 0};
             if (poll(&p, 1, static_cast<int>(left.count())) < 0 && errno != EINTR) break;
-            if (p.revents & (POLLERR | POLLHUP | POLLNVAL)) break;
+            if (p.revents & (POLLERR | POLLHUP | POLLNVAL)) {
+                lost_ = true;
+                break;
+            }
         }
         return done;
     }
@@ -128,9 +140,24 @@ class PosixSerialDevice : public SerialDevice {
         return n;
     }
 
+    bool LineLost() override {
+        if (fd_ < 0) return false;
+        if (!lost_) {
+            // A hung-up terminal reads as "nothing waiting" with these settings; only poll
+            // tells it apart from a quiet line.
+            pollfd p{fd_, POLLIN, 0};
+            if (poll(&p, 1, 0) > 0 && (p.revents & (POLLHUP | POLLERR | POLLNVAL))) lost_ = true;
+        }
+        return lost_;
+    }
+
     const std::string& LastError() const override { return error_; }
 
   private:
+    void NoteFailure(int err) {
+        if (err == EIO || err == ENXIO || err == ENODEV || err == EBADF) lost_ = true;
+    }
+
     bool Configure(const SerialLine& line) {
         speed_t speed = SpeedOf(line.baud);
         if (speed == 0) {
@@ -175,17 +202,20 @@ class PosixSerialDevice : public SerialDevice {
         else
             error_ += std::strerror(err);
         if (err == EACCES) {
-            // Serial devices are usually opened to a group; say which one.
             struct stat st {};
-            const group* g = stat(path.c_str(), &st) == 0 ? getgrgid(st.st_gid) : nullptr;
-            error_ += g ? " (the user must belong to the group \"" + std::string(g->gr_name) +
-                              "\" that owns the device)"
-                        : std::string(" (the user must belong to the group that owns the device)");
+            if (stat(path.c_str(), &st) == 0) {
+                const group* g = getgrgid(st.st_gid);
+                const passwd* u = getpwuid(st.st_uid);
+                std::string hint = PermissionHint(st.st_mode, st.st_uid, u ? u->pw_name : "",
+                                                  st.st_gid, g ? g->gr_name : "");
+                if (!hint.empty()) error_ += " (" + hint + ")";
+            }
         }
         return false;
     }
 
     int fd_ = -1;
+    bool lost_ = false;
     std::string error_;
 };
 
@@ -194,6 +224,22 @@ class PosixSerialDevice : public SerialDevice {
 namespace {
 SerialDeviceWrapper gWrapper = nullptr;
 }  // namespace
+
+std::string PermissionHint(unsigned mode, unsigned ownerUid, const std::string& ownerName,
+                           unsigned groupGid, const std::string& groupName) {
+    const bool groupCan = (mode & S_IRGRP) && (mode & S_IWGRP);
+    // Joining root's group is no advice to give; a device open to no group is the owner's.
+    if (groupCan && groupGid != 0) {
+        std::string name = groupName.empty() ? std::to_string(groupGid) : groupName;
+        return "the user must belong to the group \"" + name +
+               "\" that owns the device, e.g. sudo usermod -aG " + name +
+               " $USER, then log in again";
+    }
+    if (ownerUid == 0) return "only root can open this device";
+    if (!(mode & (S_IRUSR | S_IWUSR))) return {};
+    return "only its owner \"" + (ownerName.empty() ? std::to_string(ownerUid) : ownerName) +
+           "\" can open this device";
+}
 
 void InstallSerialDeviceWrapper(SerialDeviceWrapper wrapper) {
     gWrapper = wrapper;

@@ -31,12 +31,20 @@ class SerialDevice {
     // Receive and transmit queue counts of the driver.
     virtual int InputWaiting() = 0;
     virtual int OutputQueued() = 0;
+    // The line hung up or failed for good while open (cable pulled, adapter unplugged, the
+    // other end of a pseudo-terminal closed): nothing will come or go any more.
+    virtual bool LineLost() = 0;
     // Why the last Open failed, for messages that name the device.
     virtual const std::string& LastError() const = 0;
 };
 
 // The platform's device (termios on POSIX).
 std::unique_ptr<SerialDevice> CreateSerialDevice();
+
+// The hint added to a refused open: which group to join, or that only root (or the owner) can
+// open the device. Empty when the mode bits give no clue.
+std::string PermissionHint(unsigned mode, unsigned ownerUid, const std::string& ownerName,
+                           unsigned groupGid, const std::string& groupName);
 
 // Wraps every device made from now on, e.g. in a tap that logs the bytes for a bug report;
 // nullptr removes the wrapper.

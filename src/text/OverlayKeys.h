@@ -41,6 +41,7 @@
     X(kMenuMain, "GI_Menu_Main")                                           \
     X(kMessCloneErrCheck, "GI_Mess_CloneErr_Check")                        \
     X(kMessCloneErrHead, "GI_Mess_CloneErr_Head")                          \
+    X(kMessCloneErrWriteAgain, "GI_Mess_CloneErr_WriteAgain")              \
     X(kMessCloneWriteSucceeded, "GI_Mess_CloneWrite_Succeeded")            \
     X(kMessConfirmCloneWrite, "GI_Mess_Confirm_CloneWrite")                \
     X(kMessConfirmWriteAnother, "GI_Mess_Confirm_WriteAnother")            \

@@ -40,6 +40,15 @@ class Background {
         posix_spawn_file_actions_destroy(&actions);
     }
     ~Background() { Stop(SIGTERM); }
+    // Waits for the process to end by itself; its exit status.
+    int Wait() {
+        if (pid_ <= 0) return status_;
+        int ws = 0;
+        waitpid(pid_, &ws, 0);
+        pid_ = -1;
+        status_ = WIFEXITED(ws) ? WEXITSTATUS(ws) : 128 + WTERMSIG(ws);
+        return status_;
+    }
     // Sends the signal and waits; the exit status, or 128 + signal.
     int Stop(int sig) {
         if (pid_ <= 0) return status_;
@@ -73,6 +82,8 @@ class Radio {
     }
     const std::string& Device() const { return device_; }
     std::string Errors() const { return ReadFile(out_ + ".err"); }
+    // As if the cable were pulled: the radio's end of the line goes away at once.
+    void Kill() { sim_->Stop(SIGKILL); }
 
   private:
     std::string out_;
@@ -179,8 +190,36 @@ TEST_F(CliRadio, FaultsOfTheRadioGiveTheirResultCodes) {
     }
     CliResult none = RunCli({"info", "--device", tmp / "no-such-device"}, tmp);
     EXPECT_EQ(none.status, 22);
-    EXPECT_NE(none.err.find("no-such-device"), std::string::npos) << none.err;
+    // The device the user named, in the headline too; no number they never chose.
+    EXPECT_NE(none.err.find("Serial port " + tmp / "no-such-device"), std::string::npos)
+        << none.err;
+    EXPECT_EQ(none.err.find("port 1"), std::string::npos) << none.err;
     EXPECT_EQ(RunCli({"info"}, tmp).status, 2);
+}
+
+TEST_F(CliRadio, APulledCableIsToldApartFromASilentRadio) {
+    Radio radio(tmp, {"--baud", "38400"});
+    const std::string out = tmp / "read.kcf";
+    Background read("kelda-cli", {"read", "--device", radio.Device(), "-o", out}, tmp / "cli.out");
+    std::this_thread::sleep_for(std::chrono::milliseconds(1500));
+    radio.Kill();
+    EXPECT_EQ(read.Wait(), 38);
+    const std::string err = ReadFile(tmp / "cli.out.err");
+    EXPECT_NE(err.find("was lost"), std::string::npos) << err;
+    EXPECT_NE(err.find(radio.Device()), std::string::npos) << err;
+    EXPECT_EQ(err.find("did not answer"), std::string::npos) << err;
+    EXPECT_NE(access(out.c_str(), F_OK), 0);
+    EXPECT_NE(RunCli({"--help"}, tmp).out.find("38 the connection was lost"), std::string::npos);
+}
+
+TEST_F(CliRadio, AnOutputThatCannotBeWrittenIsToldBeforeTheRadioIsRead) {
+    Radio radio(tmp, {"--silent"});  // a read would take a second to fail with 25
+    for (const std::string& out : {tmp / "no-folder/read.kcf", tmp.Path()}) {
+        SCOPED_TRACE(out);
+        CliResult r = RunCli({"read", "--device", radio.Device(), "-o", out}, tmp);
+        EXPECT_EQ(r.status, 11) << r.err;
+        EXPECT_NE(r.err.find(out + " cannot be written"), std::string::npos) << r.err;
+    }
 }
 
 TEST_F(CliRadio, AnInterruptedReadLeavesNoFile) {

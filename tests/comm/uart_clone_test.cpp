@@ -1,0 +1,194 @@
+// Clone runs over a port that behaves like a real UART (an honest transmit queue draining at
+// 38400 baud) with the simulated radio at the far end, on the manual clock: the pump keeps the
+// line busy, a port that never drains and a pulled cable are told apart from a silent radio,
+// and a run right after a failed read waits for the radio to finish sending.
+#include <gtest/gtest.h>
+
+#include <optional>
+
+#include "comm/cmcPortTable.h"
+#include "comm/indCloneMan.h"
+#include "sim/SimRadio.h"
+#include "support/ManualClock.h"
+#include "support/ScriptedPrompter.h"
+#include "support/UartModel.h"
+#include "text/cmcGTex.h"
+
+namespace {
+
+const AddressRange kReadList[] = {{0x0000, 0x471F}, kEndOfRanges};
+const AddressRange kFullWriteList[] = {
+    {0x01C0, 0x02DF}, {0x0310, 0x46AF}, {0x4710, 0x471F}, kEndOfRanges};
+
+std::vector<std::string> Overlay() {
+    std::vector<std::string> lines = {"#GI_Sys_AppTitle", "KELDA", "#GI_Mess_CloneErr_Head"};
+    for (int i = 0; i <= 18; ++i)
+        lines.push_back(i == 18 ? "Lost on port %d." : "H" + std::to_string(i));
+    lines.push_back("#GI_Mess_CloneErr_Check");
+    for (int i = 0; i <= 8; ++i) lines.push_back("C" + std::to_string(i));
+    lines.insert(lines.end(), {"#GI_Mess_CloneErr_WriteAgain", "Write again.", "#End_Of_Ovl"});
+    return lines;
+}
+
+struct Caller {
+    int calls = 0;
+    int result = -1;
+    cmcEeprom image;
+    static void Done(void* self, dst_CDrv_Result* r) {
+        auto* c = static_cast<Caller*>(self);
+        ++c->calls;
+        c->result = r->result;
+        c->image.Assign(r->image);
+    }
+};
+
+void Accept(void*, dst_CDrv_Result*) {}
+
+class UartClone : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        ASSERT_TRUE(tex.BindLines(Overlay()));
+        InstallGTex(&tex);
+        for (int a = 0; a < radio.Image().Size(); ++a)
+            radio.Image().SetByte(a, static_cast<uint8_t>(a * 7 + 3));
+        radio.SetUpIdentity();
+        table.Assign(3, "/dev/ttyS9");
+        InstallPortTable(&table);
+        uart.Install();
+        man.emplace();  // after Install: the port makes its device when it is made
+        man->SetRequestWords(SimRadio::kModelWord1, 0);
+        man->SetImageSize(0x8000);
+        man->SetPortSource([] { return 3; });
+        man->SetInfoCheck(&Accept, nullptr);
+        man->SetReadCheck(&Accept, nullptr);
+        image.SetSize(0x8000);
+        for (int a = 0; a < image.Size(); ++a) image.SetByte(a, static_cast<uint8_t>(a * 31));
+    }
+    void TearDown() override {
+        man.reset();
+        InstallPortTable(nullptr);
+        InstallGTex(nullptr);
+    }
+    void Finish(Caller& c, uint32_t limitMs = 60000) {
+        ASSERT_TRUE(clock.AdvanceUntil([&] { return c.calls > 0; }, limitMs, 1));
+        clock.Advance(20);
+        EXPECT_EQ(c.calls, 1);
+    }
+    uint64_t NowUs() { return static_cast<uint64_t>(clock.NowMs()) * 1000; }
+
+    test::ManualClock clock;
+    test::ScriptedPrompter prompter;
+    cmcGTex tex;
+    cmcPortTable table;
+    SimRadio radio;
+    test::UartModel uart{radio, 38400, [this] { return NowUs(); }};
+    std::optional<indCloneMan> man;
+    cmcEeprom image;
+};
+
+TEST_F(UartClone, WriteKeepsTheLineBusyWithinTheQueueAndHoldBackLimits) {
+    Caller c;
+    ASSERT_TRUE(man->StartWrite(image, kFullWriteList, &Caller::Done, &c));
+    Finish(c);
+    ASSERT_EQ(c.result, kCloneOk);
+    EXPECT_EQ(radio.WritesAccepted(), 1);
+    for (int a : {0x01C0, 0x2000, 0x46AF, 0x4710, 0x471F})
+        EXPECT_EQ(radio.Image().GetByte(a), image.GetByte(a)) << a;
+    // The pump never hands the driver more than one chunk, and the transmitter hardly ever
+    // waits for the program: topping the queue up leaves no gap after each burst.
+    EXPECT_LE(uart.MaxQueued(), 1024);
+    const double busy = static_cast<double>(uart.LastByteUs() - uart.FirstByteUs());
+    EXPECT_GT(busy, uart.BytesSent() * 10e6 / 38400 * 0.99);
+    EXPECT_LT(static_cast<double>(uart.IdleUs()), busy * 0.01)
+        << "idle " << uart.IdleUs() << " us of " << busy;
+}
+
+TEST_F(UartClone, APortThatNeverDrainsIsThePortsFaultNotTheRadios) {
+    uart.SetStuck(true);
+    for (bool write : {false, true}) {
+        SCOPED_TRACE(write ? "write" : "information");
+        Caller c;
+        ASSERT_TRUE(write ? man->StartWrite(image, kFullWriteList, &Caller::Done, &c)
+                          : man->StartInfo(&Caller::Done, &c));
+        Finish(c);
+        EXPECT_EQ(c.result, kCloneSendFailed);
+    }
+    EXPECT_EQ(radio.WritesAccepted(), 0);
+}
+
+TEST_F(UartClone, APulledCableEndsTheRunAtOnceWithItsOwnMessage) {
+    Caller c;
+    ASSERT_TRUE(man->StartRead(kReadList, &Caller::Done, &c));
+    clock.Advance(3000);
+    ASSERT_EQ(c.calls, 0);
+    uart.Unplug();
+    Finish(c, 50);  // not after a time-out: within a few steps
+    EXPECT_EQ(c.result, kCloneLineLost);
+    ASSERT_EQ(prompter.shown().size(), 1u);
+    EXPECT_EQ(prompter.shown()[0].text, "Lost on port 3 (/dev/ttyS9).\n\nC0\nC8");
+
+    // Named by device when the user chose a device rather than a number.
+    man->SetPortNamedByDevice(true);
+    EXPECT_EQ(man->ResultMessage(kCloneLineLost), "Lost on port /dev/ttyS9.\n\nC0\nC8");
+}
+
+TEST_F(UartClone, AWriteThatFailsAfterDataWentOutSaysToWriteAgain) {
+    Caller c;
+    ASSERT_TRUE(man->StartWrite(image, kFullWriteList, &Caller::Done, &c));
+    clock.Advance(2000);
+    uart.Unplug();
+    Finish(c, 50);
+    EXPECT_EQ(c.result, kCloneLineLost);
+    ASSERT_EQ(prompter.shown().size(), 1u);
+    EXPECT_EQ(prompter.shown()[0].text, "Lost on port 3 (/dev/ttyS9).\n\nC0\nC8\n\nWrite again.");
+
+    // Before any data frame the radio's memory is untouched: no such warning.
+    prompter.Clear();
+    uart.SetStuck(true);
+    Caller early;
+    ASSERT_TRUE(man->StartWrite(image, kFullWriteList, &Caller::Done, &early));
+    Finish(early);
+    ASSERT_EQ(prompter.shown().size(), 1u);
+    EXPECT_EQ(prompter.shown()[0].text.find("Write again."), std::string::npos);
+}
+
+TEST_F(UartClone, ARunRightAfterAFailedReadWaitsUntilTheRadioHasFinishedSending) {
+    // A spoilt frame early in the read ends the program's run while the radio goes on sending
+    // the rest of its memory for several seconds.
+    SimFaults faults;
+    faults.badChecksum = 5;
+    SimRadio spoiling(faults);
+    spoiling.Image().Assign(radio.Image());
+    spoiling.SetUpIdentity();
+    test::UartModel line(spoiling, 38400, [this] { return NowUs(); });
+    line.Install();
+    man.emplace();
+    man->SetRequestWords(SimRadio::kModelWord1, 0);
+    man->SetImageSize(0x8000);
+    man->SetPortSource([] { return 3; });
+    man->SetInfoCheck(&Accept, nullptr);
+    man->SetReadCheck(&Accept, nullptr);
+
+    Caller failed;
+    ASSERT_TRUE(man->StartRead(kReadList, &Caller::Done, &failed));
+    Finish(failed);
+    EXPECT_EQ(failed.result, kCloneBadFrame);
+    Caller retry;
+    ASSERT_TRUE(man->StartInfo(&Caller::Done, &retry));
+    Finish(retry, 20000);
+    EXPECT_EQ(retry.result, kCloneOk);
+    man.reset();
+}
+
+TEST_F(UartClone, ALineThatNeverFallsQuietStillGetsItsRunAfterALimit) {
+    // A device that chatters without end (the wrong port, say): the run goes ahead after the
+    // limit and fails on the answer instead of waiting for ever.
+    uart.Stream(std::string(38400 / 10 * 20, '\x55'));
+    Caller c;
+    ASSERT_TRUE(man->StartInfo(&Caller::Done, &c));
+    Finish(c, 20000);
+    EXPECT_NE(c.result, kCloneOk);
+    EXPECT_GE(clock.NowMs(), 15000u);
+}
+
+}  // namespace
