@@ -12,6 +12,7 @@ namespace cli {
 // Exit statuses: scripts rely on these numbers.
 constexpr int kExitOk = 0;
 constexpr int kExitWarningsError = 1;
+constexpr int kExitDifferent = 1;  // diff: the files differ
 constexpr int kExitUsage = 2;
 constexpr int kExitFatal = 3;
 constexpr int kExitFileErrorBase = 10;   // + file error code

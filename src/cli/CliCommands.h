@@ -16,6 +16,7 @@ int CmdSet(int argc, char** argv);
 int CmdWarnings(int argc, char** argv);
 int CmdExport(int argc, char** argv);
 int CmdImport(int argc, char** argv);
+int CmdDiff(int argc, char** argv);
 
 // Radio commands.
 int CmdPorts(int argc, char** argv);

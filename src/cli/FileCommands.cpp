@@ -274,8 +274,9 @@ int RunCommand(const std::string& command, int argc, char** argv) {
     static const Entry kCommands[] = {
         {"new", CmdNew},       {"check", CmdCheck},   {"dump", CmdDump},
         {"get", CmdGet},       {"set", CmdSet},       {"warnings", CmdWarnings},
-        {"export", CmdExport}, {"import", CmdImport}, {"ports", CmdPorts},
-        {"info", CmdInfo},     {"read", CmdRead},     {"write", CmdWrite},
+        {"export", CmdExport}, {"import", CmdImport}, {"diff", CmdDiff},
+        {"ports", CmdPorts},   {"info", CmdInfo},     {"read", CmdRead},
+        {"write", CmdWrite},
     };
     for (const auto& c : kCommands)
         if (command == c.name) return c.run(argc, argv);
