@@ -10,6 +10,7 @@
 #include "platform/Folders.h"
 #include "platform/Prompt.h"
 #include "radio/MemoryMap.h"
+#include "radio/SettingsCells.h"
 #include "radio/SettingsMap.h"
 #include "radio/ValueEditors.h"
 #include "radio/cmcClnFile.h"
@@ -161,7 +162,7 @@ void indModel::AdoptFixedValues(cmcEeprom& image, bool forSave) {
         }
     }
     const bool regional = ExceptRegionalTypes(modelType_);
-    if (regional) {
+    if (!smap::UserSetsWeather(modelType_)) {
         CopyBytes(image, reference_, mm::kWxUnusedWord, 2);
         CopyBits(image, reference_, smap::kFunctionSwitches, 1u << smap::kFnWx);
     }
@@ -225,6 +226,11 @@ void indModel::AdoptDscSetup(cmcEeprom& image) {
     } else {
         image.SetByte(smap::kSelfIdSpare, 0);
     }
+    // The check byte agrees with the ID from here on (the reference's may not), so showing
+    // the ID never has to mend it.
+    uint8_t id[5];
+    for (int i = 0; i < 5; ++i) id[i] = Get(image, smap::kSelfId + i);
+    image.SetByte(smap::kSelfIdCheck, SelfIdCheckByte(id));
 
     CopyBytes(image, reference_, smap::kAdoptDscArea, smap::kAdoptDscAreaLength);
     for (int i = 0; i < smap::kCallRows; ++i) {

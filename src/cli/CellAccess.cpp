@@ -1,12 +1,16 @@
 #include "cli/CellAccess.h"
 
 #include <cctype>
+#include <cstdlib>
 #include <map>
+#include <optional>
 #include <vector>
 
 #include "cli/CliArgs.h"
 #include "radio/CellCatalogue.h"
 #include "radio/CellDispatcher.h"
+#include "radio/CellSources.h"
+#include "radio/DebugCells.h"
 #include "radio/cmcCellCapsule.h"
 #include "radio/cmcCellHost.h"
 #include "radio/cmcCellUi.h"
@@ -69,12 +73,14 @@ struct ProbeGrid : cmcCellGrid {
     }
 };
 
-void CommitText(cmcCellObj& cell, const std::string& value) {
+// Commits as the in-place editor does; returns the overlay key of a refusal, if any.
+const char* CommitText(cmcCellObj& cell, const std::string& value) {
     cmcCellCapsule req;
     req.cell = &cell;
     req.commitMode = 1;
     req.inputText = value;
     DispatchCell(req, false);
+    return req.refusal;
 }
 
 void CommitChoice(cmcCellObj& cell, int listLabel, int item) {
@@ -88,6 +94,11 @@ void CommitChoice(cmcCellObj& cell, int listLabel, int item) {
     req.parent = &chosenRequest;
     req.commitMode = 2;
     DispatchCell(req, false);
+}
+
+bool IsDebugByteLabel(int label) {
+    return (label >= CL_EeDebugWin_0 && label <= CL_EeDebugWin_F) || label == CL_EeDebugWin_Adr ||
+           label == CL_Free_Byte_Dec;
 }
 
 std::string Quoted(const std::string& s) {
@@ -106,7 +117,33 @@ bool SameLoosely(const std::string& a, const std::string& b) {
 }
 
 SetOutcome Refused(std::string why) {
-    return SetOutcome{false, std::move(why)};
+    return SetOutcome{false, std::move(why), {}};
+}
+
+// A plain decimal number ("-12", "1.20"), else nothing.
+std::optional<double> PlainNumber(const std::string& text) {
+    const std::string t = Trim(text);
+    size_t i = t.empty() || t[0] != '-' ? 0 : 1;
+    bool digits = false, point = false;
+    for (; i < t.size(); ++i) {
+        if (std::isdigit(static_cast<unsigned char>(t[i]))) {
+            digits = true;
+        } else if (t[i] == '.' && !point) {
+            point = true;
+        } else {
+            return std::nullopt;
+        }
+    }
+    if (!digits) return std::nullopt;
+    return std::strtod(t.c_str(), nullptr);
+}
+
+// Whether a value typed by the user says the same as a text the cell gives: the same text, or
+// the same number however it is written ("1.2" and "1.20").
+bool SaysSame(const std::string& typed, const std::string& text) {
+    if (SameText(typed, text)) return true;
+    auto a = PlainNumber(typed), b = PlainNumber(text);
+    return a && b && *a == *b;
 }
 
 SetOutcome SetChoice(cmcCellObj& cell, const ProbeGrid& probe, const std::string& value,
@@ -220,6 +257,11 @@ std::string GetCell(cmcCellObj& cell) {
     if (table != 0 && !RecordExists(table, cell.Index))
         throw UsageError{"cell " + CellName(cell) + ": the table has no row " +
                          std::to_string(cell.Index)};
+    if (IsDebugByteLabel(cell.Label) &&
+        DebugCellAddress(CellHost().WorkingImage(), cell.Label, cell.Index) < 0)
+        throw UsageError{"cell " + CellName(cell) + ": no byte of the " +
+                         (cell.Label == CL_Free_Byte_Dec ? "image" : "debug grid (rows 0-1023)") +
+                         " has that index"};
     std::string shown = Render(cell);
     if (shown == NotYetText(cell.Label)) {
         std::string hint =
@@ -251,13 +293,21 @@ SetOutcome SetCell(cmcCellObj& cell, const std::string& value) {
     cmcEeprom before;
     before.Assign(image);
 
+    // What F2 would do on the cell, undone at once.
+    auto probeF2 = [&](ProbeGrid& probe, cmcCellCapsule& req) {
+        cmcEeprom held;
+        held.Assign(image);
+        req.cell = &cell;
+        req.grid = &probe;
+        req.key = cellkey::kF2;
+        const int signal = DispatchCell(req, false);
+        image.Assign(held);  // a probe never edits, whatever a cell does with the key
+        return signal;
+    };
     ProbeGrid probe;
     cmcCellCapsule req;
-    req.cell = &cell;
-    req.grid = &probe;
-    req.key = cellkey::kF2;
-    const int signal = DispatchCell(req, false);
-    image.Assign(before);  // a probe never edits, whatever a cell does with the key
+    const int signal = probeF2(probe, req);
+    if (req.refusal != nullptr) return Refused(OverlayLine(req.refusal, 0));
     if (signal == cmcCellCapsule::kSignalChooser && probe.opened)
         return SetChoice(cell, probe, value, shownBefore);
     if (signal != cmcCellCapsule::kSignalEditor) {
@@ -271,21 +321,31 @@ SetOutcome SetCell(cmcCellObj& cell, const std::string& value) {
         }
         return Refused("cannot be edited here (it shows " + Quoted(shownBefore) + ")");
     }
+    const std::string editBefore = Trim(req.displayText);
 
-    CommitText(cell, value);
-    const std::string shown = Render(cell);
-    const bool changed = image.Differs(before);
-    std::string why;
-    if (!changed && !SameText(shown, value))
-        why = Quoted(value) + " is not accepted";
-    else if (changed && !Trim(value).empty() && Emptied(cell, before, shown))
-        why = Quoted(value) + " is not accepted (the cell would be emptied)";
-    if (!why.empty()) {
+    auto undo = [&](std::string why) {
         image.Assign(before);
         CellHost().UpdateModified();
-        return Refused(why);
+        return Refused(std::move(why));
+    };
+    if (const char* refusal = CommitText(cell, value)) return undo(OverlayLine(refusal, 0));
+    const std::string shown = Render(cell);
+    if (!image.Differs(before)) {
+        // The cell already holds the value: nothing to do, and nothing wrong.
+        if (SaysSame(value, shown) || SaysSame(value, editBefore)) return {};
+        return undo(Quoted(value) + " is not accepted");
     }
-    return {};
+    if (!Trim(value).empty() && Emptied(cell, before, shown))
+        return undo(Quoted(value) + " is not accepted (the cell would be emptied)");
+
+    // The editor may have clamped, snapped, filtered or cut the value: say what it stored.
+    ProbeGrid after;
+    cmcCellCapsule afterReq;
+    probeF2(after, afterReq);
+    const std::string stored = Trim(afterReq.displayText);
+    SetOutcome outcome;
+    if (!SaysSame(value, stored) && !SaysSame(value, shown)) outcome.storedAs = stored;
+    return outcome;
 }
 
 }  // namespace cli

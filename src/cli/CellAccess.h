@@ -19,7 +19,8 @@ std::string GetCell(cmcCellObj& cell);
 
 struct SetOutcome {
     bool ok = true;
-    std::string message;  // why the value was refused
+    std::string message;   // why the value was refused
+    std::string storedAs;  // set when the cell's rules stored something other than the value
 };
 
 // Commits a value into the working image of the installed cell host. A choice cell takes the

@@ -155,8 +155,8 @@ int CmdGet(int argc, char** argv) {
 }
 
 int CmdSet(int argc, char** argv) {
-    CliArgs args(argc, argv, 2, {"--data", "-o"}, kNoFlags);
-    NeedWords(args, 2, "kelda-cli set FILE CELL=VALUE... [-o OUT]", true);
+    CliArgs args(argc, argv, 2, {"--data", "-o"}, {"--strict"});
+    NeedWords(args, 2, "kelda-cli set FILE CELL=VALUE... [-o OUT] [--strict]", true);
     struct Edit {
         cmcCellObj cell;
         std::string value;
@@ -171,14 +171,39 @@ int CmdSet(int argc, char** argv) {
     const std::string file = args.Positional()[0];
     CliSession session(DataFolder(args));
     if (int status = OpenDocument(session, file); status != kExitOk) return status;
+    const bool strict = args.Has("--strict");
     bool refused = false;
+    std::vector<std::string> shown;  // what each edited cell shows once all are made
     for (auto& e : edits) {
         SetOutcome outcome = SetCell(e.cell, e.value);
+        const std::string name = CellName(e.cell);
         if (!outcome.ok) {
-            std::fprintf(stderr, "kelda-cli: %s: %s\n", CellName(e.cell).c_str(),
-                         outcome.message.c_str());
+            std::fprintf(stderr, "kelda-cli: %s: %s\n", name.c_str(), outcome.message.c_str());
+            refused = true;
+        } else if (!outcome.storedAs.empty()) {
+            std::fprintf(stderr, "kelda-cli: %s: %s \"%s\"\n", name.c_str(),
+                         strict ? "refused (--strict), it would be stored as" : "stored as",
+                         outcome.storedAs.c_str());
+            refused = refused || strict;
+        }
+    }
+    // A change that the save itself puts back (the model's factory setting decides it) must
+    // not pass for done.
+    if (!refused) {
+        for (auto& e : edits) shown.push_back(GetCell(e.cell));
+        cmcEeprom& working = session.App().Working();
+        cmcEeprom edited;
+        edited.Assign(working);
+        session.App().AdoptImage(working, true);
+        for (size_t i = 0; i < edits.size(); ++i) {
+            if (GetCell(edits[i].cell) == shown[i]) continue;
+            std::fprintf(stderr,
+                         "kelda-cli: %s: not kept: the factory setting of this model decides "
+                         "this value\n",
+                         CellName(edits[i].cell).c_str());
             refused = true;
         }
+        working.Assign(edited);
     }
     if (refused) {
         std::fprintf(stderr, "kelda-cli: nothing saved\n");

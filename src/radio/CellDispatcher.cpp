@@ -181,6 +181,7 @@ int DispatchCell(cmcCellCapsule& req, bool notify) {
     req.displayText.clear();
     req.resultFlags &= ~(cmcCellCapsule::kWarning | cmcCellCapsule::kError);
     req.signal = 0;
+    req.refusal = nullptr;
     const int category = c.cell.Category;
     const int label = c.cell.Label;
     c.table = CategoryTable(category);
@@ -213,6 +214,10 @@ int DispatchCell(cmcCellCapsule& req, bool notify) {
         host.ArmWarningRecheck();
         host.UpdateModified();
         host.RecordChange(req);
+    }
+    if (req.refusal != nullptr) {
+        EvMan().PostText(ev::kIndicatorText, cellcolor::kRestrictText,
+                         static_cast<int>(cellcolor::kRestrictBack), OverlayLine(req.refusal, 0));
     }
     if (c.restricted) {
         EvMan().PostText(ev::kIndicatorText, cellcolor::kRestrictText,

@@ -1,5 +1,6 @@
 #include "radio/DebugCells.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
 
@@ -136,23 +137,40 @@ std::string DebugCompareText(const cmcEeprom& base, const cmcEeprom& image) {
     return out;
 }
 
+long long DebugCellAddress(const cmcEeprom& image, int label, int index) {
+    // Counted in 64 bits: a row far outside the image must not wrap onto a byte in it.
+    long long address = -1, end = std::min<long long>(kDebugBytes, image.Size());
+    if (label >= CL_EeDebugWin_0 && label <= CL_EeDebugWin_F) {
+        address = static_cast<long long>(index) * 16 + (label - CL_EeDebugWin_0);
+    } else if (label == CL_EeDebugWin_Adr) {
+        address = static_cast<long long>(index) * 16;
+    } else if (label == CL_Free_Byte_Dec) {
+        address = index;
+        end = image.Size();
+    }
+    return address >= 0 && address < end ? address : -1;
+}
+
 bool DispatchDebugCell(cmcCellCapsule& req, DebugCellContext& c) {
     if (req.cell == nullptr) return false;
     const int label = req.cell->Label;
     const int index = req.cell->Index;
     if (label >= CL_EeDebugWin_0 && label <= CL_EeDebugWin_F) {
-        if (c.image != nullptr) ByteCell(req, c, index * 16 + (label - CL_EeDebugWin_0));
+        if (c.image == nullptr) return true;
+        const long long address = DebugCellAddress(*c.image, label, index);
+        if (address >= 0) ByteCell(req, c, static_cast<int>(address));
         return true;
     }
     switch (label) {
         case CL_EeDebugWin_Adr: {
-            char text[16];
-            std::snprintf(text, sizeof text, "%4X", index * 16);
+            if (c.image != nullptr && DebugCellAddress(*c.image, label, index) < 0) return true;
+            char text[24];
+            std::snprintf(text, sizeof text, "%4llX", static_cast<long long>(index) * 16);
             Show(req, text);
             return true;
         }
         case CL_Free_Byte_Dec: {
-            if (c.image == nullptr || !c.image->IsValidAddress(index)) return true;
+            if (c.image == nullptr || DebugCellAddress(*c.image, label, index) < 0) return true;
             uint8_t v = c.image->GetByte(index);
             if (EditIntegerByte(req, v, IntegerRange{0, 255})) {
                 c.image->SetByte(index, v);

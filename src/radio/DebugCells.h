@@ -21,6 +21,11 @@ inline constexpr int kDebugBytes = kDebugRows * 16;
 // The bit window holds a byte shifted up by this many bits and commits it as decimal text.
 inline constexpr int kBitWindowShift = 18;
 
+// The image address a debug cell stands for (the byte grid's cells and its row headings cover
+// 0x0000-0x3FFF, the decimal byte cell the whole image); -1 for a cell outside them, which shows
+// nothing, and for labels that are no debug byte cells.
+long long DebugCellAddress(const cmcEeprom& image, int label, int index);
+
 // Handles the debug cells and the debug menu commands; false for any other label.
 bool DispatchDebugCell(cmcCellCapsule& req, DebugCellContext& context);
 

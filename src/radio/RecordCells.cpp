@@ -8,6 +8,7 @@
 #include "radio/CellDispatcher.h"
 #include "radio/CellSources.h"
 #include "radio/MemoryMap.h"
+#include "radio/SettingsMap.h"
 #include "radio/ValueEditors.h"
 #include "radio/cmcCellHost.h"
 #include "radio/cmcEeprom.h"
@@ -181,6 +182,8 @@ void DscComment(cmcCellCall& c) {
 
 void WxAttr(cmcCellCall& c) {
     if (!Ready(c, c.table == mm::kWxCh)) return;
+    // Saving would put the factory's choice back.
+    if (!smap::UserSetsWeather(c.host.ModelType())) RefuseFactoryValue(c.req);
     if (FlagChoice(c, keys::kSheetSelMiscUsed, datCh::kUnused)) PostLabelChanged(c);
     const unsigned word =
         c.image.GetByte(mm::kWxUnusedWord) | (c.image.GetByte(mm::kWxUnusedWord + 1) << 8);

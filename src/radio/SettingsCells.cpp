@@ -274,21 +274,32 @@ const SimpleCell* FindSimple(int label) {
 
 // --- cells with rules of their own ---
 
-// The own ID: while it is valid (or being typed) its check byte follows it; an empty one is
-// shown as "off" and marked by a check byte of 0xFF.
+}  // namespace
+
+uint8_t SelfIdCheckByte(const uint8_t* id5) {
+    unsigned sum = 0;
+    for (int i = 0; i < 5; ++i) {
+        if (id5[i] > 99) return 0xFF;
+        sum += id5[i];
+    }
+    return static_cast<uint8_t>(~sum & 0xFF);
+}
+
+namespace {
+
+// The own ID. Its check byte is set only when an ID is committed (and when an image is
+// adopted): showing a cell must never change the image.
 void SelfId(cmcCellCapsule& req, Ctx& c) {
     uint8_t id[5];
     for (int i = 0; i < 5; ++i) id[i] = Get(c, smap::kSelfId + i);
     if (EditId(req, id)) {
         for (int i = 0; i < 5; ++i) Set(c, smap::kSelfId + i, id[i]);
+        const uint8_t check = SelfIdCheckByte(id);
+        if (Get(c, smap::kSelfIdCheck) != check) Set(c, smap::kSelfIdCheck, check);
     }
     bool valid = true;
     for (uint8_t b : id) valid = valid && b <= 99;
     if (valid || req.signal == cmcCellCapsule::kSignalEditor) {
-        unsigned sum = 0;
-        for (uint8_t b : id) sum += b;
-        const uint8_t check = static_cast<uint8_t>(~sum & 0xFF);
-        if (Get(c, smap::kSelfIdCheck) != check) Set(c, smap::kSelfIdCheck, check);
         // A leading 0 is only right for a coast station ("00..."): 0 then another digit is a
         // group ID, which a ship cannot have.
         if (valid && id[0] / 10 == 0 && id[0] % 10 != 0) req.resultFlags |= cmcCellCapsule::kError;
@@ -296,7 +307,6 @@ void SelfId(cmcCellCapsule& req, Ctx& c) {
         req.displayText = GTex().GetLine(keys::kAppIndDscSelfIdOff, 0);
         req.selStart = 0;
         req.selLength = static_cast<int>(req.displayText.size());
-        if (Get(c, smap::kSelfIdCheck) != 0xFF) Set(c, smap::kSelfIdCheck, 0xFF);
     }
 }
 
@@ -516,6 +526,8 @@ bool DispatchSettingsCell(cmcCellCapsule& req, SettingsCellContext& c) {
     const int label = req.cell->Label;
     const int row = req.cell->Index;
     if (const SimpleCell* s = FindSimple(label)) {
+        // Saving would put the factory's weather switch back.
+        if (label == CL_ComCom_Wx && !smap::UserSetsWeather(c.modelType)) RefuseFactoryValue(req);
         Simple(req, c, *s);
         return true;
     }

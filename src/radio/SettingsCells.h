@@ -2,6 +2,8 @@
 // Cells of the radio's fixed-address settings: the identification area, the DSC setup, call
 // and alarm tables, the common functions, the radio set-up, the configuration and the
 // manufacturer values. The dispatcher hands every settings label to DispatchSettingsCell.
+#include <cstdint>
+
 struct cmcCellCapsule;
 class cmcEeprom;
 
@@ -20,3 +22,7 @@ bool DispatchSettingsCell(cmcCellCapsule& req, SettingsCellContext& context);
 
 // Whether a label is one of the settings cells.
 bool IsSettingsLabel(int label);
+
+// The check byte stored after the own ID: the complement of the sum of its five bytes while it
+// is a valid ID, 0xFF for an empty one.
+uint8_t SelfIdCheckByte(const uint8_t* id5);

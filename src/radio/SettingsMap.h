@@ -150,8 +150,13 @@ inline constexpr int kAdoptDscBytes[] = {0x223C, 0x2251, 0x2290, 0x2297, 0x229E,
                                          0x2378, 0x237F, 0x2386, 0x23A1, 0x23A8, 0x23AF};
 inline constexpr int kAdoptDscSeries = 0x2362;  // one byte every 7, six times
 inline constexpr int kAdoptDscSeriesCount = 6;
-inline constexpr int kCurrentPChannels = 0x0A80;   // three u16, filled from the P channel numbers
-inline constexpr int kWeatherStart = 0x0A86;       // first weather row in use
+inline constexpr int kCurrentPChannels = 0x0A80;  // three u16, filled from the P channel numbers
+inline constexpr int kWeatherStart = 0x0A86;      // first weather row in use
+// Only the USA and the Australian models let the user choose the weather switch and which
+// weather channels are used; every other model takes both from its factory image.
+inline constexpr bool UserSetsWeather(int modelType) {
+    return modelType == 0 || modelType == 6;
+}
 inline constexpr int kDscChannelRefBits = 0x2160;  // bit 1 of slots 57-170 follows the reference
 inline constexpr int kDscChannelRefFirst = 57;
 inline constexpr int kDscChannelRefLast = 170;

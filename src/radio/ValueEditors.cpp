@@ -6,8 +6,10 @@
 
 #include "radio/CellSources.h"
 #include "radio/cmcCellCapsule.h"
+#include "radio/cmcCellUi.h"
 #include "radio/datCh.h"
 #include "sheet/cmcCellObj.h"
+#include "text/OverlayKeys.h"
 
 namespace {
 
@@ -204,6 +206,15 @@ std::string FormatDecimal(int value, int scale, int trim) {
 
 // --- editors ---
 
+bool RefuseFactoryValue(cmcCellCapsule& req) {
+    if (req.canvas != nullptr) req.canvas->SetFontColor(cellcolor::kOlive);
+    if (req.key == 0 && req.commitMode == 0) return false;
+    req.key = 0;
+    req.commitMode = 0;
+    req.refusal = keys::kBotttomFactoryDecides;
+    return true;
+}
+
 bool EditChoice(cmcCellCapsule& req, const char* list, int listType, int& value) {
     bool changed = false;
     if (req.parent != nullptr) {
@@ -360,8 +371,9 @@ bool EditDecimal(cmcCellCapsule& req, int& value, int scale, int minimum, int ma
             value = static_cast<int>(RoundHalfAway(v));
             changed = true;
         }
+        // "off" stores 0 only where 0 is a value the radio takes.
         if (letters.size() >= 2 && (letters[0] == 'o' || letters[0] == 'O') &&
-            (letters[1] == 'f' || letters[1] == 'F')) {
+            (letters[1] == 'f' || letters[1] == 'F') && minimum <= 0 && maximum >= 0) {
             value = 0;
             changed = true;
         }
@@ -412,6 +424,8 @@ bool EditTimeOffset(cmcCellCapsule& req, int& minutes) {
 bool EditId(cmcCellCapsule& req, uint8_t* id5) {
     bool changed = false;
     if (req.commitMode == 1) {
+        // A mistyped ID must not wipe the stored one (and with it the row's name): only an
+        // empty entry clears it, any count but 9 digits is refused.
         const std::string digits = KeepChars(req.inputText, "");
         if (digits.size() == 9) {
             for (int i = 0; i < 10; ++i) {
@@ -419,10 +433,13 @@ bool EditId(cmcCellCapsule& req, uint8_t* id5) {
                 uint8_t& b = id5[i / 2];
                 b = static_cast<uint8_t>((i & 1) ? (b / 10) * 10 + d : d * 10);
             }
-        } else {
+            changed = true;
+        } else if (Trimmed(req.inputText).empty()) {
             std::memset(id5, 0xFF, 5);
+            changed = true;
+        } else {
+            req.refusal = keys::kBotttomIdNineDigits;
         }
-        changed = true;
     }
     bool valid = true;
     for (int i = 0; i < 5; ++i) valid = valid && id5[i] <= 99;

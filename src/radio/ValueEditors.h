@@ -33,6 +33,10 @@ std::string FormatDecimal(int value, int scale, int trim);
 
 // --- editors ---
 
+// A value that the model's factory image decides: the cell shows it in olive, and a key or a
+// commit on it changes nothing and is refused with a reason. True when it refused something.
+bool RefuseFactoryValue(cmcCellCapsule& req);
+
 // Choice over the list `list` whose items are cells of label `listType` (1 for ordinary
 // lists). Space/backspace step, Enter opens the chooser, a choice committed from the chooser
 // (commit mode 2, parent = the chosen item) is taken.

@@ -65,6 +65,9 @@ struct cmcCellCapsule {
     void* user = nullptr;
     cmcCellEditorOpen editorOpen = nullptr;
     int signal = 0;  // editor signal of the last dispatch
+    // Overlay key of why a committed value was refused (nothing was changed); the dispatcher
+    // shows it in the bottom bar, the command line prints it.
+    const char* refusal = nullptr;
 
     // Back to the defaults; keeps the strings' storage.
     void Reset() {

@@ -36,6 +36,8 @@
     X(kAppAboutRevision, "GI_App_About_Revision")                          \
     X(kAppInitialFile, "GI_App_InitialFile")                               \
     X(kBotttomEditRestrected, "GI_Botttom_EditRestrected")                 \
+    X(kBotttomIdNineDigits, "GI_Botttom_IdNineDigits")                     \
+    X(kBotttomFactoryDecides, "GI_Botttom_FactoryDecides")                 \
     X(kCellWidthRegList, "GI_CellWidthRegList")                            \
     X(kFormMainBasicCell, "GI_Form_Main_BasicCell")                        \
     X(kMenuMain, "GI_Menu_Main")                                           \

@@ -161,7 +161,7 @@ TEST_F(CliFiles, RefusedValuesAndUnknownCellsSaveNothing) {
     const Case cases[] = {
         {"CT_IntCh.CL_ChList_Tag[12]=maybe", "is not one of: -, Tag"},
         {"CT_IntCh.CL_ChList_Poc[12]=#7", "not an item number"},
-        {"CT_DscIndId.CL_DscIndId_Id[0]=12345678", "is not accepted"},
+        {"CT_DscIndId.CL_DscIndId_Id[0]=12345678", "An ID has 9 digits"},
         {"CT_IntCh.CL_ChList_Comment[1]=X", "cannot be edited here"},  // unused channel
         {"CT_IntCh.CL_ChList_No[12]=5", "cannot be edited here"},
         {"CT_DscIndId.CL_DscIndId_Comment[4]=Bob", "give CT_DscIndId.CL_DscIndId_Id[4] first"},
@@ -183,16 +183,110 @@ TEST_F(CliFiles, RefusedValuesAndUnknownCellsSaveNothing) {
     }
 }
 
-// A wrong MMSI typed over the radio's own one must not erase it.
-TEST_F(CliFiles, AWrongOwnMmsiLeavesTheStoredOneInPlace) {
+// A mistyped MMSI, over the radio's own one or over a contact with a name, erases nothing.
+TEST_F(CliFiles, AWrongMmsiIsRefusedAndKeepsTheStoredOneAndItsName) {
     const std::string path = test::MakeFactory(tmp, 2, "m.kcf");
-    ASSERT_EQ(RunCli({"set", path, "CT_Null.CL_ComDsc_SelfId=366123456"}, tmp).status, 0);
+    ASSERT_EQ(RunCli({"set", path, "CT_Null.CL_ComDsc_SelfId=366123456",
+                      "CT_DscIndId.CL_DscIndId_Id[3]=235123456",
+                      "CT_DscIndId.CL_DscIndId_Comment[3]=OCEAN STAR"},
+                     tmp)
+                  .status,
+              0);
     const std::string before = ReadFile(path);
-    CliResult r = RunCli({"set", path, "CT_Null.CL_ComDsc_SelfId=12345"}, tmp);
-    EXPECT_EQ(r.status, 2);
-    EXPECT_NE(r.err.find("would be emptied"), std::string::npos) << r.err;
-    EXPECT_EQ(ReadFile(path), before);
-    EXPECT_EQ(RunCli({"get", path, "CT_Null.CL_ComDsc_SelfId"}, tmp).out, "366123456\n");
+    for (const char* edit :
+         {"CT_Null.CL_ComDsc_SelfId=12345", "CT_DscIndId.CL_DscIndId_Id[3]=23512345",
+          "CT_DscIndId.CL_DscIndId_Id[3]=2351234567", "CT_DscIndId.CL_DscIndId_Id[3]=x"}) {
+        SCOPED_TRACE(edit);
+        CliResult r = RunCli({"set", path, edit}, tmp);
+        EXPECT_EQ(r.status, 2);
+        EXPECT_NE(r.err.find("An ID has 9 digits; nothing was changed"), std::string::npos)
+            << r.err;
+        EXPECT_EQ(ReadFile(path), before);
+    }
+    EXPECT_EQ(RunCli({"get", path, "CT_Null.CL_ComDsc_SelfId", "CT_DscIndId.CL_DscIndId_Id[3]",
+                      "CT_DscIndId.CL_DscIndId_Comment[3]"},
+                     tmp)
+                  .out,
+              "366123456\n235123456\nOCEAN STAR\n");
+    // Empty clears, as it always did.
+    ASSERT_EQ(RunCli({"set", path, "CT_DscIndId.CL_DscIndId_Id[3]="}, tmp).status, 0);
+    EXPECT_EQ(RunCli({"get", path, "CT_DscIndId.CL_DscIndId_Id[3]"}, tmp).out, "\n");
+}
+
+// set says what it stored when the cell's own rules changed the value, --strict refuses such
+// a change, and a change that cannot be kept is refused whatever the flags.
+TEST_F(CliFiles, SetSaysWhatItStoredAndRefusesWhatWouldNotBeKept) {
+    const std::string m2 = test::MakeFactory(tmp, 2, "m2.kcf");
+    const std::string m1 = test::MakeFactory(tmp, 1, "m1.kcf");
+    const std::string m4 = test::MakeFactory(tmp, 4, "m4.kcf");
+    const std::string m0 = test::MakeFactory(tmp, 0, "m0.kcf");
+    const std::string nothing = "";  // no message at all
+    const struct {
+        std::string file;
+        const char* edit;
+        int status, strictStatus;
+        std::string says;   // on stderr
+        const char* shown;  // what get shows afterwards (without --strict)
+    } cases[] = {
+        {m2, "CT_FreeCh.CL_Fch_FreqR[1]=99", 0, 2, "stored as \"100.00000\"", "100.00000"},
+        {m2, "CT_FreeCh.CL_Fch_FreqR[1]=156.81", 0, 2, "stored as \"156.81250\"", "156.81250"},
+        {m2, "CT_FreeCh.CL_Fch_FreqR[1]=156.800", 0, 0, nothing, "156.80000"},
+        {m2, "CT_IntCh.CL_ChList_Comment[12]=Harbour Master", 0, 2, "stored as \"HARBOUR MA\"",
+         "HARBOUR MA"},
+        {m2, "CT_IntCh.CL_ChList_Comment[12]=harbour", 0, 0, nothing, "HARBOUR"},
+        {m2, "CL_RadioSet_ScanSpeed=250", 0, 2, "stored as \"200\"", "200 msec"},
+        // "off" where 0 is outside the range is no value of the cell.
+        {m2, "CL_RadioSet_ScanSpeed=off", 2, 2, "'off' is not accepted", "200 msec"},
+        {m2, "CL_MakerR_DwTw_Timer=OFF", 2, 2, "'OFF' is not accepted", "1.20 sec"},
+        {m2, "CL_MakerR_TX_Mute_Timer=off", 0, 2, "stored as \"0\"", "0 msec"},
+        // What the cell already holds, however it is written.
+        {m2, "CL_MakerR_DwTw_Timer=1.20", 0, 0, nothing, "1.20 sec"},
+        {m2, "CL_MakerR_DwTw_Timer=1.2", 0, 0, nothing, "1.20 sec"},
+        {m2, "CL_MakerR_DwTw_Timer=1.30", 0, 0, nothing, "1.30 sec"},
+        // Saving would put the factory's weather choices back.
+        {m4, "CT_WxCh.CL_WX_ChAtr[8]=Used", 2, 2, "factory setting of this model", "Not used"},
+        {m1, "CL_ComCom_Wx=On", 2, 2, "factory setting of this model", "Off"},
+        {m0, "CT_WxCh.CL_WX_ChAtr[8]=Used", 0, 0, nothing, "Used"},
+    };
+    for (const auto& c : cases) {
+        for (bool strict : {true, false}) {
+            SCOPED_TRACE(std::string(c.edit) + (strict ? " --strict" : ""));
+            const std::string before = ReadFile(c.file);
+            std::vector<std::string> args = {"set", c.file, c.edit};
+            if (strict) args.push_back("--strict");
+            CliResult r = RunCli(args, tmp);
+            const int status = strict ? c.strictStatus : c.status;
+            EXPECT_EQ(r.status, status) << r.err;
+            if (c.says.empty()) {
+                EXPECT_EQ(r.err, "");
+            } else {
+                EXPECT_NE(r.err.find(c.says), std::string::npos) << r.err;
+            }
+            if (status != 0) {
+                EXPECT_NE(r.err.find("nothing saved"), std::string::npos) << r.err;
+                EXPECT_EQ(ReadFile(c.file), before);
+            }
+        }
+        const std::string cell = std::string(c.edit).substr(0, std::string(c.edit).find('='));
+        EXPECT_EQ(RunCli({"get", c.file, cell}, tmp).out, std::string(c.shown) + "\n") << c.edit;
+    }
+    // Setting what a file already holds leaves it byte for byte as it was.
+    const std::string before = ReadFile(m2);
+    EXPECT_EQ(RunCli({"set", m2, "CL_MakerR_DwTw_Timer=1.3"}, tmp).status, 0);
+    EXPECT_EQ(ReadFile(m2), before);
+}
+
+// Debug byte cells name bytes of the image only; an index that would overflow is refused.
+TEST_F(CliFiles, DebugCellsOutsideTheImageAreRefused) {
+    const std::string path = test::MakeFactory(tmp, 2, "m.kcf");
+    for (const char* cell : {"CL_EeDebugWin_5[268435456]", "CL_EeDebugWin_0[1024]",
+                             "CL_EeDebugWin_Adr[2147483647]", "CL_Free_Byte_Dec[32768]"}) {
+        CliResult r = RunCli({"get", path, cell}, tmp);
+        EXPECT_EQ(r.status, 2) << cell;
+        EXPECT_NE(r.err.find("has that index"), std::string::npos) << r.err;
+    }
+    CliResult r = RunCli({"get", path, "CL_EeDebugWin_F[1023]", "CL_Free_Byte_Dec[32767]"}, tmp);
+    EXPECT_EQ(r.status, 0) << r.err;
 }
 
 TEST_F(CliFiles, SetWithAnOutputFileLeavesTheInputAlone) {
@@ -298,8 +392,7 @@ TEST_F(CliFiles, ImportListsEveryRefusedValueAndSavesOnlyWithPartial) {
 
     CliResult r = RunCli({"import", path, "--table", "ind", tmp / "in.csv"}, tmp);
     EXPECT_EQ(r.status, 2);
-    EXPECT_NE(r.err.find("row 3, column 'MMSI': '2112345' is not accepted"), std::string::npos)
-        << r.err;
+    EXPECT_NE(r.err.find("row 3, column 'MMSI': An ID has 9 digits"), std::string::npos) << r.err;
     EXPECT_NE(r.err.find("row 5, column 'Name'"), std::string::npos) << r.err;
     EXPECT_EQ(ReadFile(path), before);
 

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <random>
 
 #include "ShippedOverlay.h"
 #include "app/cmcEvMan.h"
@@ -107,6 +108,63 @@ TEST_F(ShippedRendering, EveryCellOfEverySheetShowsAValueOnEveryFactoryImage) {
                     }
             }
         }
+    }
+}
+
+// Drawing is looking: every cell of every sheet (the service sheets and the byte grid too),
+// painted as the current cell, and every check of the warning list leave the image exactly as
+// it was, over every factory image and over images of random bytes.
+TEST_F(ShippedRendering, DrawingEveryCellNeverChangesTheImage) {
+    struct NullCanvas : cmcCellCanvas {
+        void SetFontColor(uint32_t) override {}
+        void FillRect(const cmcCellRect&, uint32_t) override {}
+        void DrawLine(int, int, int, int, uint32_t) override {}
+    } canvas;
+    std::vector<std::string> sheets = ShownSheets();
+    sheets.push_back(keys::kSheetEeDebugWin);
+    auto drawAll = [&](int model, bool usable, const std::string& what) {
+        cmcEeprom before;
+        before.Assign(host_.image);
+        host_.modelType = model;
+        host_.usableOnly = usable;
+        ChannelSheetContext context;
+        context.modelVariant = model;
+        context.usableOnly = usable;
+        context.usable = [this](int category, int row) {
+            datCh rec(&host_.image);
+            rec.Load(CategoryTable(category), row);
+            return !rec.Unused() || rec.marks != 0;
+        };
+        for (const std::string& key : sheets) {
+            ChannelSheetDef sheet(store_, key, context);
+            sheet.Build();
+            for (int r = 0; r < sheet.RowCount(); ++r)
+                for (int c = 0; c < sheet.ColumnCount(); ++c) {
+                    cmcCellObj cell = sheet.Cell(c, r);
+                    if (!cell.IsBound()) continue;
+                    cmcCellCapsule req;
+                    req.cell = &cell;
+                    req.canvas = &canvas;
+                    req.resultFlags = cmcCellCapsule::kSelected;
+                    DispatchCell(req, false);
+                }
+        }
+        for (int label = 0; label < kCellLabelCount; ++label)
+            if (LabelName(label).rfind("CL_Check_", 0) == 0) CellError(CT_Null, label, 0);
+        for (int a = 0; a < host_.image.Size(); ++a)
+            ASSERT_EQ(host_.image.GetByte(a), before.GetByte(a))
+                << what << " model " << model << (usable ? " usable" : "") << " byte " << std::hex
+                << a;
+    };
+    for (int model = 0; model < 8; ++model) {
+        LoadFactoryImage(model);
+        for (bool usable : {false, true}) drawAll(model, usable, "factory image");
+    }
+    std::mt19937 random(20261210);
+    for (int pattern : {0x00, 0xFF, -1, -1, -1, -1}) {
+        for (int a = 0; a < host_.image.Size(); ++a)
+            host_.image.SetByte(a, static_cast<uint8_t>(pattern >= 0 ? pattern : random()));
+        for (int model : {0, 2, 6, 7}) drawAll(model, false, "pattern " + std::to_string(pattern));
     }
 }
 

@@ -179,6 +179,39 @@ TEST_F(DebugCellTest, AddressColumnDecimalByteAndMenuCommands) {
     }
 }
 
+// A row far outside the image (where row x 16 would overflow an int and wrap onto a real
+// byte) names no byte: the cell shows nothing and a commit changes nothing.
+TEST_F(DebugCellTest, IndexesOutsideTheGridOrImageShowAndChangeNothing) {
+    for (int a = 0; a < image.Size(); ++a) image.SetByte(a, 0x5A);
+    const struct {
+        int label, index;
+    } cases[] = {
+        {CL_EeDebugWin_5, 268435456}, {CL_EeDebugWin_0, 0x7FFFFFFF},  {CL_EeDebugWin_F, -1},
+        {CL_EeDebugWin_0, 1024},      {CL_EeDebugWin_Adr, 268435456}, {CL_Free_Byte_Dec, 32768},
+        {CL_Free_Byte_Dec, -1},
+    };
+    cmcEeprom before;
+    before.Assign(image);
+    for (const auto& c : cases) {
+        SCOPED_TRACE(LabelName(c.label) + "[" + std::to_string(c.index) + "]");
+        EXPECT_EQ(DebugCellAddress(image, c.label, c.index), -1);
+        cell = cmcCellObj();
+        cell.Label = c.label;
+        cell.Index = c.index;
+        for (int mode : {0, 1}) {
+            req.Reset();
+            req.cell = &cell;
+            req.commitMode = mode;
+            req.inputText = "12";
+            EXPECT_TRUE(DispatchDebugCell(req, context));
+            EXPECT_EQ(req.displayText, "");
+        }
+    }
+    EXPECT_FALSE(image.Differs(before));
+    EXPECT_EQ(DebugCellAddress(image, CL_EeDebugWin_F, 1023), 0x3FFF);
+    EXPECT_EQ(DebugCellAddress(image, CL_Free_Byte_Dec, 0x7FFF), 0x7FFF);
+}
+
 TEST_F(DebugCellTest, CompareListsDifferencesOnce) {
     image.SetByte(0x0005, 0x12);
     image.SetByte(0x471F, 0x80);

@@ -134,6 +134,7 @@ class DispatchTest : public testing::Test {
 };
 
 TEST_F(DispatchTest, ChannelCellsShowAndEditTheImage) {
+    host.modelType = 0;  // a model whose user chooses the weather channels
     const struct {
         int category, label, row, key;
         const char* commit;  // committed text instead of a key
@@ -189,6 +190,56 @@ TEST_F(DispatchTest, ChannelCellsShowAndEditTheImage) {
             EXPECT_EQ(Bytes(c.address, int(c.bytes.size())), c.bytes);
         }
     }
+}
+
+// A refused value changes nothing and the bottom bar says why: a mistyped MMSI keeps the
+// entry and its name, and the weather choices that saving puts back are the factory's.
+TEST_F(DispatchTest, RefusedValuesChangeNothingAndTheBottomBarSaysWhy) {
+    Commit(CT_DscIndId, CL_DscIndId_Id, 0, "235123456");
+    Commit(CT_DscIndId, CL_DscIndId_Comment, 0, "ocean star");
+    Commit(CT_Null, CL_ComDsc_SelfId, 0, "366123456");
+    const struct {
+        int model, category, label, row, key;
+        const char* commit;
+        const char* says;
+    } cases[] = {
+        {2, CT_DscIndId, CL_DscIndId_Id, 0, 0, "23512345", "An ID has 9 digits"},
+        {2, CT_DscIndId, CL_DscIndId_Id, 0, 0, "2351234567", "An ID has 9 digits"},
+        {2, CT_DscIndId, CL_DscIndId_Id, 0, 0, "MMSI?", "An ID has 9 digits"},
+        {2, CT_Null, CL_ComDsc_SelfId, 0, 0, "36612345", "An ID has 9 digits"},
+        {2, CT_WxCh, CL_WX_ChAtr, 3, ' ', nullptr, "factory setting of this model"},
+        {4, CT_WxCh, CL_WX_ChAtr, 3, 0, "Used", "factory setting of this model"},
+        {1, CT_Null, CL_ComCom_Wx, 0, ' ', nullptr, "factory setting of this model"},
+        {3, CT_Null, CL_ComCom_Wx, 0, cellkey::kEnter, nullptr, "factory setting of this model"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(LabelName(c.label) + (c.commit ? std::string(" = ") + c.commit : ""));
+        host.modelType = c.model;
+        cmcEeprom before;
+        before.Assign(host.image);
+        events.seen.clear();
+        grid.opened.clear();
+        if (c.commit != nullptr) {
+            Commit(c.category, c.label, c.row, c.commit);
+        } else {
+            Call(c.category, c.label, c.row, c.key);
+        }
+        hub.Pass();
+        EXPECT_FALSE(host.image.Differs(before));
+        EXPECT_EQ(result, 0);
+        EXPECT_TRUE(grid.opened.empty());
+        const EventLog::Seen* bar = events.Last(ev::kIndicatorText);
+        ASSERT_NE(bar, nullptr);
+        EXPECT_NE(bar->text.find(c.says), std::string::npos) << bar->text;
+    }
+    EXPECT_EQ(Call(CT_DscIndId, CL_DscIndId_Id, 0).displayText, "235123456");
+    EXPECT_EQ(Call(CT_DscIndId, CL_DscIndId_Comment, 0).displayText, "OCEAN STAR");
+    EXPECT_EQ(Call(CT_Null, CL_ComDsc_SelfId, 0).displayText, "366123456");
+    // Where the user does choose them, the same keys work.
+    host.modelType = 6;
+    const uint8_t switches = Byte(0x0BB8);
+    Call(CT_Null, CL_ComCom_Wx, 0, ' ');
+    EXPECT_NE(Byte(0x0BB8), switches);
 }
 
 TEST_F(DispatchTest, AttributeChooserSetsMarksAndView) {

@@ -245,8 +245,26 @@ TEST_F(EditorTest, DecimalTimer) {
     EXPECT_EQ(v, 80);
     EXPECT_FALSE(EditDecimal(Commit("xyz"), v, 100, 80, 150, 1, " sec"));
     EXPECT_EQ(v, 80);
-    EXPECT_TRUE(EditDecimal(Commit("Off"), v, 1, 0, 255, 4, " msec"));
-    EXPECT_EQ(v, 0);
+}
+
+// "off" stores 0 only where 0 is in the cell's range; elsewhere the digits, if any, count.
+TEST_F(EditorTest, DecimalOffOnlyWhereZeroIsAValue) {
+    const struct {
+        const char* typed;
+        int minimum, maximum, before;
+        bool changed;
+        int after;
+    } cases[] = {
+        {"Off", 0, 255, 40, true, 0},      {"of", 0, 255, 40, true, 0},
+        {"120 of", 0, 255, 40, true, 0},   {"off", 50, 200, 100, false, 100},
+        {"OFF", 80, 150, 120, false, 120}, {"120 of", 50, 200, 100, true, 120},
+    };
+    for (const auto& c : cases) {
+        int v = c.before;
+        EXPECT_EQ(EditDecimal(Commit(c.typed), v, 1, c.minimum, c.maximum, 4, nullptr), c.changed)
+            << c.typed << " in " << c.minimum << "-" << c.maximum;
+        EXPECT_EQ(v, c.after) << c.typed << " in " << c.minimum << "-" << c.maximum;
+    }
 }
 
 TEST_F(EditorTest, TimeOffsetEditor) {
@@ -269,7 +287,15 @@ TEST_F(EditorTest, IdEditor) {
     EXPECT_EQ(req.displayText, "366123456");
     EXPECT_EQ(id[0], 36);
     EXPECT_EQ(id[4], 60);
-    EXPECT_TRUE(EditId(Commit("12345678"), id));  // 8 digits empty the ID
+    // Any other count is refused and changes nothing; only an empty entry clears the ID.
+    for (const char* wrong : {"12345678", "1234567890", "3661234", "x", "."}) {
+        EXPECT_FALSE(EditId(Commit(wrong), id)) << wrong;
+        EXPECT_STREQ(req.refusal, "GI_Botttom_IdNineDigits") << wrong;
+        EXPECT_EQ(id[0], 36) << wrong;
+        EXPECT_EQ(id[4], 60) << wrong;
+    }
+    EXPECT_TRUE(EditId(Commit("  "), id));
+    EXPECT_EQ(req.refusal, nullptr);
     for (uint8_t b : id) EXPECT_EQ(b, 0xFF);
     EditId(Key('7'), id);
     EXPECT_EQ(req.displayText, "7");
