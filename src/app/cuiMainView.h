@@ -19,4 +19,8 @@ class cuiMainView {
     // Commands of menu and toolbar cells that only a window has (printing, port dialogs, font
     // size, toolbar, opening a sheet); the number is a cmcAppCommand.
     virtual void RunWindowCommand(int command, int argument, const std::string& text) {}
+    // Help on a cell label (its topic as a pop-up); a negative label opens the contents.
+    virtual void ShowHelp(int label) {}
+    // Status line of the EEPROM debug window's current byte.
+    virtual void ShowDebugStatus(const std::string& text) {}
 };

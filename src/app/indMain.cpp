@@ -6,6 +6,7 @@
 #include "radio/CellCatalogue.h"
 #include "radio/SettingsMap.h"
 #include "radio/cmcCellCapsule.h"
+#include "radio/cmcCompareBase.h"
 #include "radio/datClipCh.h"
 #include "radio/datRowCommands.h"
 #include "sheet/cmcCellObj.h"
@@ -17,7 +18,8 @@ indMain::indMain()
     : cuiMain("KELDA", cmcEeprom::kImageSize),
       model_(Working(), Reference(), nullptr),
       clipboard_(std::make_unique<datClipCh>()),
-      rowCommands_(std::make_unique<datRowCommands>(*clipboard_)) {
+      rowCommands_(std::make_unique<datRowCommands>(*clipboard_)),
+      compareBase_(std::make_unique<cmcCompareBase>(Working(), Scratch())) {
     model_.SetHost(this);
     indMain::InitIdentity();
     EvMan().Subscribe(&indMain::OnEvent, this);
@@ -104,6 +106,23 @@ std::string indMain::CloneInfoRevision() const {
 std::string indMain::CloneInfoComment() const {
     const auto& id = RadioIdentity();
     return std::string(reinterpret_cast<const char*>(&id[7]), 16);
+}
+
+const cmcEeprom* indMain::CompareBase() const {
+    return &compareBase_->Base();
+}
+
+std::string indMain::DebugCompare() {
+    return compareBase_->Compare();
+}
+
+void indMain::AboutKeyPress(char key) {
+    static constexpr char kMakerWord[] = "svcmode";
+    constexpr size_t kLength = sizeof kMakerWord - 1;
+    if (key >= 'A' && key <= 'Z') key = static_cast<char>(key - 'A' + 'a');
+    aboutKeys_ += key;
+    if (aboutKeys_.size() > kLength) aboutKeys_.erase(0, aboutKeys_.size() - kLength);
+    if (aboutKeys_ == kMakerWord) EnterManufacturerMode();
 }
 
 cmcRowCommander* indMain::RowCommands() {
@@ -264,6 +283,12 @@ void indMain::AfterHistoryStep(int modelType, const std::vector<cmcUndoHistory::
 
 void indMain::OnEvent(void* self, cmcEvent& event) {
     auto* app = static_cast<indMain*>(self);
+    if (event.code == ev::kMenusBuilt) {
+        // Menus and toolbar ask their states afresh.
+        EvMan().Send(ev::kRefreshMenuStates);
+        EvMan().Send(ev::kRefreshToolbar);
+        return;
+    }
     if (event.code == ev::kRebuildTree) {
         app->namesStale_ = true;
         // The image may have changed its regional tables: the tree follows.

@@ -14,6 +14,7 @@
 
 struct cmcEvent;
 class datClipCh;
+class cmcCompareBase;
 class datRowCommands;
 
 class indMain : public cuiMain, public cmcCellHost, private indModelHost {
@@ -40,6 +41,10 @@ class indMain : public cuiMain, public cmcCellHost, private indModelHost {
     // on the root node.
     void BuildTree() override;
     bool MakerMode() const override { return model_.MakerMode(); }
+    // Manufacturer mode after the caution; true when this call turned it on.
+    bool EnterManufacturerMode() { return model_.EnterManufacturerMode(); }
+    // A key typed in the About box: the letters "svcmode" in any case enter manufacturer mode.
+    void AboutKeyPress(char key);
 
     // --- what the cell dispatcher asks of the program ---
     cmcEeprom& WorkingImage() override { return Working(); }
@@ -60,7 +65,12 @@ class indMain : public cuiMain, public cmcCellHost, private indModelHost {
     void ArmWarningRecheck() override { cuiMain::ArmWarningRecheck(); }
     void UpdateModified() override { CheckModified(); }
     void RecordChange(const cmcCellCapsule& request) override;
-    void OpenHelp(int label) override {}
+    void OpenHelp(int label) override { View().ShowHelp(label); }
+    const cmcEeprom* CompareBase() const override;
+    // The debug compare: every byte that differs from the compare base, which then becomes a
+    // copy of the working image.
+    std::string DebugCompare();
+    void ShowDebugStatus(const std::string& text) override { View().ShowDebugStatus(text); }
     cmcRowCommander* RowCommands() override;
 
     // Where each value cell stands in the sheets of the current model and tree.
@@ -83,4 +93,6 @@ class indMain : public cuiMain, public cmcCellHost, private indModelHost {
     std::unique_ptr<datRowCommands> rowCommands_;
     mutable cmcCellNames names_;
     mutable bool namesStale_ = true;
+    std::unique_ptr<cmcCompareBase> compareBase_;
+    std::string aboutKeys_;  // the last letters typed in the About box, lower-cased
 };

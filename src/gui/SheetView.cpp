@@ -1,9 +1,11 @@
 #include "gui/SheetView.h"
 
+#include <QApplication>
 #include <QHeaderView>
 #include <QInputDialog>
 #include <QKeyEvent>
 #include <QMenu>
+#include <QScrollBar>
 
 #include "app/cmcSheetTree.h"
 #include "radio/CellDispatcher.h"
@@ -66,6 +68,44 @@ SheetView::SheetView(const std::string& reference, bool usableOnly, int modelTyp
 }
 
 SheetView::~SheetView() = default;
+
+SheetPane* MakeSheetPane(const std::string& reference, const SheetPaneOptions& options,
+                         QWidget* parent) {
+    auto* view = new SheetView(reference, options.usableOnly, options.modelType, parent);
+    view->SetFontPercent(options.fontPercent);
+    return view;
+}
+
+SheetPosition SheetView::Position() const {
+    SheetPosition p;
+    p.column = currentColumn();
+    p.row = currentRow();
+    p.leftColumn = columnAt(0);
+    p.topRow = rowAt(0);
+    return p;
+}
+
+void SheetView::SetPosition(const SheetPosition& p) {
+    if (rowCount() == 0 || columnCount() == 0) return;
+    const int row = qBound(0, p.row, rowCount() - 1);
+    const int column = qBound(0, p.column, columnCount() - 1);
+    if (p.row >= 0 && p.column >= 0) setCurrentCell(row, column);
+    if (p.topRow >= 0) verticalScrollBar()->setValue(qMin(p.topRow, rowCount() - 1));
+    if (p.leftColumn >= 0) horizontalScrollBar()->setValue(qMin(p.leftColumn, columnCount() - 1));
+}
+
+const cmcCellObj* SheetView::CurrentCell() const {
+    if (currentRow() < 0 || currentColumn() < 0) return nullptr;
+    return &def_->Cell(currentColumn(), currentRow());
+}
+
+void SheetView::SetFontPercent(int percent) {
+    QFont f = font();
+    f.setPointSizeF(QApplication::font().pointSizeF() * qBound(50, percent, 400) / 100.0);
+    setFont(f);
+    verticalHeader()->setDefaultSectionSize(QFontMetrics(f).height() + 6);
+    resizeColumnsToContents();
+}
 
 void SheetView::RenderCell(int row, int column) {
     cmcCellObj& cell = def_->Cell(column, row);
@@ -136,7 +176,6 @@ void SheetView::Activate(int row, int column, int key) {
             chooserCommitted_ = true;
         }
     }
-    if (chooserCommitted_) emit Edited();
     Refresh();
 }
 

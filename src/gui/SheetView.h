@@ -5,26 +5,28 @@
 #include <memory>
 #include <string>
 
+#include "gui/SheetPane.h"
 #include "radio/cmcCellUi.h"
 
 class cmcSheetDef;
 class cmcCellObj;
 struct cmcCellCapsule;
 
-class SheetView : public QTableWidget, private cmcCellGrid {
+class SheetView : public QTableWidget, public SheetPane, private cmcCellGrid {
     Q_OBJECT
   public:
     // Builds the sheet named by the reference ("GI_Sheet_IntCh", optionally ",argument").
     SheetView(const std::string& reference, bool usableOnly, int modelType, QWidget* parent);
     ~SheetView() override;
 
-    const std::string& Reference() const { return reference_; }
-    // Renders every cell again from the working image.
-    void Refresh();
-
-  signals:
-    // A cell changed the working image.
-    void Edited();
+    // SheetPane
+    QWidget* Widget() override { return this; }
+    const std::string& Reference() const override { return reference_; }
+    SheetPosition Position() const override;
+    void SetPosition(const SheetPosition& position) override;
+    void Refresh() override;
+    const cmcCellObj* CurrentCell() const override;
+    void SetFontPercent(int percent) override;
 
   protected:
     void keyPressEvent(QKeyEvent* event) override;

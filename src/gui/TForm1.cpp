@@ -3,22 +3,28 @@
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
-#include <QKeySequence>
-#include <QLabel>
+#include <QFileInfo>
+#include <QGuiApplication>
 #include <QMenuBar>
+#include <QMimeData>
 #include <QProgressDialog>
+#include <QScreen>
 #include <QSignalBlocker>
 #include <QSplitter>
-#include <QStatusBar>
-#include <QStyle>
 #include <QTimer>
 #include <QTreeWidget>
 
 #include "app/EventCodes.h"
+#include "app/WindowPlacement.h"
 #include "app/cmcEvMan.h"
 #include "app/indEnviron.h"
 #include "app/indMain.h"
-#include "gui/SheetView.h"
+#include "gui/AboutBox.h"
+#include "gui/HelpViewer.h"
+#include "gui/IconSet.h"
+#include "gui/MainStatusBar.h"
+#include "gui/MainToolbar.h"
+#include "platform/Prompt.h"
 #include "radio/CellDispatcher.h"
 #include "radio/cmcCellHost.h"
 #include "text/OverlayKeys.h"
@@ -31,39 +37,71 @@ QString FromOverlay(const std::string& s) {
 }
 
 constexpr int kTickMs = 50;
+// Stored sizes beyond these are not a window anyone made; the default rectangle is used.
+constexpr int kMaxWindowSide = 16384;
+
+int OverlayInt(const char* key, int fallback) {
+    const std::string line = GTex().GetLine(key, 0);
+    char* end = nullptr;
+    const long v = std::strtol(line.c_str(), &end, 10);
+    return end != line.c_str() && v >= 0 && v < 100000 ? static_cast<int>(v) : fallback;
+}
+
+std::vector<PlaceRect> WorkAreas() {
+    std::vector<PlaceRect> areas;
+    for (QScreen* screen : QGuiApplication::screens()) {
+        const QRect r = screen->availableGeometry();
+        areas.push_back({r.left(), r.top(), r.left() + r.width(), r.top() + r.height()});
+    }
+    return areas;
+}
 
 }  // namespace
 
 TForm1::TForm1(indMain* app, QWidget* parent) : QMainWindow(parent), app_(app) {
     setMinimumSize(400, 200);
-    resize(1100, 700);
-    splitter_ = new QSplitter(Qt::Horizontal, this);
-    tree_ = new QTreeWidget(splitter_);
-    tree_->setHeaderHidden(true);
-    placeholder_ = new QWidget(splitter_);
-    splitter_->setStretchFactor(0, 0);
-    splitter_->setStretchFactor(1, 1);
-    setCentralWidget(splitter_);
-    indicator_ = new QLabel(this);
-    statusBar()->addWidget(indicator_, 1);
+    setWindowIcon(icons::Application());
     if (!app_) {
+        resize(1100, 700);
+        BuildLayout();
         setWindowTitle(QStringLiteral("KELDA"));
         return;
     }
+    const QString title = FromOverlay(GTex().GetLine(keys::kSysAppTitle, 0));
+    setWindowTitle(title);
+    QGuiApplication::setApplicationDisplayName(QString());
+    PlaceOnDesktop();
     app_->SetView(this);
     app_->CloneMan().SetView(this);
     BuildMenus();
+    toolbar_ = new MainToolbar(this, GTex(), keys::kToolBarMain);
+    toolbar_->SetVisible(Environ().toolbarVisible);
+    BuildLayout();
     FillTree();
-    splitter_->setSizes({qMax(8, Environ().splitter), width() - qMax(8, Environ().splitter)});
-    connect(tree_, &QTreeWidget::itemSelectionChanged, this, &TForm1::OnTreeSelection);
+    status_ = new MainStatusBar(this);
+    setStatusBar(status_);
+    UpdateMakerPanel();
+    ApplyFontSize();
+    setAcceptDrops(true);
+
+    treeDelay_ = new QTimer(this);
+    treeDelay_->setSingleShot(true);
+    treeDelay_->setInterval(OverlayInt(keys::kSysTreeChangeDelay, 250));
+    connect(treeDelay_, &QTimer::timeout, this, &TForm1::OnTreeSelection);
+    connect(tree_, &QTreeWidget::currentItemChanged, this, [this] { treeDelay_->start(); });
+    connect(tree_, &QTreeWidget::itemActivated, this, [this] { OpenSelectedNode(); });
     connect(tree_, &QTreeWidget::itemExpanded, this, [this] { UpdateTreeMarks(); });
     connect(tree_, &QTreeWidget::itemCollapsed, this, [this] { UpdateTreeMarks(); });
     EvMan().Subscribe(&TForm1::OnEvent, this);
+    EvMan().Send(ev::kMenusBuilt);
     auto* tick = new QTimer(this);
     connect(tick, &QTimer::timeout, this, &TForm1::OnTick);
     tick->start(kTickMs);
     app_->UpdateTitle();
-    if (!treeItems_.empty()) tree_->setCurrentItem(treeItems_.front());
+    if (!treeItems_.empty()) {
+        const QSignalBlocker block(tree_);
+        tree_->setCurrentItem(treeItems_.front());
+    }
 }
 
 TForm1::~TForm1() {
@@ -75,8 +113,69 @@ TForm1::~TForm1() {
     }
 }
 
+void TForm1::PlaceOnDesktop() {
+    indEnviron& env = Environ();
+    const QRect primary = QGuiApplication::primaryScreen()
+                              ? QGuiApplication::primaryScreen()->availableGeometry()
+                              : QRect(0, 0, 1024, 768);
+    indEnviron::Rect r{env.windowLeft, env.windowTop, env.windowWidth, env.windowHeight};
+    const bool absurd = r.width < minimumWidth() || r.height < minimumHeight() ||
+                        r.width > kMaxWindowSide || r.height > kMaxWindowSide ||
+                        std::abs(r.left) > 4 * kMaxWindowSide ||
+                        std::abs(r.top) > 4 * kMaxWindowSide;
+    if (absurd) {
+        r = indEnviron::DefaultWindowRect(primary.width(), primary.height());
+        r.left += primary.left();
+        r.top += primary.top();
+        r.width = qMax(r.width, minimumWidth());
+        r.height = qMax(r.height, minimumHeight());
+    }
+    const PlaceRect fitted =
+        FitOntoDesktop({r.left, r.top, r.left + r.width, r.top + r.height}, WorkAreas());
+    setGeometry(fitted.left, fitted.top, fitted.Width(), fitted.Height());
+}
+
+void TForm1::BuildLayout() {
+    splitter_ = new QSplitter(Qt::Horizontal, this);
+    splitter_->setHandleWidth(3);
+    splitter_->setChildrenCollapsible(false);
+    splitter_->setOpaqueResize(true);
+    tree_ = new QTreeWidget(splitter_);
+    tree_->setHeaderHidden(true);
+    tree_->setMinimumWidth(kMinTreeWidth);
+    tree_->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    tree_->setIconSize(QSize(20, 20));
+    placeholder_ = new QWidget(splitter_);
+    splitter_->setStretchFactor(0, 0);
+    splitter_->setStretchFactor(1, 1);
+    setCentralWidget(splitter_);
+    // A stored width wider than the window would leave no sheet: keep some of both.
+    const int stored = app_ ? Environ().splitter : 200;
+    storedTreeWidth_ = qBound(kMinTreeWidth, stored, qMax(kMinTreeWidth, width() - 40));
+    splitter_->setSizes({storedTreeWidth_, qMax(1, width() - storedTreeWidth_)});
+}
+
+void TForm1::showEvent(QShowEvent* event) {
+    QMainWindow::showEvent(event);
+    if (splitterPlaced_) return;
+    // The splitter knows its real width only now; sizing it earlier lost pixels at each start.
+    splitterPlaced_ = true;
+    const int total = splitter_->width() - splitter_->handleWidth();
+    splitter_->setSizes({storedTreeWidth_, qMax(1, total - storedTreeWidth_)});
+}
+
+int TForm1::TreePanelWidth() const {
+    if (!splitterPlaced_) return storedTreeWidth_;
+    return splitter_->sizes().value(0, storedTreeWidth_);
+}
+
 void TForm1::SetTitle(const std::string& title) {
-    setWindowTitle(FromOverlay(title));
+    // The marker shows after the file name while the document is modified.
+    QString shown = FromOverlay(title);
+    const int dash = shown.indexOf(QStringLiteral(" - "));
+    shown.insert(dash < 0 ? shown.size() : dash, QStringLiteral("[*]"));
+    setWindowTitle(shown);
+    setWindowModified(app_ && app_->Modified());
 }
 
 void TForm1::SetBusy(bool busy) {
@@ -86,76 +185,14 @@ void TForm1::SetBusy(bool busy) {
         QApplication::restoreOverrideCursor();
 }
 
-void TForm1::BuildMenus() {
-    menuData_.Build(GTex(), keys::kMenuMain);
-    auto& nodes = menuData_.Nodes();
-    if (nodes.empty()) return;
-    const int top = nodes.front().depth;
-    std::vector<QMenu*> stack;  // menu at each depth below the top
-    for (size_t i = 0; i < nodes.size(); ++i) {
-        auto& node = nodes[i];
-        int level = node.depth - top;
-        bool hasChildren = i + 1 < nodes.size() && nodes[i + 1].depth > node.depth;
-        QString caption = FromOverlay(node.Caption());
-        if (level == 0) {
-            QMenu* m = menuBar()->addMenu(caption);
-            m->menuAction()->setData(static_cast<int>(i));
-            stack.assign(1, m);
-            connect(m, &QMenu::aboutToShow, this, [this, m] { UpdateMenuStates(m); });
-            continue;
-        }
-        if (level > static_cast<int>(stack.size()) || stack.empty()) continue;
-        stack.resize(level);
-        QMenu* parent = stack.back();
-        if (node.Caption() == "-") {
-            parent->addSeparator();
-            continue;
-        }
-        if (hasChildren) {
-            stack.push_back(parent->addMenu(caption));
-            continue;
-        }
-        QAction* action = parent->addAction(caption);
-        action->setData(static_cast<int>(i));
-        if (node.cell.Argument && !node.cell.Argument->empty())
-            action->setShortcut(QKeySequence(FromOverlay(*node.cell.Argument)));
-        connect(action, &QAction::triggered, this,
-                [this, i] { CellRun(menuData_.Nodes()[i].cell, 13); });
-    }
-    UpdateMenuBar();
-}
-
-void TForm1::UpdateMenuBar() {
-    // A top menu whose own cell is hidden (the debug menu outside manufacturer mode) goes.
-    for (QAction* a : menuBar()->actions()) {
-        if (!a->data().isValid()) continue;
-        auto& cell = menuData_.Nodes()[a->data().toInt()].cell;
-        CellText(cell, 0);
-        a->setVisible(!(cell.Flags & kFlagHidden));
-    }
-}
-
-void TForm1::UpdateMenuStates(QMenu* menu) {
-    for (QAction* a : menu->actions()) {
-        if (a->menu() || a->isSeparator() || !a->data().isValid()) continue;
-        auto& cell = menuData_.Nodes()[a->data().toInt()].cell;
-        std::string text = CellText(cell, 0);
-        if (!text.empty()) a->setText(FromOverlay(text));
-        a->setVisible(!(cell.Flags & kFlagHidden));
-        a->setEnabled(!(cell.Flags & kFlagDisabled));
-        a->setCheckable(cell.Flags & kFlagChecked);
-        a->setChecked(cell.Flags & kFlagChecked);
-    }
-}
+// --- tree and sheets ---
 
 void TForm1::FillTree() {
+    if (!app_) return;
     // Keep the sheet the user was on when the tree is rebuilt (after a read, New, Open).
     std::string selectedRef;
-    auto selected = tree_->selectedItems();
-    auto at = selected.isEmpty()
-                  ? treeItems_.end()
-                  : std::find(treeItems_.begin(), treeItems_.end(), selected.front());
-    if (at != treeItems_.end() && app_) {
+    auto at = std::find(treeItems_.begin(), treeItems_.end(), tree_->currentItem());
+    if (at != treeItems_.end()) {
         size_t i = static_cast<size_t>(at - treeItems_.begin());
         if (i < lastTreeRefs_.size()) selectedRef = lastTreeRefs_[i];
     }
@@ -166,9 +203,9 @@ void TForm1::FillTree() {
     for (const auto& node : nodes) {
         auto* item = new QTreeWidgetItem;
         item->setText(0, FromOverlay(node.Caption()));
+        item->setIcon(0, icons::Tree(node.cell.ImageIndex));
         treeItems_.push_back(item);
     }
-    // Parent links by depth.
     std::vector<int> open;
     for (size_t i = 0; i < nodes.size(); ++i) {
         while (!open.empty() && nodes[open.back()].depth >= nodes[i].depth) open.pop_back();
@@ -192,23 +229,13 @@ void TForm1::UpdateTreeMarks() {
     auto& nodes = const_cast<cmcSheetTree&>(app_->Tree()).Nodes();
     for (size_t i = 0; i < nodes.size() && i < treeItems_.size(); ++i)
         nodes[i].expanded = treeItems_[i]->isExpanded() || treeItems_[i]->childCount() == 0;
-    int errors = 0, warnings = 0;
     for (size_t i = 0; i < nodes.size() && i < treeItems_.size(); ++i) {
-        int o = app_->Tree().ShownOverlay(static_cast<int>(i));
-        QIcon icon;
-        if (o == cmcSheetTree::kOverlayError)
-            icon = style()->standardIcon(QStyle::SP_MessageBoxCritical);
-        else if (o == cmcSheetTree::kOverlayWarning)
-            icon = style()->standardIcon(QStyle::SP_MessageBoxWarning);
-        treeItems_[i]->setIcon(0, icon);
-        if (nodes[i].overlay == cmcSheetTree::kOverlayError) ++errors;
-        if (nodes[i].overlay == cmcSheetTree::kOverlayWarning) ++warnings;
+        const int o = app_->Tree().ShownOverlay(static_cast<int>(i));
+        const int mark = o == cmcSheetTree::kOverlayError     ? icons::kTreeError
+                         : o == cmcSheetTree::kOverlayWarning ? icons::kTreeWarning
+                                                              : -1;
+        treeItems_[i]->setIcon(0, icons::TreeWithMark(nodes[i].cell.ImageIndex, mark));
     }
-    indicator_->setText(errors || warnings
-                            ? QString("%1 error(s), %2 warning(s) in the sheets marked in the tree")
-                                  .arg(errors)
-                                  .arg(warnings)
-                            : QString());
 }
 
 void TForm1::TreeChanged() {
@@ -220,76 +247,141 @@ void TForm1::TreeChanged() {
 }
 
 void TForm1::OnTreeSelection() {
-    auto selected = tree_->selectedItems();
-    if (selected.isEmpty()) return;
-    auto it = std::find(treeItems_.begin(), treeItems_.end(), selected.front());
+    if (!app_) return;
+    treeDelay_->stop();
+    auto it = std::find(treeItems_.begin(), treeItems_.end(), tree_->currentItem());
     if (it == treeItems_.end()) return;
     auto& node = const_cast<cmcSheetTree&>(app_->Tree()).Nodes()[it - treeItems_.begin()];
     if (sheet_ && sheet_->Reference() == node.SheetReference()) return;
-    CellRun(node.cell, 13);  // the dispatcher opens the node's sheet through the window
+    CellRun(node.cell, cellkey::kEnter);  // the dispatcher opens the node's sheet through us
+}
+
+void TForm1::OpenSelectedNode() {
+    OnTreeSelection();
 }
 
 void TForm1::OpenSheet(const std::string& reference) {
     CloseSheet();
-    sheet_ = new SheetView(reference, Environ().chListView, app_->ModelType(), nullptr);
-    connect(sheet_, &SheetView::Edited, this, [this] {
-        app_->CheckModified();
-        app_->ArmWarningRecheck();
-    });
-    splitter_->replaceWidget(1, sheet_);
-    sheet_->setFocus();
+    SheetPaneOptions options;
+    options.usableOnly = Environ().chListView;
+    options.modelType = app_->ModelType();
+    options.fontPercent = Environ().fontSizePercentage;
+    sheet_ = MakeSheetPane(reference, options, nullptr);
+    const std::string name = cmcSheetTree::SheetName(reference);
+    for (const auto& [sheetName, position] : positions_)
+        if (sheetName == name) {
+            sheet_->SetPosition(position);
+            break;
+        }
+    splitter_->replaceWidget(1, sheet_->Widget());
+    sheet_->Widget()->show();
+    QWidget* grid = sheet_->Widget();
+    if (focusWasInGrid_ && grid->focusPolicy() != Qt::NoFocus)
+        grid->setFocus();
+    else
+        tree_->setFocus();
 }
 
 void TForm1::CloseSheet() {
     if (!sheet_) return;
-    splitter_->replaceWidget(1, placeholder_);
-    sheet_->deleteLater();
-    sheet_ = nullptr;
-}
-
-void TForm1::RunWindowCommand(int command, int argument, const std::string& text) {
-    switch (static_cast<cmcAppCommand>(command)) {
-        case cmcAppCommand::kOpenSheet:
-            OpenSheet(text);
-            break;
-        case cmcAppCommand::kExit:
-            close();
-            break;
-        case cmcAppCommand::kToggleToolbar:
-            Environ().toolbarVisible = !Environ().toolbarVisible;
-            break;
-        default:
-            break;
+    QWidget* grid = sheet_->Widget();
+    if (grid->isVisible()) {
+        const std::string name = cmcSheetTree::SheetName(sheet_->Reference());
+        std::erase_if(positions_, [&](const auto& p) { return p.first == name; });
+        positions_.insert(positions_.begin(), {name, sheet_->Position()});
+        focusWasInGrid_ = !(tree_ && QApplication::focusWidget() == tree_);
     }
+    splitter_->replaceWidget(1, placeholder_);
+    grid->hide();
+    grid->deleteLater();
+    sheet_ = nullptr;
 }
 
 void TForm1::OnTick() {
     if (!app_) return;
     app_->Tick();
-    if (!sheet_ && isVisible()) OnTreeSelection();
-}
-
-void TForm1::OnEvent(void* self, cmcEvent& event) {
-    auto* w = static_cast<TForm1*>(self);
-    switch (event.code) {
-        case ev::kRebuildTree:
-            w->FillTree();
-            w->UpdateMenuBar();
-            break;
-        case ev::kRepaintAll:
-        case ev::kRepaintCategory:
-        case ev::kRepaintLabel:
-        case ev::kRepaintIndex:
-        case ev::kRepaintIndexUpTo:
-        case ev::kRepaintIndexFrom:
-        case ev::kWarningsChanged:
-            if (w->sheet_) w->sheet_->Refresh();
-            w->UpdateTreeMarks();
-            break;
-        default:
-            break;
+    if (!sheet_ && isVisible()) {
+        if (!treeItems_.empty())
+            OnTreeSelection();
+        else if (!positions_.empty())
+            OpenSheet(positions_.front().first);
     }
 }
+
+// --- placement, closing, files from outside ---
+
+void TForm1::closeEvent(QCloseEvent* event) {
+    if (app_) {
+        if (!isEnabled() || app_->ConfirmDiscard(false) == cuiMain::kCancel) {
+            event->ignore();
+            return;
+        }
+        const QRect g = normalGeometry();
+        if (g.isValid()) {
+            Environ().windowLeft = g.left();
+            Environ().windowTop = g.top();
+            Environ().windowWidth = g.width();
+            Environ().windowHeight = g.height();
+            Environ().splitter = TreePanelWidth();
+        }
+        if (about_) about_->close();
+        if (help_) help_->CloseAll();
+        if (eepromWindow_) eepromWindow_->close();
+        if (freeDebugWindow_) freeDebugWindow_->close();
+    }
+    event->accept();
+}
+
+void TForm1::changeEvent(QEvent* event) {
+    QMainWindow::changeEvent(event);
+    if (event->type() == QEvent::FontChange && tree_) tree_->setFont(font());
+}
+
+void TForm1::RunCommandLine(const QStringList& arguments) {
+    if (!app_) return;
+    QString file;
+    int files = 0;
+    for (int i = 1; i < arguments.size(); ++i) {
+        const QString& a = arguments[i];
+        if (a.compare(QStringLiteral("/svcmode"), Qt::CaseInsensitive) == 0) {
+            app_->EnterManufacturerMode();
+            continue;
+        }
+        file = a;
+        ++files;
+    }
+    if (files > 1) {
+        platform::GetPrompter().Show(GTex().GetLine(keys::kMessOneFileOnly, 0),
+                                     GTex().GetLine(keys::kSysAppTitle, 0),
+                                     platform::PromptIcon::Error, platform::PromptButtons::Ok);
+        return;
+    }
+    if (files == 1) app_->OpenFile(QFileInfo(file).absoluteFilePath().toStdString());
+}
+
+void TForm1::dragEnterEvent(QDragEnterEvent* event) {
+    if (!app_ || !isEnabled() || !event->mimeData()->hasUrls()) return;
+    for (const QUrl& url : event->mimeData()->urls())
+        if (!url.isLocalFile()) return;
+    event->acceptProposedAction();
+}
+
+void TForm1::dropEvent(QDropEvent* event) {
+    const QList<QUrl> urls = event->mimeData()->urls();
+    if (!app_ || urls.isEmpty()) return;
+    event->acceptProposedAction();
+    if (urls.size() > 1) {
+        platform::GetPrompter().Show(GTex().GetLine(keys::kMessOneFileOnly, 0),
+                                     GTex().GetLine(keys::kSysAppTitle, 0),
+                                     platform::PromptIcon::Error, platform::PromptButtons::Ok);
+        return;
+    }
+    // Opened after the drop has ended, so that the discard question does not hold the drag.
+    const std::string path = urls.front().toLocalFile().toStdString();
+    QTimer::singleShot(0, this, [this, path] { app_->OpenFile(path); });
+}
+
+// --- clone runs ---
 
 void TForm1::RunStarted(int operation, bool showProgress) {
     setEnabled(false);
@@ -318,20 +410,4 @@ void TForm1::RunEnded() {
     }
     setEnabled(true);
     activateWindow();
-}
-
-void TForm1::closeEvent(QCloseEvent* event) {
-    if (app_) {
-        if (!isEnabled() || app_->ConfirmDiscard(false) == cuiMain::kCancel) {
-            event->ignore();
-            return;
-        }
-        QRect g = normalGeometry();
-        Environ().windowLeft = g.left();
-        Environ().windowTop = g.top();
-        Environ().windowWidth = g.width();
-        Environ().windowHeight = g.height();
-        Environ().splitter = splitter_->sizes().value(0, Environ().splitter);
-    }
-    event->accept();
 }

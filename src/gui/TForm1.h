@@ -1,8 +1,9 @@
 #pragma once
-// The main window: menus built from the overlay, the tree of sheets on the left, the current
-// sheet on the right, a status line. Commands run through the cell dispatcher and the
-// application core; the window only shows their effects.
+// The main window: menus and toolbar built from the overlay, the tree of sheets on the left,
+// the current sheet on the right, the status bar. Commands run through the cell dispatcher and
+// the application core; the window only shows their effects.
 #include <QMainWindow>
+#include <QPointer>
 #include <memory>
 #include <string>
 #include <vector>
@@ -10,14 +11,19 @@
 #include "app/cmcSheetTree.h"
 #include "app/cuiMainView.h"
 #include "comm/indCloneMan.h"
+#include "gui/SheetPane.h"
 
 class QSplitter;
+class QTimer;
 class QTreeWidget;
 class QTreeWidgetItem;
 class QMenu;
-class QLabel;
+class QAction;
 class QProgressDialog;
-class SheetView;
+class MainToolbar;
+class MainStatusBar;
+#include "gui/AboutBox.h"
+class HelpViewer;
 class indMain;
 struct cmcEvent;
 class cmcCellObj;
@@ -35,13 +41,36 @@ class TForm1 : public QMainWindow, public cuiMainView, private indCloneManView {
     void SetBusy(bool busy) override;
     void TreeChanged() override;
     void RunWindowCommand(int command, int argument, const std::string& text) override;
+    void ShowHelp(int label) override;
+    void ShowDebugStatus(const std::string& text) override;
 
-    SheetView* CurrentSheet() const { return sheet_; }
+    // The command line: "/svcmode" (any case) enters manufacturer mode after the caution; one
+    // other argument names a clone file to open. Run once the window is shown.
+    void RunCommandLine(const QStringList& arguments);
+
+    SheetPane* CurrentSheet() const { return sheet_; }
     QTreeWidget* TreeView() const { return tree_; }
+    MainToolbar* Toolbar() const { return toolbar_; }
+    MainStatusBar* StatusPanels() const { return status_; }
+    QSplitter* Splitter() const { return splitter_; }
+    AboutBox* About() const { return about_; }
+    HelpViewer* Help() const;
+    // The top-level menu whose overlay caption (without '&') is the text; null when none.
+    QMenu* MenuNamed(const QString& caption) const;
     void OpenSheet(const std::string& reference);
+    // The sheet of the selected tree node, at once (the tick and the delay timer do this).
+    void OpenSelectedNode();
+    // Width of the tree panel, as stored in the settings on close.
+    int TreePanelWidth() const;
+
+    static constexpr int kMinTreeWidth = 8;
 
   protected:
     void closeEvent(QCloseEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
+    void changeEvent(QEvent* event) override;
 
   private:
     // indCloneManView: the window is disabled while the radio is read or written.
@@ -49,24 +78,41 @@ class TForm1 : public QMainWindow, public cuiMainView, private indCloneManView {
     void ProgressChanged(int filled) override;
     void RunEnded() override;
 
-  private:
+    void PlaceOnDesktop();
+    void BuildLayout();
     void BuildMenus();
+    void RunMenuCell(size_t node);
     void FillTree();
     void UpdateTreeMarks();
     void UpdateMenuStates(QMenu* menu);
     void UpdateMenuBar();
+    void UpdateMakerPanel();
+    void ApplyFontSize();
     void OnTreeSelection();
     void OnTick();
+    void ShowAboutBox();
+    void OpenDebugWindow(int code);
     static void OnEvent(void* self, cmcEvent& event);
 
     indMain* app_;
     QSplitter* splitter_ = nullptr;
     QTreeWidget* tree_ = nullptr;
     QWidget* placeholder_ = nullptr;
-    SheetView* sheet_ = nullptr;
-    QLabel* indicator_ = nullptr;
+    SheetPane* sheet_ = nullptr;
+    MainToolbar* toolbar_ = nullptr;
+    MainStatusBar* status_ = nullptr;
     QProgressDialog* progress_ = nullptr;
+    QTimer* treeDelay_ = nullptr;
+    QPointer<AboutBox> about_;
+    std::unique_ptr<HelpViewer> help_;
+    QPointer<QWidget> eepromWindow_, freeDebugWindow_;
     cmcSheetTree menuData_;
+    std::vector<cmcCellObj> menuPristine_;  // menu cells as parsed; states are asked afresh
     std::vector<QTreeWidgetItem*> treeItems_;
     std::vector<std::string> lastTreeRefs_;  // sheet reference of each item, for re-selection
+    int storedTreeWidth_ = 200;
+    bool splitterPlaced_ = false;
+    bool focusWasInGrid_ = false;
+    // Cursor and scroll of each sheet the user left, newest first.
+    std::vector<std::pair<std::string, SheetPosition>> positions_;
 };

@@ -2,6 +2,7 @@
 #include <QApplication>
 #include <QGuiApplication>
 #include <QScreen>
+#include <QTimer>
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
@@ -64,14 +65,13 @@ int main(int argc, char** argv) {
                            platform::JoinPath(platform::ConfigFolder(), "settings.conf"),
                            screen.width(), screen.height());
         if (!session.FirstInstance()) return 0;
-        indEnviron& settings = session.Settings();
         TForm1 window(&session.App());
         prompter.SetParent(&window);
         dialogs.SetParent(&window);
-        if (settings.windowWidth > 0 && settings.windowHeight > 0)
-            window.setGeometry(settings.windowLeft, settings.windowTop, settings.windowWidth,
-                               settings.windowHeight);
         window.show();
+        // "/svcmode" and a clone file named on the command line, once the window is there.
+        const QStringList arguments = QApplication::arguments();
+        QTimer::singleShot(0, &window, [&window, arguments] { window.RunCommandLine(arguments); });
         rc = qapp.exec();
     }
     platform::InstallFileDialogs(nullptr);

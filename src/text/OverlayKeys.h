@@ -61,6 +61,7 @@
     X(kMessFileErrNewer, "GI_Mess_FileErr_Newer")                          \
     X(kMessMakerCaution, "GI_Mess_Maker_Caution")                          \
     X(kMessModelError, "GI_Mess_ModelError")                               \
+    X(kMessOneFileOnly, "GI_Mess_OneFileOnly")                             \
     X(kPMenuNoItem, "GI_PMenu_NoItem")                                     \
     X(kPMenuRowBody, "GI_PMenu_Row_Body")                                  \
     X(kSheetCanCh, "GI_Sheet_CanCh")                                       \

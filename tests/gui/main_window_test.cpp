@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QTest>
 #include <QTreeWidget>
 #include <cstdio>
 #include <cstdlib>
@@ -50,15 +51,20 @@ TEST(MainWindow, TreeOpensSheetsOverTheFactoryImage) {
             if (root->child(i)->text(0).contains("International")) intCh = root->child(i);
         ASSERT_NE(intCh, nullptr);
         w.TreeView()->setCurrentItem(intCh);
-        QApplication::processEvents();
+        // The sheet opens after the tree's change delay.
+        for (int i = 0;
+             i < 100 && !(w.CurrentSheet() && w.CurrentSheet()->Reference() == "GI_Sheet_IntCh");
+             ++i)
+            QTest::qWait(10);
         ASSERT_NE(w.CurrentSheet(), nullptr);
         EXPECT_EQ(w.CurrentSheet()->Reference(), "GI_Sheet_IntCh");
         // Channel 16 is in every factory image's international list.
         bool found16 = false;
-        for (int r = 0; r < w.CurrentSheet()->rowCount() && !found16; ++r)
+        auto* table = dynamic_cast<SheetView*>(w.CurrentSheet());
+        ASSERT_NE(table, nullptr);
+        for (int r = 0; r < table->rowCount() && !found16; ++r)
             for (int c = 0; c < 2 && !found16; ++c)
-                if (auto* item = w.CurrentSheet()->item(r, c))
-                    found16 = item->text().trimmed() == "16";
+                if (auto* item = table->item(r, c)) found16 = item->text().trimmed() == "16";
         EXPECT_TRUE(found16);
         // New rebuilds the tree; the user stays on the sheet they were looking at.
         session.App().New();

@@ -1,0 +1,216 @@
+#include "gui/HelpViewer.h"
+
+#include <QAction>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QGuiApplication>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QRegularExpression>
+#include <QScreen>
+#include <QTextBrowser>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+#include "app/WindowPlacement.h"
+#include "gui/IconSet.h"
+#include "platform/Folders.h"
+#include "platform/Prompt.h"
+#include "text/OverlayFormat.h"
+#include "text/OverlayKeys.h"
+#include "text/cmcGTex.h"
+
+namespace {
+
+QString Latin1(const std::string& s) {
+    return QString::fromLatin1(s.data(), int(s.size()));
+}
+
+int OverlayNumber(const char* key, int fallback) {
+    bool ok = false;
+    const int v = Latin1(GTex().GetLine(key, 0)).trimmed().toInt(&ok);
+    return ok && v > 0 && v < 10000 ? v : fallback;
+}
+
+// The page's words, without its markup, for the search.
+QString PlainText(const QString& file) {
+    QFile f(file);
+    if (!f.open(QIODevice::ReadOnly)) return {};
+    QString html = QString::fromUtf8(f.read(1 << 20));
+    html.remove(QRegularExpression(QStringLiteral("<[^>]*>")));
+    return html;
+}
+
+QString PageTitle(const QString& file) {
+    QFile f(file);
+    if (!f.open(QIODevice::ReadOnly)) return QFileInfo(file).fileName();
+    const QString html = QString::fromUtf8(f.read(1 << 16));
+    const auto m = QRegularExpression(QStringLiteral("<title>([^<]*)</title>"),
+                                      QRegularExpression::CaseInsensitiveOption)
+                       .match(html);
+    return m.hasMatch() ? m.captured(1).trimmed() : QFileInfo(file).fileName();
+}
+
+}  // namespace
+
+HelpWindow::HelpWindow(const QString& contentsFile, QWidget* parent)
+    : QWidget(parent, Qt::Window), contents_(contentsFile) {
+    setAttribute(Qt::WA_DeleteOnClose);
+    setWindowIcon(icons::Application());
+    setWindowTitle(Latin1(GTex().GetLine(keys::kSysAppTitle, 0)) + QStringLiteral(" Help"));
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(4, 4, 4, 4);
+    auto* bar = new QHBoxLayout;
+    auto* home = new QToolButton(this);
+    home->setText(tr("Contents"));
+    back_ = new QToolButton(this);
+    back_->setText(tr("Back"));
+    back_->setArrowType(Qt::LeftArrow);
+    back_->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
+    forward_ = new QToolButton(this);
+    forward_->setText(tr("Forward"));
+    forward_->setArrowType(Qt::RightArrow);
+    forward_->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
+    search_ = new QLineEdit(this);
+    search_->setPlaceholderText(tr("Search the help"));
+    search_->setClearButtonEnabled(true);
+    bar->addWidget(home);
+    bar->addWidget(back_);
+    bar->addWidget(forward_);
+    bar->addStretch(1);
+    bar->addWidget(search_, 2);
+    layout->addLayout(bar);
+    browser_ = new QTextBrowser(this);
+    browser_->setOpenLinks(true);
+    browser_->setOpenExternalLinks(true);
+    browser_->setSearchPaths({QFileInfo(contentsFile).absolutePath()});
+    layout->addWidget(browser_, 1);
+    back_->setEnabled(false);
+    forward_->setEnabled(false);
+    connect(home, &QToolButton::clicked, this, [this] { ShowPage(contents_); });
+    connect(back_, &QToolButton::clicked, browser_, &QTextBrowser::backward);
+    connect(forward_, &QToolButton::clicked, browser_, &QTextBrowser::forward);
+    connect(browser_, &QTextBrowser::backwardAvailable, back_, &QToolButton::setEnabled);
+    connect(browser_, &QTextBrowser::forwardAvailable, forward_, &QToolButton::setEnabled);
+    connect(search_, &QLineEdit::returnPressed, this, [this] { Search(search_->text()); });
+    resize(720, 560);
+}
+
+void HelpWindow::ShowPage(const QString& file) {
+    browser_->setSource(QUrl::fromLocalFile(file));
+}
+
+void HelpWindow::Search(const QString& words) {
+    const QStringList wanted = words.simplified().split(' ', Qt::SkipEmptyParts);
+    if (wanted.isEmpty()) return;
+    const QDir dir = QFileInfo(contents_).absoluteDir();
+    QString html =
+        QStringLiteral("<h1>%1</h1><ul>").arg(tr("Search: %1").arg(words.toHtmlEscaped()));
+    int found = 0;
+    for (const QString& name : dir.entryList({QStringLiteral("*.html")}, QDir::Files, QDir::Name)) {
+        const QString file = dir.filePath(name);
+        const QString text = PlainText(file);
+        bool all = true;
+        for (const QString& w : wanted) all = all && text.contains(w, Qt::CaseInsensitive);
+        if (!all) continue;
+        ++found;
+        html += QStringLiteral("<li><a href=\"%1\">%2</a></li>")
+                    .arg(QUrl::fromLocalFile(file).toString(), PageTitle(file).toHtmlEscaped());
+    }
+    html += QStringLiteral("</ul>");
+    if (found == 0) html += QStringLiteral("<p>%1</p>").arg(tr("No page holds these words."));
+    browser_->setHtml(html);
+}
+
+HelpViewer::HelpViewer(QWidget* mainWindow) : main_(mainWindow) {}
+
+HelpViewer::~HelpViewer() {
+    CloseAll();
+}
+
+void HelpViewer::CloseAll() {
+    if (window_) window_->close();
+    if (popup_) popup_->close();
+}
+
+QString HelpViewer::HelpFile() const {
+    return QString::fromStdString(
+        platform::JoinPath(platform::ProgramFolder(), GTex().GetLine(keys::kSysMyHelpFile, 0)));
+}
+
+QString HelpViewer::TopicFile(int contextNumber) const {
+    if (contextNumber <= 0) return {};
+    cmcGTex& help = HelpGTex();
+    for (int n = 0;; ++n) {
+        const std::string line = help.GetLine(keys::kAppItemContextIDToHelpPage, n);
+        if (line.empty() || line[0] == '#') break;
+        const auto tab = line.find('\t');
+        if (tab == std::string::npos) continue;
+        if (std::atoi(line.substr(0, tab).c_str()) != contextNumber) continue;
+        return QFileInfo(HelpFile()).absoluteDir().filePath(Latin1(line.substr(tab + 1)).trimmed());
+    }
+    return {};
+}
+
+int HelpViewer::ShowContents() {
+    const QString file = HelpFile();
+    if (!QFileInfo(file).isFile()) {
+        Report(kNoHelpFile);
+        return kNoHelpFile;
+    }
+    if (!window_) window_ = new HelpWindow(file, main_);
+    window_->ShowPage(file);
+    window_->show();
+    window_->raise();
+    window_->activateWindow();
+    return kShown;
+}
+
+int HelpViewer::ShowPopup(int contextNumber, QPoint cursor) {
+    if (!QFileInfo(HelpFile()).isFile()) {
+        Report(kNoHelpFile);
+        return kNoHelpFile;
+    }
+    const QString topic = TopicFile(contextNumber);
+    if (topic.isEmpty() || !QFileInfo(topic).isFile()) {
+        // The earlier pop-up, if any, stays where it was.
+        Report(kNoTopic);
+        return kNoTopic;
+    }
+    if (popup_) popup_->close();
+    const int width = OverlayNumber(keys::kSysHtmlHelpPopupWidth, 420);
+    const int height = OverlayNumber(keys::kSysHtmlHelpPopupHeight, 300);
+    auto* popup = new QTextBrowser(main_);
+    popup->setWindowFlags(Qt::Popup);
+    popup->setAttribute(Qt::WA_DeleteOnClose);
+    popup->setObjectName(QStringLiteral("HelpPopup"));
+    popup->setSearchPaths({QFileInfo(topic).absolutePath()});
+    popup->setOpenLinks(true);
+    popup->setSource(QUrl::fromLocalFile(topic));
+    popup->resize(width, height);
+    QScreen* screen = QGuiApplication::screenAt(cursor);
+    if (!screen)
+        screen = main_ && main_->screen() ? main_->screen() : QGuiApplication::primaryScreen();
+    const QRect a = screen ? screen->availableGeometry() : QRect(0, 0, 1024, 768);
+    const PlacePoint at =
+        PopupPosition({cursor.x(), cursor.y()}, width, height,
+                      {a.left(), a.top(), a.left() + a.width(), a.top() + a.height()});
+    popup->move(at.x, at.y);
+    popup->show();
+    popup_ = popup;
+    return kShown;
+}
+
+void HelpViewer::Report(int result) {
+    const std::string caption = GTex().GetLine(keys::kSysAppTitle, 0);
+    if (result == kNoHelpFile) {
+        platform::GetPrompter().Show(
+            FormatOverlay(GTex().GetLine(keys::kSysHtmlHelpError, 0), {HelpFile().toStdString()}),
+            caption, platform::PromptIcon::Error, platform::PromptButtons::Ok);
+    } else if (result == kNoTopic) {
+        platform::GetPrompter().Show(GTex().GetLine(keys::kSysHtmlHelpError, 1), caption,
+                                     platform::PromptIcon::Warning, platform::PromptButtons::Ok);
+    }
+}

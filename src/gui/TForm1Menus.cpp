@@ -1,0 +1,256 @@
+// The main window's menus and commands: item states asked afresh from the dispatcher, the
+// window's own commands (toolbar, font size, sheets), the event hub's events for the window.
+#include <QAction>
+#include <QApplication>
+#include <QCursor>
+#include <QKeySequence>
+#include <QMenu>
+#include <QMenuBar>
+#include <QShortcut>
+#include <QTreeWidget>
+
+#include "app/EventCodes.h"
+#include "app/cmcEvMan.h"
+#include "app/indEnviron.h"
+#include "app/indMain.h"
+#include "gui/AboutBox.h"
+#include "gui/DebugWindows.h"
+#include "gui/HelpViewer.h"
+#include "gui/MainStatusBar.h"
+#include "gui/MainToolbar.h"
+#include "gui/TForm1.h"
+#include "radio/CellCatalogue.h"
+#include "radio/CellDispatcher.h"
+#include "radio/cmcCellHost.h"
+#include "text/OverlayKeys.h"
+#include "text/cmcGTex.h"
+
+namespace {
+
+QString FromOverlay(const std::string& s) {
+    return QString::fromLatin1(s.data(), int(s.size()));
+}
+
+// The View menu's sizes; a stored size outside them is read as 100.
+constexpr int kFontSizes[] = {75, 100, 125, 150, 200};
+
+int SaneFontSize(int percent) {
+    for (int s : kFontSizes)
+        if (s == percent) return percent;
+    return 100;
+}
+
+}  // namespace
+
+void TForm1::BuildMenus() {
+    menuData_.Build(GTex(), keys::kMenuMain);
+    auto& nodes = menuData_.Nodes();
+    menuPristine_.clear();
+    for (const auto& node : nodes) menuPristine_.push_back(node.cell);
+    if (nodes.empty()) return;
+    const int top = nodes.front().depth;
+    std::vector<QMenu*> stack;  // menu at each depth below the top
+    for (size_t i = 0; i < nodes.size(); ++i) {
+        auto& node = nodes[i];
+        const int level = node.depth - top;
+        const bool hasChildren = i + 1 < nodes.size() && nodes[i + 1].depth > node.depth;
+        const QString caption = FromOverlay(node.Caption());
+        if (level == 0) {
+            QMenu* m = menuBar()->addMenu(caption);
+            m->menuAction()->setData(static_cast<int>(i));
+            stack.assign(1, m);
+            connect(m, &QMenu::aboutToShow, this, [this, m] { UpdateMenuStates(m); });
+            continue;
+        }
+        if (level > static_cast<int>(stack.size()) || stack.empty()) continue;
+        stack.resize(level);
+        QMenu* parent = stack.back();
+        if (node.Caption() == "-") {
+            parent->addSeparator();
+            continue;
+        }
+        if (hasChildren) {
+            QMenu* sub = parent->addMenu(caption);
+            connect(sub, &QMenu::aboutToShow, this, [this, sub] { UpdateMenuStates(sub); });
+            stack.push_back(sub);
+            continue;
+        }
+        QAction* action = parent->addAction(caption);
+        action->setData(static_cast<int>(i));
+        if (node.cell.Argument && !node.cell.Argument->empty())
+            action->setShortcut(QKeySequence(FromOverlay(*node.cell.Argument)));
+        connect(action, &QAction::triggered, this, [this, i] { RunMenuCell(i); });
+    }
+    // F1 anywhere in the window: help on the cell under the cursor.
+    auto* f1 = new QShortcut(QKeySequence(Qt::Key_F1), this);
+    connect(f1, &QShortcut::activated, this, [this] {
+        const cmcCellObj* cell = sheet_ ? sheet_->CurrentCell() : nullptr;
+        ShowHelp(cell ? cell->Label : -1);
+    });
+    UpdateMenuBar();
+}
+
+void TForm1::RunMenuCell(size_t node) {
+    auto& cell = menuData_.Nodes()[node].cell;
+    cell = menuPristine_[node];
+    CellRun(cell, cellkey::kEnter);
+    // Whatever the command changed, menus and toolbar say so now.
+    EvMan().Send(ev::kMenusBuilt);
+}
+
+QMenu* TForm1::MenuNamed(const QString& caption) const {
+    for (QAction* a : menuBar()->actions())
+        if (a->menu() && a->text().remove('&') == caption) return a->menu();
+    return nullptr;
+}
+
+void TForm1::UpdateMenuBar() {
+    if (!app_) return;
+    // A top menu whose own cell is hidden (the debug menu outside manufacturer mode) goes.
+    for (QAction* a : menuBar()->actions()) {
+        if (!a->data().isValid()) continue;
+        const size_t i = static_cast<size_t>(a->data().toInt());
+        auto& cell = menuData_.Nodes()[i].cell;
+        cell = menuPristine_[i];
+        CellText(cell, 0);
+        a->setVisible(!(cell.Flags & kFlagHidden));
+    }
+}
+
+void TForm1::UpdateMenuStates(QMenu* menu) {
+    for (QAction* a : menu->actions()) {
+        if (a->menu() || a->isSeparator() || !a->data().isValid()) continue;
+        const size_t i = static_cast<size_t>(a->data().toInt());
+        // Each refresh starts from the parsed cell: a state the dispatcher no longer gives
+        // must not stay behind.
+        auto& cell = menuData_.Nodes()[i].cell;
+        cell = menuPristine_[i];
+        const std::string text = CellText(cell, 0);
+        a->setText(FromOverlay(text.empty() ? menuPristine_[i].Text : text));
+        const bool checked = cell.Flags & kFlagChecked;
+        a->setVisible(!(cell.Flags & kFlagHidden));
+        a->setEnabled(!(cell.Flags & kFlagDisabled));
+        a->setCheckable(checked);
+        a->setChecked(checked);
+    }
+}
+
+void TForm1::UpdateMakerPanel() {
+    if (!app_ || !status_ || !app_->MakerMode()) return;
+    if (!status_->MakerPanelShown())
+        status_->ShowMakerPanel(GTex().GetLine(keys::kStatusPanelMaker, 0));
+}
+
+void TForm1::ApplyFontSize() {
+    if (!app_) return;
+    const int percent = SaneFontSize(Environ().fontSizePercentage);
+    Environ().fontSizePercentage = percent;
+    QFont f = QApplication::font();
+    f.setPointSizeF(f.pointSizeF() * percent / 100.0);
+    tree_->setFont(f);
+    if (sheet_) sheet_->SetFontPercent(percent);
+}
+
+void TForm1::RunWindowCommand(int command, int argument, const std::string& text) {
+    switch (static_cast<cmcAppCommand>(command)) {
+        case cmcAppCommand::kOpenSheet:
+            OpenSheet(text);
+            break;
+        case cmcAppCommand::kExit:
+            close();
+            break;
+        case cmcAppCommand::kToggleToolbar:
+            Environ().toolbarVisible = !Environ().toolbarVisible;
+            if (toolbar_) toolbar_->SetVisible(Environ().toolbarVisible);
+            break;
+        case cmcAppCommand::kSetFontSize:
+            Environ().fontSizePercentage = SaneFontSize(argument);
+            ApplyFontSize();
+            break;
+        default:
+            break;
+    }
+}
+
+HelpViewer* TForm1::Help() const {
+    return help_.get();
+}
+
+void TForm1::ShowHelp(int label) {
+    if (!help_) help_ = std::make_unique<HelpViewer>(this);
+    if (label < 0) {
+        help_->ShowContents();
+        return;
+    }
+    help_->ShowPopup(HelpGTex().ContextHelpNumber(LabelName(label)), QCursor::pos());
+}
+
+void TForm1::ShowDebugStatus(const std::string& text) {
+    if (status_) status_->SetIndicator(cellcolor::kWindowText, cellcolor::kBtnFace, text);
+}
+
+void TForm1::ShowAboutBox() {
+    if (about_) {
+        about_->raise();
+        return;
+    }
+    about_ = new AboutBox(this, [this](char key) { app_->AboutKeyPress(key); });
+    about_->show();
+}
+
+void TForm1::OpenDebugWindow(int code) {
+    if (code == ev::kOpenEepromDebug) {
+        if (!eepromWindow_) eepromWindow_ = new EepromDebugWindow(this);
+        eepromWindow_->show();
+        eepromWindow_->raise();
+    } else if (code == ev::kOpenFreeDebug) {
+        if (!freeDebugWindow_) freeDebugWindow_ = new FreeDebugWindow(this);
+        freeDebugWindow_->show();
+        freeDebugWindow_->raise();
+    } else if (code == ev::kDebugCompare) {
+        ShowDebugCompare(this, *app_);
+    }
+}
+
+void TForm1::OnEvent(void* self, cmcEvent& event) {
+    auto* w = static_cast<TForm1*>(self);
+    switch (event.code) {
+        case ev::kAbout:
+            w->ShowAboutBox();
+            break;
+        case ev::kIndicatorText:
+            if (w->status_)
+                w->status_->SetIndicator(static_cast<uint32_t>(event.first),
+                                         static_cast<uint32_t>(event.second), event.Text());
+            break;
+        case ev::kOpenFreeDebug:
+        case ev::kOpenEepromDebug:
+        case ev::kDebugCompare:
+            w->OpenDebugWindow(event.code);
+            break;
+        case ev::kRefreshMenuStates:
+            w->UpdateMenuBar();
+            break;
+        case ev::kRefreshToolbar:
+            if (w->toolbar_) w->toolbar_->Refresh();
+            break;
+        case ev::kRebuildTree:
+            w->FillTree();
+            w->UpdateMenuBar();
+            w->UpdateMakerPanel();
+            if (w->toolbar_) w->toolbar_->Refresh();
+            break;
+        case ev::kRepaintAll:
+        case ev::kRepaintCategory:
+        case ev::kRepaintLabel:
+        case ev::kRepaintIndex:
+        case ev::kRepaintIndexUpTo:
+        case ev::kRepaintIndexFrom:
+        case ev::kWarningsChanged:
+            if (w->sheet_) w->sheet_->Refresh();
+            w->UpdateTreeMarks();
+            break;
+        default:
+            break;
+    }
+}
