@@ -1,5 +1,6 @@
 #include "gui/AppSession.h"
 
+#include "gui/DataPaths.h"
 #include "platform/FileInstanceLock.h"
 #include "platform/Folders.h"
 #include "radio/cmcCellHost.h"
@@ -13,6 +14,7 @@ AppSession::AppSession(const std::string& dataFolder, const std::string& setting
     first_ = environ_->IsFirstInstance();
     if (!first_) return;
     InstallEnviron(environ_.get());
+    SetGuiDataFolder(dataFolder);
     text_.BindFile(platform::JoinPath(dataFolder, "KELDA.OVL"));
     help_.BindFile(platform::JoinPath(dataFolder, "KELDAH.OVL"));
     InstallGTex(&text_);

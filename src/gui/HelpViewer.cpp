@@ -15,6 +15,7 @@
 #include <QVBoxLayout>
 
 #include "app/WindowPlacement.h"
+#include "gui/DataPaths.h"
 #include "gui/IconSet.h"
 #include "platform/Folders.h"
 #include "platform/Prompt.h"
@@ -137,7 +138,7 @@ void HelpViewer::CloseAll() {
 
 QString HelpViewer::HelpFile() const {
     return QString::fromStdString(
-        platform::JoinPath(platform::ProgramFolder(), GTex().GetLine(keys::kSysMyHelpFile, 0)));
+        platform::JoinPath(GuiDataFolder(), GTex().GetLine(keys::kSysMyHelpFile, 0)));
 }
 
 QString HelpViewer::TopicFile(int contextNumber) const {

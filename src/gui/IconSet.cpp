@@ -6,6 +6,7 @@
 #include <QPixmap>
 #include <QSvgRenderer>
 
+#include "gui/DataPaths.h"
 #include "platform/Folders.h"
 
 namespace {
@@ -51,7 +52,7 @@ QIcon Render(const QString& name, const QString& mark = {}) {
 namespace icons {
 
 QString Folder() {
-    return QString::fromStdString(platform::JoinPath(platform::ProgramFolder(), "icons"));
+    return QString::fromStdString(platform::JoinPath(GuiDataFolder(), "icons"));
 }
 
 QIcon Toolbar(int index) {

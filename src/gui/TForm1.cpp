@@ -343,6 +343,10 @@ void TForm1::RunCommandLine(const QStringList& arguments) {
     int files = 0;
     for (int i = 1; i < arguments.size(); ++i) {
         const QString& a = arguments[i];
+        if (a == QStringLiteral("--data")) {  // the data folder, taken at start-up
+            ++i;
+            continue;
+        }
         if (a.compare(QStringLiteral("/svcmode"), Qt::CaseInsensitive) == 0) {
             app_->EnterManufacturerMode();
             continue;
