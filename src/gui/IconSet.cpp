@@ -1,5 +1,6 @@
 #include "gui/IconSet.h"
 
+#include <QCoreApplication>
 #include <QFile>
 #include <QHash>
 #include <QPainter>
@@ -20,8 +21,20 @@ constexpr const char* kTreeFiles[icons::kTreeCount] = {
 // Sizes drawn for each icon, at scale 1 and 2, so no size is ever scaled from a bitmap.
 constexpr int kSizes[] = {16, 20, 24, 32, 48};
 
-QIcon Render(const QString& name, const QString& mark = {}) {
+QHash<QString, QIcon>& Cache() {
+    // Pixmaps belong to the application object: the cache goes with it.
     static QHash<QString, QIcon> cache;
+    static QCoreApplication* owner = nullptr;
+    if (owner != QCoreApplication::instance()) {
+        cache.clear();
+        owner = QCoreApplication::instance();
+        if (owner) QObject::connect(owner, &QObject::destroyed, [] { Cache().clear(); });
+    }
+    return cache;
+}
+
+QIcon Render(const QString& name, const QString& mark = {}) {
+    QHash<QString, QIcon>& cache = Cache();
     const QString key = name + '+' + mark;
     if (auto it = cache.constFind(key); it != cache.constEnd()) return *it;
     QSvgRenderer renderer(icons::Folder() + '/' + name + ".svg");

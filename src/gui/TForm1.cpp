@@ -69,7 +69,6 @@ TForm1::TForm1(indMain* app, QWidget* parent) : QMainWindow(parent), app_(app) {
     }
     const QString title = FromOverlay(GTex().GetLine(keys::kSysAppTitle, 0));
     setWindowTitle(title);
-    QGuiApplication::setApplicationDisplayName(QString());
     PlaceOnDesktop();
     app_->SetView(this);
     app_->CloneMan().SetView(this);
@@ -267,14 +266,15 @@ void TForm1::OpenSheet(const std::string& reference) {
     options.modelType = app_->ModelType();
     options.fontPercent = Environ().fontSizePercentage;
     sheet_ = MakeSheetPane(reference, options, nullptr);
+    splitter_->replaceWidget(1, sheet_->Widget());
+    sheet_->Widget()->show();
+    // Placed and shown first, so that the scroll position is taken at the pane's real size.
     const std::string name = cmcSheetTree::SheetName(reference);
     for (const auto& [sheetName, position] : positions_)
         if (sheetName == name) {
             sheet_->SetPosition(position);
             break;
         }
-    splitter_->replaceWidget(1, sheet_->Widget());
-    sheet_->Widget()->show();
     QWidget* grid = sheet_->Widget();
     if (focusWasInGrid_ && grid->focusPolicy() != Qt::NoFocus)
         grid->setFocus();

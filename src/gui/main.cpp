@@ -33,6 +33,27 @@ std::string GivenDataFolder(int argc, char** argv) {
     return {};
 }
 
+// For the start-up benchmark (KELDA_QUIT_AFTER_FIRST_SHEET set): ends the program once the
+// first sheet has been painted.
+class QuitAfterFirstSheet : public QObject {
+  public:
+    explicit QuitAfterFirstSheet(TForm1& window) : window_(window) {}
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (done_ || event->type() != QEvent::Paint || !watched->isWidgetType()) return false;
+        SheetPane* sheet = window_.CurrentSheet();
+        QWidget* w = static_cast<QWidget*>(watched);
+        if (sheet && (w == sheet->Widget() || sheet->Widget()->isAncestorOf(w))) {
+            done_ = true;
+            QTimer::singleShot(0, &window_, [this] { window_.close(); });
+        }
+        return false;
+    }
+
+  private:
+    TForm1& window_;
+    bool done_ = false;
+};
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -68,6 +89,9 @@ int main(int argc, char** argv) {
         TForm1 window(&session.App());
         prompter.SetParent(&window);
         dialogs.SetParent(&window);
+        QuitAfterFirstSheet quitAfterFirstSheet(window);
+        if (std::getenv("KELDA_QUIT_AFTER_FIRST_SHEET"))
+            qapp.installEventFilter(&quitAfterFirstSheet);
         window.show();
         // "/svcmode" and a clone file named on the command line, once the window is there.
         const QStringList arguments = QApplication::arguments();

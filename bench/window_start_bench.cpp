@@ -1,0 +1,86 @@
+// Cold start of the window program to its first painted sheet, against a bare Qt main window
+// with a tree that quits after its first paint, both run as processes side by side in one run
+// (offscreen, so no display is needed). Counters give each time, the peak resident memory of
+// each and the two ratios.
+#include <benchmark/benchmark.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <string>
+
+namespace {
+
+struct Outcome {
+    double ms = 0;
+    long maxRssKb = 0;
+    bool ok = false;
+};
+
+Outcome Launch(const std::string& program, const std::string& home) {
+    const auto start = std::chrono::steady_clock::now();
+    const pid_t pid = fork();
+    if (pid == 0) {
+        setenv("QT_QPA_PLATFORM", "offscreen", 1);
+        setenv("KELDA_QUIT_AFTER_FIRST_SHEET", "1", 1);
+        setenv("XDG_CONFIG_HOME", home.c_str(), 1);
+        setenv("XDG_RUNTIME_DIR", home.c_str(), 1);
+        execl(program.c_str(), program.c_str(), static_cast<char*>(nullptr));
+        _exit(127);
+    }
+    Outcome out;
+    int status = 0;
+    rusage usage{};
+    if (pid > 0 && wait4(pid, &status, 0, &usage) == pid) {
+        out.ok = WIFEXITED(status) && WEXITSTATUS(status) == 0;
+        out.maxRssKb = usage.ru_maxrss;
+    }
+    out.ms =
+        std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
+    return out;
+}
+
+void BM_WindowColdStartAgainstBareQtWindow(benchmark::State& state) {
+    const std::string kelda = std::string(KELDA_BIN_DIR) + "/kelda";
+    const std::string bare = std::string(KELDA_BIN_DIR) + "/kelda-bare-window";
+    if (access(kelda.c_str(), X_OK) != 0 || access(bare.c_str(), X_OK) != 0) {
+        state.SkipWithError("kelda or kelda-bare-window is not built");
+        return;
+    }
+    char tmpl[] = "/tmp/kelda-start-bench-XXXXXX";
+    const std::string home = mkdtemp(tmpl);
+    chmod(home.c_str(), 0700);
+    double keldaMs = 0, bareMs = 0;
+    long keldaRss = 0, bareRss = 0;
+    int runs = 0;
+    // A first run of each warms the file cache, as a user's second start would find it.
+    Launch(kelda, home);
+    Launch(bare, home);
+    for (auto _ : state) {
+        const Outcome k = Launch(kelda, home);
+        const Outcome b = Launch(bare, home);
+        if (!k.ok || !b.ok) {
+            state.SkipWithError("a program did not end normally");
+            break;
+        }
+        keldaMs += k.ms;
+        bareMs += b.ms;
+        keldaRss = std::max(keldaRss, k.maxRssKb);
+        bareRss = std::max(bareRss, b.maxRssKb);
+        ++runs;
+    }
+    std::system(("rm -rf '" + home + "'").c_str());
+    if (runs == 0) return;
+    state.counters["kelda_ms"] = keldaMs / runs;
+    state.counters["bare_ms"] = bareMs / runs;
+    state.counters["start_ratio"] = keldaMs / bareMs;
+    state.counters["kelda_rss_MiB"] = keldaRss / 1024.0;
+    state.counters["bare_rss_MiB"] = bareRss / 1024.0;
+    state.counters["rss_ratio"] = static_cast<double>(keldaRss) / static_cast<double>(bareRss);
+}
+BENCHMARK(BM_WindowColdStartAgainstBareQtWindow)->Iterations(10)->Unit(benchmark::kMillisecond);
+
+}  // namespace

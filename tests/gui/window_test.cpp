@@ -1,0 +1,578 @@
+// The main window driven as a user drives it: menus, toolbar, tree keys, restarts over one
+// settings file, the About box, help, manufacturer mode and the debug windows.
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QApplication>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
+#include <QMimeData>
+#include <QPushButton>
+#include <QScreen>
+#include <QSplitter>
+#include <QTest>
+#include <QTextBrowser>
+#include <QToolBar>
+#include <QToolButton>
+#include <QTreeWidget>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <memory>
+
+#include "app/cmcEvMan.h"
+#include "app/indEnviron.h"
+#include "app/indMain.h"
+#include "gui/AboutBox.h"
+#include "gui/AppSession.h"
+#include "gui/DataPaths.h"
+#include "gui/DebugWindows.h"
+#include "gui/HelpViewer.h"
+#include "gui/MainStatusBar.h"
+#include "gui/MainToolbar.h"
+#include "gui/TForm1.h"
+#include "platform/FileSettingsStore.h"
+#include "platform/qt/QtClock.h"
+#include "radio/CellCatalogue.h"
+#include "radio/CellDispatcher.h"
+#include "radio/cmcCellCapsule.h"
+#include "sheet/cmcCellObj.h"
+#include "support/ScriptedFileDialogs.h"
+#include "support/ScriptedPrompter.h"
+#include "text/cmcGTex.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+int gArgc = 1;
+char gName[] = "test_gui";
+char* gArgv[] = {gName, nullptr};
+
+// Pictures of windows for people to look at, when KELDA_SCREENSHOT_DIR names a folder.
+void Shot(QWidget* w, const char* name) {
+    if (const char* dir = std::getenv("KELDA_SCREENSHOT_DIR"))
+        w->grab().save(QString(dir) + '/' + name + ".png");
+}
+
+bool WaitUntil(const std::function<bool()>& done, int limitMs = 3000) {
+    for (int waited = 0; waited < limitMs; waited += 10) {
+        if (done()) return true;
+        QTest::qWait(10);
+    }
+    return done();
+}
+
+QAction* FindAction(QMenu* menu, const QString& text) {
+    if (!menu) return nullptr;
+    for (QAction* a : menu->actions()) {
+        if (a->text().remove('&') == text) return a;
+        if (a->menu())
+            if (QAction* inner = FindAction(a->menu(), text)) return inner;
+    }
+    return nullptr;
+}
+
+// The menu asked for its states as when the user opens it; the checked captions.
+QStringList Checked(QMenu* menu) {
+    emit menu->aboutToShow();
+    QStringList checked;
+    for (QAction* a : menu->actions())
+        if (a->isChecked()) checked << a->text().remove('&');
+    return checked;
+}
+
+class Window : public ::testing::Test {
+  protected:
+    static void SetUpTestSuite() { qapp_ = new QApplication(gArgc, gArgv); }
+    static void TearDownTestSuite() {
+        delete qapp_;
+        qapp_ = nullptr;
+    }
+
+    void SetUp() override {
+        char tmpl[] = "/tmp/kelda-window-XXXXXX";
+        dir_ = mkdtemp(tmpl);
+        setenv("XDG_RUNTIME_DIR", dir_.c_str(), 1);
+        settings_ = dir_ + "/settings.conf";
+    }
+    void TearDown() override {
+        prompts_.SetDefaultAnswer(platform::kAnswerNo);
+        Stop();
+        fs::remove_all(dir_);
+    }
+
+    void Start() {
+        session_ = std::make_unique<AppSession>(KELDA_BIN_DIR, settings_, 1280, 800);
+        ASSERT_TRUE(session_->FirstInstance());
+        window_ = std::make_unique<TForm1>(&session_->App());
+        window_->show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(window_.get()));
+        window_->activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(window_.get()));
+    }
+    // Closes the window as the user does (the settings are written when the session ends).
+    void Stop() {
+        if (window_) {
+            window_->close();
+            window_.reset();
+        }
+        session_.reset();
+    }
+    void Restart() {
+        Stop();
+        Start();
+    }
+    // Changes one stored setting as a hand-edited settings file would (after a first run has
+    // made a valid file).
+    void WriteSetting(const char* section, const char* name, int value) {
+        if (!fs::exists(settings_)) {
+            Start();
+            Stop();
+        }
+        platform::FileSettingsStore store(settings_);
+        ASSERT_TRUE(store.Write(std::string(indEnviron::kKeyPath) + "\\" + section, name,
+                                platform::SettingsValue::Int(value)));
+        ASSERT_TRUE(store.Commit());
+    }
+
+    indMain& App() { return session_->App(); }
+    QMenu* Menu(const char* caption) { return window_->MenuNamed(caption); }
+    void Trigger(const char* menu, const char* item) {
+        QAction* a = FindAction(Menu(menu), item);
+        ASSERT_NE(a, nullptr) << menu << " > " << item;
+        emit Menu(menu)->aboutToShow();
+        a->trigger();
+        QApplication::processEvents();
+    }
+    void OpenNode(const QString& caption) {
+        QTreeWidgetItem* found = nullptr;
+        QTreeWidgetItemIterator it(window_->TreeView());
+        for (; *it; ++it)
+            if ((*it)->text(0).startsWith(caption)) found = *it;
+        ASSERT_NE(found, nullptr) << caption.toStdString();
+        window_->TreeView()->setCurrentItem(found);
+        window_->OpenSelectedNode();
+    }
+
+    static QApplication* qapp_;
+    std::string dir_, settings_;
+    platform::QtClock clock_;
+    test::ScriptedPrompter prompts_;
+    test::ScriptedFileDialogs dialogs_;
+    std::unique_ptr<AppSession> session_;
+    std::unique_ptr<TForm1> window_;
+};
+QApplication* Window::qapp_ = nullptr;
+
+TEST_F(Window, MenusCheckExactlyTheCurrentPortModelAndToolbarAfterSwitchingTwice) {
+    Start();
+    prompts_.SetDefaultAnswer(platform::kAnswerOk);  // the change-model question
+    for (const char* port : {"Port 3", "Port 2"}) Trigger("Port", port);
+    EXPECT_EQ(Checked(Menu("Port")), QStringList{"Port 2"});
+    for (const char* model : {"Canada", "Europe"}) Trigger("Model", model);
+    EXPECT_EQ(Checked(Menu("Model")), QStringList{"Europe"});
+    EXPECT_EQ(App().ModelType(), 1);
+    // The toolbar presses only the current port's button.
+    int pressed = 0;
+    for (int i = 0; i < window_->Toolbar()->LineCount(); ++i)
+        if (QAction* a = window_->Toolbar()->ButtonAction(i); a && a->isChecked()) {
+            ++pressed;
+            EXPECT_EQ(a->toolTip(), "Port 2");
+        }
+    EXPECT_EQ(pressed, 1);
+    // The model question declined changes nothing, and the check stays.
+    prompts_.Answer(platform::kAnswerCancel);
+    Trigger("Model", "USA");
+    EXPECT_EQ(App().ModelType(), 1);
+    EXPECT_EQ(Checked(Menu("Model")), QStringList{"Europe"});
+}
+
+TEST_F(Window, ToolbarSwitchIsCheckedRememberedAndShowsAfterRestart) {
+    Start();
+    ASSERT_FALSE(window_->Toolbar()->Rows().empty());
+    EXPECT_TRUE(window_->Toolbar()->Rows().front()->isVisible());
+    QMenu* view = Menu("View");
+    EXPECT_TRUE(Checked(view).contains("Toolbar"));
+    Trigger("View", "Toolbar");
+    EXPECT_FALSE(window_->Toolbar()->Rows().front()->isVisible());
+    EXPECT_FALSE(Checked(Menu("View")).contains("Toolbar"));
+    Restart();
+    EXPECT_FALSE(window_->Toolbar()->Rows().front()->isVisible());
+    EXPECT_FALSE(Checked(Menu("View")).contains("Toolbar"));
+    Trigger("View", "Toolbar");
+    EXPECT_TRUE(window_->Toolbar()->Rows().front()->isVisible());
+}
+
+TEST_F(Window, ToolbarButtonRunsItsCellAndSeparatorsHaveNoAction) {
+    Start();
+    MainToolbar* bar = window_->Toolbar();
+    ASSERT_EQ(bar->LineCount(), 12);
+    EXPECT_EQ(bar->ButtonAction(3), nullptr);  // "-"
+    EXPECT_FALSE(bar->ButtonAction(0)->icon().isNull());
+    bar->ButtonAction(5)->trigger();  // Port 3
+    QApplication::processEvents();
+    EXPECT_EQ(Environ().comPort, 3);
+    EXPECT_TRUE(bar->ButtonAction(5)->isChecked());
+    EXPECT_FALSE(bar->ButtonAction(4)->isChecked());
+}
+
+TEST_F(Window, FontSizeIsCheckedAppliedAndKeptAndAnAbsurdStoredSizeFallsBack) {
+    Start();
+    const qreal before = window_->TreeView()->font().pointSizeF();
+    Trigger("View", "150 %");
+    QStringList checked;
+    QMenu* sizes = FindAction(Menu("View"), "Font Size")->menu();
+    ASSERT_NE(sizes, nullptr);
+    EXPECT_EQ(Checked(sizes), QStringList{"150 %"});
+    EXPECT_NEAR(window_->TreeView()->font().pointSizeF(), before * 1.5, 0.01);
+    Restart();
+    EXPECT_EQ(Environ().fontSizePercentage, 150);
+    Stop();
+    WriteSetting("View Option", "FontSize Percentage", 999);
+    Start();
+    EXPECT_EQ(Environ().fontSizePercentage, 100);
+    sizes = FindAction(Menu("View"), "Font Size")->menu();
+    EXPECT_EQ(Checked(sizes), QStringList{"100 %"});
+}
+
+TEST_F(Window, SplitterWidthIsTheSameOverFiveRestarts) {
+    Start();
+    window_->Splitter()->setSizes({237, 600});
+    QApplication::processEvents();
+    ASSERT_EQ(window_->TreePanelWidth(), 237);
+    for (int i = 0; i < 5; ++i) {
+        Restart();
+        EXPECT_EQ(window_->TreePanelWidth(), 237) << "start " << i + 2;
+        EXPECT_EQ(window_->TreeView()->width(), 237) << "start " << i + 2;
+    }
+}
+
+TEST_F(Window, AbsurdStoredSplitterAndGeometryGiveSaneDefaults) {
+    WriteSetting("Window Position", "SplitterV", 2);
+    Start();
+    EXPECT_EQ(window_->TreePanelWidth(), TForm1::kMinTreeWidth);
+    Stop();
+    WriteSetting("Window Position", "SplitterV", 900000);
+    Start();
+    EXPECT_LT(window_->TreePanelWidth(), window_->width());
+    EXPECT_GT(window_->centralWidget()->width() - window_->TreePanelWidth(), 8);
+    Stop();
+    WriteSetting("Window Position", "Width", -40);
+    Start();
+    EXPECT_GE(window_->width(), 400);
+    EXPECT_GE(window_->height(), 200);
+    Stop();
+    // A window stored far off every screen comes back, its size kept.
+    WriteSetting("Window Position", "Width", 700);
+    WriteSetting("Window Position", "Left", 30000);
+    Start();
+    const QRect screen = window_->screen()->availableGeometry();
+    EXPECT_TRUE(screen.intersects(window_->geometry()));
+    EXPECT_LE(window_->geometry().right(), screen.right());
+}
+
+TEST_F(Window, TreeKeysStayInTheTreeAndEachSheetKeepsItsCursor) {
+    Start();
+    QTreeWidget* tree = window_->TreeView();
+    ASSERT_TRUE(WaitUntil([&] { return window_->CurrentSheet() != nullptr; }));
+    tree->setFocus();
+    ASSERT_TRUE(WaitUntil([&] { return tree->hasFocus(); }));
+    // Down moves to the international list; the sheet opens after the delay, focus stays.
+    QTest::keyClick(tree, Qt::Key_Down);
+    ASSERT_TRUE(WaitUntil([&] {
+        return window_->CurrentSheet() && window_->CurrentSheet()->Reference() == "GI_Sheet_IntCh";
+    }));
+    EXPECT_TRUE(tree->hasFocus());
+    SheetPosition p;
+    p.column = 2;
+    p.row = 40;
+    window_->CurrentSheet()->SetPosition(p);
+    const SheetPosition left = window_->CurrentSheet()->Position();
+    QTest::keyClick(tree, Qt::Key_Down);
+    ASSERT_TRUE(WaitUntil([&] {
+        return window_->CurrentSheet() && window_->CurrentSheet()->Reference() != "GI_Sheet_IntCh";
+    }));
+    EXPECT_TRUE(tree->hasFocus());
+    // A quick run of keys opens only where it stops.
+    QTest::keyClick(tree, Qt::Key_Up);
+    ASSERT_TRUE(WaitUntil([&] {
+        return window_->CurrentSheet() && window_->CurrentSheet()->Reference() == "GI_Sheet_IntCh";
+    }));
+    EXPECT_EQ(window_->CurrentSheet()->Position(), left);
+}
+
+TEST_F(Window, RecentFileReopensAndAVanishedFileGivesTheFileErrorAndKeepsTheList) {
+    Start();
+    const std::string a = dir_ + "/first.kcf";
+    dialogs_.Answer(a);
+    Trigger("File", "Save As...");
+    ASSERT_EQ(App().DocumentPath(), a);
+    Trigger("File", "New");
+    ASSERT_TRUE(App().Untitled());
+    QAction* recent = FindAction(Menu("File"), "1 " + QString::fromStdString(a));
+    ASSERT_NE(recent, nullptr);
+    Checked(Menu("File"));
+    EXPECT_TRUE(recent->isEnabled());
+    recent->trigger();
+    EXPECT_EQ(App().DocumentPath(), a);
+    // The file goes; choosing it reports the file error and the entry stays usable.
+    App().New();
+    fs::remove(a);
+    prompts_.Clear();
+    Checked(Menu("File"));
+    recent->trigger();
+    EXPECT_TRUE(App().Untitled());
+    ASSERT_EQ(prompts_.shown().size(), 1u);
+    EXPECT_EQ(prompts_.shown()[0].icon, platform::PromptIcon::Error);
+    EXPECT_EQ(Environ().recentFiles.At(0), a);
+    // A folder under the same name is refused the same way.
+    fs::create_directory(a);
+    prompts_.Clear();
+    recent->trigger();
+    EXPECT_TRUE(App().Untitled());
+    EXPECT_EQ(prompts_.shown().size(), 1u);
+}
+
+TEST_F(Window, TitleMarksAModifiedDocumentAndTheLastFolderIsOffered) {
+    Start();
+    EXPECT_FALSE(window_->isWindowModified());
+    App().Working().SetByte(0x2000, App().Working().GetByte(0x2000) ^ 0x01);
+    App().CheckModified();
+    EXPECT_TRUE(window_->isWindowModified());
+    EXPECT_TRUE(window_->windowTitle().contains("[*]"));
+    fs::create_directory(dir_ + "/boat");
+    dialogs_.Answer(dir_ + "/boat/mine.kcf");
+    prompts_.SetDefaultAnswer(platform::kAnswerNo);
+    Trigger("File", "Save As...");
+    EXPECT_FALSE(window_->isWindowModified());
+    Restart();
+    Trigger("File", "Open...");
+    ASSERT_FALSE(dialogs_.asked().empty());
+    EXPECT_EQ(dialogs_.asked().back().request.initialDirectory, dir_ + "/boat");
+}
+
+TEST_F(Window, CommandLineOpensAFileAndTwoFilesOrAMissingOneAreReported) {
+    Start();
+    const std::string a = dir_ + "/a.kcf";
+    ASSERT_EQ(App().SaveToFile(a), 0);
+    App().New();
+    window_->RunCommandLine({"kelda", QString::fromStdString(a)});
+    EXPECT_EQ(App().DocumentPath(), a);
+    prompts_.Clear();
+    window_->RunCommandLine({"kelda", "x.kcf", "y.kcf"});
+    ASSERT_EQ(prompts_.shown().size(), 1u);
+    EXPECT_NE(prompts_.shown()[0].text.find("one clone file"), std::string::npos);
+    prompts_.Clear();
+    window_->RunCommandLine({"kelda", QString::fromStdString(dir_ + "/none.kcf")});
+    EXPECT_EQ(prompts_.shown().size(), 1u);
+    EXPECT_EQ(App().DocumentPath(), a);
+}
+
+TEST_F(Window, DroppingOneCloneFileOpensItAndTwoAreRefused) {
+    Start();
+    const std::string a = dir_ + "/drop.kcf";
+    ASSERT_EQ(App().SaveToFile(a), 0);
+    App().New();
+    auto drop = [&](QList<QUrl> urls) {
+        QMimeData data;
+        data.setUrls(urls);
+        QDropEvent event(QPointF(50, 50), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(window_.get(), &event);
+        QApplication::processEvents();
+    };
+    const QUrl url = QUrl::fromLocalFile(QString::fromStdString(a));
+    prompts_.Clear();
+    drop({url, url});
+    EXPECT_TRUE(App().Untitled());
+    EXPECT_EQ(prompts_.shown().size(), 1u);
+    drop({url});
+    ASSERT_TRUE(WaitUntil([&] { return App().DocumentPath() == a; }));
+}
+
+TEST_F(Window, ClosingIsRefusedWhileDisabledOrCancelledAndThenStoresNothing) {
+    Start();
+    window_->Splitter()->setSizes({300, 500});
+    window_->setEnabled(false);
+    EXPECT_FALSE(window_->close());
+    window_->setEnabled(true);
+    App().Working().SetByte(0x2000, App().Working().GetByte(0x2000) ^ 0x01);
+    App().CheckModified();
+    prompts_.Answer(platform::kAnswerCancel);
+    EXPECT_FALSE(window_->close());
+    EXPECT_NE(Environ().splitter, 300);
+    prompts_.Answer(platform::kAnswerNo);
+    EXPECT_TRUE(window_->close());
+    EXPECT_EQ(Environ().splitter, 300);
+}
+
+TEST_F(Window, SvcmodeOnTheCommandLineShowsTheDebugMenuMakerPanelAndNodes) {
+    Start();
+    EXPECT_FALSE(Menu("Debug")->menuAction()->isVisible());
+    prompts_.Answer(platform::kAnswerCancel);
+    window_->RunCommandLine({"kelda", "/SvcMode"});
+    EXPECT_FALSE(App().MakerMode());
+    EXPECT_FALSE(window_->StatusPanels()->MakerPanelShown());
+    prompts_.Clear();
+    window_->RunCommandLine({"kelda", "/svcmode", "/SVCMODE"});
+    EXPECT_TRUE(App().MakerMode());
+    EXPECT_EQ(prompts_.shown().size(), 1u);  // asked once
+    Shot(window_.get(), "main_window_maker_mode");
+    EXPECT_TRUE(Menu("Debug")->menuAction()->isVisible());
+    EXPECT_TRUE(window_->StatusPanels()->MakerPanelShown());
+    EXPECT_EQ(window_->StatusPanels()->MakerPanelText(),
+              QString::fromStdString(GTex().GetLine("GI_StatusPanel_Maker", 0)));
+    bool eeprom = false;
+    for (QTreeWidgetItemIterator it(window_->TreeView()); *it; ++it)
+        eeprom = eeprom || (*it)->text(0) == "EEPROM";
+    EXPECT_TRUE(eeprom);
+}
+
+TEST_F(Window, AboutBoxShowsTheOverlayTextsAndTypedSvcmodeEntersTheMode) {
+    Start();
+    Trigger("Help", "About KELDA...");
+    ASSERT_TRUE(WaitUntil([&] { return window_->About() != nullptr; }));
+    AboutBox* about = window_->About();
+    EXPECT_EQ(about->windowTitle(), "About KELDA");
+    EXPECT_TRUE(about->Text().startsWith("KELDA "));
+    EXPECT_TRUE(
+        about->Text().contains(QString::fromStdString(GTex().GetLine("GI_App_About_Revision", 0))));
+    EXPECT_EQ(about->windowModality(), Qt::WindowModal);
+    Shot(about, "about_box");
+    prompts_.SetDefaultAnswer(platform::kAnswerOk);
+    QTest::keyClicks(about->Button(), "xxSVCmode");
+    EXPECT_TRUE(App().MakerMode());
+    EXPECT_TRUE(window_->StatusPanels()->MakerPanelShown());
+    prompts_.Clear();
+    QTest::keyClicks(about->Button(), "svcmode");  // already on: no second caution
+    EXPECT_TRUE(prompts_.shown().empty());
+    about->Button()->click();
+    EXPECT_TRUE(WaitUntil([&] { return window_->About() == nullptr; }));
+}
+
+TEST_F(Window, IndicatorShowsEventTextsAndColoursAndKeepsItsMinimumWidth) {
+    Start();
+    MainStatusBar* bar = window_->StatusPanels();
+    ShowStatusMessage("Hello from the bottom bar");
+    EXPECT_EQ(bar->IndicatorText(), "Hello from the bottom bar");
+    EvMan().SendText(4, 0x00FFFF, 0x000080, "This item cannot be changed here.");
+    EXPECT_EQ(bar->IndicatorText(), "This item cannot be changed here.");
+    EXPECT_EQ(bar->IndicatorBackground(), QColor(0x80, 0, 0));
+    window_->resize(400, 300);
+    QApplication::processEvents();
+    EXPECT_GE(bar->IndicatorWidth(), MainStatusBar::kIndicatorMinimum);
+}
+
+TEST_F(Window, F1OnAChannelCellOpensItsTopicAndUnknownTopicsAreReported) {
+    Start();
+    OpenNode("International");
+    ASSERT_NE(window_->CurrentSheet(), nullptr);
+    // The first channel row's name cell.
+    SheetPane* sheet = window_->CurrentSheet();
+    const cmcCellObj* cell = nullptr;
+    for (int row = 0; row < 20 && !cell; ++row)
+        for (int column = 0; column < 12 && !cell; ++column) {
+            sheet->SetPosition({column, row, -1, -1});
+            const cmcCellObj* c = sheet->CurrentCell();
+            if (c && c->Label == CL_ChList_Comment) cell = c;
+        }
+    ASSERT_NE(cell, nullptr);
+    const int context = HelpGTex().ContextHelpNumber(LabelName(CL_ChList_Comment));
+    ASSERT_GT(context, 0);
+    prompts_.Clear();
+    QTest::keyClick(sheet->Widget(), Qt::Key_F1);
+    ASSERT_NE(window_->Help(), nullptr);
+    QTextBrowser* popup = window_->Help()->Popup();
+    ASSERT_NE(popup, nullptr);
+    EXPECT_TRUE(prompts_.shown().empty());
+    Shot(popup, "help_popup");
+    EXPECT_EQ(popup->source().fileName(), window_->Help()->TopicFile(context).section('/', -1));
+    EXPECT_EQ(popup->size(),
+              QSize(std::atoi(GTex().GetLine("GI_Sys_HtmlHelp_Popup_Width").c_str()),
+                    std::atoi(GTex().GetLine("GI_Sys_HtmlHelp_Popup_Height").c_str())));
+    // A label without a context number asks for topic 0, which the help does not have.
+    EXPECT_EQ(window_->Help()->ShowPopup(0, QPoint(10, 10)), HelpViewer::kNoTopic);
+    ASSERT_FALSE(prompts_.shown().empty());
+    EXPECT_EQ(prompts_.shown().back().text, GTex().GetLine("GI_Sys_HtmlHelp_Error", 1));
+}
+
+TEST_F(Window, HelpContentsWindowNavigatesAndSearches) {
+    Start();
+    Trigger("Help", "Contents");
+    ASSERT_NE(window_->Help(), nullptr);
+    HelpWindow* help = window_->Help()->Window();
+    ASSERT_NE(help, nullptr);
+    EXPECT_EQ(help->Browser()->source().fileName(), "index.html");
+    Shot(help, "help_window");
+    EXPECT_FALSE(help->BackButton()->isEnabled());
+    help->ShowPage(window_->Help()->TopicFile(1001));
+    EXPECT_TRUE(help->BackButton()->isEnabled());
+    help->BackButton()->click();
+    EXPECT_EQ(help->Browser()->source().fileName(), "index.html");
+    EXPECT_TRUE(help->ForwardButton()->isEnabled());
+    help->Search("channel");
+    EXPECT_TRUE(help->Browser()->toHtml().contains("topic"));
+    help->Search("zzqqxxnotaword");
+    EXPECT_FALSE(help->Browser()->toPlainText().contains("topic"));
+}
+
+TEST_F(Window, AMissingHelpFolderGivesTheHelpErrorWithItsPath) {
+    // A copy of the data without the help pages.
+    const std::string data = dir_ + "/data";
+    fs::create_directory(data);
+    for (const auto& e : fs::directory_iterator(KELDA_BIN_DIR))
+        if (e.is_regular_file() &&
+            (e.path().extension() == ".OVL" || e.path().extension() == ".kcf"))
+            fs::copy_file(e.path(), data + "/" + e.path().filename().string());
+    session_ = std::make_unique<AppSession>(data, settings_, 1280, 800);
+    window_ = std::make_unique<TForm1>(&session_->App());
+    window_->show();
+    prompts_.Clear();
+    Trigger("Help", "Contents");
+    ASSERT_EQ(prompts_.shown().size(), 1u);
+    EXPECT_EQ(prompts_.shown()[0].icon, platform::PromptIcon::Error);
+    EXPECT_NE(prompts_.shown()[0].text.find(data + "/help/index.html"), std::string::npos)
+        << prompts_.shown()[0].text;
+    SetGuiDataFolder(KELDA_BIN_DIR);
+}
+
+TEST_F(Window, DebugWindowByteEditLandsInTheImageAndTheCompareListsIt) {
+    Start();
+    prompts_.SetDefaultAnswer(platform::kAnswerOk);
+    window_->RunCommandLine({"kelda", "/svcmode"});
+    Trigger("Debug", "Set Compare Base");
+    Trigger("Debug", "EEPROM Window...");
+    auto* debug = window_->findChild<EepromDebugWindow*>();
+    ASSERT_NE(debug, nullptr);
+    const int address = 0x0123;
+    debug->GoTo(address);
+    SheetPane* grid = debug->Sheet();
+    EXPECT_EQ(grid->Position().column, EepromDebugWindow::ColumnOf(address));
+    EXPECT_EQ(grid->Position().row, EepromDebugWindow::RowOf(address));
+    const cmcCellObj* cell = grid->CurrentCell();
+    ASSERT_NE(cell, nullptr);
+    EXPECT_EQ(cell->Label, CL_EeDebugWin_0 + 3);
+    const uint8_t old = App().Working().GetByte(address);
+    const uint8_t wanted = old == 0xA5 ? 0x5A : 0xA5;
+    // What the grid hands the dispatcher when the user types the new value.
+    cmcCellObj target = *cell;
+    cmcCellCapsule commit;
+    commit.cell = &target;
+    commit.commitMode = 1;
+    commit.inputText = QString::number(wanted, 16).toStdString();
+    DispatchCell(commit, true);
+    EXPECT_EQ(App().Working().GetByte(address), wanted);
+    EXPECT_TRUE(WaitUntil(
+        [&] { return debug->StatusText().startsWith(QString::number(wanted, 16).toUpper()); }));
+    // The debug compare lists the byte, and right after it lists nothing.
+    Shot(debug, "eeprom_window");
+    const std::string listing = App().DebugCompare();
+    char line[32];
+    std::snprintf(line, sizeof line, "%04X : %02X -> %02X", address, old, wanted);
+    EXPECT_EQ(listing, line);
+    EXPECT_EQ(App().DebugCompare(), "");
+}
+
+}  // namespace
