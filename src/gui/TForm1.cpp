@@ -363,17 +363,25 @@ void TForm1::RunCommandLine(const QStringList& arguments) {
     if (files == 1) app_->OpenFile(QFileInfo(file).absoluteFilePath().toStdString());
 }
 
+bool TForm1::AcceptsDrop(const QMimeData* data) const {
+    if (!app_ || !isEnabled() || !data || !data->hasUrls()) return false;
+    for (const QUrl& url : data->urls())
+        if (!url.isLocalFile()) return false;
+    return true;
+}
+
 void TForm1::dragEnterEvent(QDragEnterEvent* event) {
-    if (!app_ || !isEnabled() || !event->mimeData()->hasUrls()) return;
-    for (const QUrl& url : event->mimeData()->urls())
-        if (!url.isLocalFile()) return;
-    event->acceptProposedAction();
+    if (AcceptsDrop(event->mimeData())) event->acceptProposedAction();
 }
 
 void TForm1::dropEvent(QDropEvent* event) {
-    const QList<QUrl> urls = event->mimeData()->urls();
-    if (!app_ || urls.isEmpty()) return;
+    if (!AcceptsDrop(event->mimeData())) return;
     event->acceptProposedAction();
+    OpenDropped(event->mimeData()->urls());
+}
+
+void TForm1::OpenDropped(const QList<QUrl>& urls) {
+    if (!app_ || urls.isEmpty()) return;
     if (urls.size() > 1) {
         platform::GetPrompter().Show(GTex().GetLine(keys::kMessOneFileOnly, 0),
                                      GTex().GetLine(keys::kSysAppTitle, 0),

@@ -13,7 +13,9 @@
 #include "comm/indCloneMan.h"
 #include "gui/SheetPane.h"
 
+class QMimeData;
 class QSplitter;
+class QUrl;
 class QTimer;
 class QTreeWidget;
 class QTreeWidgetItem;
@@ -47,6 +49,10 @@ class TForm1 : public QMainWindow, public cuiMainView, private indCloneManView {
     // The command line: "/svcmode" (any case) enters manufacturer mode after the caution; one
     // other argument names a clone file to open. Run once the window is shown.
     void RunCommandLine(const QStringList& arguments);
+
+    // Dropped files: only local files are taken, and only one at a time.
+    bool AcceptsDrop(const QMimeData* data) const;
+    void OpenDropped(const QList<QUrl>& urls);
 
     SheetPane* CurrentSheet() const { return sheet_; }
     QTreeWidget* TreeView() const { return tree_; }
