@@ -26,6 +26,18 @@ bool HasDisplay() {
     return (x && *x) || (w && *w);
 }
 
+const char kUsage[] =
+    "usage: kelda [--data DIR] [/svcmode] [FILE]\n"
+    "The desktop tool of KELDA: read, edit, check and write the radio's memory.\n"
+    "\n"
+    "  FILE         open this clone file at start\n"
+    "  --data DIR   the folder of KELDA.OVL, the initial files and the help pages (default:\n"
+    "               beside the program, else ../share/kelda from the program's folder)\n"
+    "  /svcmode     start in manufacturer mode, after a caution question\n"
+    "  --help       print this text\n"
+    "Exit status: 0 closed (also a second start that ends at once), 1 no display,\n"
+    "3 fatal start-up error such as no usable data folder.\n";
+
 // The folder named with --data DIR, or "" to search the usual places.
 std::string GivenDataFolder(int argc, char** argv) {
     for (int i = 1; i + 1 < argc; ++i)
@@ -57,6 +69,14 @@ class QuitAfterFirstSheet : public QObject {
 }  // namespace
 
 int main(int argc, char** argv) {
+    for (int i = 1; i < argc; ++i) {
+        const std::string a = argv[i];
+        if (a == "--data") ++i;
+        if (a == "--help" || a == "-h") {
+            std::fputs(kUsage, stdout);
+            return 0;
+        }
+    }
     if (!HasDisplay()) {
         std::fprintf(stderr,
                      "kelda: no display found (neither DISPLAY nor WAYLAND_DISPLAY is set).\n"
@@ -68,6 +88,8 @@ int main(int argc, char** argv) {
         return 1;
     }
     QApplication qapp(argc, argv);
+    // Ties the window to the installed desktop entry (its icon and name) on Wayland.
+    QGuiApplication::setDesktopFileName(QStringLiteral("com.vexa.kelda"));
     platform::QtClock clock;
     platform::InstallClock(&clock);
     platform::QtPrompter prompter;

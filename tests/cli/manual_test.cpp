@@ -1,6 +1,7 @@
 // Every command and option a program's --help lists is in its manual page, and kelda-cli's are
 // in its bash completion: a new option must not be left out of them.
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <cctype>
 #include <regex>
@@ -11,10 +12,11 @@
 
 namespace {
 
-// Options anywhere in the text, and commands: words that begin an indented line of the list.
+// Options (--name, -o, /switch) anywhere in the text, and commands: words that begin an indented
+// line of the list.
 std::set<std::string> HelpWords(const std::string& help) {
     std::set<std::string> words;
-    const std::regex option(R"((^|[ \[])(--?[a-z][a-z-]*))"), command(R"((^|\n)  ([a-z]+) )");
+    const std::regex option(R"((^|[ \[])((--?|/)[a-z][a-z-]*))"), command(R"((^|\n)  ([a-z]+) )");
     for (std::sregex_iterator i(help.begin(), help.end(), option), end; i != end; ++i)
         words.insert((*i)[2]);
     for (std::sregex_iterator i(help.begin(), help.end(), command), end; i != end; ++i)
@@ -46,13 +48,16 @@ TEST(Manual, EveryWordOfTheHelpIsDocumented) {
         const char* program;
         std::string document;
     };
-    for (const Case& c : {Case{"kelda-cli", data + "man/kelda-cli.1"},
-                          Case{"kelda-cli", data + "completion/kelda-cli"},
-                          Case{"kelda-radiosim", data + "man/kelda-radiosim.1"}}) {
+    for (const Case& c :
+         {Case{"kelda", data + "man/kelda.1"}, Case{"kelda-cli", data + "man/kelda-cli.1"},
+          Case{"kelda-cli", data + "completion/kelda-cli"},
+          Case{"kelda-radiosim", data + "man/kelda-radiosim.1"}}) {
+        if (access((std::string(KELDA_BIN_DIR) + "/" + c.program).c_str(), X_OK) != 0)
+            continue;  // a build without the window program
         test::CliResult help = test::RunProgram(c.program, {"--help"}, tmp);
         ASSERT_EQ(help.status, 0) << c.program;
         const std::set<std::string> words = HelpWords(help.out);
-        EXPECT_GT(words.size(), 10u) << c.program;  // the help was understood at all
+        EXPECT_GE(words.size(), 3u) << c.program;  // the help was understood at all
         const std::string text = Unescaped(c.document);
         ASSERT_FALSE(text.empty()) << c.document;
         for (const std::string& word : words)
