@@ -7,6 +7,8 @@
 #include <QSplitter>
 #include <QTimer>
 #include <QTreeWidget>
+#include <cstdio>
+#include <ctime>
 
 namespace {
 
@@ -17,7 +19,14 @@ class QuitAfterPaint : public QObject {
         if (event->type() == QEvent::Paint && !done_ && watched->isWidgetType() &&
             (watched == target_ || target_->isAncestorOf(static_cast<QWidget*>(watched)))) {
             done_ = true;
-            QTimer::singleShot(0, qApp, &QApplication::quit);
+            QTimer::singleShot(0, qApp, [] {
+                timespec now{};
+                clock_gettime(CLOCK_MONOTONIC, &now);
+                std::printf("first-sheet-painted %lld\n",
+                            static_cast<long long>(now.tv_sec) * 1000000000LL + now.tv_nsec);
+                std::fflush(stdout);
+                QApplication::quit();
+            });
         }
         return false;
     }

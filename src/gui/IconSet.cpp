@@ -1,10 +1,13 @@
 #include "gui/IconSet.h"
 
-#include <QCoreApplication>
+#include <QApplication>
 #include <QFile>
 #include <QHash>
+#include <QIconEngine>
 #include <QPainter>
 #include <QPixmap>
+#include <QStyle>
+#include <QStyleOption>
 #include <QSvgRenderer>
 
 #include "gui/DataPaths.h"
@@ -18,8 +21,54 @@ constexpr const char* kToolbarFiles[icons::kToolbarCount] = {
     "pcg_slider", "page_top",   "page_previous", "page_next",  "page_last", "page_zoom"};
 constexpr const char* kTreeFiles[icons::kTreeCount] = {
     "tree_rig", "tree_folder01", "tree_note01", "tree_note02", "tree_warnw_rb", "tree_warne_rb"};
-// Sizes drawn for each icon, at scale 1 and 2, so no size is ever scaled from a bitmap.
-constexpr int kSizes[] = {16, 20, 24, 32, 48};
+
+// Draws the SVG (and an optional mark over it) at the size and scale asked for, when asked:
+// nothing is rendered for sizes no one shows, and every size is drawn sharp.
+class SvgIconEngine : public QIconEngine {
+  public:
+    SvgIconEngine(QString file, QString mark) : file_(std::move(file)), mark_(std::move(mark)) {}
+    QIconEngine* clone() const override { return new SvgIconEngine(file_, mark_); }
+    void paint(QPainter* painter, const QRect& rect, QIcon::Mode mode, QIcon::State) override {
+        const qreal scale = painter->device() ? painter->device()->devicePixelRatioF() : 1.0;
+        QPixmap pm = Render(rect.size(), scale, mode);
+        painter->drawPixmap(rect, pm);
+    }
+    QPixmap pixmap(const QSize& size, QIcon::Mode mode, QIcon::State) override {
+        return Render(size, 1.0, mode);
+    }
+    QPixmap scaledPixmap(const QSize& size, QIcon::Mode mode, QIcon::State, qreal scale) override {
+        return Render(size, scale, mode);
+    }
+    QSize actualSize(const QSize& size, QIcon::Mode, QIcon::State) override { return size; }
+    bool isNull() override { return !QFile::exists(file_); }
+
+  private:
+    QPixmap Render(const QSize& size, qreal scale, QIcon::Mode mode) {
+        const QSize px = size * scale;
+        const QString key =
+            QStringLiteral("%1x%2/%3").arg(px.width()).arg(px.height()).arg(int(mode));
+        if (auto it = cache_.constFind(key); it != cache_.constEnd()) return *it;
+        QPixmap pixmap(px);
+        pixmap.fill(Qt::transparent);
+        if (!px.isEmpty()) {
+            QPainter painter(&pixmap);
+            painter.setRenderHint(QPainter::Antialiasing);
+            QSvgRenderer(file_).render(&painter);
+            if (!mark_.isEmpty()) QSvgRenderer(mark_).render(&painter);
+        }
+        if (mode == QIcon::Disabled) {
+            // Greyed as the style would grey a bitmap icon.
+            QStyleOption option;
+            pixmap = QApplication::style()->generatedIconPixmap(QIcon::Disabled, pixmap, &option);
+        }
+        pixmap.setDevicePixelRatio(scale);
+        cache_.insert(key, pixmap);
+        return pixmap;
+    }
+
+    QString file_, mark_;
+    QHash<QString, QPixmap> cache_;
+};
 
 QHash<QString, QIcon>& Cache() {
     // Pixmaps belong to the application object: the cache goes with it.
@@ -37,25 +86,11 @@ QIcon Render(const QString& name, const QString& mark = {}) {
     QHash<QString, QIcon>& cache = Cache();
     const QString key = name + '+' + mark;
     if (auto it = cache.constFind(key); it != cache.constEnd()) return *it;
-    QSvgRenderer renderer(icons::Folder() + '/' + name + ".svg");
-    QSvgRenderer markRenderer;
-    if (!mark.isEmpty()) markRenderer.load(icons::Folder() + '/' + mark + ".svg");
+    const QString file = icons::Folder() + '/' + name + ".svg";
     QIcon icon;
-    if (renderer.isValid()) {
-        for (int size : kSizes) {
-            for (int scale : {1, 2}) {
-                QPixmap pixmap(size * scale, size * scale);
-                pixmap.fill(Qt::transparent);
-                QPainter painter(&pixmap);
-                painter.setRenderHint(QPainter::Antialiasing);
-                renderer.render(&painter);
-                if (markRenderer.isValid()) markRenderer.render(&painter);
-                painter.end();
-                pixmap.setDevicePixelRatio(scale);
-                icon.addPixmap(pixmap);
-            }
-        }
-    }
+    if (QFile::exists(file))
+        icon = QIcon(new SvgIconEngine(
+            file, mark.isEmpty() ? QString() : icons::Folder() + '/' + mark + ".svg"));
     cache.insert(key, icon);
     return icon;
 }

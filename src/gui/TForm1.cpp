@@ -161,6 +161,11 @@ void TForm1::showEvent(QShowEvent* event) {
     splitterPlaced_ = true;
     const int total = splitter_->width() - splitter_->handleWidth();
     splitter_->setSizes({storedTreeWidth_, qMax(1, total - storedTreeWidth_)});
+    // The first sheet opens as soon as the window is there rather than at the next tick.
+    if (app_ && !sheet_)
+        QTimer::singleShot(0, this, [this] {
+            if (!sheet_ && isVisible()) OnTreeSelection();
+        });
 }
 
 int TForm1::TreePanelWidth() const {

@@ -423,6 +423,8 @@ TEST_F(Window, SvcmodeOnTheCommandLineShowsTheDebugMenuMakerPanelAndNodes) {
     window_->RunCommandLine({"kelda", "/svcmode", "/SVCMODE"});
     EXPECT_TRUE(App().MakerMode());
     EXPECT_EQ(prompts_.shown().size(), 1u);  // asked once
+    ASSERT_TRUE(WaitUntil([&] { return window_->CurrentSheet() != nullptr; }));
+    QApplication::processEvents();
     Shot(window_.get(), "main_window_maker_mode");
     EXPECT_TRUE(Menu("Debug")->menuAction()->isVisible());
     EXPECT_TRUE(window_->StatusPanels()->MakerPanelShown());
