@@ -57,6 +57,12 @@ void Shot(QWidget* w, const char* name) {
         w->grab().save(QString(dir) + '/' + name + ".png");
 }
 
+// Gives the tree panel a width, the sheet pane the rest.
+void SetTreeWidth(QSplitter* splitter, int width) {
+    const QList<int> sizes = splitter->sizes();
+    splitter->setSizes({width, sizes.value(0) + sizes.value(1) - width});
+}
+
 bool WaitUntil(const std::function<bool()>& done, int limitMs = 3000) {
     for (int waited = 0; waited < limitMs; waited += 10) {
         if (done()) return true;
@@ -242,11 +248,15 @@ TEST_F(Window, FontSizeIsCheckedAppliedAndKeptAndAnAbsurdStoredSizeFallsBack) {
 
 TEST_F(Window, SplitterWidthIsTheSameOverFiveRestarts) {
     Start();
-    window_->Splitter()->setSizes({237, 600});
+    ASSERT_TRUE(WaitUntil([&] { return window_->CurrentSheet() != nullptr; }));
+    SetTreeWidth(window_->Splitter(), 237);
     QApplication::processEvents();
     ASSERT_EQ(window_->TreePanelWidth(), 237);
     for (int i = 0; i < 5; ++i) {
         Restart();
+        // Measured once the first sheet has taken its pane.
+        ASSERT_TRUE(WaitUntil([&] { return window_->CurrentSheet() != nullptr; }));
+        QApplication::processEvents();
         EXPECT_EQ(window_->TreePanelWidth(), 237) << "start " << i + 2;
         EXPECT_EQ(window_->TreeView()->width(), 237) << "start " << i + 2;
     }
@@ -398,7 +408,7 @@ TEST_F(Window, DroppingOneCloneFileOpensItAndTwoAreRefused) {
 
 TEST_F(Window, ClosingIsRefusedWhileDisabledOrCancelledAndThenStoresNothing) {
     Start();
-    window_->Splitter()->setSizes({300, 500});
+    SetTreeWidth(window_->Splitter(), 300);
     window_->setEnabled(false);
     EXPECT_FALSE(window_->close());
     window_->setEnabled(true);
