@@ -8,11 +8,12 @@ set(CPACK_PACKAGE_VENDOR Vexa)
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "programming tool for a marine VHF radio with DSC")
 set(CPACK_PACKAGE_DESCRIPTION
-    "KELDA reads the whole memory of a marine VHF radio with DSC over a USB-serial cable, shows\n"
-    "its channels, DSC contacts (MMSIs) and settings in sheets for editing, checks them for\n"
-    "mistakes, saves and opens clone files, prints the sheets and writes the memory back.\n"
-    "kelda is the desktop program, kelda-cli the same core for scripts, and kelda-radiosim a\n"
-    "simulated radio to try reading and writing without hardware.")
+    "KELDA reads the whole memory of a marine VHF radio with DSC over a USB-serial\n"
+    "cable, shows its channels, DSC contacts (MMSIs) and settings in sheets for\n"
+    "editing, checks them for mistakes, saves and opens clone files, prints the\n"
+    "sheets and writes the memory back. kelda is the desktop program, kelda-cli the\n"
+    "same core for scripts, and kelda-radiosim a simulated radio to try reading and\n"
+    "writing without hardware.")
 string(REPLACE ";" "" CPACK_PACKAGE_DESCRIPTION "${CPACK_PACKAGE_DESCRIPTION}")
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_STRIP_FILES ON)
