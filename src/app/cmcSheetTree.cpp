@@ -173,6 +173,8 @@ WarningLists RunWarningCheckList(cmcGTex& text, const std::function<int(cmcCellO
             add(lists.errors);
         else if (flags & 4)
             add(lists.warnings);
+        if ((flags & 12) && !cell.Text.empty())
+            lists.notes.push_back({(flags & 8) != 0, ref, cell.Text});
     }
     return lists;
 }

@@ -67,5 +67,13 @@ class cmcSheetTree {
 struct WarningLists {
     std::vector<std::string> errors;  // in list order, a reference at most once
     std::vector<std::string> warnings;
+    // What a check that found something says about it: its own text in the check list, for
+    // the checks that have one.
+    struct Note {
+        bool error = false;
+        std::string reference;
+        std::string text;
+    };
+    std::vector<Note> notes;
 };
 WarningLists RunWarningCheckList(cmcGTex& text, const std::function<int(cmcCellObj& cell)>& check);

@@ -231,6 +231,10 @@ int CmdWarnings(int argc, char** argv) {
             if (node < 0) continue;
             out += std::string(kind) + " " + tree.Nodes()[node].Caption() + "\n";
             error = error || kind[0] == 'e';
+            // What the checks of this sheet found, where they say it.
+            for (const auto& note : lists.notes)
+                if (note.reference == ref && note.error == (kind[0] == 'e'))
+                    out += "  " + note.text + "\n";
         }
     };
     print(lists.errors, "error");

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <string>
 
+#include "radio/CellCatalogue.h"
 #include "radio/cmcCellCapsule.h"
 #include "radio/datCh.h"
 
@@ -69,7 +70,7 @@ class cmcCellHandlerTable {
     cmcCellHandler Get(int label) const;
 
   private:
-    static constexpr int kSize = 306;
+    static constexpr int kSize = kCellLabelCount;
     cmcCellHandler handlers_[kSize] = {};
 };
 

@@ -325,5 +325,11 @@
     X(CL_MakerR_DwTw_Timer) \
     X(CL_MakerR_TX_PLLOpt1) \
     X(CL_MakerR_TX_PLLOpt2) \
-    X(CL_MakerR_RX_PLLOpt1)
+    X(CL_MakerR_RX_PLLOpt1) \
+    X(CL_Check_Int_ChTx) \
+    X(CL_Check_Usa_ChTx) \
+    X(CL_Check_Can_ChTx) \
+    X(CL_Check_Dsc_ChTx) \
+    X(CL_Check_Free_Freq) \
+    X(CL_Check_Dsc_Inland)
 // clang-format on

@@ -8,9 +8,11 @@
 #include "radio/CellDispatcher.h"
 #include "radio/CellSources.h"
 #include "radio/MemoryMap.h"
+#include "radio/TransmitRules.h"
 #include "radio/cmcCellHost.h"
 #include "radio/cmcEeprom.h"
 #include "radio/cmcRowCommander.h"
+#include "radio/datCh.h"
 #include "sheet/cmcCellObj.h"
 #include "text/OverlayKeys.h"
 
@@ -159,6 +161,8 @@ struct CheckCell {
 constexpr uint8_t kE = cmcCellCapsule::kError;
 constexpr uint8_t kW = cmcCellCapsule::kWarning;
 constexpr int kNoScan = -1;
+// DSC channel rows are channel numbers, with gaps.
+constexpr int kDscChannelNumbers = 2089;
 constexpr CheckCell kChecks[] = {
     {CL_Check_Int_ChInh, 418, {{CT_IntCh, CL_ChList_Atr, kE}, {0, kNoScan, 0}}},
     {CL_Check_Usa_ChInh, 418, {{CT_UsaCh, CL_ChList_Atr, kE}, {0, kNoScan, 0}}},
@@ -176,6 +180,12 @@ constexpr CheckCell kChecks[] = {
      25,
      {{CT_DscGrpId, CL_DscGrpId_Id, kW | kE}, {CT_DscGrpId, CL_DscGrpId_Comment, kE}}},
     {CL_Check_Conf_Softkey, 20, {{CT_Null, CL_ComConf_KeyAssign_SoftKey, kE}, {0, kNoScan, 0}}},
+    // Transmitting where the radio must not (errors) or only at 1 W (warnings).
+    {CL_Check_Int_ChTx, 418, {{CT_IntCh, CL_ChList_TxInh, kW | kE}, {0, kNoScan, 0}}},
+    {CL_Check_Usa_ChTx, 418, {{CT_UsaCh, CL_ChList_TxInh, kW | kE}, {0, kNoScan, 0}}},
+    {CL_Check_Can_ChTx, 418, {{CT_CanCh, CL_ChList_TxInh, kW | kE}, {0, kNoScan, 0}}},
+    {CL_Check_Dsc_ChTx, kDscChannelNumbers, {{CT_DscCh, CL_DSC_TxInh, kW | kE}, {0, kNoScan, 0}}},
+    {CL_Check_Free_Freq, 70, {{CT_FreeCh, CL_Fch_FreqR, kE}, {CT_FreeCh, CL_Fch_FreqT, kW | kE}}},
 };
 
 void CheckCellHandler(cmcCellCall& c) {
@@ -188,12 +198,19 @@ void CheckCellHandler(cmcCellCall& c) {
         for (int row = 0; row < check.rows && found != wanted; ++row) {
             for (const Scan& s : check.scans) {
                 if (s.label == kNoScan) continue;
+                if (s.category == CT_DscCh && !RecordExists(mm::kDscCh, row)) continue;
                 found |= CellCheckFlags(s.category, s.label, row) & s.bits;
             }
         }
         c.req.resultFlags |= found;
         return;
     }
+}
+
+// DSC on an inland-waterway radio: its rules forbid DSC there.
+void InlandDscCheck(cmcCellCall& c) {
+    ShowOwnText(c);
+    if (txrules::DscOnInland(c.image, c.host.ModelType())) c.req.resultFlags |= kE;
 }
 
 // --- popup-menu items ---
@@ -315,6 +332,7 @@ void RegisterCommandCells(cmcCellHandlerTable& t) {
     t.Set(CallSheet, CallSheetCell);
 
     for (const CheckCell& check : kChecks) t.Set(check.label, CheckCellHandler);
+    t.Set(CL_Check_Dsc_Inland, InlandDscCheck);
 
     t.Set(CL_CloneInfo_Model, CloneInfoModel);
     t.Set(CL_CloneInfo_Revision, CloneInfoRevision);

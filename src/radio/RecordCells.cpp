@@ -9,6 +9,7 @@
 #include "radio/CellSources.h"
 #include "radio/MemoryMap.h"
 #include "radio/SettingsMap.h"
+#include "radio/TransmitRules.h"
 #include "radio/ValueEditors.h"
 #include "radio/cmcCellHost.h"
 #include "radio/cmcEeprom.h"
@@ -117,8 +118,16 @@ void ChannelAttr(cmcCellCall& c) {
 void ChannelTag(cmcCellCall& c) {
     if (Ready(c, IsChannelTable(c.table))) FlagChoice(c, keys::kSheetSelChTag, datCh::kTag);
 }
+// Marks a transmit cell whose row lets the radio transmit where it must not, or only at 1 W.
+void MarkTransmit(cmcCellCall& c, txrules::Tx tx) {
+    if (tx == txrules::Tx::Forbidden) c.SetError();
+    if (tx == txrules::Tx::LowPower) c.SetWarning();
+}
+
 void ChannelTxInh(cmcCellCall& c) {
-    if (Ready(c, IsChannelTable(c.table))) FlagChoice(c, keys::kSheetSelChTxInh, datCh::kTxInh);
+    if (!Ready(c, IsChannelTable(c.table))) return;
+    FlagChoice(c, keys::kSheetSelChTxInh, datCh::kTxInh);
+    MarkTransmit(c, txrules::ChannelRowTransmit(c.image, c.table, c.row));
 }
 void ChannelPoc(cmcCellCall& c) {
     if (Ready(c, IsChannelTable(c.table))) FlagChoice(c, keys::kSheetSelChPoc, datCh::kPoc);
@@ -158,6 +167,7 @@ void DscTxInh(cmcCellCall& c) {
     if (!Ready(c, c.table == mm::kDscCh)) return;
     if (c.rec.Unused()) return Dashes(c);
     FlagChoice(c, keys::kSheetSelChTxInh, datCh::kTxInh);
+    if (!(c.rec.flags & datCh::kTxInh)) MarkTransmit(c, txrules::DscChannelTransmit(c.row));
 }
 
 void DscPoc(cmcCellCall& c) {
@@ -201,7 +211,21 @@ void WxComment(cmcCellCall& c) {
 
 void FreeFrequency(cmcCellCall& c) {
     if (!Ready(c, c.table == mm::kFreeCh)) return;
-    if (EditFrequency(c.req, c.rec, c.cell.Label == CL_Fch_FreqT)) c.rec.Commit();
+    const bool transmit = c.cell.Label == CL_Fch_FreqT;
+    if (EditFrequency(c.req, c.rec, transmit)) c.rec.Commit();
+    // A free channel that a list offers needs frequencies the radio may use.
+    bool transmits = false;
+    if (!txrules::FreeRowInUse(c.image, c.row, &transmits)) return;
+    if (!transmit) {
+        if ((c.rec.state & datCh::kRxBlank) || c.rec.rxHz < txrules::kRxLowHz ||
+            c.rec.rxHz > txrules::kRxHighHz)
+            c.SetError();
+    } else if (transmits) {
+        if (c.rec.state & datCh::kTxBlank)
+            c.SetError();
+        else
+            MarkTransmit(c, txrules::TransmitFrequency(c.rec.txHz, mm::kNoTable));
+    }
 }
 
 void FreeName(cmcCellCall& c) {

@@ -43,7 +43,10 @@ TEST(CellCatalogue, NamesHaveTheirFixedNumbers) {
     }
     EXPECT_EQ(CL_PMenu_Edit, 67);
     EXPECT_EQ(CL_MakerR_RX_PLLOpt1, 305);
-    EXPECT_EQ(kNoCellLabel, 306);
+    // The transmit checks of the warning list come after the original labels.
+    EXPECT_EQ(CL_Check_Int_ChTx, 306);
+    EXPECT_EQ(CL_Check_Dsc_Inland, 311);
+    EXPECT_EQ(kNoCellLabel, 312);
 
     const char* categories[] = {"CT_Null",     "CT_PopupMenu", "CT_IntCh", "CT_UsaCh",
                                 "CT_CanCh",    "CT_DscCh",     "CT_WxCh",  "CT_FreeCh",
@@ -64,13 +67,13 @@ TEST(CellCatalogue, EveryLabelRoundTripsAndIsUnique) {
         EXPECT_TRUE(seen.insert(name).second) << name;
         EXPECT_EQ(LabelByName(name), i);
     }
-    EXPECT_EQ(seen.size(), 306u);
+    EXPECT_EQ(seen.size(), 312u);
 }
 
 TEST(CellCatalogue, EmptyNamesAndOutOfRangeNumbers) {
     EXPECT_EQ(CategoryByName(""), 10);
-    EXPECT_EQ(LabelByName(""), 306);
-    EXPECT_EQ(LabelName(306), "");
+    EXPECT_EQ(LabelByName(""), 312);
+    EXPECT_EQ(LabelName(312), "");
     EXPECT_EQ(LabelName(-1), "");
 }
 
