@@ -1,7 +1,7 @@
 #include "comm/cmcPorts.h"
 
 #include <algorithm>
-#include <cstdlib>
+#include <climits>
 
 #include "comm/cmcPortTable.h"
 #include "platform/PortDiscovery.h"
@@ -16,10 +16,30 @@ void SortByNumber(std::vector<std::string>& list) {
 
 }  // namespace
 
+namespace {
+
+// The decimal number at the start of s, as atol reads it, but saturating instead of
+// overflowing: a pasted string of digits must not wrap round into a valid port.
+long LeadingNumber(const char* s) {
+    while (*s == ' ' || *s == '\t' || *s == '\n' || *s == '\r' || *s == '\f' || *s == '\v') ++s;
+    bool negative = *s == '-';
+    if (*s == '-' || *s == '+') ++s;
+    long v = 0;
+    for (; *s >= '0' && *s <= '9'; ++s) v = std::min<long>(v * 10 + (*s - '0'), INT_MAX);
+    return negative ? -v : v;
+}
+
+}  // namespace
+
 int PortNumberOf(const std::string& text) {
     const char* s = text.c_str();
     if (text.rfind("COM", 0) == 0) s += 3;
-    return static_cast<int>(std::atol(s));
+    return static_cast<int>(LeadingNumber(s));
+}
+
+int PortDialogChoice(int variant, const std::string& text) {
+    long n = variant == 2 ? PortNumberOf(text) : LeadingNumber(text.c_str());
+    return n >= cmcPortTable::kFirst && n <= cmcPortTable::kLast ? static_cast<int>(n) : 0;
 }
 
 void ListRegisteredPorts(std::vector<std::string>& list) {

@@ -1,8 +1,10 @@
 #include "comm/indCloneMan.h"
 
+#include <algorithm>
 #include <vector>
 
 #include "comm/cmcTask.h"
+#include "platform/Clock.h"
 #include "platform/Prompt.h"
 #include "text/OverlayKeys.h"
 #include "text/cmcGTex.h"
@@ -78,6 +80,7 @@ bool indCloneMan::StartRead(const AddressRange* ranges, Completion completion, v
     Configure();
     completion_ = completion;
     user_ = user;
+    startMs_ = platform::GetClock().NowMs();
     driver_.StartRead(ranges, &indCloneMan::Done, this);
     (view_ ? view_ : &gNoView)->RunStarted(operation_, true);
     task_->SetInterval(kProgressMs);
@@ -92,6 +95,7 @@ bool indCloneMan::StartWrite(const cmcEeprom& image, const AddressRange* ranges,
     Configure();
     completion_ = completion;
     user_ = user;
+    startMs_ = platform::GetClock().NowMs();
     driver_.StartWrite(image, ranges, &indCloneMan::Done, this);
     (view_ ? view_ : &gNoView)->RunStarted(operation_, true);
     task_->SetInterval(kProgressMs);
@@ -102,6 +106,30 @@ int indCloneMan::ProgressFilled() const {
     if (expectedBytes_ <= 0) return 0;
     return static_cast<int>(static_cast<long long>(driver_.DataCounter()) * (kSegments + 1) /
                             expectedBytes_);
+}
+
+std::string indCloneMan::ProgressLine() const {
+    return ProgressLine(operation_, driver_.DataCounter(), expectedBytes_,
+                        platform::GetClock().NowMs() - startMs_);
+}
+
+std::string indCloneMan::ProgressLine(int operation, int done, int total, uint32_t elapsedMs) {
+    done = std::clamp(done, 0, std::max(total, 0));
+    std::string line = operation == 3 ? "Writing: " : "Reading: ";
+    line += std::to_string(done) + " of " + std::to_string(total) + " bytes";
+    // The first second says too little about the pace to be worth a figure.
+    constexpr uint32_t kSettledMs = 1000;
+    if (done >= total) return line;
+    if (done == 0 || elapsedMs < kSettledMs) return line + ", estimating the time left";
+    const uint64_t leftMs = static_cast<uint64_t>(elapsedMs) * static_cast<uint64_t>(total - done) /
+                            static_cast<uint64_t>(done);
+    const uint64_t seconds = (leftMs + 999) / 1000;
+    line += ", about ";
+    if (seconds >= 60)
+        line += std::to_string(seconds / 60) + " min " + std::to_string(seconds % 60) + " s left";
+    else
+        line += std::to_string(seconds) + " s left";
+    return line;
 }
 
 void indCloneMan::TaskTick(void* self, cmcTask* task) {

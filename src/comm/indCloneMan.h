@@ -3,6 +3,7 @@
 // protocol driver for this radio, starts information, read and write runs, reports progress
 // while data moves, runs the installed checks on the result, shows the message of a failed run
 // and then hands the result record to the caller's completion.
+#include <cstdint>
 #include <functional>
 #include <string>
 
@@ -64,6 +65,11 @@ class indCloneMan {
     // Progress of the current or last run: segments filled = data bytes * 33 / expected bytes.
     int ProgressFilled() const;
     int ExpectedBytes() const { return expectedBytes_; }
+    // What the progress window says below its bar: the bytes moved of the run's total and an
+    // estimate of the time left from the pace so far, e.g.
+    // "Reading: 9216 of 18208 bytes, about 8 s left".
+    std::string ProgressLine() const;
+    static std::string ProgressLine(int operation, int done, int total, uint32_t elapsedMs);
     const cmcCloneDrv& Driver() const { return driver_; }
 
   private:
@@ -84,6 +90,7 @@ class indCloneMan {
     cmcTask* task_ = nullptr;
     std::function<int()> portSource_;
     indCloneManView* view_ = nullptr;
-    int port_ = 1;  // of the current run
+    int port_ = 1;          // of the current run
+    uint32_t startMs_ = 0;  // when the current read or write began
     bool portByDevice_ = false;
 };

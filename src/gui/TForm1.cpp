@@ -7,7 +7,6 @@
 #include <QGuiApplication>
 #include <QMenuBar>
 #include <QMimeData>
-#include <QProgressDialog>
 #include <QScreen>
 #include <QSignalBlocker>
 #include <QSplitter>
@@ -20,10 +19,12 @@
 #include "app/indEnviron.h"
 #include "app/indMain.h"
 #include "gui/AboutBox.h"
+#include "gui/CloneInfoDialog.h"
 #include "gui/HelpViewer.h"
 #include "gui/IconSet.h"
 #include "gui/MainStatusBar.h"
 #include "gui/MainToolbar.h"
+#include "gui/ProgressWindow.h"
 #include "platform/Prompt.h"
 #include "radio/CellDispatcher.h"
 #include "radio/cmcCellHost.h"
@@ -71,7 +72,8 @@ TForm1::TForm1(indMain* app, QWidget* parent) : QMainWindow(parent), app_(app) {
     setWindowTitle(title);
     PlaceOnDesktop();
     app_->SetView(this);
-    app_->CloneMan().SetView(this);
+    cloneProgress_ = std::make_unique<cuiCloneProgress>(this, app_->CloneMan());
+    app_->CloneMan().SetView(cloneProgress_.get());
     BuildMenus();
     toolbar_ = new MainToolbar(this, GTex(), keys::kToolBarMain);
     toolbar_->SetVisible(Environ().toolbarVisible);
@@ -400,31 +402,6 @@ void TForm1::OpenDropped(const QList<QUrl>& urls) {
 
 // --- clone runs ---
 
-void TForm1::RunStarted(int operation, bool showProgress) {
-    setEnabled(false);
-    if (!showProgress) return;
-    // A fixed caption; the run cannot be cancelled half way, so there is no button.
-    progress_ =
-        new QProgressDialog(QStringLiteral("Cloning"), QString(), 0, indCloneMan::kSegments, this);
-    progress_->setWindowTitle(QStringLiteral("Cloning"));
-    progress_->setWindowModality(Qt::NonModal);
-    progress_->setMinimumDuration(0);
-    progress_->setAutoClose(false);
-    progress_->setAutoReset(false);
-    progress_->setEnabled(true);
-    progress_->show();
-}
-
-void TForm1::ProgressChanged(int filled) {
-    if (progress_) progress_->setValue(qMin(filled, indCloneMan::kSegments));
-}
-
-void TForm1::RunEnded() {
-    if (progress_) {
-        progress_->hide();
-        progress_->deleteLater();
-        progress_ = nullptr;
-    }
-    setEnabled(true);
-    activateWindow();
+void TForm1::ShowCloneInformation() {
+    ShowCloneInfoDialog(this);
 }

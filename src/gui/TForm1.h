@@ -21,16 +21,16 @@ class QTreeWidget;
 class QTreeWidgetItem;
 class QMenu;
 class QAction;
-class QProgressDialog;
 class MainToolbar;
 class MainStatusBar;
 #include "gui/AboutBox.h"
 class HelpViewer;
+class cuiCloneProgress;
 class indMain;
 struct cmcEvent;
 class cmcCellObj;
 
-class TForm1 : public QMainWindow, public cuiMainView, private indCloneManView {
+class TForm1 : public QMainWindow, public cuiMainView {
     Q_OBJECT
   public:
     // Without an application the window is an empty frame (tests of the frame alone).
@@ -45,6 +45,7 @@ class TForm1 : public QMainWindow, public cuiMainView, private indCloneManView {
     void RunWindowCommand(int command, int argument, const std::string& text) override;
     void ShowHelp(int label) override;
     void ShowDebugStatus(const std::string& text) override;
+    void ShowCloneInformation() override;
 
     // The command line: "/svcmode" (any case) enters manufacturer mode after the caution; one
     // other argument names a clone file to open. Run once the window is shown.
@@ -56,6 +57,7 @@ class TForm1 : public QMainWindow, public cuiMainView, private indCloneManView {
 
     SheetPane* CurrentSheet() const { return sheet_; }
     QTreeWidget* TreeView() const { return tree_; }
+    cuiCloneProgress* CloneProgress() const { return cloneProgress_.get(); }
     MainToolbar* Toolbar() const { return toolbar_; }
     MainStatusBar* StatusPanels() const { return status_; }
     QSplitter* Splitter() const { return splitter_; }
@@ -79,11 +81,6 @@ class TForm1 : public QMainWindow, public cuiMainView, private indCloneManView {
     void changeEvent(QEvent* event) override;
 
   private:
-    // indCloneManView: the window is disabled while the radio is read or written.
-    void RunStarted(int operation, bool showProgress) override;
-    void ProgressChanged(int filled) override;
-    void RunEnded() override;
-
     void PlaceOnDesktop();
     void BuildLayout();
     void BuildMenus();
@@ -107,7 +104,8 @@ class TForm1 : public QMainWindow, public cuiMainView, private indCloneManView {
     SheetPane* sheet_ = nullptr;
     MainToolbar* toolbar_ = nullptr;
     MainStatusBar* status_ = nullptr;
-    QProgressDialog* progress_ = nullptr;
+    // Disables the window while the radio is read or written and shows the progress.
+    std::unique_ptr<cuiCloneProgress> cloneProgress_;
     QTimer* treeDelay_ = nullptr;
     QPointer<AboutBox> about_;
     std::unique_ptr<HelpViewer> help_;

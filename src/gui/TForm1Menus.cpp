@@ -18,6 +18,7 @@
 #include "gui/HelpViewer.h"
 #include "gui/MainStatusBar.h"
 #include "gui/MainToolbar.h"
+#include "gui/PortDialog.h"
 #include "gui/TForm1.h"
 #include "radio/CellCatalogue.h"
 #include "radio/CellDispatcher.h"
@@ -167,6 +168,14 @@ void TForm1::RunWindowCommand(int command, int argument, const std::string& text
             Environ().fontSizePercentage = SaneFontSize(argument);
             ApplyFontSize();
             break;
+        case cmcAppCommand::kPortDialog:
+        case cmcAppCommand::kPortNotice: {
+            // The notice for a port beyond the menu's four is the plain number field.
+            int variant = command == static_cast<int>(cmcAppCommand::kPortDialog) ? argument : 0;
+            int port = ShowPortDialog(variant, Environ().comPort, this);
+            if (port > 0) app_->RunCommand(cmcAppCommand::kSelectPort, port, {});
+            break;
+        }
         default:
             break;
     }

@@ -167,3 +167,25 @@ TEST_F(CloneManager, MessagesOfTheOtherCodes) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(CloneProgressLine, BytesOfTheTotalAndTheTimeLeftAtThePaceSoFar) {
+    struct Case {
+        int operation, done, total;
+        uint32_t elapsedMs;
+        const char* line;
+    } const cases[] = {
+        {2, 0, 18208, 300, "Reading: 0 of 18208 bytes, estimating the time left"},
+        {2, 5000, 18208, 800, "Reading: 5000 of 18208 bytes, estimating the time left"},
+        {2, 9104, 18208, 6000, "Reading: 9104 of 18208 bytes, about 6 s left"},
+        {3, 1000, 18208, 2000, "Writing: 1000 of 18208 bytes, about 35 s left"},
+        {3, 100, 18208, 2000, "Writing: 100 of 18208 bytes, about 6 min 3 s left"},
+        {2, 18208, 18208, 14000, "Reading: 18208 of 18208 bytes"},
+        {2, 20000, 18208, 14000, "Reading: 18208 of 18208 bytes"},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(indCloneMan::ProgressLine(c.operation, c.done, c.total, c.elapsedMs), c.line);
+}
+
+}  // namespace

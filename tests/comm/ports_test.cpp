@@ -45,6 +45,32 @@ TEST(PortNumberOf, ReadsTheNumberAfterComOrAtTheStart) {
     EXPECT_EQ(PortNumberOf("com4"), 0);  // only the upper-case prefix counts
 }
 
+TEST(PortDialogChoice, OnlyPortsOneTo256AreTaken) {
+    struct Case {
+        int variant;
+        std::string text;
+        int port;
+    } const cases[] = {
+        {0, "0", 0},
+        {0, "257", 0},
+        {0, "256", 256},
+        {0, " 7 ", 7},
+        {1, "1", 1},
+        {0, "COM", 0},
+        {0, "abc", 0},
+        {0, "-3", 0},
+        {0, "99999999999999999999", 0},  // saturates instead of wrapping into range
+        {0, "4294967303", 0},            // 2^32 + 7
+        {1, std::string(1000, '7'), 0},
+        {0, std::string(1000, 'x'), 0},
+        {2, "3: FT232R USB UART (ttyUSB0)", 3},
+        {2, "12: KELDA simulated radio (pts/4)", 12},
+        {2, "", 0},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(PortDialogChoice(c.variant, c.text), c.port) << c.variant << " " << c.text;
+}
+
 TEST_F(Ports, NewDevicesTakeTheLowestFreeNumberAndKeepIt) {
     store.saved = {{1, "/dev/serial/by-id/usb-old"}, {3, "/dev/ttyS0"}};
     discovery.devices = {

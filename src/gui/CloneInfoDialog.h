@@ -1,0 +1,21 @@
+#pragma once
+// The radio's identity after Radio > Information: the overlay's clone information sheet in a
+// small dialog with one button. The main window accepts no input while it is open.
+#include <QDialog>
+
+class SheetView;
+
+class cuiCloneInfoDialog : public QDialog {
+    Q_OBJECT
+  public:
+    explicit cuiCloneInfoDialog(QWidget* owner);
+    ~cuiCloneInfoDialog() override;
+    SheetView* Sheet() const { return sheet_; }
+
+  private:
+    QWidget* owner_;
+    SheetView* sheet_ = nullptr;
+};
+
+// Builds and shows the dialog without waiting; it frees itself when closed.
+cuiCloneInfoDialog* ShowCloneInfoDialog(QWidget* owner);

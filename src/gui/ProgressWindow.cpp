@@ -1,0 +1,110 @@
+#include "gui/ProgressWindow.h"
+
+#include <QCloseEvent>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QPainter>
+#include <QVBoxLayout>
+
+namespace {
+constexpr int kMarginSide = 16;
+constexpr int kMarginTop = 8;
+constexpr int kMarginBottom = 24;
+}  // namespace
+
+cuiProgressBox::cuiProgressBox(QWidget* parent) : QFrame(parent) {
+    setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    setLineWidth(1);
+    setContentsMargins(0, 0, 0, 0);
+    setFixedSize(kWidth + 2 * frameWidth(), kHeight + 2 * frameWidth());
+}
+
+void cuiProgressBox::SetFilled(int filled) {
+    filled = std::clamp(filled, 0, indCloneMan::kSegments);
+    if (filled == filled_) return;
+    filled_ = filled;
+    update();
+}
+
+void cuiProgressBox::paintEvent(QPaintEvent* event) {
+    QFrame::paintEvent(event);
+    QPainter p(this);
+    const QRect box = contentsRect();
+    const int segment = (box.width() + 1) / indCloneMan::kSegments;
+    const QColor window = palette().color(QPalette::Base);
+    p.fillRect(box, window);
+    for (int i = 0; i < filled_; ++i)
+        p.fillRect(box.x() + i * segment, box.y(), segment - 1, box.height(),
+                   palette().color(QPalette::Highlight));
+}
+
+cuiProgressWindow::cuiProgressWindow(QWidget* owner)
+    : QWidget(owner, Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint) {
+    // A fixed caption, as the run cannot be named before the radio has answered.
+    setWindowTitle(QStringLiteral("Cloning"));
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(kMarginSide, kMarginTop, kMarginSide, kMarginBottom / 3);
+    layout->setSpacing(kMarginBottom / 3);
+    box_ = new cuiProgressBox(this);
+    layout->addWidget(box_, 0, Qt::AlignHCenter);
+    line_ = new QLabel(this);
+    line_->setAlignment(Qt::AlignCenter);
+    line_->setMinimumWidth(box_->width());
+    layout->addWidget(line_);
+    layout->setSizeConstraint(QLayout::SetFixedSize);
+}
+
+void cuiProgressWindow::SetProgress(int filled, const std::string& line) {
+    box_->SetFilled(filled);
+    line_->setText(QString::fromStdString(line));
+}
+
+QString cuiProgressWindow::Line() const {
+    return line_->text();
+}
+
+void cuiProgressWindow::closeEvent(QCloseEvent* event) {
+    // The run goes on whatever the user does; a closed window would only hide that.
+    event->ignore();
+}
+
+void cuiProgressWindow::keyPressEvent(QKeyEvent* event) {
+    if (event->key() == Qt::Key_Escape) return;
+    QWidget::keyPressEvent(event);
+}
+
+cuiCloneProgress::~cuiCloneProgress() {
+    delete window_;
+}
+
+void cuiCloneProgress::RunStarted(int operation, bool showProgress) {
+    main_->setEnabled(false);
+    if (!showProgress) return;
+    lastFilled_ = 0;
+    delete window_;
+    window_ = new cuiProgressWindow(main_);
+    window_->SetProgress(0, manager_.ProgressLine());
+    window_->adjustSize();
+    const QRect o = main_->frameGeometry();
+    window_->move(o.x() + (o.width() - window_->width()) / 2,
+                  o.y() + (o.height() - window_->height()) / 2);
+    // The main window is disabled; its child window must not be.
+    window_->setEnabled(true);
+    window_->show();
+}
+
+void cuiCloneProgress::ProgressChanged(int filled) {
+    if (!window_) return;
+    window_->SetProgress(filled, manager_.ProgressLine());
+    lastFilled_ = window_->Box()->Filled();
+}
+
+void cuiCloneProgress::RunEnded() {
+    if (window_) {
+        window_->hide();
+        window_->deleteLater();
+        window_ = nullptr;
+    }
+    main_->setEnabled(true);
+    main_->activateWindow();
+}

@@ -1,0 +1,66 @@
+#pragma once
+// The small window shown while the radio is read or written: a bar of 32 segments, the bytes
+// moved of the total and the time left. It sits centred over the main window, which stays
+// disabled until the run ends, and it cannot be closed: a run cannot be stopped half way.
+#include <QFrame>
+#include <QWidget>
+
+#include "comm/indCloneMan.h"
+
+class QLabel;
+
+// The bar: 32 segments in a box of 256 by 16 pixels, each with a last pixel column in the
+// window colour that separates it from the next.
+class cuiProgressBox : public QFrame {
+    Q_OBJECT
+  public:
+    explicit cuiProgressBox(QWidget* parent);
+    void SetFilled(int filled);
+    int Filled() const { return filled_; }
+    static constexpr int kWidth = 256;
+    static constexpr int kHeight = 16;
+
+  protected:
+    void paintEvent(QPaintEvent* event) override;
+
+  private:
+    int filled_ = 0;
+};
+
+class cuiProgressWindow : public QWidget {
+    Q_OBJECT
+  public:
+    explicit cuiProgressWindow(QWidget* owner);
+    void SetProgress(int filled, const std::string& line);
+    cuiProgressBox* Box() const { return box_; }
+    QString Line() const;
+
+  protected:
+    void closeEvent(QCloseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+
+  private:
+    cuiProgressBox* box_;
+    QLabel* line_;
+};
+
+// The window's side of the clone manager: disables the main window for every run and shows
+// the progress window for reads and writes.
+class cuiCloneProgress : public indCloneManView {
+  public:
+    cuiCloneProgress(QWidget* mainWindow, indCloneMan& manager)
+        : main_(mainWindow), manager_(manager) {}
+    ~cuiCloneProgress() override;
+    void RunStarted(int operation, bool showProgress) override;
+    void ProgressChanged(int filled) override;
+    void RunEnded() override;
+    cuiProgressWindow* Window() const { return window_; }
+    // Segments the bar showed last (32 when a run ended with all its data moved).
+    int LastFilled() const { return lastFilled_; }
+
+  private:
+    QWidget* main_;
+    int lastFilled_ = 0;
+    indCloneMan& manager_;
+    cuiProgressWindow* window_ = nullptr;
+};

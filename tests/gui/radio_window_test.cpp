@@ -1,0 +1,382 @@
+// Reading and writing the radio from the window, against the real kelda-radiosim on a
+// pseudo-terminal: the port dialogs, the progress window, the clone information dialog and a
+// radio that goes away in the middle of a read.
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <QAction>
+#include <QApplication>
+#include <QLineEdit>
+#include <QMenuBar>
+#include <QPointer>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+#include <algorithm>
+#include <chrono>
+#include <fstream>
+#include <memory>
+#include <sstream>
+#include <thread>
+
+#include "app/indEnviron.h"
+#include "app/indMain.h"
+#include "comm/cmcPorts.h"
+#include "comm/dst_CDrv_Result.h"
+#include "gui/AppSession.h"
+#include "gui/CloneInfoDialog.h"
+#include "gui/PortDialog.h"
+#include "gui/ProgressWindow.h"
+#include "gui/SheetView.h"
+#include "gui/TForm1.h"
+#include "platform/qt/QtClock.h"
+#include "radio/CellDispatcher.h"
+#include "radio/cmcCellCapsule.h"
+#include "sheet/cmcCellObj.h"
+#include "support/ScriptedPrompter.h"
+
+extern char** environ;
+
+namespace {
+
+int gArgc = 1;
+char gName[] = "test_gui";
+char* gArgv[] = {gName, nullptr};
+
+std::string ReadFile(const std::string& path) {
+    std::ifstream in(path);
+    std::stringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+// A program of the build run in the background, stopped by its own pid.
+class Process {
+  public:
+    Process(const std::string& program, std::vector<std::string> args, const std::string& out) {
+        const std::string exe = std::string(KELDA_BIN_DIR) + "/" + program;
+        args.insert(args.begin(), exe);
+        std::vector<char*> argv;
+        for (auto& a : args) argv.push_back(a.data());
+        argv.push_back(nullptr);
+        posix_spawn_file_actions_t actions;
+        posix_spawn_file_actions_init(&actions);
+        posix_spawn_file_actions_addopen(&actions, 1, out.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
+                                         0600);
+        posix_spawn_file_actions_addopen(&actions, 2, (out + ".err").c_str(),
+                                         O_WRONLY | O_CREAT | O_TRUNC, 0600);
+        if (posix_spawn(&pid_, exe.c_str(), &actions, nullptr, argv.data(), environ) != 0)
+            pid_ = -1;
+        posix_spawn_file_actions_destroy(&actions);
+    }
+    ~Process() { Stop(SIGTERM); }
+    int Stop(int sig) {
+        if (pid_ <= 0) return status_;
+        kill(pid_, sig);
+        int ws = 0;
+        waitpid(pid_, &ws, 0);
+        pid_ = -1;
+        status_ = WIFEXITED(ws) ? WEXITSTATUS(ws) : 128 + WTERMSIG(ws);
+        return status_;
+    }
+    int Wait() {
+        int ws = 0;
+        if (pid_ > 0) waitpid(pid_, &ws, 0);
+        pid_ = -1;
+        return WIFEXITED(ws) ? WEXITSTATUS(ws) : -1;
+    }
+
+  private:
+    pid_t pid_ = -1;
+    int status_ = -1;
+};
+
+int RunCli(const std::vector<std::string>& args, const std::string& out) {
+    return Process("kelda-cli", args, out).Wait();
+}
+
+// The simulated radio, published in the ports folder as the window's port discovery finds it.
+class Radiosim {
+  public:
+    Radiosim(const std::string& folder, const std::string& name, std::vector<std::string> args)
+        : out_(folder + "/" + name + ".out") {
+        args.insert(args.end(), {"--name", name});
+        process_ = std::make_unique<Process>("kelda-radiosim", args, out_);
+        for (int i = 0; i < 300; ++i) {
+            std::string text = ReadFile(out_);
+            if (std::count(text.begin(), text.end(), '\n') >= 2) {
+                device_ = text.substr(0, text.find('\n'));
+                break;
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        }
+        EXPECT_FALSE(device_.empty()) << ReadFile(out_ + ".err");
+    }
+    const std::string& Device() const { return device_; }
+    void Kill() { process_->Stop(SIGKILL); }
+
+  private:
+    std::string out_;
+    std::unique_ptr<Process> process_;
+    std::string device_;
+};
+
+// The port number the window gives the simulated radio on its device: its entry in the list of
+// present ports, "N: KELDA simulated radio (pts/M)".
+int PortOf(const std::string& device) {
+    std::vector<std::string> numbers, described;
+    ListPresentPorts(numbers);
+    DescribePorts(numbers, described);
+    const std::string tty = device.substr(5);
+    for (const auto& d : described)
+        if (d.find("(" + tty + ")") != std::string::npos) return PortNumberOf(d);
+    return 0;
+}
+
+QAction* FindAction(QWidget* window, const QString& text) {
+    for (QAction* a : window->findChildren<QAction*>())
+        if (a->text() == text) return a;
+    return nullptr;
+}
+
+template <class W>
+W* Shown() {
+    for (QWidget* w : QApplication::topLevelWidgets())
+        if (auto* d = qobject_cast<W*>(w); d && d->isVisible()) return d;
+    return nullptr;
+}
+
+bool Ended(indMain& app, int ms) {
+    return QTest::qWaitFor(
+        [&] { return app.LastCloneOutcome() != cuiMain::CloneOutcome::kRunning; }, ms);
+}
+
+class RadioWindow : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        char tmpl[] = "/tmp/kelda-radio-gui-XXXXXX";
+        dir = mkdtemp(tmpl);
+        setenv("XDG_RUNTIME_DIR", dir.c_str(), 1);
+        qapp = std::make_unique<QApplication>(gArgc, gArgv);
+        platform::InstallClock(&clock);
+        prompter = std::make_unique<test::ScriptedPrompter>();
+        session = std::make_unique<AppSession>(KELDA_BIN_DIR, dir + "/settings.conf", 1280, 800);
+        ASSERT_TRUE(session->FirstInstance());
+        window = std::make_unique<TForm1>(&session->App());
+        window->resize(900, 600);
+        window->show();
+        QApplication::processEvents();
+    }
+    void TearDown() override {
+        window.reset();
+        session.reset();
+        prompter.reset();
+        platform::InstallClock(nullptr);
+        qapp.reset();
+        std::system(("rm -rf '" + dir + "'").c_str());
+    }
+    void Shot(QWidget* w, const char* name) {
+        if (const char* shots = std::getenv("KELDA_SCREENSHOT_DIR"))
+            w->grab().save(QString(shots) + "/" + name + ".png");
+    }
+    indMain& App() { return session->App(); }
+
+    std::string dir;
+    std::unique_ptr<QApplication> qapp;
+    platform::QtClock clock;
+    std::unique_ptr<test::ScriptedPrompter> prompter;
+    std::unique_ptr<AppSession> session;
+    std::unique_ptr<TForm1> window;
+};
+
+TEST_F(RadioWindow, PortDialogsTakeOnlyPortsOneTo256) {
+    const std::string refused = "The port number must be from 1 to 256.";
+    cuiPortDialog dialog(0, 1, window.get());
+    dialog.show();
+    Shot(&dialog, "port_dialog_number");
+    ASSERT_NE(dialog.Field(), nullptr);
+    for (const char* bad : {"0", "257", "COM", "abc"}) {
+        SCOPED_TRACE(bad);
+        prompter->Clear();
+        dialog.Field()->setText(bad);
+        QTest::mouseClick(dialog.OkButton(), Qt::LeftButton);
+        ASSERT_EQ(prompter->shown().size(), 1u);
+        EXPECT_EQ(prompter->shown()[0].text.rfind(refused, 0), 0u) << prompter->shown()[0].text;
+        EXPECT_EQ(prompter->shown()[0].icon, platform::PromptIcon::Error);
+        EXPECT_TRUE(dialog.isVisible());
+        EXPECT_EQ(dialog.ChosenPort(), 0);
+    }
+    dialog.Field()->setText(QString(1000, '7'));  // a pasted flood is cut to four characters
+    EXPECT_EQ(dialog.Field()->text(), "7777");
+    for (auto [typed, port] : {std::pair{" 7 ", 7}, std::pair{"256", 256}}) {
+        cuiPortDialog d(0, 1, window.get());
+        d.show();
+        d.Field()->setText(typed);
+        QTest::keyClick(d.Field(), Qt::Key_Return);  // OK is the default button
+        EXPECT_EQ(d.ChosenPort(), port);
+        EXPECT_FALSE(d.isVisible());
+    }
+    cuiPortDialog cancelled(0, 1, window.get());
+    cancelled.show();
+    cancelled.Field()->setText("9");
+    QTest::mouseClick(cancelled.CancelButton(), Qt::LeftButton);
+    EXPECT_EQ(cancelled.ChosenPort(), 0);
+}
+
+TEST_F(RadioWindow, ConnectedPortsListIsRefilledWhenDroppedDown) {
+    Radiosim first(dir, "first", {});
+    const int firstPort = PortOf(first.Device());
+    ASSERT_GT(firstPort, 0);
+    cuiPortDialog dialog(2, firstPort, window.get());
+    dialog.show();
+    ASSERT_NE(dialog.List(), nullptr);
+    EXPECT_FALSE(dialog.List()->isEditable());
+    ASSERT_GE(dialog.List()->count(), 1);
+    EXPECT_EQ(PortNumberOf(dialog.List()->currentText().toStdString()), firstPort);
+    Shot(&dialog, "port_dialog_connected");
+
+    // A cable plugged in while the dialog is open shows up when the list drops down.
+    Radiosim second(dir, "second", {});
+    const int before = dialog.List()->count();
+    dialog.List()->showPopup();
+    EXPECT_EQ(dialog.List()->count(), before + 1);
+    EXPECT_EQ(PortNumberOf(dialog.List()->currentText().toStdString()), firstPort);
+    dialog.List()->hidePopup();
+    const int secondPort = PortOf(second.Device());
+    for (int i = 0; i < dialog.List()->count(); ++i)
+        if (PortNumberOf(dialog.List()->itemText(i).toStdString()) == secondPort)
+            dialog.List()->setCurrentIndex(i);
+    QTest::mouseClick(dialog.OkButton(), Qt::LeftButton);
+    EXPECT_EQ(dialog.ChosenPort(), secondPort);
+
+    // The known-ports variant is editable and keeps what was typed when it is refilled.
+    cuiPortDialog known(1, 1, window.get());
+    known.show();
+    ASSERT_TRUE(known.List()->isEditable());
+    EXPECT_GE(known.List()->count(), 2);
+    known.List()->setEditText("12");
+    known.Refill();
+    EXPECT_EQ(known.List()->currentText(), "12");
+    Shot(&known, "port_dialog_known");
+    QTest::mouseClick(known.OkButton(), Qt::LeftButton);
+    EXPECT_EQ(known.ChosenPort(), 12);
+}
+
+TEST_F(RadioWindow, ReadEditWriteAndInformationThroughTheWindow) {
+    const std::string image = dir + "/radio.kcf", saved = dir + "/saved.kcf";
+    ASSERT_EQ(RunCli({"new", "--model", "2", "-o", image}, dir + "/cli.out"), 0);
+    ASSERT_EQ(RunCli({"set", image, "CT_DscIndId.CL_DscIndId_Id[0]=211234567",
+                      "CT_DscIndId.CL_DscIndId_Comment[0]=FRIEND",
+                      "CT_Null.CL_ComCom_CloneComment=MY BOAT"},
+                     dir + "/cli.out"),
+              0);
+    Radiosim radio(dir, "radiosim", {"--image", image, "--save", saved, "--baud", "115200"});
+    const int port = PortOf(radio.Device());
+    ASSERT_GT(port, 0);
+
+    // The port is chosen in the connected-ports dialog from its menu command.
+    QAction* choose = FindAction(window.get(), "Choose from &Connected Ports...");
+    ASSERT_NE(choose, nullptr);
+    QTimer::singleShot(0, [&] {
+        auto* d = qobject_cast<cuiPortDialog*>(QApplication::activeModalWidget());
+        if (!d) return;
+        for (int i = 0; i < d->List()->count(); ++i)
+            if (PortNumberOf(d->List()->itemText(i).toStdString()) == port)
+                d->List()->setCurrentIndex(i);
+        QTest::mouseClick(d->OkButton(), Qt::LeftButton);
+    });
+    choose->trigger();
+    ASSERT_EQ(Environ().comPort, port);
+
+    // Read: the progress window stands over the disabled main window and cannot be closed.
+    App().RunCommand(cmcAppCommand::kCloneRead, 0, {});
+    ASSERT_TRUE(QTest::qWaitFor([&] { return Shown<cuiProgressWindow>() != nullptr; }, 5000));
+    cuiProgressWindow* progress = Shown<cuiProgressWindow>();
+    EXPECT_FALSE(window->isEnabled());
+    EXPECT_TRUE(progress->isEnabled());
+    EXPECT_FALSE(progress->close());
+    EXPECT_TRUE(progress->isVisible());
+    const QPoint centre = window->frameGeometry().center() - progress->frameGeometry().center();
+    EXPECT_LE(centre.manhattanLength(), 4);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return progress->Box()->Filled() >= 8; }, 5000));
+    EXPECT_TRUE(progress->Line().startsWith("Reading: ")) << progress->Line().toStdString();
+    EXPECT_TRUE(progress->Line().contains(" of 18208 bytes")) << progress->Line().toStdString();
+    Shot(progress, "progress_window");
+    ASSERT_TRUE(Ended(App(), 30000));
+    ASSERT_EQ(App().LastCloneOutcome(), cuiMain::CloneOutcome::kDone) << App().LastCloneResult();
+    EXPECT_EQ(window->CloneProgress()->LastFilled(), 32);
+    EXPECT_EQ(Shown<cuiProgressWindow>(), nullptr);
+    EXPECT_TRUE(window->isEnabled());
+    EXPECT_TRUE(App().Untitled());
+    EXPECT_TRUE(App().Modified());
+    window->OpenSheet("GI_Sheet_DscIndId");
+    ASSERT_NE(window->CurrentSheet(), nullptr);
+    cmcCellObj mmsi;  // the sheet's first MMSI cell, drawn as the sheet draws it
+    mmsi.Label = CL_DscIndId_Id;
+    mmsi.Index = 0;
+    EXPECT_EQ(CellText(mmsi, 0), "211234567");
+
+    // Edit the clone comment as the settings sheet does, then write.
+    cmcCellObj comment;
+    comment.Label = CL_ComCom_CloneComment;
+    cmcCellCapsule commit;
+    commit.cell = &comment;
+    commit.commitMode = 1;
+    commit.inputText = "NEW NAME";
+    DispatchCell(commit, false);
+    prompter->Clear();
+    App().RunCommand(cmcAppCommand::kCloneWrite, 0, {});
+    ASSERT_TRUE(Ended(App(), 60000));
+    ASSERT_EQ(App().LastCloneOutcome(), cuiMain::CloneOutcome::kDone) << App().LastCloneResult();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !ReadFile(saved).empty(); }, 3000));
+    std::string got = dir + "/got.out";
+    RunCli({"get", saved, "CT_Null.CL_ComCom_CloneComment"}, got);
+    EXPECT_EQ(ReadFile(got), "NEW NAME\n");
+
+    // Information: the radio's comment in the overlay's clone information sheet.
+    App().RunCommand(cmcAppCommand::kCloneInfo, 0, {});
+    ASSERT_TRUE(Ended(App(), 10000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return Shown<cuiCloneInfoDialog>() != nullptr; }, 2000));
+    QPointer<cuiCloneInfoDialog> info = Shown<cuiCloneInfoDialog>();
+    EXPECT_FALSE(window->isEnabled());
+    bool named = false;
+    for (int r = 0; r < info->Sheet()->rowCount(); ++r)
+        for (int c = 0; c < info->Sheet()->columnCount(); ++c)
+            named = named || (info->Sheet()->item(r, c) &&
+                              info->Sheet()->item(r, c)->text().trimmed() == "NEW NAME");
+    EXPECT_TRUE(named);
+    Shot(info, "clone_information");
+    QTest::keyClick(info, Qt::Key_Escape);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return info.isNull(); }, 2000));
+    EXPECT_TRUE(window->isEnabled());
+}
+
+TEST_F(RadioWindow, ARadioThatGoesAwayMidReadIsALostConnection) {
+    Radiosim radio(dir, "radiosim", {"--baud", "38400"});
+    Environ().comPort = PortOf(radio.Device());
+    ASSERT_GT(Environ().comPort, 0);
+    cmcEeprom before;
+    before.Assign(App().Working());
+    App().RunCommand(cmcAppCommand::kCloneRead, 0, {});
+    ASSERT_TRUE(QTest::qWaitFor([&] { return Shown<cuiProgressWindow>() != nullptr; }, 5000));
+    QTest::qWait(1000);
+    ASSERT_EQ(App().LastCloneOutcome(), cuiMain::CloneOutcome::kRunning);
+    radio.Kill();
+    ASSERT_TRUE(Ended(App(), 500));  // at once, not after a time-out
+    EXPECT_EQ(App().LastCloneResult(), kCloneLineLost);
+    ASSERT_EQ(prompter->shown().size(), 1u);
+    const std::string& text = prompter->shown()[0].text;
+    EXPECT_NE(text.find("was lost"), std::string::npos) << text;
+    EXPECT_NE(text.find("cable"), std::string::npos) << text;
+    EXPECT_NE(text.find("port " + std::to_string(Environ().comPort)), std::string::npos) << text;
+    EXPECT_EQ(text.find("did not answer"), std::string::npos) << text;
+    EXPECT_TRUE(window->isEnabled());
+    EXPECT_FALSE(App().Modified());
+    EXPECT_TRUE(App().Working().Equals(before));
+}
+
+}  // namespace
