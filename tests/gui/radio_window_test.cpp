@@ -316,6 +316,7 @@ TEST_F(RadioWindow, ReadEditWriteAndInformationThroughTheWindow) {
     window->OpenSheet("GI_Sheet_DscIndId");
     ASSERT_NE(window->CurrentSheet(), nullptr);
     cmcCellObj mmsi;  // the sheet's first MMSI cell, drawn as the sheet draws it
+    mmsi.Category = CT_DscIndId;
     mmsi.Label = CL_DscIndId_Id;
     mmsi.Index = 0;
     EXPECT_EQ(CellText(mmsi, 0), "211234567");
