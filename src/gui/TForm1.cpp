@@ -18,6 +18,7 @@
 #include "app/cmcEvMan.h"
 #include "app/indEnviron.h"
 #include "app/indMain.h"
+#include "comm/cmcPortTable.h"
 #include "gui/AboutBox.h"
 #include "gui/CloneInfoDialog.h"
 #include "gui/HelpViewer.h"
@@ -352,6 +353,12 @@ void TForm1::RunCommandLine(const QStringList& arguments) {
         const QString& a = arguments[i];
         if (a == QStringLiteral("--data")) {  // the data folder, taken at start-up
             ++i;
+            continue;
+        }
+        if (a == QStringLiteral("--device") && i + 1 < arguments.size()) {
+            // The device gets a number in the port table, and that number is the port.
+            int port = PortTable().NumberOf(arguments[++i].toStdString());
+            if (port > 0) app_->RunCommand(cmcAppCommand::kSelectPort, port, {});
             continue;
         }
         if (a.compare(QStringLiteral("/svcmode"), Qt::CaseInsensitive) == 0) {

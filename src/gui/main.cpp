@@ -28,12 +28,13 @@ bool HasDisplay() {
 }
 
 const char kUsage[] =
-    "usage: kelda [--data DIR] [/svcmode] [FILE]\n"
+    "usage: kelda [--data DIR] [--device PATH] [/svcmode] [FILE]\n"
     "The desktop tool of KELDA: read, edit, check and write the radio's memory.\n"
     "\n"
     "  FILE         open this clone file at start\n"
     "  --data DIR   the folder of KELDA.OVL, the initial files and the help pages (default:\n"
     "               beside the program, else ../share/kelda from the program's folder)\n"
+    "  --device PATH  choose this serial device as the radio's port (it gets a port number)\n"
     "  /svcmode     start in manufacturer mode, after a caution question\n"
     "  --help       print this text\n"
     "Exit status: 0 closed (also a second start that ends at once), 1 no display,\n"
@@ -79,7 +80,7 @@ class QuitAfterFirstSheet : public QObject {
 int main(int argc, char** argv) {
     for (int i = 1; i < argc; ++i) {
         const std::string a = argv[i];
-        if (a == "--data") ++i;
+        if (a == "--data" || a == "--device") ++i;
         if (a == "--help" || a == "-h") {
             std::fputs(kUsage, stdout);
             return 0;
