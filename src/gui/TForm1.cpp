@@ -104,6 +104,8 @@ TForm1::TForm1(indMain* app, QWidget* parent) : QMainWindow(parent), app_(app) {
         const QSignalBlocker block(tree_);
         tree_->setCurrentItem(treeItems_.front());
     }
+    // The first sheet is in place before the window first paints.
+    OnTreeSelection();
 }
 
 TForm1::~TForm1() {
