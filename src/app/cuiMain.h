@@ -8,6 +8,7 @@
 #include <memory>
 #include <string>
 
+#include "app/ImageCompare.h"
 #include "app/cmcSheetTree.h"
 #include "app/cmcUndoHistory.h"
 #include "app/cuiMainView.h"
@@ -54,6 +55,9 @@ class cuiMain {
         kFailed,      // a run failed or a check refused it: LastCloneResult() says why
         kDataErrors,  // the warning list holds errors: nothing was written
         kStopped,     // a confirmation was declined, or the manager was busy
+        // With the check after a write (the setting verifyAfterWrite):
+        kNotVerified,  // written, but reading it back failed: LastCloneResult() says why
+        kMismatch,     // written, and the radio holds other bytes: VerifyMismatches()
     };
     void ReadFromRadio();
     void WriteToRadio();
@@ -61,6 +65,10 @@ class cuiMain {
     indCloneMan& CloneMan() { return *cloneMan_; }
     CloneOutcome LastCloneOutcome() const { return cloneOutcome_; }
     int LastCloneResult() const { return cloneResult_; }
+    // What the check after the last write found: the bytes (outside the radio's own identity
+    // bytes) the radio holds other than was sent, and the cells they change, in words.
+    const std::vector<ByteDifference>& VerifyMismatches() const { return verifyBytes_; }
+    const std::vector<std::string>& VerifyMeaning() const { return verifyMeaning_; }
     // The two checks the clone manager runs on information and read results.
     static void InformationCheck(void* self, dst_CDrv_Result* result);
     static void ReadCheck(void* self, dst_CDrv_Result* result);
@@ -150,6 +158,12 @@ class cuiMain {
     cuiMainView& View() { return *view_; }
     // What a step was, in words ("change of channel 16 name"); empty for a step without a name.
     virtual std::string DescribeStep(const cmcUndoWhat& what) const { return {}; }
+    // The cells that differ between what was sent and what the radio holds, one line each
+    // ("International Channels | Channel 16 | Name: "DISTRESS" -> "DISTRESR"").
+    virtual std::vector<std::string> DescribeDifferences(const cmcEeprom& sent,
+                                                         const cmcEeprom& held) {
+        return {};
+    }
     // After an undo or redo: the model class puts back the model type the image had and
     // rebuilds what depends on the bytes put back.
     virtual void AfterHistoryStep(int modelType,
@@ -197,6 +211,12 @@ class cuiMain {
     static void WriteInfoDone(void* self, dst_CDrv_Result* result);
     static void WriteDone(void* self, dst_CDrv_Result* result);
     static void InfoDone(void* self, dst_CDrv_Result* result);
+    static void VerifyDone(void* self, dst_CDrv_Result* result);
+    void ReportVerified();
+    cmcEeprom written_;
+    const AddressRange* writtenList_ = nullptr;
+    std::vector<ByteDifference> verifyBytes_;
+    std::vector<std::string> verifyMeaning_;
     std::unique_ptr<indCloneMan> cloneMan_;
     CloneOutcome cloneOutcome_ = CloneOutcome::kStopped;
     int cloneResult_ = 0;

@@ -1,13 +1,17 @@
 // The clone commands of the application object: reading the radio into the document, writing
 // the document into the radio and showing the radio's identity, around the clone manager's runs.
+#include <cstdio>
 #include <cstring>
 
 #include "app/EventCodes.h"
 #include "app/cmcEvMan.h"
 #include "app/cuiMain.h"
+#include "app/indEnviron.h"
+#include "comm/RadioIdentity.h"
 #include "comm/dst_CDrv_Result.h"
 #include "comm/indCloneMan.h"
 #include "platform/Prompt.h"
+#include "text/OverlayFormat.h"
 #include "text/OverlayKeys.h"
 #include "text/cmcGTex.h"
 
@@ -162,6 +166,10 @@ void cuiMain::WriteInfoDone(void* self, dst_CDrv_Result* r) {
                                    ref.GetByte(kImageVersion[2]), ref.GetByte(kImageVersion[3]));
     const AddressRange* list =
         (app->MakerMode() || radioVersion < refVersion) ? kFullWriteList : kShortWriteList;
+    app->written_.Assign(copy);
+    app->writtenList_ = list;
+    app->verifyBytes_.clear();
+    app->verifyMeaning_.clear();
     if (!app->cloneMan_->StartWrite(copy, list, &cuiMain::WriteDone, app))
         app->StopClone(CloneOutcome::kStopped);
 }
@@ -170,8 +178,64 @@ void cuiMain::WriteDone(void* self, dst_CDrv_Result* r) {
     auto* app = static_cast<cuiMain*>(self);
     if (r->result != kCloneOk) return app->StopClone(CloneOutcome::kFailed, r->result);
     app->View().CloseSheet();
+    if (Environ().verifyAfterWrite) {
+        // Read back at once, while the radio is still on the cable.
+        if (app->cloneMan_->StartRead(kReadList, &cuiMain::VerifyDone, app)) return;
+        ShowText(keys::kMessCloneWriteNotVerified, platform::PromptIcon::Warning);
+        return app->StopClone(CloneOutcome::kNotVerified, kClonePortFailed);
+    }
     ShowText(keys::kMessCloneWriteSucceeded, platform::PromptIcon::Information);
     app->StopClone(CloneOutcome::kDone);
+}
+
+void cuiMain::VerifyDone(void* self, dst_CDrv_Result* r) {
+    auto* app = static_cast<cuiMain*>(self);
+    if (r->result != kCloneOk) {
+        // The manager has told why the read failed; the write itself is not known to be good.
+        ShowText(keys::kMessCloneWriteNotVerified, platform::PromptIcon::Warning);
+        return app->StopClone(CloneOutcome::kNotVerified, r->result);
+    }
+    // The radio keeps its own flags and revision whatever a write sends.
+    const int ownFirst = radioid::kMemoryOrigin + radioid::kFirmwareFirst;
+    const int ownLast = radioid::kMemoryOrigin + radioid::kSize - 1;
+    app->verifyBytes_.clear();
+    for (const auto& d : CompareBytes(app->written_, r->image, app->writtenList_))
+        if (d.address < ownFirst || d.address > ownLast) app->verifyBytes_.push_back(d);
+    if (app->verifyBytes_.empty()) {
+        app->verifyMeaning_.clear();
+        ShowText(keys::kMessCloneWriteVerified, platform::PromptIcon::Information);
+        return app->StopClone(CloneOutcome::kDone);
+    }
+    app->verifyMeaning_ = app->DescribeDifferences(app->written_, r->image);
+    app->ReportVerified();
+    app->StopClone(CloneOutcome::kMismatch);
+}
+
+void cuiMain::ReportVerified() {
+    constexpr size_t kShown = 12;  // a message box must stay on the screen
+    auto line = [](int n) { return GTex().GetLine(keys::kMessCloneWriteMismatch, n); };
+    std::string text = FormatOverlay(line(0), {std::to_string(verifyBytes_.size())}) + "\n";
+    for (size_t i = 0; i < verifyMeaning_.size() && i < kShown; ++i)
+        text += "\n" + verifyMeaning_[i];
+    if (verifyMeaning_.size() > kShown)
+        text += "\n" + FormatOverlay(line(2), {std::to_string(verifyMeaning_.size() - kShown)});
+    text += "\n";
+    char hex[8];
+    for (size_t i = 0; i < verifyBytes_.size() && i < kShown; ++i) {
+        const ByteDifference& d = verifyBytes_[i];
+        std::string at, sent, held;
+        std::snprintf(hex, sizeof hex, "%04X", d.address);
+        at = hex;
+        std::snprintf(hex, sizeof hex, "%02X", d.a);
+        sent = hex;
+        std::snprintf(hex, sizeof hex, "%02X", d.b);
+        held = hex;
+        text += "\n" + FormatOverlay(line(1), {at, sent, held});
+    }
+    if (verifyBytes_.size() > kShown)
+        text += "\n" + FormatOverlay(line(2), {std::to_string(verifyBytes_.size() - kShown)});
+    platform::GetPrompter().Show(text, AppTitle(), platform::PromptIcon::Error,
+                                 platform::PromptButtons::Ok);
 }
 
 void cuiMain::CloneInformation() {

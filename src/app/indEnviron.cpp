@@ -105,6 +105,7 @@ void indEnviron::SetDefaults() {
     splitter = 200;
     modelType = 2;
     chListView = false;
+    verifyAfterWrite = false;
 }
 
 std::string indEnviron::Subkey(const char* name) const {
@@ -140,6 +141,9 @@ void indEnviron::Load() {
 
     // All or nothing: a partial or foreign set of settings gives the defaults.
     if (!in.ok || sig != kSignature) return;
+    // Added later: a settings file without it is still whole.
+    auto verify = store_->Read(setup, "VerifyAfterWrite");
+    verifyAfterWrite = verify && verify->type == SettingsValue::Type::Int && verify->number != 0;
     signature = sig;
     comPort = port;
     comSpeedHigh = speedHigh != 0;
@@ -180,6 +184,7 @@ void indEnviron::Save() {
     std::string setup = Subkey(kSetup);
     s.Write(setup, "ModelType", SettingsValue::Int(modelType));
     s.Write(setup, "ChListType", SettingsValue::Int(chListView ? 1 : 0));
+    s.Write(setup, "VerifyAfterWrite", SettingsValue::Int(verifyAfterWrite ? 1 : 0));
     s.Commit();  // a failure at exit is not reported; the previous file stays whole
 }
 

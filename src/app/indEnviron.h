@@ -60,6 +60,7 @@ class indEnviron {
     int splitter = 200;
     int modelType = 2;
     bool chListView = false;
+    bool verifyAfterWrite = false;  // read the radio back after each write and compare
 
   private:
     void SetDefaults();

@@ -1,6 +1,7 @@
 #include "app/indMain.h"
 
 #include "app/EventCodes.h"
+#include "app/ImageCompare.h"
 #include "app/cmcEvMan.h"
 #include "app/indEnviron.h"
 #include "radio/CellCatalogue.h"
@@ -295,4 +296,25 @@ void indMain::OnEvent(void* self, cmcEvent& event) {
         app->RebuildTreeData();
         app->View().TreeChanged();
     }
+}
+
+std::vector<std::string> indMain::DescribeDifferences(const cmcEeprom& sent,
+                                                      const cmcEeprom& held) {
+    // The cells are rendered from the working image: lend it each side in turn.
+    cmcEeprom kept;
+    kept.Assign(Working());
+    Working().Assign(sent);
+    SheetValues before = TakeSheetValues(Tree(), model_.ModelType());
+    Working().Assign(held);
+    SheetValues after = TakeSheetValues(Tree(), model_.ModelType(), &before);
+    Working().Assign(sent);
+    std::vector<std::string> lines;
+    for (const CellDifference& d : CompareSheetValues(before, after)) {
+        if (d.a < 0 || d.b < 0) continue;
+        lines.push_back(CellPath(*before.names, before.names->Cells()[d.a]) + ": \"" +
+                        TrimSpaces(before.values[d.a]) + "\" -> \"" +
+                        TrimSpaces(after.values[d.b]) + "\"");
+    }
+    Working().Assign(kept);
+    return lines;
 }

@@ -79,6 +79,8 @@ class indMain : public cuiMain, public cmcCellHost, private indModelHost {
   protected:
     void RefreshTreeData() override;
     std::string DescribeStep(const cmcUndoWhat& what) const override;
+    std::vector<std::string> DescribeDifferences(const cmcEeprom& sent,
+                                                 const cmcEeprom& held) override;
     void AfterHistoryStep(int modelType,
                           const std::vector<cmcUndoHistory::Range>& changed) override;
 

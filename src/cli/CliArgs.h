@@ -15,6 +15,8 @@ constexpr int kExitWarningsError = 1;
 constexpr int kExitDifferent = 1;  // diff: the files differ
 constexpr int kExitUsage = 2;
 constexpr int kExitFatal = 3;
+constexpr int kExitNotVerified = 4;      // write --verify: written, but reading it back failed
+constexpr int kExitMismatch = 5;         // write --verify: the radio holds other bytes than sent
 constexpr int kExitFileErrorBase = 10;   // + file error code
 constexpr int kExitCloneErrorBase = 20;  // + clone result code
 

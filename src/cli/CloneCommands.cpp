@@ -131,6 +131,10 @@ int OutcomeStatus(const cuiMain& app) {
             return kExitCloneErrorBase + app.LastCloneResult();
         case cuiMain::CloneOutcome::kDataErrors:
             return kExitWarningsError;
+        case cuiMain::CloneOutcome::kNotVerified:
+            return kExitNotVerified;
+        case cuiMain::CloneOutcome::kMismatch:
+            return kExitMismatch;
         case cuiMain::CloneOutcome::kStopped:
         case cuiMain::CloneOutcome::kRunning:
             break;
@@ -238,13 +242,14 @@ int CmdRead(int argc, char** argv) {
 }
 
 int CmdWrite(int argc, char** argv) {
-    CloneRun run(argc, argv, {}, {"--yes"});
+    CloneRun run(argc, argv, {}, {"--yes", "--verify"});
     if (run.args.Positional().size() != 1)
-        throw UsageError{"usage: kelda-cli write FILE [--yes] --port N"};
+        throw UsageError{"usage: kelda-cli write FILE [--yes] [--verify] --port N"};
     run.Start(run.args.Has("--yes"));
     indMain& app = run.session->App();
     if (app.OpenFile(run.args.Positional()[0]) != 0)
         return kExitFileErrorBase + app.LastFileError();
+    Environ().verifyAfterWrite = run.args.Has("--verify");
     app.WriteToRadio();
     if (app.LastCloneOutcome() == cuiMain::CloneOutcome::kStopped && !run.args.Has("--yes")) {
         std::fputs("kelda-cli: the write was not confirmed (add --yes)\n", stderr);
@@ -253,6 +258,18 @@ int CmdWrite(int argc, char** argv) {
     if (!RunToEnd(app)) {
         std::fputs("kelda-cli: interrupted; the radio may hold part of the data\n", stderr);
         return kExitInterrupted;
+    }
+    if (app.LastCloneOutcome() == cuiMain::CloneOutcome::kMismatch) {
+        // Everything, where the message box above shows the first lines only.
+        std::string out;
+        for (const auto& line : app.VerifyMeaning()) out += line + "\n";
+        char buf[64];
+        for (const auto& d : app.VerifyMismatches()) {
+            std::snprintf(buf, sizeof buf, "%04X: written %02X, read back %02X\n", d.address, d.a,
+                          d.b);
+            out += buf;
+        }
+        std::fputs(out.c_str(), stdout);
     }
     return OutcomeStatus(app);
 }

@@ -33,14 +33,17 @@ const char kUsage[] =
     "  ports                              the numbered serial ports\n"
     "  info                               the radio's model, revision and clone comment\n"
     "  read -o OUT                        read the radio into a new clone file\n"
-    "  write FILE [--yes]                 write FILE into the radio\n"
+    "  write FILE [--yes] [--verify]      write FILE into the radio; --verify reads it back\n"
+    "                                     and compares what was written byte for byte\n"
     "\n"
     "--data DIR: the folder of KELDA.OVL and the initial files (default: beside the\n"
     "  program, else ../share/kelda from the program's folder).\n"
     "Exit status: 0 done, 1 the warning list holds an error, 2 usage error or refused value,\n"
-    "3 internal error or no usable data folder, 10+n file error n, 20+n clone result n;\n"
-    "among them 22 the port cannot be opened, 25 the radio did not answer, 37 the port stopped\n"
-    "sending, 38 the connection was lost (cable or USB adapter unplugged); 130 interrupted.\n";
+    "3 internal error or no usable data folder, 4 written but not verified (reading back\n"
+    "failed), 5 written but the radio holds other bytes (listed on stdout), 10+n file error n,\n"
+    "20+n clone result n; among them 22 the port cannot be opened, 25 the radio did not\n"
+    "answer, 37 the port stopped sending, 38 the connection was lost (cable or USB adapter\n"
+    "unplugged); 130 interrupted. diff: 0 equal, 1 different.\n";
 
 }  // namespace
 

@@ -232,6 +232,10 @@ void SimRadio::FinishWrite(const std::string& body, std::string& out) {
     if (accept) {
         if (onWritten_) onWritten_(pending_);  // exactly what the run sent, over the old memory
         image_.Assign(pending_);
+        // A cell of the memory that does not keep what it was sent.
+        if (image_.IsValidAddress(faults_.corruptStore))
+            image_.SetByte(faults_.corruptStore,
+                           static_cast<uint8_t>(~image_.GetByte(faults_.corruptStore)));
         // The identity's flags and revision are the radio's own, whatever was sent.
         for (int i = 0; i < static_cast<int>(sizeof firmware_); ++i)
             image_.SetByte(radioid::kMemoryOrigin + radioid::kFirmwareFirst + i, firmware_[i]);

@@ -21,6 +21,7 @@ struct SimFaults {
     std::string version;       // four revision digits, "" for the image's own
     bool silent = false;       // the radio answers nothing (the link still echoes)
     bool noAck = false;        // the end frame of a write run goes unanswered
+    int corruptStore = -1;     // an accepted write stores this address with its bits inverted
 };
 
 class SimRadio {

@@ -44,7 +44,10 @@
     X(kMessCloneErrCheck, "GI_Mess_CloneErr_Check")                        \
     X(kMessCloneErrHead, "GI_Mess_CloneErr_Head")                          \
     X(kMessCloneErrWriteAgain, "GI_Mess_CloneErr_WriteAgain")              \
+    X(kMessCloneWriteMismatch, "GI_Mess_CloneWrite_Mismatch")              \
+    X(kMessCloneWriteNotVerified, "GI_Mess_CloneWrite_NotVerified")        \
     X(kMessCloneWriteSucceeded, "GI_Mess_CloneWrite_Succeeded")            \
+    X(kMessCloneWriteVerified, "GI_Mess_CloneWrite_Verified")              \
     X(kMessConfirmCloneWrite, "GI_Mess_Confirm_CloneWrite")                \
     X(kMessConfirmWriteAnother, "GI_Mess_Confirm_WriteAnother")            \
     X(kMessConfirmWriteFile, "GI_Mess_Confirm_WriteFile")                  \

@@ -301,4 +301,47 @@ TEST_F(AppUndo, AReadIsOneStepAndNothingMovesWhileTheRadioIsBusy) {
     EXPECT_EQ(app->UndoCaption(), "Undo change of channel 4 name");
 }
 
+TEST_F(AppUndo, AWriteIsReadBackAndComparedWhenAsked) {
+    struct Case {
+        SimFaults faults;
+        cuiMain::CloneOutcome outcome;
+        size_t mismatches;
+    };
+    SimFaults corrupt;
+    corrupt.corruptStore = 0x0F40 + 10 * 32;  // the first letter of channel 16's name
+    SimFaults unreadable;
+    unreadable.refuseRead = true;  // written, then the read-back goes unanswered
+    const Case cases[] = {
+        {{}, cuiMain::CloneOutcome::kDone, 0},
+        {corrupt, cuiMain::CloneOutcome::kMismatch, 1},
+        {unreadable, cuiMain::CloneOutcome::kNotVerified, 0},
+    };
+    env.verifyAfterWrite = true;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(static_cast<int>(c.outcome));
+        test::SimOnPty sim(c.faults);
+        sim.Radio().Image().Assign(app->Reference());
+        sim.Radio().SetUpIdentity();
+        sim.SetPeer(&app->CloneMan().Driver().Port());
+        env.comPort = sim.PortNumber();
+        prompts.Clear();
+        app->WriteToRadio();
+        ASSERT_TRUE(clock.AdvanceUntil(
+            [&] { return app->LastCloneOutcome() != cuiMain::CloneOutcome::kRunning; }, 240000, 5));
+        EXPECT_EQ(app->LastCloneOutcome(), c.outcome) << app->LastCloneResult();
+        ASSERT_EQ(app->VerifyMismatches().size(), c.mismatches);
+        if (c.mismatches == 0) continue;
+        EXPECT_EQ(app->VerifyMismatches()[0].address, corrupt.corruptStore);
+        ASSERT_EQ(app->VerifyMeaning().size(), 4u);  // the name shows in all four channel lists
+        EXPECT_EQ(app->VerifyMeaning()[0].rfind(
+                      "International Channels | Channel 16 | Name: \"DISTRESS\" -> \"", 0),
+                  0u)
+            << app->VerifyMeaning()[0];
+        ASSERT_FALSE(prompts.shown().empty());
+        EXPECT_EQ(prompts.shown().back().icon, platform::PromptIcon::Error);
+        EXPECT_NE(prompts.shown().back().text.find("Address 1080: written 44"), std::string::npos)
+            << prompts.shown().back().text;
+    }
+}
+
 }  // namespace

@@ -147,6 +147,18 @@ TEST_F(CliRadio, WriteIsConfirmedAndTheRadioHoldsTheDocumentOverTheWrittenRanges
     EXPECT_NE(dump(saved), dump(test::MakeFactory(tmp, 2, "factory.kcf")));
 }
 
+TEST_F(CliRadio, WriteVerifyReportsAByteTheRadioDidNotKeepAndNeverSuccess) {
+    const std::string edited = test::MakeEdited(tmp, "edited.kcf");
+    // The first letter of channel 16's name.
+    Radio radio(tmp, {"--corrupt-store", "0x1080"});
+    CliResult r = RunCli({"write", edited, "--device", radio.Device(), "--yes", "--verify"}, tmp);
+    EXPECT_EQ(r.status, 5) << r.err;
+    EXPECT_NE(r.out.find("1080: written "), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("International Channels | Channel 16 | Name: "), std::string::npos)
+        << r.out;
+    EXPECT_EQ(r.err.find("succeeded"), std::string::npos) << r.err;
+}
+
 TEST_F(CliRadio, WarningListErrorsRefuseTheWrite) {
     const std::string file = test::MakeFactory(tmp, 2, "bad.kcf");
     ASSERT_EQ(

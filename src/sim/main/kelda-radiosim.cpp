@@ -46,7 +46,9 @@ const char kUsage[] =
     "  --refuse-read       mark the radio as refusing reads, and leave reads unanswered\n"
     "  --model-group 0|1   the identity's model-group bit\n"
     "  --version DDDD      the identity's four revision digits\n"
-    "  --silent            answer nothing (the link still echoes)\n";
+    "  --silent            answer nothing (the link still echoes)\n"
+    "  --corrupt-store A   store the byte at address A (decimal or 0x hex) of each accepted\n"
+    "                      write with its bits inverted\n";
 
 int Fail(const std::string& text) {
     std::fprintf(stderr, "kelda-radiosim: %s\n", text.c_str());
@@ -104,6 +106,13 @@ int main(int argc, char** argv) {
             if (!(v = value(a.c_str())) || !ParseInt(v, 1, 1 << 20, k))
                 return Fail(a + " needs a frame number from 1");
             (a == "--drop-frame" ? faults.dropFrame : faults.badChecksum) = k;
+        } else if (a == "--corrupt-store") {
+            v = value(a.c_str());
+            char* end = nullptr;
+            const long address = v ? std::strtol(v, &end, 0) : -1;
+            if (!v || *v == '\0' || *end != '\0' || address < 0 || address >= SimRadio::kImageSize)
+                return Fail("--corrupt-store needs an address from 0 to 0x7FFF");
+            faults.corruptStore = static_cast<int>(address);
         } else if (a == "--model-group") {
             if (!(v = value(a.c_str())) || !ParseInt(v, 0, 1, faults.modelGroup))
                 return Fail("--model-group needs 0 or 1");
