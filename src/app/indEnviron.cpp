@@ -182,9 +182,10 @@ void indEnviron::Save() {
     s.Write(window, "Height", SettingsValue::Int(windowHeight));
     s.Write(window, "SplitterV", SettingsValue::Int(splitter));
     std::string setup = Subkey(kSetup);
+    // Before the values every settings file has, so a file cut short still lacks one of those.
+    s.Write(setup, "VerifyAfterWrite", SettingsValue::Int(verifyAfterWrite ? 1 : 0));
     s.Write(setup, "ModelType", SettingsValue::Int(modelType));
     s.Write(setup, "ChListType", SettingsValue::Int(chListView ? 1 : 0));
-    s.Write(setup, "VerifyAfterWrite", SettingsValue::Int(verifyAfterWrite ? 1 : 0));
     s.Commit();  // a failure at exit is not reported; the previous file stays whole
 }
 

@@ -110,7 +110,8 @@ TEST(Environ, FirstRunGivesDefaultsAndSavesTheWholeTreeInOrder) {
         "\"Toolbar Visible\"=int:1\n\"FontSize Printer\"=int:10\n\n"
         "[Software\\Vexa\\KELDA\\Window Position]\n\"Left\"=int:560\n\"Top\"=int:144\n"
         "\"Width\"=int:800\n\"Height\"=int:600\n\"SplitterV\"=int:200\n\n"
-        "[Software\\Vexa\\KELDA\\Setup]\n\"ModelType\"=int:2\n\"ChListType\"=int:0\n";
+        "[Software\\Vexa\\KELDA\\Setup]\n\"VerifyAfterWrite\"=int:0\n\"ModelType\"=int:2\n"
+        "\"ChListType\"=int:0\n";
     EXPECT_EQ(store.tree.Serialize(), expected);
 }
 
@@ -315,6 +316,23 @@ TEST_F(EnvironFileTest, FailedSaveKeepsThePreviousSettings) {
     }
     EXPECT_EQ(Contents(), saved);
     EXPECT_EQ(Instance().env.modelType, 3);
+}
+
+TEST_F(EnvironFileTest, TheVerifySettingIsKeptAndAFileFromBeforeItStillLoads) {
+    {
+        Instance run;
+        run.env.modelType = 3;
+        run.env.verifyAfterWrite = true;
+    }
+    EXPECT_TRUE(Instance().env.verifyAfterWrite);
+    std::string older = Contents();
+    const std::string line = "\"VerifyAfterWrite\"=int:1\n";
+    ASSERT_NE(older.find(line), std::string::npos);
+    older.erase(older.find(line), line.size());
+    std::ofstream(platform::SettingsFilePath(), std::ios::binary) << older;
+    Instance run;
+    EXPECT_EQ(run.env.modelType, 3);
+    EXPECT_FALSE(run.env.verifyAfterWrite);
 }
 
 TEST_F(EnvironFileTest, DamagedFileGivesDefaults) {
