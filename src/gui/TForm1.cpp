@@ -4,6 +4,7 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QFileInfo>
+#include <QFontDatabase>
 #include <QGuiApplication>
 #include <QMenuBar>
 #include <QMimeData>
@@ -49,6 +50,19 @@ int OverlayInt(const char* key, int fallback) {
     return end != line.c_str() && v >= 0 && v < 100000 ? static_cast<int>(v) : fallback;
 }
 
+// The font a cell's markup gives (size, face when installed, style), over the program's font.
+QFont FontOfCell(const cmcCellObj& cell) {
+    QFont f = QApplication::font();
+    if (!cell.Font) return f;
+    const cmcFont& font = *cell.Font;
+    if (font.Size > 0) f.setPointSize(font.Size);
+    const QString face = QString::fromStdString(font.Face);
+    if (!face.isEmpty() && QFontDatabase::hasFamily(face)) f.setFamily(face);
+    f.setBold(font.Style & kFsBold);
+    f.setItalic(font.Style & kFsItalic);
+    return f;
+}
+
 std::vector<PlaceRect> WorkAreas() {
     std::vector<PlaceRect> areas;
     for (QScreen* screen : QGuiApplication::screens()) {
@@ -71,6 +85,9 @@ TForm1::TForm1(indMain* app, QWidget* parent) : QMainWindow(parent), app_(app) {
     }
     const QString title = FromOverlay(GTex().GetLine(keys::kSysAppTitle, 0));
     setWindowTitle(title);
+    cmcCellObj windowCell;
+    ParseCell(GTex().GetLine(keys::kFormMainBasicCell, 0), windowCell, nullptr, nullptr);
+    setFont(FontOfCell(windowCell));
     PlaceOnDesktop();
     app_->SetView(this);
     cloneProgress_ = std::make_unique<cuiCloneProgress>(this, app_->CloneMan());
@@ -80,6 +97,7 @@ TForm1::TForm1(indMain* app, QWidget* parent) : QMainWindow(parent), app_(app) {
     toolbar_->SetVisible(Environ().toolbarVisible);
     BuildLayout();
     FillTree();
+    treeFont_ = FontOfCell(app_->Tree().BasicCell());
     status_ = new MainStatusBar(this);
     setStatusBar(status_);
     UpdateMakerPanel();
@@ -340,11 +358,6 @@ void TForm1::closeEvent(QCloseEvent* event) {
         if (freeDebugWindow_) freeDebugWindow_->close();
     }
     event->accept();
-}
-
-void TForm1::changeEvent(QEvent* event) {
-    QMainWindow::changeEvent(event);
-    if (event->type() == QEvent::FontChange && tree_) tree_->setFont(font());
 }
 
 void TForm1::RunCommandLine(const QStringList& arguments) {

@@ -2,6 +2,7 @@
 // The main window: menus and toolbar built from the overlay, the tree of sheets on the left,
 // the current sheet on the right, the status bar. Commands run through the cell dispatcher and
 // the application core; the window only shows their effects.
+#include <QFont>
 #include <QMainWindow>
 #include <QPointer>
 #include <memory>
@@ -78,7 +79,6 @@ class TForm1 : public QMainWindow, public cuiMainView {
     void showEvent(QShowEvent* event) override;
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dropEvent(QDropEvent* event) override;
-    void changeEvent(QEvent* event) override;
 
   private:
     void PlaceOnDesktop();
@@ -114,6 +114,7 @@ class TForm1 : public QMainWindow, public cuiMainView {
     std::vector<cmcCellObj> menuPristine_;  // menu cells as parsed; states are asked afresh
     std::vector<QTreeWidgetItem*> treeItems_;
     std::vector<std::string> lastTreeRefs_;  // sheet reference of each item, for re-selection
+    QFont treeFont_;                         // the tree's own font at 100 %
     int storedTreeWidth_ = 200;
     bool splitterPlaced_ = false;
     bool focusWasInGrid_ = false;

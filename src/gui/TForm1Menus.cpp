@@ -146,8 +146,8 @@ void TForm1::ApplyFontSize() {
     if (!app_) return;
     const int percent = SaneFontSize(Environ().fontSizePercentage);
     Environ().fontSizePercentage = percent;
-    QFont f = QApplication::font();
-    f.setPointSizeF(f.pointSizeF() * percent / 100.0);
+    QFont f = treeFont_;
+    f.setPointSizeF(treeFont_.pointSizeF() * percent / 100.0);
     tree_->setFont(f);
     if (sheet_) sheet_->SetFontPercent(percent);
 }
