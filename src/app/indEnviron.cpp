@@ -20,24 +20,27 @@ std::string RecentName(int i) {
     return "Recent" + std::to_string(i);
 }
 
-// Reads values of one load; the first missing or mistyped value spoils the whole load.
+// Reads the values of one load. A missing or mistyped value takes its default and spoils
+// nothing else: one damaged line must not cost the user every other setting.
 class Reader {
   public:
     explicit Reader(const platform::SettingsStore& store) : store_(store) {}
-    int Int(const std::string& key, const char* name) {
+    std::optional<int> Int(const std::string& key, const char* name) {
         auto v = store_.Read(key, name);
-        if (!v || v->type != SettingsValue::Type::Int) ok = false;
-        return v && ok ? v->number : 0;
+        if (!v || v->type != SettingsValue::Type::Int) return std::nullopt;
+        return v->number;
     }
-    int Clamped(const std::string& key, const char* name, int lo, int hi) {
-        return std::clamp(Int(key, name), lo, hi);
+    int Int(const std::string& key, const char* name, int fallback) {
+        return Int(key, name).value_or(fallback);
     }
-    std::string String(const std::string& key, const std::string& name) {
+    int Clamped(const std::string& key, const char* name, int lo, int hi, int fallback) {
+        return std::clamp(Int(key, name, fallback), lo, hi);
+    }
+    std::optional<std::string> String(const std::string& key, const std::string& name) {
         auto v = store_.Read(key, name);
-        if (!v || v->type != SettingsValue::Type::String) ok = false;
-        return v && ok ? v->bytes : std::string();
+        if (!v || v->type != SettingsValue::Type::String) return std::nullopt;
+        return v->bytes;
     }
-    bool ok = true;
 
   private:
     const platform::SettingsStore& store_;
@@ -115,50 +118,46 @@ std::string indEnviron::Subkey(const char* name) const {
 void indEnviron::Load() {
     Reader in(*store_);
     std::string global = Subkey(kGlobal);
-    int sig = in.Int(global, "BBT");
-    int port = in.Clamped(global, "ComPort", 1, 256);
-    int speedHigh = in.Clamped(global, "ComSpeedHigh", 0, 1);
-    std::string directory = in.String(global, "Current Directory");
+    // Another program's (or an older layout's) settings under our key: all defaults. A
+    // missing signature is a damaged line like any other.
+    if (in.Int(global, "BBT", kSignature) != kSignature) return;
+    // Every value starts at its default (SetDefaults ran first) and is replaced when stored.
+    comPort = in.Clamped(global, "ComPort", 1, 256, comPort);
+    comSpeedHigh = in.Clamped(global, "ComSpeedHigh", 0, 1, comSpeedHigh ? 1 : 0) != 0;
+    currentDirectory = in.String(global, "Current Directory").value_or(currentDirectory);
 
     RecentFileList recent;
-    for (int i = 0; i < kRecentSlots; ++i) recent.Append(in.String(Subkey(kRecent), RecentName(i)));
+    bool anyRecent = false;
+    for (int i = 0; i < kRecentSlots; ++i) {
+        if (auto entry = in.String(Subkey(kRecent), RecentName(i))) {
+            recent.Append(*entry);
+            anyRecent = true;
+        }
+    }
+    if (anyRecent) recentFiles = recent;
 
     std::string view = Subkey(kView);
-    int fontPercent = in.Clamped(view, "FontSize Percentage", 25, 1000);
-    int toolbar = in.Int(view, "Toolbar Visible");
-    int printerFont = in.Clamped(view, "FontSize Printer", 8, 12);
+    fontSizePercentage = in.Clamped(view, "FontSize Percentage", 25, 1000, fontSizePercentage);
+    toolbarVisible = in.Int(view, "Toolbar Visible", toolbarVisible ? 1 : 0) != 0;
+    printerFontSize = in.Clamped(view, "FontSize Printer", 8, 12, printerFontSize);
 
+    // The window rectangle goes as a whole: half a stored rectangle is no rectangle.
     std::string window = Subkey(kWindow);
-    int left = in.Int(window, "Left");
-    int top = in.Int(window, "Top");
-    int width = in.Int(window, "Width");
-    int height = in.Int(window, "Height");
-    int split = in.Int(window, "SplitterV");
+    const auto left = in.Int(window, "Left"), top = in.Int(window, "Top");
+    const auto width = in.Int(window, "Width"), height = in.Int(window, "Height");
+    if (left && top && width && height) {
+        windowLeft = *left;
+        windowTop = *top;
+        windowWidth = *width;
+        windowHeight = *height;
+    }
+    splitter = in.Int(window, "SplitterV", splitter);
 
     std::string setup = Subkey(kSetup);
-    int model = in.Int(setup, "ModelType");
-    int chList = in.Int(setup, "ChListType");
-
-    // All or nothing: a partial or foreign set of settings gives the defaults.
-    if (!in.ok || sig != kSignature) return;
+    modelType = in.Int(setup, "ModelType", modelType);
+    chListView = in.Int(setup, "ChListType", chListView ? 1 : 0) != 0;
     // Added later: a settings file without it is still whole.
-    auto verify = store_->Read(setup, "VerifyAfterWrite");
-    verifyAfterWrite = verify && verify->type == SettingsValue::Type::Int && verify->number != 0;
-    signature = sig;
-    comPort = port;
-    comSpeedHigh = speedHigh != 0;
-    currentDirectory = directory;
-    recentFiles = recent;
-    fontSizePercentage = fontPercent;
-    toolbarVisible = toolbar != 0;
-    printerFontSize = printerFont;
-    windowLeft = left;
-    windowTop = top;
-    windowWidth = width;
-    windowHeight = height;
-    splitter = split;
-    modelType = model;
-    chListView = chList != 0;
+    verifyAfterWrite = in.Int(setup, "VerifyAfterWrite", 0) != 0;
 }
 
 void indEnviron::Save() {
@@ -187,6 +186,10 @@ void indEnviron::Save() {
     s.Write(setup, "ModelType", SettingsValue::Int(modelType));
     s.Write(setup, "ChListType", SettingsValue::Int(chListView ? 1 : 0));
     s.Commit();  // a failure at exit is not reported; the previous file stays whole
+}
+
+std::string indEnviron::LoadProblem() const {
+    return firstInstance_ && store_ ? store_->LoadProblem() : std::string();
 }
 
 int indEnviron::ReadInt(const std::string& key, const std::string& name) const {

@@ -34,6 +34,8 @@ class indEnviron {
     indEnviron& operator=(const indEnviron&) = delete;
 
     bool IsFirstInstance() const { return firstInstance_; }
+    // Why the stored settings could not be read; they are then not saved over. Empty when fine.
+    std::string LoadProblem() const;
 
     // Raw access to the store, for column widths and the like; keys are full paths
     // ("Software\Vexa\KELDA\Display\..."). Writes are made lasting at once.

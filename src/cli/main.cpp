@@ -6,6 +6,7 @@
 
 #include "cli/CliArgs.h"
 #include "cli/CliCommands.h"
+#include "platform/SettingsStore.h"
 
 namespace {
 
@@ -57,10 +58,14 @@ int main(int argc, char** argv) {
         std::fputs(kUsage, stdout);
         return cli::kExitOk;
     }
+    int status = cli::kExitUsage;
     try {
-        return cli::RunCommand(command, argc, argv);
+        status = cli::RunCommand(command, argc, argv);
     } catch (const cli::UsageError& e) {
         std::fprintf(stderr, "kelda-cli: %s\n", e.message.c_str());
-        return cli::kExitUsage;
     }
+    // Said once, whatever the command did with the settings.
+    if (std::string problem = platform::SettingsLoadProblem(); !problem.empty())
+        std::fprintf(stderr, "kelda-cli: %s\n", problem.c_str());
+    return status;
 }

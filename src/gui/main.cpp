@@ -7,8 +7,10 @@
 #include <cstdlib>
 #include <ctime>
 #include <memory>
+#include <string>
 
 #include "gui/AppSession.h"
+#include "gui/MainStatusBar.h"
 #include "gui/TForm1.h"
 #include "platform/DataFolder.h"
 #include "platform/Fatal.h"
@@ -127,6 +129,11 @@ int main(int argc, char** argv) {
         // "/svcmode" and a clone file named on the command line, once the window is there.
         const QStringList arguments = QApplication::arguments();
         QTimer::singleShot(0, &window, [&window, arguments] { window.RunCommandLine(arguments); });
+        // Settings that could not be read are left alone; say so once.
+        if (std::string problem = session.Settings().LoadProblem(); !problem.empty()) {
+            std::fprintf(stderr, "kelda: %s\n", problem.c_str());
+            ShowStatusMessage(problem);
+        }
         rc = qapp.exec();
     }
     platform::InstallFileDialogs(nullptr);

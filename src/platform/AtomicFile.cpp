@@ -1,13 +1,18 @@
 #include "platform/AtomicFile.h"
 
+#include <dirent.h>
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cctype>
 #include <cerrno>
 #include <climits>
+#include <csignal>
 #include <cstdlib>
 #include <cstring>
+#include <random>
 #include <vector>
 
 namespace platform {
@@ -43,6 +48,102 @@ void InjectWriteFault(WriteFault fault) {
     gFault = fault;
 }
 
+namespace {
+
+// Temporaries are named ".<target name>.XXXXXX" (six letters or digits) beside the target.
+bool IsOurTemporary(const std::string& entry, const std::string& name) {
+    const std::string prefix = "." + name + ".";
+    if (entry.size() != prefix.size() + 6 || entry.compare(0, prefix.size(), prefix) != 0)
+        return false;
+    for (size_t i = prefix.size(); i < entry.size(); ++i)
+        if (!std::isalnum(static_cast<unsigned char>(entry[i]))) return false;
+    return true;
+}
+
+// A save holds a lock on its temporary while it lives; one that nobody holds was left by a
+// save that was killed, and goes.
+void RemoveStaleTemporaries(const std::string& folder, const std::string& name) {
+    DIR* dir = opendir(folder.c_str());
+    if (dir == nullptr) return;
+    while (dirent* e = readdir(dir)) {
+        if (!IsOurTemporary(e->d_name, name)) continue;
+        const std::string path = folder + "/" + e->d_name;
+        struct stat st {};
+        if (lstat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode) || st.st_uid != geteuid())
+            continue;
+        int fd = open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC | O_NONBLOCK);
+        if (fd < 0) continue;
+        if (flock(fd, LOCK_EX | LOCK_NB) == 0) unlink(path.c_str());
+        close(fd);
+    }
+    closedir(dir);
+}
+
+// A name for the temporary that no file has yet.
+std::string FreshTemporaryName(const std::string& folder, const std::string& name) {
+    static const char kChars[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
+    static std::random_device seed;
+    static std::mt19937 random(seed());
+    std::string out = folder + "/." + name + ".";
+    for (int i = 0; i < 6; ++i) out += kChars[random() % (sizeof kChars - 1)];
+    return out;
+}
+
+bool gNamedTemporaryOnly = false;
+
+// An unnamed temporary in the folder (nothing is left if we die), else a named one that we
+// hold locked while it lives. -1 with errno set when the folder takes neither.
+int OpenTemporary(const std::string& folder, const std::string& name, std::string& namedPath) {
+    namedPath.clear();
+#ifdef O_TMPFILE
+    if (!gNamedTemporaryOnly) {
+        int fd = open(folder.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0600);
+        if (fd >= 0) {
+            flock(fd, LOCK_EX);
+            return fd;
+        }
+        // Not supported by this file system: fall back; a real refusal shows again below.
+    }
+#endif
+    for (int attempt = 0; attempt < 8; ++attempt) {
+        std::string tmpl = folder + "/." + name + ".XXXXXX";
+        std::vector<char> tmp(tmpl.begin(), tmpl.end());
+        tmp.push_back('\0');
+        int fd = mkstemp(tmp.data());
+        if (fd < 0) return -1;
+        flock(fd, LOCK_EX);
+        // A cleaner may have taken it between its making and our lock: then make another.
+        struct stat st {};
+        if (fstat(fd, &st) == 0 && st.st_nlink > 0) {
+            namedPath = tmp.data();
+            return fd;
+        }
+        close(fd);
+    }
+    errno = EEXIST;
+    return -1;
+}
+
+// Gives the unnamed temporary a name beside the target, for the rename.
+bool NameTemporary(int fd, const std::string& folder, const std::string& name,
+                   std::string& namedPath) {
+    const std::string self = "/proc/self/fd/" + std::to_string(fd);
+    for (int attempt = 0; attempt < 8; ++attempt) {
+        namedPath = FreshTemporaryName(folder, name);
+        if (linkat(AT_FDCWD, self.c_str(), AT_FDCWD, namedPath.c_str(), AT_SYMLINK_FOLLOW) == 0)
+            return true;
+        if (errno != EEXIST) break;
+    }
+    namedPath.clear();
+    return false;
+}
+
+}  // namespace
+
+void UseNamedTemporariesOnly(bool on) {
+    gNamedTemporaryOnly = on;
+}
+
 WriteResult WriteFileAtomically(const std::string& pathIn, const std::string& bytes,
                                 std::string* reason) {
     WriteFault fault = gFault;
@@ -52,23 +153,22 @@ WriteResult WriteFileAtomically(const std::string& pathIn, const std::string& by
     struct stat target {};
     bool exists = stat(path.c_str(), &target) == 0;
     if (exists && !S_ISREG(target.st_mode))
-        return Fail(WriteResult::OpenFailed, reason, "not a plain file");
+        return Fail(WriteResult::OpenFailed, reason,
+                    S_ISDIR(target.st_mode) ? std::strerror(EISDIR) : "not a plain file");
     if (fault == WriteFault::Open)
         return Fail(WriteResult::OpenFailed, reason, std::strerror(EACCES));
 
     std::string folder = FolderOf(path);
     std::string name =
         path.substr(path.find_last_of('/') == std::string::npos ? 0 : path.find_last_of('/') + 1);
-    std::string tmpl = folder + "/." + name + ".XXXXXX";
-    std::vector<char> tmp(tmpl.begin(), tmpl.end());
-    tmp.push_back('\0');
-    int fd = mkstemp(tmp.data());
+    RemoveStaleTemporaries(folder, name);
+    std::string tmpPath;
+    int fd = OpenTemporary(folder, name, tmpPath);
     if (fd < 0) return Fail(WriteResult::OpenFailed, reason, std::strerror(errno));
-    std::string tmpPath(tmp.data());
 
     auto abandon = [&](const std::string& why) {
+        if (!tmpPath.empty()) unlink(tmpPath.c_str());
         close(fd);
-        unlink(tmpPath.c_str());
         return Fail(WriteResult::WriteFailed, reason, why);
     };
 
@@ -84,7 +184,7 @@ WriteResult WriteFileAtomically(const std::string& pathIn, const std::string& by
     fchmod(fd, mode);
 
     size_t limit = bytes.size();
-    if (fault == WriteFault::Write) limit = bytes.size() / 2;
+    if (fault == WriteFault::Write || fault == WriteFault::Kill) limit = bytes.size() / 2;
     size_t done = 0;
     while (done < limit) {
         ssize_t n = write(fd, bytes.data() + done, limit - done);
@@ -94,17 +194,14 @@ WriteResult WriteFileAtomically(const std::string& pathIn, const std::string& by
         }
         done += static_cast<size_t>(n);
     }
+    if (fault == WriteFault::Kill) raise(SIGKILL);
     if (fault == WriteFault::Write) return abandon(std::strerror(ENOSPC));
     if (fsync(fd) != 0) return abandon(std::strerror(errno));
-    if (close(fd) != 0) {
-        unlink(tmpPath.c_str());
-        return Fail(WriteResult::WriteFailed, reason, std::strerror(errno));
-    }
-    if (fault == WriteFault::Rename || rename(tmpPath.c_str(), path.c_str()) != 0) {
-        std::string why = fault == WriteFault::Rename ? std::strerror(EIO) : std::strerror(errno);
-        unlink(tmpPath.c_str());
-        return Fail(WriteResult::WriteFailed, reason, why);
-    }
+    if (tmpPath.empty() && !NameTemporary(fd, folder, name, tmpPath))
+        return abandon(std::strerror(errno));
+    if (fault == WriteFault::Rename || rename(tmpPath.c_str(), path.c_str()) != 0)
+        return abandon(fault == WriteFault::Rename ? std::strerror(EIO) : std::strerror(errno));
+    if (close(fd) != 0) return Fail(WriteResult::WriteFailed, reason, std::strerror(errno));
     // Make the rename itself durable.
     int dfd = open(folder.c_str(), O_RDONLY | O_DIRECTORY);
     if (dfd >= 0) {

@@ -1,7 +1,9 @@
 #pragma once
 // Whole-file writes that never leave a half-written file behind: the bytes go to a temporary
 // file in the target's folder, which is flushed to disk and renamed over the target only when
-// complete. On any failure the previous file is left exactly as it was.
+// complete. On any failure the previous file is left exactly as it was. The temporary has no
+// name until it is complete where the file system allows, so a killed save leaves nothing;
+// elsewhere a killed save's temporary is removed by the next save into that folder.
 #include <string>
 
 namespace platform {
@@ -17,7 +19,11 @@ WriteResult WriteFileAtomically(const std::string& path, const std::string& byte
 
 // Test hook: makes the next WriteFileAtomically call fail at the given stage, after writing
 // part of the temporary file, as a full disk or a pulled USB stick would.
-enum class WriteFault { None, Open, Write, Rename };
+// Kill: the process is killed (SIGKILL) half way through writing.
+enum class WriteFault { None, Open, Write, Rename, Kill };
 void InjectWriteFault(WriteFault fault);
+
+// Test hook: temporaries get a name from the start, as on a file system without unnamed files.
+void UseNamedTemporariesOnly(bool on);
 
 }  // namespace platform

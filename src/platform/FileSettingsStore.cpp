@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstring>
 
 #include "platform/AtomicFile.h"
 #include "platform/Folders.h"
@@ -12,25 +13,37 @@
 namespace platform {
 namespace {
 
-// Settings files are small; anything bigger is not ours and reads as empty.
+// Settings files are small; a bigger one is not ours to read (or to overwrite).
 constexpr off_t kMaxSettingsFile = 4 * 1024 * 1024;
 
-bool ReadWhole(const std::string& path, std::string& out) {
-    int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) return false;
+// Reads the whole file. A missing file is an empty one; anything else that stops the reading
+// (no permission, not a plain file, too big, an I/O error) is a problem with its reason.
+FileSettingsStore::LoadResult ReadWhole(const std::string& path, std::string& out) {
+    using R = FileSettingsStore::LoadResult;
+    // Not blocking: opening a FIFO must not wait for a writer.
+    int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
+    if (fd < 0) return errno == ENOENT ? R{true, ""} : R{false, std::strerror(errno)};
     struct stat st {};
-    bool ok = fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_size <= kMaxSettingsFile;
+    R result{true, ""};
+    if (fstat(fd, &st) != 0) {
+        result = {false, std::strerror(errno)};
+    } else if (!S_ISREG(st.st_mode)) {
+        result = {false, "not a plain file"};
+    } else if (st.st_size > kMaxSettingsFile) {
+        result = {false, "larger than a settings file can be"};
+    }
     char buf[8192];
-    while (ok) {
+    while (result.ok) {
         ssize_t n = read(fd, buf, sizeof buf);
         if (n < 0 && errno == EINTR) continue;
-        if (n < 0) ok = false;
+        if (n < 0) result = {false, std::strerror(errno)};
         if (n <= 0) break;
         out.append(buf, static_cast<size_t>(n));
-        ok = out.size() <= static_cast<size_t>(kMaxSettingsFile);
+        if (out.size() > static_cast<size_t>(kMaxSettingsFile))
+            result = {false, "larger than a settings file can be"};
     }
     close(fd);
-    return ok;
+    return result;
 }
 
 std::string FolderOf(const std::string& path) {
@@ -48,16 +61,24 @@ FileSettingsStore::FileSettingsStore(std::string path) : path_(std::move(path)) 
 
 SettingsTree& FileSettingsStore::Tree() const {
     if (!loaded_) {
-        tree_ = Load(path_);
+        LoadResult r = Load(path_, tree_);
+        if (!r.ok) unreadable_ = r.reason;
         loaded_ = true;
     }
     return tree_;
 }
 
-SettingsTree FileSettingsStore::Load(const std::string& path) {
+FileSettingsStore::LoadResult FileSettingsStore::Load(const std::string& path, SettingsTree& tree) {
     std::string text;
-    if (!ReadWhole(path, text)) return {};
-    return SettingsTree::Parse(text);
+    LoadResult r = ReadWhole(path, text);
+    tree = r.ok ? SettingsTree::Parse(text) : SettingsTree();
+    return r;
+}
+
+std::string FileSettingsStore::LoadProblem() const {
+    if (unreadable_.empty()) return {};
+    return "the settings file " + path_ + " cannot be read (" + unreadable_ +
+           "); it is left as it is and settings are not saved";
 }
 
 bool FileSettingsStore::Write(const std::string& key, const std::string& name,
@@ -79,7 +100,14 @@ void FileSettingsStore::DeleteKey(const std::string& key) {
 
 bool FileSettingsStore::Commit() {
     if (pending_.empty()) return true;
-    SettingsTree fresh = Load(path_);
+    // Never write over a file that could not be read: it may hold settings we cannot see.
+    Tree();
+    if (!unreadable_.empty()) return false;
+    SettingsTree fresh;
+    if (LoadResult r = Load(path_, fresh); !r.ok) {
+        unreadable_ = r.reason;
+        return false;
+    }
     for (auto& change : pending_) change(fresh);
     MakeFolders(FolderOf(path_));
     if (WriteFileAtomically(path_, fresh.Serialize()) != WriteResult::Ok) return false;
@@ -100,6 +128,10 @@ SettingsStore& GetSettingsStore() {
 
 void InstallSettingsStore(SettingsStore* store) {
     gStore = store;
+}
+
+std::string SettingsLoadProblem() {
+    return gStore ? gStore->LoadProblem() : std::string();
 }
 
 }  // namespace platform

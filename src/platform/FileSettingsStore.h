@@ -3,7 +3,8 @@
 // <config folder>/settings.conf. The file is read at the first use; Commit reads it again,
 // applies this process's changes on top and replaces it atomically, so a crash or a full disk
 // while saving leaves the previous settings intact, and a change made meanwhile by another
-// program of ours is kept. A damaged or unreadable file reads as empty or partial, never fails.
+// program of ours is kept. A damaged file reads as partial. A file that cannot be read at all
+// (no permission, not a plain file, far too big) reads as empty and is never written over.
 #include <functional>
 #include <string>
 #include <vector>
@@ -29,15 +30,22 @@ class FileSettingsStore : public SettingsStore {
     void DeleteValue(const std::string& key, const std::string& name) override;
     void DeleteKey(const std::string& key) override;
     bool Commit() override;
+    std::string LoadProblem() const override;
 
     const std::string& path() const { return path_; }
 
+    struct LoadResult {
+        bool ok;             // read, or there is no file yet
+        std::string reason;  // why it could not be read
+    };
+
   private:
-    static SettingsTree Load(const std::string& path);
+    static LoadResult Load(const std::string& path, SettingsTree& tree);
     SettingsTree& Tree() const;  // the file is read at the first use, not before
 
     std::string path_;
     mutable bool loaded_ = false;
+    mutable std::string unreadable_;  // why the file could not be read; empty when it could
     mutable SettingsTree tree_;
     std::vector<std::function<void(SettingsTree&)>> pending_;  // replayed on the file at Commit
 };

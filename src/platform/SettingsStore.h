@@ -40,10 +40,16 @@ class SettingsStore {
     // Makes the changes since the last commit lasting; false when that failed (the stored
     // settings are then as they were before).
     virtual bool Commit() = 0;
+
+    // Why the stored settings could not be read (they are then neither used nor written over);
+    // empty when they could or have not been read yet.
+    virtual std::string LoadProblem() const { return {}; }
 };
 
 // The store of the running program (the per-user settings file unless a test installs another).
 SettingsStore& GetSettingsStore();
 void InstallSettingsStore(SettingsStore* store);
+// The program's store's LoadProblem; empty when no store was made or read.
+std::string SettingsLoadProblem();
 
 }  // namespace platform

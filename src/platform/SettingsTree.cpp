@@ -11,6 +11,12 @@ char Fold(char c) {
     return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
 }
 
+std::string Folded(const std::string& s) {
+    std::string out = s;
+    for (char& c : out) c = Fold(c);
+    return out;
+}
+
 bool SameText(const std::string& a, const std::string& b) {
     if (a.size() != b.size()) return false;
     for (size_t i = 0; i < a.size(); ++i)
@@ -157,9 +163,8 @@ std::string SettingsTree::NormalKey(const std::string& key) {
 }
 
 SettingsTree::Key* SettingsTree::Find(const std::string& normalKey) {
-    for (auto& k : keys_)
-        if (SameText(k.path, normalKey)) return &k;
-    return nullptr;
+    auto it = byPath_.find(Folded(normalKey));
+    return it == byPath_.end() ? nullptr : &keys_[it->second];
 }
 
 const SettingsTree::Key* SettingsTree::Find(const std::string& normalKey) const {
@@ -168,8 +173,19 @@ const SettingsTree::Key* SettingsTree::Find(const std::string& normalKey) const 
 
 SettingsTree::Key& SettingsTree::Make(const std::string& normalKey) {
     if (Key* k = Find(normalKey)) return *k;
-    keys_.push_back({normalKey, {}});
+    byPath_.emplace(Folded(normalKey), keys_.size());
+    keys_.push_back({normalKey, {}, {}});
     return keys_.back();
+}
+
+void SettingsTree::Reindex() {
+    byPath_.clear();
+    for (size_t i = 0; i < keys_.size(); ++i) {
+        byPath_.emplace(Folded(keys_[i].path), i);
+        Key& k = keys_[i];
+        k.byName.clear();
+        for (size_t j = 0; j < k.values.size(); ++j) k.byName.emplace(Folded(k.values[j].first), j);
+    }
 }
 
 bool SettingsTree::KeyExists(const std::string& key) const {
@@ -184,9 +200,9 @@ std::optional<SettingsValue> SettingsTree::Read(const std::string& key,
                                                 const std::string& name) const {
     const Key* k = Find(NormalKey(key));
     if (!k) return std::nullopt;
-    for (const auto& [n, v] : k->values)
-        if (SameText(n, name)) return v;
-    return std::nullopt;
+    auto it = k->byName.find(Folded(name));
+    if (it == k->byName.end()) return std::nullopt;
+    return k->values[it->second].second;
 }
 
 std::vector<std::string> SettingsTree::ValueNames(const std::string& key) const {
@@ -200,13 +216,12 @@ bool SettingsTree::Write(const std::string& key, const std::string& name, Settin
     std::string path = NormalKey(key);
     if (path.empty()) return false;
     Key* k = &Make(path);
-    for (auto& [n, v] : k->values) {
-        if (SameText(n, name)) {
-            v = std::move(value);
-            return true;
-        }
+    auto [it, added] = k->byName.emplace(Folded(name), k->values.size());
+    if (added) {
+        k->values.emplace_back(name, std::move(value));
+    } else {
+        k->values[it->second].second = std::move(value);
     }
-    k->values.emplace_back(name, std::move(value));
     return true;
 }
 
@@ -214,12 +229,14 @@ void SettingsTree::DeleteValue(const std::string& key, const std::string& name) 
     Key* k = Find(NormalKey(key));
     if (!k) return;
     std::erase_if(k->values, [&](const auto& nv) { return SameText(nv.first, name); });
+    Reindex();
 }
 
 void SettingsTree::DeleteKey(const std::string& key) {
     std::string k = NormalKey(key);
     if (k.empty()) return;
     std::erase_if(keys_, [&](const Key& have) { return Within(have.path, k); });
+    Reindex();
 }
 
 std::string SettingsTree::Serialize() const {

@@ -11,6 +11,7 @@
 // last line without its line end, so a damaged or cut-off file loses only what it damaged.
 #include <optional>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "platform/SettingsStore.h"
@@ -33,15 +34,20 @@ class SettingsTree {
     static std::string NormalKey(const std::string& key);
 
   private:
+    // Lookups go through indexes of the folded names, so that reading a file of many keys and
+    // values takes time in proportion to its size.
     struct Key {
         std::string path;
         std::vector<std::pair<std::string, SettingsValue>> values;
+        std::unordered_map<std::string, size_t> byName;  // folded name -> position in values
     };
     Key& Make(const std::string& normalKey);
     Key* Find(const std::string& normalKey);
     const Key* Find(const std::string& normalKey) const;
+    void Reindex();
 
-    std::vector<Key> keys_;  // in the order they were made
+    std::vector<Key> keys_;                           // in the order they were made
+    std::unordered_map<std::string, size_t> byPath_;  // folded path -> position in keys_
 };
 
 }  // namespace platform

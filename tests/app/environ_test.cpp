@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <fstream>
 #include <functional>
+#include <map>
 #include <sstream>
 
 #include "app/indEnviron.h"
@@ -169,24 +170,68 @@ TEST(Environ, OutOfRangeValuesAreClamped) {
     EXPECT_FALSE(Make(store)->comSpeedHigh);
 }
 
-// One missing, mistyped or foreign value spoils the whole set, window position included.
-TEST(Environ, AnyBadValueGivesAllDefaults) {
-    std::vector<std::function<void(test::MemorySettingsStore&)>> spoilers = {
-        [](auto& s) { s.tree.DeleteValue(kSetup, "ChListType"); },
-        [](auto& s) { s.tree.DeleteValue(kRecent, "Recent9"); },
-        [](auto& s) { s.tree.DeleteKey(kView); },
-        [](auto& s) { s.tree.Write(kGlobal, "ComPort", SettingsValue::String("7")); },
-        [](auto& s) { s.tree.Write(kGlobal, "Current Directory", SettingsValue::Int(1)); },
-        [](auto& s) { s.tree.Write(kRecent, "Recent3", SettingsValue::Binary("x")); },
-        [](auto& s) { s.tree.Write(kGlobal, "BBT", SettingsValue::Int(753950)); },
+// Every loaded setting by name, to compare a whole load at once.
+std::map<std::string, std::string> Loaded(const indEnviron& e) {
+    std::string recent;
+    for (const auto& f : e.recentFiles.Entries()) recent += f + ";";
+    return {{"comPort", std::to_string(e.comPort)},
+            {"comSpeedHigh", std::to_string(e.comSpeedHigh)},
+            {"currentDirectory", e.currentDirectory},
+            {"recentFiles", recent},
+            {"fontSizePercentage", std::to_string(e.fontSizePercentage)},
+            {"toolbarVisible", std::to_string(e.toolbarVisible)},
+            {"printerFontSize", std::to_string(e.printerFontSize)},
+            {"window", std::to_string(e.windowLeft) + "," + std::to_string(e.windowTop) + "," +
+                           std::to_string(e.windowWidth) + "," + std::to_string(e.windowHeight)},
+            {"splitter", std::to_string(e.splitter)},
+            {"modelType", std::to_string(e.modelType)},
+            {"chListView", std::to_string(e.chListView)}};
+}
+
+// One missing or mistyped value takes its default (or its clamp) and the others keep what was
+// stored; only a foreign signature gives all defaults.
+TEST(Environ, OneBadValueTakesItsDefaultAndTheOthersKeep) {
+    test::MemorySettingsStore good;
+    StoreValid(good);
+    const auto stored = Loaded(*Make(good));
+    ASSERT_EQ(stored.at("modelType"), "4");
+    const struct {
+        std::function<void(test::MemorySettingsStore&)> spoil;
+        const char* field;
+        std::string loaded;
+    } cases[] = {
+        {[](auto& s) { s.tree.DeleteValue(kSetup, "ChListType"); }, "chListView", "0"},
+        {[](auto& s) { s.tree.Write(kGlobal, "ComPort", SettingsValue::String("7")); }, "comPort",
+         "1"},
+        {[](auto& s) { s.tree.Write(kGlobal, "Current Directory", SettingsValue::Int(1)); },
+         "currentDirectory", ""},
+        {[](auto& s) { s.tree.Write(kRecent, "Recent1", SettingsValue::Binary("x")); },
+         "recentFiles", "/f0.dat;;"},
+        {[](auto& s) { s.tree.DeleteValue(kRecent, "Recent9"); }, "recentFiles",
+         stored.at("recentFiles")},
+        {[](auto& s) { s.tree.DeleteKey(kView); }, "fontSizePercentage", "100"},
+        {[](auto& s) { s.tree.DeleteValue(kWindow, "Height"); }, "window", "560,144,800,600"},
+        {[](auto& s) { s.tree.Write(kSetup, "ModelType", SettingsValue::String("x")); },
+         "modelType", "2"},
+        {[](auto& s) { s.tree.DeleteValue(kGlobal, "BBT"); }, "", ""},
     };
-    for (size_t i = 0; i < spoilers.size(); ++i) {
+    for (size_t i = 0; i < std::size(cases); ++i) {
         SCOPED_TRACE(i);
         test::MemorySettingsStore store;
         StoreValid(store);
-        spoilers[i](store);
-        ExpectDefaults(*Make(store));
+        cases[i].spoil(store);
+        auto expected = stored;
+        if (*cases[i].field) expected[cases[i].field] = cases[i].loaded;
+        if (std::string(cases[i].field) == "fontSizePercentage") {
+            expected["toolbarVisible"] = "1";
+            expected["printerFontSize"] = "10";
+        }
+        EXPECT_EQ(Loaded(*Make(store)), expected);
     }
+    test::MemorySettingsStore foreign;
+    StoreValid(foreign);
+    foreign.tree.Write(kGlobal, "BBT", SettingsValue::Int(753950));
+    ExpectDefaults(*Make(foreign));
 }
 
 TEST(Environ, RecentEntriesDifferingInCaseLoadAsTheLaterOne) {
@@ -335,17 +380,94 @@ TEST_F(EnvironFileTest, TheVerifySettingIsKeptAndAFileFromBeforeItStillLoads) {
     EXPECT_FALSE(run.env.verifyAfterWrite);
 }
 
-TEST_F(EnvironFileTest, DamagedFileGivesDefaults) {
+// A file cut short keeps the values before the cut; the rest take their defaults.
+TEST_F(EnvironFileTest, CutFileKeepsWhatIsWhole) {
     {
         Instance run;
         run.env.modelType = 3;
+        run.env.chListView = true;
     }
     std::string saved = Contents();
-    for (size_t cut : {saved.size() / 2, saved.size() - 2}) {
-        std::ofstream(platform::SettingsFilePath(), std::ios::binary) << saved.substr(0, cut);
+    const struct {
+        size_t cut;
+        int model;
+        bool chList;
+    } cases[] = {{saved.size() / 2, 2, false}, {saved.size() - 2, 3, false}};
+    for (const auto& c : cases) {
+        std::ofstream(platform::SettingsFilePath(), std::ios::binary) << saved.substr(0, c.cut);
         Instance run;
-        EXPECT_EQ(run.env.modelType, 2) << cut;
+        EXPECT_EQ(run.env.modelType, c.model) << c.cut;
+        EXPECT_EQ(run.env.chListView, c.chList) << c.cut;
     }
+}
+
+// A settings file that cannot be read (not a plain file, far too big, no permission) is
+// neither used nor written over, and the reason is there to be told once.
+TEST_F(EnvironFileTest, AnUnreadableSettingsFileIsLeftAsItIs) {
+    const std::string path = platform::SettingsFilePath();
+    const std::string big = "; not ours\n" + std::string(5 * 1024 * 1024, 'x') + "\n";
+    const struct {
+        const char* what;
+        std::function<void()> make;
+        const char* reason;
+    } cases[] = {
+        {"FIFO", [&] { mkfifo(path.c_str(), 0600); }, "not a plain file"},
+        {"folder", [&] { mkdir(path.c_str(), 0700); }, "not a plain file"},
+        {"huge", [&] { std::ofstream(path, std::ios::binary) << big; }, "larger than"},
+        {"no permission",
+         [&] {
+             std::ofstream(path, std::ios::binary) << "[x]\n";
+             chmod(path.c_str(), 0);
+         },
+         "Permission denied"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        std::system(("rm -rf '" + dir_ + "/config'").c_str());
+        mkdir((dir_ + "/config").c_str(), 0700);
+        mkdir((dir_ + "/config/Vexa").c_str(), 0700);
+        mkdir((dir_ + "/config/Vexa/KELDA").c_str(), 0700);
+        c.make();
+        if (std::string(c.what) == "no permission" && access(path.c_str(), R_OK) == 0)
+            continue;  // root reads it anyway
+        struct stat before {};
+        ASSERT_EQ(stat(path.c_str(), &before), 0);
+        {
+            Instance run;  // a FIFO would block here if it were opened for reading plainly
+            EXPECT_EQ(run.env.modelType, 2);
+            EXPECT_NE(run.env.LoadProblem().find(path), std::string::npos);
+            EXPECT_NE(run.env.LoadProblem().find(c.reason), std::string::npos)
+                << run.env.LoadProblem();
+            run.env.modelType = 5;
+            EXPECT_FALSE(run.env.WriteInt(kRoot + "\\Display", "w", 1));
+        }
+        struct stat after {};
+        ASSERT_EQ(stat(path.c_str(), &after), 0);
+        EXPECT_EQ(after.st_ino, before.st_ino);
+        EXPECT_EQ(after.st_mode, before.st_mode);
+        EXPECT_EQ(after.st_size, before.st_size);
+        if (std::string(c.what) == "huge") EXPECT_TRUE(Contents() == big);
+    }
+}
+
+// A damaged line costs only its own value: the rest of the file still loads and is saved.
+TEST_F(EnvironFileTest, ADamagedValueInTheFileKeepsTheOthers) {
+    {
+        Instance run;
+        run.env.modelType = 3;
+        run.env.recentFiles.Add("/boat/a.kcf");
+        run.env.comPort = 9;
+    }
+    std::string text = Contents();
+    const std::string line = "\"ComPort\"=int:9";
+    ASSERT_NE(text.find(line), std::string::npos);
+    text.replace(text.find(line), line.size(), "\"ComPort\"=int:nine");
+    std::ofstream(platform::SettingsFilePath(), std::ios::binary) << text;
+    Instance run;
+    EXPECT_EQ(run.env.comPort, 1);
+    EXPECT_EQ(run.env.modelType, 3);
+    EXPECT_EQ(run.env.recentFiles.At(0), "/boat/a.kcf");
+    EXPECT_EQ(run.env.LoadProblem(), "");
 }
 
 }  // namespace

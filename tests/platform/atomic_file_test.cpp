@@ -1,8 +1,12 @@
 #include <dirent.h>
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/file.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
+#include <csignal>
 #include <cstdlib>
 #include <fstream>
 #include <sstream>
@@ -17,6 +21,10 @@ std::string ReadAll(const std::string& p) {
     std::stringstream s;
     s << in.rdbuf();
     return s.str();
+}
+
+void WriteFile(const std::string& p, const std::string& bytes) {
+    std::ofstream(p, std::ios::binary) << bytes;
 }
 
 int CountEntries(const std::string& dir) {
@@ -72,6 +80,46 @@ TEST_F(AtomicFileTest, RefusesADirectoryOrAMissingFolder) {
     EXPECT_EQ(platform::WriteFileAtomically(dir_, "x"), platform::WriteResult::OpenFailed);
     EXPECT_EQ(platform::WriteFileAtomically(dir_ + "/no/such/folder/f", "x"),
               platform::WriteResult::OpenFailed);
+}
+
+// A save killed half way leaves the previous file whole. With unnamed temporaries it leaves
+// nothing else; with named ones the next save into the folder removes what it left, but never
+// a temporary that a live save holds or a file that is not ours.
+TEST_F(AtomicFileTest, AKilledSaveLeavesNothingBehindForLong) {
+    ASSERT_EQ(platform::WriteFileAtomically(path_, "precious"), platform::WriteResult::Ok);
+    auto killedSave = [&](bool namedOnly) {
+        pid_t pid = fork();
+        if (pid == 0) {
+            platform::UseNamedTemporariesOnly(namedOnly);
+            platform::InjectWriteFault(platform::WriteFault::Kill);
+            platform::WriteFileAtomically(path_, std::string(100000, 'k'));
+            _exit(0);
+        }
+        int status = 0;
+        waitpid(pid, &status, 0);
+        EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL);
+        EXPECT_EQ(ReadAll(path_), "precious");
+    };
+    killedSave(false);
+    EXPECT_EQ(CountEntries(dir_), 1);
+
+    for (int i = 0; i < 3; ++i) killedSave(true);
+    EXPECT_EQ(CountEntries(dir_), 2);  // each save took away what the one before left
+    const std::string busy = dir_ + "/.radio.dat.Busy01", other = dir_ + "/.radio.dat.bak";
+    WriteFile(busy, "a save in progress");
+    WriteFile(other, "the user's");
+    int held = open(busy.c_str(), O_RDONLY);
+    ASSERT_EQ(flock(held, LOCK_EX), 0);
+    ASSERT_EQ(platform::WriteFileAtomically(path_, "next"), platform::WriteResult::Ok);
+    EXPECT_EQ(ReadAll(path_), "next");
+    EXPECT_EQ(ReadAll(busy), "a save in progress");
+    EXPECT_EQ(ReadAll(other), "the user's");
+    EXPECT_EQ(CountEntries(dir_), 3);
+    close(held);
+    platform::UseNamedTemporariesOnly(true);
+    ASSERT_EQ(platform::WriteFileAtomically(path_, "last"), platform::WriteResult::Ok);
+    platform::UseNamedTemporariesOnly(false);
+    EXPECT_EQ(CountEntries(dir_), 2);  // the target and the user's .bak
 }
 
 TEST(RunLoop, FiresTimersUntilDone) {
