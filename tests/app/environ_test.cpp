@@ -446,7 +446,9 @@ TEST_F(EnvironFileTest, AnUnreadableSettingsFileIsLeftAsItIs) {
         EXPECT_EQ(after.st_ino, before.st_ino);
         EXPECT_EQ(after.st_mode, before.st_mode);
         EXPECT_EQ(after.st_size, before.st_size);
-        if (std::string(c.what) == "huge") EXPECT_TRUE(Contents() == big);
+        if (std::string(c.what) == "huge") {
+            EXPECT_TRUE(Contents() == big);
+        }
     }
 }
 
