@@ -79,6 +79,7 @@ class cmcGridModel {
 
     // Set-up before Build.
     void SetDispatcher(cmcGridDispatcher dispatcher) { dispatcher_ = dispatcher; }
+    cmcGridDispatcher Dispatcher() const { return dispatcher_; }
     // A drop-down chooser: `owner` is the request of the cell it was opened on.
     void SetChooser(const cmcCellCapsule& owner);
     void SetInitialCell(int label, int index);

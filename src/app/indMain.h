@@ -57,7 +57,8 @@ class indMain : public cuiMain, public cmcCellHost, private indModelHost {
     int SelectedPort() const override;
     bool DocumentUntitled() const override { return Untitled(); }
     bool CanPrintCurrent() const override { return false; }
-    int PopupMenuItemCount() const override { return 0; }
+    int PopupMenuItemCount() const override { return popupItems_; }
+    void SetPopupMenuItemCount(int count) override { popupItems_ = count; }
     int CloneInfoModel() const override;
     std::string CloneInfoRevision() const override;
     std::string CloneInfoComment() const override;
@@ -97,4 +98,5 @@ class indMain : public cuiMain, public cmcCellHost, private indModelHost {
     mutable bool namesStale_ = true;
     std::unique_ptr<cmcCompareBase> compareBase_;
     std::string aboutKeys_;  // the last letters typed in the About box, lower-cased
+    int popupItems_ = 0;  // top-level items of the popup menu being shown
 };

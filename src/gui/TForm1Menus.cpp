@@ -20,6 +20,7 @@
 #include "gui/MainToolbar.h"
 #include "gui/PortDialog.h"
 #include "gui/TForm1.h"
+#include "gui/cuiSheet.h"
 #include "radio/CellCatalogue.h"
 #include "radio/CellDispatcher.h"
 #include "radio/cmcCellHost.h"
@@ -60,6 +61,20 @@ void TForm1::BuildMenus() {
             QMenu* m = menuBar()->addMenu(caption);
             m->menuAction()->setData(static_cast<int>(i));
             stack.assign(1, m);
+            if (node.cell.Label == CL_Menu_Edit_Top) {
+                // The Edit menu offers the current cell's popup-menu items.
+                connect(m, &QMenu::aboutToShow, this, [this, m] {
+                    m->clear();
+                    if (auto* sheet = dynamic_cast<cuiSheet*>(sheet_)) sheet->FillEditMenu(m);
+                    if (!m->isEmpty()) return;
+                    cmcSheetTree none;
+                    none.Build(GTex(), keys::kPMenuNoItem);
+                    if (!none.Nodes().empty())
+                        m->addAction(FromOverlay(none.Nodes().front().Caption()))
+                            ->setEnabled(false);
+                });
+                continue;
+            }
             connect(m, &QMenu::aboutToShow, this, [this, m] { UpdateMenuStates(m); });
             continue;
         }

@@ -233,9 +233,12 @@ void ClearItem(cmcCellCall& c) {
     if (rows == nullptr || c.table == 0 || !rows->CanClear(c.table)) c.cell.Flags |= kFlagDisabled;
 }
 
-void AlwaysDisabledItem(cmcCellCall& c) {
+// Moving rows needs a row the commands may touch; the command itself stops at the range's ends.
+void CarryItem(cmcCellCall& c) {
     ShowOwnText(c);
-    c.cell.Flags |= kFlagDisabled;
+    cmcRowCommander* rows = c.host.RowCommands();
+    if (rows == nullptr || c.table == 0 || !rows->InRange(c.table, c.row))
+        c.cell.Flags |= kFlagDisabled;
 }
 
 // --- soft-key choices that the radio cannot use now ---
@@ -342,8 +345,10 @@ void RegisterCommandCells(cmcCellHandlerTable& t) {
     t.Set(CL_PMenu_NoItem, NoItem);
     t.Set(CL_PMenu_Paste, PasteItem);
     t.Set(CL_PMenu_Clear, ClearItem);
-    for (int l : {CL_PMenu_CarryUp, CL_PMenu_CarryDown, CL_PMenu_Delete, CL_PMenu_Insert})
-        t.Set(l, AlwaysDisabledItem);
+    t.Set(CL_PMenu_CarryUp, CarryItem);
+    t.Set(CL_PMenu_CarryDown, CarryItem);
+    t.Set(CL_PMenu_Delete, ClearItem);  // delete and insert blank rows as clear does
+    t.Set(CL_PMenu_Insert, ClearItem);
 
     t.Set(CL_Misc_ChNo_0Base, RowNumber);
     t.Set(CL_Misc_ChNo_1Base, RowNumber);

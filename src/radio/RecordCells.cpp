@@ -93,7 +93,9 @@ void ChannelAttr(cmcCellCall& c) {
     const bool view = c.host.UsableOnlyView();
     const char* list = view ? keys::kSheetSelChATRUse : keys::kSheetSelChATRAll;
     int item = -1;
-    switch (EditChannelAttr(c.req, list, c.rec.Unused() ? 3 : 0, c.rec.marks, view, item)) {
+    const AttrAction action =
+        EditChannelAttr(c.req, list, c.rec.Unused() ? 3 : 0, c.rec.marks, view, item);
+    switch (action) {
         case AttrAction::kSetMark:
             c.rec.marks |= item == 1 ? datCh::kMarkP : datCh::kMarkC;
             c.rec.flags &= ~datCh::kUnused;
@@ -102,10 +104,19 @@ void ChannelAttr(cmcCellCall& c) {
             EvMan().Post(ev::kRedrawChannelSheet, 0);
             break;
         case AttrAction::kToggleUnused:
-            c.rec.flags ^= datCh::kUnused;
-            c.rec.Commit();
+        case AttrAction::kSetUsed:
+        case AttrAction::kSetUnused: {
+            const uint8_t before = c.rec.flags;
+            if (action == AttrAction::kToggleUnused)
+                c.rec.flags ^= datCh::kUnused;
+            else if (action == AttrAction::kSetUsed)
+                c.rec.flags &= ~datCh::kUnused;
+            else
+                c.rec.flags |= datCh::kUnused;
+            if (c.rec.flags != before) c.rec.Commit();
             c.req.displayText = AttrText(list, c.rec);
             break;
+        }
         case AttrAction::kToggleView:
             EvMan().Post(ev::kRedrawChannelSheet, 1);
             break;

@@ -249,12 +249,15 @@ AttrAction EditChannelAttr(cmcCellCapsule& req, const char* list, int value, uin
         if (chosen != nullptr && chosen->Label == 1 && req.commitMode == 2) {
             chosenItem = chosen->Index;
             switch (chosenItem) {
+                case 0:
+                    action = AttrAction::kSetUsed;
+                    break;
                 case 1:
                 case 2:
                     action = AttrAction::kSetMark;
                     break;
                 case 3:
-                    action = AttrAction::kToggleUnused;
+                    action = AttrAction::kSetUnused;
                     break;
                 case 4:
                     action = AttrAction::kToggleView;

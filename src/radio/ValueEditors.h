@@ -44,7 +44,14 @@ bool EditChoice(cmcCellCapsule& req, const char* list, int listType, int& value)
 
 // The channel attribute cell: like a choice, but a committed item or a space/backspace is an
 // action for the caller. `marks` are the record's P and C marks.
-enum class AttrAction { kNone = 0, kSetMark = 1, kToggleUnused = 2, kToggleView = 3 };
+enum class AttrAction {
+    kNone = 0,
+    kSetMark = 1,
+    kToggleUnused = 2,  // Space and Backspace
+    kToggleView = 3,
+    kSetUsed = 4,  // the chooser's items say what they do, whatever the channel was
+    kSetUnused = 5,
+};
 AttrAction EditChannelAttr(cmcCellCapsule& req, const char* list, int value, uint8_t marks,
                            bool viewOn, int& chosenItem);
 

@@ -48,6 +48,8 @@ class cmcCellHost {
     virtual bool CanPrintCurrent() const = 0;
     // Items of the popup menu of the current cell (the "no item" entry shows alone).
     virtual int PopupMenuItemCount() const = 0;
+    // The popup menu being shown has this many top-level items.
+    virtual void SetPopupMenuItemCount(int count) {}
 
     // What the radio reported in the last clone information exchange.
     virtual int CloneInfoModel() const = 0;

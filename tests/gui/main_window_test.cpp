@@ -7,9 +7,11 @@
 #include <cstdlib>
 #include <string>
 
+#include "app/cmcGridModel.h"
 #include "gui/AppSession.h"
-#include "gui/SheetView.h"
 #include "gui/TForm1.h"
+#include "gui/cuiGrid.h"
+#include "gui/cuiSheet.h"
 #include "support/ManualClock.h"
 
 namespace {
@@ -60,11 +62,15 @@ TEST(MainWindow, TreeOpensSheetsOverTheFactoryImage) {
         EXPECT_EQ(w.CurrentSheet()->Reference(), "GI_Sheet_IntCh");
         // Channel 16 is in every factory image's international list.
         bool found16 = false;
-        auto* table = dynamic_cast<SheetView*>(w.CurrentSheet());
-        ASSERT_NE(table, nullptr);
-        for (int r = 0; r < table->rowCount() && !found16; ++r)
-            for (int c = 0; c < 2 && !found16; ++c)
-                if (auto* item = table->item(r, c)) found16 = item->text().trimmed() == "16";
+        auto* sheet = dynamic_cast<cuiSheet*>(w.CurrentSheet());
+        ASSERT_NE(sheet, nullptr);
+        cmcGridModel& m = *sheet->Grid()->Model();
+        for (int r = 0; r < m.RowCount() && !found16; ++r) {
+            cmcCellCapsule req;
+            m.FillPaintRequest(req, 0, r, false);
+            m.Dispatcher()(req, false);
+            found16 = QString::fromStdString(req.displayText).trimmed() == "16";
+        }
         EXPECT_TRUE(found16);
         // New rebuilds the tree; the user stays on the sheet they were looking at.
         session.App().New();

@@ -278,6 +278,27 @@ TEST_F(DispatchTest, AttributeChooserSetsMarksAndView) {
     EXPECT_EQ(result, cmcCellCapsule::kSignalChooser);
 }
 
+// "Used" and "Not used" set what they say from either state; Space still toggles.
+TEST_F(DispatchTest, InUseChooserItemsDoWhatTheySay) {
+    const int unusedByte = 0x04D0 + 30;
+    const struct {
+        bool unusedBefore;
+        int item;
+        bool unusedAfter;
+    } cases[] = {{true, 0, false}, {false, 0, false}, {false, 3, true}, {true, 3, true}};
+    for (const auto& c : cases) {
+        host.image.SetByte(unusedByte, c.unusedBefore ? 0x80 : 0x00);
+        Choose(CT_IntCh, CL_ChList_Atr, 30, c.item);
+        EXPECT_EQ((Byte(unusedByte) & 0x80) != 0, c.unusedAfter)
+            << "item " << c.item << " on a channel " << (c.unusedBefore ? "not " : "") << "in use";
+    }
+    host.image.SetByte(unusedByte, 0x00);
+    Call(CT_IntCh, CL_ChList_Atr, 30, ' ');
+    EXPECT_EQ(Byte(unusedByte) & 0x80, 0x80);
+    Call(CT_IntCh, CL_ChList_Atr, 30, cellkey::kBackspace);
+    EXPECT_EQ(Byte(unusedByte) & 0x80, 0);
+}
+
 TEST_F(DispatchTest, RestrictedCellsSwallowKeysAndSayWhy) {
     host.image.SetByte(0x04D0 + 20, 0x80);  // row 20 unused
     const struct {
@@ -510,11 +531,17 @@ TEST_F(DispatchTest, CommandCellsRunAndShowMenuState) {
     opener.Category = CT_IntCh;
     cmcCellCapsule openerReq;
     openerReq.cell = &opener;
-    for (auto [label, category, disabled] :
-         {std::tuple{CL_PMenu_Paste, CT_IntCh, false}, std::tuple{CL_PMenu_Paste, CT_FreeCh, true},
-          std::tuple{CL_PMenu_Clear, CT_FreeCh, false},
-          std::tuple{CL_PMenu_Clear, CT_IntCh, true}}) {
+    for (auto [label, category, row, disabled] :
+         {std::tuple{CL_PMenu_Paste, CT_IntCh, 0, false},
+          std::tuple{CL_PMenu_Paste, CT_FreeCh, 0, true},
+          std::tuple{CL_PMenu_Clear, CT_FreeCh, 0, false},
+          std::tuple{CL_PMenu_Clear, CT_IntCh, 0, true},
+          std::tuple{CL_PMenu_Delete, CT_FreeCh, 0, false},
+          std::tuple{CL_PMenu_Insert, CT_IntCh, 0, true},
+          std::tuple{CL_PMenu_CarryUp, CT_IntCh, 3, false},
+          std::tuple{CL_PMenu_CarryDown, CT_IntCh, 9, true}}) {  // outside the row range
         opener.Category = category;
+        opener.Index = row;
         cell = cmcCellObj();
         cell.Category = CT_PopupMenu;
         cell.Label = label;

@@ -1,0 +1,393 @@
+#include "gui/CellPainter.h"
+
+#include <QApplication>
+#include <QFontDatabase>
+#include <QFontMetrics>
+#include <QPainterPath>
+#include <QPalette>
+#include <QPolygon>
+#include <cmath>
+#include <unordered_map>
+#include <vector>
+
+#include "app/cmcGridModel.h"
+#include "radio/cmcCellCapsule.h"
+#include "sheet/NameTables.h"
+#include "sheet/cmcCellObj.h"
+#include "sheet/cmcFont.h"
+
+namespace {
+
+constexpr uint32_t kWhite = 0x00FFFFFF;
+constexpr uint32_t kClHighlight = 0x8000000Du;
+constexpr uint32_t kClHightlightText = 0x8000000Eu;
+constexpr uint32_t kClBtnFace = 0x8000000Fu;
+constexpr uint32_t kPrintDark = 0x00606060;
+
+QColor SystemColor(int n) {
+    const QPalette p = QApplication::palette();
+    switch (n) {
+        case 1:   // desktop
+        case 12:  // application work space
+            return p.color(QPalette::Dark);
+        case 2:  // active caption
+            return p.color(QPalette::Highlight);
+        case 3:   // inactive caption
+        case 16:  // button shadow
+            return p.color(QPalette::Mid);
+        case 4:   // menu
+        case 15:  // button face
+            return p.color(QPalette::Button);
+        case 5:  // window
+            return p.color(QPalette::Base);
+        case 6:  // window frame
+        case 10:
+        case 11:
+            return p.color(QPalette::Shadow);
+        case 7:  // menu text
+        case 8:  // window text
+            return p.color(QPalette::Text);
+        case 9:   // caption text
+        case 14:  // highlighted text
+            return p.color(QPalette::HighlightedText);
+        case 13:
+            return p.color(QPalette::Highlight);
+        case 17:  // grey text
+            return p.color(QPalette::Disabled, QPalette::Text);
+        case 18:  // button text
+            return p.color(QPalette::ButtonText);
+        case 19:
+            return p.color(QPalette::Light);
+        case 20:  // button highlight
+            return p.color(QPalette::Light);
+        default:
+            return p.color(QPalette::Base);
+    }
+}
+
+uint32_t ToBgr(const QColor& c) {
+    return uint32_t(c.red()) | (uint32_t(c.green()) << 8) | (uint32_t(c.blue()) << 16);
+}
+
+// Resolved colour as 0x00BBGGRR, for the comparisons of the paint rules.
+uint32_t Resolve(uint32_t color) {
+    return (color & 0x80000000u) ? ToBgr(SystemColor(int(color & 0xFF))) : (color & 0xFFFFFF);
+}
+
+// (a x W + T + round) / d per channel.
+uint32_t Tint(uint32_t w, uint32_t t, int a, int d) {
+    uint32_t out = 0;
+    for (int shift = 0; shift < 24; shift += 8) {
+        int wc = (w >> shift) & 0xFF, tc = (t >> shift) & 0xFF;
+        out |= uint32_t((a * wc + tc + d / 2) / d) << shift;
+    }
+    return out;
+}
+
+struct FontCacheEntry {
+    cmcFont font;
+    double scale;
+    QFont qfont;
+};
+
+const QFont& CachedFont(const cmcFont* font, double scale) {
+    static std::unordered_map<const cmcFont*, FontCacheEntry> cache;
+    static const QFont fallback = ToQFont(nullptr);
+    if (!font) return fallback;
+    auto it = cache.find(font);
+    if (it != cache.end() && it->second.font == *font && it->second.scale == scale)
+        return it->second.qfont;
+    if (cache.size() > 4096) cache.clear();
+    FontCacheEntry& e = cache[font];
+    e.font = *font;
+    e.scale = scale;
+    e.qfont = ToQFont(font, scale);
+    return e.qfont;
+}
+
+class QtCellCanvas : public cmcCellCanvas {
+  public:
+    explicit QtCellCanvas(QPainter& p) : p_(p) {}
+    void SetFontColor(uint32_t color) override {
+        fontColor = color;
+        changed = true;
+    }
+    void FillRect(const cmcCellRect& r, uint32_t color) override {
+        p_.fillRect(QRect(QPoint(r.left, r.top), QPoint(r.right - 1, r.bottom - 1)),
+                    ToQColor(color));
+    }
+    void DrawLine(int x1, int y1, int x2, int y2, uint32_t color) override {
+        p_.setPen(ToQColor(color));
+        p_.drawLine(x1, y1, x2, y2);
+    }
+    uint32_t fontColor = 0;
+    bool changed = false;
+
+  private:
+    QPainter& p_;
+};
+
+std::vector<std::string_view> SplitLines(std::string_view text) {
+    std::vector<std::string_view> lines;
+    size_t start = 0;
+    for (;;) {
+        size_t nl = text.find('\n', start);
+        if (nl == std::string_view::npos) {
+            lines.push_back(text.substr(start));
+            return lines;
+        }
+        lines.push_back(text.substr(start, nl - start));
+        start = nl + 1;
+    }
+}
+
+}  // namespace
+
+QColor ToQColor(uint32_t c) {
+    if (c & 0x80000000u) return SystemColor(int(c & 0xFF));
+    return QColor(int(c & 0xFF), int((c >> 8) & 0xFF), int((c >> 16) & 0xFF));
+}
+
+QFont ToQFont(const cmcFont* font, double scale) {
+    QFont q = QApplication::font();
+    if (!font) return q;
+    if (!font->Face.empty() && font->Face != DefaultFaceName() &&
+        QFontDatabase::hasFamily(QString::fromStdString(font->Face)))
+        q.setFamily(QString::fromStdString(font->Face));
+    if (font->Pitch == kFpFixed) {
+        q.setStyleHint(QFont::Monospace);
+        q.setFamily(QFontDatabase::systemFont(QFontDatabase::FixedFont).family());
+    }
+    int px = font->Height != 0 ? std::abs(font->Height) : std::abs(font->Size) * 96 / 72;
+    // A positive height includes the internal leading.
+    if (font->Height > 0) px = px * 4 / 5;
+    q.setPixelSize(std::max(1, int(std::lround(px * 0.8 * scale))));
+    q.setBold(font->Style & kFsBold);
+    q.setItalic(font->Style & kFsItalic);
+    q.setUnderline(font->Style & kFsUnderline);
+    q.setStrikeOut(font->Style & kFsStrikeOut);
+    return q;
+}
+
+QString FromLatin1(const std::string& text) {
+    return QString::fromLatin1(text.data(), qsizetype(text.size()));
+}
+
+std::string ToLatin1(const QString& text) {
+    QByteArray bytes = text.toLatin1();
+    return std::string(bytes.constData(), size_t(bytes.size()));
+}
+
+int QtTextSurface::TextWidth(std::string_view line, const cmcFont* font) {
+    QFontMetrics m(CachedFont(font, scale_));
+    return m.horizontalAdvance(QString::fromLatin1(line.data(), qsizetype(line.size())));
+}
+
+int QtTextSurface::TextHeight(std::string_view, const cmcFont* font) {
+    return QFontMetrics(CachedFont(font, scale_)).height();
+}
+
+void PaintMarker(QPainter& painter, const QRect& box, bool error, bool printing) {
+    const int s = box.width();
+    painter.save();
+    painter.setRenderHint(QPainter::Antialiasing, true);
+    if (error) {
+        // A cross with arms of width s/8, from corner to corner.
+        const double a = std::max(1.0, s / 8.0);
+        QPainterPath path;
+        const QPointF c = QRectF(box).center();
+        for (double angle : {45.0, 135.0}) {
+            QPainterPath arm;
+            arm.addRect(
+                QRectF(-s * 0.5 * std::sqrt(2.0) + a / 2, -a / 2, s * std::sqrt(2.0) - a, a));
+            QTransform t;
+            t.translate(c.x(), c.y());
+            t.rotate(angle);
+            path = path.united(t.map(arm));
+        }
+        if (!printing) {
+            painter.setPen(Qt::NoPen);
+            painter.setBrush(QColor(200, 30, 30));
+            painter.drawEllipse(box);
+            QTransform shrink;
+            shrink.translate(c.x(), c.y());
+            shrink.scale(0.55, 0.55);
+            shrink.translate(-c.x(), -c.y());
+            painter.setBrush(Qt::white);
+            painter.drawPath(shrink.map(path));
+        } else {
+            painter.setPen(Qt::NoPen);
+            painter.setBrush(Qt::black);
+            painter.drawPath(path);
+        }
+    } else {
+        QPolygon tri;
+        tri << QPoint(box.left() + s / 2, box.top()) << QPoint(box.right(), box.bottom())
+            << QPoint(box.left(), box.bottom());
+        painter.setPen(QPen(Qt::black, printing ? s / 16 + 1 : 1));
+        painter.setBrush(printing ? QColor(Qt::white) : QColor(250, 200, 40));
+        painter.drawPolygon(tri);
+        painter.setPen(Qt::NoPen);
+        painter.setBrush(Qt::black);
+        const int barW = std::max(1, s / 8);
+        const int x = box.left() + s / 2 - barW / 2;
+        painter.drawRect(x, box.top() + s / 3, barW, s / 3);
+        painter.drawRect(x, box.top() + 3 * s / 4, barW, std::max(1, s / 6));
+    }
+    painter.restore();
+}
+
+void PaintGridCell(QPainter& painter, cmcGridModel& model, int column, int row, QRect rect,
+                   const CellPaintOptions& o) {
+    if (!model.Built() || model.ColumnWidth(column) < 1 || model.RowHeight(row) < 1) return;
+    // A joined cell paints the model of the first cell of its run.
+    int source = column;
+    while (source > 0 && model.Def().Cell(source, row).JoinLeft) {
+        --source;
+        rect.setLeft(rect.left() - model.ColumnWidth(source));
+    }
+    cmcCellObj& cell = model.Def().Cell(source, row);
+    const bool rightJoined =
+        column + 1 < model.ColumnCount() && model.Def().Cell(column + 1, row).JoinLeft;
+    const bool selected = model.DrawnSelected(source, row);
+
+    const uint32_t window = Resolve(kClWindow), windowText = Resolve(kClWindowText);
+    const uint32_t own = Resolve(cell.Color);
+    const bool plain = cell.Color == kClWindow || own == kWhite;
+    uint32_t back;
+    bool onHighlight = false, onInactive = false, dark = false;
+    if (o.printing) {
+        dark = !plain;
+        back = dark ? kPrintDark : kWhite;
+    } else if (!selected || o.editorVisible) {
+        const bool selectLine = model.Def().Style().colorSelectLine && row == model.Row() &&
+                                source >= model.FixedCols() && !o.chooser;
+        back = selectLine ? Tint(window, windowText, 7, 8) : own;
+    } else if (o.focused || o.chooser) {
+        back = Resolve(kClHighlight);
+        onHighlight = true;
+    } else {
+        back = Tint(window, windowText, 3, 4);
+        onInactive = true;
+    }
+    if (back != kWhite || o.printing) painter.fillRect(rect, ToQColor(back));
+
+    // Lines along the bottom and the right edge.
+    const QColor lineColor =
+        plain ? (o.printing ? QColor(Qt::black) : QColor(0x80, 0x80, 0x80)) : QColor(Qt::white);
+    painter.setPen(lineColor);
+    if (cell.BottomLine) painter.drawLine(rect.left(), rect.bottom(), rect.right(), rect.bottom());
+    if (!rightJoined && cell.RightLine == kRightLineFull)
+        painter.drawLine(rect.right(), rect.top(), rect.right(), rect.bottom());
+    if (!rightJoined && cell.RightLine == kRightLineLow)
+        painter.drawLine(rect.right(), rect.top() + (rect.bottom() - rect.top()) * 7 / 10,
+                         rect.right(), rect.bottom());
+
+    const cmcFont* font = EffectiveFont(cell, model.Def().BasicCell());
+    painter.setFont(CachedFont(font, o.scale));
+    uint32_t textColor = font ? font->Color : kClWindowText;
+    if (onHighlight) textColor = kClHightlightText;
+
+    std::string text;
+    uint8_t flags = 0;
+    int mark = 0;
+    if (cell.IsBound()) {
+        cmcCellCapsule req;
+        model.FillPaintRequest(req, source, row, selected);
+        QtCellCanvas canvas(painter);
+        req.canvas = &canvas;
+        req.rect = {rect.left(), rect.top(), rect.right() + 1, rect.bottom() + 1};
+        model.Dispatcher()(req, false);
+        text = std::move(req.displayText);
+        flags = req.resultFlags;
+        mark = req.mark;
+        if (canvas.changed) textColor = canvas.fontColor;
+    } else {
+        text = cell.Text;
+    }
+
+    QColor pen;
+    if (o.printing) {
+        pen = dark ? QColor(Qt::white) : QColor(Qt::black);
+    } else {
+        if (onInactive) {
+            const uint32_t t = Resolve(textColor);
+            if (textColor == kClBtnFace || t == back || t == 0x00C0C0C0 || textColor == kClGrayText)
+                textColor = kClWindow;
+        }
+        pen = ToQColor(textColor);
+    }
+    painter.setPen(pen);
+
+    // Layout: lines stacked, aligned as the markup says.
+    const QFontMetrics metrics(painter.font());
+    const auto lines = SplitLines(text);
+    const int lineHeight = metrics.height();
+    const int block = lineHeight * int(lines.size());
+    const int pad = int(std::lround(4 * o.scale)), one = int(std::lround(1 * o.scale));
+    int y = cell.VAlign == kAlignTop ? rect.top() + one
+            : cell.VAlign == kAlignMiddle
+                ? rect.top() + (rect.bottom() + 1 - rect.top() - block) / 2
+                : rect.bottom() - block - one;
+    int textRight = rect.left();
+    for (std::string_view line : lines) {
+        const QString q = QString::fromLatin1(line.data(), qsizetype(line.size()));
+        const int w = metrics.horizontalAdvance(q);
+        int x = cell.HAlign == kAlignLeft ? rect.left() + pad
+                : cell.HAlign == kAlignCentre
+                    ? rect.left() + (rect.right() + 1 - rect.left() - w) / 2
+                    : rect.right() + 1 - w - pad;
+        x = std::max(x, rect.left());
+        if (x + w + 1 < rect.right()) {
+            painter.drawText(x, y + metrics.ascent(), q);
+        } else {
+            painter.save();
+            painter.setClipRect(rect, Qt::IntersectClip);
+            painter.drawText(x, y + metrics.ascent(), q);
+            painter.restore();
+        }
+        textRight = std::max(textRight, std::min(x + w, rect.right()));
+        y += lineHeight;
+    }
+
+    if (o.markers && (flags & (cmcCellCapsule::kWarning | cmcCellCapsule::kError))) {
+        const int s = o.printing ? rect.height() / 2 : std::min(14, rect.height() - 2);
+        if (s > 2) {
+            if (mark == 0) mark = cell.HAlign == kAlignRight ? 1 : 3;
+            int x;
+            if (mark == 1)
+                x = rect.left() + s / 8;
+            else if (mark == 3)
+                x = textRight + 2 < rect.right() - s - 1 ? textRight + 2 : rect.right() - s - 1;
+            else
+                x = rect.right() - s - 1;
+            x = std::max(x, rect.left());
+            QRect box(x, rect.bottom() - s, s, s);
+            PaintMarker(painter, box, flags & cmcCellCapsule::kError, o.printing);
+        }
+    }
+}
+
+void PaintGrid(QPainter& painter, cmcGridModel& model, const QRect& clip,
+               const CellPaintOptions& options) {
+    if (!model.Built()) return;
+    const int lastRow = model.LastVisibleRow(), lastCol = model.LastVisibleColumn();
+    auto paintRow = [&](int r) {
+        auto paint = [&](int c) {
+            cmcCellRect cr = model.CellRect(c, r);
+            QRect rect(QPoint(cr.left, cr.top), QPoint(cr.right - 1, cr.bottom - 1));
+            if (rect.isEmpty() || !rect.intersects(clip)) {
+                // A joined cell reaches left of its own rectangle.
+                if (!(model.Def().Cell(c, r).JoinLeft && rect.top() <= clip.bottom() &&
+                      rect.bottom() >= clip.top()))
+                    return;
+            }
+            PaintGridCell(painter, model, c, r, rect, options);
+        };
+        // Scrolled columns first, then the fixed ones over them.
+        for (int c = model.LeftColumn(); c <= lastCol; ++c) paint(c);
+        for (int c = 0; c < model.FixedCols(); ++c) paint(c);
+    };
+    for (int r = model.TopRow(); r <= lastRow; ++r) paintRow(r);
+    for (int r = 0; r < model.FixedRows(); ++r) paintRow(r);
+}

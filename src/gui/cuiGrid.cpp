@@ -1,0 +1,717 @@
+#include "gui/cuiGrid.h"
+
+#include <QAbstractTextDocumentLayout>
+#include <QApplication>
+#include <QContextMenuEvent>
+#include <QFocusEvent>
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QMenu>
+#include <QPainter>
+#include <QScreen>
+#include <QScrollBar>
+#include <QTextBlock>
+#include <QWheelEvent>
+#include <algorithm>
+#include <memory>
+#include <vector>
+
+#include "app/EventCodes.h"
+#include "app/cmcEvMan.h"
+#include "app/cmcSheetTree.h"
+#include "radio/CellCatalogue.h"
+#include "radio/cmcCellHost.h"
+#include "sheet/cmcCellObj.h"
+#include "text/cmcGTex.h"
+
+namespace {
+
+constexpr int kNear = 4;  // pixels from a column border that count as on it
+constexpr int kWheelRows = 3;
+
+QRect ToQRect(const cmcCellRect& r) {
+    return QRect(QPoint(r.left, r.top), QPoint(r.right - 1, r.bottom - 1));
+}
+
+}  // namespace
+
+// --- the in-place editor ---
+
+cuiCellEditor::cuiCellEditor(cuiGrid* grid) : QPlainTextEdit(grid->viewport()), grid_(grid) {
+    setFrameShape(QFrame::NoFrame);
+    setLineWrapMode(QPlainTextEdit::NoWrap);
+    setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    document()->setDocumentMargin(1);
+    setTabChangesFocus(true);
+    hide();
+    connect(this, &QPlainTextEdit::textChanged, this, &cuiCellEditor::LimitLength);
+}
+
+void cuiCellEditor::LimitLength() {
+    const QString text = toPlainText();
+    if (text.size() <= kMaxLength) return;
+    QSignalBlocker block(this);
+    setPlainText(text.left(kMaxLength));
+    moveCursor(QTextCursor::End);
+}
+
+void cuiCellEditor::keyPressEvent(QKeyEvent* event) {
+    using Nav = cmcGridModel::NavKey;
+    switch (event->key()) {
+        case Qt::Key_Return:
+        case Qt::Key_Enter:
+            grid_->CloseEditor(true, true);
+            return;
+        case Qt::Key_Escape:
+            grid_->CloseEditor(false, true);
+            return;
+        case Qt::Key_Up:
+            grid_->EditorNavigation(Nav::kUp);
+            return;
+        case Qt::Key_Down:
+            grid_->EditorNavigation(Nav::kDown);
+            return;
+        case Qt::Key_PageUp:
+            grid_->EditorNavigation(Nav::kPageUp);
+            return;
+        case Qt::Key_PageDown:
+            grid_->EditorNavigation(Nav::kPageDown);
+            return;
+        default:
+            QPlainTextEdit::keyPressEvent(event);
+    }
+}
+
+void cuiCellEditor::focusOutEvent(QFocusEvent* event) {
+    QPlainTextEdit::focusOutEvent(event);
+    // A popup of the editor itself (its context menu) does not end the edit.
+    if (event->reason() != Qt::PopupFocusReason) grid_->CloseEditor(true, false);
+}
+
+// --- the grid ---
+
+cuiGrid::cuiGrid(QWidget* parent) : QAbstractScrollArea(parent) {
+    setFrameShape(QFrame::NoFrame);
+    setFocusPolicy(Qt::StrongFocus);
+    viewport()->setAttribute(Qt::WA_OpaquePaintEvent, false);
+    viewport()->setMouseTracking(true);
+    setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    edgeTimer_.setInterval(60);
+    connect(&edgeTimer_, &QTimer::timeout, this, &cuiGrid::EdgeScroll);
+}
+
+cuiGrid::~cuiGrid() {
+    if (chooser_) delete chooser_.data();
+    if (model_) {
+        cmcEvMan& hub = EvMan();
+        hub.Send(ev::kControlGone, reinterpret_cast<intptr_t>(this));
+    }
+    model_.reset();
+}
+
+cmcGridModel& cuiGrid::Open(std::unique_ptr<cmcSheetDef> def) {
+    CloseEditor(false, false);
+    model_.reset();
+    model_ = std::make_unique<cmcGridModel>(std::move(def), *this);
+    return *model_;
+}
+
+void cuiGrid::Build(std::string_view basicExtra) {
+    if (!model_) return;
+    CloseEditor(false, false);
+    model_->Build(basicExtra);
+    options_.chooser = model_->IsChooser();
+    QPalette p = viewport()->palette();
+    p.setColor(QPalette::Window, ToQColor(model_->Def().BasicCell().Color));
+    viewport()->setPalette(p);
+    viewport()->setAutoFillBackground(true);
+    setEnabled(!model_->Disabled());
+    UpdateScrollBars();
+    viewport()->update();
+}
+
+bool cuiGrid::EditorVisible() const {
+    return editor_ && editor_->isVisible();
+}
+
+cuiChooser* cuiGrid::Chooser() const {
+    return chooser_.data();
+}
+
+int cuiGrid::ClientWidth() const {
+    return viewport()->width();
+}
+
+int cuiGrid::ClientHeight() const {
+    return viewport()->height();
+}
+
+QSize cuiGrid::NeededSize() const {
+    if (!model_) return {};
+    return {model_->NeededWidth(), model_->NeededHeight()};
+}
+
+QRect cuiGrid::CellRectOnScreen(int column, int row) const {
+    return ToQRect(model_->CellRect(column, row));
+}
+
+void cuiGrid::InvalidateCell(int column, int row) {
+    if (!model_ || !model_->Built()) return;
+    // Joined and owned cells paint with their neighbours: repaint the whole run.
+    const cmcSheetDef& def = model_->Def();
+    int first = column, last = column;
+    while (first > 0 && (def.Cell(first, row).JoinLeft || def.Cell(first, row).OwnedByLeft))
+        --first;
+    while (last + 1 < model_->ColumnCount() &&
+           (def.Cell(last + 1, row).JoinLeft || def.Cell(last + 1, row).OwnedByLeft))
+        ++last;
+    QRect r = ToQRect(model_->CellRect(first, row)).united(ToQRect(model_->CellRect(last, row)));
+    if (r.intersects(viewport()->rect())) viewport()->update(r);
+}
+
+void cuiGrid::InvalidateAll() {
+    viewport()->update();
+}
+
+void cuiGrid::ScrollChanged() {
+    UpdateScrollBars();
+    if (EditorVisible()) CloseEditor(true, false);  // a scrolled editor would cover another cell
+    viewport()->update();
+}
+
+void cuiGrid::UpdateScrollBars() {
+    if (!model_ || !model_->Built()) return;
+    syncingBars_ = true;
+    const bool bars = model_->ScrollBars();
+    setHorizontalScrollBarPolicy(bars ? Qt::ScrollBarAsNeeded : Qt::ScrollBarAlwaysOff);
+    setVerticalScrollBarPolicy(bars ? Qt::ScrollBarAsNeeded : Qt::ScrollBarAlwaysOff);
+    const int fc = model_->FixedCols(), fr = model_->FixedRows();
+    // The last position that still fills the client area.
+    auto lastStart = [](const std::vector<int>& sizes, int fixed, int room) {
+        int used = 0;
+        for (int k = 0; k < fixed; ++k) used += sizes[k];
+        int start = int(sizes.size()) - 1, sum = used;
+        while (start >= fixed && sum + sizes[start] <= room) sum += sizes[start--];
+        return std::max(fixed, start + 1);
+    };
+    std::vector<int> widths, heights;
+    for (int c = 0; c < model_->ColumnCount(); ++c) widths.push_back(model_->ColumnWidth(c));
+    for (int r = 0; r < model_->RowCount(); ++r) heights.push_back(model_->RowHeight(r));
+    const int maxLeft = lastStart(widths, fc, ClientWidth());
+    const int maxTop = lastStart(heights, fr, ClientHeight());
+    horizontalScrollBar()->setRange(0, std::max(0, maxLeft - fc));
+    verticalScrollBar()->setRange(0, std::max(0, maxTop - fr));
+    horizontalScrollBar()->setPageStep(
+        std::max(1, model_->LastVisibleColumn() - model_->LeftColumn()));
+    verticalScrollBar()->setPageStep(std::max(1, model_->LastVisibleRow() - model_->TopRow()));
+    horizontalScrollBar()->setValue(model_->LeftColumn() - fc);
+    verticalScrollBar()->setValue(model_->TopRow() - fr);
+    syncingBars_ = false;
+}
+
+void cuiGrid::scrollContentsBy(int, int) {
+    if (syncingBars_ || !model_ || !model_->Built()) return;
+    model_->SetTopLeft(horizontalScrollBar()->value() + model_->FixedCols(),
+                       verticalScrollBar()->value() + model_->FixedRows());
+    viewport()->update();
+}
+
+void cuiGrid::resizeEvent(QResizeEvent* event) {
+    QAbstractScrollArea::resizeEvent(event);
+    UpdateScrollBars();
+}
+
+void cuiGrid::paintEvent(QPaintEvent* event) {
+    if (!model_ || !model_->Built()) return;
+    QPainter painter(viewport());
+    options_.focused = hasFocus() || EditorVisible();
+    options_.editorVisible = EditorVisible();
+    PaintGrid(painter, *model_, event->rect(), options_);
+}
+
+void cuiGrid::Flush() {
+    viewport()->repaint();
+}
+
+bool cuiGrid::Extending() const {
+    return shiftHeld_ || mouseSelecting_;
+}
+
+void cuiGrid::CursorMoved() {
+    emit CurrentCellChanged();
+}
+
+// --- editor ---
+
+void cuiGrid::OpenEditor(int column, int row, const std::string& text, int selStart,
+                         int selLength) {
+    if (!model_) return;
+    QRect r = CellRectOnScreen(column, row);
+    if (r.width() < 1 || r.height() < 1) return;
+    if (!editor_) editor_ = new cuiCellEditor(this);
+    const cmcCellObj& cell = model_->CellAt(column, row);
+    QFont font = ToQFont(EffectiveFont(cell, model_->Def().BasicCell()));
+    editor_->setFont(font);
+    const int lineHeight = QFontMetrics(font).height() + 2;
+    QRect g = r.adjusted(1, 1, -1, -1);
+    if (lineHeight < g.height()) {
+        int top = cell.VAlign == kAlignTop      ? g.top()
+                  : cell.VAlign == kAlignMiddle ? g.top() + (g.height() - lineHeight) / 2
+                                                : g.bottom() - lineHeight;
+        g = QRect(g.left(), top, g.width(), lineHeight);
+    }
+    editor_->setGeometry(g);
+    {
+        QSignalBlocker block(editor_);
+        editor_->setPlainText(FromLatin1(text).left(cuiCellEditor::kMaxLength));
+    }
+    QTextCursor cursor = editor_->textCursor();
+    const int length = int(editor_->toPlainText().size());
+    cursor.setPosition(std::clamp(selStart, 0, length));
+    cursor.setPosition(std::clamp(selStart + selLength, 0, length), QTextCursor::KeepAnchor);
+    editor_->setTextCursor(cursor);
+    editCol_ = column;
+    editRow_ = row;
+    editor_->show();
+    editor_->setFocus(Qt::OtherFocusReason);
+    viewport()->update();
+}
+
+void cuiGrid::CommitEditor() {
+    CloseEditor(true, false);
+}
+
+void cuiGrid::CloseEditor(bool commit, bool focusGrid) {
+    if (!EditorVisible() || committing_) return;
+    committing_ = true;
+    const std::string text = ToLatin1(editor_->toPlainText());
+    const bool hadFocus = editor_->hasFocus();
+    editor_->hide();
+    if (commit && model_) model_->CommitText(editCol_, editRow_, text);
+    committing_ = false;
+    if (focusGrid || hadFocus) setFocus(Qt::OtherFocusReason);
+    viewport()->update();
+}
+
+void cuiGrid::EditorNavigation(cmcGridModel::NavKey key) {
+    CloseEditor(true, true);
+    if (model_) model_->NavigationKey(key, false);
+}
+
+// --- keys ---
+
+void cuiGrid::keyPressEvent(QKeyEvent* event) {
+    if (!model_ || !model_->Built()) return QAbstractScrollArea::keyPressEvent(event);
+    // Keys typed faster than the focus moves belong to the editor the first key opened.
+    if (EditorVisible()) {
+        QCoreApplication::sendEvent(editor_, event);
+        return;
+    }
+    using Nav = cmcGridModel::NavKey;
+    const Qt::KeyboardModifiers mods = event->modifiers() & ~Qt::KeypadModifier;
+    shiftHeld_ = mods & Qt::ShiftModifier;
+    const bool ctrlOnly = mods == Qt::ControlModifier;
+    struct {
+        int key;
+        Nav nav;
+    } static const navs[] = {{Qt::Key_Left, Nav::kLeft},     {Qt::Key_Right, Nav::kRight},
+                             {Qt::Key_Up, Nav::kUp},         {Qt::Key_Down, Nav::kDown},
+                             {Qt::Key_PageUp, Nav::kPageUp}, {Qt::Key_PageDown, Nav::kPageDown},
+                             {Qt::Key_Home, Nav::kHome},     {Qt::Key_End, Nav::kEnd}};
+    for (const auto& n : navs)
+        if (event->key() == n.key) {
+            model_->NavigationKey(n.nav, ctrlOnly);
+            shiftHeld_ = false;
+            return;
+        }
+    shiftHeld_ = false;
+    CommitEditor();
+    if (model_->IsChooser() && event->key() == Qt::Key_Escape) return event->ignore();
+    // The usual shortcuts for the row commands, where the cell's popup menu offers them.
+    if (ctrlOnly && (event->key() == Qt::Key_C || event->key() == Qt::Key_V)) {
+        const int label = event->key() == Qt::Key_C ? CL_PMenu_Copy : CL_PMenu_Paste;
+        std::unique_ptr<QMenu> menu(PopupMenu(QPoint(), false));
+        if (menu)
+            for (QAction* a : menu->findChildren<QAction*>())
+                if (a->data().toInt() == label && a->isEnabled() && a->isVisible()) {
+                    a->trigger();
+                    return;
+                }
+        return;
+    }
+    if (event->key() == Qt::Key_Delete && mods == Qt::NoModifier) {
+        std::unique_ptr<QMenu> menu(PopupMenu(QPoint(), false));
+        if (menu)
+            for (QAction* a : menu->findChildren<QAction*>())
+                if (a->data().toInt() == CL_PMenu_Clear && a->isEnabled() && a->isVisible()) {
+                    a->trigger();
+                    return;
+                }
+        return;
+    }
+    if (event->key() == Qt::Key_Menu) {
+        QRect r = CellRectOnScreen(model_->Column(), model_->Row());
+        PopupMenu(viewport()->mapToGlobal(r.bottomLeft()));
+        return;
+    }
+    if (event->key() >= Qt::Key_F1 && event->key() <= Qt::Key_F12) {
+        model_->KeyInput((0x70 + (event->key() - Qt::Key_F1)) << 8);
+        return;
+    }
+    int key = 0;
+    switch (event->key()) {
+        case Qt::Key_Return:
+        case Qt::Key_Enter:
+            key = 13;
+            break;
+        case Qt::Key_Backspace:
+            key = 8;
+            break;
+        case Qt::Key_Escape:
+            key = 27;
+            break;
+        default: {
+            const QString text = event->text();
+            if (text.size() == 1 && text[0].unicode() >= 32 && text[0].unicode() <= 126 &&
+                !(mods & (Qt::ControlModifier | Qt::AltModifier)))
+                key = text[0].unicode();
+        }
+    }
+    if (key == 0) return QAbstractScrollArea::keyPressEvent(event);
+    model_->KeyInput(key);
+}
+
+void cuiGrid::keyReleaseEvent(QKeyEvent* event) {
+    shiftHeld_ = false;
+    QAbstractScrollArea::keyReleaseEvent(event);
+}
+
+// --- mouse ---
+
+int cuiGrid::SizingColumn(int x, int y, bool* nearLeft) const {
+    if (!model_ || !model_->Def().Style().colSizing) return -1;
+    int c = 0, r = 0;
+    if (!model_->CellAtPoint(x, y, c, r)) {
+        // Just right of the last column of non-zero width.
+        if (y < 0) return -1;
+        for (int k = model_->ColumnCount() - 1; k >= 0; --k) {
+            QRect cr = CellRectOnScreen(k, 0);
+            if (cr.width() < 1) continue;
+            if (x > cr.right() && x <= cr.right() + kNear) return k;
+            break;
+        }
+        return -1;
+    }
+    if (r >= model_->FixedRows()) return -1;
+    QRect cr = CellRectOnScreen(c, r);
+    if (cr.right() - x <= kNear) return c;
+    if (x - cr.left() <= kNear) {
+        if (nearLeft) *nearLeft = true;
+        for (int k = c - 1; k >= 0; --k)
+            if (model_->ColumnWidth(k) > 0) return k;
+    }
+    return -1;
+}
+
+void cuiGrid::mousePressEvent(QMouseEvent* event) {
+    setFocus(Qt::MouseFocusReason);
+    if (!model_ || !model_->Built()) return;
+    const QPoint p = event->position().toPoint();
+    lastMouse_ = p;
+    if (event->button() == Qt::LeftButton) {
+        const int sizing = SizingColumn(p.x(), p.y());
+        if (sizing >= 0) {
+            sizingCol_ = sizing;
+            sizingLeft_ = CellRectOnScreen(sizing, 0).left();
+            return;
+        }
+        int c = 0, r = 0;
+        if (!model_->CellAtPoint(p.x(), p.y(), c, r)) return;
+        if (model_->IsChooser()) return;  // the release chooses
+        mouseSelecting_ = shiftHeld_ || (event->modifiers() & Qt::ShiftModifier);
+        model_->Click(c, r);
+        mouseSelecting_ = true;
+    } else if (event->button() == Qt::RightButton) {
+        int c = 0, r = 0;
+        if (!model_->CellAtPoint(p.x(), p.y(), c, r)) return;
+        if (model_->RightClick(c, r)) PopupMenu(event->globalPosition().toPoint());
+    }
+}
+
+void cuiGrid::mouseMoveEvent(QMouseEvent* event) {
+    if (!model_ || !model_->Built()) return;
+    const QPoint p = event->position().toPoint();
+    lastMouse_ = p;
+    if (sizingCol_ >= 0) {
+        model_->SetColumnWidth(sizingCol_, p.x() - sizingLeft_);
+        UpdateScrollBars();
+        return;
+    }
+    viewport()->setCursor(SizingColumn(p.x(), p.y()) >= 0 ? Qt::SplitHCursor : Qt::ArrowCursor);
+    int c = 0, r = 0;
+    const bool inside = viewport()->rect().contains(p) && model_->CellAtPoint(p.x(), p.y(), c, r);
+    if (model_->IsChooser()) {
+        if (inside) model_->Hover(c, r);
+        return;
+    }
+    if (!(event->buttons() & Qt::LeftButton) || !mouseSelecting_) return;
+    if (inside) {
+        if (c != model_->Column() || r != model_->Row()) model_->Click(c, r);
+        edgeTimer_.stop();
+    } else if (!edgeTimer_.isActive()) {
+        edgeTimer_.start();
+    }
+}
+
+void cuiGrid::EdgeScroll() {
+    if (!model_ || !mouseSelecting_ || !(QApplication::mouseButtons() & Qt::LeftButton)) {
+        edgeTimer_.stop();
+        return;
+    }
+    const QRect area = viewport()->rect();
+    const int dx = lastMouse_.x() < area.left() ? -1 : lastMouse_.x() > area.right() ? 1 : 0;
+    const int dy = lastMouse_.y() < area.top() ? -1 : lastMouse_.y() > area.bottom() ? 1 : 0;
+    if (dx) model_->MoveCursor(dx, 0);
+    if (dy) model_->MoveCursor(0, dy);
+}
+
+void cuiGrid::mouseReleaseEvent(QMouseEvent* event) {
+    edgeTimer_.stop();
+    const bool wasSizing = sizingCol_ >= 0;
+    sizingCol_ = -1;
+    mouseSelecting_ = false;
+    if (!model_ || wasSizing) return;
+    if (model_->IsChooser() && event->button() == Qt::LeftButton) {
+        const QPoint p = event->position().toPoint();
+        int c = 0, r = 0;
+        if (model_->CellAtPoint(p.x(), p.y(), c, r)) {
+            model_->Hover(c, r);
+            model_->DoubleClick(c, r);
+        }
+    }
+}
+
+void cuiGrid::mouseDoubleClickEvent(QMouseEvent* event) {
+    if (!model_ || !model_->Built() || event->button() != Qt::LeftButton) return;
+    const QPoint p = event->position().toPoint();
+    const int sizing = SizingColumn(p.x(), p.y());
+    if (sizing >= 0) {
+        model_->FitColumn(sizing);
+        UpdateScrollBars();
+        return;
+    }
+    int c = 0, r = 0;
+    if (model_->CellAtPoint(p.x(), p.y(), c, r)) model_->DoubleClick(c, r);
+}
+
+void cuiGrid::wheelEvent(QWheelEvent* event) {
+    if (!model_ || !window()->isEnabled() || chooser_) return event->ignore();
+    if (EvMan().Query(ev::kQueryIgnoreWheel, reinterpret_cast<intptr_t>(this)))
+        return event->ignore();
+    const int steps = event->angleDelta().y() / 120;
+    if (steps == 0) return;
+    model_->SetTopLeft(model_->LeftColumn(), model_->TopRow() - steps * kWheelRows);
+    event->accept();
+}
+
+bool cuiGrid::viewportEvent(QEvent* event) {
+    if (event->type() == QEvent::ContextMenu) {
+        auto* e = static_cast<QContextMenuEvent*>(event);
+        if (e->reason() == QContextMenuEvent::Keyboard && model_ && model_->Built()) {
+            QRect r = CellRectOnScreen(model_->Column(), model_->Row());
+            PopupMenu(viewport()->mapToGlobal(r.bottomLeft()));
+            return true;
+        }
+        return true;  // the right button opened it already
+    }
+    return QAbstractScrollArea::viewportEvent(event);
+}
+
+void cuiGrid::focusInEvent(QFocusEvent* event) {
+    QAbstractScrollArea::focusInEvent(event);
+    EvMan().Send(ev::kRefreshMenuStates);
+    viewport()->update();
+}
+
+void cuiGrid::focusOutEvent(QFocusEvent* event) {
+    QAbstractScrollArea::focusOutEvent(event);
+    shiftHeld_ = false;
+    viewport()->update();
+}
+
+// --- popup menus ---
+
+namespace {
+
+// The items of an overlay menu, kept alive as long as the QMenu that shows them.
+struct MenuData : QObject {
+    cmcSheetTree tree;
+};
+
+void AddItems(QMenu* root, cuiGrid* grid, MenuData* data) {
+    cmcGridModel* model = grid->Model();
+    auto& nodes = data->tree.Nodes();
+    if (nodes.empty()) return;
+    cmcCellCapsule opener;
+    model->FillRequest(opener, model->Column(), model->Row());
+    opener.notify = nullptr;
+    int visible = 0;
+    for (auto& node : nodes) visible += node.depth == nodes.front().depth;
+    if (HasCellHost()) CellHost().SetPopupMenuItemCount(visible);
+    std::vector<QMenu*> stack = {root};
+    const int top = nodes.front().depth;
+    for (size_t i = 0; i < nodes.size(); ++i) {
+        auto& node = nodes[i];
+        const size_t level = size_t(std::max(0, node.depth - top));
+        if (level >= stack.size()) continue;
+        stack.resize(level + 1);
+        QMenu* parent = stack.back();
+        cmcCellObj& cell = node.cell;
+        cell.Flags &= uint8_t(~(kFlagChecked | kFlagHidden | kFlagDisabled | kFlagCaption));
+        cmcCellCapsule req;
+        req.parent = &opener;
+        req.cell = &cell;
+        req.form = grid->window();
+        model->Dispatcher()(req, false);
+        QString caption = FromLatin1((cell.Flags & kFlagCaption) ? req.displayText : cell.Text);
+        if (i + 1 < nodes.size() && nodes[i + 1].depth > node.depth) {
+            QMenu* sub = parent->addMenu(caption);
+            sub->menuAction()->setVisible(!(cell.Flags & kFlagHidden));
+            stack.push_back(sub);
+            continue;
+        }
+        if (cell.Text == "-") {
+            parent->addSeparator();
+            continue;
+        }
+        // The shortcut is shown, not bound: the grid handles its keys itself, and a bound
+        // Enter in the window's Edit menu would take Enter from every other control.
+        if (cell.Argument && !cell.Argument->empty()) caption += "\t" + FromLatin1(*cell.Argument);
+        QAction* a = parent->addAction(caption);
+        a->setData(cell.Label);
+        a->setCheckable(cell.Flags & kFlagChecked);
+        a->setChecked(cell.Flags & kFlagChecked);
+        a->setVisible(!(cell.Flags & kFlagHidden));
+        a->setEnabled(!(cell.Flags & kFlagDisabled));
+        const int label = cell.Label;
+        QPointer<cuiGrid> target(grid);
+        QObject::connect(a, &QAction::triggered, a, [target, label] {
+            if (target && target->Model()) target->Model()->MenuCommand(label);
+        });
+    }
+}
+
+}  // namespace
+
+void cuiGrid::FillMenu(QMenu* menu) {
+    if (!model_ || !model_->Built() || model_->Disabled()) return;
+    const std::string name = EffectivePopupMenu(model_->CellAt(model_->Column(), model_->Row()));
+    if (name.empty()) return;
+    auto* data = new MenuData;
+    data->setParent(menu);
+    data->tree.Build(GTex(), name);
+    AddItems(menu, this, data);
+}
+
+QMenu* cuiGrid::PopupMenu(const QPoint& globalPos, bool exec) {
+    if (!model_ || !model_->Built() || model_->Disabled()) return nullptr;
+    auto* menu = new QMenu(this);
+    FillMenu(menu);
+    if (menu->isEmpty()) {
+        delete menu;
+        return nullptr;
+    }
+    if (!exec) {
+        menu->setParent(nullptr);
+        return menu;
+    }
+    menu->setAttribute(Qt::WA_DeleteOnClose);
+    menu->popup(globalPos);
+    return menu;
+}
+
+// --- choosers ---
+
+void cuiGrid::SetChooserOwner(cuiGrid* owner, int column, int row) {
+    chooserOwner_ = owner;
+    ownerCol_ = column;
+    ownerRow_ = row;
+}
+
+void cuiGrid::OpenChooser(cmcCellCapsule& request, int listLabel, int value,
+                          const std::string& chooserSheet) {
+    if (!model_) return;
+    if (chooser_) chooser_->close();
+    auto* popup = new cuiChooser(this, model_->Column(), model_->Row(), request, listLabel, value,
+                                 chooserSheet);
+    chooser_ = popup;
+    popup->show();
+    popup->Grid()->setFocus(Qt::PopupFocusReason);
+}
+
+void cuiGrid::Choose(int column, int row) {
+    if (!chooserOwner_ || !model_) return;
+    cmcCellObj chosen = model_->CellAt(column, row);
+    QWidget* popup = window();
+    chooserOwner_->ChoiceMade(ownerCol_, ownerRow_, chosen);
+    popup->close();
+}
+
+void cuiGrid::ChoiceMade(int column, int row, cmcCellObj& chosen) {
+    if (!model_) return;
+    model_->CommitChoice(column, row, chosen);
+    setFocus(Qt::OtherFocusReason);
+    viewport()->update();
+}
+
+cuiChooser::cuiChooser(cuiGrid* owner, int column, int row, const cmcCellCapsule& request,
+                       int listLabel, int value, const std::string& sheet)
+    : QFrame(owner, Qt::Popup) {
+    setAttribute(Qt::WA_DeleteOnClose);
+    setFrameShape(QFrame::Panel);
+    setFrameShadow(QFrame::Raised);
+    setLineWidth(1);
+    auto* layout = new QHBoxLayout(this);
+    layout->setContentsMargins(2, 2, 2, 2);
+    grid_ = new cuiGrid(this);
+    layout->addWidget(grid_);
+    grid_->SetChooserOwner(owner, column, row);
+    cmcGridModel& model = grid_->Open(std::make_unique<cmcSheetDef>(GTex(), sheet));
+    model.SetChooser(request);
+    model.SetInitialCell(listLabel, value);
+    model.SetScrollBars(false);
+    grid_->Build();
+    // As big as the sheet, unless that does not fit on the screen of the cell.
+    const QRect cell = owner->CellRectOnScreen(column, row);
+    const QPoint cellTopLeft = owner->viewport()->mapToGlobal(cell.topLeft());
+    QScreen* screen = QApplication::screenAt(cellTopLeft);
+    if (!screen) screen = QApplication::primaryScreen();
+    const QRect work = screen ? screen->availableGeometry() : QRect(0, 0, 1280, 800);
+    QSize size = grid_->NeededSize() + QSize(2 * 2 + 2, 2 * 2 + 2);
+    if (size.width() > work.width() || size.height() > work.height()) {
+        model.SetScrollBars(true);
+        grid_->Build();
+        size = size.boundedTo(work.size());
+    }
+    resize(size);
+    int left = cellTopLeft.x() + 8;
+    int top = cellTopLeft.y() + cell.height();
+    if (top + size.height() > work.bottom() + 1) {
+        if (cellTopLeft.y() - size.height() >= work.top())
+            top = cellTopLeft.y() - size.height();
+        else
+            top = work.bottom() + 1 - size.height();
+    }
+    if (left + size.width() > work.right() + 1) left = work.right() + 1 - size.width();
+    move(std::max(left, work.left()), std::max(top, work.top()));
+}
+
+void cuiChooser::keyPressEvent(QKeyEvent* event) {
+    if (event->key() == Qt::Key_Escape) {
+        close();
+        return;
+    }
+    QFrame::keyPressEvent(event);
+}

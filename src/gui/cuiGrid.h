@@ -1,0 +1,146 @@
+#pragma once
+// The grid of a sheet on screen: paints the cells of its grid model, keeps fixed rows and
+// columns in place while the rest scrolls, forwards keys and mouse events to the model, and
+// carries the in-place editor, the drop-down choosers and the cells' popup menus. Decisions
+// live in the model (app/cmcGridModel.h); this class only paints and forwards.
+#include <QAbstractScrollArea>
+#include <QPlainTextEdit>
+#include <QPointer>
+#include <QTimer>
+#include <memory>
+#include <string>
+
+#include "app/cmcGridModel.h"
+#include "gui/CellPainter.h"
+#include "radio/cmcCellUi.h"
+
+class cuiGrid;
+class cuiChooser;
+class QMenu;
+
+// The in-place editor over a cell: a borderless text box of at most 1024 characters.
+class cuiCellEditor : public QPlainTextEdit {
+    Q_OBJECT
+  public:
+    static constexpr int kMaxLength = 1024;
+    explicit cuiCellEditor(cuiGrid* grid);
+
+  protected:
+    void keyPressEvent(QKeyEvent* event) override;
+    void focusOutEvent(QFocusEvent* event) override;
+
+  private:
+    void LimitLength();
+    cuiGrid* grid_;
+};
+
+class cuiGrid : public QAbstractScrollArea, public cmcGridHost, public cmcCellGrid {
+    Q_OBJECT
+  public:
+    explicit cuiGrid(QWidget* parent = nullptr);
+    ~cuiGrid() override;
+
+    // Makes the model of a sheet definition (not built yet: set it up, then Build).
+    cmcGridModel& Open(std::unique_ptr<cmcSheetDef> def);
+    void Build(std::string_view basicExtra = {});
+    cmcGridModel* Model() const { return model_.get(); }
+
+    cuiCellEditor* Editor() const { return editor_; }
+    bool EditorVisible() const;
+    // The open drop-down chooser, if any.
+    cuiChooser* Chooser() const;
+    // Opens the current cell's popup menu at a global position (the context-menu key uses
+    // the cell's corner); `exec` false only builds it (tests read its items).
+    QMenu* PopupMenu(const QPoint& globalPos, bool exec = true);
+    // Adds the items of the current cell's popup menu to a menu (the window's Edit menu).
+    void FillMenu(QMenu* menu);
+
+    // This grid shows a chooser opened on cell (column, row) of `owner`.
+    void SetChooserOwner(cuiGrid* owner, int column, int row);
+    // Client size that shows every cell.
+    QSize NeededSize() const;
+    QRect CellRectOnScreen(int column, int row) const;
+    const CellPaintOptions& PaintOptions() const { return options_; }
+
+    // cmcGridHost
+    cmcTextSurface& Surface() override { return surface_; }
+    int ClientWidth() const override;
+    int ClientHeight() const override;
+    void InvalidateCell(int column, int row) override;
+    void InvalidateAll() override;
+    void ScrollChanged() override;
+    void OpenEditor(int column, int row, const std::string& text, int selStart,
+                    int selLength) override;
+    void CommitEditor() override;
+    bool Extending() const override;
+    void CursorMoved() override;
+    cmcCellGrid* ChooserGrid() override { return this; }
+    void* Form() override { return window(); }
+    void Flush() override;
+    void Choose(int column, int row) override;
+
+    // cmcCellGrid
+    void OpenChooser(cmcCellCapsule& request, int listLabel, int value,
+                     const std::string& chooserSheet) override;
+
+    // Editor keys that commit and then act on the grid.
+    void CloseEditor(bool commit, bool focusGrid);
+    void EditorNavigation(cmcGridModel::NavKey key);
+
+  signals:
+    void CurrentCellChanged();
+
+  protected:
+    void paintEvent(QPaintEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void keyReleaseEvent(QKeyEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void wheelEvent(QWheelEvent* event) override;
+    void focusInEvent(QFocusEvent* event) override;
+    void focusOutEvent(QFocusEvent* event) override;
+    void scrollContentsBy(int dx, int dy) override;
+    bool viewportEvent(QEvent* event) override;
+
+  private:
+    void UpdateScrollBars();
+    // Column whose right border lies within 4 pixels of x in a fixed row; -1 none.
+    int SizingColumn(int x, int y, bool* nearLeft = nullptr) const;
+    void EdgeScroll();
+    void ChoiceMade(int column, int row, cmcCellObj& chosen);
+
+    std::unique_ptr<cmcGridModel> model_;
+    QtTextSurface surface_;
+    CellPaintOptions options_;
+    cuiCellEditor* editor_ = nullptr;
+    int editCol_ = -1, editRow_ = -1;
+    bool committing_ = false;
+    bool syncingBars_ = false;
+    bool shiftHeld_ = false;
+    bool mouseSelecting_ = false;
+    int sizingCol_ = -1;
+    int sizingLeft_ = 0;
+    QPoint lastMouse_;
+    QTimer edgeTimer_;
+    QPointer<cuiChooser> chooser_;
+    QPointer<cuiGrid> chooserOwner_;
+    int ownerCol_ = -1, ownerRow_ = -1;
+};
+
+// A drop-down chooser: a small sheet in a borderless popup under the cell it was opened on.
+class cuiChooser : public QFrame {
+    Q_OBJECT
+  public:
+    cuiChooser(cuiGrid* owner, int column, int row, const cmcCellCapsule& request, int listLabel,
+               int value, const std::string& sheet);
+    cuiGrid* Grid() const { return grid_; }
+
+  protected:
+    void keyPressEvent(QKeyEvent* event) override;
+
+  private:
+    cuiGrid* grid_;
+};

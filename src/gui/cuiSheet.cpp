@@ -1,0 +1,190 @@
+#include "gui/cuiSheet.h"
+
+#include <QMenu>
+#include <QVBoxLayout>
+
+#include "app/EventCodes.h"
+#include "app/cmcEvMan.h"
+#include "app/cmcSheetTree.h"
+#include "app/indEnviron.h"
+#include "gui/CellPainter.h"
+#include "gui/cuiGrid.h"
+#include "radio/CellCatalogue.h"
+#include "radio/cmcCellHost.h"
+#include "radio/datCh.h"
+#include "sheet/ChannelSheetDef.h"
+#include "text/cmcGTex.h"
+
+namespace {
+
+// A channel is usable when it is in use or its table's P or C channel.
+bool ChannelUsable(int category, int row) {
+    if (!HasCellHost()) return true;
+    const int table = CategoryTable(category);
+    if (table < 1 || table > 3) return true;
+    datCh rec(&CellHost().WorkingImage());
+    rec.Load(table, row);
+    return !rec.Unused() || (rec.marks & (datCh::kMarkP | datCh::kMarkC)) != 0;
+}
+
+std::string FontExtra(int percent) {
+    return "{(Font=,,,%" + std::to_string(percent) + ",,,)}";
+}
+
+}  // namespace
+
+SheetPane* MakeSheetPane(const std::string& reference, const SheetPaneOptions& options,
+                         QWidget* parent) {
+    return new cuiSheet(reference, options, parent);
+}
+
+cuiSheet::cuiSheet(const std::string& reference, const SheetPaneOptions& options, QWidget* parent)
+    : QFrame(parent),
+      reference_(reference),
+      key_(cmcSheetTree::SheetName(reference)),
+      options_(options) {
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    title_ = new QLabel(this);
+    title_->setTextFormat(Qt::PlainText);
+    title_->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    title_->setLineWidth(2);
+    title_->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    title_->setAutoFillBackground(true);
+    title_->setIndent(6);
+    layout->addWidget(title_);
+    gridPanel_ = new QFrame(this);
+    gridPanel_->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    gridPanel_->setLineWidth(2);
+    auto* inner = new QVBoxLayout(gridPanel_);
+    inner->setContentsMargins(2, 2, 2, 2);
+    grid_ = new cuiGrid(gridPanel_);
+    inner->addWidget(grid_);
+    layout->addWidget(gridPanel_, 1);
+    setFocusProxy(grid_);
+    EvMan().Subscribe(&cuiSheet::OnEvent, this);
+    Build({}, -1, 0);
+}
+
+cuiSheet::~cuiSheet() {
+    EvMan().Unsubscribe(&cuiSheet::OnEvent, this);
+}
+
+void cuiSheet::Build(const ViewState& position, int initialLabel, int initialIndex) {
+    ChannelSheetContext context;
+    context.usableOnly = options_.usableOnly;
+    context.modelVariant = options_.modelType;
+    context.usable = &ChannelUsable;
+    cmcGridModel& model = grid_->Open(std::make_unique<ChannelSheetDef>(GTex(), key_, context));
+    model.SetSavedPosition(position);
+    if (initialLabel >= 0) model.SetInitialCell(initialLabel, initialIndex);
+    // The grid needs its size before the widths are limited by it.
+    if (!grid_->isVisible()) grid_->resize(std::max(grid_->width(), 600), grid_->height());
+    grid_->Build(FontExtra(options_.fontPercent));
+    ApplyTitle();
+}
+
+void cuiSheet::ApplyTitle() {
+    const SheetStyle& style = grid_->Model()->Def().Style();
+    title_->setVisible(!style.title.empty());
+    if (style.title.empty()) return;
+    title_->setText(FromLatin1(style.title));
+    QPalette p = title_->palette();
+    p.setColor(QPalette::Window, ToQColor(style.titleColor));
+    if (style.titleFont) p.setColor(QPalette::WindowText, ToQColor(style.titleFont->Color));
+    title_->setPalette(p);
+    QFont f = style.titleFont ? ToQFont(style.titleFont.get()) : font();
+    title_->setFont(f);
+    title_->setFixedHeight(QFontMetrics(f).height() + 2 + 8);
+}
+
+void cuiSheet::Rebuild() {
+    Build(SaveViewState(), -1, 0);
+}
+
+void cuiSheet::Refresh() {
+    grid_->viewport()->update();
+}
+
+SheetPosition cuiSheet::Position() const {
+    const ViewState v = SaveViewState();
+    return {v.column, v.row, v.left, v.top};
+}
+
+void cuiSheet::SetPosition(const SheetPosition& p) {
+    const cmcGridModel* m = grid_->Model();
+    ViewState v{p.column, p.row, p.leftColumn, p.topRow};
+    if (m && m->Built()) {  // clamped into the sheet
+        v.column = std::min(v.column, m->ColumnCount() - 1);
+        v.row = std::min(v.row, m->RowCount() - 1);
+    }
+    RestoreViewState(v);
+    if (p.leftColumn < 0 || p.topRow < 0) {
+        cmcGridModel* model = grid_->Model();
+        model->EnsureVisible(model->Column(), model->Row());
+    }
+}
+
+const cmcCellObj* cuiSheet::CurrentCell() const {
+    const cmcGridModel* m = grid_->Model();
+    return m && m->Built() && !m->Disabled() ? m->CurrentCell() : nullptr;
+}
+
+void cuiSheet::SetFontPercent(int percent) {
+    options_.fontPercent = percent;
+    Rebuild();
+}
+
+int cuiSheet::CurrentLabel() const {
+    const cmcGridModel* m = grid_->Model();
+    const cmcCellObj* cell = m ? m->CurrentCell() : nullptr;
+    return cell && !m->Disabled() ? cell->Label : -1;
+}
+
+int cuiSheet::CurrentRow() const {
+    const cmcGridModel* m = grid_->Model();
+    const cmcCellObj* cell = m ? m->CurrentCell() : nullptr;
+    return cell && !m->Disabled() ? cell->Index : -1;
+}
+
+cuiSheet::ViewState cuiSheet::SaveViewState() const {
+    const cmcGridModel* m = grid_->Model();
+    return m && m->Built() ? m->CurrentPosition() : ViewState{};
+}
+
+void cuiSheet::RestoreViewState(const ViewState& state) {
+    Build(state, -1, 0);
+}
+
+void cuiSheet::FillEditMenu(QMenu* menu) {
+    grid_->FillMenu(menu);
+}
+
+void cuiSheet::OnEvent(void* self, cmcEvent& event) {
+    auto* sheet = static_cast<cuiSheet*>(self);
+    switch (event.code) {
+        case ev::kIndicatorText:
+            emit sheet->StatusMessage(QString::fromLatin1(event.Text()),
+                                      static_cast<unsigned>(event.first),
+                                      static_cast<unsigned>(event.second));
+            break;
+        case ev::kRedrawChannelSheet: {
+            // The set of usable channels changed, or the view switches: the list is built
+            // again and the cursor stays on the channel it was on.
+            if (!sheet->isVisible()) break;
+            if (event.first != 0) Environ().chListView = !Environ().chListView;
+            sheet->options_.usableOnly = Environ().chListView;
+            const int label = sheet->CurrentLabel(), row = sheet->CurrentRow();
+            ViewState keep = sheet->SaveViewState();
+            if (event.first != 0 || sheet->options_.usableOnly) {
+                sheet->Build({}, label, row);
+            } else {
+                sheet->Build(keep, -1, 0);
+            }
+            break;
+        }
+        default:
+            break;
+    }
+}

@@ -1,0 +1,70 @@
+#pragma once
+// One sheet on screen as the main window shows it: the title bar the sheet's style asks for
+// and the grid of its cells. The window sees it as a SheetPane (gui/SheetPane.h); besides:
+//   - the current cell's label and row, for help and the Edit menu (FillEditMenu);
+//   - SaveViewState / RestoreViewState (the pane's position with the grid model's type);
+//   - StatusMessage, the texts the cells put in the bottom bar (also on the event hub).
+// Rebuild() builds it again from the overlay (model, font size or usable-only view changed).
+#include <QFrame>
+#include <QLabel>
+#include <memory>
+#include <string>
+
+#include "app/cmcGridModel.h"
+#include "gui/SheetPane.h"
+
+class cuiGrid;
+class QMenu;
+struct cmcEvent;
+
+class cuiSheet : public QFrame, public SheetPane {
+    Q_OBJECT
+  public:
+    using ViewState = cmcGridModel::Position;
+
+    explicit cuiSheet(const std::string& reference, const SheetPaneOptions& options = {},
+                      QWidget* parent = nullptr);
+    ~cuiSheet() override;
+
+    // SheetPane
+    QWidget* Widget() override { return this; }
+    const std::string& Reference() const override { return reference_; }
+    SheetPosition Position() const override;
+    void SetPosition(const SheetPosition& position) override;
+    void Refresh() override;
+    const cmcCellObj* CurrentCell() const override;
+    void SetFontPercent(int percent) override;
+
+    const std::string& Key() const { return key_; }
+    void Rebuild();
+
+    cuiGrid* Grid() const { return grid_; }
+    QLabel* TitleBar() const { return title_; }
+    // Label number (radio/CellCatalogue.h) and row (item index) of the current cell; -1 when
+    // the sheet has no current cell.
+    int CurrentLabel() const;
+    int CurrentRow() const;
+
+    ViewState SaveViewState() const;
+    // Applied now, by rebuilding at that position (a position outside the grid is dropped).
+    void RestoreViewState(const ViewState& state);
+
+    // The current cell's popup-menu items, for the window's Edit menu.
+    void FillEditMenu(QMenu* menu);
+
+  signals:
+    // A text for the bottom bar in the colours given (0x00BBGGRR or system colours).
+    void StatusMessage(const QString& text, unsigned textColor, unsigned backColor);
+
+  private:
+    void Build(const ViewState& position, int initialLabel, int initialIndex);
+    void ApplyTitle();
+    static void OnEvent(void* self, cmcEvent& event);
+
+    std::string reference_;
+    std::string key_;
+    SheetPaneOptions options_;
+    QLabel* title_ = nullptr;
+    QFrame* gridPanel_ = nullptr;
+    cuiGrid* grid_ = nullptr;
+};
