@@ -90,10 +90,22 @@ struct FontCacheEntry {
     QFont qfont;
 };
 
+// Fonts of one application object; a test that makes a new application gets a new cache (the
+// old fonts are left alone, as they belong to a font system that is gone).
+struct FontCache {
+    std::unordered_map<const cmcFont*, FontCacheEntry> map;
+    QFont fallback = ToQFont(nullptr);
+};
+FontCache* gFontCache = nullptr;
+
 const QFont& CachedFont(const cmcFont* font, double scale) {
-    static std::unordered_map<const cmcFont*, FontCacheEntry> cache;
-    static const QFont fallback = ToQFont(nullptr);
-    if (!font) return fallback;
+    if (!gFontCache) {
+        gFontCache = new FontCache;
+        QObject::connect(QCoreApplication::instance(), &QObject::destroyed,
+                         [] { gFontCache = nullptr; });
+    }
+    auto& cache = gFontCache->map;
+    if (!font) return gFontCache->fallback;
     auto it = cache.find(font);
     if (it != cache.end() && it->second.font == *font && it->second.scale == scale)
         return it->second.qfont;

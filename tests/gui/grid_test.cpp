@@ -306,11 +306,14 @@ TEST_F(GridWindowTest, ASavedColumnWidthComesBackAfterTheSheetIsRebuilt) {
 TEST_F(GridWindowTest, FixedHeaderRowsStayWhenScrolled) {
     Open("GI_Sheet_IntCh");
     ASSERT_EQ(Model().FixedRows(), 1);
-    const QRect head = Grid()->CellRectOnScreen(kName, 0);
+    QRect head = Grid()->CellRectOnScreen(kName, 0);
     Model().SelectCell(kName, RowOf(300));
     QApplication::processEvents();
     EXPECT_GT(Model().TopRow(), 100);
-    EXPECT_EQ(Grid()->CellRectOnScreen(kName, 0), head);
+    const QRect after = Grid()->CellRectOnScreen(kName, 0);
+    EXPECT_EQ(after.top(), head.top());  // columns may have scrolled to show the cursor
+    EXPECT_EQ(after.height(), head.height());
+    head = after;
     int c = 0, r = 0;
     ASSERT_TRUE(Model().CellAtPoint(head.center().x(), head.center().y(), c, r));
     EXPECT_EQ(r, 0);
