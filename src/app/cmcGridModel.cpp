@@ -35,8 +35,8 @@ cmcGridModel::cmcGridModel(std::unique_ptr<cmcSheetDef> def, cmcGridHost& host)
 }
 
 cmcGridModel::~cmcGridModel() {
+    // Widths were saved when they changed: the text store may be gone by now.
     if (subscribed_) EvMan().Unsubscribe(&cmcGridModel::OnEvent, this);
-    if (built_ && !printing_ && !IsChooser()) SaveColumnWidths();
 }
 
 void cmcGridModel::SetChooser(const cmcCellCapsule& owner) {
@@ -775,10 +775,11 @@ void cmcGridModel::ClampWidths(bool loading) {
         if (SizedColumn(c)) colWidths_[c] = std::clamp(colWidths_[c], kMinWidth, maximum);
 }
 
-void cmcGridModel::SetColumnWidth(int column, int width) {
+void cmcGridModel::SetColumnWidth(int column, int width, bool save) {
     if (column < 0 || column >= ColumnCount()) return;
     colWidths_[column] = std::max(width, 0);
     ClampWidths(false);
+    if (built_ && save) SaveColumnWidths();
     host_.InvalidateAll();
 }
 
@@ -805,6 +806,7 @@ void cmcGridModel::FitColumn(int column) {
     }
     colWidths_[column] = width;
     ClampWidths(false);
+    SaveColumnWidths();
     host_.InvalidateAll();
 }
 

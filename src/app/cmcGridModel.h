@@ -119,8 +119,9 @@ class cmcGridModel {
     // Geometry.
     int ColumnWidth(int column) const { return colWidths_[static_cast<size_t>(column)]; }
     int RowHeight(int row) const { return rowHeights_[static_cast<size_t>(row)]; }
-    // Sets a width as the user dragged it; the limits apply and persistence follows.
-    void SetColumnWidth(int column, int width);
+    // Sets a width as the user dragged it; the limits apply, and the widths are kept in the
+    // settings unless `save` is false (a drag saves when it ends).
+    void SetColumnWidth(int column, int width, bool save = true);
     int LeftColumn() const { return left_; }
     int TopRow() const { return top_; }
     void SetTopLeft(int left, int top);

@@ -445,7 +445,7 @@ void cuiGrid::mouseMoveEvent(QMouseEvent* event) {
     const QPoint p = event->position().toPoint();
     lastMouse_ = p;
     if (sizingCol_ >= 0) {
-        model_->SetColumnWidth(sizingCol_, p.x() - sizingLeft_);
+        model_->SetColumnWidth(sizingCol_, p.x() - sizingLeft_, false);
         UpdateScrollBars();
         return;
     }
@@ -482,6 +482,7 @@ void cuiGrid::mouseReleaseEvent(QMouseEvent* event) {
     const bool wasSizing = sizingCol_ >= 0;
     sizingCol_ = -1;
     mouseSelecting_ = false;
+    if (model_ && wasSizing) model_->SaveColumnWidths();
     if (!model_ || wasSizing) return;
     if (model_->IsChooser() && event->button() == Qt::LeftButton) {
         const QPoint p = event->position().toPoint();

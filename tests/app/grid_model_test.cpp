@@ -101,7 +101,7 @@ class GridModelTest : public testing::Test {
         lines.insert(lines.end(), cells.begin(), cells.end());
         lines.insert(lines.end(),
                      {"#CellModel_E", "SWH", "#GI_CellWidthRegList", "S:Wide", "#End_Of_Ovl"});
-        model_.reset();  // saves its widths through the store it was built from
+        model_.reset();
         store_ = std::make_unique<cmcGTex>();
         store_->BindLines(lines);
         InstallGTex(store_.get());
@@ -417,7 +417,6 @@ TEST_F(GridModelTest, ColumnWidthsAreLimitedFittedAndKept) {
     // Fitting takes the widest shown text ("value2" is 6 characters) or heading, plus 8.
     m.FitColumn(2);
     EXPECT_EQ(m.ColumnWidth(2), 6 * 7 + 8);
-    model_.reset();  // a closed sheet keeps its widths
     EXPECT_EQ(environ_->ReadInt(key, "2"), 50);
     EXPECT_EQ(environ_->ReadInt(key, "1"), 10);
     auto& again = List(3);
