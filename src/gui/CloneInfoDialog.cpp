@@ -8,7 +8,9 @@
 #include <QVBoxLayout>
 #include <algorithm>
 
-#include "gui/SheetView.h"
+#include "app/cmcGridModel.h"
+#include "gui/cuiGrid.h"
+#include "sheet/ChannelSheetDef.h"
 #include "text/OverlayKeys.h"
 #include "text/cmcGTex.h"
 
@@ -36,16 +38,17 @@ cuiCloneInfoDialog::cuiCloneInfoDialog(QWidget* owner)
     panel->setLineWidth(2);
     auto* inner = new QVBoxLayout(panel);
     inner->setContentsMargins(kPanelBorder, kPanelBorder, kPanelBorder, kPanelBorder);
-    sheet_ = new SheetView(keys::kSheetCloneInfo, false, 0, panel);
+    sheet_ = new cuiGrid(panel);
     sheet_->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-    sheet_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    sheet_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    sheet_->setLineWidth(2);
+    cmcGridModel& model = sheet_->Open(
+        std::make_unique<ChannelSheetDef>(GTex(), keys::kSheetCloneInfo, ChannelSheetContext{}));
+    model.SetScrollBars(false);
+    sheet_->Build();
     sheet_->setFocusPolicy(Qt::NoFocus);
     // The sheet decides the dialog's size: every column and row shows whole.
-    int w = 2 * sheet_->frameWidth(), h = 2 * sheet_->frameWidth();
-    for (int c = 0; c < sheet_->columnCount(); ++c) w += sheet_->columnWidth(c);
-    for (int r = 0; r < sheet_->rowCount(); ++r) h += sheet_->rowHeight(r);
-    sheet_->setFixedSize(w, h);
+    sheet_->setFixedSize(sheet_->NeededSize() +
+                         QSize(2 * sheet_->frameWidth(), 2 * sheet_->frameWidth()));
     inner->addWidget(sheet_);
     layout->addWidget(panel);
     auto* ok = new QPushButton(FromOverlay(GTex().GetLine(keys::kAppIndButtonOkCancel, 0)), this);

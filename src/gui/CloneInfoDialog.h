@@ -3,18 +3,18 @@
 // small dialog with one button. The main window accepts no input while it is open.
 #include <QDialog>
 
-class SheetView;
+class cuiGrid;
 
 class cuiCloneInfoDialog : public QDialog {
     Q_OBJECT
   public:
     explicit cuiCloneInfoDialog(QWidget* owner);
     ~cuiCloneInfoDialog() override;
-    SheetView* Sheet() const { return sheet_; }
+    cuiGrid* Sheet() const { return sheet_; }
 
   private:
     QWidget* owner_;
-    SheetView* sheet_ = nullptr;
+    cuiGrid* sheet_ = nullptr;
 };
 
 // Builds and shows the dialog without waiting; it frees itself when closed.

@@ -23,6 +23,7 @@
 #include <sstream>
 #include <thread>
 
+#include "app/cmcGridModel.h"
 #include "app/indEnviron.h"
 #include "app/indMain.h"
 #include "comm/cmcPorts.h"
@@ -31,8 +32,8 @@
 #include "gui/CloneInfoDialog.h"
 #include "gui/PortDialog.h"
 #include "gui/ProgressWindow.h"
-#include "gui/SheetView.h"
 #include "gui/TForm1.h"
+#include "gui/cuiGrid.h"
 #include "platform/qt/QtClock.h"
 #include "radio/CellDispatcher.h"
 #include "radio/cmcCellCapsule.h"
@@ -345,10 +346,15 @@ TEST_F(RadioWindow, ReadEditWriteAndInformationThroughTheWindow) {
     QPointer<cuiCloneInfoDialog> info = Shown<cuiCloneInfoDialog>();
     EXPECT_FALSE(window->isEnabled());
     bool named = false;
-    for (int r = 0; r < info->Sheet()->rowCount(); ++r)
-        for (int c = 0; c < info->Sheet()->columnCount(); ++c)
-            named = named || (info->Sheet()->item(r, c) &&
-                              info->Sheet()->item(r, c)->text().trimmed() == "NEW NAME");
+    cmcGridModel& m = *info->Sheet()->Model();
+    for (int r = 0; r < m.RowCount(); ++r)
+        for (int c = 0; c < m.ColumnCount(); ++c) {
+            cmcCellCapsule req;
+            m.FillPaintRequest(req, c, r, false);
+            if (req.cell->IsBound()) m.Dispatcher()(req, false);
+            const std::string shown = req.cell->IsBound() ? req.displayText : req.cell->Text;
+            named = named || QString::fromStdString(shown).trimmed() == "NEW NAME";
+        }
     EXPECT_TRUE(named);
     Shot(info, "clone_information");
     QTest::keyClick(info, Qt::Key_Escape);
