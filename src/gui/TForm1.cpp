@@ -22,6 +22,7 @@
 #include "comm/cmcPortTable.h"
 #include "gui/AboutBox.h"
 #include "gui/CloneInfoDialog.h"
+#include "gui/EditHistoryMenu.h"
 #include "gui/HelpViewer.h"
 #include "gui/IconSet.h"
 #include "gui/MainStatusBar.h"
@@ -93,6 +94,7 @@ TForm1::TForm1(indMain* app, QWidget* parent) : QMainWindow(parent), app_(app) {
     cloneProgress_ = std::make_unique<cuiCloneProgress>(this, app_->CloneMan());
     app_->CloneMan().SetView(cloneProgress_.get());
     BuildMenus();
+    history_ = new EditHistoryMenu(this, app_);
     toolbar_ = new MainToolbar(this, GTex(), keys::kToolBarMain);
     toolbar_->SetVisible(Environ().toolbarVisible);
     BuildLayout();

@@ -26,6 +26,7 @@ class MainToolbar;
 class MainStatusBar;
 #include "gui/AboutBox.h"
 class HelpViewer;
+class EditHistoryMenu;
 class cuiCloneProgress;
 class indMain;
 struct cmcEvent;
@@ -64,6 +65,8 @@ class TForm1 : public QMainWindow, public cuiMainView {
     QSplitter* Splitter() const { return splitter_; }
     AboutBox* About() const { return about_; }
     HelpViewer* Help() const;
+    // Undo and redo, the check after writing and the compare with another file.
+    EditHistoryMenu* History() const { return history_; }
     // The top-level menu whose overlay caption (without '&') is the text; null when none.
     QMenu* MenuNamed(const QString& caption) const;
     void OpenSheet(const std::string& reference);
@@ -98,6 +101,7 @@ class TForm1 : public QMainWindow, public cuiMainView {
     static void OnEvent(void* self, cmcEvent& event);
 
     indMain* app_;
+    EditHistoryMenu* history_ = nullptr;
     QSplitter* splitter_ = nullptr;
     QTreeWidget* tree_ = nullptr;
     QWidget* placeholder_ = nullptr;
