@@ -56,15 +56,21 @@ EditHistoryMenu::EditHistoryMenu(TForm1* window, indMain* app)
         {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), QKeySequence(Qt::CTRL | Qt::Key_Y)});
     connect(undo_, &QAction::triggered, this, [this] { Step(false); });
     connect(redo_, &QAction::triggered, this, [this] { Step(true); });
+    // On the window as well, so the shortcuts work whatever the Edit menu holds.
+    window->addAction(undo_);
+    window->addAction(redo_);
     if (QMenu* edit = window->MenuNamed("Edit")) {
-        QAction* first = edit->actions().isEmpty() ? nullptr : edit->actions().front();
-        edit->insertAction(first, undo_);
-        edit->insertAction(first, redo_);
-        edit->insertSeparator(first);
-        connect(edit, &QMenu::aboutToShow, this, &EditHistoryMenu::UpdateActions);
-    } else {
-        window->addAction(undo_);
-        window->addAction(redo_);
+        // The Edit menu is filled afresh from the current cell each time it opens: the two
+        // commands go on top again after that.
+        connect(edit, &QMenu::aboutToShow, this, [this, edit] {
+            if (!edit->actions().contains(undo_)) {
+                QAction* first = edit->actions().isEmpty() ? nullptr : edit->actions().front();
+                edit->insertAction(first, undo_);
+                edit->insertAction(first, redo_);
+                if (first != nullptr) edit->insertSeparator(first);
+            }
+            UpdateActions();
+        });
     }
 
     verify_ = new QAction(FromOverlay(Line(12)), window);

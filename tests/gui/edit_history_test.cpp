@@ -6,6 +6,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QListWidget>
+#include <QMenu>
 #include <QTest>
 #include <cstdlib>
 #include <string>
@@ -59,7 +60,13 @@ TEST(EditHistoryWindow, UndoRedoVerifyAndCompareFromTheMenus) {
         QApplication::processEvents();
         EditHistoryMenu* menu = w.History();
         ASSERT_NE(menu, nullptr);
-        menu->UpdateActions();
+        // Undo and Redo head the Edit menu, above what the current cell offers.
+        QMenu* edit = w.MenuNamed("Edit");
+        ASSERT_NE(edit, nullptr);
+        emit edit->aboutToShow();
+        ASSERT_GE(edit->actions().size(), 2);
+        EXPECT_EQ(edit->actions()[0], menu->UndoAction());
+        EXPECT_EQ(edit->actions()[1], menu->RedoAction());
         EXPECT_FALSE(menu->UndoAction()->isEnabled());
         EXPECT_FALSE(menu->RedoAction()->isEnabled());
 
