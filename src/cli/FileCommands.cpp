@@ -1,4 +1,8 @@
 // The commands of kelda-cli that work on clone files.
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -45,8 +49,14 @@ int SaveDocument(CliSession& session, const std::string& path) {
 // Writes text to a file (atomically) or to stdout for "" or "-".
 int WriteOutput(const std::string& path, const std::string& text) {
     if (path.empty() || path == "-") {
-        std::fwrite(text.data(), 1, text.size(), stdout);
-        return std::fflush(stdout) == 0 ? kExitOk : kExitFileErrorBase + FileErr_FileAccess;
+        // A full disk or a closed pipe must not pass for a complete output.
+        errno = 0;
+        const size_t written = std::fwrite(text.data(), 1, text.size(), stdout);
+        const bool flushed = std::fflush(stdout) == 0;
+        if (written == text.size() && flushed && !std::ferror(stdout)) return kExitOk;
+        std::fprintf(stderr, "kelda-cli: writing to standard output failed: %s\n",
+                     std::strerror(errno != 0 ? errno : EIO));
+        return kExitFileErrorBase + FileErr_FileAccess;
     }
     std::string reason;
     switch (platform::WriteFileAtomically(path, text, &reason)) {
@@ -63,14 +73,46 @@ int WriteOutput(const std::string& path, const std::string& text) {
     return kExitFatal;
 }
 
-bool ReadWhole(const std::string& path, std::string& text) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) return false;
-    std::ostringstream s;
-    s << in.rdbuf();
-    if (in.bad()) return false;
-    text = s.str();
-    return true;
+// The largest table as CSV is some tens of kilobytes; anything near this is no table.
+constexpr off_t kMaxCsvFile = 4 * 1024 * 1024;
+
+// Reads a CSV file to import; empty result with `why` set when it cannot be one.
+bool ReadCsvFile(const std::string& path, std::string& text, std::string& why) {
+    int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
+    if (fd < 0) {
+        why = std::strerror(errno);
+        return false;
+    }
+    struct stat st {};
+    bool ok = true;
+    if (fstat(fd, &st) != 0) {
+        why = std::strerror(errno);
+        ok = false;
+    } else if (!S_ISREG(st.st_mode)) {
+        why = "not a plain file";
+        ok = false;
+    } else if (st.st_size > kMaxCsvFile) {
+        why = "too large for a table (" + std::to_string(st.st_size) +
+              " bytes; a table is at most " + std::to_string(kMaxCsvFile / (1024 * 1024)) + " MB)";
+        ok = false;
+    }
+    char buf[65536];
+    while (ok) {
+        ssize_t n = read(fd, buf, sizeof buf);
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0) {
+            why = std::strerror(errno);
+            ok = false;
+        }
+        if (n <= 0) break;
+        text.append(buf, static_cast<size_t>(n));
+        if (text.size() > static_cast<size_t>(kMaxCsvFile)) {
+            why = "too large for a table";
+            ok = false;
+        }
+    }
+    close(fd);
+    return ok;
 }
 
 // Model types are the lines of the initial-file list.
@@ -264,10 +306,9 @@ int CmdImport(int argc, char** argv) {
     TableSheetKey(*table);
     const std::string file = args.Positional()[0];
     const std::string csvPath = args.Positional()[1];
-    std::string csvText;
-    if (!ReadWhole(csvPath, csvText)) {
-        std::fprintf(stderr, "kelda-cli: cannot read %s: %s\n", csvPath.c_str(),
-                     std::strerror(errno));
+    std::string csvText, why;
+    if (!ReadCsvFile(csvPath, csvText, why)) {
+        std::fprintf(stderr, "kelda-cli: cannot read %s: %s\n", csvPath.c_str(), why.c_str());
         return kExitFileErrorBase + FileErr_FileOpen;
     }
     CliSession session(DataFolder(args));

@@ -96,8 +96,9 @@ std::string ExportTable(const std::string& table) {
     std::string out = csv::FormatRow(sheet.Header());
     for (int r = 0; r < sheet.DataRows(); ++r) {
         csv::Row row;
-        for (size_t c = 0; c < sheet.columns.size(); ++c) row.push_back(sheet.Show(int(c), r));
-        row[0] = Trimmed(row[0]);  // the heading's padding only serves the grid
+        // The grid's padding ("Used ", the heading's spaces) is no part of a value.
+        for (size_t c = 0; c < sheet.columns.size(); ++c)
+            row.push_back(Trimmed(sheet.Show(int(c), r)));
         out += csv::FormatRow(row);
     }
     return out;
@@ -139,7 +140,8 @@ ImportReport ImportTable(const std::string& table, const std::string& csvText) {
         const int r = int(i - 1);
         for (size_t c = 1; c < header.size(); ++c) {
             // What the sheet already shows needs no edit; this keeps a round trip exact.
-            if (sheet.Show(int(c), r) == rows[i][c]) continue;
+            // (with or without the grid's padding, as older exports carry it).
+            if (Trimmed(sheet.Show(int(c), r)) == Trimmed(rows[i][c])) continue;
             SetOutcome outcome = SetCell(sheet.Cell(int(c), r), rows[i][c]);
             if (outcome.ok)
                 ++report.changedValues;

@@ -1,5 +1,6 @@
 // kelda-cli on clone files: the real program on real files.
 #include <gtest/gtest.h>
+#include <sys/wait.h>
 
 #include <functional>
 
@@ -341,6 +342,62 @@ TEST_F(CliFiles, ExportThenImportChangesNothingAndEditsArriveInEveryTable) {
         const std::string edited = ReadFile(path);
         EXPECT_EQ(RunCli({"import", path, "--table", table, tmp / "t.csv"}, tmp).status, 0);
         EXPECT_EQ(ReadFile(path), edited);
+    }
+}
+
+// Exported fields carry no display padding, and an import takes a value with or without it.
+TEST_F(CliFiles, ExportIsTrimmedAndImportTakesPaddedValues) {
+    const std::string path = test::MakeFactory(tmp, 2, "m.kcf");
+    const std::string csv = RunCli({"export", path, "--table", "int"}, tmp).out;
+    auto rows = test::ParseCsv(csv);
+    for (const auto& row : rows)
+        for (const auto& field : row)
+            ASSERT_EQ(field, field.empty() ? field
+                                           : field.substr(field.find_first_not_of(' '),
+                                                          field.find_last_not_of(' ') -
+                                                              field.find_first_not_of(' ') + 1));
+    EXPECT_NE(csv.find(",Used,"), std::string::npos);
+    for (auto& row : rows)
+        for (auto& field : row)
+            if (field == "Used" || field == "Not used") field += " ";  // as older exports
+    WriteFile(tmp / "padded.csv", test::FormatCsv(rows));
+    const std::string before = ReadFile(path);
+    CliResult r = RunCli({"import", path, "--table", "int", tmp / "padded.csv"}, tmp);
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(ReadFile(path), before);
+}
+
+// Output that does not arrive is a file-access failure with a message; a CSV that is no plain
+// file or far too big is refused before it is read.
+TEST_F(CliFiles, LostOutputAndImpossibleCsvFilesAreFileErrors) {
+    const std::string path = test::MakeFactory(tmp, 2, "m.kcf");
+    for (const std::string& command : {"dump '" + path + "'", "export '" + path + "' --table int",
+                                       "get '" + path + "' CL_RadioSet_ScanSpeed"}) {
+        SCOPED_TRACE(command);
+        const std::string err = tmp / "err.txt";
+        int ws = std::system(
+            (std::string(KELDA_BIN_DIR) + "/kelda-cli " + command + " >/dev/full 2>'" + err + "'")
+                .c_str());
+        ASSERT_TRUE(WIFEXITED(ws));
+        EXPECT_EQ(WEXITSTATUS(ws), 12);
+        EXPECT_NE(ReadFile(err).find("writing to standard output failed: No space left on device"),
+                  std::string::npos)
+            << ReadFile(err);
+    }
+    WriteFile(tmp / "huge.csv", std::string(5 * 1024 * 1024, ','));
+    const std::string before = ReadFile(path);
+    const struct {
+        std::string csv;
+        const char* says;
+    } cases[] = {{"/dev/zero", "not a plain file"},
+                 {tmp.Path(), "not a plain file"},
+                 {tmp / "huge.csv", "too large for a table"},
+                 {tmp / "missing.csv", "No such file or directory"}};
+    for (const auto& c : cases) {
+        CliResult r = RunCli({"import", path, "--table", "int", c.csv}, tmp);
+        EXPECT_EQ(r.status, 11) << c.csv;
+        EXPECT_NE(r.err.find(c.says), std::string::npos) << r.err;
+        EXPECT_EQ(ReadFile(path), before);
     }
 }
 
