@@ -2,7 +2,7 @@
 
 #include <vector>
 
-#include "comm/cmcBuff.h"
+#include "base/cmcBuff.h"
 
 // cmcBuff as the byte queue of a clone run: append 64 KiB, then pop it byte by byte.
 static void BM_BuffQueue64K(benchmark::State& state) {

@@ -5,9 +5,9 @@
 #include <cstdlib>
 #include <string>
 
-#include "radio/CellCatalogue.h"
 #include "radio/cmcClnFile.h"
 #include "radio/cmcEeprom.h"
+#include "sheet/CellCatalogue.h"
 
 namespace {
 

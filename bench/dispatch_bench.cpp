@@ -6,11 +6,11 @@
 #include <string>
 #include <vector>
 
-#include "radio/CellCatalogue.h"
 #include "radio/CellDispatcher.h"
 #include "radio/cmcCellHost.h"
 #include "radio/cmcClnFile.h"
 #include "radio/cmcEeprom.h"
+#include "sheet/CellCatalogue.h"
 #include "sheet/cmcCellObj.h"
 #include "sheet/cmcChoiceTable.h"
 #include "text/cmcGTex.h"

@@ -4,8 +4,8 @@
 #include <string>
 #include <vector>
 
-#include "radio/CellCatalogue.h"
 #include "sheet/BitFieldOverlay.h"
+#include "sheet/CellCatalogue.h"
 #include "sheet/cmcCellObj.h"
 #include "sheet/cmcChoiceTable.h"
 #include "text/cmcGTex.h"

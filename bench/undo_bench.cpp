@@ -5,10 +5,10 @@
 #include <string>
 
 #include "app/ImageCompare.h"
-#include "app/cmcEvMan.h"
 #include "app/cmcUndoHistory.h"
 #include "app/indEnviron.h"
 #include "app/indMain.h"
+#include "base/cmcEvMan.h"
 #include "radio/cmcEeprom.h"
 #include "text/cmcGTex.h"
 

@@ -3,9 +3,9 @@
 #include <algorithm>
 #include <cstdlib>
 
-#include "app/EventCodes.h"
-#include "app/cmcEvMan.h"
 #include "app/indEnviron.h"
+#include "base/EventCodes.h"
+#include "base/cmcEvMan.h"
 #include "platform/Fatal.h"
 #include "radio/CellDispatcher.h"
 #include "radio/cmcCellUi.h"

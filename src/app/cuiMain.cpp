@@ -4,11 +4,11 @@
 
 #include <set>
 
-#include "app/EventCodes.h"
 #include "app/RecentFileList.h"
-#include "app/cmcEvMan.h"
 #include "app/indEnviron.h"
-#include "comm/cmcTick.h"
+#include "base/EventCodes.h"
+#include "base/cmcEvMan.h"
+#include "base/cmcTick.h"
 #include "comm/indCloneMan.h"
 #include "platform/FileDialogs.h"
 #include "platform/Folders.h"

@@ -3,10 +3,10 @@
 #include <cstdio>
 #include <cstring>
 
-#include "app/EventCodes.h"
-#include "app/cmcEvMan.h"
 #include "app/cuiMain.h"
 #include "app/indEnviron.h"
+#include "base/EventCodes.h"
+#include "base/cmcEvMan.h"
 #include "comm/RadioIdentity.h"
 #include "comm/dst_CDrv_Result.h"
 #include "comm/indCloneMan.h"

@@ -4,8 +4,8 @@
 #include <string>
 #include <vector>
 
-#include "app/EventCodes.h"
-#include "app/cmcEvMan.h"
+#include "base/EventCodes.h"
+#include "base/cmcEvMan.h"
 #include "platform/Fatal.h"
 #include "platform/Folders.h"
 #include "platform/Prompt.h"

@@ -7,7 +7,6 @@
 #include <vector>
 
 #include "cli/CliArgs.h"
-#include "radio/CellCatalogue.h"
 #include "radio/CellDispatcher.h"
 #include "radio/CellSources.h"
 #include "radio/DebugCells.h"
@@ -15,6 +14,7 @@
 #include "radio/cmcCellHost.h"
 #include "radio/cmcCellUi.h"
 #include "radio/cmcEeprom.h"
+#include "sheet/CellCatalogue.h"
 #include "sheet/cmcChoiceTable.h"
 
 namespace cli {

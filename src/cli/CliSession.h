@@ -6,9 +6,9 @@
 #include <memory>
 #include <string>
 
-#include "app/cmcEvMan.h"
 #include "app/indEnviron.h"
 #include "app/indMain.h"
+#include "base/cmcEvMan.h"
 #include "platform/Prompt.h"
 #include "text/cmcGTex.h"
 

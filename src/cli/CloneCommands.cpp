@@ -19,9 +19,9 @@
 #include "comm/cmcPorts.h"
 #include "comm/indCloneMan.h"
 #include "platform/RunLoop.h"
-#include "radio/CellCatalogue.h"
 #include "radio/CellDispatcher.h"
 #include "radio/cmcClnFile.h"
+#include "sheet/CellCatalogue.h"
 #include "sheet/cmcCellObj.h"
 
 namespace cli {

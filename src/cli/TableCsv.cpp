@@ -5,10 +5,10 @@
 #include "app/Csv.h"
 #include "cli/CellAccess.h"
 #include "cli/CliArgs.h"
-#include "radio/CellCatalogue.h"
 #include "radio/CellDispatcher.h"
 #include "radio/MemoryMap.h"
 #include "radio/cmcCellHost.h"
+#include "sheet/CellCatalogue.h"
 #include "sheet/ChannelSheetDef.h"
 #include "text/cmcGTex.h"
 

@@ -4,7 +4,7 @@
 #include <cstdio>
 #include <cstring>
 
-#include "comm/cmcTask.h"
+#include "base/cmcTask.h"
 
 namespace {
 

@@ -11,9 +11,9 @@
 #include <string>
 #include <vector>
 
-#include "comm/cmcBuff.h"
+#include "base/cmcBuff.h"
+#include "base/cmcTick.h"
 #include "comm/cmcComm.h"
-#include "comm/cmcTick.h"
 #include "comm/dst_CDrv_Result.h"
 #include "radio/AddressRange.h"
 

@@ -4,8 +4,8 @@
 #include <cstdlib>
 #include <vector>
 
+#include "base/cmcTask.h"
 #include "comm/cmcPortTable.h"
-#include "comm/cmcTask.h"
 
 cmcComm::cmcComm() : device_(platform::CreateSerialDevice()), pump_(new cmcTask) {
     pump_->SetCallback(&cmcComm::PumpTick, this);

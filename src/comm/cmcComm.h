@@ -7,7 +7,7 @@
 #include <memory>
 #include <string>
 
-#include "comm/cmcBuff.h"
+#include "base/cmcBuff.h"
 #include "platform/SerialDevice.h"
 
 class cmcTask;

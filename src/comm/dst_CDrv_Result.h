@@ -1,6 +1,6 @@
 #pragma once
 // The outcome of one clone exchange, handed to the driver's completion callback.
-#include "comm/cmcBuff.h"
+#include "base/cmcBuff.h"
 #include "radio/cmcEeprom.h"
 
 // Clone result codes. 0 is success; the driver sets 2..10, 17 and 18, the clone manager and

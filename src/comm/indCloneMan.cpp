@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <vector>
 
-#include "comm/cmcTask.h"
+#include "base/cmcTask.h"
 #include "platform/Clock.h"
 #include "platform/Prompt.h"
 #include "text/OverlayKeys.h"

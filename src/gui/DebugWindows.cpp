@@ -8,10 +8,10 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
-#include "app/EventCodes.h"
-#include "app/cmcEvMan.h"
 #include "app/indEnviron.h"
 #include "app/indMain.h"
+#include "base/EventCodes.h"
+#include "base/cmcEvMan.h"
 #include "gui/SheetPane.h"
 #include "radio/DebugCells.h"
 #include "radio/cmcCellHost.h"

@@ -7,11 +7,11 @@
 #include <QMenu>
 #include <QTimer>
 
-#include "app/EventCodes.h"
 #include "app/ImageCompare.h"
-#include "app/cmcEvMan.h"
 #include "app/indEnviron.h"
 #include "app/indMain.h"
+#include "base/EventCodes.h"
+#include "base/cmcEvMan.h"
 #include "gui/SheetPane.h"
 #include "gui/TForm1.h"
 #include "platform/FileDialogs.h"

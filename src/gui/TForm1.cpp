@@ -14,11 +14,11 @@
 #include <QTimer>
 #include <QTreeWidget>
 
-#include "app/EventCodes.h"
 #include "app/WindowPlacement.h"
-#include "app/cmcEvMan.h"
 #include "app/indEnviron.h"
 #include "app/indMain.h"
+#include "base/EventCodes.h"
+#include "base/cmcEvMan.h"
 #include "comm/cmcPortTable.h"
 #include "gui/AboutBox.h"
 #include "gui/CloneInfoDialog.h"

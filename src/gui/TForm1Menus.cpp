@@ -9,10 +9,10 @@
 #include <QShortcut>
 #include <QTreeWidget>
 
-#include "app/EventCodes.h"
-#include "app/cmcEvMan.h"
 #include "app/indEnviron.h"
 #include "app/indMain.h"
+#include "base/EventCodes.h"
+#include "base/cmcEvMan.h"
 #include "gui/AboutBox.h"
 #include "gui/DebugWindows.h"
 #include "gui/HelpViewer.h"
@@ -21,9 +21,9 @@
 #include "gui/PortDialog.h"
 #include "gui/TForm1.h"
 #include "gui/cuiSheet.h"
-#include "radio/CellCatalogue.h"
 #include "radio/CellDispatcher.h"
 #include "radio/cmcCellHost.h"
+#include "sheet/CellCatalogue.h"
 #include "text/OverlayKeys.h"
 #include "text/cmcGTex.h"
 

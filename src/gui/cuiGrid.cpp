@@ -16,11 +16,11 @@
 #include <memory>
 #include <vector>
 
-#include "app/EventCodes.h"
-#include "app/cmcEvMan.h"
 #include "app/cmcSheetTree.h"
-#include "radio/CellCatalogue.h"
+#include "base/EventCodes.h"
+#include "base/cmcEvMan.h"
 #include "radio/cmcCellHost.h"
+#include "sheet/CellCatalogue.h"
 #include "sheet/cmcCellObj.h"
 #include "text/cmcGTex.h"
 

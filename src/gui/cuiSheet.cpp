@@ -3,15 +3,15 @@
 #include <QMenu>
 #include <QVBoxLayout>
 
-#include "app/EventCodes.h"
-#include "app/cmcEvMan.h"
 #include "app/cmcSheetTree.h"
 #include "app/indEnviron.h"
+#include "base/EventCodes.h"
+#include "base/cmcEvMan.h"
 #include "gui/CellPainter.h"
 #include "gui/cuiGrid.h"
-#include "radio/CellCatalogue.h"
 #include "radio/cmcCellHost.h"
 #include "radio/datCh.h"
+#include "sheet/CellCatalogue.h"
 #include "sheet/ChannelSheetDef.h"
 #include "text/cmcGTex.h"
 

@@ -2,16 +2,16 @@
 
 #include <cstdio>
 
-#include "app/EventCodes.h"
-#include "app/cmcEvMan.h"
+#include "base/EventCodes.h"
+#include "base/cmcEvMan.h"
 #include "platform/Fatal.h"
-#include "radio/CellCatalogue.h"
 #include "radio/CellSources.h"
 #include "radio/DebugCells.h"
 #include "radio/SettingsCells.h"
 #include "radio/cmcCellHost.h"
 #include "radio/cmcEeprom.h"
 #include "radio/cmcRowCommander.h"
+#include "sheet/CellCatalogue.h"
 #include "sheet/cmcCellObj.h"
 #include "text/OverlayKeys.h"
 

@@ -5,9 +5,9 @@
 #include <cstdint>
 #include <string>
 
-#include "radio/CellCatalogue.h"
 #include "radio/cmcCellCapsule.h"
 #include "radio/datCh.h"
+#include "sheet/CellCatalogue.h"
 
 class cmcCellHost;
 class cmcCellObj;

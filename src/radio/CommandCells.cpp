@@ -2,9 +2,8 @@
 // items, the check cells of the warning list, clone information and drawing-only cells.
 #include <cstdio>
 
-#include "app/EventCodes.h"
-#include "app/cmcEvMan.h"
-#include "radio/CellCatalogue.h"
+#include "base/EventCodes.h"
+#include "base/cmcEvMan.h"
 #include "radio/CellDispatcher.h"
 #include "radio/CellSources.h"
 #include "radio/MemoryMap.h"
@@ -13,6 +12,7 @@
 #include "radio/cmcEeprom.h"
 #include "radio/cmcRowCommander.h"
 #include "radio/datCh.h"
+#include "sheet/CellCatalogue.h"
 #include "sheet/cmcCellObj.h"
 #include "text/OverlayKeys.h"
 

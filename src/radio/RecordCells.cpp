@@ -2,9 +2,8 @@
 // channels, free channels and the DSC address book.
 #include <algorithm>
 
-#include "app/EventCodes.h"
-#include "app/cmcEvMan.h"
-#include "radio/CellCatalogue.h"
+#include "base/EventCodes.h"
+#include "base/cmcEvMan.h"
 #include "radio/CellDispatcher.h"
 #include "radio/CellSources.h"
 #include "radio/MemoryMap.h"
@@ -13,6 +12,7 @@
 #include "radio/ValueEditors.h"
 #include "radio/cmcCellHost.h"
 #include "radio/cmcEeprom.h"
+#include "sheet/CellCatalogue.h"
 #include "sheet/cmcCellObj.h"
 #include "text/OverlayKeys.h"
 

@@ -4,14 +4,14 @@
 #include <cstring>
 #include <string>
 
-#include "app/EventCodes.h"
-#include "app/cmcEvMan.h"
-#include "radio/CellCatalogue.h"
+#include "base/EventCodes.h"
+#include "base/cmcEvMan.h"
 #include "radio/SettingsMap.h"
 #include "radio/ValueEditors.h"
 #include "radio/cmcCellCapsule.h"
 #include "radio/cmcCellUi.h"
 #include "radio/cmcEeprom.h"
+#include "sheet/CellCatalogue.h"
 #include "sheet/cmcCellObj.h"
 #include "text/OverlayKeys.h"
 #include "text/cmcGTex.h"

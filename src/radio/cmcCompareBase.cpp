@@ -1,7 +1,7 @@
 #include "radio/cmcCompareBase.h"
 
-#include "app/EventCodes.h"
-#include "app/cmcEvMan.h"
+#include "base/EventCodes.h"
+#include "base/cmcEvMan.h"
 #include "radio/DebugCells.h"
 #include "radio/cmcEeprom.h"
 

@@ -3,14 +3,14 @@
 #include <algorithm>
 #include <string>
 
-#include "app/EventCodes.h"
-#include "app/cmcEvMan.h"
+#include "base/EventCodes.h"
+#include "base/cmcEvMan.h"
 #include "platform/Prompt.h"
-#include "radio/CellCatalogue.h"
 #include "radio/MemoryMap.h"
 #include "radio/cmcCellCapsule.h"
 #include "radio/cmcCellUi.h"
 #include "radio/datClipCh.h"
+#include "sheet/CellCatalogue.h"
 #include "text/OverlayKeys.h"
 #include "text/cmcGTex.h"
 

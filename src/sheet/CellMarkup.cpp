@@ -2,7 +2,7 @@
 #include <string>
 
 #include "platform/Fatal.h"
-#include "radio/CellCatalogue.h"
+#include "sheet/CellCatalogue.h"
 #include "sheet/CodePage.h"
 #include "sheet/TextHelpers.h"
 #include "sheet/cmcCellObj.h"

@@ -12,7 +12,7 @@
 #include <string>
 #include <string_view>
 
-#include "radio/CellCatalogue.h"
+#include "sheet/CellCatalogue.h"
 #include "sheet/NameTables.h"
 #include "sheet/cmcFont.h"
 

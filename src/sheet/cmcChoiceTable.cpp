@@ -3,8 +3,8 @@
 #include <algorithm>
 
 #include "platform/Fatal.h"
-#include "radio/cmcHash.h"
 #include "sheet/cmcCellObj.h"
+#include "sheet/cmcHash.h"
 #include "text/cmcGTex.h"
 
 struct cmcChoiceTable::Node {

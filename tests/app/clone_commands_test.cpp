@@ -4,9 +4,9 @@
 
 #include <optional>
 
-#include "app/cmcEvMan.h"
 #include "app/indEnviron.h"
 #include "app/indMain.h"
+#include "base/cmcEvMan.h"
 #include "comm/indCloneMan.h"
 #include "radio/cmcCellHost.h"
 #include "support/ManualClock.h"

@@ -4,9 +4,9 @@
 #include <fstream>
 #include <sstream>
 
-#include "app/cmcEvMan.h"
 #include "app/cuiMain.h"
 #include "app/indEnviron.h"
+#include "base/cmcEvMan.h"
 #include "platform/Prompt.h"
 #include "radio/cmcClnFile.h"
 #include "support/ManualClock.h"

@@ -8,10 +8,10 @@
 #include <string>
 #include <vector>
 
-#include "app/cmcEvMan.h"
 #include "app/cmcGridModel.h"
 #include "app/indEnviron.h"
-#include "radio/CellCatalogue.h"
+#include "base/cmcEvMan.h"
+#include "sheet/CellCatalogue.h"
 #include "sheet/cmcSheetDef.h"
 #include "support/ManualClock.h"
 #include "support/MemoryInstanceLock.h"

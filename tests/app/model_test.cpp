@@ -9,9 +9,9 @@
 #include <string>
 #include <vector>
 
-#include "app/EventCodes.h"
-#include "app/cmcEvMan.h"
 #include "app/indModel.h"
+#include "base/EventCodes.h"
+#include "base/cmcEvMan.h"
 #include "radio/cmcEeprom.h"
 #include "support/ManualClock.h"
 #include "support/ScriptedPrompter.h"

@@ -9,15 +9,15 @@
 #include <string>
 #include <vector>
 
-#include "app/cmcEvMan.h"
 #include "app/cmcUndoHistory.h"
 #include "app/indEnviron.h"
 #include "app/indMain.h"
+#include "base/cmcEvMan.h"
 #include "comm/indCloneMan.h"
-#include "radio/CellCatalogue.h"
 #include "radio/CellDispatcher.h"
 #include "radio/MemoryMap.h"
 #include "radio/cmcCellHost.h"
+#include "sheet/CellCatalogue.h"
 #include "support/ManualClock.h"
 #include "support/ScriptedPrompter.h"
 #include "support/SimOnPty.h"

@@ -8,7 +8,7 @@
 #include <sstream>
 
 #include "ShippedOverlay.h"
-#include "radio/CellCatalogue.h"
+#include "sheet/CellCatalogue.h"
 #include "text/OverlayKeys.h"
 #include "text/cmcGTex.h"
 

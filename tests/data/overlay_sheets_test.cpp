@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "ShippedOverlay.h"
-#include "radio/CellCatalogue.h"
+#include "sheet/CellCatalogue.h"
 #include "sheet/ChannelSheetDef.h"
 #include "sheet/cmcChoiceTable.h"
 #include "text/OverlayKeys.h"

@@ -6,12 +6,12 @@
 #include <random>
 
 #include "ShippedOverlay.h"
-#include "app/cmcEvMan.h"
 #include "app/cmcSheetTree.h"
-#include "radio/CellCatalogue.h"
+#include "base/cmcEvMan.h"
 #include "radio/CellDispatcher.h"
 #include "radio/cmcClnFile.h"
 #include "radio/datCh.h"
+#include "sheet/CellCatalogue.h"
 #include "sheet/ChannelSheetDef.h"
 #include "sheet/cmcChoiceTable.h"
 #include "support/CellDoubles.h"

@@ -16,8 +16,8 @@
 #include "gui/AppSession.h"
 #include "gui/EditHistoryMenu.h"
 #include "gui/TForm1.h"
-#include "radio/CellCatalogue.h"
 #include "radio/CellDispatcher.h"
+#include "sheet/CellCatalogue.h"
 #include "support/ManualClock.h"
 
 namespace {

@@ -19,8 +19,8 @@
 #include "gui/TForm1.h"
 #include "gui/cuiGrid.h"
 #include "gui/cuiSheet.h"
-#include "radio/CellCatalogue.h"
 #include "radio/datCh.h"
+#include "sheet/CellCatalogue.h"
 #include "support/ManualClock.h"
 #include "support/ScriptedPrompter.h"
 

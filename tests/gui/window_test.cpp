@@ -22,9 +22,9 @@
 #include <functional>
 #include <memory>
 
-#include "app/cmcEvMan.h"
 #include "app/indEnviron.h"
 #include "app/indMain.h"
+#include "base/cmcEvMan.h"
 #include "gui/AboutBox.h"
 #include "gui/AppSession.h"
 #include "gui/DataPaths.h"
@@ -35,9 +35,9 @@
 #include "gui/TForm1.h"
 #include "platform/FileSettingsStore.h"
 #include "platform/qt/QtClock.h"
-#include "radio/CellCatalogue.h"
 #include "radio/CellDispatcher.h"
 #include "radio/cmcCellCapsule.h"
+#include "sheet/CellCatalogue.h"
 #include "sheet/cmcCellObj.h"
 #include "support/ScriptedFileDialogs.h"
 #include "support/ScriptedPrompter.h"

@@ -3,13 +3,13 @@
 #include <string>
 #include <vector>
 
-#include "app/EventCodes.h"
-#include "app/cmcEvMan.h"
-#include "radio/CellCatalogue.h"
+#include "base/EventCodes.h"
+#include "base/cmcEvMan.h"
 #include "radio/DebugCells.h"
 #include "radio/cmcCellCapsule.h"
 #include "radio/cmcCompareBase.h"
 #include "radio/cmcEeprom.h"
+#include "sheet/CellCatalogue.h"
 #include "sheet/cmcCellObj.h"
 #include "support/CellDoubles.h"
 #include "support/ManualClock.h"

@@ -3,10 +3,10 @@
 
 #include <vector>
 
-#include "app/EventCodes.h"
-#include "app/cmcEvMan.h"
-#include "radio/CellCatalogue.h"
+#include "base/EventCodes.h"
+#include "base/cmcEvMan.h"
 #include "radio/CellDispatcher.h"
+#include "sheet/CellCatalogue.h"
 #include "sheet/cmcCellObj.h"
 #include "support/CellDoubles.h"
 

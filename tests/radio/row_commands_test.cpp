@@ -3,14 +3,14 @@
 #include <string>
 #include <vector>
 
-#include "app/EventCodes.h"
-#include "app/cmcEvMan.h"
-#include "radio/CellCatalogue.h"
+#include "base/EventCodes.h"
+#include "base/cmcEvMan.h"
 #include "radio/MemoryMap.h"
 #include "radio/cmcCellCapsule.h"
 #include "radio/cmcEeprom.h"
 #include "radio/datClipCh.h"
 #include "radio/datRowCommands.h"
+#include "sheet/CellCatalogue.h"
 #include "support/ManualClock.h"
 #include "support/ScriptedPrompter.h"
 #include "text/cmcGTex.h"

@@ -4,15 +4,15 @@
 #include <string>
 #include <vector>
 
-#include "app/EventCodes.h"
-#include "app/cmcEvMan.h"
-#include "radio/CellCatalogue.h"
+#include "base/EventCodes.h"
+#include "base/cmcEvMan.h"
 #include "radio/CellDispatcher.h"
 #include "radio/DebugCells.h"
 #include "radio/cmcCellCapsule.h"
 #include "radio/cmcEeprom.h"
 #include "radio/datClipCh.h"
 #include "radio/datRowCommands.h"
+#include "sheet/CellCatalogue.h"
 #include "sheet/cmcCellObj.h"
 #include "support/CellDoubles.h"
 #include "support/ManualClock.h"

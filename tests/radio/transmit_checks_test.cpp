@@ -9,13 +9,13 @@
 #include <sstream>
 #include <string>
 
-#include "app/cmcEvMan.h"
+#include "base/cmcEvMan.h"
 #include "radio/AddressRange.h"
-#include "radio/CellCatalogue.h"
 #include "radio/CellDispatcher.h"
 #include "radio/MemoryMap.h"
 #include "radio/cmcClnFile.h"
 #include "radio/datCh.h"
+#include "sheet/CellCatalogue.h"
 #include "support/CellDoubles.h"
 
 namespace {

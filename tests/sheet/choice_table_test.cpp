@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "radio/CellCatalogue.h"
+#include "sheet/CellCatalogue.h"
 #include "sheet/cmcChoiceTable.h"
 #include "text/cmcGTex.h"
 

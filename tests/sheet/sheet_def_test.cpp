@@ -5,7 +5,7 @@
 #include <memory>
 #include <set>
 
-#include "radio/CellCatalogue.h"
+#include "sheet/CellCatalogue.h"
 #include "sheet/ChannelSheetDef.h"
 #include "sheet/cmcSheetDef.h"
 #include "text/cmcGTex.h"

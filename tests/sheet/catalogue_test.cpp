@@ -3,8 +3,8 @@
 #include <set>
 #include <string>
 
-#include "radio/CellCatalogue.h"
-#include "radio/cmcHash.h"
+#include "sheet/CellCatalogue.h"
+#include "sheet/cmcHash.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "comm/cmcBuff.h"
+#include "base/cmcBuff.h"
 
 #include <algorithm>
 #include <cstring>

@@ -1,9 +1,9 @@
-#include "radio/CellCatalogue.h"
+#include "sheet/CellCatalogue.h"
 
 #include <iterator>
 
 #include "platform/Fatal.h"
-#include "radio/cmcHash.h"
+#include "sheet/cmcHash.h"
 
 namespace {
 

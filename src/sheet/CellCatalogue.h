@@ -4,7 +4,7 @@
 #include <string>
 #include <string_view>
 
-#include "radio/CellNames.h"
+#include "sheet/CellNames.h"
 
 enum CellCategory : int {
 #define KELDA_CATEGORY_ENUM(name, table) name,

@@ -1,4 +1,4 @@
-#include "comm/cmcTask.h"
+#include "base/cmcTask.h"
 
 #include <algorithm>
 

@@ -3,8 +3,8 @@
 #include <string>
 #include <vector>
 
-#include "app/EventCodes.h"
-#include "app/cmcEvMan.h"
+#include "base/EventCodes.h"
+#include "base/cmcEvMan.h"
 #include "support/ManualClock.h"
 
 namespace {

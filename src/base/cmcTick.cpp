@@ -1,4 +1,4 @@
-#include "comm/cmcTick.h"
+#include "base/cmcTick.h"
 
 #include "platform/Clock.h"
 

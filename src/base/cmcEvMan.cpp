@@ -1,8 +1,8 @@
-#include "app/cmcEvMan.h"
+#include "base/cmcEvMan.h"
 
 #include <cstring>
 
-#include "comm/cmcTask.h"
+#include "base/cmcTask.h"
 
 namespace {
 // Callables below this address are treated as none.

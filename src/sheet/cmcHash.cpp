@@ -1,4 +1,4 @@
-#include "radio/cmcHash.h"
+#include "sheet/cmcHash.h"
 
 #include "platform/Fatal.h"
 

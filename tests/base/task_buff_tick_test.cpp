@@ -3,9 +3,9 @@
 #include <numeric>
 #include <vector>
 
-#include "comm/cmcBuff.h"
-#include "comm/cmcTask.h"
-#include "comm/cmcTick.h"
+#include "base/cmcBuff.h"
+#include "base/cmcTask.h"
+#include "base/cmcTick.h"
 #include "support/ManualClock.h"
 
 namespace {
