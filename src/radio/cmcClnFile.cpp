@@ -201,7 +201,8 @@ std::string cmcClnFile::FormatText(const AddressRange* list) const {
 
 int cmcClnFile::Write(const std::string& path, const AddressRange* list) {
     int code = FileErr_None;
-    switch (platform::WriteFileAtomically(path, FormatText(list))) {
+    std::string reason;
+    switch (platform::WriteFileAtomically(path, FormatText(list), &reason)) {
         case platform::WriteResult::Ok:
             break;
         case platform::WriteResult::OpenFailed:
@@ -211,7 +212,16 @@ int cmcClnFile::Write(const std::string& path, const AddressRange* list) {
             code = FileErr_FileAccess;
             break;
     }
-    ReportFileError(code);
+    if (code != FileErr_None) {
+        // A save that failed says so, with the file and the system's reason (the reading
+        // message of the same code would talk about opening).
+        cmcGTex& tex = GTex();
+        const std::string text = tex.GetText(keys::kMessFileErrHeadline) + "\n\n" +
+                                 tex.GetText(keys::kMessFileErrCannotWrite) + "\n\n" + path + "\n" +
+                                 reason;
+        platform::GetPrompter().Show(text, tex.GetLine(keys::kSysAppTitle, 0),
+                                     platform::PromptIcon::Warning, platform::PromptButtons::Ok);
+    }
     return code;
 }
 

@@ -55,6 +55,7 @@
     X(kMessFileErrCoverage, "GI_Mess_FileErr_Coverage")                    \
     X(kMessFileErrData, "GI_Mess_FileErr_Data")                            \
     X(kMessFileErrExtra, "GI_Mess_FileErr_Extra")                          \
+    X(kMessFileErrCannotWrite, "GI_Mess_FileErr_CannotWrite")              \
     X(kMessFileErrFileAccess, "GI_Mess_FileErr_FileAccess")                \
     X(kMessFileErrFileOpen, "GI_Mess_FileErr_FileOpen")                    \
     X(kMessFileErrFormat, "GI_Mess_FileErr_Format")                        \

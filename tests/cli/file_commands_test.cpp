@@ -401,6 +401,22 @@ TEST_F(CliFiles, LostOutputAndImpossibleCsvFilesAreFileErrors) {
     }
 }
 
+// A save that cannot be made says so, naming the file and the system's reason.
+TEST_F(CliFiles, AFailedSaveSaysTheFileCannotBeWrittenAndWhy) {
+    const struct {
+        std::string out;
+        const char* reason;
+    } cases[] = {{tmp / "no/such/folder/x.kcf", "No such file or directory"},
+                 {tmp.Path(), "Is a directory"}};
+    for (const auto& c : cases) {
+        CliResult r = RunCli({"new", "--model", "2", "-o", c.out}, tmp);
+        EXPECT_EQ(r.status, 11) << c.out;
+        EXPECT_NE(r.err.find("The file cannot be written"), std::string::npos) << r.err;
+        EXPECT_NE(r.err.find(c.out + "\n" + c.reason), std::string::npos) << r.err;
+        EXPECT_EQ(r.err.find("allowed to read"), std::string::npos) << r.err;
+    }
+}
+
 TEST_F(CliFiles, BadCsvIsRefusedNamingTheRowAndSavesNothing) {
     const std::string path = test::MakeFactory(tmp, 2, "m.kcf");
     const std::string before = ReadFile(path);

@@ -16,9 +16,11 @@
 #include "app/indEnviron.h"
 #include "gui/AppSession.h"
 #include "gui/CellPainter.h"
+#include "gui/MainStatusBar.h"
 #include "gui/TForm1.h"
 #include "gui/cuiGrid.h"
 #include "gui/cuiSheet.h"
+#include "radio/cmcEeprom.h"
 #include "radio/datCh.h"
 #include "sheet/CellCatalogue.h"
 #include "support/ManualClock.h"
@@ -359,3 +361,40 @@ TEST_F(GridWindowTest, EverySheetBuildsAndPaints) {
 }
 
 }  // namespace
+
+// A mistyped MMSI typed over a stored contact is refused: the ID and the name stay, and the
+// bottom bar says why.
+TEST_F(GridWindowTest, AMistypedMmsiIsRefusedAndTheContactStays) {
+    Open("GI_Sheet_DscIndId");
+    constexpr int kId = 1, kComment = 2;
+    int row = -1;
+    for (int r = 0; r < Model().RowCount() && row < 0; ++r)
+        if (Model().CellAt(kId, r).Index == 0 && Model().MaySelect(kId, r)) row = r;
+    ASSERT_GE(row, 0);
+    Model().SelectCell(kId, row);
+    QTest::keyClicks(Grid(), "235123456");
+    QTest::keyClick(Grid()->Editor(), Qt::Key_Return);
+    Model().SelectCell(kComment, row);
+    QTest::keyClicks(Grid(), "OCEAN STAR");
+    QTest::keyClick(Grid()->Editor(), Qt::Key_Return);
+    ASSERT_EQ(Shown(kId, row), "235123456");
+    ASSERT_EQ(Trimmed(Shown(kComment, row)), "OCEAN STAR");
+
+    cmcEeprom before;
+    before.Assign(session_->App().WorkingImage());
+    for (const char* typed : {"23512345", "2351234567", "23512345X"}) {
+        Model().SelectCell(kId, row);
+        QTest::keyClicks(Grid(), typed);
+        QTest::keyClick(Grid()->Editor(), Qt::Key_Return);
+        for (int i = 0; i < 20; ++i) {
+            clock_.Advance(20);
+            QApplication::processEvents();
+        }
+        EXPECT_FALSE(session_->App().WorkingImage().Differs(before)) << typed;
+        EXPECT_EQ(Shown(kId, row), "235123456") << typed;
+        EXPECT_EQ(Trimmed(Shown(kComment, row)), "OCEAN STAR") << typed;
+        EXPECT_NE(window_->StatusPanels()->IndicatorText().toStdString().find("9 digits"),
+                  std::string::npos)
+            << window_->StatusPanels()->IndicatorText().toStdString();
+    }
+}

@@ -56,6 +56,8 @@ std::vector<std::string> OverlayFixture() {
         lines.push_back(std::string("#") + keyOfCode[code]);
         lines.push_back("M" + std::to_string(code));
     }
+    lines.push_back(std::string("#") + keys::kMessFileErrCannotWrite);
+    lines.push_back("W");
     lines.push_back("#End_Of_Ovl");
     return lines;
 }
@@ -91,6 +93,14 @@ class ClnFileTest : public testing::Test {
         EXPECT_EQ(box.caption, "KELDA");
         EXPECT_EQ(box.icon, platform::PromptIcon::Warning);
         EXPECT_EQ(box.buttons, platform::PromptButtons::Ok);
+        prompter_.Clear();
+    }
+    // A failed save names the file and the system's reason instead of the reading message.
+    void ExpectWriteReported(const std::string& path) {
+        ASSERT_EQ(prompter_.shown().size(), 1u);
+        const std::string& text = prompter_.shown()[0].text;
+        EXPECT_EQ(text.rfind("Cannot use the file.\n\nW\n\n" + path + "\n", 0), 0u) << text;
+        EXPECT_GT(text.size(), ("Cannot use the file.\n\nW\n\n" + path + "\n").size()) << text;
         prompter_.Clear();
     }
 
@@ -284,12 +294,12 @@ TEST_F(ClnFileTest, FailedWriteKeepsThePreviousFile) {
         platform::InjectWriteFault(c.fault);
         EXPECT_EQ(file_.Write(path_, kDocumentRanges), c.code);
         EXPECT_EQ(ReadAll(path_), previous);
-        ExpectReported(c.code);
+        ExpectWriteReported(path_);
     }
     EXPECT_EQ(file_.Write(dir_, kDocumentRanges), FileErr_FileOpen);
-    ExpectReported(FileErr_FileOpen);
+    ExpectWriteReported(dir_);
     EXPECT_EQ(file_.Write(dir_ + "/no/folder.cln", kDocumentRanges), FileErr_FileOpen);
-    ExpectReported(FileErr_FileOpen);
+    ExpectWriteReported(dir_ + "/no/folder.cln");
 }
 
 TEST_F(ClnFileTest, ReportShowsNothingForSuccessOrUnknownCodes) {
