@@ -79,7 +79,9 @@ TEST_F(CloneCommands, TheWriteListFollowsTheVersionsAndManufacturerMode) {
         SimFaults faults;
         faults.version = c.radioVersion;
         StartRadio(faults);
-        if (c.maker) ASSERT_TRUE(app->Model().EnterManufacturerMode());
+        if (c.maker) {
+            ASSERT_TRUE(app->Model().EnterManufacturerMode());
+        }
         app->WriteToRadio();
         RunToEnd();
         EXPECT_EQ(app->LastCloneOutcome(), cuiMain::CloneOutcome::kDone) << app->LastCloneResult();

@@ -124,8 +124,9 @@ TEST_F(CloneRun, FullWriteListSendsAlignedBlocksAndCount4D) {
     // What the radio holds now is the image in the written ranges (its own identity aside).
     for (const AddressRange& r : kFullWriteList)
         for (int a = r.first; a <= r.last; ++a)
-            if (a < 0x0F2B || a > 0x0F35)
+            if (a < 0x0F2B || a > 0x0F35) {
                 ASSERT_EQ(sim->Radio().Image().GetByte(a), image.GetByte(a)) << a;
+            }
 }
 
 TEST_F(CloneRun, UnalignedRangeIsSplitAtSixteenByteBoundaries) {
