@@ -98,5 +98,5 @@ class indMain : public cuiMain, public cmcCellHost, private indModelHost {
     mutable bool namesStale_ = true;
     std::unique_ptr<cmcCompareBase> compareBase_;
     std::string aboutKeys_;  // the last letters typed in the About box, lower-cased
-    int popupItems_ = 0;  // top-level items of the popup menu being shown
+    int popupItems_ = 0;     // top-level items of the popup menu being shown
 };
