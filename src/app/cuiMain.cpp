@@ -1,7 +1,5 @@
 #include "app/cuiMain.h"
 
-#include <unistd.h>
-
 #include <set>
 
 #include "app/RecentFileList.h"
@@ -22,11 +20,6 @@
 #include "text/cmcGTex.h"
 
 namespace {
-
-std::string CurrentDirectory() {
-    char buf[4096];
-    return getcwd(buf, sizeof buf) ? std::string(buf) : std::string(".");
-}
 
 std::string TrimSlash(std::string path) {
     while (path.size() > 1 && path.back() == '/') path.pop_back();
@@ -52,7 +45,7 @@ cuiMain::cuiMain(std::string baseName, int imageSize)
         documentDirectory_ = stored;
     else {
         documentDirectory_ = platform::DocumentsFolder();
-        if (documentDirectory_.empty()) documentDirectory_ = CurrentDirectory();
+        if (documentDirectory_.empty()) documentDirectory_ = platform::CurrentFolder();
     }
     cloneMan_ = std::make_unique<indCloneMan>();
     cloneMan_->SetPortSource([] { return Environ().comPort; });
@@ -77,7 +70,7 @@ std::string cuiMain::FileNamePart(const std::string& path) {
 
 std::string cuiMain::DirectoryPart(const std::string& path) {
     auto slash = path.find_last_of('/');
-    if (slash == std::string::npos) return CurrentDirectory();
+    if (slash == std::string::npos) return platform::CurrentFolder();
     return slash == 0 ? std::string("/") : path.substr(0, slash);
 }
 

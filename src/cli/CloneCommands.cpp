@@ -1,8 +1,6 @@
 // The commands of kelda-cli that talk to the radio: the same clone commands as the window's,
 // run to their end on the program's run loop, with a progress bar on a terminal.
 #include <signal.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 #include <cerrno>
 #include <csignal>
@@ -18,6 +16,8 @@
 #include "comm/cmcPortTable.h"
 #include "comm/cmcPorts.h"
 #include "comm/indCloneMan.h"
+#include "platform/AtomicFile.h"
+#include "platform/Console.h"
 #include "platform/RunLoop.h"
 #include "radio/CellDispatcher.h"
 #include "radio/cmcClnFile.h"
@@ -36,7 +36,7 @@ void OnInterrupt(int) {
 // Progress of reads and writes as a bar of 32 segments on stderr, when stderr is a terminal.
 class TerminalProgress : public indCloneManView {
   public:
-    TerminalProgress() : shown_(isatty(2) == 1) {}
+    TerminalProgress() : shown_(platform::ErrorStreamIsTerminal()) {}
     void RunStarted(int operation, bool showProgress) override {
         active_ = shown_ && showProgress;
         operation_ = operation;
@@ -84,28 +84,6 @@ void ChoosePort(const CliArgs& args, PortChoice& choice) {
     } else {
         throw UsageError{"give the radio's port: --port N (see kelda-cli ports) or --device PATH"};
     }
-}
-
-// Whether a clone file can be saved at path, found out before the radio is read, so that a
-// wrong path is told at once rather than after the whole read. Saving writes a new file in the
-// target's folder and renames it over the target, so the folder is what must be writable.
-bool CanSaveTo(const std::string& path, std::string& why) {
-    struct stat st {};
-    if (stat(path.c_str(), &st) == 0 && !S_ISREG(st.st_mode)) {
-        why = S_ISDIR(st.st_mode) ? "it is a folder" : "it is not a plain file";
-        return false;
-    }
-    auto slash = path.find_last_of('/');
-    std::string folder = slash == std::string::npos ? "." : path.substr(0, slash + 1);
-    std::string probe = folder + (folder.back() == '/' ? "" : "/") + ".kelda-probe-XXXXXX";
-    int fd = mkstemp(probe.data());
-    if (fd < 0) {
-        why = std::strerror(errno);
-        return false;
-    }
-    ::close(fd);
-    ::unlink(probe.c_str());
-    return true;
 }
 
 // Runs the loop until the command's chain has ended; false when interrupted.
@@ -225,7 +203,7 @@ int CmdRead(int argc, char** argv) {
         throw UsageError{"usage: kelda-cli read -o OUT --port N"};
     run.Start(false);
     std::string why;
-    if (!CanSaveTo(*out, why)) {
+    if (!platform::CanWriteFileAtomically(*out, why)) {
         std::fprintf(stderr, "kelda-cli: %s cannot be written (%s); the radio was not read\n",
                      out->c_str(), why.c_str());
         return kExitFileErrorBase + FileErr_FileOpen;

@@ -1,8 +1,4 @@
 // The commands of kelda-cli that work on clone files.
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -15,6 +11,7 @@
 #include "cli/CliSession.h"
 #include "cli/TableCsv.h"
 #include "platform/AtomicFile.h"
+#include "platform/FileReader.h"
 #include "radio/cmcClnFile.h"
 #include "text/OverlayKeys.h"
 #include "text/cmcGTex.h"
@@ -74,45 +71,36 @@ int WriteOutput(const std::string& path, const std::string& text) {
 }
 
 // The largest table as CSV is some tens of kilobytes; anything near this is no table.
-constexpr off_t kMaxCsvFile = 4 * 1024 * 1024;
+constexpr int64_t kMaxCsvFile = 4 * 1024 * 1024;
 
 // Reads a CSV file to import; empty result with `why` set when it cannot be one.
 bool ReadCsvFile(const std::string& path, std::string& text, std::string& why) {
-    int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
-    if (fd < 0) {
-        why = std::strerror(errno);
+    platform::FileReader file;
+    switch (file.Open(path)) {
+        case platform::FileStatus::Ok:
+            break;
+        case platform::FileStatus::NotAFile:
+            why = "not a plain file";
+            return false;
+        default:
+            why = file.Reason();
+            return false;
+    }
+    if (file.Size() > kMaxCsvFile) {
+        why = "too large for a table (" + std::to_string(file.Size()) +
+              " bytes; a table is at most " + std::to_string(kMaxCsvFile / (1024 * 1024)) + " MB)";
         return false;
     }
-    struct stat st {};
-    bool ok = true;
-    if (fstat(fd, &st) != 0) {
-        why = std::strerror(errno);
-        ok = false;
-    } else if (!S_ISREG(st.st_mode)) {
-        why = "not a plain file";
-        ok = false;
-    } else if (st.st_size > kMaxCsvFile) {
-        why = "too large for a table (" + std::to_string(st.st_size) +
-              " bytes; a table is at most " + std::to_string(kMaxCsvFile / (1024 * 1024)) + " MB)";
-        ok = false;
-    }
-    char buf[65536];
-    while (ok) {
-        ssize_t n = read(fd, buf, sizeof buf);
-        if (n < 0 && errno == EINTR) continue;
-        if (n < 0) {
-            why = std::strerror(errno);
-            ok = false;
-        }
-        if (n <= 0) break;
-        text.append(buf, static_cast<size_t>(n));
-        if (text.size() > static_cast<size_t>(kMaxCsvFile)) {
+    switch (file.ReadAll(kMaxCsvFile, text)) {
+        case platform::FileStatus::Ok:
+            return true;
+        case platform::FileStatus::TooLarge:
             why = "too large for a table";
-            ok = false;
-        }
+            return false;
+        default:
+            why = file.Reason();
+            return false;
     }
-    close(fd);
-    return ok;
 }
 
 // Model types are the lines of the initial-file list.

@@ -44,6 +44,25 @@ std::string ResolveTarget(const std::string& path) {
 
 }  // namespace
 
+bool CanWriteFileAtomically(const std::string& path, std::string& reason) {
+    struct stat st {};
+    if (stat(path.c_str(), &st) == 0 && !S_ISREG(st.st_mode)) {
+        reason = S_ISDIR(st.st_mode) ? "it is a folder" : "it is not a plain file";
+        return false;
+    }
+    auto slash = path.find_last_of('/');
+    std::string folder = slash == std::string::npos ? "." : path.substr(0, slash + 1);
+    std::string probe = folder + (folder.back() == '/' ? "" : "/") + ".kelda-probe-XXXXXX";
+    int fd = mkstemp(probe.data());
+    if (fd < 0) {
+        reason = std::strerror(errno);
+        return false;
+    }
+    ::close(fd);
+    ::unlink(probe.c_str());
+    return true;
+}
+
 void InjectWriteFault(WriteFault fault) {
     gFault = fault;
 }

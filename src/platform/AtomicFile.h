@@ -17,6 +17,10 @@ enum class WriteResult {
 WriteResult WriteFileAtomically(const std::string& path, const std::string& bytes,
                                 std::string* reason = nullptr);
 
+// Whether WriteFileAtomically could save at path, found out without touching the target: it must
+// be a plain file or not exist, and its folder must take a new file. Otherwise the reason is set.
+bool CanWriteFileAtomically(const std::string& path, std::string& reason);
+
 // Test hook: makes the next WriteFileAtomically call fail at the given stage, after writing
 // part of the temporary file, as a full disk or a pulled USB stick would.
 // Kill: the process is killed (SIGKILL) half way through writing.

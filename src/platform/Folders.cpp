@@ -86,6 +86,11 @@ std::string RuntimeFolder() {
     return "/tmp/kelda-" + std::to_string(getuid());
 }
 
+std::string CurrentFolder() {
+    char buf[4096];
+    return getcwd(buf, sizeof buf) ? std::string(buf) : std::string(".");
+}
+
 bool MakeFolders(const std::string& path) {
     if (path.empty()) return false;
     if (IsFolder(path)) return true;

@@ -14,6 +14,8 @@ std::string DocumentsFolder();
 std::string ConfigFolder();
 // Per-user runtime folder for locks: $XDG_RUNTIME_DIR, else /tmp/kelda-<uid>.
 std::string RuntimeFolder();
+// The process's working folder, "." when the system cannot say.
+std::string CurrentFolder();
 // Creates a folder and its parents (mode 0700 for new ones); true when it exists afterwards.
 bool MakeFolders(const std::string& path);
 // Joins two path pieces with one slash.

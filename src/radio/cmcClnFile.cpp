@@ -1,16 +1,11 @@
 #include "radio/cmcClnFile.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <algorithm>
-#include <cerrno>
 #include <climits>
-#include <cstring>
 
 #include "platform/AtomicFile.h"
 #include "platform/Fatal.h"
+#include "platform/FileReader.h"
 #include "platform/Prompt.h"
 #include "radio/cmcEeprom.h"
 #include "text/OverlayKeys.h"
@@ -20,7 +15,7 @@ namespace {
 
 // A clone file of the whole image is about 45 KB; anything far larger is not one, and is
 // refused before it is read into memory.
-constexpr off_t kLargestFile = 16 * 1024 * 1024;
+constexpr int64_t kLargestFile = 16 * 1024 * 1024;
 
 constexpr int kShortestDataLine = 8;   // address, count and one byte
 constexpr int kLongestDataLine = 516;  // address, count and 255 bytes
@@ -88,36 +83,17 @@ const char* MessageKey(int code) {
 
 // Reads a whole regular file. Directories, devices and pipes cannot be opened as clone files.
 int LoadFile(const std::string& path, std::string& out) {
-    int fd = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0) return FileErr_FileOpen;
-    struct stat st {};
-    if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
-        close(fd);
-        return FileErr_FileOpen;
-    }
-    if (st.st_size > kLargestFile) {
-        close(fd);
-        return FileErr_Format;
-    }
+    platform::FileReader file;
+    if (file.Open(path) != platform::FileStatus::Ok) return FileErr_FileOpen;
     out.clear();
-    out.reserve(static_cast<size_t>(st.st_size));
-    char buf[65536];
-    for (;;) {
-        ssize_t n = read(fd, buf, sizeof buf);
-        if (n < 0 && errno == EINTR) continue;
-        if (n < 0) {  // unreadable after all (an I/O error on the medium)
-            close(fd);
-            return FileErr_FileOpen;
-        }
-        if (n == 0) break;
-        out.append(buf, static_cast<size_t>(n));
-        if (static_cast<off_t>(out.size()) > kLargestFile) {  // grew while being read
-            close(fd);
+    switch (file.ReadAll(kLargestFile, out)) {
+        case platform::FileStatus::Ok:
+            return FileErr_None;
+        case platform::FileStatus::TooLarge:
             return FileErr_Format;
-        }
+        default:  // unreadable after all (an I/O error on the medium)
+            return FileErr_FileOpen;
     }
-    close(fd);
-    return FileErr_None;
 }
 
 }  // namespace

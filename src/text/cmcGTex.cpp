@@ -1,14 +1,10 @@
 #include "text/cmcGTex.h"
 
-#include <fcntl.h>
-#include <unistd.h>
-
-#include <cerrno>
 #include <climits>
-#include <cstring>
 #include <functional>
 
 #include "platform/Fatal.h"
+#include "platform/FileReader.h"
 
 namespace {
 
@@ -37,12 +33,12 @@ struct cmcGTex::CachedLine {
     int prev = -1, next = -1;
 };
 
-// Buffered reader over a file descriptor with free seeks inside the buffer. A CR LF pair reads
-// as one LF, as text-mode reading does; a lone CR stays.
+// Buffered reader over an open file with free seeks inside the buffer. A CR LF pair reads as one
+// LF, as text-mode reading does; a lone CR stays.
 class cmcGTex::Reader {
   public:
-    explicit Reader(int fd) : fd_(fd), buf_(kBufferSize) {}
-    ~Reader() { close(fd_); }
+    explicit Reader(std::unique_ptr<platform::FileReader> file)
+        : file_(std::move(file)), buf_(kBufferSize) {}
 
     int64_t Position() const { return start_ + static_cast<int64_t>(cur_); }
 
@@ -101,10 +97,7 @@ class cmcGTex::Reader {
     bool Fill() {
         start_ += static_cast<int64_t>(len_);
         len_ = cur_ = 0;
-        ssize_t n;
-        do {
-            n = pread(fd_, buf_.data(), want_, start_);
-        } while (n < 0 && errno == EINTR);
+        const int64_t n = file_->ReadAt(start_, buf_.data(), want_);
         ++reads;
         want_ = buf_.size();
         if (n <= 0) return false;  // end of file or a read error: the line ends here
@@ -113,7 +106,7 @@ class cmcGTex::Reader {
         return true;
     }
 
-    int fd_;
+    std::unique_ptr<platform::FileReader> file_;
     std::vector<char> buf_;
     int64_t start_ = 0;  // file offset of buf_[0]
     size_t len_ = 0, cur_ = 0;
@@ -143,9 +136,9 @@ void cmcGTex::Fail(const std::string& key) {
 
 void cmcGTex::Open() {
     if (source_ == Source::File && !path_.empty()) {
-        int fd = open(path_.c_str(), O_RDONLY | O_CLOEXEC);
-        if (fd >= 0) {
-            reader_ = std::make_unique<Reader>(fd);
+        auto file = std::make_unique<platform::FileReader>();
+        if (file->Open(path_) == platform::FileStatus::Ok) {
+            reader_ = std::make_unique<Reader>(std::move(file));
             open_ = true;
         }
     } else if (source_ == Source::Lines) {
