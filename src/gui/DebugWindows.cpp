@@ -1,10 +1,12 @@
 #include "gui/DebugWindows.h"
 
+#include <QApplication>
 #include <QDialogButtonBox>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScreen>
 #include <QTimer>
 #include <QVBoxLayout>
 
@@ -13,8 +15,15 @@
 #include "base/EventCodes.h"
 #include "base/cmcEvMan.h"
 #include "gui/SheetPane.h"
+#include "gui/cuiGrid.h"
+#include "gui/cuiSheet.h"
+#include "radio/CellDispatcher.h"
 #include "radio/DebugCells.h"
+#include "radio/cmcCellCapsule.h"
 #include "radio/cmcCellHost.h"
+#include "sheet/CellCatalogue.h"
+#include "sheet/cmcCellObj.h"
+#include "sheet/cmcSheetDef.h"
 #include "text/OverlayKeys.h"
 #include "text/cmcGTex.h"
 
@@ -25,8 +34,115 @@ QString Latin1(const std::string& s) {
 }
 
 constexpr int kStatusPollMs = 100;
+constexpr uint32_t kBlack = 0x00000000;
+constexpr int kBitCells = 8;
+
+// Bit of the held value that bit cell 1-8 stands for.
+int HeldBit(int index) {
+    return kBitWindowShift + kBitCells - index;
+}
+
+// The open bit window; it is a popup, so there is at most one, and the grid's paint requests
+// carry no window.
+QPointer<cuiFBitsR> gOpenBits;
 
 }  // namespace
+
+cuiFBitsR::cuiFBitsR(cuiGrid* owner, int column, int row, int held)
+    : QFrame(owner, Qt::Popup), owner_(owner), column_(column), row_(row), held_(held) {
+    gOpenBits = this;
+    setAttribute(Qt::WA_DeleteOnClose);
+    setFrameShape(QFrame::Panel);
+    setFrameShadow(QFrame::Raised);
+    setLineWidth(1);
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(2, 2, 2, 2);
+    grid_ = new cuiGrid(this);
+    layout->addWidget(grid_);
+    cmcGridModel& model = grid_->Open(std::make_unique<cmcSheetDef>(GTex(), keys::kSheetFBitsR));
+    model.SetDispatcher(&cuiFBitsR::Dispatch);
+    model.SetInitialCell(CL_FBits, 1);
+    model.SetScrollBars(false);
+    grid_->Build();
+    grid_->setFixedSize(grid_->NeededSize() + QSize(2, 2));
+    auto* buttons = new QHBoxLayout;
+    auto* ok = new QPushButton(Latin1(GTex().GetLine(keys::kAppIndButtonOkCancel, 0)), this);
+    auto* cancel = new QPushButton(Latin1(GTex().GetLine(keys::kAppIndButtonOkCancel, 1)), this);
+    ok->setObjectName(QStringLiteral("BitWindowOk"));
+    ok->setAutoDefault(false);
+    cancel->setAutoDefault(false);
+    buttons->addStretch(1);
+    buttons->addWidget(ok);
+    buttons->addWidget(cancel);
+    layout->addLayout(buttons);
+    connect(ok, &QPushButton::clicked, this, &cuiFBitsR::Accept);
+    connect(cancel, &QPushButton::clicked, this, &QWidget::close);
+    adjustSize();
+    // Under the byte, kept on its screen.
+    const QRect cell = owner->CellRectOnScreen(column, row);
+    const QPoint below = owner->viewport()->mapToGlobal(cell.bottomLeft());
+    QScreen* screen = QApplication::screenAt(below);
+    if (!screen) screen = QApplication::primaryScreen();
+    const QRect work = screen ? screen->availableGeometry() : QRect(0, 0, 1280, 800);
+    int left = std::min(below.x(), work.right() + 1 - width());
+    int top = below.y() + 1;
+    if (top + height() > work.bottom() + 1) top = below.y() - cell.height() - height();
+    move(std::max(left, work.left()), std::max(top, work.top()));
+}
+
+bool cuiFBitsR::BitSet(int index) const {
+    return index >= 1 && index <= kBitCells && (held_ >> HeldBit(index)) & 1;
+}
+
+void cuiFBitsR::Toggle(int index) {
+    if (index < 1 || index > kBitCells) return;
+    held_ ^= 1 << HeldBit(index);
+    grid_->viewport()->update();
+}
+
+void cuiFBitsR::Accept() {
+    if (cuiGrid* owner = owner_; owner && owner->Model()) {
+        // The byte cell takes the held value as decimal text (commit mode 2).
+        cmcCellObj cell = owner->Model()->CellAt(column_, row_);
+        cmcCellCapsule request;
+        request.cell = &cell;
+        request.commitMode = 2;
+        request.inputText = std::to_string(held_);
+        owner->Model()->Dispatcher()(request, true);
+        owner->setFocus(Qt::PopupFocusReason);
+    }
+    close();
+}
+
+int cuiFBitsR::Dispatch(cmcCellCapsule& req, bool notify) {
+    if (req.cell == nullptr || req.cell->Label != CL_FBits) return DispatchCell(req, notify);
+    cuiFBitsR* self = gOpenBits;
+    if (self == nullptr) return 0;
+    const int index = req.cell->Index;
+    req.displayText.clear();
+    if (req.canvas != nullptr && self->BitSet(index)) {
+        const cmcCellRect& r = req.rect;
+        const int inset = std::max(3, std::min(r.right - r.left, r.bottom - r.top) / 4);
+        req.canvas->FillRect({r.left + inset, r.top + inset, r.right - inset, r.bottom - inset},
+                             kBlack);
+    }
+    switch (req.key) {
+        case cellkey::kSpace:
+        case cellkey::kDoubleClick:
+            self->Toggle(index);
+            break;
+        case cellkey::kEnter:
+            // Queued: the grid is still in this call and goes with the window.
+            QMetaObject::invokeMethod(self, &cuiFBitsR::Accept, Qt::QueuedConnection);
+            break;
+        case 27:
+            QMetaObject::invokeMethod(self, &QWidget::close, Qt::QueuedConnection);
+            break;
+        default:
+            break;
+    }
+    return 0;
+}
 
 EepromDebugWindow::EepromDebugWindow(QWidget* mainWindow) : QDialog(mainWindow, Qt::Window) {
     setAttribute(Qt::WA_DeleteOnClose);
@@ -36,6 +152,19 @@ EepromDebugWindow::EepromDebugWindow(QWidget* mainWindow) : QDialog(mainWindow, 
     options.modelType = CellHost().ModelType();
     options.fontPercent = Environ().fontSizePercentage;
     sheet_ = MakeSheetPane(keys::kSheetEeDebugWin, options, this);
+    // Enter on a byte opens the bit window instead of a drop-down list.
+    if (auto* pane = dynamic_cast<cuiSheet*>(sheet_)) {
+        cuiGrid* grid = pane->Grid();
+        grid->SetChooserHook(
+            [this, grid](cmcCellCapsule&, int listLabel, int value, const std::string&) {
+                if (listLabel != CL_FBits || !grid->Model()) return false;
+                if (bits_) bits_->close();
+                bits_ = new cuiFBitsR(grid, grid->Model()->Column(), grid->Model()->Row(), value);
+                bits_->show();
+                bits_->Grid()->setFocus(Qt::PopupFocusReason);
+                return true;
+            });
+    }
     layout->addWidget(sheet_->Widget(), 1);
     status_ = new QLabel(this);
     status_->setTextInteractionFlags(Qt::TextSelectableByMouse);

@@ -1,16 +1,46 @@
 #pragma once
 // Service tools over the working image, reached from the debug menu in manufacturer mode: the
-// EEPROM window (a hexadecimal grid with its compare base), the debug compare listing and the
-// free debug window that collects debug text messages (event 22).
+// EEPROM window (a hexadecimal grid with its compare base) and its bit window, the debug compare
+// listing and the free debug window that collects debug text messages (event 22).
 #include <QDialog>
+#include <QFrame>
+#include <QPointer>
 #include <string>
 
 class QLabel;
 class QPlainTextEdit;
 class QPushButton;
 class SheetPane;
+class cuiGrid;
 class indMain;
+struct cmcCellCapsule;
 struct cmcEvent;
+
+// The bit window: one byte of the EEPROM grid as eight cells, bit 7 first, in a borderless popup
+// under the byte. It holds the byte shifted up by kBitWindowShift, as the byte cell expects it
+// back. Space or a double click toggles the current bit; Enter or OK writes the byte through the
+// byte cell (so the image, the undo history and every sheet follow); Escape, Cancel or a click
+// elsewhere leave the byte as it was.
+class cuiFBitsR : public QFrame {
+    Q_OBJECT
+  public:
+    cuiFBitsR(cuiGrid* owner, int column, int row, int held);
+
+    int Held() const { return held_; }
+    cuiGrid* Grid() const { return grid_; }
+    // Bit cell 1-8 (bit 7 down to bit 0).
+    bool BitSet(int index) const;
+    void Toggle(int index);
+    void Accept();
+
+  private:
+    static int Dispatch(cmcCellCapsule& request, bool notify);
+
+    QPointer<cuiGrid> owner_;
+    int column_, row_;
+    int held_;
+    cuiGrid* grid_ = nullptr;
+};
 
 class EepromDebugWindow : public QDialog {
     Q_OBJECT
@@ -26,6 +56,8 @@ class EepromDebugWindow : public QDialog {
     // Moves the cursor to the byte at the address.
     void GoTo(int address);
     QPushButton* SetCompButton() const { return setComp_; }
+    // The open bit window, if any.
+    cuiFBitsR* BitWindow() const { return bits_; }
 
   private:
     static void OnEvent(void* self, cmcEvent& event);
@@ -34,6 +66,7 @@ class EepromDebugWindow : public QDialog {
     SheetPane* sheet_ = nullptr;
     QLabel* status_ = nullptr;
     QPushButton* setComp_ = nullptr;
+    QPointer<cuiFBitsR> bits_;
     int lastAddress_ = -1;
 };
 

@@ -645,6 +645,7 @@ void cuiGrid::OpenChooser(cmcCellCapsule& request, int listLabel, int value,
                           const std::string& chooserSheet) {
     if (!model_) return;
     if (chooser_) chooser_->close();
+    if (chooserHook_ && chooserHook_(request, listLabel, value, chooserSheet)) return;
     auto* popup = new cuiChooser(this, model_->Column(), model_->Row(), request, listLabel, value,
                                  chooserSheet);
     chooser_ = popup;

@@ -7,6 +7,7 @@
 #include <QPlainTextEdit>
 #include <QPointer>
 #include <QTimer>
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -54,6 +55,12 @@ class cuiGrid : public QAbstractScrollArea, public cmcGridHost, public cmcCellGr
     QMenu* PopupMenu(const QPoint& globalPos, bool exec = true);
     // Adds the items of the current cell's popup menu to a menu (the window's Edit menu).
     void FillMenu(QMenu* menu);
+
+    // Lets the window of this grid show its own popup for a chooser sheet (the EEPROM window's
+    // bit window); the hook answers true when it did.
+    using ChooserHook = std::function<bool(cmcCellCapsule& request, int listLabel, int value,
+                                           const std::string& chooserSheet)>;
+    void SetChooserHook(ChooserHook hook) { chooserHook_ = std::move(hook); }
 
     // This grid shows a chooser opened on cell (column, row) of `owner`.
     void SetChooserOwner(cuiGrid* owner, int column, int row);
@@ -126,6 +133,7 @@ class cuiGrid : public QAbstractScrollArea, public cmcGridHost, public cmcCellGr
     QPoint lastMouse_;
     QTimer edgeTimer_;
     QPointer<cuiChooser> chooser_;
+    ChooserHook chooserHook_;
     QPointer<cuiGrid> chooserOwner_;
     int ownerCol_ = -1, ownerRow_ = -1;
 };

@@ -33,9 +33,12 @@
 #include "gui/MainStatusBar.h"
 #include "gui/MainToolbar.h"
 #include "gui/TForm1.h"
+#include "gui/cuiGrid.h"
+#include "gui/cuiSheet.h"
 #include "platform/FileSettingsStore.h"
 #include "platform/qt/QtClock.h"
 #include "radio/CellDispatcher.h"
+#include "radio/DebugCells.h"
 #include "radio/cmcCellCapsule.h"
 #include "sheet/CellCatalogue.h"
 #include "sheet/cmcCellObj.h"
@@ -564,29 +567,67 @@ TEST_F(Window, DebugWindowByteEditLandsInTheImageAndTheCompareListsIt) {
     ASSERT_NE(debug, nullptr);
     const int address = 0x0123;
     debug->GoTo(address);
-    SheetPane* grid = debug->Sheet();
-    EXPECT_EQ(grid->Position().column, EepromDebugWindow::ColumnOf(address));
-    EXPECT_EQ(grid->Position().row, EepromDebugWindow::RowOf(address));
-    const cmcCellObj* cell = grid->CurrentCell();
+    SheetPane* pane = debug->Sheet();
+    EXPECT_EQ(pane->Position().column, EepromDebugWindow::ColumnOf(address));
+    EXPECT_EQ(pane->Position().row, EepromDebugWindow::RowOf(address));
+    const cmcCellObj* cell = pane->CurrentCell();
     ASSERT_NE(cell, nullptr);
     EXPECT_EQ(cell->Label, CL_EeDebugWin_0 + 3);
     const uint8_t old = App().Working().GetByte(address);
     const uint8_t wanted = old == 0xA5 ? 0x5A : 0xA5;
-    // What the grid hands the dispatcher when the user types the new value.
-    cmcCellObj target = *cell;
-    cmcCellCapsule commit;
-    commit.cell = &target;
-    commit.commitMode = 1;
-    commit.inputText = QString::number(wanted, 16).toStdString();
-    DispatchCell(commit, true);
+    // Typed as the user types it: the first digit opens the editor, Enter commits.
+    auto* grid = static_cast<cuiSheet*>(debug->Sheet())->Grid();
+    grid->setFocus();
+    const QString hex = QString("%1").arg(wanted, 2, 16, QChar('0'));
+    QTest::keyClicks(grid, hex);
+    ASSERT_TRUE(grid->EditorVisible());
+    QTest::keyClick(grid->Editor(), Qt::Key_Return);
     EXPECT_EQ(App().Working().GetByte(address), wanted);
-    EXPECT_TRUE(WaitUntil(
-        [&] { return debug->StatusText().startsWith(QString::number(wanted, 16).toUpper()); }));
+    EXPECT_TRUE(App().CanUndo());
+    EXPECT_TRUE(WaitUntil([&] { return debug->StatusText().startsWith(hex.toUpper()); }));
+    // One digit alone is that digit's value.
+    QTest::keyClick(grid, Qt::Key_7);
+    QTest::keyClick(grid->Editor(), Qt::Key_Return);
+    EXPECT_EQ(App().Working().GetByte(address), 0x07);
+    // Enter opens the bit window; bit 7 and bit 6 toggled there land in the byte with OK, and
+    // nothing lands when it is left with Escape.
+    QTest::keyClick(grid, Qt::Key_Return);
+    ASSERT_TRUE(WaitUntil([&] { return debug->BitWindow() != nullptr; }));
+    cuiFBitsR* bits = debug->BitWindow();
+    EXPECT_EQ(bits->Held(), 0x07 << kBitWindowShift);
+    EXPECT_TRUE(bits->BitSet(8));
+    EXPECT_FALSE(bits->BitSet(1));
+    QTest::keyClick(bits->Grid(), Qt::Key_Space);
+    QTest::keyClick(bits->Grid(), Qt::Key_Right);
+    QTest::keyClick(bits->Grid(), Qt::Key_Space);
+    EXPECT_TRUE(bits->BitSet(1) && bits->BitSet(2));
+    Shot(bits, "bit_window");
+    QTest::keyClick(bits->Grid(), Qt::Key_Escape);
+    EXPECT_TRUE(WaitUntil([&] { return debug->BitWindow() == nullptr; }));
+    EXPECT_EQ(App().Working().GetByte(address), 0x07);
+    QTest::keyClick(grid, Qt::Key_Return);
+    ASSERT_TRUE(WaitUntil([&] { return debug->BitWindow() != nullptr; }));
+    bits = debug->BitWindow();
+    QTest::keyClick(bits->Grid(), Qt::Key_Space);
+    QTest::keyClick(bits->Grid(), Qt::Key_Right);
+    QTest::keyClick(bits->Grid(), Qt::Key_Space);
+    QTest::keyClick(bits->Grid(), Qt::Key_Return);
+    EXPECT_TRUE(WaitUntil([&] { return debug->BitWindow() == nullptr; }));
+    EXPECT_EQ(App().Working().GetByte(address), 0xC7);
+    // Each commit is a step of its own.
+    App().Undo();
+    EXPECT_EQ(App().Working().GetByte(address), 0x07);
+    App().Undo();
+    EXPECT_EQ(App().Working().GetByte(address), wanted);
+    App().Redo();
+    App().Redo();
+    EXPECT_EQ(App().Working().GetByte(address), 0xC7);
+    const uint8_t edited = 0xC7;
     // The debug compare lists the byte, and right after it lists nothing.
     Shot(debug, "eeprom_window");
     const std::string listing = App().DebugCompare();
     char line[32];
-    std::snprintf(line, sizeof line, "%04X : %02X -> %02X", address, old, wanted);
+    std::snprintf(line, sizeof line, "%04X : %02X -> %02X", address, old, edited);
     EXPECT_EQ(listing, line);
     EXPECT_EQ(App().DebugCompare(), "");
 }
