@@ -106,6 +106,7 @@ void indEnviron::SetDefaults() {
     windowWidth = r.width;
     windowHeight = r.height;
     splitter = 200;
+    splitterStored = false;
     modelType = 2;
     chListView = false;
     verifyAfterWrite = false;
@@ -151,7 +152,10 @@ void indEnviron::Load() {
         windowWidth = *width;
         windowHeight = *height;
     }
-    splitter = in.Int(window, "SplitterV", splitter);
+    if (auto width = in.Int(window, "SplitterV")) {
+        splitter = *width;
+        splitterStored = true;
+    }
 
     std::string setup = Subkey(kSetup);
     modelType = in.Int(setup, "ModelType", modelType);

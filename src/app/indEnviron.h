@@ -60,6 +60,9 @@ class indEnviron {
     std::string currentDirectory;
     int windowLeft = 0, windowTop = 0, windowWidth = 0, windowHeight = 0;
     int splitter = 200;
+    // False until a width was read from the settings: the window may then fit the tree panel
+    // to its captions instead.
+    bool splitterStored = false;
     int modelType = 2;
     bool chListView = false;
     bool verifyAfterWrite = false;  // read the radio back after each write and compare

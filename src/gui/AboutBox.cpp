@@ -23,7 +23,6 @@ AboutBox::AboutBox(QWidget* mainWindow, std::function<void(char)> keyPress)
     : QDialog(mainWindow, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint),
       keyPress_(std::move(keyPress)) {
     setAttribute(Qt::WA_DeleteOnClose);
-    setWindowModality(Qt::WindowModal);
     setWindowTitle(Line(keys::kAppAboutCaption));
     // Placed as the box has always been laid out: icon, then text, then the button.
     auto* icon = new QLabel(this);

@@ -1,7 +1,7 @@
 #pragma once
-// The About box: the program's icon, title and revision from the overlay and an OK button. It
-// blocks the main window while open, without blocking the program, and hands every typed key to
-// the application first (the service key sequence).
+// The About box: the program's icon, title and revision from the overlay and an OK button. It is
+// not modal (the window that opens it disables itself meanwhile) and hands every typed key to the
+// application first (the service key sequence).
 #include <QDialog>
 #include <functional>
 

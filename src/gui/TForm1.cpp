@@ -9,8 +9,10 @@
 #include <QMenuBar>
 #include <QMimeData>
 #include <QScreen>
+#include <QScrollBar>
 #include <QSignalBlocker>
 #include <QSplitter>
+#include <QStyle>
 #include <QTimer>
 #include <QTreeWidget>
 
@@ -104,6 +106,10 @@ TForm1::TForm1(indMain* app, QWidget* parent) : QMainWindow(parent), app_(app) {
     setStatusBar(status_);
     UpdateMakerPanel();
     ApplyFontSize();
+    // Until the user has set a width, the tree shows its captions whole.
+    if (!Environ().splitterStored)
+        storedTreeWidth_ = qBound(kMinTreeWidth, qMax(storedTreeWidth_, TreeWidthForCaptions()),
+                                  qMax(kMinTreeWidth, width() / 2));
     setAcceptDrops(true);
 
     treeDelay_ = new QTimer(this);
@@ -129,6 +135,10 @@ TForm1::TForm1(indMain* app, QWidget* parent) : QMainWindow(parent), app_(app) {
 }
 
 TForm1::~TForm1() {
+    if (about_) {
+        about_->disconnect(this);
+        delete about_;
+    }
     if (placeholder_ && !placeholder_->parent()) delete placeholder_;
     if (app_) {
         EvMan().Unsubscribe(&TForm1::OnEvent, this);
@@ -191,6 +201,30 @@ void TForm1::showEvent(QShowEvent* event) {
         QTimer::singleShot(0, this, [this] {
             if (!sheet_ && isVisible()) OnTreeSelection();
         });
+}
+
+int TForm1::TreeWidthForCaptions() const {
+    if (!app_) return kMinTreeWidth;
+    cmcSheetTree all;
+    all.Build(GTex(), keys::kTreeMain);
+    const QFontMetrics metrics(tree_->font());
+    // The first node carries the model's name.
+    int longestModel = 0;
+    for (const QString& model : FromOverlay(GTex().GetText(keys::kAppIndModel)).split('\n'))
+        longestModel = qMax(longestModel, metrics.horizontalAdvance(model));
+    QStyle* style = tree_->style();
+    const int margin = style->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, tree_) + 1;
+    int widest = 0;
+    for (size_t i = 0; i < all.Nodes().size(); ++i) {
+        const cmcSheetTree::Node& node = all.Nodes()[i];
+        int text = metrics.horizontalAdvance(FromOverlay(node.Caption()));
+        if (i == 0) text += longestModel;
+        const int indent = tree_->indentation() * (node.depth + (tree_->rootIsDecorated() ? 1 : 0));
+        widest = qMax(widest, indent + tree_->iconSize().width() + text + 4 * margin);
+    }
+    // Room for the scroll bar a large font brings.
+    return widest + 2 * tree_->frameWidth() +
+           style->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, tree_);
 }
 
 int TForm1::TreePanelWidth() const {

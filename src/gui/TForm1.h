@@ -74,6 +74,9 @@ class TForm1 : public QMainWindow, public cuiMainView {
     void OpenSelectedNode();
     // Width of the tree panel, as stored in the settings on close.
     int TreePanelWidth() const;
+    // Width of the tree panel that shows every caption the tree can have (any model type, the
+    // maker-only nodes) in full at the tree's current font.
+    int TreeWidthForCaptions() const;
 
     static constexpr int kMinTreeWidth = 8;
 

@@ -7,6 +7,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QShortcut>
+#include <QSplitter>
 #include <QTreeWidget>
 
 #include "app/indEnviron.h"
@@ -182,6 +183,12 @@ void TForm1::RunWindowCommand(int command, int argument, const std::string& text
         case cmcAppCommand::kSetFontSize:
             Environ().fontSizePercentage = SaneFontSize(argument);
             ApplyFontSize();
+            // A larger font widens a tree panel that would cut its captions.
+            if (const int needed = TreeWidthForCaptions(); TreePanelWidth() < needed) {
+                const int total = splitter_->width() - splitter_->handleWidth();
+                const int tree = qMin(needed, qMax(kMinTreeWidth, total / 2));
+                splitter_->setSizes({tree, qMax(1, total - tree)});
+            }
             break;
         case cmcAppCommand::kPortDialog:
         case cmcAppCommand::kPortNotice: {
@@ -219,7 +226,19 @@ void TForm1::ShowAboutBox() {
         return;
     }
     about_ = new AboutBox(this, [this](char key) { app_->AboutKeyPress(key); });
+    // The main window is disabled while the box is open, the box itself not (a child window
+    // may be enabled under a disabled parent). A window already disabled (a clone run) stays so.
+    if (isEnabled()) {
+        setEnabled(false);
+        connect(about_, &QObject::destroyed, this, [this] {
+            setEnabled(true);
+            activateWindow();
+            setFocus(Qt::ActiveWindowFocusReason);
+        });
+    }
+    about_->setEnabled(true);
     about_->show();
+    about_->activateWindow();
 }
 
 void TForm1::OpenDebugWindow(int code) {

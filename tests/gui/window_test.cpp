@@ -2,6 +2,7 @@
 // settings file, the About box, help, manufacturer mode and the debug windows.
 #include <gtest/gtest.h>
 
+#include <QAbstractItemDelegate>
 #include <QAction>
 #include <QApplication>
 #include <QLineEdit>
@@ -91,6 +92,26 @@ QStringList Checked(QMenu* menu) {
     for (QAction* a : menu->actions())
         if (a->isChecked()) checked << a->text().remove('&');
     return checked;
+}
+
+// Captions the tree cuts (wider, by its delegate's own measure, than the tree's viewport), joined.
+std::string CutCaptions(QTreeWidget* tree) {
+    tree->expandAll();
+    QApplication::processEvents();
+    QStringList cut;
+    QStyleOptionViewItem option;
+    option.initFrom(tree->viewport());
+    option.font = tree->font();
+    option.fontMetrics = QFontMetrics(tree->font());
+    option.decorationSize = tree->iconSize();
+    option.features |= QStyleOptionViewItem::HasDecoration | QStyleOptionViewItem::HasDisplay;
+    for (QTreeWidgetItemIterator it(tree); *it; ++it) {
+        const QModelIndex index = tree->indexFromItem(*it);
+        const int right =
+            tree->visualRect(index).left() + tree->itemDelegate()->sizeHint(option, index).width();
+        if (right > tree->viewport()->width()) cut << (*it)->text(0);
+    }
+    return cut.join(", ").toStdString();
 }
 
 class Window : public ::testing::Test {
@@ -263,6 +284,29 @@ TEST_F(Window, SplitterWidthIsTheSameOverFiveRestarts) {
         EXPECT_EQ(window_->TreePanelWidth(), 237) << "start " << i + 2;
         EXPECT_EQ(window_->TreeView()->width(), 237) << "start " << i + 2;
     }
+}
+
+TEST_F(Window, TreeShowsEveryCaptionWholeUntilTheUserSetsItsWidth) {
+    Start();
+    prompts_.SetDefaultAnswer(platform::kAnswerOk);
+    window_->RunCommandLine({"kelda", "/svcmode"});  // the maker-only nodes too
+    const int first = window_->TreePanelWidth();
+    for (const char* model : {"Australia and New Zealand", "Inland Waterways (ATIS)", "USA",
+                              "Canada", "International"}) {
+        Trigger("Model", model);
+        EXPECT_EQ(CutCaptions(window_->TreeView()), "") << model;
+    }
+    Shot(window_.get(), "tree_default_width");
+    // A larger font widens the panel as far as its captions need.
+    Trigger("View", "200 %");
+    EXPECT_EQ(CutCaptions(window_->TreeView()), "");
+    EXPECT_GT(window_->TreePanelWidth(), first);
+    Shot(window_.get(), "tree_font_200");
+    // A width the user chose is kept, even where it cuts.
+    Trigger("View", "100 %");
+    SetTreeWidth(window_->Splitter(), 90);
+    Restart();
+    EXPECT_EQ(window_->TreePanelWidth(), 90);
 }
 
 TEST_F(Window, AbsurdStoredSplitterAndGeometryGiveSaneDefaults) {
@@ -458,7 +502,10 @@ TEST_F(Window, AboutBoxShowsTheOverlayTextsAndTypedSvcmodeEntersTheMode) {
     EXPECT_TRUE(about->Text().startsWith("KELDA "));
     EXPECT_TRUE(
         about->Text().contains(QString::fromStdString(GTex().GetLine("GI_App_About_Revision", 0))));
-    EXPECT_EQ(about->windowModality(), Qt::WindowModal);
+    // Not modal: the main window is disabled instead, the box is not.
+    EXPECT_EQ(about->windowModality(), Qt::NonModal);
+    EXPECT_FALSE(window_->isEnabled());
+    EXPECT_TRUE(about->isEnabled());
     Shot(about, "about_box");
     prompts_.SetDefaultAnswer(platform::kAnswerOk);
     QTest::keyClicks(about->Button(), "xxSVCmode");
@@ -469,6 +516,7 @@ TEST_F(Window, AboutBoxShowsTheOverlayTextsAndTypedSvcmodeEntersTheMode) {
     EXPECT_TRUE(prompts_.shown().empty());
     about->Button()->click();
     EXPECT_TRUE(WaitUntil([&] { return window_->About() == nullptr; }));
+    EXPECT_TRUE(window_->isEnabled());
 }
 
 TEST_F(Window, IndicatorShowsEventTextsAndColoursAndKeepsItsMinimumWidth) {
