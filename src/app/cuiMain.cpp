@@ -2,6 +2,8 @@
 
 #include <set>
 
+#include "app/CloneMessages.h"
+#include "app/FileMessages.h"
 #include "app/RecentFileList.h"
 #include "app/indEnviron.h"
 #include "base/EventCodes.h"
@@ -49,6 +51,7 @@ cuiMain::cuiMain(std::string baseName, int imageSize)
     }
     cloneMan_ = std::make_unique<indCloneMan>();
     cloneMan_->SetPortSource([] { return Environ().comPort; });
+    cloneMan_->SetFailureReport(&ShowCloneFailure);
     working_.SetSize(imageSize_);
     reference_.Assign(working_);
     history_.Reset(working_);
@@ -171,15 +174,16 @@ int cuiMain::ReadDocumentFile(const std::string& path, cmcEeprom& image) {
     file.Attach(&image);
     file.SetCodes(modelCode_, subCode_);
     file.SetRevisionCheck(&cmcClnFile::AcceptCurrentRevision, nullptr);
-    if (int code = file.Read(path, nullptr); code != FileErr_None) return code;  // reported
-    int code = FileErr_None;
-    if (CheckImageIdentity(image, false))
-        code = FileErr_Data;
-    else if (CheckImageExtra(image))
-        code = FileErr_Newer;
-    else
-        code = file.CheckCoverage(kDocumentRanges);
-    cmcClnFile::ReportFileError(code);
+    int code = file.Read(path, nullptr);
+    if (code == FileErr_None) {
+        if (CheckImageIdentity(image, false))
+            code = FileErr_Data;
+        else if (CheckImageExtra(image))
+            code = FileErr_Newer;
+        else
+            code = file.CheckCoverage(kDocumentRanges);
+    }
+    ReportFileError(code);
     return code;
 }
 
@@ -235,7 +239,10 @@ int cuiMain::SaveToFile(const std::string& path) {
     file.SetMapRevision(cmcClnFile::kMapRevision);
     file.SetComment(cmcClnFile::CommentFromImage(working_));
     lastFileError_ = file.Write(path, kDocumentRanges);
-    if (lastFileError_ != FileErr_None) return 1;  // reported by the writer
+    if (lastFileError_ != FileErr_None) {
+        ReportWriteError(path, file.Reason());
+        return 1;
+    }
     documentDirectory_ = DirectoryPart(path);
     Environ().currentDirectory = documentDirectory_;
     SetDocumentPath(path);

@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "app/CloneMessages.h"
 #include "app/cuiMain.h"
 #include "app/indEnviron.h"
 #include "base/EventCodes.h"
@@ -94,7 +95,7 @@ void cuiMain::ReadInfoDone(void* self, dst_CDrv_Result* r) {
     if (r->result != kCloneOk) return app->StopClone(CloneOutcome::kFailed, r->result);
     if (app->cloneMan_->IsBusy()) return app->StopClone(CloneOutcome::kStopped);
     if (app->radioIdentity_[kIdFlags] & kIdRefusesRead) {
-        app->cloneMan_->ShowResultMessage(kCloneBadFrame);
+        ShowCloneFailure(app->cloneMan_->Failure(kCloneBadFrame));
         return app->StopClone(CloneOutcome::kFailed, kCloneBadFrame);
     }
     app->cloneMan_->SetImageSize(app->working_.Size());

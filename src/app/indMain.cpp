@@ -1,6 +1,7 @@
 #include "app/indMain.h"
 
 #include "app/ImageCompare.h"
+#include "app/RowCautions.h"
 #include "app/indEnviron.h"
 #include "base/EventCodes.h"
 #include "base/cmcEvMan.h"
@@ -22,6 +23,7 @@ indMain::indMain()
       rowCommands_(std::make_unique<datRowCommands>(*clipboard_)),
       compareBase_(std::make_unique<cmcCompareBase>(Working(), Scratch())) {
     model_.SetHost(this);
+    rowCommands_->SetCautionAsker(&AskRowCaution);
     indMain::InitIdentity();
     EvMan().Subscribe(&indMain::OnEvent, this);
 }

@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "app/FileMessages.h"
 #include "base/EventCodes.h"
 #include "base/cmcEvMan.h"
 #include "platform/Fatal.h"
@@ -353,6 +354,7 @@ void indModel::LoadInitialFile(int type) {
     file.SetCodes(kModelCode, kSubCode);
     file.SetRevisionCheck(&cmcClnFile::AcceptCurrentRevision, nullptr);
     const int rc = file.Read(path, kDocumentRanges);
+    ReportFileError(rc);
     if (rc != 0 || CheckImageIdentity(reference_, false)) {
         platform::FatalStop("Cannot open '" + path + "'.");
     }

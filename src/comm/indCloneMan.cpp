@@ -5,9 +5,6 @@
 
 #include "base/cmcTask.h"
 #include "platform/Clock.h"
-#include "platform/Prompt.h"
-#include "text/OverlayKeys.h"
-#include "text/cmcGTex.h"
 
 namespace {
 
@@ -19,18 +16,6 @@ int RangeBytes(const AddressRange* ranges) {
         total += r->last - r->first + 1;
     return total;
 }
-
-// Puts the port in place of the first "%d"; any other '%' stays as it is, so an overlay line
-// can never act as a format of its own.
-std::string WithPort(std::string line, const std::string& port) {
-    auto at = line.find("%d");
-    if (at != std::string::npos) line.replace(at, 2, port);
-    return line;
-}
-
-// Hint lines of the lost-line message: the cable, and plugging it in again.
-constexpr int kHintCable = 0;
-constexpr int kHintReplug = 8;
 
 }  // namespace
 
@@ -154,12 +139,10 @@ void indCloneMan::Done(void* self, dst_CDrv_Result* result) {
     }
     indCloneManView* view = man->view_ ? man->view_ : &gNoView;
     if (man->operation_ != 1) view->ProgressChanged(man->ProgressFilled());
-    if (result->result != kCloneOk) {
-        std::string text = man->ResultMessage(result->result);
-        // Data frames went out: the radio may hold a mix of old and new settings.
-        if (man->operation_ == 3 && man->driver_.FrameCounter() > 0)
-            text += "\n\n" + GTex().GetText(keys::kMessCloneErrWriteAgain);
-        man->ShowText(text);
+    if (result->result != kCloneOk && man->failureReport_) {
+        CloneFailure failure = man->Failure(result->result);
+        failure.dataSent = man->driver_.FrameCounter() > 0;
+        man->failureReport_(failure);
     }
     view->RunEnded();
     if (man->completion_) {
@@ -171,63 +154,13 @@ void indCloneMan::Done(void* self, dst_CDrv_Result* result) {
     }
 }
 
-std::string indCloneMan::ResultMessage(int code) {
-    if (code == kCloneOk) return {};
-    cmcGTex& tex = GTex();
-    std::string text = tex.GetLine(keys::kMessCloneErrHead, code);
-    std::vector<int> hints = {0, 1, 2, 3};
-    const std::string& device = driver_.Port().DevicePath();
-    switch (code) {
-        case kCloneLineLost:
-            // Name the port the way the user chose it, and the device behind a number.
-            text = WithPort(text, portByDevice_ && !device.empty() ? device
-                                  : device.empty()                 ? std::to_string(port_)
-                                                   : std::to_string(port_) + " (" + device + ")");
-            hints = {kHintCable, kHintReplug};
-            break;
-        case kClonePortFailed: {
-            text =
-                WithPort(text, portByDevice_ && !device.empty() ? device : std::to_string(port_));
-            // Which device and why, so that a user can act on it.
-            const std::string& why = driver_.Port().OpenError();
-            if (!why.empty()) text += "\n" + why;
-            break;
-        }
-        case 10:
-            hints = {0, 2, 3};
-            break;
-        case 11:
-        case 12:
-            hints = {0, 1, 2, 3, 4, 5};
-            break;
-        case 13:
-            hints = {6, 7};
-            break;
-        case 14:
-            hints = {0, 4, 5};
-            break;
-        case 16:
-            hints = {};
-            break;
-        default:
-            break;
-    }
-    if (!hints.empty()) {
-        text += "\n\n";
-        for (size_t i = 0; i < hints.size(); ++i) {
-            if (i) text += "\n";
-            text += tex.GetLine(keys::kMessCloneErrCheck, hints[i]);
-        }
-    }
-    return text;
-}
-
-void indCloneMan::ShowResultMessage(int code) {
-    if (code == kCloneOk) return;
-    ShowText(ResultMessage(code));
-}
-
-void indCloneMan::ShowText(const std::string& text) {
-    platform::GetPrompter().Show(text, GTex().GetLine(keys::kSysAppTitle, 0),
-                                 platform::PromptIcon::Error, platform::PromptButtons::Ok);
+CloneFailure indCloneMan::Failure(int code) const {
+    CloneFailure f;
+    f.code = code;
+    f.operation = operation_;
+    f.port = port_;
+    f.device = driver_.Port().DevicePath();
+    f.openError = driver_.Port().OpenError();
+    f.portNamedByDevice = portByDevice_;
+    return f;
 }

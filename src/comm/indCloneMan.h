@@ -1,8 +1,9 @@
 #pragma once
 // The clone manager: the one object through which the program clones. It configures the
 // protocol driver for this radio, starts information, read and write runs, reports progress
-// while data moves, runs the installed checks on the result, shows the message of a failed run
-// and then hands the result record to the caller's completion.
+// while data moves, runs the installed checks on the result, hands a failed run to the
+// installed failure report (the application words and shows its message) and then hands the
+// result record to the caller's completion.
 #include <cstdint>
 #include <functional>
 #include <string>
@@ -20,8 +21,19 @@ class indCloneManView {
     virtual void RunStarted(int operation, bool showProgress) {}
     // Every 30 ms while a read or write runs: segments filled of 32 (may reach 33 at the end).
     virtual void ProgressChanged(int filled) {}
-    // The run has ended and its message was shown: close the progress, enable the main window.
+    // The run has ended and its failure was reported: close the progress, enable the main window.
     virtual void RunEnded() {}
+};
+
+// What the message of a failed run needs: the result code and what it names.
+struct CloneFailure {
+    int code = 0;
+    int operation = 0;      // of the run: 1 information, 2 read, 3 write
+    bool dataSent = false;  // data frames went out before the run failed
+    int port = 1;
+    std::string device;     // the device path behind the port, if known
+    std::string openError;  // why the port could not be opened
+    bool portNamedByDevice = false;
 };
 
 class indCloneMan {
@@ -57,10 +69,12 @@ class indCloneMan {
     bool StartWrite(const cmcEeprom& image, const AddressRange* ranges, Completion completion,
                     void* user);
 
-    // The message for a result code (none for 0), through the installed prompter.
-    void ShowResultMessage(int code);
-    // The text of that message; "" for 0.
-    std::string ResultMessage(int code);
+    // Called with each failed run before the view hears that it ended.
+    void SetFailureReport(std::function<void(const CloneFailure&)> report) {
+        failureReport_ = std::move(report);
+    }
+    // A failure of the given code as the current port and run would report it.
+    CloneFailure Failure(int code) const;
 
     // Progress of the current or last run: segments filled = data bytes * 33 / expected bytes.
     int ProgressFilled() const;
@@ -74,7 +88,6 @@ class indCloneMan {
 
   private:
     void Configure();
-    void ShowText(const std::string& text);
     static void Done(void* self, dst_CDrv_Result* result);
     static void TaskTick(void* self, cmcTask* task);
 
@@ -93,4 +106,5 @@ class indCloneMan {
     int port_ = 1;          // of the current run
     uint32_t startMs_ = 0;  // when the current read or write began
     bool portByDevice_ = false;
+    std::function<void(const CloneFailure&)> failureReport_;
 };

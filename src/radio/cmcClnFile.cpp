@@ -6,10 +6,7 @@
 #include "platform/AtomicFile.h"
 #include "platform/Fatal.h"
 #include "platform/FileReader.h"
-#include "platform/Prompt.h"
 #include "radio/cmcEeprom.h"
-#include "text/OverlayKeys.h"
-#include "text/cmcGTex.h"
 
 namespace {
 
@@ -54,31 +51,6 @@ int LeadingDecimal(std::string_view s) {
     if (negative) v = -v;
     if (v > INT_MAX) v = INT_MAX;
     return static_cast<int>(v);
-}
-
-const char* MessageKey(int code) {
-    switch (code) {
-        case FileErr_FileOpen:
-            return keys::kMessFileErrFileOpen;
-        case FileErr_FileAccess:
-            return keys::kMessFileErrFileAccess;
-        case FileErr_Model:
-            return keys::kMessFileErrModel;
-        case FileErr_Extra:
-            return keys::kMessFileErrExtra;
-        case FileErr_MapRev:
-            return keys::kMessFileErrMapRev;
-        case FileErr_Format:
-            return keys::kMessFileErrFormat;
-        case FileErr_Coverage:
-            return keys::kMessFileErrCoverage;
-        case FileErr_Data:
-            return keys::kMessFileErrData;
-        case FileErr_Newer:
-            return keys::kMessFileErrNewer;
-        default:
-            return nullptr;
-    }
 }
 
 // Reads a whole regular file. Directories, devices and pipes cannot be opened as clone files.
@@ -176,36 +148,22 @@ std::string cmcClnFile::FormatText(const AddressRange* list) const {
 }
 
 int cmcClnFile::Write(const std::string& path, const AddressRange* list) {
-    int code = FileErr_None;
-    std::string reason;
-    switch (platform::WriteFileAtomically(path, FormatText(list), &reason)) {
+    reason_.clear();
+    switch (platform::WriteFileAtomically(path, FormatText(list), &reason_)) {
         case platform::WriteResult::Ok:
-            break;
+            return FileErr_None;
         case platform::WriteResult::OpenFailed:
-            code = FileErr_FileOpen;
-            break;
+            return FileErr_FileOpen;
         case platform::WriteResult::WriteFailed:
-            code = FileErr_FileAccess;
-            break;
+            return FileErr_FileAccess;
     }
-    if (code != FileErr_None) {
-        // A save that failed says so, with the file and the system's reason (the reading
-        // message of the same code would talk about opening).
-        cmcGTex& tex = GTex();
-        const std::string text = tex.GetText(keys::kMessFileErrHeadline) + "\n\n" +
-                                 tex.GetText(keys::kMessFileErrCannotWrite) + "\n\n" + path + "\n" +
-                                 reason;
-        platform::GetPrompter().Show(text, tex.GetLine(keys::kSysAppTitle, 0),
-                                     platform::PromptIcon::Warning, platform::PromptButtons::Ok);
-    }
-    return code;
+    return FileErr_FileAccess;
 }
 
 int cmcClnFile::Read(const std::string& path, const AddressRange* list) {
     std::string text;
     int code = LoadFile(path, text);
     if (code == FileErr_None) code = ReadText(text, list);
-    ReportFileError(code);
     return code;
 }
 
@@ -305,13 +263,4 @@ int cmcClnFile::CheckCoverage(const AddressRange* list) {
     for (size_t i = 0; i < readMap_.size(); ++i)
         if (readMap_[i] & ~requiredMap_[i]) return FileErr_Data;
     return FileErr_Coverage;
-}
-
-void cmcClnFile::ReportFileError(int code) {
-    const char* key = MessageKey(code);
-    if (!key) return;
-    cmcGTex& tex = GTex();
-    const std::string text = tex.GetText(keys::kMessFileErrHeadline) + "\n\n" + tex.GetText(key);
-    platform::GetPrompter().Show(text, tex.GetLine(keys::kSysAppTitle, 0),
-                                 platform::PromptIcon::Warning, platform::PromptButtons::Ok);
 }

@@ -54,7 +54,7 @@ class cmcClnFile {
     // The program's revision check: only revision 1 is understood.
     static bool AcceptCurrentRevision(int mapRevision, void* user);
 
-    // Both report their code (ReportFileError) before returning it.
+    // Both return a FileError code and show nothing; the application words the message.
     int Write(const std::string& path, const AddressRange* list);
     // With no list the coverage check is skipped (call CheckCoverage later).
     int Read(const std::string& path, const AddressRange* list);
@@ -68,8 +68,8 @@ class cmcClnFile {
     // the list was read, Coverage when something of it is missing (or there is no list).
     int CheckCoverage(const AddressRange* list);
 
-    // Message box for codes 1-9; nothing for 0 or unknown codes.
-    static void ReportFileError(int code);
+    // The system's reason of the last failed Write ("No space left on device").
+    const std::string& Reason() const { return reason_; }
 
     // The comment a file gets: the image's clone comment with anything unprintable blanked and
     // trailing blanks removed.
@@ -86,6 +86,7 @@ class cmcClnFile {
     int modelCode_ = 0;
     int subCode_ = 0;
     std::string comment_;
+    std::string reason_;
     int mapRevision_ = -1;
     RevisionCheck revisionCheck_ = nullptr;
     void* revisionUser_ = nullptr;

@@ -5,7 +5,6 @@
 
 #include "base/EventCodes.h"
 #include "base/cmcEvMan.h"
-#include "platform/Prompt.h"
 #include "radio/MemoryMap.h"
 #include "radio/cmcCellCapsule.h"
 #include "radio/cmcCellUi.h"
@@ -19,13 +18,6 @@ namespace {
 void Report(const char* key) {
     EvMan().SendText(ev::kIndicatorText, cellcolor::kWindowText, cellcolor::kBtnFace,
                      GTex().GetText(key));
-}
-
-bool Confirm(const char* key) {
-    const int answer = platform::GetPrompter().Show(
-        GTex().GetText(key), GTex().GetLine(keys::kSysAppTitle, 0), platform::PromptIcon::Warning,
-        platform::PromptButtons::OkCancel);
-    return answer == platform::kAnswerOk;
 }
 
 // A row is empty when the cursor does not keep it loaded: only DSC ID rows can be.
@@ -150,7 +142,7 @@ void datRowCommands::Paste(cmcCellCapsule& req, Block& b, cmcEeprom& image, datC
     const int count = std::min(clip_.Count(), b.range.last - b.current + 1);
     if (count <= 0) return;
     const int last = b.current + count - 1;
-    if (AnyFull(image, b.table, b.current, last) && !Confirm(keys::kAppMessConvOverwrite)) return;
+    if (AnyFull(image, b.table, b.current, last) && !Confirm(RowCaution::Overwrite)) return;
     clip_.PasteRows(image, b.table, b.current, count);
     if (count == 1) {
         EvMan().Post(ev::kRepaintIndex, 0, b.current);
@@ -185,7 +177,7 @@ void datRowCommands::Carry(cmcCellCapsule& req, Block& b, cmcEeprom& image, bool
 }
 
 void datRowCommands::Clear(cmcCellCapsule& req, Block& b, cmcEeprom& image) {
-    if (!b.range.canClear || !Confirm(keys::kAppMessConvClear)) return;
+    if (!b.range.canClear || !Confirm(RowCaution::Clear)) return;
     BlankRows(image, b.table, b.first, b.Count());
     for (int row = b.first; row <= b.last; ++row) EvMan().Post(ev::kRepaintIndex, 0, row);
     Report(keys::kAppMessSClear);
@@ -193,7 +185,7 @@ void datRowCommands::Clear(cmcCellCapsule& req, Block& b, cmcEeprom& image) {
 
 void datRowCommands::Delete(cmcCellCapsule& req, Block& b, cmcEeprom& image) {
     if (!b.range.canClear) return;
-    if (AnyFull(image, b.table, b.first, b.last) && !Confirm(keys::kAppMessConvDelete)) return;
+    if (AnyFull(image, b.table, b.first, b.last) && !Confirm(RowCaution::Delete)) return;
     const int n = b.Count();
     MoveRows(image, b.table, b.last + 1, b.first, b.range.last - b.last);
     BlankRows(image, b.table, b.range.last - n + 1, n);
@@ -209,7 +201,7 @@ void datRowCommands::Insert(cmcCellCapsule& req, Block& b, cmcEeprom& image) {
     if (!b.range.canClear) return;
     const int n = b.Count();
     if (AnyFull(image, b.table, b.range.last - n + 1, b.range.last) &&
-        !Confirm(keys::kAppMessConvOverflow)) {
+        !Confirm(RowCaution::Overflow)) {
         return;
     }
     MoveRows(image, b.table, b.first, b.first + n, b.range.last - n + 1 - b.first);

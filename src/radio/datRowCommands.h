@@ -2,14 +2,21 @@
 // The popup-menu row commands of record-table rows: copy, paste, carry up and down, clear,
 // delete and insert over the current row or a selected block, moving whole records through
 // the channel clipboard. Reports go to the bottom bar (event 4), redraws through events 13
-// and 16, confirmations through the platform prompt.
+// and 16; cautions go to the asker the application installs.
 #include "radio/cmcRowCommander.h"
 
 class cmcEeprom;
 class datClipCh;
 
+// What a row command asks before records are lost: pasting over filled rows, clearing,
+// deleting filled rows, inserting so that filled rows fall off the end.
+enum class RowCaution { Overwrite, Clear, Delete, Overflow };
+
 class datRowCommands : public cmcRowCommander {
   public:
+    // Answers a caution: true to go on. Without an asker every caution is refused.
+    using CautionAsker = bool (*)(RowCaution caution);
+
     // Rows the commands may touch, and whether clear, delete and insert are allowed.
     struct Range {
         int first;
@@ -20,6 +27,7 @@ class datRowCommands : public cmcRowCommander {
 
     // The clipboard is the program-wide one; it must outlive this object.
     explicit datRowCommands(datClipCh& clipboard) : clip_(clipboard) {}
+    void SetCautionAsker(CautionAsker ask) { ask_ = ask; }
 
     bool InRange(int table, int row) const override;
     bool CanClear(int table) const override { return RangeOf(table).canClear; }
@@ -42,5 +50,8 @@ class datRowCommands : public cmcRowCommander {
     void Delete(cmcCellCapsule& req, Block& b, cmcEeprom& image);
     void Insert(cmcCellCapsule& req, Block& b, cmcEeprom& image);
 
+    bool Confirm(RowCaution caution) const { return ask_ && ask_(caution); }
+
     datClipCh& clip_;
+    CautionAsker ask_ = nullptr;
 };

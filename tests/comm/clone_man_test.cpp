@@ -3,6 +3,7 @@
 
 #include <optional>
 
+#include "app/CloneMessages.h"
 #include "comm/indCloneMan.h"
 #include "support/ManualClock.h"
 #include "support/ScriptedPrompter.h"
@@ -51,6 +52,7 @@ class CloneManager : public ::testing::Test {
         InstallGTex(&tex);
         sim.emplace();
         man.emplace();
+        man->SetFailureReport(&ShowCloneFailure);
         man->SetRequestWords(0x3715, 0);
         man->SetImageSize(0x8000);
         man->SetPortSource([this] { return port; });
@@ -161,8 +163,8 @@ TEST_F(CloneManager, MessagesOfTheOtherCodes) {
         {16, "H16"},
         {17, "H17\n\nC0\nC1\nC2\nC3"},
     };
-    for (const Case& c : cases) EXPECT_EQ(man->ResultMessage(c.code), c.text) << c.code;
-    man->ShowResultMessage(0);
+    for (const Case& c : cases) EXPECT_EQ(CloneFailureText(man->Failure(c.code)), c.text) << c.code;
+    ShowCloneFailure(man->Failure(0));
     EXPECT_TRUE(prompter.shown().empty());
 }
 

@@ -6,6 +6,7 @@
 
 #include <optional>
 
+#include "app/CloneMessages.h"
 #include "comm/cmcPortTable.h"
 #include "comm/indCloneMan.h"
 #include "sim/SimRadio.h"
@@ -56,6 +57,7 @@ class UartClone : public ::testing::Test {
         InstallPortTable(&table);
         uart.Install();
         man.emplace();  // after Install: the port makes its device when it is made
+        man->SetFailureReport(&ShowCloneFailure);
         man->SetRequestWords(SimRadio::kModelWord1, 0);
         man->SetImageSize(0x8000);
         man->SetPortSource([] { return 3; });
@@ -129,7 +131,7 @@ TEST_F(UartClone, APulledCableEndsTheRunAtOnceWithItsOwnMessage) {
 
     // Named by device when the user chose a device rather than a number.
     man->SetPortNamedByDevice(true);
-    EXPECT_EQ(man->ResultMessage(kCloneLineLost), "Lost on port /dev/ttyS9.\n\nC0\nC8");
+    EXPECT_EQ(CloneFailureText(man->Failure(kCloneLineLost)), "Lost on port /dev/ttyS9.\n\nC0\nC8");
 }
 
 TEST_F(UartClone, AWriteThatFailsAfterDataWentOutSaysToWriteAgain) {

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "app/FileMessages.h"
 #include "platform/AtomicFile.h"
 #include "radio/cmcClnFile.h"
 #include "radio/cmcEeprom.h"
@@ -85,8 +86,10 @@ class ClnFileTest : public testing::Test {
     // The text of a saved document of the current image.
     std::string DocumentText() { return file_.FormatText(kDocumentRanges); }
 
-    // Expects exactly one warning box for the code.
+    // The file layer shows nothing itself; the application's message of the code is one warning.
     void ExpectReported(int code) {
+        ASSERT_TRUE(prompter_.shown().empty());
+        ReportFileError(code);
         ASSERT_EQ(prompter_.shown().size(), 1u);
         const auto& box = prompter_.shown()[0];
         EXPECT_EQ(box.text, "Cannot use the file.\n\nM" + std::to_string(code));
@@ -97,6 +100,8 @@ class ClnFileTest : public testing::Test {
     }
     // A failed save names the file and the system's reason instead of the reading message.
     void ExpectWriteReported(const std::string& path) {
+        ASSERT_TRUE(prompter_.shown().empty());
+        ReportWriteError(path, file_.Reason());
         ASSERT_EQ(prompter_.shown().size(), 1u);
         const std::string& text = prompter_.shown()[0].text;
         EXPECT_EQ(text.rfind("Cannot use the file.\n\nW\n\n" + path + "\n", 0), 0u) << text;
@@ -303,12 +308,9 @@ TEST_F(ClnFileTest, FailedWriteKeepsThePreviousFile) {
 }
 
 TEST_F(ClnFileTest, ReportShowsNothingForSuccessOrUnknownCodes) {
-    for (int code : {0, 10, -1}) cmcClnFile::ReportFileError(code);
+    for (int code : {0, 10, -1}) ReportFileError(code);
     EXPECT_TRUE(prompter_.shown().empty());
-    for (int code = 1; code <= 9; ++code) {
-        cmcClnFile::ReportFileError(code);
-        ExpectReported(code);
-    }
+    for (int code = 1; code <= 9; ++code) ExpectReported(code);
 }
 
 // The maps follow the image when it is resized after being attached.

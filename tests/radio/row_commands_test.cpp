@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+#include "app/RowCautions.h"
 #include "base/EventCodes.h"
 #include "base/cmcEvMan.h"
 #include "radio/MemoryMap.h"
@@ -22,6 +23,7 @@ constexpr int kInd = mm::kDscIndId;
 class RowCommandTest : public testing::Test {
   protected:
     RowCommandTest() : commands(clipboard) {
+        commands.SetCautionAsker(&AskRowCaution);
         InstallEvMan(&hub);
         InstallGTex(&text);
         text.BindLines({"#GI_Sys_AppTitle",

@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "app/RowCautions.h"
 #include "base/EventCodes.h"
 #include "base/cmcEvMan.h"
 #include "radio/CellDispatcher.h"
@@ -38,6 +39,7 @@ struct DebugHost : test::RecordingHost {
 class SettingsDispatchTest : public testing::Test {
   protected:
     SettingsDispatchTest() : rows(clipboard) {
+        rows.SetCautionAsker(&AskRowCaution);
         InstallEvMan(&hub);
         InstallGTex(&text);
         InstallChoiceSource(&choices);

@@ -1,0 +1,84 @@
+#include "app/CloneMessages.h"
+
+#include <vector>
+
+#include "platform/Prompt.h"
+#include "text/OverlayKeys.h"
+#include "text/cmcGTex.h"
+
+namespace {
+
+// Puts the port in place of the first "%d"; any other '%' stays as it is, so an overlay line
+// can never act as a format of its own.
+std::string WithPort(std::string line, const std::string& port) {
+    auto at = line.find("%d");
+    if (at != std::string::npos) line.replace(at, 2, port);
+    return line;
+}
+
+// Hint lines of the lost-line message: the cable, and plugging it in again.
+constexpr int kHintCable = 0;
+constexpr int kHintReplug = 8;
+
+}  // namespace
+
+std::string CloneFailureText(const CloneFailure& failure) {
+    const int code = failure.code;
+    if (code == kCloneOk) return {};
+    cmcGTex& tex = GTex();
+    std::string text = tex.GetLine(keys::kMessCloneErrHead, code);
+    std::vector<int> hints = {0, 1, 2, 3};
+    const std::string& device = failure.device;
+    const std::string port = std::to_string(failure.port);
+    switch (code) {
+        case kCloneLineLost:
+            // Name the port the way the user chose it, and the device behind a number.
+            text = WithPort(text, failure.portNamedByDevice && !device.empty() ? device
+                                  : device.empty()                             ? port
+                                                   : port + " (" + device + ")");
+            hints = {kHintCable, kHintReplug};
+            break;
+        case kClonePortFailed: {
+            text = WithPort(text, failure.portNamedByDevice && !device.empty() ? device : port);
+            // Which device and why, so that a user can act on it.
+            const std::string& why = failure.openError;
+            if (!why.empty()) text += "\n" + why;
+            break;
+        }
+        case 10:
+            hints = {0, 2, 3};
+            break;
+        case 11:
+        case 12:
+            hints = {0, 1, 2, 3, 4, 5};
+            break;
+        case 13:
+            hints = {6, 7};
+            break;
+        case 14:
+            hints = {0, 4, 5};
+            break;
+        case 16:
+            hints = {};
+            break;
+        default:
+            break;
+    }
+    if (!hints.empty()) {
+        text += "\n\n";
+        for (size_t i = 0; i < hints.size(); ++i) {
+            if (i) text += "\n";
+            text += tex.GetLine(keys::kMessCloneErrCheck, hints[i]);
+        }
+    }
+    // Data frames went out: the radio may hold a mix of old and new settings.
+    if (failure.operation == 3 && failure.dataSent)
+        text += "\n\n" + tex.GetText(keys::kMessCloneErrWriteAgain);
+    return text;
+}
+
+void ShowCloneFailure(const CloneFailure& failure) {
+    if (failure.code == kCloneOk) return;
+    platform::GetPrompter().Show(CloneFailureText(failure), GTex().GetLine(keys::kSysAppTitle, 0),
+                                 platform::PromptIcon::Error, platform::PromptButtons::Ok);
+}

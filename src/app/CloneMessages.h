@@ -1,0 +1,12 @@
+#pragma once
+// Messages of the clone result codes: the clone manager reports a failed run, these turn it into
+// the overlay's texts and show them.
+#include <string>
+
+#include "comm/indCloneMan.h"
+
+// The code's headline with the port named, the hints that fit it, and the advice to write again
+// when a write failed after data went out; "" for 0.
+std::string CloneFailureText(const CloneFailure& failure);
+// Shows CloneFailureText as an error; nothing for 0.
+void ShowCloneFailure(const CloneFailure& failure);

@@ -1,0 +1,62 @@
+#include "app/FileMessages.h"
+
+#include "platform/Prompt.h"
+#include "radio/cmcClnFile.h"
+#include "text/OverlayKeys.h"
+#include "text/cmcGTex.h"
+
+namespace {
+
+const char* MessageKey(int code) {
+    switch (code) {
+        case FileErr_FileOpen:
+            return keys::kMessFileErrFileOpen;
+        case FileErr_FileAccess:
+            return keys::kMessFileErrFileAccess;
+        case FileErr_Model:
+            return keys::kMessFileErrModel;
+        case FileErr_Extra:
+            return keys::kMessFileErrExtra;
+        case FileErr_MapRev:
+            return keys::kMessFileErrMapRev;
+        case FileErr_Format:
+            return keys::kMessFileErrFormat;
+        case FileErr_Coverage:
+            return keys::kMessFileErrCoverage;
+        case FileErr_Data:
+            return keys::kMessFileErrData;
+        case FileErr_Newer:
+            return keys::kMessFileErrNewer;
+        default:
+            return nullptr;
+    }
+}
+
+void ShowWarning(const std::string& text) {
+    platform::GetPrompter().Show(text, GTex().GetLine(keys::kSysAppTitle, 0),
+                                 platform::PromptIcon::Warning, platform::PromptButtons::Ok);
+}
+
+}  // namespace
+
+std::string FileErrorText(int code) {
+    const char* key = MessageKey(code);
+    if (!key) return {};
+    cmcGTex& tex = GTex();
+    return tex.GetText(keys::kMessFileErrHeadline) + "\n\n" + tex.GetText(key);
+}
+
+void ReportFileError(int code) {
+    const std::string text = FileErrorText(code);
+    if (!text.empty()) ShowWarning(text);
+}
+
+std::string WriteErrorText(const std::string& path, const std::string& reason) {
+    cmcGTex& tex = GTex();
+    return tex.GetText(keys::kMessFileErrHeadline) + "\n\n" +
+           tex.GetText(keys::kMessFileErrCannotWrite) + "\n\n" + path + "\n" + reason;
+}
+
+void ReportWriteError(const std::string& path, const std::string& reason) {
+    ShowWarning(WriteErrorText(path, reason));
+}
