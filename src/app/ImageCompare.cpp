@@ -110,6 +110,52 @@ std::string CellPath(const cmcCellNames& names, const cmcCellNames::Place& place
     return path;
 }
 
+void cmcCompareMarks::Set(const SheetValues& a, const SheetValues& b,
+                          const std::vector<CellDifference>& differences, std::string source) {
+    sheets_.clear();
+    for (const CellDifference& d : differences) {
+        // A cell only one side shows has nothing to be marked against.
+        if (d.a < 0 || d.b < 0) continue;
+        const cmcCellNames::Place& p = a.names->Cells()[static_cast<size_t>(d.a)];
+        const cmcCellObj& cell = a.names->Cell(p);
+        sheets_[a.names->Sheets()[static_cast<size_t>(p.sheet)].key].emplace(
+            ItemKey(cell.Category, cell.Label, cell.Index), b.values[static_cast<size_t>(d.b)]);
+    }
+    source_ = std::move(source);
+    ++generation_;
+}
+
+void cmcCompareMarks::Clear() {
+    if (sheets_.empty() && source_.empty()) return;
+    sheets_.clear();
+    source_.clear();
+    ++generation_;
+}
+
+const cmcCompareMarks::Table* cmcCompareMarks::ForSheet(std::string_view sheetKey) const {
+    if (sheets_.empty()) return nullptr;
+    auto it = sheets_.find(std::string(sheetKey));
+    return it == sheets_.end() ? nullptr : &it->second;
+}
+
+uint64_t cmcCompareMarks::ItemKey(int category, int label, int index) {
+    return (uint64_t(uint32_t(category) & 0xFFFFu) << 48) |
+           (uint64_t(uint32_t(label) & 0xFFFFu) << 32) | uint64_t(uint32_t(index));
+}
+
+const std::string* cmcCompareMarks::Find(std::string_view sheetKey, int category, int label,
+                                         int index) const {
+    const Table* table = ForSheet(sheetKey);
+    if (table == nullptr) return nullptr;
+    auto it = table->find(ItemKey(category, label, index));
+    return it == table->end() ? nullptr : &it->second;
+}
+
+cmcCompareMarks& CompareMarks() {
+    static cmcCompareMarks marks;
+    return marks;
+}
+
 std::vector<ByteDifference> CompareBytes(const cmcEeprom& a, const cmcEeprom& b,
                                          const AddressRange* ranges) {
     std::vector<ByteDifference> out;

@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <string_view>
+#include <unordered_map>
 #include <vector>
 
 #include "app/cmcCellNames.h"
@@ -34,6 +36,34 @@ std::vector<CellDifference> CompareSheetValues(const SheetValues& a, const Sheet
 
 // "International Channels | Channel 16 | Name": rendered from the installed working image.
 std::string CellPath(const cmcCellNames& names, const cmcCellNames::Place& place);
+
+// The cells that differ from a compared file, as the sheets mark them: by sheet key and the
+// item the cell shows (not its row, which the usable-only view moves), with the value the other
+// file holds. One set per process, shared by every sheet on screen.
+class cmcCompareMarks {
+  public:
+    using Table = std::unordered_map<uint64_t, std::string>;  // item key -> other value
+
+    // The differences of `a` (the working image) against `b`, the file named `source`.
+    void Set(const SheetValues& a, const SheetValues& b,
+             const std::vector<CellDifference>& differences, std::string source);
+    void Clear();
+    bool Empty() const { return sheets_.empty(); }
+    const std::string& Source() const { return source_; }
+    // Changes whenever the marks do, so a sheet knows when to look again.
+    uint64_t Generation() const { return generation_; }
+    // The marked items of one sheet; null when none of its cells differ.
+    const Table* ForSheet(std::string_view sheetKey) const;
+    static uint64_t ItemKey(int category, int label, int index);
+    // The other file's value of a cell on the sheet; null when the cell does not differ.
+    const std::string* Find(std::string_view sheetKey, int category, int label, int index) const;
+
+  private:
+    std::unordered_map<std::string, Table> sheets_;
+    std::string source_;
+    uint64_t generation_ = 0;
+};
+cmcCompareMarks& CompareMarks();
 
 struct ByteDifference {
     int address;

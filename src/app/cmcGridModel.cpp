@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <cstring>
 
 #include "app/indEnviron.h"
 #include "base/EventCodes.h"
@@ -190,6 +191,19 @@ bool cmcGridModel::DrawnSelected(int column, int row) const {
     const SlotBits& b = bits_[Slot(column, row)];
     if (def_->MultiSelectable(column, row) && (b.marked || b.rowMarked)) return true;
     return row == row_ && def_->Cell(column, row).OwnedByLeft && OwnerColumn(column, row) >= 0;
+}
+
+const std::string* cmcGridModel::CompareValue(int column, int row) {
+    const cmcCompareMarks& marks = CompareMarks();
+    if (marks.Generation() != compareGeneration_) {
+        compareGeneration_ = marks.Generation();
+        compareTable_ = marks.ForSheet(def_->Key());
+    }
+    if (compareTable_ == nullptr || !built_) return nullptr;
+    const cmcCellObj& cell = def_->Cell(column, row);
+    if (!cell.IsBound()) return nullptr;
+    auto it = compareTable_->find(cmcCompareMarks::ItemKey(cell.Category, cell.Label, cell.Index));
+    return it == compareTable_->end() ? nullptr : &it->second;
 }
 
 const cmcCellObj* cmcGridModel::CurrentCell() const {
@@ -737,6 +751,14 @@ void cmcGridModel::RepaintWhere(int code, int value) {
     }
 }
 
+std::optional<cmcCellObj> cmcGridModel::QueryPopupCell(intptr_t identity) {
+    std::optional<cmcEvAns> answer = EvMan().Query(ev::kQueryCurrentCell, identity);
+    if (!answer || answer->data.size() != sizeof(const cmcCellObj*)) return std::nullopt;
+    const cmcCellObj* cell = nullptr;
+    std::memcpy(&cell, answer->data.data(), sizeof cell);
+    return *cell;
+}
+
 void cmcGridModel::OnEvent(void* user, cmcEvent& event) {
     auto* self = static_cast<cmcGridModel*>(user);
     switch (event.code) {
@@ -750,6 +772,15 @@ void cmcGridModel::OnEvent(void* user, cmcEvent& event) {
             break;
         case ev::kCommitEditors:
             self->host_.CommitEditor();
+            break;
+        case ev::kQueryCurrentCell:
+            // The copy is taken by the asker before the query returns: the reply carries
+            // where the cell is.
+            if (event.first != 0 && event.first == self->popupIdentity_ && self->built_ &&
+                !self->disabled_) {
+                const cmcCellObj* cell = self->CurrentCell();
+                if (cell != nullptr) EvMan().Reply(0, 0, &cell, sizeof cell);
+            }
             break;
         default:
             break;

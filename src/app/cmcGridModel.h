@@ -11,6 +11,7 @@
 #include <string_view>
 #include <vector>
 
+#include "app/ImageCompare.h"
 #include "radio/cmcCellCapsule.h"
 #include "radio/cmcCellUi.h"
 #include "sheet/TextHelpers.h"
@@ -77,6 +78,11 @@ class cmcGridModel {
     cmcGridModel(const cmcGridModel&) = delete;
     cmcGridModel& operator=(const cmcGridModel&) = delete;
 
+    // Query 12 of the hub: the sheet whose popup menu has this identity answers with a copy of
+    // its current cell; none when no sheet answers.
+    void SetPopupIdentity(intptr_t identity) { popupIdentity_ = identity; }
+    static std::optional<cmcCellObj> QueryPopupCell(intptr_t identity);
+
     // Set-up before Build.
     void SetDispatcher(cmcGridDispatcher dispatcher) { dispatcher_ = dispatcher; }
     cmcGridDispatcher Dispatcher() const { return dispatcher_; }
@@ -115,6 +121,9 @@ class cmcGridModel {
     // The selectable cell that owns an OwnedByLeft cell (itself for any other cell); -1 none.
     int OwnerColumn(int column, int row) const;
     bool MultiSelectionActive() const { return multiActive_; }
+    // The compared file's value of a cell that differs from it (File > Compare With...); null
+    // when the cell does not differ or nothing is compared.
+    const std::string* CompareValue(int column, int row);
 
     // Geometry.
     int ColumnWidth(int column) const { return colWidths_[static_cast<size_t>(column)]; }
@@ -241,4 +250,7 @@ class cmcGridModel {
     bool multiActive_ = false;
     bool rowMarksCleared_ = true;
     bool loadingWidths_ = false;
+    intptr_t popupIdentity_ = 0;
+    const cmcCompareMarks::Table* compareTable_ = nullptr;
+    uint64_t compareGeneration_ = ~uint64_t{0};
 };

@@ -151,6 +151,7 @@ int cuiMain::ConfirmDiscard(bool anotherFile) {
 void cuiMain::New() {
     if (ConfirmDiscard(false) == kCancel) return;
     working_.Assign(reference_);
+    ++documentSerial_;
     MarkSaved();
     history_.Reset(working_);
     SetDocumentPath("");
@@ -201,6 +202,7 @@ int cuiMain::OpenFile(const std::string& path) {
     SetDocumentPath(path);
     RecentAdd(path);
     working_.Assign(scratch_);
+    ++documentSerial_;
     OnImageLoaded(working_);
     MarkSaved();
     history_.Reset(working_);

@@ -96,6 +96,9 @@ class cuiMain {
     std::string DocumentName() const;
     bool Untitled() const { return documentPath_.empty(); }
     bool Modified() const { return modified_; }
+    // Changes whenever another document takes the working image's place (New, Open, a read
+    // from the radio); edits, undo and model changes keep it.
+    int DocumentSerial() const { return documentSerial_; }
     // Sets the modified flag when the working image differs from the baseline; never clears it.
     bool CheckModified();
     void MarkSaved();
@@ -192,6 +195,7 @@ class cuiMain {
     std::string documentDirectory_;
     std::string documentPath_;
     bool modified_ = false;
+    int documentSerial_ = 0;
     int lastFileError_ = 0;
     cmcEeprom working_, reference_, baseline_, scratch_;
     cmcSheetTree tree_;

@@ -111,6 +111,7 @@ void cuiMain::ReadDone(void* self, dst_CDrv_Result* r) {
     what.modelBefore = app->CurrentModelType();
     app->RecordStep({});  // an edit not yet a step stays apart from the read
     app->working_.Assign(r->image);
+    ++app->documentSerial_;
     app->AdjustImage(app->working_);
     app->OnImageLoaded(app->working_);
     app->RecordStep(what);

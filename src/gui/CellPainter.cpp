@@ -6,6 +6,7 @@
 #include <QPainterPath>
 #include <QPalette>
 #include <QPolygon>
+#include <algorithm>
 #include <cmath>
 #include <unordered_map>
 #include <vector>
@@ -249,6 +250,27 @@ void PaintMarker(QPainter& painter, const QRect& box, bool error, bool printing)
     painter.restore();
 }
 
+QColor CompareMarkColor() {
+    return QColor(0xC0, 0x20, 0xC0);
+}
+
+void PaintCompareMark(QPainter& painter, const QRect& cell) {
+    if (cell.width() < 4 || cell.height() < 4) return;
+    const QColor color = CompareMarkColor();
+    painter.setPen(QPen(color, 1));
+    painter.setBrush(Qt::NoBrush);
+    painter.drawRect(cell.adjusted(0, 0, -1, -1));
+    painter.drawRect(cell.adjusted(1, 1, -2, -2));
+    // A corner that shows even on a narrow cell.
+    const int s = std::min({8, cell.width() / 2, cell.height() / 2});
+    const QPoint corner = cell.topRight();
+    const QPoint tri[3] = {corner, corner - QPoint(s, 0), corner + QPoint(0, s)};
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(color);
+    painter.drawPolygon(tri, 3);
+    painter.setBrush(Qt::NoBrush);
+}
+
 void PaintGridCell(QPainter& painter, cmcGridModel& model, int column, int row, QRect rect,
                    const CellPaintOptions& o) {
     if (!model.Built() || model.ColumnWidth(column) < 1 || model.RowHeight(row) < 1) return;
@@ -378,6 +400,8 @@ void PaintGridCell(QPainter& painter, cmcGridModel& model, int column, int row, 
             PaintMarker(painter, box, flags & cmcCellCapsule::kError, o.printing);
         }
     }
+    if (o.compareMarks && !o.printing && cell.IsBound() && model.CompareValue(source, row))
+        PaintCompareMark(painter, rect);
 }
 
 void PaintGrid(QPainter& painter, cmcGridModel& model, const QRect& clip,

@@ -41,6 +41,7 @@ struct CellPaintOptions {
     bool editorVisible = false;  // an in-place editor covers the current cell
     bool markers = true;         // draw warning and error markers
     bool chooser = false;        // a drop-down chooser's sheet
+    bool compareMarks = true;    // mark cells that differ from a compared file (not on paper)
 };
 
 // Paints cell (column, row) of the model into `rect` (the cell's own rectangle; a cell joined
@@ -54,3 +55,8 @@ void PaintGrid(QPainter& painter, cmcGridModel& model, const QRect& clip,
 
 // The marker shapes (also used where no image is at hand, as on paper).
 void PaintMarker(QPainter& painter, const QRect& box, bool error, bool printing);
+
+// The mark of a cell that differs from a compared file: a frame and a corner in a colour of its
+// own, apart from the selection's fill and the warning and error markers.
+QColor CompareMarkColor();
+void PaintCompareMark(QPainter& painter, const QRect& cell);

@@ -2,18 +2,22 @@
 
 #include <QAction>
 #include <QDockWidget>
+#include <QEvent>
 #include <QKeySequence>
 #include <QListWidget>
 #include <QMenu>
 #include <QTimer>
+#include <algorithm>
 
 #include "app/ImageCompare.h"
+#include "app/cmcSheetTree.h"
 #include "app/indEnviron.h"
 #include "app/indMain.h"
 #include "base/EventCodes.h"
 #include "base/cmcEvMan.h"
 #include "gui/SheetPane.h"
 #include "gui/TForm1.h"
+#include "gui/cuiSheet.h"
 #include "platform/FileDialogs.h"
 #include "radio/cmcClnFile.h"
 #include "text/OverlayFormat.h"
@@ -108,7 +112,9 @@ EditHistoryMenu::EditHistoryMenu(TForm1* window, indMain* app)
     UpdateActions();
 }
 
-EditHistoryMenu::~EditHistoryMenu() = default;
+EditHistoryMenu::~EditHistoryMenu() {
+    if (comparison_) CompareMarks().Clear();
+}
 
 void EditHistoryMenu::UpdateActions() {
     undo_->setText(FromOverlay(app_->UndoCaption()));
@@ -127,23 +133,31 @@ void EditHistoryMenu::Step(bool redo) {
     UpdateActions();
 }
 
-bool EditHistoryMenu::CompareWith(const std::string& path) {
+// What the window compares with: the other file's image, and the working image as the marks
+// were last taken from it.
+struct EditHistoryMenu::Comparison {
+    std::string name;
     cmcEeprom other;
-    other.SetSize(app_->ImageSize());
-    if (app_->ReadDocumentFile(path, other) != FileErr_None) return false;  // reported
-    const int model = app_->Model().ModelType();
-    SheetValues mine = TakeSheetValues(app_->Tree(), model);
-    cmcEeprom kept;
-    kept.Assign(app_->Working());
-    app_->Working().Assign(other);
-    SheetValues theirs = TakeSheetValues(app_->Tree(), model, &mine);
-    app_->Working().Assign(kept);
+    cmcEeprom taken;
+    int modelType = -1;
+    int document = 0;
+    SheetValues mine;
+    SheetValues theirs;
+};
+
+bool EditHistoryMenu::CompareWith(const std::string& path) {
+    auto c = std::make_unique<Comparison>();
+    c->other.SetSize(app_->ImageSize());
+    if (app_->ReadDocumentFile(path, c->other) != FileErr_None) return false;  // reported
+    c->name = path.substr(path.find_last_of('/') + 1);
     // The EEPROM window marks the bytes that differ from its compare base.
-    app_->Scratch().Assign(other);
+    app_->Scratch().Assign(c->other);
+    comparison_ = std::move(c);
 
     if (!panel_) {
         panel_ = new QDockWidget(window_);
         panel_->setObjectName("ComparePanel");
+        panel_->installEventFilter(this);
         list_ = new QListWidget(panel_);
         panel_->setWidget(list_);
         window_->addDockWidget(Qt::BottomDockWidgetArea, panel_);
@@ -151,38 +165,109 @@ bool EditHistoryMenu::CompareWith(const std::string& path) {
                 [this](QListWidgetItem* item) { GoTo(list_->row(item)); });
         connect(list_, &QListWidget::itemClicked, this,
                 [this](QListWidgetItem* item) { GoTo(list_->row(item)); });
+        follow_.setInterval(250);
+        connect(&follow_, &QTimer::timeout, this, &EditHistoryMenu::FollowChanges);
     }
-    const std::string name = path.substr(path.find_last_of('/') + 1);
-    panel_->setWindowTitle(FromOverlay(FormatOverlay(Line(14), {name})));
+    Recompute();
+    panel_->show();
+    follow_.start();
+    return true;
+}
+
+void EditHistoryMenu::Recompute() {
+    Comparison& c = *comparison_;
+    const int model = app_->Model().ModelType();
+    c.modelType = model;
+    c.document = app_->DocumentSerial();
+    c.taken.Assign(app_->Working());
+    c.mine = TakeSheetValues(app_->Tree(), model, c.mine.names ? &c.mine : nullptr);
+    if (c.theirs.names != c.mine.names) {
+        // The other file's values only change with the sheets.
+        cmcEeprom kept;
+        kept.Assign(app_->Working());
+        app_->Working().Assign(c.other);
+        c.theirs = TakeSheetValues(app_->Tree(), model, &c.mine);
+        app_->Working().Assign(kept);
+    }
+    const std::vector<CellDifference> differences = CompareSheetValues(c.mine, c.theirs);
+    CompareMarks().Set(c.mine, c.theirs, differences, c.name);
+
+    panel_->setWindowTitle(FromOverlay(FormatOverlay(Line(14), {c.name})));
+    const int current = list_->currentRow();
     list_->clear();
     places_.clear();
-    const cmcCellNames& names = *mine.names;
-    for (const CellDifference& d : CompareSheetValues(mine, theirs)) {
+    const cmcCellNames& names = *c.mine.names;
+    for (const CellDifference& d : differences) {
         if (d.a < 0 || d.b < 0) continue;
         const cmcCellNames::Place& p = names.Cells()[d.a];
-        list_->addItem(FromOverlay(CellPath(names, p) + ": \"" + TrimSpaces(mine.values[d.a]) +
-                                   "\" -> \"" + TrimSpaces(theirs.values[d.b]) + "\""));
-        places_.push_back({names.Sheets()[p.sheet].key, p.column, p.row});
+        const cmcCellObj& cell = names.Cell(p);
+        list_->addItem(FromOverlay(CellPath(names, p) + ": \"" + TrimSpaces(c.mine.values[d.a]) +
+                                   "\" -> \"" + TrimSpaces(c.theirs.values[d.b]) + "\""));
+        places_.push_back({names.Sheets()[p.sheet].key, cell.Category, cell.Label, cell.Index});
     }
-    if (places_.empty()) list_->addItem(FromOverlay(FormatOverlay(Line(15), {name})));
-    panel_->show();
+    if (places_.empty()) list_->addItem(FromOverlay(FormatOverlay(Line(15), {c.name})));
+    if (current >= 0 && current < static_cast<int>(places_.size())) {
+        QSignalBlocker block(list_);
+        list_->setCurrentRow(current);
+    }
     EvMan().Post(ev::kRepaintAll);
-    return true;
+}
+
+bool EditHistoryMenu::Comparing() const {
+    return comparison_ != nullptr;
+}
+
+void EditHistoryMenu::FollowChanges() {
+    if (!comparison_) return follow_.stop();
+    const Comparison& c = *comparison_;
+    // Another document: what was compared is gone.
+    if (app_->DocumentSerial() != c.document) return EndComparison();
+    // An edit, an undo or a model change: the marks follow the image.
+    if (app_->Model().ModelType() != c.modelType ||
+        !std::equal(c.taken.Bytes(), c.taken.Bytes() + c.taken.Size(), app_->Working().Bytes(),
+                    app_->Working().Bytes() + app_->Working().Size()))
+        Recompute();
+}
+
+void EditHistoryMenu::EndComparison() {
+    follow_.stop();
+    comparison_.reset();
+    places_.clear();
+    CompareMarks().Clear();
+    if (panel_ && panel_->isVisible()) {
+        list_->clear();
+        panel_->hide();
+    }
+    EvMan().Post(ev::kRepaintAll);
+}
+
+bool EditHistoryMenu::eventFilter(QObject* watched, QEvent* event) {
+    // The panel's close box ends the comparison.
+    if (watched == panel_ && event->type() == QEvent::Close && comparison_) {
+        EndComparison();
+    }
+    return QObject::eventFilter(watched, event);
 }
 
 void EditHistoryMenu::GoTo(int index) {
     if (index < 0 || index >= static_cast<int>(places_.size())) return;
-    const Place& p = places_[static_cast<size_t>(index)];
+    Place p = places_[static_cast<size_t>(index)];
+    // The tree's reference of the sheet (a key may come with an argument there).
+    for (const auto& node : app_->Tree().Nodes())
+        if (cmcSheetTree::SheetName(node.SheetReference()) == p.reference) {
+            p.reference = node.SheetReference();
+            break;
+        }
+    // The tree follows (its sheet opens as a selection in the tree does), and the sheet is
+    // opened at once so the cursor can go there now.
     EvMan().SendText(ev::kSelectNodeByArgument, 0, 0, p.reference);
     SheetPane* pane = window_->CurrentSheet();
     if (pane == nullptr || pane->Reference() != p.reference) {
         window_->OpenSheet(p.reference);
         pane = window_->CurrentSheet();
     }
-    if (pane == nullptr) return;
-    SheetPosition position;
-    position.column = p.column;
-    position.row = p.row;
-    pane->SetPosition(position);
-    pane->Widget()->setFocus();
+    auto* sheet = dynamic_cast<cuiSheet*>(pane);
+    if (sheet == nullptr) return;
+    sheet->GoToItem(p.category, p.label, p.index);
+    sheet->setFocus();
 }

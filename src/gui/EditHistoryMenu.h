@@ -4,6 +4,7 @@
 // the settings, and File > Compare With... with a panel that lists the differing cells and goes
 // to the one clicked. The decisions are the core's; this only shows them.
 #include <QObject>
+#include <QTimer>
 #include <memory>
 #include <string>
 #include <vector>
@@ -32,15 +33,28 @@ class EditHistoryMenu : public QObject {
     bool CompareWith(const std::string& path);
     QListWidget* DifferenceList() const { return list_; }
     QDockWidget* ComparePanel() const { return panel_; }
+    // Ends the comparison: the panel closes and the sheets lose their marks (closing the panel
+    // and another document in the window do the same).
+    void EndComparison();
+    bool Comparing() const;
+    // Goes to the cell of a line of the panel: the tree selects its sheet, the cursor the cell.
+    void GoTo(int index);
+    // The differences again after the working image changed (the timer does this).
+    void FollowChanges();
+
+  protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
   private:
     struct Place {
         std::string reference;
-        int column;
-        int row;
+        int category;
+        int label;
+        int index;
     };
+    struct Comparison;
     void Step(bool redo);
-    void GoTo(int index);
+    void Recompute();
 
     TForm1* window_;
     indMain* app_;
@@ -51,4 +65,6 @@ class EditHistoryMenu : public QObject {
     QDockWidget* panel_ = nullptr;
     QListWidget* list_ = nullptr;
     std::vector<Place> places_;
+    std::unique_ptr<Comparison> comparison_;
+    QTimer follow_;
 };

@@ -283,6 +283,17 @@ void TForm1::OnEvent(void* self, cmcEvent& event) {
             w->UpdateMakerPanel();
             if (w->toolbar_) w->toolbar_->Refresh();
             break;
+        case ev::kSelectNodeByArgument: {
+            // The node of a sheet reference; its sheet opens as the tree's selection does.
+            if (!w->app_) break;
+            const auto& nodes = w->app_->Tree().Nodes();
+            for (size_t i = 0; i < nodes.size() && i < w->treeItems_.size(); ++i)
+                if (nodes[i].SheetReference() == event.Text()) {
+                    w->tree_->setCurrentItem(w->treeItems_[i]);
+                    break;
+                }
+            break;
+        }
         case ev::kRepaintAll:
         case ev::kRepaintCategory:
         case ev::kRepaintLabel:

@@ -11,9 +11,11 @@
 #include <QScreen>
 #include <QScrollBar>
 #include <QTextBlock>
+#include <QToolTip>
 #include <QWheelEvent>
 #include <algorithm>
 #include <memory>
+#include <optional>
 #include <vector>
 
 #include "app/cmcSheetTree.h"
@@ -22,6 +24,8 @@
 #include "radio/cmcCellHost.h"
 #include "sheet/CellCatalogue.h"
 #include "sheet/cmcCellObj.h"
+#include "text/OverlayFormat.h"
+#include "text/OverlayKeys.h"
 #include "text/cmcGTex.h"
 
 namespace {
@@ -103,11 +107,8 @@ cuiGrid::cuiGrid(QWidget* parent) : QAbstractScrollArea(parent) {
 }
 
 cuiGrid::~cuiGrid() {
-    if (chooser_) delete chooser_.data();
-    if (model_) {
-        cmcEvMan& hub = EvMan();
-        hub.Send(ev::kControlGone, reinterpret_cast<intptr_t>(this));
-    }
+    // An open chooser of this grid closes on this event.
+    if (model_) EvMan().Send(ev::kControlGone, reinterpret_cast<intptr_t>(this));
     model_.reset();
 }
 
@@ -115,6 +116,7 @@ cmcGridModel& cuiGrid::Open(std::unique_ptr<cmcSheetDef> def) {
     CloseEditor(false, false);
     model_.reset();
     model_ = std::make_unique<cmcGridModel>(std::move(def), *this);
+    model_->SetPopupIdentity(reinterpret_cast<intptr_t>(this));
     return *model_;
 }
 
@@ -508,7 +510,7 @@ void cuiGrid::mouseDoubleClickEvent(QMouseEvent* event) {
 }
 
 void cuiGrid::wheelEvent(QWheelEvent* event) {
-    if (!model_ || !window()->isEnabled() || chooser_) return event->ignore();
+    if (!model_ || !window()->isEnabled()) return event->ignore();
     if (EvMan().Query(ev::kQueryIgnoreWheel, reinterpret_cast<intptr_t>(this)))
         return event->ignore();
     const int steps = event->angleDelta().y() / 120;
@@ -518,6 +520,25 @@ void cuiGrid::wheelEvent(QWheelEvent* event) {
 }
 
 bool cuiGrid::viewportEvent(QEvent* event) {
+    if (event->type() == QEvent::ToolTip && model_ && model_->Built()) {
+        // Over a cell that differs from a compared file: what that file has there.
+        auto* e = static_cast<QHelpEvent*>(event);
+        int c = 0, r = 0;
+        const std::string* other = nullptr;
+        if (model_->CellAtPoint(e->pos().x(), e->pos().y(), c, r)) {
+            while (c > 0 && model_->Def().Cell(c, r).JoinLeft) --c;
+            other = model_->CompareValue(c, r);
+        }
+        if (other == nullptr) {
+            QToolTip::hideText();
+            event->ignore();
+            return true;
+        }
+        const std::string text = FormatOverlay(GTex().GetLine(keys::kAppMessUndo, 16),
+                                               {CompareMarks().Source(), TrimSpaces(*other)});
+        QToolTip::showText(e->globalPos(), FromLatin1(text), viewport(), CellRectOnScreen(c, r));
+        return true;
+    }
     if (event->type() == QEvent::ContextMenu) {
         auto* e = static_cast<QContextMenuEvent*>(event);
         if (e->reason() == QContextMenuEvent::Keyboard && model_ && model_->Built()) {
@@ -555,9 +576,14 @@ void AddItems(QMenu* root, cuiGrid* grid, MenuData* data) {
     cmcGridModel* model = grid->Model();
     auto& nodes = data->tree.Nodes();
     if (nodes.empty()) return;
+    // The owner's cell as the sheet that owns the popup gives it (query 12): the items' states
+    // are those of the cell the menu was opened on.
     cmcCellCapsule opener;
     model->FillRequest(opener, model->Column(), model->Row());
     opener.notify = nullptr;
+    std::optional<cmcCellObj> owner =
+        cmcGridModel::QueryPopupCell(reinterpret_cast<intptr_t>(grid));
+    if (owner) opener.cell = &*owner;
     int visible = 0;
     for (auto& node : nodes) visible += node.depth == nodes.front().depth;
     if (HasCellHost()) CellHost().SetPopupMenuItemCount(visible);
@@ -572,7 +598,7 @@ void AddItems(QMenu* root, cuiGrid* grid, MenuData* data) {
         cmcCellObj& cell = node.cell;
         cell.Flags &= uint8_t(~(kFlagChecked | kFlagHidden | kFlagDisabled | kFlagCaption));
         cmcCellCapsule req;
-        req.parent = &opener;
+        req.parent = owner ? &opener : nullptr;
         req.cell = &cell;
         req.form = grid->window();
         model->Dispatcher()(req, false);
@@ -670,8 +696,9 @@ void cuiGrid::ChoiceMade(int column, int row, cmcCellObj& chosen) {
 
 cuiChooser::cuiChooser(cuiGrid* owner, int column, int row, const cmcCellCapsule& request,
                        int listLabel, int value, const std::string& sheet)
-    : QFrame(owner, Qt::Popup) {
+    : QFrame(owner, Qt::Popup), owner_(owner) {
     setAttribute(Qt::WA_DeleteOnClose);
+    EvMan().Subscribe(&cuiChooser::OnEvent, this);
     setFrameShape(QFrame::Panel);
     setFrameShadow(QFrame::Raised);
     setLineWidth(1);
@@ -708,6 +735,28 @@ cuiChooser::cuiChooser(cuiGrid* owner, int column, int row, const cmcCellCapsule
     }
     if (left + size.width() > work.right() + 1) left = work.right() + 1 - size.width();
     move(std::max(left, work.left()), std::max(top, work.top()));
+}
+
+cuiChooser::~cuiChooser() {
+    EvMan().Unsubscribe(&cuiChooser::OnEvent, this);
+}
+
+void cuiChooser::OnEvent(void* self, cmcEvent& event) {
+    auto* chooser = static_cast<cuiChooser*>(self);
+    const bool forOwner = event.first == reinterpret_cast<intptr_t>(chooser->owner_.data());
+    switch (event.code) {
+        case ev::kControlGone:  // the owner grid goes away
+            if (forOwner) chooser->close();
+            break;
+        case ev::kCommitEditors:  // a command that must not wait for a choice
+            chooser->close();
+            break;
+        case ev::kQueryIgnoreWheel:  // the owner does not scroll under an open chooser
+            if (forOwner && chooser->isVisible()) EvMan().Reply(1, 0);
+            break;
+        default:
+            break;
+    }
 }
 
 void cuiChooser::keyPressEvent(QKeyEvent* event) {

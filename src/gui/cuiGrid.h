@@ -18,6 +18,7 @@
 class cuiGrid;
 class cuiChooser;
 class QMenu;
+struct cmcEvent;
 
 // The in-place editor over a cell: a borderless text box of at most 1024 characters.
 class cuiCellEditor : public QPlainTextEdit {
@@ -144,11 +145,16 @@ class cuiChooser : public QFrame {
   public:
     cuiChooser(cuiGrid* owner, int column, int row, const cmcCellCapsule& request, int listLabel,
                int value, const std::string& sheet);
+    ~cuiChooser() override;
     cuiGrid* Grid() const { return grid_; }
 
   protected:
     void keyPressEvent(QKeyEvent* event) override;
 
   private:
+    // Closes on event 1 for its owner grid and on event 21; answers query 27 for the owner.
+    static void OnEvent(void* self, cmcEvent& event);
+
+    QPointer<cuiGrid> owner_;
     cuiGrid* grid_;
 };

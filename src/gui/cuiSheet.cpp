@@ -38,11 +38,13 @@ SheetPane* MakeSheetPane(const std::string& reference, const SheetPaneOptions& o
     return new cuiSheet(reference, options, parent);
 }
 
-cuiSheet::cuiSheet(const std::string& reference, const SheetPaneOptions& options, QWidget* parent)
+cuiSheet::cuiSheet(const std::string& reference, const SheetPaneOptions& options, QWidget* parent,
+                   bool scrollBars)
     : QFrame(parent),
       reference_(reference),
       key_(cmcSheetTree::SheetName(reference)),
-      options_(options) {
+      options_(options),
+      scrollBars_(scrollBars) {
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
@@ -78,6 +80,7 @@ void cuiSheet::Build(const ViewState& position, int initialLabel, int initialInd
     context.usable = &ChannelUsable;
     cmcGridModel& model = grid_->Open(std::make_unique<ChannelSheetDef>(GTex(), key_, context));
     model.SetSavedPosition(position);
+    model.SetScrollBars(scrollBars_);
     if (initialLabel >= 0) model.SetInitialCell(initialLabel, initialIndex);
     // The grid needs its size before the widths are limited by it.
     if (!grid_->isVisible()) grid_->resize(std::max(grid_->width(), 600), grid_->height());
@@ -97,6 +100,13 @@ void cuiSheet::ApplyTitle() {
     QFont f = style.titleFont ? ToQFont(style.titleFont.get()) : font();
     title_->setFont(f);
     title_->setFixedHeight(QFontMetrics(f).height() + 2 + 8);
+}
+
+QSize cuiSheet::NeededSize() const {
+    const int frame = 2 * (gridPanel_->frameWidth() + 2);
+    QSize size = grid_->NeededSize() + QSize(frame, frame);
+    if (!title_->isHidden()) size.rheight() += title_->height();
+    return size;
 }
 
 void cuiSheet::Rebuild() {
@@ -146,6 +156,18 @@ int cuiSheet::CurrentRow() const {
     const cmcGridModel* m = grid_->Model();
     const cmcCellObj* cell = m ? m->CurrentCell() : nullptr;
     return cell && !m->Disabled() ? cell->Index : -1;
+}
+
+bool cuiSheet::GoToItem(int category, int label, int index) {
+    cmcGridModel* model = grid_->Model();
+    if (model == nullptr || !model->Built()) return false;
+    if (model->GoToCell(category, label, index)) return true;
+    if (!options_.usableOnly) return false;
+    // The same switch as the menu's, so the view stays off for the other lists too.
+    Environ().chListView = false;
+    options_.usableOnly = false;
+    Build({}, -1, 0);
+    return grid_->Model()->GoToCell(category, label, index);
 }
 
 cuiSheet::ViewState cuiSheet::SaveViewState() const {

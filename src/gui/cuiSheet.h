@@ -22,8 +22,9 @@ class cuiSheet : public QFrame, public SheetPane {
   public:
     using ViewState = cmcGridModel::Position;
 
+    // Without scroll bars the sheet is meant to be shown whole (NeededSize).
     explicit cuiSheet(const std::string& reference, const SheetPaneOptions& options = {},
-                      QWidget* parent = nullptr);
+                      QWidget* parent = nullptr, bool scrollBars = true);
     ~cuiSheet() override;
 
     // SheetPane
@@ -39,11 +40,18 @@ class cuiSheet : public QFrame, public SheetPane {
     void Rebuild();
 
     cuiGrid* Grid() const { return grid_; }
+    // The size that shows the title and every cell.
+    QSize NeededSize() const;
     QLabel* TitleBar() const { return title_; }
     // Label number (radio/CellCatalogue.h) and row (item index) of the current cell; -1 when
     // the sheet has no current cell.
     int CurrentLabel() const;
     int CurrentRow() const;
+
+    // Puts the cursor on the cell showing the item (scrolled into view). A channel the
+    // usable-only view leaves out is shown by switching that view off. False when the sheet
+    // has no such cell.
+    bool GoToItem(int category, int label, int index);
 
     ViewState SaveViewState() const;
     // Applied now, by rebuilding at that position (a position outside the grid is dropped).
@@ -67,4 +75,5 @@ class cuiSheet : public QFrame, public SheetPane {
     QLabel* title_ = nullptr;
     QFrame* gridPanel_ = nullptr;
     cuiGrid* grid_ = nullptr;
+    bool scrollBars_ = true;
 };

@@ -4,27 +4,39 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QDockWidget>
 #include <QImage>
+#include <QListWidget>
 #include <QMenu>
+#include <QPointer>
+#include <QPushButton>
 #include <QTest>
+#include <QTreeWidget>
 #include <cstdlib>
 #include <fstream>
 #include <memory>
+#include <optional>
 #include <regex>
 #include <string>
 
+#include "app/ImageCompare.h"
 #include "app/indEnviron.h"
+#include "base/EventCodes.h"
+#include "base/cmcEvMan.h"
 #include "gui/AppSession.h"
 #include "gui/CellPainter.h"
+#include "gui/EditHistoryMenu.h"
 #include "gui/MainStatusBar.h"
 #include "gui/TForm1.h"
 #include "gui/cuiGrid.h"
 #include "gui/cuiSheet.h"
+#include "gui/cuiSheetDialog.h"
 #include "radio/cmcEeprom.h"
 #include "radio/datCh.h"
 #include "sheet/CellCatalogue.h"
 #include "support/ManualClock.h"
 #include "support/ScriptedPrompter.h"
+#include "text/cmcGTex.h"
 
 namespace {
 
@@ -329,6 +341,207 @@ TEST_F(GridWindowTest, FixedHeaderRowsStayWhenScrolled) {
     Open("GI_Sheet_IntCh")->RestoreViewState(state);
     EXPECT_EQ(Model().Row(), RowOf(300));
     EXPECT_EQ(Model().TopRow(), state.top);
+}
+
+// File > Compare With...: the differing cell is marked in the sheet with the other file's
+// value, the marks follow edits and go with the comparison, and a click in the panel selects
+// the sheet in the tree and puts the cursor on the cell, also in the usable-only view.
+TEST_F(GridWindowTest, CompareMarksTheDifferingCellsAndThePanelGoesToThem) {
+    // Channels 3 to 6 out of use, so the usable-only list has other rows than the full one.
+    for (int r = 6; r < 14; ++r) {
+        datCh rec = Channel(r);
+        rec.flags |= datCh::kUnused;
+        rec.Commit();
+    }
+    const std::string path = dir_ + "/before.kcf";
+    ASSERT_EQ(session_->App().SaveToFile(path), 0);
+    Environ().chListView = true;
+    Open("GI_Sheet_IntCh");
+    const int row = RowOf(32);  // channel 16
+    ASSERT_GE(row, 0);
+    EXPECT_NE(row, 33);  // its row in the full list
+    const std::string factory = Trimmed(Shown(kName, row));
+    Model().SelectCell(kName, row);
+    QTest::keyClicks(Grid(), "CALLING");
+    QTest::keyClick(Grid()->Editor(), Qt::Key_Return);
+
+    EditHistoryMenu* history = window_->History();
+    ASSERT_TRUE(history->CompareWith(path));
+    QListWidget* list = history->DifferenceList();
+    ASSERT_EQ(list->count(), 4);  // the four channel lists show the name
+    const std::string* other = Model().CompareValue(kName, row);
+    ASSERT_NE(other, nullptr);
+    EXPECT_EQ(Trimmed(*other), factory);
+    EXPECT_EQ(Model().CompareValue(kName, row + 1), nullptr);
+    EXPECT_EQ(Model().CompareValue(kTag, row), nullptr);
+    // Painted in its own colour, away from the cursor.
+    Model().SelectCell(kName, row + 2);
+    QApplication::processEvents();
+    auto markPixels = [&](int r) {
+        const QRect rect = Grid()->CellRectOnScreen(kName, r);
+        const QImage shot = Grid()->viewport()->grab(rect).toImage();
+        int n = 0;
+        for (int y = 0; y < shot.height(); ++y)
+            for (int x = 0; x < shot.width(); ++x) n += shot.pixelColor(x, y) == CompareMarkColor();
+        return n;
+    };
+    EXPECT_GT(markPixels(row), 20);
+    EXPECT_EQ(markPixels(row + 1), 0);
+
+    // From another sheet, a click in the panel goes to the cell; the view stays usable-only.
+    Open("GI_Sheet_DscIndId");
+    list->setCurrentRow(0);
+    emit list->itemClicked(list->item(0));
+    QApplication::processEvents();
+    ASSERT_NE(Sheet(), nullptr);
+    EXPECT_EQ(Sheet()->Reference(), "GI_Sheet_IntCh");
+    EXPECT_TRUE(Environ().chListView);
+    EXPECT_EQ(Model().Column(), kName);
+    EXPECT_EQ(Model().Row(), row);
+    EXPECT_EQ(Model().CurrentCell()->Index, 32);
+    ASSERT_NE(window_->TreeView()->currentItem(), nullptr);
+    EXPECT_EQ(window_->TreeView()->currentItem()->text(0).trimmed().toStdString(),
+              "International Channels");
+    if (const char* shots = std::getenv("KELDA_SCREENSHOT_DIR"))
+        window_->grab().save(QString(shots) + "/compare_marks.png");
+
+    // A channel the usable-only view leaves out: the view switches off to show it.
+    datCh kept = Channel(30);  // channel 15
+    datCh out = kept;
+    out.flags |= datCh::kUnused;
+    out.Commit();
+    Sheet()->Rebuild();  // as the in-use cell's event does
+    ASSERT_LT(RowOf(30), 0);
+    history->FollowChanges();
+    int outLine = -1;
+    for (int i = 0; i < list->count() && outLine < 0; ++i)
+        if (list->item(i)->text().startsWith("International Channels | Channel 15 |")) outLine = i;
+    ASSERT_GE(outLine, 0);
+    emit list->itemClicked(list->item(outLine));
+    QApplication::processEvents();
+    EXPECT_FALSE(Environ().chListView);
+    EXPECT_EQ(Model().CurrentCell()->Index, 30);
+
+    // Put back, the cell loses its mark; the name keeps its own.
+    kept.Commit();
+    history->FollowChanges();
+    for (int c = 0; c < Model().ColumnCount(); ++c)
+        EXPECT_EQ(Model().CompareValue(c, RowOf(30)), nullptr) << c;
+    EXPECT_NE(Model().CompareValue(kName, RowOf(32)), nullptr);
+
+    // Closing the panel ends the comparison; so does another document.
+    history->ComparePanel()->close();
+    EXPECT_EQ(Model().CompareValue(kName, RowOf(32)), nullptr);
+    ASSERT_TRUE(history->CompareWith(path));
+    EXPECT_NE(Model().CompareValue(kName, RowOf(32)), nullptr);
+    prompts_.SetDefaultAnswer(platform::kAnswerNo);
+    session_->App().New();
+    history->FollowChanges();
+    EXPECT_FALSE(history->Comparing());
+    EXPECT_FALSE(history->ComparePanel()->isVisible());
+    EXPECT_TRUE(CompareMarks().Empty());
+}
+
+// A command that takes the document (here Ctrl+S) first commits the edit in progress: the
+// saved file holds what was typed without Enter.
+TEST_F(GridWindowTest, SaveCommitsTheEditInProgress) {
+    const std::string path = dir_ + "/saved.kcf";
+    ASSERT_EQ(session_->App().SaveToFile(path), 0);
+    Open("GI_Sheet_IntCh");
+    const int row = RowOf(24);
+    Model().SelectCell(kName, row);
+    Grid()->setFocus();
+    QTest::keyClicks(Grid(), "PILOTS");
+    ASSERT_TRUE(Grid()->Editor()->isVisible());
+    QTest::keyClick(Grid()->Editor(), Qt::Key_S, Qt::ControlModifier);
+    QApplication::processEvents();
+    EXPECT_FALSE(Grid()->Editor()->isVisible());
+    EXPECT_FALSE(session_->App().Modified());
+    cmcEeprom saved;
+    saved.SetSize(session_->App().ImageSize());
+    ASSERT_EQ(session_->App().ReadDocumentFile(path, saved), 0);
+    datCh rec(&saved);
+    rec.Load(1, 24);
+    EXPECT_EQ(Trimmed(std::string(rec.name.data(), 10)), "PILOTS");
+}
+
+// The chooser belongs to its owner grid: it closes when the grid goes (event 1) and when a
+// command commits editors (event 21, choosing nothing), and while open it keeps the wheel from
+// the owner (query 27). A popup's owner answers for its current cell (query 12).
+TEST_F(GridWindowTest, TheChooserAndThePopupAnswerTheirOwnersEvents) {
+    Open("GI_Sheet_IntCh");
+    const int row = RowOf(9);
+    Model().SelectCell(kTag, row);
+    const auto owner = reinterpret_cast<intptr_t>(Grid());
+
+    std::optional<cmcCellObj> cell = cmcGridModel::QueryPopupCell(owner);
+    ASSERT_TRUE(cell.has_value());
+    EXPECT_EQ(cell->Label, Model().CellAt(kTag, row).Label);
+    EXPECT_EQ(cell->Index, 9);
+    EXPECT_FALSE(cmcGridModel::QueryPopupCell(owner + 1).has_value());
+
+    const std::string before = Shown(kTag, row);
+    EXPECT_FALSE(EvMan().Query(ev::kQueryIgnoreWheel, owner).has_value());
+    QTest::keyClick(Grid(), Qt::Key_Return);
+    QPointer<cuiChooser> chooser = Grid()->Chooser();
+    ASSERT_FALSE(chooser.isNull());
+    EXPECT_TRUE(EvMan().Query(ev::kQueryIgnoreWheel, owner).has_value());
+    EvMan().Send(ev::kControlGone, owner + 1);  // another grid
+    QApplication::processEvents();
+    EXPECT_FALSE(chooser.isNull());
+    QTest::keyClick(chooser->Grid(), Qt::Key_Down);
+    EvMan().Send(ev::kCommitEditors);
+    QApplication::processEvents();
+    EXPECT_TRUE(chooser.isNull());
+    EXPECT_EQ(Shown(kTag, row), before);
+    EXPECT_FALSE(EvMan().Query(ev::kQueryIgnoreWheel, owner).has_value());
+
+    QTest::keyClick(Grid(), Qt::Key_Return);
+    chooser = Grid()->Chooser();
+    ASSERT_FALSE(chooser.isNull());
+    window_->CloseSheet();  // the sheet and its grid go
+    QApplication::processEvents();
+    QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_TRUE(chooser.isNull());
+}
+
+// The overlay-built dialog: as big as its sheet, centred on its owner and kept on the screen,
+// the owner without input while it is open, closed by Enter or Escape.
+TEST_F(GridWindowTest, ASheetDialogShowsItsSheetWholeAndClosesOnEnterOrEscape) {
+    for (int key : {Qt::Key_Return, Qt::Key_Escape}) {
+        QPointer<cuiSheetDialog> dialog =
+            ShowSheetDialog(window_.get(), "Radio", GTex(), "GI_Sheet_CloneInfo");
+        ASSERT_FALSE(dialog.isNull());
+        QApplication::processEvents();
+        EXPECT_FALSE(window_->isEnabled());
+        EXPECT_EQ(dialog->windowTitle(), "Radio");
+        EXPECT_TRUE(dialog->Button()->isDefault());
+        const QSize need = dialog->Grid()->NeededSize();
+        EXPECT_GE(dialog->Grid()->viewport()->width(), need.width());
+        EXPECT_GE(dialog->Grid()->viewport()->height(), need.height());
+        const QPoint centre = window_->frameGeometry().center();
+        EXPECT_LE(std::abs(dialog->frameGeometry().center().x() - centre.x()), 2);
+        if (const char* shots = std::getenv("KELDA_SCREENSHOT_DIR"))
+            dialog->grab().save(QString(shots) + "/sheet_dialog.png");
+        QTest::keyClick(dialog, Qt::Key(key));
+        QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        EXPECT_TRUE(dialog.isNull()) << key;
+        EXPECT_TRUE(window_->isEnabled());
+    }
+    // An owner in the screen's corner, narrower than the dialog: the dialog stays on screen.
+    QWidget corner;
+    const QRect area = corner.screen()->availableGeometry();
+    corner.setGeometry(area.right() - 60, area.bottom() - 30, 50, 20);
+    corner.show();
+    QPointer<cuiSheetDialog> dialog =
+        ShowSheetDialog(&corner, "Radio", GTex(), "GI_Sheet_CloneInfo");
+    QApplication::processEvents();
+    EXPECT_LE(dialog->frameGeometry().right(), area.right());
+    EXPECT_LE(dialog->frameGeometry().bottom(), area.bottom());
+    EXPECT_GE(dialog->frameGeometry().left(), area.left());
+    dialog->close();
+    QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_TRUE(corner.isEnabled());
 }
 
 // Every sheet of the shipped overlay builds and paints over the factory image; with

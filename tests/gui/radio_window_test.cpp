@@ -346,7 +346,7 @@ TEST_F(RadioWindow, ReadEditWriteAndInformationThroughTheWindow) {
     QPointer<cuiCloneInfoDialog> info = Shown<cuiCloneInfoDialog>();
     EXPECT_FALSE(window->isEnabled());
     bool named = false;
-    cmcGridModel& m = *info->Sheet()->Model();
+    cmcGridModel& m = *info->Grid()->Model();
     for (int r = 0; r < m.RowCount(); ++r)
         for (int c = 0; c < m.ColumnCount(); ++c) {
             cmcCellCapsule req;
