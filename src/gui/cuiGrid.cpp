@@ -306,9 +306,14 @@ void cuiGrid::EditorNavigation(cmcGridModel::NavKey key) {
 
 void cuiGrid::keyPressEvent(QKeyEvent* event) {
     if (!model_ || !model_->Built()) return QAbstractScrollArea::keyPressEvent(event);
-    // Keys typed faster than the focus moves belong to the editor the first key opened.
+    // Keys typed faster than the focus moves belong to the editor the first key opened. A key
+    // the editor leaves (a lone Ctrl or Shift) comes back up to the grid: it goes on upwards,
+    // never to the editor again.
     if (EditorVisible()) {
+        if (forwarding_) return event->ignore();
+        forwarding_ = true;
         QCoreApplication::sendEvent(editor_, event);
+        forwarding_ = false;
         return;
     }
     using Nav = cmcGridModel::NavKey;

@@ -126,6 +126,7 @@ class cuiGrid : public QAbstractScrollArea, public cmcGridHost, public cmcCellGr
     cuiCellEditor* editor_ = nullptr;
     int editCol_ = -1, editRow_ = -1;
     bool committing_ = false;
+    bool forwarding_ = false;  // a key on its way to the editor
     bool syncingBars_ = false;
     bool shiftHeld_ = false;
     bool mouseSelecting_ = false;
