@@ -1,6 +1,7 @@
 #include "app/cmcGridModel.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdlib>
 #include <cstring>
 
@@ -90,8 +91,10 @@ void cmcGridModel::SizeCells() {
             if (!cell.AutoWidth && !cell.AutoHeight) continue;
             TextExtent ext =
                 MeasureText(surface, cell.Text, EffectiveFont(cell, def_->BasicCell()));
-            if (cell.AutoWidth) colWidths_[c] = std::max(colWidths_[c], ext.width + 8);
-            if (cell.AutoHeight) rowHeights_[r] = std::max(rowHeights_[r], ext.height + 2);
+            const int padW = static_cast<int>(std::lround(ext.width + 8 * scale_));
+            const int padH = static_cast<int>(std::lround(ext.height + 2 * scale_));
+            if (cell.AutoWidth) colWidths_[c] = std::max(colWidths_[c], padW);
+            if (cell.AutoHeight) rowHeights_[r] = std::max(rowHeights_[r], padH);
         }
     }
 }

@@ -92,6 +92,8 @@ class cmcGridModel {
     // The position to restore on the next build (cursor and scroll); -1 values for none.
     void SetSavedPosition(const Position& position) { saved_ = position; }
     void SetPrinting(bool printing) { printing_ = printing; }
+    // Printer pixels per screen pixel: the room measured around texts grows with it.
+    void SetScale(double scale) { scale_ = scale; }
     void SetScrollBars(bool on) { scrollBars_ = on; }
     bool ScrollBars() const { return scrollBars_; }
 
@@ -233,6 +235,7 @@ class cmcGridModel {
     std::optional<std::pair<int, int>> initial_;
     Position saved_;
     bool printing_ = false;
+    double scale_ = 1.0;
     bool scrollBars_ = true;
     bool built_ = false;
     bool disabled_ = false;

@@ -159,6 +159,7 @@ class cuiMain {
 
   protected:
     cuiMainView& View() { return *view_; }
+    const cuiMainView& View() const { return *view_; }
     // What a step was, in words ("change of channel 16 name"); empty for a step without a name.
     virtual std::string DescribeStep(const cmcUndoWhat& what) const { return {}; }
     // The cells that differ between what was sent and what the radio holds, one line each

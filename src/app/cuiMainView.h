@@ -19,6 +19,8 @@ class cuiMainView {
     // Commands of menu and toolbar cells that only a window has (printing, port dialogs, font
     // size, toolbar, opening a sheet); the number is a cmcAppCommand.
     virtual void RunWindowCommand(int command, int argument, const std::string& text) {}
+    // A sheet is open that can be printed (Print Sheet is offered).
+    virtual bool CanPrintCurrent() const { return false; }
     // Help on a cell label (its topic as a pop-up); a negative label opens the contents.
     virtual void ShowHelp(int label) {}
     // Status line of the EEPROM debug window's current byte.

@@ -56,7 +56,7 @@ class indMain : public cuiMain, public cmcCellHost, private indModelHost {
     bool ToolbarVisible() const override;
     int SelectedPort() const override;
     bool DocumentUntitled() const override { return Untitled(); }
-    bool CanPrintCurrent() const override { return false; }
+    bool CanPrintCurrent() const override { return View().CanPrintCurrent(); }
     int PopupMenuItemCount() const override { return popupItems_; }
     void SetPopupMenuItemCount(int count) override { popupItems_ = count; }
     int CloneInfoModel() const override;

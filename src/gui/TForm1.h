@@ -48,6 +48,7 @@ class TForm1 : public QMainWindow, public cuiMainView {
     void ShowHelp(int label) override;
     void ShowDebugStatus(const std::string& text) override;
     void ShowCloneInformation() override;
+    bool CanPrintCurrent() const override;
 
     // The command line: "/svcmode" (any case) enters manufacturer mode after the caution; one
     // other argument names a clone file to open. Run once the window is shown.

@@ -21,6 +21,7 @@
 #include "gui/MainToolbar.h"
 #include "gui/PortDialog.h"
 #include "gui/TForm1.h"
+#include "gui/cuiPrinter.h"
 #include "gui/cuiSheet.h"
 #include "radio/CellDispatcher.h"
 #include "radio/cmcCellHost.h"
@@ -176,6 +177,12 @@ void TForm1::RunWindowCommand(int command, int argument, const std::string& text
         case cmcAppCommand::kExit:
             close();
             break;
+        case cmcAppCommand::kPrintCurrent:
+        case cmcAppCommand::kPrintAll:
+            WindowPrinter(this, app_)
+                .Print(command == int(cmcAppCommand::kPrintAll),
+                       sheet_ ? sheet_->Reference() : std::string());
+            break;
         case cmcAppCommand::kToggleToolbar:
             Environ().toolbarVisible = !Environ().toolbarVisible;
             if (toolbar_) toolbar_->SetVisible(Environ().toolbarVisible);
@@ -201,6 +208,10 @@ void TForm1::RunWindowCommand(int command, int argument, const std::string& text
         default:
             break;
     }
+}
+
+bool TForm1::CanPrintCurrent() const {
+    return sheet_ && SheetIsPrintable(cmcSheetTree::SheetName(sheet_->Reference()));
 }
 
 HelpViewer* TForm1::Help() const {

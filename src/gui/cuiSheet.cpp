@@ -33,6 +33,14 @@ std::string FontExtra(int percent) {
 
 }  // namespace
 
+std::unique_ptr<cmcSheetDef> MakeSheetDef(const std::string& key, const SheetPaneOptions& options) {
+    ChannelSheetContext context;
+    context.usableOnly = options.usableOnly;
+    context.modelVariant = options.modelType;
+    context.usable = &ChannelUsable;
+    return std::make_unique<ChannelSheetDef>(GTex(), key, context);
+}
+
 SheetPane* MakeSheetPane(const std::string& reference, const SheetPaneOptions& options,
                          QWidget* parent) {
     return new cuiSheet(reference, options, parent);
@@ -74,11 +82,7 @@ cuiSheet::~cuiSheet() {
 }
 
 void cuiSheet::Build(const ViewState& position, int initialLabel, int initialIndex) {
-    ChannelSheetContext context;
-    context.usableOnly = options_.usableOnly;
-    context.modelVariant = options_.modelType;
-    context.usable = &ChannelUsable;
-    cmcGridModel& model = grid_->Open(std::make_unique<ChannelSheetDef>(GTex(), key_, context));
+    cmcGridModel& model = grid_->Open(MakeSheetDef(key_, options_));
     model.SetSavedPosition(position);
     model.SetScrollBars(scrollBars_);
     if (initialLabel >= 0) model.SetInitialCell(initialLabel, initialIndex);

@@ -11,6 +11,7 @@
 
 #include "gui/AppSession.h"
 #include "gui/MainStatusBar.h"
+#include "gui/PrintCommand.h"
 #include "gui/TForm1.h"
 #include "platform/DataFolder.h"
 #include "platform/Fatal.h"
@@ -31,6 +32,7 @@ bool HasDisplay() {
 
 const char kUsage[] =
     "usage: kelda [--data DIR] [--device PATH] [/svcmode] [FILE]\n"
+    "       kelda --print FILE --pdf OUT.pdf [--sheet KEY | --all] [--data DIR]\n"
     "The desktop tool of KELDA: read, edit, check and write the radio's memory.\n"
     "\n"
     "  FILE         open this clone file at start\n"
@@ -38,9 +40,15 @@ const char kUsage[] =
     "               beside the program, else ../share/kelda from the program's folder)\n"
     "  --device PATH  choose this serial device as the radio's port (it gets a port number)\n"
     "  /svcmode     start in manufacturer mode, after a caution question\n"
+    "  --print FILE --pdf OUT.pdf  print the sheets of FILE to the PDF file OUT.pdf without a\n"
+    "               window (no display needed); --sheet KEY prints one sheet (GI_Sheet_IntCh or\n"
+    "               IntCh), --all or neither prints every sheet of the tree\n"
     "  --help       print this text\n"
     "Exit status: 0 closed (also a second start that ends at once), 1 no display,\n"
-    "3 fatal start-up error such as no usable data folder.\n";
+    "3 fatal start-up error such as no usable data folder.\n"
+    "With --print: 0 written, 2 usage error, 3 no usable data folder, 4 no such sheet (or\n"
+    "nothing printable), 10+n clone file error n, 11 the PDF cannot be written there, 12\n"
+    "writing the PDF failed part way; on failure no PDF is left behind.\n";
 
 // The folder named with --data DIR, or "" to search the usual places.
 std::string GivenDataFolder(int argc, char** argv) {
@@ -82,12 +90,14 @@ class QuitAfterFirstSheet : public QObject {
 int main(int argc, char** argv) {
     for (int i = 1; i < argc; ++i) {
         const std::string a = argv[i];
-        if (a == "--data" || a == "--device") ++i;
+        if (a == "--data" || a == "--device" || a == "--print" || a == "--pdf" || a == "--sheet")
+            ++i;
         if (a == "--help" || a == "-h") {
             std::fputs(kUsage, stdout);
             return 0;
         }
     }
+    if (IsPrintCommand(argc, argv)) return RunPrintCommand(argc, argv);
     if (!HasDisplay()) {
         std::fprintf(stderr,
                      "kelda: no display found (neither DISPLAY nor WAYLAND_DISPLAY is set).\n"

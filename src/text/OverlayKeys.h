@@ -119,6 +119,7 @@
     X(kSysPrinterFrameFont, "GI_Sys_Printer_FrameFont")                    \
     X(kSysPrinterMargins, "GI_Sys_Printer_Margins")                        \
     X(kSysPrinterNoPrinter, "GI_Sys_Printer_NoPrinter")                    \
+    X(kSysPrinterNotWritten, "GI_Sys_Printer_NotWritten")                  \
     X(kSysPrinterPrintingDialog, "GI_Sys_Printer_PrintingDialog")          \
     X(kSysRev, "GI_Sys_Rev")                                               \
     X(kSysTreeChangeDelay, "GI_Sys_TreeChangeDelay")                       \
