@@ -146,7 +146,9 @@ cuiPreview::cuiPreview(QWidget* owner, const QString& caption, cuiPrinter* print
     scroll_->viewport()->installEventFilter(this);
 }
 
-cuiPreview::~cuiPreview() = default;
+cuiPreview::~cuiPreview() {
+    if (printer_) printer_->ForgetPreview(this);
+}
 
 int cuiPreview::ScreenDpi() const {
     const QScreen* s = screen() ? screen() : QGuiApplication::primaryScreen();

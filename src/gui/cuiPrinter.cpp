@@ -221,6 +221,18 @@ int cuiPrinter::PrintSheet(const std::string& name, const cmcPrintRect& margins,
     return pages;
 }
 
+int cuiPrinter::FillPreview(cuiPreview& preview, const PrintPage& page,
+                            const std::vector<std::string>& names) {
+    page_ = page;
+    margins_ = PrinterMargins(page_);
+    preview_ = &preview;
+    int pages = 0;
+    for (const std::string& name : names) pages += PrintSheet(name, margins_, true, false);
+    preview.PreparePages(page_, pages);
+    for (const std::string& name : names) PrintSheet(name, margins_, true, true);
+    return pages;
+}
+
 // --- the document ---
 
 void cuiPrinter::Begin() {
@@ -351,24 +363,14 @@ void cuiPrinter::Print(bool all, const std::string& reference) {
     margins_ = PrinterMargins(page_);
 
     cuiPreview preview(owner_, FromLatin1(AppTitle()), this);
-    preview_ = &preview;
     sheetList_.clear();
-    int pages = 0;
-    bool printable = true;
-    if (all) {
-        sheetList_ = TreeSheetNames();
-        for (const std::string& name : sheetList_) pages += PrintSheet(name, margins_, true, false);
-    } else {
-        printable = SheetIsPrintable(current_);
-        if (printable) pages = PrintSheet(current_, margins_, true, false);
-    }
-    preview.PreparePages(page_, pages);
     bool answer = false;
     if (all) {
-        for (const std::string& name : sheetList_) PrintSheet(name, margins_, true, true);
+        sheetList_ = TreeSheetNames();
+        FillPreview(preview, page_, sheetList_);
         answer = preview.ShowPreview();
-    } else if (printable) {
-        PrintSheet(current_, margins_, true, true);
+    } else if (SheetIsPrintable(current_)) {
+        FillPreview(preview, page_, {current_});
         answer = preview.ShowPreview();
     }
     preview_ = nullptr;

@@ -52,6 +52,14 @@ class cuiPrinter {
     int PrintSheet(const std::string& name, const cmcPrintRect& margins, bool previewOnly,
                    bool record);
 
+    // Counts the pages of the sheets on `page` (margins from the overlay), prepares the preview
+    // for them and records them in it; the preview stays the job's until it goes. The pages.
+    int FillPreview(cuiPreview& preview, const PrintPage& page,
+                    const std::vector<std::string>& names);
+    void ForgetPreview(const cuiPreview* preview) {
+        if (preview_ == preview) preview_ = nullptr;
+    }
+
     // Without dialogs: the sheets (definition names) into a PDF file with pages of the given
     // size in millimetres (A4 portrait by default), written completely or not at all. Returns
     // the pages written, or -1 with the reason (LastResult says which failure).
