@@ -11,6 +11,7 @@ namespace {
 constexpr int kMaxFrame = 521;          // longest received frame, as seen without its 0xFD
 constexpr int kEchoLimitSending = 128;  // unconfirmed echo bytes allowed while sending
 constexpr int kCompactAbove = 4096;
+constexpr int kStepsPerTick = 8;      // hand-overs between states run within one tick
 constexpr int kSettleMs = 100;        // the line must have been quiet this long before a run
 constexpr int kQuietLimitMs = 15000;  // longer than a whole read the radio may still be sending
 constexpr int kDiscardPerStep = 65535;
@@ -121,7 +122,14 @@ bool cmcCloneDrv::StartWrite(const cmcEeprom& image, const AddressRange* ranges,
 }
 
 void cmcCloneDrv::Tick() {
-    if (state_ != kIdle) Step();
+    // A state whose work is done hands over to the next one in the same tick: waiting a tick
+    // at every hand-over (start, open, request, drain) added tens of milliseconds to each run.
+    // A state that waits (for quiet, the radio, the echo or the port) ends the tick.
+    for (int steps = 0; state_ != kIdle && state_ != kFinished && steps < kStepsPerTick; ++steps) {
+        const int before = state_;
+        Step();
+        if (state_ == before) break;
+    }
     // A lost line ends the run at once; it is not the radio's silence. A run that had already
     // succeeded keeps its success.
     if (state_ != kIdle && state_ != kFinished && port_.IsOpen() &&
