@@ -98,4 +98,19 @@ TEST(MainWindow, WithoutADisplayTheProgramSaysHowToRunIt) {
     EXPECT_EQ(WEXITSTATUS(status), 1);
 }
 
+// Where nobody can dismiss a message box (the offscreen platform), a fatal stop still ends the
+// program with status 3 and its reason on stderr instead of waiting for ever.
+TEST(MainWindow, AFatalStopWithoutAScreenEndsWithStatus3) {
+    std::string cmd = "QT_QPA_PLATFORM=offscreen timeout 60 " KELDA_BIN_DIR
+                      "/kelda --data /nonexistent/kelda-data 2>&1";
+    FILE* p = popen(cmd.c_str(), "r");
+    ASSERT_NE(p, nullptr);
+    std::string out;
+    char buf[512];
+    while (size_t n = fread(buf, 1, sizeof buf, p)) out.append(buf, n);
+    int status = pclose(p);
+    EXPECT_EQ(WEXITSTATUS(status), 3) << out;
+    EXPECT_NE(out.find("/nonexistent/kelda-data"), std::string::npos) << out;
+}
+
 }  // namespace

@@ -1,6 +1,7 @@
 #include "platform/qt/QtPrompter.h"
 
 #include <QApplication>
+#include <QGuiApplication>
 #include <QMessageBox>
 
 namespace platform {
@@ -72,6 +73,10 @@ int QtPrompter::Show(const std::string& text, const std::string& caption, Prompt
 
 void QtPrompter::PresentFatal(const std::string& caption, const std::string& text) {
     if (!QApplication::instance()) return;
+    // On a platform without a screen nobody could close the box and the program would never
+    // end; the reason is on stderr already.
+    const QString platform = QGuiApplication::platformName();
+    if (platform == QLatin1String("offscreen") || platform == QLatin1String("minimal")) return;
     QMessageBox box(QMessageBox::Critical, QString::fromLocal8Bit(caption.c_str()),
                     QString::fromLocal8Bit(text.c_str()), QMessageBox::Ok);
     box.exec();
