@@ -1,11 +1,16 @@
 #include "gui/IconSet.h"
 
 #include <QApplication>
+#include <QDateTime>
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QHash>
 #include <QIconEngine>
 #include <QPainter>
 #include <QPixmap>
+#include <QSaveFile>
+#include <QStandardPaths>
 #include <QStyle>
 #include <QStyleOption>
 #include <QSvgRenderer>
@@ -21,6 +26,43 @@ constexpr const char* kToolbarFiles[icons::kToolbarCount] = {
     "pcg_slider", "page_top",   "page_previous", "page_next",  "page_last", "page_zoom"};
 constexpr const char* kTreeFiles[icons::kTreeCount] = {
     "tree_rig", "tree_folder01", "tree_note01", "tree_note02", "tree_warnw_rb", "tree_warne_rb"};
+
+// What identifies a drawing of the files: their sizes and times, and the style that greys
+// disabled icons.
+QString Stamp(const QString& file, const QString& mark) {
+    QString stamp = QApplication::style() ? QApplication::style()->name() : QString();
+    for (const QString& f : {file, mark}) {
+        if (f.isEmpty()) continue;
+        const QFileInfo info(f);
+        stamp += QStringLiteral("|%1|%2|%3")
+                     .arg(f)
+                     .arg(info.size())
+                     .arg(info.lastModified().toMSecsSinceEpoch());
+    }
+    return QString::number(qHash(stamp), 16);
+}
+
+// Drawn icons are kept between starts (drawing them was a tenth of the start-up time). A
+// changed SVG has another stamp and is drawn afresh; a cache that cannot be read or written
+// only costs the drawing.
+QString DiskCachePath(const QString& file, const QString& mark, const QSize& px, int mode) {
+    const QString folder = QStandardPaths::writableLocation(QStandardPaths::GenericCacheLocation) +
+                           QStringLiteral("/kelda/icons");
+    QString name = QFileInfo(file).completeBaseName();
+    if (!mark.isEmpty()) name += '+' + QFileInfo(mark).completeBaseName();
+    return QStringLiteral("%1/%2-%3x%4-%5-%6.png")
+        .arg(folder, name)
+        .arg(px.width())
+        .arg(px.height())
+        .arg(mode)
+        .arg(Stamp(file, mark));
+}
+
+void StoreInDiskCache(const QString& path, const QPixmap& pixmap) {
+    if (!QDir().mkpath(QFileInfo(path).path())) return;
+    QSaveFile out(path);  // whole or not at all: another start may be reading
+    if (out.open(QIODevice::WriteOnly) && pixmap.save(&out, "PNG")) out.commit();
+}
 
 // Draws the SVG (and an optional mark over it) at the size and scale asked for, when asked:
 // nothing is rendered for sizes no one shows, and every size is drawn sharp.
@@ -48,18 +90,24 @@ class SvgIconEngine : public QIconEngine {
         const QString key =
             QStringLiteral("%1x%2/%3").arg(px.width()).arg(px.height()).arg(int(mode));
         if (auto it = cache_.constFind(key); it != cache_.constEnd()) return *it;
-        QPixmap pixmap(px);
-        pixmap.fill(Qt::transparent);
-        if (!px.isEmpty()) {
-            QPainter painter(&pixmap);
-            painter.setRenderHint(QPainter::Antialiasing);
-            QSvgRenderer(file_).render(&painter);
-            if (!mark_.isEmpty()) QSvgRenderer(mark_).render(&painter);
-        }
-        if (mode == QIcon::Disabled) {
-            // Greyed as the style would grey a bitmap icon.
-            QStyleOption option;
-            pixmap = QApplication::style()->generatedIconPixmap(QIcon::Disabled, pixmap, &option);
+        const QString stored = DiskCachePath(file_, mark_, px, int(mode));
+        QPixmap pixmap;
+        if (px.isEmpty() || !pixmap.load(stored, "PNG") || pixmap.size() != px) {
+            pixmap = QPixmap(px);
+            pixmap.fill(Qt::transparent);
+            if (!px.isEmpty()) {
+                QPainter painter(&pixmap);
+                painter.setRenderHint(QPainter::Antialiasing);
+                QSvgRenderer(file_).render(&painter);
+                if (!mark_.isEmpty()) QSvgRenderer(mark_).render(&painter);
+            }
+            if (mode == QIcon::Disabled) {
+                // Greyed as the style would grey a bitmap icon.
+                QStyleOption option;
+                pixmap =
+                    QApplication::style()->generatedIconPixmap(QIcon::Disabled, pixmap, &option);
+            }
+            if (!px.isEmpty() && QFile::exists(file_)) StoreInDiskCache(stored, pixmap);
         }
         pixmap.setDevicePixelRatio(scale);
         cache_.insert(key, pixmap);

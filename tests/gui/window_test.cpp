@@ -5,6 +5,9 @@
 #include <QAbstractItemDelegate>
 #include <QAction>
 #include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QImage>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
@@ -31,6 +34,7 @@
 #include "gui/DataPaths.h"
 #include "gui/DebugWindows.h"
 #include "gui/HelpViewer.h"
+#include "gui/IconSet.h"
 #include "gui/MainStatusBar.h"
 #include "gui/MainToolbar.h"
 #include "gui/TForm1.h"
@@ -126,6 +130,7 @@ class Window : public ::testing::Test {
         char tmpl[] = "/tmp/kelda-window-XXXXXX";
         dir_ = mkdtemp(tmpl);
         setenv("XDG_RUNTIME_DIR", dir_.c_str(), 1);
+        setenv("XDG_CACHE_HOME", (dir_ + "/cache").c_str(), 1);
         settings_ = dir_ + "/settings.conf";
         platform::InstallClock(&clock_);
     }
@@ -236,6 +241,30 @@ TEST_F(Window, ToolbarSwitchIsCheckedRememberedAndShowsAfterRestart) {
     EXPECT_FALSE(Checked(Menu("View")).contains("Toolbar"));
     Trigger("View", "Toolbar");
     EXPECT_TRUE(window_->Toolbar()->Rows().front()->isVisible());
+}
+
+TEST_F(Window, IconsDrawnOnceAreKeptAndABadKeptPictureIsDrawnAgain) {
+    Start();
+    // Sizes no other test draws: the drawings of this run are in memory already.
+    const QImage drawn = icons::Toolbar(0).pixmap(23, 23).toImage();
+    const QDir kept(QString::fromStdString(dir_ + "/cache/kelda/icons"));
+    const QStringList files = kept.entryList({"file_new-23x23-0-*.png"});
+    ASSERT_EQ(files.size(), 1) << kept.entryList().join(", ").toStdString();
+    EXPECT_EQ(QImage(kept.filePath(files[0])).convertToFormat(drawn.format()), drawn);
+    // A damaged picture is drawn again and replaced.
+    const QString damaged = kept.filePath("file_new-31x31-0-" + files[0].section('-', -1));
+    {
+        QFile f(damaged);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write("not a picture");
+    }
+    const QImage redrawn = icons::Toolbar(0).pixmap(31, 31).toImage();
+    ASSERT_EQ(redrawn.size(), QSize(31, 31));
+    bool painted = false;
+    for (int y = 0; y < 31 && !painted; ++y)
+        for (int x = 0; x < 31 && !painted; ++x) painted = qAlpha(redrawn.pixel(x, y)) != 0;
+    EXPECT_TRUE(painted);
+    EXPECT_EQ(QImage(damaged).size(), QSize(31, 31));
 }
 
 TEST_F(Window, ToolbarButtonRunsItsCellAndSeparatorsHaveNoAction) {
