@@ -3,6 +3,8 @@
 // that differs from the factory image in every record table, made through CSV imports.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -77,6 +79,17 @@ inline std::string MakeFactory(const TempFolder& tmp, int model, const std::stri
     CliResult r = RunCli({"new", "--model", std::to_string(model), "-o", path}, tmp);
     EXPECT_EQ(r.status, 0) << r.err;
     return path;
+}
+
+// Compares output with its reviewed file under tests/golden/, byte for byte. KELDA_UPDATE_GOLDEN=1
+// writes the files anew after a deliberate change (and the diff is reviewed).
+inline void ExpectGolden(const std::string& name, const std::string& text) {
+    const std::string path = std::string(KELDA_SOURCE_DIR) + "/tests/golden/" + name;
+    if (std::getenv("KELDA_UPDATE_GOLDEN") != nullptr) {
+        std::filesystem::create_directories(std::filesystem::path(path).parent_path());
+        WriteFile(path, text);
+    }
+    EXPECT_EQ(text, ReadFile(path)) << name;
 }
 
 // The factory image of model type 2 with every table edited.

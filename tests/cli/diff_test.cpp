@@ -2,8 +2,6 @@
 // (KELDA_UPDATE_GOLDEN=1 writes them anew after a deliberate change of the factory images).
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-
 #include "cli/CliFixtures.h"
 #include "cli/CliRunner.h"
 
@@ -15,11 +13,6 @@ using test::TempFolder;
 
 std::string GoldenPath(const std::string& name) {
     return std::string(KELDA_SOURCE_DIR) + "/tests/golden/diff/" + name;
-}
-
-void ExpectGolden(const std::string& name, const std::string& text) {
-    if (std::getenv("KELDA_UPDATE_GOLDEN") != nullptr) test::WriteFile(GoldenPath(name), text);
-    EXPECT_EQ(text, test::ReadFile(GoldenPath(name))) << name;
 }
 
 TEST(CliDiff, ListsTheDifferencesAsTheSheetsShowThem) {
@@ -46,7 +39,7 @@ TEST(CliDiff, ListsTheDifferencesAsTheSheetsShowThem) {
         args.insert(args.end(), c.args.begin(), c.args.end());
         CliResult r = RunCli(args, tmp);
         EXPECT_EQ(r.status, 1) << r.err;
-        ExpectGolden(c.golden, r.out);
+        test::ExpectGolden(std::string("diff/") + c.golden, r.out);
     }
     EXPECT_EQ(
         test::ReadFile(GoldenPath("usa-europe.txt")).rfind("Model: \"USA\" -> \"Europe\"\n", 0),
