@@ -8,12 +8,6 @@
 #include "text/OverlayKeys.h"
 #include "text/cmcGTex.h"
 
-std::string TrimSpaces(const std::string& text) {
-    const size_t b = text.find_first_not_of(' ');
-    if (b == std::string::npos) return {};
-    return text.substr(b, text.find_last_not_of(' ') - b + 1);
-}
-
 namespace {
 
 // Lower case for a word inside a sentence, but not for a name in capitals ("USA", "MMSI").

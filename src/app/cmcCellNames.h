@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "sheet/TextHelpers.h"  // TrimSpaces, for the users of cell names
 #include "sheet/cmcCellObj.h"
 
 class cmcSheetTree;
@@ -61,6 +62,3 @@ class cmcCellNames {
     std::vector<Sheet> sheets_;
     std::vector<Place> cells_;
 };
-
-// Surrounding spaces off.
-std::string TrimSpaces(const std::string& text);

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "sheet/ModelTypes.h"
 #include "text/OverlayKeys.h"
 #include "text/cmcGTex.h"
 
@@ -125,7 +126,7 @@ void cmcSheetTree::ApplyRegional(int availability, int modelType, bool makerMode
             if (a >= 0 && insertAt <= a) insertAt = a + 1;
         }
     }
-    if (modelType == 0 || modelType == 6) DeleteFlagged(kFlagNotForUsaModels);
+    if (UsesUsLists(modelType)) DeleteFlagged(kFlagNotForUsaModels);
     if (!makerMode) DeleteFlagged(kFlagMakerOnly);
 }
 

@@ -177,7 +177,7 @@ int cuiMain::ReadDocumentFile(const std::string& path, cmcEeprom& image) {
     file.SetRevisionCheck(&cmcClnFile::AcceptCurrentRevision, nullptr);
     int code = file.Read(path, nullptr);
     if (code == FileErr_None) {
-        if (CheckImageIdentity(image, false))
+        if (!IsOwnImage(image, false))
             code = FileErr_Data;
         else if (CheckImageExtra(image))
             code = FileErr_Newer;

@@ -35,8 +35,8 @@ class cuiMain {
 
     // --- model operations (overridden by the model class) ---
     virtual void InitIdentity();
-    // True when the image is not of this model.
-    virtual bool CheckImageIdentity(const cmcEeprom& image, bool strict) { return true; }
+    // True when the image is of this model; a program without a model takes none.
+    virtual bool IsOwnImage(const cmcEeprom& image, bool strict) { return false; }
     virtual bool CheckImageExtra(const cmcEeprom& image) { return false; }
     virtual void OnImageLoaded(cmcEeprom& image) {}
     virtual void AdoptImage(cmcEeprom& image, bool forSave) {}

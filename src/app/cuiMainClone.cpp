@@ -71,7 +71,7 @@ void cuiMain::InformationCheck(void* self, dst_CDrv_Result* r) {
 void cuiMain::ReadCheck(void* self, dst_CDrv_Result* r) {
     auto* app = static_cast<cuiMain*>(self);
     if (r->result != kCloneOk || r->operation != 2) return;
-    if (app->CheckImageIdentity(r->image, true))
+    if (!app->IsOwnImage(r->image, true))
         r->result = 15;
     else if (app->CheckImageExtra(r->image))
         r->result = 16;

@@ -37,8 +37,8 @@ void indMain::InitIdentity() {
     SetCodes(indModel::kModelCode, indModel::kSubCode);
 }
 
-bool indMain::CheckImageIdentity(const cmcEeprom& image, bool strict) {
-    return model_.CheckImageIdentity(image, strict);
+bool indMain::IsOwnImage(const cmcEeprom& image, bool strict) {
+    return model_.IsOwnImage(image, strict);
 }
 bool indMain::CheckImageExtra(const cmcEeprom& image) {
     return model_.CheckImageExtra(image);

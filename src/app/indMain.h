@@ -27,7 +27,7 @@ class indMain : public cuiMain, public cmcCellHost, private indModelHost {
 
     // --- model operations ---
     void InitIdentity() override;
-    bool CheckImageIdentity(const cmcEeprom& image, bool strict) override;
+    bool IsOwnImage(const cmcEeprom& image, bool strict) override;
     bool CheckImageExtra(const cmcEeprom& image) override;
     void OnImageLoaded(cmcEeprom& image) override;
     void AdoptImage(cmcEeprom& image, bool forSave) override;

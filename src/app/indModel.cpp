@@ -17,6 +17,7 @@
 #include "radio/cmcClnFile.h"
 #include "radio/cmcEeprom.h"
 #include "radio/datCh.h"
+#include "sheet/ModelTypes.h"
 #include "text/OverlayKeys.h"
 #include "text/cmcGTex.h"
 
@@ -67,7 +68,7 @@ void CopyBits(cmcEeprom& image, const cmcEeprom& from, int address, uint8_t mask
 }
 
 bool ExceptRegionalTypes(int type) {
-    return type != 0 && type != 6;
+    return !UsesUsLists(type);
 }
 
 std::string AppTitle() {
@@ -87,14 +88,14 @@ constexpr uint8_t kSoftKeyFiller = 0x09;
 indModel::indModel(cmcEeprom& working, cmcEeprom& reference, indModelHost* host)
     : working_(working), reference_(reference), host_(host) {}
 
-bool indModel::CheckImageIdentity(const cmcEeprom& image, bool strict) const {
-    if (image.Size() <= smap::kMapMarker || Get(image, smap::kMapMarker) != 1) return true;
-    if (!strict) return false;
+bool indModel::IsOwnImage(const cmcEeprom& image, bool strict) const {
+    if (image.Size() <= smap::kMapMarker || Get(image, smap::kMapMarker) != 1) return false;
+    if (!strict) return true;
     static const char kMaker[] = "Vexa Inc";
     for (int i = 0; i < smap::kMakerStringLength; ++i) {
-        if (Get(image, smap::kMakerString + i) != static_cast<uint8_t>(kMaker[i])) return true;
+        if (Get(image, smap::kMakerString + i) != static_cast<uint8_t>(kMaker[i])) return false;
     }
-    return false;
+    return true;
 }
 
 int indModel::VersionNumber(uint8_t c0, uint8_t c1, uint8_t c2, uint8_t c3) {
@@ -182,9 +183,8 @@ void indModel::AdoptFixedValues(cmcEeprom& image, bool forSave) {
 }
 
 void indModel::AdoptSoftKeys(cmcEeprom& image) {
-    const bool scan = Get(image, smap::kFunctionSwitches) & (1u << smap::kFnScan);
-    const bool watch = Get(image, smap::kFunctionSwitches2) &
-                       ((1u << smap::kFnDualWatch) | (1u << smap::kFnTriWatch));
+    const bool scan = smap::ScanSwitchedOn(Get(image, smap::kFunctionSwitches));
+    const bool watch = smap::WatchSwitchedOn(Get(image, smap::kFunctionSwitches2));
     if (scan && watch) {
         CopyBytes(image, reference_, smap::kSoftKeys, smap::kSoftKeyCount);
         return;
@@ -355,7 +355,7 @@ void indModel::LoadInitialFile(int type) {
     file.SetRevisionCheck(&cmcClnFile::AcceptCurrentRevision, nullptr);
     const int rc = file.Read(path, kDocumentRanges);
     ReportFileError(rc);
-    if (rc != 0 || CheckImageIdentity(reference_, false)) {
+    if (rc != 0 || !IsOwnImage(reference_, false)) {
         platform::FatalStop("Cannot open '" + path + "'.");
     }
     AdoptImage(reference_, false);

@@ -7,6 +7,8 @@
 #include <string>
 #include <utility>
 
+#include "radio/MemoryMap.h"
+
 class cmcEeprom;
 
 // What the model operations need from the program around them. The defaults do nothing, which
@@ -25,8 +27,8 @@ class indModelHost {
 
 class indModel {
   public:
-    static constexpr int kModelCode = 0x3715;
-    static constexpr int kSubCode = 1;
+    static constexpr int kModelCode = mm::kModelCode;
+    static constexpr int kSubCode = mm::kSubCode;
     static constexpr int kStartModelType = 2;
 
     // The images are owned by the caller and must outlive this object.
@@ -40,9 +42,9 @@ class indModel {
     // Folder of the initial files; the program's own folder unless set (tests, tools).
     void SetInitialFolder(std::string folder) { initialFolder_ = std::move(folder); }
 
-    // True when the image is not one of this model: the map marker must be 1 and, in strict
-    // mode (an image read from a radio), the maker string must be there as well.
-    bool CheckImageIdentity(const cmcEeprom& image, bool strict) const;
+    // True when the image is one of this model: the map marker is 1 and, in strict mode (an
+    // image read from a radio), the maker string is there as well.
+    bool IsOwnImage(const cmcEeprom& image, bool strict) const;
     // Further content check; this model has none.
     bool CheckImageExtra(const cmcEeprom& image) const { return false; }
 

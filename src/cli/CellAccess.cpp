@@ -15,6 +15,7 @@
 #include "radio/cmcCellUi.h"
 #include "radio/cmcEeprom.h"
 #include "sheet/CellCatalogue.h"
+#include "sheet/TextHelpers.h"
 #include "sheet/cmcChoiceTable.h"
 
 namespace cli {
@@ -37,13 +38,6 @@ const std::map<std::string, int>& LabelNames() {
         return m;
     }();
     return names;
-}
-
-std::string Trim(const std::string& s) {
-    size_t b = s.find_first_not_of(" \t");
-    if (b == std::string::npos) return {};
-    size_t e = s.find_last_not_of(" \t");
-    return s.substr(b, e - b + 1);
 }
 
 std::string NotYetText(int label) {
@@ -122,7 +116,7 @@ SetOutcome Refused(std::string why) {
 
 // A plain decimal number ("-12", "1.20"), else nothing.
 std::optional<double> PlainNumber(const std::string& text) {
-    const std::string t = Trim(text);
+    const std::string t(TrimBlanks(text));
     size_t i = t.empty() || t[0] != '-' ? 0 : 1;
     bool digits = false, point = false;
     for (; i < t.size(); ++i) {
@@ -155,7 +149,7 @@ SetOutcome SetChoice(cmcCellObj& cell, const ProbeGrid& probe, const std::string
         for (const auto& e : items) all += (all.empty() ? "" : ", ") + e.text;
         return all;
     };
-    const std::string v = Trim(value);
+    const std::string v(TrimBlanks(value));
     if (v.size() > 1 && v[0] == '#') {
         auto n = ParseNumber(v.substr(1));
         bool listed = false;
@@ -203,7 +197,7 @@ SetOutcome SetChoice(cmcCellObj& cell, const ProbeGrid& probe, const std::string
 }  // namespace
 
 bool SameText(const std::string& a, const std::string& b) {
-    const std::string x = Trim(a), y = Trim(b);
+    const std::string x(TrimBlanks(a)), y(TrimBlanks(b));
     if (x.size() != y.size()) return false;
     for (size_t i = 0; i < x.size(); ++i) {
         if (std::tolower(static_cast<unsigned char>(x[i])) !=
@@ -274,7 +268,7 @@ std::string GetCell(cmcCellObj& cell) {
 // Whether the cell now shows what it shows once emptied: a name blanks, but an ID shows its
 // "not set" text. Learnt by emptying it on the side, from the image as it was before.
 bool Emptied(cmcCellObj& cell, const cmcEeprom& before, const std::string& shown) {
-    if (Trim(shown).empty()) return true;
+    if (TrimBlanks(shown).empty()) return true;
     cmcEeprom& image = CellHost().WorkingImage();
     cmcEeprom after;
     after.Assign(image);
@@ -321,7 +315,7 @@ SetOutcome SetCell(cmcCellObj& cell, const std::string& value) {
         }
         return Refused("cannot be edited here (it shows " + Quoted(shownBefore) + ")");
     }
-    const std::string editBefore = Trim(req.displayText);
+    const std::string editBefore(TrimBlanks(req.displayText));
 
     auto undo = [&](std::string why) {
         image.Assign(before);
@@ -335,14 +329,14 @@ SetOutcome SetCell(cmcCellObj& cell, const std::string& value) {
         if (SaysSame(value, shown) || SaysSame(value, editBefore)) return {};
         return undo(Quoted(value) + " is not accepted");
     }
-    if (!Trim(value).empty() && Emptied(cell, before, shown))
+    if (!TrimBlanks(value).empty() && Emptied(cell, before, shown))
         return undo(Quoted(value) + " is not accepted (the cell would be emptied)");
 
     // The editor may have clamped, snapped, filtered or cut the value: say what it stored.
     ProbeGrid after;
     cmcCellCapsule afterReq;
     probeF2(after, afterReq);
-    const std::string stored = Trim(afterReq.displayText);
+    const std::string stored(TrimBlanks(afterReq.displayText));
     SetOutcome outcome;
     if (!SaysSame(value, stored) && !SaysSame(value, shown)) outcome.storedAs = stored;
     return outcome;

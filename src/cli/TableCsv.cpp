@@ -10,6 +10,7 @@
 #include "radio/cmcCellHost.h"
 #include "sheet/CellCatalogue.h"
 #include "sheet/ChannelSheetDef.h"
+#include "sheet/TextHelpers.h"
 #include "text/cmcGTex.h"
 
 namespace cli {
@@ -65,12 +66,6 @@ std::string Joined(const std::vector<std::string>& fields) {
     return line;
 }
 
-std::string Trimmed(const std::string& s) {
-    size_t b = s.find_first_not_of(' ');
-    if (b == std::string::npos) return {};
-    return s.substr(b, s.find_last_not_of(' ') - b + 1);
-}
-
 // The channel lists' rows of the user channels are headed by the user channel's own name,
 // which an import may be about to change.
 bool HeadingFollowsData(const cmcCellObj& heading) {
@@ -98,7 +93,7 @@ std::string ExportTable(const std::string& table) {
         csv::Row row;
         // The grid's padding ("Used ", the heading's spaces) is no part of a value.
         for (size_t c = 0; c < sheet.columns.size(); ++c)
-            row.push_back(Trimmed(sheet.Show(int(c), r)));
+            row.push_back(TrimSpaces(sheet.Show(int(c), r)));
         out += csv::FormatRow(row);
     }
     return out;
@@ -131,7 +126,7 @@ ImportReport ImportTable(const std::string& table, const std::string& csvText) {
         const std::string heading = sheet.Show(0, int(i - 1));
         if (!SameText(row[0], heading) && !HeadingFollowsData(sheet.Cell(0, int(i - 1))))
             throw UsageError{RowName(i) + ": " + header[0] + " is '" + row[0] + "' where '" +
-                             Trimmed(heading) +
+                             TrimSpaces(heading) +
                              "' was expected (rows must stay in the table's order)"};
     }
 
@@ -141,7 +136,7 @@ ImportReport ImportTable(const std::string& table, const std::string& csvText) {
         for (size_t c = 1; c < header.size(); ++c) {
             // What the sheet already shows needs no edit; this keeps a round trip exact.
             // (with or without the grid's padding, as older exports carry it).
-            if (Trimmed(sheet.Show(int(c), r)) == Trimmed(rows[i][c])) continue;
+            if (TrimSpaces(sheet.Show(int(c), r)) == TrimSpaces(rows[i][c])) continue;
             SetOutcome outcome = SetCell(sheet.Cell(int(c), r), rows[i][c]);
             if (outcome.ok)
                 ++report.changedValues;

@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "base/Hex.h"
 #include "base/cmcTask.h"
 
 namespace {
@@ -17,12 +18,6 @@ constexpr int kQuietLimitMs = 15000;  // longer than a whole read the radio may 
 constexpr int kDiscardPerStep = 65535;
 constexpr int kFramesPerStep = 8;
 const char kHex[] = "0123456789ABCDEF";
-
-int HexValue(uint8_t c) {
-    if (c >= '0' && c <= '9') return c - '0';
-    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-    return -1;  // lower-case digits are not part of the protocol
-}
 
 bool IsBcd(uint8_t b) {
     return (b >> 4) <= 9 && (b & 0x0F) <= 9;
@@ -448,7 +443,9 @@ int cmcCloneDrv::CheckDataFrame() {
     if (chars % 2 != 0) return kCloneBadFrame;
     std::vector<uint8_t> bytes(static_cast<size_t>(chars / 2));
     for (int i = 0; i < chars; i += 2) {
-        int hi = HexValue(body[i]), lo = HexValue(body[i + 1]);
+        // Lower-case digits are not part of the protocol.
+        const int hi = HexValue(static_cast<char>(body[i]), HexDigits::UpperOnly);
+        const int lo = HexValue(static_cast<char>(body[i + 1]), HexDigits::UpperOnly);
         if (hi < 0 || lo < 0) return kCloneBadFrame;
         bytes[static_cast<size_t>(i / 2)] = static_cast<uint8_t>(hi * 16 + lo);
     }

@@ -7,6 +7,7 @@
 #include "radio/CellDispatcher.h"
 #include "radio/CellSources.h"
 #include "radio/MemoryMap.h"
+#include "radio/SettingsMap.h"
 #include "radio/TransmitRules.h"
 #include "radio/cmcCellHost.h"
 #include "radio/cmcEeprom.h"
@@ -247,13 +248,9 @@ void FlexMarking(cmcCellCall& c) {
     ShowOwnText(c);
     const cmcCellObj* opener = c.req.parent != nullptr ? c.req.parent->cell : nullptr;
     if (opener == nullptr || opener->Label != CL_ComConf_KeyAssign_SoftKey) return;
-    bool unavailable = false;
-    if (c.cell.Index == 0) {  // scan, while scanning is switched off
-        unavailable = !(c.image.GetByte(mm::kFunctionSwitches) & 0x10);
-    } else if (c.cell.Index == 1) {  // dual/tri watch, while both are switched off
-        unavailable = (c.image.GetByte(mm::kFunctionSwitches2) & 0xC0) == 0;
-    }
-    if (unavailable) {
+    // The list's rows are the soft-key functions.
+    if (!smap::SoftKeyAvailable(c.cell.Index, c.image.GetByte(smap::kFunctionSwitches),
+                                c.image.GetByte(smap::kFunctionSwitches2))) {
         c.req.mark = 3;
         c.SetError();
     }

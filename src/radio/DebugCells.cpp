@@ -5,6 +5,7 @@
 #include <cstdio>
 
 #include "base/EventCodes.h"
+#include "base/Hex.h"
 #include "base/cmcEvMan.h"
 #include "radio/ValueEditors.h"
 #include "radio/cmcCellCapsule.h"
@@ -15,13 +16,6 @@
 #include "text/OverlayKeys.h"
 
 namespace {
-
-int HexValue(char c) {
-    if (c >= '0' && c <= '9') return c - '0';
-    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-    return -1;
-}
 
 uint8_t CompareByte(const DebugCellContext& c, int address) {
     const cmcEeprom* base = c.compareBase;

@@ -5,6 +5,10 @@
 
 namespace mm {
 
+// The radio's model code and sub-code: the clone request and every clone file header carry them.
+inline constexpr int kModelCode = 0x3715;
+inline constexpr int kSubCode = 0x0001;
+
 // Record tables, numbered as the cell catalogue maps categories to them.
 enum Table : int {
     kNoTable = 0,

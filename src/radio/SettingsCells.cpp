@@ -12,6 +12,7 @@
 #include "radio/cmcCellUi.h"
 #include "radio/cmcEeprom.h"
 #include "sheet/CellCatalogue.h"
+#include "sheet/ModelTypes.h"
 #include "sheet/cmcCellObj.h"
 #include "text/OverlayKeys.h"
 #include "text/cmcGTex.h"
@@ -450,16 +451,14 @@ void DialKey(cmcCellCapsule& req, Ctx& c, int row) {
 
 void SoftKey(cmcCellCapsule& req, Ctx& c, int row) {
     if (row < 0 || row >= smap::kSoftKeyCount) return;
-    const char* list = c.modelType == 0 || c.modelType == 6 ? keys::kSheetSelKeyAsSkeyMU
-                                                            : keys::kSheetSelKeyAsSkeyME;
+    const char* list =
+        UsesUsLists(c.modelType) ? keys::kSheetSelKeyAsSkeyMU : keys::kSheetSelKeyAsSkeyME;
     int v = Get(c, smap::kSoftKeys + row);
     if (EditSoftKey(req, list, v)) Set(c, smap::kSoftKeys + row, static_cast<uint8_t>(v));
-    // Function 0 is scan and 1 is dual/tri watch: a key for a function the radio lacks.
-    const uint8_t fn = Get(c, smap::kSoftKeys + row);
-    const bool scan = Get(c, smap::kFunctionSwitches) & (1u << smap::kFnScan);
-    const bool watch =
-        Get(c, smap::kFunctionSwitches2) & ((1u << smap::kFnDualWatch) | (1u << smap::kFnTriWatch));
-    if ((fn == 0 && !scan) || (fn == 1 && !watch)) req.resultFlags |= cmcCellCapsule::kError;
+    // A key for a function the radio has switched off.
+    if (!smap::SoftKeyAvailable(Get(c, smap::kSoftKeys + row), Get(c, smap::kFunctionSwitches),
+                                Get(c, smap::kFunctionSwitches2)))
+        req.resultFlags |= cmcCellCapsule::kError;
 }
 
 }  // namespace

@@ -3,7 +3,10 @@
 // record tables (channels, free channels, DSC IDs) have their own table; everything here is a
 // single value or a small fixed block.
 
+#include <cstdint>
+
 #include "radio/MemoryMap.h"
+#include "sheet/ModelTypes.h"
 
 namespace smap {
 
@@ -21,6 +24,19 @@ inline constexpr int kFnUsa = 0, kFnWx = 1, kFnCanada = 2, kFnPttScan = 3, kFnSc
                      kFnBandEx = 5, kFnAdjMode = 6, kFnInitial = 7;
 inline constexpr int kFunctionSwitches2 = mm::kFunctionSwitches2;
 inline constexpr int kFnTotAlarm = 4, kFnTot = 5, kFnDualWatch = 6, kFnTriWatch = 7;
+inline constexpr bool ScanSwitchedOn(uint8_t switches) {
+    return switches & (1u << kFnScan);
+}
+inline constexpr bool WatchSwitchedOn(uint8_t switches2) {
+    return switches2 & ((1u << kFnDualWatch) | (1u << kFnTriWatch));
+}
+// Soft-key functions 0 (scan) and 1 (dual/tri watch) do nothing while their function is off.
+inline constexpr int kSoftKeyScan = 0, kSoftKeyWatch = 1;
+inline constexpr bool SoftKeyAvailable(int function, uint8_t switches, uint8_t switches2) {
+    if (function == kSoftKeyScan) return ScanSwitchedOn(switches);
+    if (function == kSoftKeyWatch) return WatchSwitchedOn(switches2);
+    return true;
+}
 
 // Map version: four ASCII digits (the byte at 391 lies between them and is not part of it).
 inline constexpr int kVersionDigits[4] = {390, 392, 393, 394};
@@ -155,7 +171,7 @@ inline constexpr int kWeatherStart = 0x0A86;      // first weather row in use
 // Only the USA and the Australian models let the user choose the weather switch and which
 // weather channels are used; every other model takes both from its factory image.
 inline constexpr bool UserSetsWeather(int modelType) {
-    return modelType == 0 || modelType == 6;
+    return UsesUsLists(modelType);
 }
 inline constexpr int kDscChannelRefBits = 0x2160;  // bit 1 of slots 57-170 follows the reference
 inline constexpr int kDscChannelRefFirst = 57;

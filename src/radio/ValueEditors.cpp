@@ -8,6 +8,8 @@
 #include "radio/cmcCellCapsule.h"
 #include "radio/cmcCellUi.h"
 #include "radio/datCh.h"
+#include "sheet/ModelTypes.h"
+#include "sheet/TextHelpers.h"
 #include "sheet/cmcCellObj.h"
 #include "text/OverlayKeys.h"
 
@@ -35,13 +37,6 @@ bool InLcdSet(char c) {
     return c != '\0' && std::strchr(kLcdSet, c) != nullptr;
 }
 
-std::string Trimmed(const std::string& s) {
-    size_t b = s.find_first_not_of(' ');
-    if (b == std::string::npos) return std::string();
-    size_t e = s.find_last_not_of(' ');
-    return s.substr(b, e - b + 1);
-}
-
 void SelectAll(cmcCellCapsule& req) {
     req.selStart = 0;
     req.selLength = static_cast<int>(req.displayText.size());
@@ -49,7 +44,7 @@ void SelectAll(cmcCellCapsule& req) {
 
 // The in-place editor on the current text, all of it selected.
 void OpenOnText(cmcCellCapsule& req) {
-    req.displayText = Trimmed(req.displayText);
+    req.displayText = TrimSpaces(req.displayText);
     SelectAll(req);
     req.signal = cmcCellCapsule::kSignalEditor;
 }
@@ -437,7 +432,7 @@ bool EditId(cmcCellCapsule& req, uint8_t* id5) {
                 b = static_cast<uint8_t>((i & 1) ? (b / 10) * 10 + d : d * 10);
             }
             changed = true;
-        } else if (Trimmed(req.inputText).empty()) {
+        } else if (TrimSpaces(req.inputText).empty()) {
             std::memset(id5, 0xFF, 5);
             changed = true;
         } else {
@@ -561,7 +556,7 @@ bool EditLcdSymbol(cmcCellCapsule& req, char* text5, int row, int modelType) {
     std::string list = row == 0   ? "GI_Sheet_Sel_UserSetLcdUsa"
                        : row == 1 ? "GI_Sheet_Sel_UserSetLcdInt"
                                   : "GI_Sheet_Sel_UserSetLcdCan";
-    if (modelType != 0 && modelType != 6) list += "_E";
+    if (!UsesUsLists(modelType)) list += "_E";
     if (!EditChoice(req, list.c_str(), 1, item)) return false;
     std::memcpy(text5, kItems[item >= 0 && item < 6 ? item : 0], 5);
     return true;
@@ -570,7 +565,7 @@ bool EditLcdSymbol(cmcCellCapsule& req, char* text5, int row, int modelType) {
 bool EditSoftKey(cmcCellCapsule& req, const char* list, int& value) {
     if (req.commitMode == 1 && req.parent == nullptr) {
         int v = 0;
-        const bool found = ChoiceValueOfText(list, kLabelFlexMarking, Trimmed(req.inputText), v);
+        const bool found = ChoiceValueOfText(list, kLabelFlexMarking, TrimSpaces(req.inputText), v);
         if (found) value = v;
         Render(req, ChoiceText(list, kLabelFlexMarking, value));
         return found;

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <climits>
 
+#include "base/Hex.h"
 #include "platform/AtomicFile.h"
 #include "platform/Fatal.h"
 #include "platform/FileReader.h"
@@ -18,14 +19,6 @@ constexpr int kShortestDataLine = 8;   // address, count and one byte
 constexpr int kLongestDataLine = 516;  // address, count and 255 bytes
 
 constexpr char kHexDigits[] = "0123456789ABCDEF";
-
-// Value of a hexadecimal digit of either case, or -1.
-int HexValue(char c) {
-    if (c >= '0' && c <= '9') return c - '0';
-    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-    return -1;
-}
 
 int HexField(std::string_view s) {
     int v = 0;

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "radio/AddressRange.h"
+#include "radio/MemoryMap.h"
 
 class cmcEeprom;
 
@@ -34,8 +35,8 @@ class cmcClnFile {
     using RevisionCheck = bool (*)(int mapRevision, void* user);
 
     static constexpr int kBytesPerLine = 16;
-    static constexpr int kModelCode = 0x3715;
-    static constexpr int kSubCode = 0x0001;
+    static constexpr int kModelCode = mm::kModelCode;
+    static constexpr int kSubCode = mm::kSubCode;
     static constexpr int kMapRevision = 1;
     // Where the image keeps the radio's clone comment.
     static constexpr int kCommentAddress = 0x0F1B;

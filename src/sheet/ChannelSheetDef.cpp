@@ -1,5 +1,6 @@
 #include "sheet/ChannelSheetDef.h"
 
+#include "sheet/ModelTypes.h"
 #include "sheet/TextHelpers.h"
 #include "text/cmcGTex.h"
 
@@ -47,7 +48,7 @@ void ChannelSheetDef::ApplyRowDirective(std::string_view group) {
     } else if (GroupStartsWith(group, "OnlyOpt3", &rest)) {
         if (context_.optionCount <= 2) SkipLines(count());
     } else if (GroupStartsWith(group, "Only_UsaAusExpModel", &rest)) {
-        if (context_.modelVariant != 0 && context_.modelVariant != 6) SkipLines(count());
+        if (!UsesUsLists(context_.modelVariant)) SkipLines(count());
     } else {
         cmcSheetDef::ApplyRowDirective(group);
     }

@@ -45,6 +45,12 @@ std::string_view TrimBlanks(std::string_view text) {
     return text;
 }
 
+std::string TrimSpaces(std::string_view text) {
+    const size_t b = text.find_first_not_of(' ');
+    if (b == std::string_view::npos) return {};
+    return std::string(text.substr(b, text.find_last_not_of(' ') - b + 1));
+}
+
 std::string DupString(const char* text) {
     return text ? std::string(text) : std::string();
 }

@@ -15,6 +15,7 @@ std::optional<std::string_view> FieldAtAny(std::string_view text, int n,
 std::string_view SkipBlanks(std::string_view text);  // leading spaces and tabs
 std::string RemoveBlanks(std::string_view text);     // every space and tab
 std::string_view TrimBlanks(std::string_view text);  // spaces and tabs at both ends
+std::string TrimSpaces(std::string_view text);       // spaces at both ends (tabs stay)
 
 // A copy of a string that may be missing (a missing one copies as empty).
 std::string DupString(const char* text);

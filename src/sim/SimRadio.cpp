@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "base/Hex.h"
 #include "comm/RadioIdentity.h"
 
 namespace {
@@ -22,12 +23,6 @@ std::string Hex(const std::vector<uint8_t>& bytes) {
         s += digits[b & 15];
     }
     return s;
-}
-
-int HexValue(char c) {
-    if (c >= '0' && c <= '9') return c - '0';
-    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-    return -1;
 }
 
 }  // namespace
@@ -199,7 +194,8 @@ void SimRadio::TakeDataFrame(const std::string& body) {
         return;
     }
     for (size_t i = 0; i < body.size(); i += 2) {
-        int hi = HexValue(body[i]), lo = HexValue(body[i + 1]);
+        int hi = HexValue(body[i], HexDigits::UpperOnly),
+            lo = HexValue(body[i + 1], HexDigits::UpperOnly);
         if (hi < 0 || lo < 0) {
             writeBad_ = true;
             return;

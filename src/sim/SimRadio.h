@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "radio/MemoryMap.h"
 #include "radio/cmcEeprom.h"
 
 struct SimFaults {
@@ -29,8 +30,8 @@ class SimRadio {
     static constexpr int kImageSize = 32768;
     static constexpr int kCloneFirst = 0x0000;
     static constexpr int kCloneLast = 0x471F;
-    static constexpr int kModelWord1 = 0x3715;
-    static constexpr int kModelWord2 = 0x0001;
+    static constexpr int kModelWord1 = mm::kModelCode;
+    static constexpr int kModelWord2 = mm::kSubCode;
 
     explicit SimRadio(const SimFaults& faults = {});
 

@@ -23,8 +23,8 @@ class TestMain : public cuiMain {
   public:
     TestMain() : cuiMain("KELDA", cmcEeprom::kImageSize) { InitIdentity(); }
     void InitIdentity() override { SetCodes(0x3715, 1); }
-    bool CheckImageIdentity(const cmcEeprom& image, bool) override {
-        return image.GetByte(kMapMarker) != 1;
+    bool IsOwnImage(const cmcEeprom& image, bool) override {
+        return image.GetByte(kMapMarker) == 1;
     }
     void AdoptImage(cmcEeprom& image, bool forSave) override { ++adoptions; }
     void OnImageLoaded(cmcEeprom&) override { ++loads; }

@@ -153,16 +153,16 @@ TEST(ModelVersion, DigitsMakeTheNumberAndAnythingElseCountsAsZero) {
     }
 }
 
-TEST_F(ModelTest, IdentityNeedsTheMarkerAndInStrictModeTheMaker) {
-    EXPECT_FALSE(model.CheckImageIdentity(working, false));
-    EXPECT_FALSE(model.CheckImageIdentity(working, true));
+TEST_F(ModelTest, OwnImageNeedsTheMarkerAndInStrictModeTheMaker) {
+    EXPECT_TRUE(model.IsOwnImage(working, false));
+    EXPECT_TRUE(model.IsOwnImage(working, true));
     working.SetByte(0x0F16, 'c');  // "Vexa Inc" -> "Vexa Icc"
-    EXPECT_FALSE(model.CheckImageIdentity(working, false));
-    EXPECT_TRUE(model.CheckImageIdentity(working, true));
+    EXPECT_TRUE(model.IsOwnImage(working, false));
+    EXPECT_FALSE(model.IsOwnImage(working, true));
     working.SetByte(0x0F1A, 2);
-    EXPECT_TRUE(model.CheckImageIdentity(working, false));
+    EXPECT_FALSE(model.IsOwnImage(working, false));
     cmcEeprom empty;
-    EXPECT_TRUE(model.CheckImageIdentity(empty, false));
+    EXPECT_FALSE(model.IsOwnImage(empty, false));
     EXPECT_FALSE(model.CheckImageExtra(working));
 }
 

@@ -91,8 +91,8 @@ TEST(InitialFiles, SurviveStartUpAdoptionAndOpenThenSave) {
         model.SetModelType(m.type);
         model.LoadInitialFile(m.type);
         EXPECT_TRUE(reference.Equals(shipped));
-        EXPECT_FALSE(model.CheckImageIdentity(reference, false));
-        EXPECT_FALSE(model.CheckImageIdentity(reference, true));
+        EXPECT_TRUE(model.IsOwnImage(reference, false));
+        EXPECT_TRUE(model.IsOwnImage(reference, true));
 
         // Open: a scratch image cleared to 0x00 takes the file; the image's model type is
         // switched to (from the start model) and the image adopted.
@@ -104,7 +104,7 @@ TEST(InitialFiles, SurviveStartUpAdoptionAndOpenThenSave) {
         file.SetCodes(cmcClnFile::kModelCode, cmcClnFile::kSubCode);
         file.SetRevisionCheck(cmcClnFile::AcceptCurrentRevision, nullptr);
         ASSERT_EQ(file.ReadText(ReadFile(kInitial + "/" + m.file), nullptr), FileErr_None);
-        EXPECT_FALSE(model.CheckImageIdentity(scratch, false));
+        EXPECT_TRUE(model.IsOwnImage(scratch, false));
         EXPECT_EQ(file.CheckCoverage(kDocumentRanges), FileErr_None);
         working.Assign(scratch);
         model.OnImageLoaded(working);
