@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
+#include <limits>
 
 #include "app/indEnviron.h"
 #include "base/EventCodes.h"
@@ -56,6 +57,8 @@ void cmcGridModel::Build(std::string_view basicExtra) {
     built_ = false;
     def_->Build(basicExtra);
     bits_.assign(static_cast<size_t>(ColumnCount()) * RowCount(), SlotBits{});
+    markTop_ = std::numeric_limits<int>::max();
+    markBottom_ = -1;
     multiActive_ = false;
     rowMarksCleared_ = true;
     anchorCol_ = anchorRow_ = -1;
@@ -137,7 +140,11 @@ void cmcGridModel::PlaceInitialCursor() {
     anchorCol_ = col_;
     anchorRow_ = row_;
     disabled_ = !Selectable(col_, row_);
-    if (!disabled_) bits_[Slot(col_, row_)].marked = true;
+    if (!disabled_) {
+        bits_[Slot(col_, row_)].marked = true;
+        markTop_ = std::min(markTop_, row_);
+        markBottom_ = std::max(markBottom_, row_);
+    }
 }
 
 void cmcGridModel::ScrollHomeIfFirst() {
@@ -436,12 +443,21 @@ void cmcGridModel::SetMark(int column, int row, bool on) {
     bool& marked = bits_[Slot(column, row)].marked;
     if (marked == on) return;
     marked = on;
+    if (on) {
+        markTop_ = std::min(markTop_, row);
+        markBottom_ = std::max(markBottom_, row);
+    }
     host_.InvalidateCell(column, row);
 }
 
 void cmcGridModel::ClearMultiSelection() {
-    for (int r = 0; r < RowCount(); ++r)
+    // Only the rows that may hold marks: every input call clears, and a long list would
+    // otherwise be walked whole for the one mark of the cursor.
+    const int last = std::min(markBottom_, RowCount() - 1);
+    for (int r = std::max(markTop_, 0); r <= last; ++r)
         for (int c = 0; c < ColumnCount(); ++c) SetMark(c, r, false);
+    markTop_ = std::numeric_limits<int>::max();
+    markBottom_ = -1;
     multiActive_ = false;
     UpdateRowMarks();
 }

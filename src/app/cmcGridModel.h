@@ -253,6 +253,9 @@ class cmcGridModel {
     bool multiActive_ = false;
     bool rowMarksCleared_ = true;
     bool loadingWidths_ = false;
+    // Rows between which marked cells may lie (none when top > bottom).
+    int markTop_ = 0;
+    int markBottom_ = -1;
     intptr_t popupIdentity_ = 0;
     const cmcCompareMarks::Table* compareTable_ = nullptr;
     uint64_t compareGeneration_ = ~uint64_t{0};

@@ -6,8 +6,12 @@
 #include <QPainterPath>
 #include <QPalette>
 #include <QPolygon>
+#include <QStaticText>
 #include <algorithm>
 #include <cmath>
+#include <functional>
+#include <optional>
+#include <string_view>
 #include <unordered_map>
 #include <vector>
 
@@ -85,21 +89,53 @@ uint32_t Tint(uint32_t w, uint32_t t, int a, int d) {
     return out;
 }
 
+// Latin-1 texts keyed without copying the key for a lookup.
+struct TextHash {
+    using is_transparent = void;
+    size_t operator()(std::string_view text) const { return std::hash<std::string_view>{}(text); }
+};
+
 struct FontCacheEntry {
     cmcFont font;
-    double scale;
+    double scale = 1.0;
     QFont qfont;
+    int height = 0;
+    int ascent = 0;
+    // Texts laid out in this font: a screen of cells shows few distinct texts, and laying one
+    // out (shaping) costs more than everything else a cell's paint does.
+    std::unordered_map<std::string, QStaticText, TextHash, std::equal_to<>> texts;
+
+    void Set(const cmcFont* f, double s) {
+        if (f) font = *f;
+        scale = s;
+        qfont = ToQFont(f, s);
+        const QFontMetrics metrics(qfont);
+        height = metrics.height();
+        ascent = metrics.ascent();
+        texts.clear();
+    }
+    const QStaticText& Text(std::string_view line) {
+        auto it = texts.find(line);
+        if (it != texts.end()) return it->second;
+        if (texts.size() >= kMaxTexts) texts.clear();
+        QStaticText text(QString::fromLatin1(line.data(), qsizetype(line.size())));
+        text.setTextFormat(Qt::PlainText);
+        text.prepare(QTransform(), qfont);
+        return texts.emplace(std::string(line), std::move(text)).first->second;
+    }
+    static constexpr size_t kMaxTexts = 4096;
 };
 
 // Fonts of one application object; a test that makes a new application gets a new cache (the
 // old fonts are left alone, as they belong to a font system that is gone).
 struct FontCache {
     std::unordered_map<const cmcFont*, FontCacheEntry> map;
-    QFont fallback = ToQFont(nullptr);
+    FontCacheEntry fallback;
+    FontCache() { fallback.Set(nullptr, 1.0); }
 };
 FontCache* gFontCache = nullptr;
 
-const QFont& CachedFont(const cmcFont* font, double scale) {
+FontCacheEntry& CachedFontEntry(const cmcFont* font, double scale) {
     if (!gFontCache) {
         gFontCache = new FontCache;
         QObject::connect(QCoreApplication::instance(), &QObject::destroyed,
@@ -109,13 +145,15 @@ const QFont& CachedFont(const cmcFont* font, double scale) {
     if (!font) return gFontCache->fallback;
     auto it = cache.find(font);
     if (it != cache.end() && it->second.font == *font && it->second.scale == scale)
-        return it->second.qfont;
+        return it->second;
     if (cache.size() > 4096) cache.clear();
     FontCacheEntry& e = cache[font];
-    e.font = *font;
-    e.scale = scale;
-    e.qfont = ToQFont(font, scale);
-    return e.qfont;
+    e.Set(font, scale);
+    return e;
+}
+
+const QFont& CachedFont(const cmcFont* font, double scale) {
+    return CachedFontEntry(font, scale).qfont;
 }
 
 class QtCellCanvas : public cmcCellCanvas {
@@ -197,7 +235,7 @@ int QtTextSurface::TextWidth(std::string_view line, const cmcFont* font) {
 }
 
 int QtTextSurface::TextHeight(std::string_view, const cmcFont* font) {
-    return QFontMetrics(CachedFont(font, scale_)).height();
+    return CachedFontEntry(font, scale_).height;
 }
 
 void PaintMarker(QPainter& painter, const QRect& box, bool error, bool printing) {
@@ -318,7 +356,8 @@ void PaintGridCell(QPainter& painter, cmcGridModel& model, int column, int row, 
                          rect.right(), rect.bottom());
 
     const cmcFont* font = EffectiveFont(cell, model.Def().BasicCell());
-    painter.setFont(CachedFont(font, o.scale));
+    FontCacheEntry& fontEntry = CachedFontEntry(font, o.scale);
+    painter.setFont(fontEntry.qfont);
     uint32_t textColor = font ? font->Color : kClWindowText;
     if (onHighlight) textColor = kClHightlightText;
 
@@ -353,10 +392,14 @@ void PaintGridCell(QPainter& painter, cmcGridModel& model, int column, int row, 
     }
     painter.setPen(pen);
 
-    // Layout: lines stacked, aligned as the markup says.
-    const QFontMetrics metrics(painter.font());
+    // Layout: lines stacked, aligned as the markup says. On screen the laid-out texts are
+    // kept per font; paper is laid out afresh for the printer's resolution.
+    const bool cached = !o.printing;
+    std::optional<QFontMetrics> metrics;
+    if (!cached) metrics.emplace(painter.font());
     const auto lines = SplitLines(text);
-    const int lineHeight = metrics.height();
+    const int lineHeight = cached ? fontEntry.height : metrics->height();
+    const int ascent = cached ? fontEntry.ascent : metrics->ascent();
     const int block = lineHeight * int(lines.size());
     const int pad = int(std::lround(4 * o.scale)), one = int(std::lround(1 * o.scale));
     int y = cell.VAlign == kAlignTop ? rect.top() + one
@@ -365,21 +408,31 @@ void PaintGridCell(QPainter& painter, cmcGridModel& model, int column, int row, 
                 : rect.bottom() - block - one;
     int textRight = rect.left();
     for (std::string_view line : lines) {
-        const QString q = QString::fromLatin1(line.data(), qsizetype(line.size()));
-        const int w = metrics.horizontalAdvance(q);
+        const QStaticText* laid = nullptr;
+        QString q;
+        int w = 0;
+        if (cached) {
+            laid = &fontEntry.Text(line);
+            w = int(std::lround(laid->size().width()));
+        } else {
+            q = QString::fromLatin1(line.data(), qsizetype(line.size()));
+            w = metrics->horizontalAdvance(q);
+        }
         int x = cell.HAlign == kAlignLeft ? rect.left() + pad
                 : cell.HAlign == kAlignCentre
                     ? rect.left() + (rect.right() + 1 - rect.left() - w) / 2
                     : rect.right() + 1 - w - pad;
         x = std::max(x, rect.left());
-        if (x + w + 1 < rect.right()) {
-            painter.drawText(x, y + metrics.ascent(), q);
-        } else {
+        const bool fits = x + w + 1 < rect.right();
+        if (!fits) {
             painter.save();
             painter.setClipRect(rect, Qt::IntersectClip);
-            painter.drawText(x, y + metrics.ascent(), q);
-            painter.restore();
         }
+        if (laid)
+            painter.drawStaticText(x, y, *laid);
+        else
+            painter.drawText(x, y + ascent, q);
+        if (!fits) painter.restore();
         textRight = std::max(textRight, std::min(x + w, rect.right()));
         y += lineHeight;
     }
