@@ -11,6 +11,7 @@
 #include <QPointer>
 #include <QPushButton>
 #include <QTest>
+#include <QToolTip>
 #include <QTreeWidget>
 #include <cstdlib>
 #include <fstream>
@@ -387,6 +388,13 @@ TEST_F(GridWindowTest, CompareMarksTheDifferingCellsAndThePanelGoesToThem) {
     };
     EXPECT_GT(markPixels(row), 20);
     EXPECT_EQ(markPixels(row + 1), 0);
+    // The tooltip says what the other file has there.
+    const QRect marked = Grid()->CellRectOnScreen(kName, row);
+    QHelpEvent help(QEvent::ToolTip, marked.center(),
+                    Grid()->viewport()->mapToGlobal(marked.center()));
+    QApplication::sendEvent(Grid()->viewport(), &help);
+    EXPECT_EQ(QToolTip::text().toStdString(), "before.kcf has \"" + factory + "\" here.");
+    QToolTip::hideText();
 
     // From another sheet, a click in the panel goes to the cell; the view stays usable-only.
     Open("GI_Sheet_DscIndId");
@@ -448,6 +456,9 @@ TEST_F(GridWindowTest, CompareMarksTheDifferingCellsAndThePanelGoesToThem) {
 TEST_F(GridWindowTest, SaveCommitsTheEditInProgress) {
     const std::string path = dir_ + "/saved.kcf";
     ASSERT_EQ(session_->App().SaveToFile(path), 0);
+    // Shortcuts go to the active window.
+    window_->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(window_.get()));
     Open("GI_Sheet_IntCh");
     const int row = RowOf(24);
     Model().SelectCell(kName, row);
