@@ -269,17 +269,24 @@ void CloneInfoModel(cmcCellCall& c) {
     }
 }
 
+// The radio's identity bytes are shown as they came, but a byte that is not a printable
+// character (a radio padding with NULs, or nothing read yet) shows as a space, not as a box.
+std::string ShownIdentityText(std::string text, size_t width) {
+    text.resize(width, ' ');
+    for (char& ch : text) {
+        const auto byte = static_cast<unsigned char>(ch);
+        if (byte < 0x20 || byte > 0x7E) ch = ' ';
+    }
+    return text;
+}
+
 void CloneInfoRevision(cmcCellCall& c) {
-    std::string r = c.host.CloneInfoRevision();
-    r.resize(5, ' ');
-    c.req.displayText = r;
+    c.req.displayText = ShownIdentityText(c.host.CloneInfoRevision(), 5);
 }
 
 void CloneInfoComment(cmcCellCall& c) {
     c.ReadOnly();
-    std::string comment = c.host.CloneInfoComment();
-    comment.resize(16, ' ');
-    c.req.displayText = comment;
+    c.req.displayText = ShownIdentityText(c.host.CloneInfoComment(), 16);
 }
 
 // --- row numbers and drawing-only cells ---

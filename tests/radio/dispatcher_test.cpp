@@ -581,6 +581,15 @@ TEST_F(DispatchTest, CommandCellsRunAndShowMenuState) {
     EXPECT_EQ(host.commands.back().text, "GI_Sheet_IntCh");
 }
 
+TEST_F(DispatchTest, CloneInformationShowsUnprintableIdentityBytesAsSpaces) {
+    host.infoRevision = std::string("1.0\0\0", 5);
+    host.infoComment = std::string("BOAT\x01\x7F\xFF", 7);
+    EXPECT_EQ(Call(CT_Null, CL_CloneInfo_Revision, 0).displayText, "1.0  ");
+    EXPECT_EQ(Call(CT_Null, CL_CloneInfo_Comment, 0).displayText, "BOAT            ");
+    host.infoRevision = "12345";
+    EXPECT_EQ(Call(CT_Null, CL_CloneInfo_Revision, 0).displayText, "12345");
+}
+
 TEST_F(DispatchTest, PaintingCellsAndSoftKeyMarks) {
     test::RecordingCanvas canvas;
     cell = cmcCellObj();
