@@ -45,20 +45,20 @@ std::string CloneFailureText(const CloneFailure& failure) {
             if (!why.empty()) text += "\n" + why;
             break;
         }
-        case 10:
+        case kCloneNotAcknowledged:
             hints = {0, 2, 3};
             break;
-        case 11:
-        case 12:
+        case kCloneNotIdentified:
+        case kCloneIdentityUnread:
             hints = {0, 1, 2, 3, 4, 5};
             break;
-        case 13:
+        case kCloneOtherModel:
             hints = {6, 7};
             break;
-        case 14:
+        case kCloneNotReady:
             hints = {0, 4, 5};
             break;
-        case 16:
+        case kCloneNewerData:
             hints = {};
             break;
         default:
@@ -72,7 +72,7 @@ std::string CloneFailureText(const CloneFailure& failure) {
         }
     }
     // Data frames went out: the radio may hold a mix of old and new settings.
-    if (failure.operation == 3 && failure.dataSent)
+    if (failure.operation == kCloneWrite && failure.dataSent)
         text += "\n\n" + tex.GetText(keys::kMessCloneErrWriteAgain);
     return text;
 }

@@ -57,7 +57,7 @@ void ShowText(const char* key, platform::PromptIcon icon) {
 
 void cuiMain::InformationCheck(void* self, dst_CDrv_Result* r) {
     auto* app = static_cast<cuiMain*>(self);
-    if (r->result != kCloneOk || r->operation != 1) return;
+    if (r->result != kCloneOk || r->operation != kCloneInfo) return;
     const cmcBuff& data = r->information;
     if (r->word1 != app->modelCode_ || r->word2 != app->subCode_ || data.Size() <= 33 ||
         data.Data()[0] != data.Size()) {
@@ -65,16 +65,16 @@ void cuiMain::InformationCheck(void* self, dst_CDrv_Result* r) {
         return;
     }
     std::memcpy(app->radioIdentity_.data(), data.Data(), kRadioIdentitySize);
-    if (app->radioIdentity_[kIdMapMarker] != 1) r->result = 14;
+    if (app->radioIdentity_[kIdMapMarker] != 1) r->result = kCloneNotReady;
 }
 
 void cuiMain::ReadCheck(void* self, dst_CDrv_Result* r) {
     auto* app = static_cast<cuiMain*>(self);
-    if (r->result != kCloneOk || r->operation != 2) return;
+    if (r->result != kCloneOk || r->operation != kCloneRead) return;
     if (!app->IsOwnImage(r->image, true))
-        r->result = 15;
+        r->result = kCloneForeignData;
     else if (app->CheckImageExtra(r->image))
-        r->result = 16;
+        r->result = kCloneNewerData;
 }
 
 void cuiMain::StopClone(CloneOutcome outcome, int result) {
@@ -146,9 +146,9 @@ void cuiMain::WriteInfoDone(void* self, dst_CDrv_Result* r) {
     const bool firstGroup = id[kIdFlags] & kIdModelGroup;
     const int type = app->CurrentModelType();
     if (firstGroup != (type < kSecondGroupType)) {
-        r->result = 13;
+        r->result = kCloneOtherModel;
         ShowText(keys::kMessModelError, platform::PromptIcon::Error);
-        return app->StopClone(CloneOutcome::kFailed, 13);
+        return app->StopClone(CloneOutcome::kFailed, kCloneOtherModel);
     }
     if (app->cloneMan_->IsBusy()) return app->StopClone(CloneOutcome::kStopped);
     app->cloneMan_->SetImageSize(app->working_.Size());

@@ -47,7 +47,8 @@ class TerminalProgress : public indCloneManView {
         if (filled > indCloneMan::kSegments) filled = indCloneMan::kSegments;
         std::string bar(static_cast<size_t>(filled), '#');
         bar.resize(indCloneMan::kSegments, '.');
-        std::fprintf(stderr, "\r%s [%s]", operation_ == 3 ? "writing" : "reading", bar.c_str());
+        std::fprintf(stderr, "\r%s [%s]", operation_ == kCloneWrite ? "writing" : "reading",
+                     bar.c_str());
         std::fflush(stderr);
     }
     void RunEnded() override {

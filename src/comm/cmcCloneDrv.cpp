@@ -88,7 +88,7 @@ bool cmcCloneDrv::StartInfo(Callback callback, void* user) {
     if (IsBusy()) return false;
     haveRanges_ = false;
     ranges_.clear();
-    return Begin(1, callback, user);
+    return Begin(kCloneInfo, callback, user);
 }
 
 static std::vector<AddressRange> UpToEndMarker(const AddressRange* ranges) {
@@ -101,7 +101,7 @@ bool cmcCloneDrv::StartRead(const AddressRange* ranges, Callback callback, void*
     if (IsBusy()) return false;
     ranges_ = UpToEndMarker(ranges);
     haveRanges_ = true;
-    return Begin(2, callback, user);
+    return Begin(kCloneRead, callback, user);
 }
 
 bool cmcCloneDrv::StartWrite(const cmcEeprom& image, const AddressRange* ranges, Callback callback,
@@ -111,7 +111,7 @@ bool cmcCloneDrv::StartWrite(const cmcEeprom& image, const AddressRange* ranges,
     haveRanges_ = true;
     currentRange_ = 0;
     currentAddress_ = ranges_.empty() ? 0 : ranges_[0].first;
-    Begin(3, callback, user);
+    Begin(kCloneWrite, callback, user);
     result_->image.Assign(image);
     return true;
 }
@@ -236,24 +236,39 @@ void cmcCloneDrv::SendRequest(uint8_t command) {
     frame_.SetSize(0);
 }
 
+// The one framer: a frame runs from 0xFE (a later 0xFE starts it again) to 0xFD and holds at
+// most kMaxFrame bytes before the 0xFD; bytes outside a frame are line noise.
+cmcCloneDrv::FrameStep cmcCloneDrv::PushFrameByte(int b) {
+    if (b == kPreamble) {
+        frame_.AssignBytes(&kPreamble, 1);
+    } else if (frame_.Size() == 0) {
+        // outside a frame
+    } else if (b == kEnd) {
+        return FrameStep::Complete;
+    } else if (frame_.Size() >= kMaxFrame) {
+        return FrameStep::Overflow;
+    } else {
+        frame_.AppendByte(static_cast<uint8_t>(b));
+    }
+    return FrameStep::Partial;
+}
+
 bool cmcCloneDrv::CollectFrame(cmcBuff& completed) {
     ReadIntoQueue();
     bool done = false;
     for (int b; (b = receive_.PopFront()) >= 0;) {
-        if (b == kPreamble) {
-            frame_.AssignBytes(&kPreamble, 1);
-        } else if (frame_.Size() == 0) {
-            // outside a frame: line noise
-        } else if (b == kEnd) {
-            completed.Assign(frame_);
-            frame_.SetSize(0);
-            done = true;
-        } else if (frame_.Size() > kMaxFrame - 1) {
-            frame_.Reset();
-            completed.AssignBytes("\0", 1);  // no check accepts this
-            return true;
-        } else {
-            frame_.AppendByte(static_cast<uint8_t>(b));
+        switch (PushFrameByte(b)) {
+            case FrameStep::Partial:
+                break;
+            case FrameStep::Complete:
+                completed.Assign(frame_);
+                frame_.SetSize(0);
+                done = true;
+                break;
+            case FrameStep::Overflow:
+                frame_.Reset();
+                completed.AssignBytes("\0", 1);  // no check accepts this
+                return true;
         }
     }
     return done;
@@ -298,9 +313,9 @@ void cmcCloneDrv::DoState(int s, int& next, bool& progress) {
                 break;
             }
             settling_ = false;
-            next = operation_ == 2   ? kSendReadRequest
-                   : operation_ == 3 ? kSendWriteRequest
-                                     : kSendInfoRequest;
+            next = operation_ == kCloneRead    ? kSendReadRequest
+                   : operation_ == kCloneWrite ? kSendWriteRequest
+                                               : kSendInfoRequest;
             break;
         }
         case kSendInfoRequest:
@@ -339,29 +354,23 @@ void cmcCloneDrv::DoState(int s, int& next, bool& progress) {
             progress = false;
             ReadIntoQueue();
             for (int b; (b = receive_.PopFront()) >= 0;) {
-                if (b == kPreamble) {
-                    frame_.AssignBytes(&kPreamble, 1);
-                } else if (frame_.Size() == 0) {
-                    // outside a frame: dropped
-                } else if (b == kEnd) {
-                    int code = CheckFrame();
-                    if (code == 1) {
-                        ++frameCounter_;
-                        progress = true;
-                        frame_.SetSize(0);
-                        continue;
-                    }
-                    result_->result = code == 0 && haveRanges_ ? CoverageCheck() : code;
+                const FrameStep step = PushFrameByte(b);
+                if (step == FrameStep::Partial) continue;
+                if (step == FrameStep::Overflow) {
+                    result_->result = kCloneBadFrame;
                     next = kDraining;
                     break;
-                } else {
-                    frame_.AppendByte(static_cast<uint8_t>(b));
-                    if (frame_.Size() >= kMaxFrame + 1) {
-                        result_->result = kCloneBadFrame;
-                        next = kDraining;
-                        break;
-                    }
                 }
+                const int code = CheckFrame();
+                if (code == 1) {
+                    ++frameCounter_;
+                    progress = true;
+                    frame_.SetSize(0);
+                    continue;
+                }
+                result_->result = code == 0 && haveRanges_ ? CoverageCheck() : code;
+                next = kDraining;
+                break;
             }
             break;
         }

@@ -94,6 +94,9 @@ class cmcCloneDrv {
     void DoState(int s, int& next, bool& progress);
     int ReadIntoQueue();
     void SendRequest(uint8_t command);
+    // What one received byte did to the frame being gathered in frame_.
+    enum class FrameStep { Partial, Complete, Overflow };
+    FrameStep PushFrameByte(int b);
     bool CollectFrame(cmcBuff& completed);
     int CheckFrame();
     int CheckDataFrame();

@@ -16,12 +16,24 @@ enum CloneResult : int {
     kCloneOutOfRange = 9,
     kCloneNotAcknowledged = 10,
     kCloneNotIdentified = 11,
-    kCloneSendFailed = 17,  // the port stopped sending (a short write, or output never drains)
-    kCloneLineLost = 18,    // the line hung up or failed: cable pulled, adapter unplugged
+    kCloneIdentityUnread = 12,  // the identity reply could not be read
+    kCloneOtherModel = 13,      // a different model from the one selected
+    kCloneNotReady = 14,        // the radio's memory map is not ready for cloning
+    kCloneForeignData = 15,     // the data read is not from a radio of this make
+    kCloneNewerData = 16,       // the data read does not fit this version of the program
+    kCloneSendFailed = 17,      // the port stopped sending (a short write, or output never drains)
+    kCloneLineLost = 18,        // the line hung up or failed: cable pulled, adapter unplugged
+};
+
+// What a clone run does; the numbers are those of the result record's operation.
+enum CloneOperation : int {
+    kCloneInfo = 1,
+    kCloneRead = 2,
+    kCloneWrite = 3,
 };
 
 struct dst_CDrv_Result {
-    int operation = 0;  // 1 information, 2 read, 3 write
+    int operation = 0;  // a CloneOperation
     int result = kClonePortFailed;
     int word1 = 0;  // the request word at creation, the reply's model word afterwards
     int word2 = 0;

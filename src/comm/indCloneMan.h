@@ -28,7 +28,7 @@ class indCloneManView {
 // What the message of a failed run needs: the result code and what it names.
 struct CloneFailure {
     int code = 0;
-    int operation = 0;      // of the run: 1 information, 2 read, 3 write
+    int operation = 0;      // of the run: a CloneOperation
     bool dataSent = false;  // data frames went out before the run failed
     int port = 1;
     std::string device;     // the device path behind the port, if known

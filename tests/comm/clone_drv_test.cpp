@@ -263,16 +263,21 @@ TEST_F(CloneRun, ReadFrameChecks) {
 }
 
 TEST_F(CloneRun, InformationReplyChecks) {
+    const std::string words("\x37\x15\x00\x01", 4);
+    // The longest frame the program takes: 0xFE, addresses, command, words, information.
+    const size_t longest = 521 - 1 - 3 - 4;
     struct Case {
         const char* name;
         std::string body;
         int expected;
+        size_t information = 34;
     } const cases[] = {
-        {"words and 34 bytes", std::string("\x37\x15\x00\x01", 4) + std::string(34, '\x22'),
-         kCloneOk},
+        {"words and 34 bytes", words + std::string(34, '\x22'), kCloneOk},
         {"a word byte that is not BCD", std::string("\x37\x15\x3A\x01", 4) + std::string(34, 'x'),
          kCloneBadFrame},
         {"too short", std::string("\x37\x15\x00"), kCloneBadFrame},
+        {"longest frame", words + std::string(longest, '\x22'), kCloneOk, longest},
+        {"one byte longer", words + std::string(longest + 1, '\x22'), kCloneBadFrame},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -289,7 +294,7 @@ TEST_F(CloneRun, InformationReplyChecks) {
         if (c.expected == kCloneOk) {
             EXPECT_EQ(out.word1, 0x3715);
             EXPECT_EQ(out.word2, 0x0001);
-            EXPECT_EQ(out.information.size(), 34u);
+            EXPECT_EQ(out.information.size(), c.information);
         }
     }
 }
