@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "platform/FileInstanceLock.h"
+#include "platform/InstanceLock.h"
 #include "platform/SettingsStore.h"
 
 namespace {
@@ -65,7 +65,7 @@ indEnviron::indEnviron(std::string mutexName, std::string keyPath, int screenWid
 std::unique_ptr<indEnviron> indEnviron::ForProgram(int screenWidth, int screenHeight) {
     return std::make_unique<indEnviron>(kMutexName, kKeyPath, screenWidth, screenHeight,
                                         platform::GetSettingsStore(),
-                                        std::make_unique<platform::FileInstanceLock>());
+                                        platform::CreateInstanceLock());
 }
 
 indEnviron::indEnviron() : screenWidth_(0), screenHeight_(0) {

@@ -1,7 +1,5 @@
 // The commands of kelda-cli that talk to the radio: the same clone commands as the window's,
 // run to their end on the program's run loop, with a progress bar on a terminal.
-#include <signal.h>
-
 #include <cerrno>
 #include <csignal>
 #include <cstdio>
@@ -90,15 +88,13 @@ void ChoosePort(const CliArgs& args, PortChoice& choice) {
 // Runs the loop until the command's chain has ended; false when interrupted.
 bool RunToEnd(cuiMain& app) {
     gInterrupted = 0;
-    struct sigaction sa {
-    }, oldInt{}, oldTerm{};
-    sa.sa_handler = OnInterrupt;
-    sigaction(SIGINT, &sa, &oldInt);
-    sigaction(SIGTERM, &sa, &oldTerm);
+    // The C library's signal() is what Windows has too (Ctrl+C arrives as SIGINT there).
+    auto oldInt = std::signal(SIGINT, OnInterrupt);
+    auto oldTerm = std::signal(SIGTERM, OnInterrupt);
     platform::RunLoop::Default().RunUntil(
         [&] { return gInterrupted || app.LastCloneOutcome() != cuiMain::CloneOutcome::kRunning; });
-    sigaction(SIGINT, &oldInt, nullptr);
-    sigaction(SIGTERM, &oldTerm, nullptr);
+    std::signal(SIGINT, oldInt);
+    std::signal(SIGTERM, oldTerm);
     return !gInterrupted;
 }
 

@@ -6,6 +6,7 @@
 
 #include "cli/CliArgs.h"
 #include "cli/CliCommands.h"
+#include "platform/Console.h"
 #include "platform/SettingsStore.h"
 
 namespace {
@@ -49,6 +50,7 @@ const char kUsage[] =
 }  // namespace
 
 int main(int argc, char** argv) {
+    argv = platform::Utf8Arguments(argc, argv);
     if (argc < 2) {
         std::fputs(kUsage, stderr);
         return cli::kExitUsage;

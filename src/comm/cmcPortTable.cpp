@@ -69,8 +69,12 @@ void cmcPortTable::Assign(int number, const std::string& path) {
 
 std::map<int, std::string> cmcPortTable::Refresh() {
     std::map<int, std::string> present;
-    for (const auto& d : platform::GetPortDiscovery().Discover())
-        if (int n = NumberOf(d.path)) present[n] = d.path;
+    for (const auto& d : platform::GetPortDiscovery().Discover()) {
+        // A port the system numbers itself (COM5) has that number here too.
+        const bool ownNumber = d.number >= kFirst && d.number <= kLast;
+        if (ownNumber && DevicePath(d.number) != d.path) Assign(d.number, d.path);
+        if (int n = ownNumber ? d.number : NumberOf(d.path)) present[n] = d.path;
+    }
     return present;
 }
 

@@ -24,9 +24,10 @@ long LeadingNumber(const char* s) {
     while (*s == ' ' || *s == '\t' || *s == '\n' || *s == '\r' || *s == '\f' || *s == '\v') ++s;
     bool negative = *s == '-';
     if (*s == '-' || *s == '+') ++s;
-    long v = 0;
-    for (; *s >= '0' && *s <= '9'; ++s) v = std::min<long>(v * 10 + (*s - '0'), INT_MAX);
-    return negative ? -v : v;
+    // Wider than long, which has 32 bits on Windows: v * 10 must not overflow before the cap.
+    long long v = 0;
+    for (; *s >= '0' && *s <= '9'; ++s) v = std::min<long long>(v * 10 + (*s - '0'), INT_MAX);
+    return static_cast<long>(negative ? -v : v);
 }
 
 }  // namespace

@@ -1,16 +1,16 @@
 #include "gui/AppSession.h"
 
 #include "gui/DataPaths.h"
-#include "platform/FileInstanceLock.h"
 #include "platform/Folders.h"
+#include "platform/InstanceLock.h"
 #include "radio/cmcCellHost.h"
 
 AppSession::AppSession(const std::string& dataFolder, const std::string& settingsPath,
                        int screenWidth, int screenHeight)
     : store_(settingsPath) {
-    environ_ = std::make_unique<indEnviron>(indEnviron::kMutexName, indEnviron::kKeyPath,
-                                            screenWidth, screenHeight, store_,
-                                            std::make_unique<platform::FileInstanceLock>());
+    environ_ =
+        std::make_unique<indEnviron>(indEnviron::kMutexName, indEnviron::kKeyPath, screenWidth,
+                                     screenHeight, store_, platform::CreateInstanceLock());
     first_ = environ_->IsFirstInstance();
     if (!first_) return;
     InstallEnviron(environ_.get());

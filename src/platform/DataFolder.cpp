@@ -1,14 +1,9 @@
 #include "platform/DataFolder.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
-#include <cerrno>
-#include <cstring>
 #include <filesystem>
 
 #include "platform/Fatal.h"
+#include "platform/FileReader.h"
 #include "platform/Folders.h"
 
 // The install rules define where the share folder lies relative to the programs' folder.
@@ -17,42 +12,46 @@
 #endif
 
 namespace platform {
-namespace {
-
-std::string Reason(int err) {
-    return std::strerror(err);
-}
-
-}  // namespace
 
 std::vector<std::string> DataFolderCandidates(const std::string& programFolder) {
     std::vector<std::string> folders = {programFolder};
-    std::string shared =
-        (std::filesystem::path(programFolder) / KELDA_DATA_FROM_BIN).lexically_normal().string();
-    while (shared.size() > 1 && shared.back() == '/') shared.pop_back();
+    // Paths are UTF-8; the char8_t forms keep them so on Windows too.
+    const std::u8string folder(programFolder.begin(), programFolder.end());
+    const std::u8string normal =
+        (std::filesystem::path(folder) / KELDA_DATA_FROM_BIN).lexically_normal().u8string();
+    std::string shared(normal.begin(), normal.end());
+    while (shared.size() > 1 && (shared.back() == '/' || shared.back() == '\\')) shared.pop_back();
     if (shared != programFolder) folders.push_back(shared);
     return folders;
 }
 
 std::string DataFolderProblem(const std::string& folder) {
-    struct stat st {};
-    if (stat(folder.c_str(), &st) != 0)
-        return errno == ENOENT ? "no such folder" : "cannot be read (" + Reason(errno) + ")";
-    if (!S_ISDIR(st.st_mode)) return "not a folder";
-    const std::string marker = JoinPath(folder, kDataMarkerFile);
-    int fd = open(marker.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) {
-        if (errno == ENOENT) return std::string("no ") + kDataMarkerFile;
-        return std::string(kDataMarkerFile) + " cannot be read (" + Reason(errno) + ")";
+    std::string reason;
+    switch (KindOfPath(folder, &reason)) {
+        case PathKind::Missing:
+            return "no such folder";
+        case PathKind::Unknown:
+            return "cannot be read (" + reason + ")";
+        case PathKind::Folder:
+            break;
+        default:
+            return "not a folder";
     }
-    std::string problem;
+    FileReader marker;
+    switch (marker.Open(JoinPath(folder, kDataMarkerFile))) {
+        case FileStatus::Ok:
+            break;
+        case FileStatus::NotAFile:
+            return std::string(kDataMarkerFile) + " is not a file";
+        default:
+            if (KindOfPath(JoinPath(folder, kDataMarkerFile)) == PathKind::Missing)
+                return std::string("no ") + kDataMarkerFile;
+            return std::string(kDataMarkerFile) + " cannot be read (" + marker.Reason() + ")";
+    }
     char byte = 0;
-    if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode))
-        problem = std::string(kDataMarkerFile) + " is not a file";
-    else if (read(fd, &byte, 1) != 1)
-        problem = std::string(kDataMarkerFile) + " is empty or cannot be read";
-    close(fd);
-    return problem;
+    if (marker.ReadAt(0, &byte, 1) != 1)
+        return std::string(kDataMarkerFile) + " is empty or cannot be read";
+    return {};
 }
 
 std::string FindDataFolder(std::vector<DataFolderLook>* looked) {

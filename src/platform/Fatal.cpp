@@ -1,7 +1,5 @@
 #include "platform/Fatal.h"
 
-#include <unistd.h>
-
 #include <cstdio>
 #include <cstdlib>
 
@@ -18,7 +16,7 @@ void InstallFatalPresenter(FatalPresenter presenter) {
 
 std::string ExecutableName() {
     std::string path = ExecutablePath();
-    auto slash = path.find_last_of('/');
+    auto slash = path.find_last_of("/\\");  // Windows paths take either
     return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 

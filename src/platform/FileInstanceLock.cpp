@@ -45,4 +45,8 @@ void FileInstanceLock::Release() {
     fd_ = -1;
 }
 
+std::unique_ptr<InstanceLock> CreateInstanceLock() {
+    return std::make_unique<FileInstanceLock>();
+}
+
 }  // namespace platform

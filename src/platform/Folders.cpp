@@ -6,6 +6,7 @@
 
 #include <cerrno>
 #include <cstdlib>
+#include <cstring>
 #include <fstream>
 
 namespace platform {
@@ -89,6 +90,17 @@ std::string RuntimeFolder() {
 std::string CurrentFolder() {
     char buf[4096];
     return getcwd(buf, sizeof buf) ? std::string(buf) : std::string(".");
+}
+
+PathKind KindOfPath(const std::string& path, std::string* reason) {
+    struct stat st {};
+    if (stat(path.c_str(), &st) != 0) {
+        if (errno == ENOENT || errno == ENOTDIR) return PathKind::Missing;
+        if (reason) *reason = std::strerror(errno);
+        return PathKind::Unknown;
+    }
+    if (S_ISDIR(st.st_mode)) return PathKind::Folder;
+    return S_ISREG(st.st_mode) ? PathKind::File : PathKind::Other;
 }
 
 bool MakeFolders(const std::string& path) {

@@ -21,4 +21,8 @@ bool MakeFolders(const std::string& path);
 // Joins two path pieces with one slash.
 std::string JoinPath(const std::string& a, const std::string& b);
 
+// What a path names; Unknown when the system cannot tell (the reason then says why).
+enum class PathKind { Missing, Folder, File, Other, Unknown };
+PathKind KindOfPath(const std::string& path, std::string* reason = nullptr);
+
 }  // namespace platform

@@ -9,6 +9,7 @@ struct SerialDeviceInfo {
     std::string path;      // stable path: a /dev/serial/by-id link, a published link, or /dev/tty*
     std::string device;    // what the path leads to, e.g. /dev/ttyUSB0 or /dev/pts/3
     std::string friendly;  // e.g. "FT232R USB UART (ttyUSB0)"
+    int number = 0;        // the system's own number of the port (COM5 is 5); 0 where none
 };
 
 class PortDiscovery {
