@@ -63,7 +63,6 @@ PrintPage PageOf(QPagedPaintDevice& device, int dpi) {
 
 // Where a job's pages go: a system printer, or a PDF built in memory and written atomically.
 struct cuiPrinter::Output {
-    std::unique_ptr<QPrinter> printer;
     QBuffer buffer;
     std::unique_ptr<QPdfWriter> pdf;
     std::string pdfPath;
@@ -295,31 +294,36 @@ int cuiPrinter::WritePdf(const std::vector<std::string>& names, const std::strin
 // --- the print command ---
 
 bool cuiPrinter::SetUp() {
-    auto printer = std::make_unique<QPrinter>(QPrinter::HighResolution);
-    printer->setFullPage(true);
-    printer->setDocName(FromLatin1(AppTitle()));
-    // Without a system printer the job goes to a PDF file.
-    if (QPrinterInfo::availablePrinterNames().isEmpty()) {
-        printer->setOutputFormat(QPrinter::PdfFormat);
-        printer->setOutputFileName(QString::fromStdString(DefaultPdfPath()));
+    // The choices of the set-up dialog (printer or PDF file, paper) hold for the next job.
+    if (!setup_) {
+        setup_ = std::make_unique<QPrinter>(QPrinter::HighResolution);
+        setup_->setFullPage(true);
+        setup_->setDocName(FromLatin1(AppTitle()));
+        // Without a system printer the job goes to a PDF file.
+        if (QPrinterInfo::availablePrinterNames().isEmpty()) {
+            setup_->setOutputFormat(QPrinter::PdfFormat);
+            setup_->setOutputFileName(QString::fromStdString(DefaultPdfPath()));
+        }
     }
+    QPrinter& printer = *setup_;
     const SetupDialog& hook = SetupHook();
-    if (!(hook ? hook(*printer, owner_) : RealSetupDialog(*printer, owner_))) return false;
+    if (!(hook ? hook(printer, owner_) : RealSetupDialog(printer, owner_))) return false;
     output_ = std::make_unique<Output>();
-    if (printer->outputFormat() == QPrinter::PdfFormat) {
-        std::string path = printer->outputFileName().toStdString();
+    if (printer.outputFormat() == QPrinter::PdfFormat) {
+        std::string path = printer.outputFileName().toStdString();
         if (path.empty()) path = DefaultPdfPath();
-        output_->UsePdf(path, printer->pageLayout());
+        output_->UsePdf(path, printer.pageLayout());
         page_ = PageOf(*output_->device, kPdfDpi);
-    } else if (!printer->isValid() || printer->printerName().isEmpty()) {
+    } else if (!printer.isValid() ||
+               !QPrinterInfo::availablePrinterNames().contains(printer.printerName())) {
+        // The user asked for a system printer, and there is none.
         output_.reset();
         platform::GetPrompter().Show(GTex().GetText(keys::kSysPrinterNoPrinter), AppTitle(),
                                      platform::PromptIcon::Error, platform::PromptButtons::Ok);
         return false;
     } else {
-        output_->printer = std::move(printer);
-        output_->device = output_->printer.get();
-        page_ = PageOf(*output_->device, output_->printer->resolution());
+        output_->device = &printer;
+        page_ = PageOf(printer, printer.resolution());
     }
     return true;
 }

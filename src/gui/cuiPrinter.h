@@ -105,6 +105,7 @@ class cuiPrinter {
     size_t sheetCounter_ = 0;
     cmcPrintRect margins_;
     PrintPage page_;
+    std::unique_ptr<QPrinter> setup_;  // before output_: a printer job ends before it goes
     std::unique_ptr<Output> output_;
     QPointer<QDialog> printingDialog_;
     std::string current_;

@@ -8,6 +8,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPrinter>
+#include <QPrinterInfo>
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
@@ -410,6 +411,36 @@ TEST_F(Printing, PrintAllRunsSheetBySheetAndCanBeCancelled) {
     const int printed = PdfPages(cancelled);
     EXPECT_GT(printed, 0);
     EXPECT_LT(printed, previewPages);
+}
+
+// Where no printer is set up a PDF file is offered, named after the program; a cancelled set-up
+// prints nothing; what was chosen is offered again for the next job.
+TEST_F(Printing, APdfFileIsOfferedAndTheSetUpIsKept) {
+    QString offered;
+    QPrinter::OutputFormat format = QPrinter::NativeFormat;
+    cuiPrinter::SetSetupDialog([&](QPrinter& printer, QWidget*) {
+        format = printer.outputFormat();
+        offered = printer.outputFileName();
+        return false;  // cancelled
+    });
+    printer_->Print(false, "GI_Sheet_IntCh");
+    if (QPrinterInfo::availablePrinterNames().isEmpty()) {
+        EXPECT_EQ(format, QPrinter::PdfFormat);
+        EXPECT_TRUE(offered.endsWith(QStringLiteral("/KELDA.pdf"))) << offered.toStdString();
+    }
+    EXPECT_EQ(printer_->Preview(), nullptr);
+
+    const std::string out = dir_ + "/kept.pdf";
+    SetUpToPdf(out);
+    WhenPreviewShows([](cuiPreview&) {});  // closed without printing
+    printer_->Print(false, "GI_Sheet_IntCh");
+    cuiPrinter::SetSetupDialog([&](QPrinter& printer, QWidget*) {
+        offered = printer.outputFileName();
+        return false;
+    });
+    printer_->Print(false, "GI_Sheet_IntCh");
+    EXPECT_EQ(offered.toStdString(), out);
+    EXPECT_FALSE(fs::exists(out));
 }
 
 // The window's File menu runs the print command on the open sheet.
