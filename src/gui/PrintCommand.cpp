@@ -1,10 +1,9 @@
 #include "gui/PrintCommand.h"
 
-#include <sys/stat.h>
-
 #include <QApplication>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <memory>
 #include <string>
 #include <vector>
@@ -44,10 +43,8 @@ int Usage(const char* problem) {
 
 // Both name one existing file.
 bool SameFile(const std::string& a, const std::string& b) {
-    struct stat sa {
-    }, sb{};
-    return stat(a.c_str(), &sa) == 0 && stat(b.c_str(), &sb) == 0 && sa.st_dev == sb.st_dev &&
-           sa.st_ino == sb.st_ino;
+    std::error_code error;
+    return std::filesystem::equivalent(a, b, error) && !error;
 }
 
 // The objects a print needs, without the window's single-instance lock and without writing
@@ -128,7 +125,7 @@ int RunPrintCommand(int argc, char** argv) {
         return Usage("the PDF would replace the clone file; name another output file");
 
     // No window is shown: the offscreen platform works with and without a display.
-    if (!std::getenv("QT_QPA_PLATFORM")) setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     int qargc = 1;
     char* qargv[] = {argv[0], nullptr};
     QApplication qapp(qargc, qargv);
