@@ -2,6 +2,7 @@
 // labels that have behaviour, and every label with behaviour can be reached from somewhere.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <map>
 #include <set>
 #include <string>
@@ -122,6 +123,11 @@ TEST_F(ShippedSheets, EverySheetAndChooserBuildsWithLabelsThatHaveBehaviour) {
     for (const std::string& key : keys) {
         for (const auto& sheet : BuildAllWays(store_, key)) {
             EXPECT_GT(sheet->RowCount(), 0) << key;
+            // A style group ends at the first ')', so a bracket inside a title cuts it short.
+            const std::string& title = sheet->Style().title;
+            EXPECT_EQ(std::count(title.begin(), title.end(), '('),
+                      std::count(title.begin(), title.end(), ')'))
+                << key << " title: " << title;
             for (int r = 0; r < sheet->RowCount(); ++r)
                 for (int c = 0; c < sheet->ColumnCount(); ++c) {
                     const cmcCellObj& cell = sheet->Cell(c, r);
