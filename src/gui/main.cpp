@@ -13,6 +13,7 @@
 #include "gui/MainStatusBar.h"
 #include "gui/PrintCommand.h"
 #include "gui/TForm1.h"
+#include "platform/Console.h"
 #include "platform/DataFolder.h"
 #include "platform/Fatal.h"
 #include "platform/Folders.h"
@@ -23,11 +24,7 @@
 namespace {
 
 bool HasDisplay() {
-    const char* platformName = std::getenv("QT_QPA_PLATFORM");
-    if (platformName && *platformName) return true;
-    const char* x = std::getenv("DISPLAY");
-    const char* w = std::getenv("WAYLAND_DISPLAY");
-    return (x && *x) || (w && *w);
+    return platform::DesktopAvailable();
 }
 
 const char kUsage[] =

@@ -1,53 +1,43 @@
 #include "platform/FileSettingsStore.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
-#include <cerrno>
-#include <cstring>
+#include <memory>
 
 #include "platform/AtomicFile.h"
+#include "platform/FileReader.h"
 #include "platform/Folders.h"
 
 namespace platform {
 namespace {
 
 // Settings files are small; a bigger one is not ours to read (or to overwrite).
-constexpr off_t kMaxSettingsFile = 4 * 1024 * 1024;
+constexpr int64_t kMaxSettingsFile = 4 * 1024 * 1024;
 
 // Reads the whole file. A missing file is an empty one; anything else that stops the reading
 // (no permission, not a plain file, too big, an I/O error) is a problem with its reason.
 FileSettingsStore::LoadResult ReadWhole(const std::string& path, std::string& out) {
     using R = FileSettingsStore::LoadResult;
-    // Not blocking: opening a FIFO must not wait for a writer.
-    int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
-    if (fd < 0) return errno == ENOENT ? R{true, ""} : R{false, std::strerror(errno)};
-    struct stat st {};
-    R result{true, ""};
-    if (fstat(fd, &st) != 0) {
-        result = {false, std::strerror(errno)};
-    } else if (!S_ISREG(st.st_mode)) {
-        result = {false, "not a plain file"};
-    } else if (st.st_size > kMaxSettingsFile) {
-        result = {false, "larger than a settings file can be"};
+    FileReader reader;
+    switch (reader.Open(path)) {
+        case FileStatus::Ok:
+            break;
+        case FileStatus::NotAFile:
+            return R{false, "not a plain file"};
+        default:
+            if (KindOfPath(path) == PathKind::Missing) return R{true, ""};
+            return R{false, reader.Reason()};
     }
-    char buf[8192];
-    while (result.ok) {
-        ssize_t n = read(fd, buf, sizeof buf);
-        if (n < 0 && errno == EINTR) continue;
-        if (n < 0) result = {false, std::strerror(errno)};
-        if (n <= 0) break;
-        out.append(buf, static_cast<size_t>(n));
-        if (out.size() > static_cast<size_t>(kMaxSettingsFile))
-            result = {false, "larger than a settings file can be"};
+    switch (reader.ReadAll(kMaxSettingsFile, out)) {
+        case FileStatus::Ok:
+            return R{true, ""};
+        case FileStatus::TooLarge:
+            return R{false, "larger than a settings file can be"};
+        default:
+            return R{false, reader.Reason()};
     }
-    close(fd);
-    return result;
 }
 
 std::string FolderOf(const std::string& path) {
-    auto slash = path.find_last_of('/');
+    auto slash = path.find_last_of("/\\");
     return slash == std::string::npos ? std::string(".") : path.substr(0, slash);
 }
 
@@ -115,23 +105,6 @@ bool FileSettingsStore::Commit() {
     loaded_ = true;
     pending_.clear();
     return true;
-}
-
-namespace {
-SettingsStore* gStore = nullptr;
-}
-
-SettingsStore& GetSettingsStore() {
-    if (!gStore) gStore = new FileSettingsStore(SettingsFilePath());  // lives for the process
-    return *gStore;
-}
-
-void InstallSettingsStore(SettingsStore* store) {
-    gStore = store;
-}
-
-std::string SettingsLoadProblem() {
-    return gStore ? gStore->LoadProblem() : std::string();
 }
 
 }  // namespace platform

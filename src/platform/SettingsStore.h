@@ -3,6 +3,7 @@
 // ("Software\Vexa\KELDA\Global"), each holding named values of three types. Key paths and value
 // names compare without regard to ASCII letter case, as the stores users know do.
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -45,6 +46,9 @@ class SettingsStore {
     // empty when they could or have not been read yet.
     virtual std::string LoadProblem() const { return {}; }
 };
+
+// The system's store: the settings file on POSIX systems, the user's registry on Windows.
+std::unique_ptr<SettingsStore> CreateSystemSettingsStore();
 
 // The store of the running program (the per-user settings file unless a test installs another).
 SettingsStore& GetSettingsStore();

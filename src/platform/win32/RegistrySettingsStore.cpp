@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <memory>
 
 #include "platform/SettingsTree.h"
 #include "platform/win32/WideText.h"
@@ -251,21 +252,8 @@ bool RegistrySettingsStore::Commit() {
     return pending_.empty();
 }
 
-namespace {
-SettingsStore* gStore = nullptr;
-}
-
-SettingsStore& GetSettingsStore() {
-    if (!gStore) gStore = new RegistrySettingsStore;  // lives for the process
-    return *gStore;
-}
-
-void InstallSettingsStore(SettingsStore* store) {
-    gStore = store;
-}
-
-std::string SettingsLoadProblem() {
-    return gStore ? gStore->LoadProblem() : std::string();
+std::unique_ptr<SettingsStore> CreateSystemSettingsStore() {
+    return std::make_unique<RegistrySettingsStore>();
 }
 
 }  // namespace platform

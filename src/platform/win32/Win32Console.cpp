@@ -16,6 +16,10 @@ bool ErrorStreamIsTerminal() {
     return GetConsoleMode(GetStdHandle(STD_ERROR_HANDLE), &mode) != 0;
 }
 
+bool DesktopAvailable() {
+    return true;
+}
+
 char** Utf8Arguments(int argc, char** argv) {
     static std::vector<std::string> texts;
     static std::vector<char*> pointers;
