@@ -48,7 +48,7 @@ class cmcGridHost {
     // Paint what is invalid now (before a replayed key acts).
     virtual void Flush() {}
     // In a drop-down chooser: the user chose this cell (Enter, click or double click).
-    virtual void Choose(int column, int row) {}
+    virtual void Choose(int /*column*/, int /*row*/) {}
 };
 
 using cmcGridDispatcher = int (*)(cmcCellCapsule& request, bool notify);

@@ -36,11 +36,11 @@ class cuiMain {
     // --- model operations (overridden by the model class) ---
     virtual void InitIdentity();
     // True when the image is of this model; a program without a model takes none.
-    virtual bool IsOwnImage(const cmcEeprom& image, bool strict) { return false; }
-    virtual bool CheckImageExtra(const cmcEeprom& image) { return false; }
-    virtual void OnImageLoaded(cmcEeprom& image) {}
-    virtual void AdoptImage(cmcEeprom& image, bool forSave) {}
-    virtual void AdjustImage(cmcEeprom& image) {}
+    virtual bool IsOwnImage(const cmcEeprom& /*image*/, bool /*strict*/) { return false; }
+    virtual bool CheckImageExtra(const cmcEeprom& /*image*/) { return false; }
+    virtual void OnImageLoaded(cmcEeprom& /*image*/) {}
+    virtual void AdoptImage(cmcEeprom& /*image*/, bool /*forSave*/) {}
+    virtual void AdjustImage(cmcEeprom& /*image*/) {}
     // True: go on with a write to the radio.
     virtual bool ConfirmMakerWrite() { return true; }
     // The regional variant in force and the manufacturer mode (the model class keeps them).
@@ -161,17 +161,17 @@ class cuiMain {
     cuiMainView& View() { return *view_; }
     const cuiMainView& View() const { return *view_; }
     // What a step was, in words ("change of channel 16 name"); empty for a step without a name.
-    virtual std::string DescribeStep(const cmcUndoWhat& what) const { return {}; }
+    virtual std::string DescribeStep(const cmcUndoWhat& /*what*/) const { return {}; }
     // The cells that differ between what was sent and what the radio holds, one line each
     // ("International Channels | Channel 16 | Name: "DISTRESS" -> "DISTRESR"").
-    virtual std::vector<std::string> DescribeDifferences(const cmcEeprom& sent,
-                                                         const cmcEeprom& held) {
+    virtual std::vector<std::string> DescribeDifferences(const cmcEeprom& /*sent*/,
+                                                         const cmcEeprom& /*held*/) {
         return {};
     }
     // After an undo or redo: the model class puts back the model type the image had and
     // rebuilds what depends on the bytes put back.
-    virtual void AfterHistoryStep(int modelType,
-                                  const std::vector<cmcUndoHistory::Range>& changed) {}
+    virtual void AfterHistoryStep(int /*modelType*/,
+                                  const std::vector<cmcUndoHistory::Range>& /*changed*/) {}
     // Reads the tree from the overlay; the model class adds its regional pruning.
     virtual void RefreshTreeData();
     // The tree data anew, with the marks of the last warning check.

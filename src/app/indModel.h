@@ -17,7 +17,7 @@ class indModelHost {
   public:
     virtual ~indModelHost() = default;
     // The model type changed; the program keeps it in its settings.
-    virtual void ModelTypeChanged(int type) {}
+    virtual void ModelTypeChanged(int /*type*/) {}
     // The working image was replaced by the reference image: the document becomes untitled and
     // not modified.
     virtual void DocumentReset() {}
@@ -46,7 +46,7 @@ class indModel {
     // image read from a radio), the maker string is there as well.
     bool IsOwnImage(const cmcEeprom& image, bool strict) const;
     // Further content check; this model has none.
-    bool CheckImageExtra(const cmcEeprom& image) const { return false; }
+    bool CheckImageExtra(const cmcEeprom& /*image*/) const { return false; }
 
     // After Open and after a read from the radio: switch to the image's model type without a
     // question, adopt the image and have the tree rebuilt (event 28).

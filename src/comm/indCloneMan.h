@@ -18,9 +18,9 @@ class indCloneManView {
   public:
     virtual ~indCloneManView() = default;
     // A run starts: disable the main window; for reads and writes also open the progress.
-    virtual void RunStarted(int operation, bool showProgress) {}
+    virtual void RunStarted(int /*operation*/, bool /*showProgress*/) {}
     // Every 30 ms while a read or write runs: segments filled of 32 (may reach 33 at the end).
-    virtual void ProgressChanged(int filled) {}
+    virtual void ProgressChanged(int /*filled*/) {}
     // The run has ended and its failure was reported: close the progress, enable the main window.
     virtual void RunEnded() {}
 };

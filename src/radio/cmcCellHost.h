@@ -49,7 +49,7 @@ class cmcCellHost {
     // Items of the popup menu of the current cell (the "no item" entry shows alone).
     virtual int PopupMenuItemCount() const = 0;
     // The popup menu being shown has this many top-level items.
-    virtual void SetPopupMenuItemCount(int count) {}
+    virtual void SetPopupMenuItemCount(int /*count*/) {}
 
     // What the radio reported in the last clone information exchange.
     virtual int CloneInfoModel() const = 0;
@@ -62,7 +62,7 @@ class cmcCellHost {
     // Compare the working image with the baseline and update the title.
     virtual void UpdateModified() = 0;
     // After an input call: what it changed in the working image becomes one undo step.
-    virtual void RecordChange(const cmcCellCapsule& request) {}
+    virtual void RecordChange(const cmcCellCapsule& /*request*/) {}
     // Help file at a cell label's context; label < 0 opens the contents.
     virtual void OpenHelp(int label) = 0;
 
@@ -71,7 +71,7 @@ class cmcCellHost {
     // The EEPROM debug window's compare base; none: no byte is shown as changed.
     virtual const cmcEeprom* CompareBase() const { return nullptr; }
     // The EEPROM debug window's status line for its current byte.
-    virtual void ShowDebugStatus(const std::string& text) {}
+    virtual void ShowDebugStatus(const std::string& /*text*/) {}
 };
 
 // The process-wide host; tests install their own.

@@ -176,7 +176,7 @@ void datRowCommands::Carry(cmcCellCapsule& req, Block& b, cmcEeprom& image, bool
     EvMan().Post(ev::kRepaintAll);
 }
 
-void datRowCommands::Clear(cmcCellCapsule& req, Block& b, cmcEeprom& image) {
+void datRowCommands::Clear(cmcCellCapsule& /*req*/, Block& b, cmcEeprom& image) {
     if (!b.range.canClear || !Confirm(RowCaution::Clear)) return;
     BlankRows(image, b.table, b.first, b.Count());
     for (int row = b.first; row <= b.last; ++row) EvMan().Post(ev::kRepaintIndex, 0, row);

@@ -77,7 +77,7 @@ class cmcSheetDef {
     // One group of a directive line of K_Cells.
     virtual void ApplyRowDirective(std::string_view group);
     // Called for every cell after it was parsed or copied from the row above.
-    virtual void AfterCell(cmcCellObj& cell) {}
+    virtual void AfterCell(cmcCellObj& /*cell*/) {}
 
     // Directive helpers for subclasses.
     void StartLoop(int count);  // at the directive line being read; counts below 1 are 1

@@ -26,7 +26,7 @@ class TestMain : public cuiMain {
     bool IsOwnImage(const cmcEeprom& image, bool) override {
         return image.GetByte(kMapMarker) == 1;
     }
-    void AdoptImage(cmcEeprom& image, bool forSave) override { ++adoptions; }
+    void AdoptImage(cmcEeprom& /*image*/, bool /*forSave*/) override { ++adoptions; }
     void OnImageLoaded(cmcEeprom&) override { ++loads; }
     int adoptions = 0, loads = 0;
 };

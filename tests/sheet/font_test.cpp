@@ -56,7 +56,7 @@ TEST(FontFields, ApplyInOrderWithTheirRules) {
         {",Arial,,%150", [](cmcFont& f) { f.SetHeight(-25); }},  // truncates toward zero
         {",Arial,,-20,9", [](cmcFont& f) { f.SetSize(9); }},     // size set last wins
         {",Arial,,,,fsBold+junk+fsUnderline", [](cmcFont& f) { f.Style = kFsBold | kFsUnderline; }},
-        {",Arial,,,,junk", [](cmcFont& f) {}},
+        {",Arial,,,,junk", [](cmcFont& /*f*/) {}},
         {",Arial,,,,,fpVariable,ignored,ignored", [](cmcFont& f) { f.Pitch = kFpVariable; }},
     };
     for (const Case& c : cases) {
