@@ -1,6 +1,7 @@
 #include "app/cuiMain.h"
 
 #include <set>
+#include <utility>
 
 #include "app/CloneMessages.h"
 #include "app/FileMessages.h"
@@ -268,13 +269,17 @@ void cuiMain::RebuildTreeData() {
 
 void cuiMain::BuildTree() {
     RefreshTreeData();
-    RunWarningCheck();
+    if (std::exchange(deferNextCheck_, false))
+        checkPending_ = true;
+    else
+        RunWarningCheck();
     View().CloseSheet();
     View().TreeChanged();
     EvMan().Send(ev::kRebuildTree);
 }
 
 cmcSheetTree::Counts cuiMain::RunWarningCheck() {
+    checkPending_ = false;
     lastWarnings_ = RunWarningCheckList(GTex(), [](cmcCellObj& cell) {
         cmcCellCapsule request;
         request.cell = &cell;

@@ -83,6 +83,13 @@ class cuiMain {
     cmcSheetTree::Counts RunWarningCheck();
     // The error and warning lists of the last check, in check-list order.
     const WarningLists& LastWarnings() const { return lastWarnings_; }
+    // The window asks at start for the next tree build's check to wait until its first frame
+    // is painted; it then runs the pending check at once.
+    void DeferNextWarningCheck() { deferNextCheck_ = true; }
+    bool WarningCheckPending() const { return checkPending_; }
+    void RunPendingWarningCheck() {
+        if (checkPending_) RunWarningCheck();
+    }
     // After an edit: the warning check runs again 250 ms later, from Tick.
     void ArmWarningRecheck();
     bool WarningRecheckArmed() const { return recheck_ != nullptr; }
@@ -201,6 +208,8 @@ class cuiMain {
     cmcEeprom working_, reference_, baseline_, scratch_;
     cmcSheetTree tree_;
     WarningLists lastWarnings_;
+    bool deferNextCheck_ = false;
+    bool checkPending_ = false;
     std::unique_ptr<cmcTick> recheck_;
     std::array<uint8_t, kRadioIdentitySize> radioIdentity_{};
     cmcUndoHistory history_;

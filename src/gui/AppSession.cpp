@@ -6,7 +6,7 @@
 #include "radio/cmcCellHost.h"
 
 AppSession::AppSession(const std::string& dataFolder, const std::string& settingsPath,
-                       int screenWidth, int screenHeight)
+                       int screenWidth, int screenHeight, bool checkAfterFirstFrame)
     : store_(settingsPath) {
     environ_ =
         std::make_unique<indEnviron>(indEnviron::kMutexName, indEnviron::kKeyPath, screenWidth,
@@ -25,6 +25,7 @@ AppSession::AppSession(const std::string& dataFolder, const std::string& setting
     app_->Model().SetInitialFolder(dataFolder);
     InstallCellHost(app_.get());
     app_->LoadStartImage();
+    if (checkAfterFirstFrame) app_->DeferNextWarningCheck();
     app_->BuildTree();
 }
 

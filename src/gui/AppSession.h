@@ -13,9 +13,11 @@
 
 class AppSession {
   public:
-    // dataFolder holds the overlay and initial files; settingsPath is the settings file.
+    // dataFolder holds the overlay and initial files; settingsPath is the settings file. With
+    // checkAfterFirstFrame the start image's warning check waits for the window's first frame
+    // (the window runs it then), so that the window comes up sooner.
     AppSession(const std::string& dataFolder, const std::string& settingsPath, int screenWidth,
-               int screenHeight);
+               int screenHeight, bool checkAfterFirstFrame = false);
     ~AppSession();
     AppSession(const AppSession&) = delete;
     AppSession& operator=(const AppSession&) = delete;

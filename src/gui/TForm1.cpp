@@ -132,6 +132,18 @@ TForm1::TForm1(indMain* app, QWidget* parent) : QMainWindow(parent), app_(app) {
     }
     // The first sheet is in place before the window first paints.
     OnTreeSelection();
+    // A warning check put off at start runs once the first frame is painted; the tree is part of
+    // every frame, so its first paint marks that frame.
+    if (app_->WarningCheckPending()) tree_->viewport()->installEventFilter(this);
+}
+
+bool TForm1::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::Paint && watched == tree_->viewport()) {
+        tree_->viewport()->removeEventFilter(this);
+        // Queued, so that it runs after the whole frame has been painted and shown.
+        QTimer::singleShot(0, this, [this] { app_->RunPendingWarningCheck(); });
+    }
+    return QMainWindow::eventFilter(watched, event);
 }
 
 TForm1::~TForm1() {

@@ -83,6 +83,42 @@ TEST(MainWindow, TreeOpensSheetsOverTheFactoryImage) {
     std::system(("rm -rf " + dir).c_str());
 }
 
+// The start image's warning check may wait for the first frame, but it must then run, mark the
+// tree as a check at start would, and never hold back a later tree build's check.
+TEST(MainWindow, WarningCheckPutOffAtStartRunsAfterTheFirstFrame) {
+    QApplication qapp(gArgc, gArgv);
+    char tmpl[] = "/tmp/kelda-gui-XXXXXX";
+    std::string dir = mkdtemp(tmpl);
+    setenv("XDG_RUNTIME_DIR", dir.c_str(), 1);
+    {
+        test::ManualClock clock;
+        AppSession session(KELDA_BIN_DIR, dir + "/settings.conf", 1280, 800, true);
+        ASSERT_TRUE(session.FirstInstance());
+        indMain& app = session.App();
+        EXPECT_TRUE(app.WarningCheckPending());
+        TForm1 w(&app);
+        w.show();
+        for (int i = 0; i < 100 && app.WarningCheckPending(); ++i) QTest::qWait(10);
+        EXPECT_FALSE(app.WarningCheckPending());
+        const WarningLists first = app.LastWarnings();
+        std::vector<int> marks;
+        for (size_t i = 0; i < app.Tree().Nodes().size(); ++i)
+            marks.push_back(app.Tree().ShownOverlay(static_cast<int>(i)));
+        app.RunWarningCheck();
+        EXPECT_EQ(app.LastWarnings().errors, first.errors);
+        EXPECT_EQ(app.LastWarnings().warnings, first.warnings);
+        for (size_t i = 0; i < marks.size(); ++i)
+            EXPECT_EQ(app.Tree().ShownOverlay(static_cast<int>(i)), marks[i]) << "node " << i;
+        app.DeferNextWarningCheck();
+        app.BuildTree();
+        EXPECT_TRUE(app.WarningCheckPending());
+        app.BuildTree();
+        EXPECT_FALSE(app.WarningCheckPending()) << "the deferral lasts one tree build only";
+        w.close();
+    }
+    std::system(("rm -rf " + dir).c_str());
+}
+
 // Without a display the program explains what to do instead of failing with a toolkit error.
 TEST(MainWindow, WithoutADisplayTheProgramSaysHowToRunIt) {
     std::string cmd =
