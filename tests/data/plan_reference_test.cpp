@@ -239,7 +239,7 @@ TEST(PlanReference, DscChannelsOnlyWhereEveryOfferedListTransmits) {
             if (c.Unused() || n == 16) continue;
             ++inUse;
             // DSC calls name the A channels 10nn.
-            char designator[8];
+            char designator[16];
             if (n < 1000)
                 std::snprintf(designator, sizeof designator, "%02d", n);
             else if (n < 2000)
