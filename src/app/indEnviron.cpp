@@ -1,6 +1,7 @@
 #include "app/indEnviron.h"
 
 #include <algorithm>
+#include <utility>
 
 #include "platform/InstanceLock.h"
 #include "platform/SettingsStore.h"
@@ -230,6 +231,6 @@ indEnviron& Environ() {
     return *gEnviron;
 }
 
-void InstallEnviron(indEnviron* settings) {
-    gEnviron = settings;
+indEnviron* InstallEnviron(indEnviron* settings) {
+    return std::exchange(gEnviron, settings);
 }

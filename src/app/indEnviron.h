@@ -82,4 +82,4 @@ class indEnviron {
 
 // The process-wide settings (a detached one with defaults until the program installs its own).
 indEnviron& Environ();
-void InstallEnviron(indEnviron* settings);
+indEnviron* InstallEnviron(indEnviron* settings);

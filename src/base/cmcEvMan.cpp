@@ -1,6 +1,7 @@
 #include "base/cmcEvMan.h"
 
 #include <cstring>
+#include <utility>
 
 #include "base/cmcTask.h"
 
@@ -126,6 +127,6 @@ cmcEvMan& EvMan() {
     return *gHub;
 }
 
-void InstallEvMan(cmcEvMan* hub) {
-    gHub = hub;
+cmcEvMan* InstallEvMan(cmcEvMan* hub) {
+    return std::exchange(gHub, hub);
 }

@@ -82,4 +82,4 @@ class cmcEvMan {
 
 // The process-wide hub; tests install their own.
 cmcEvMan& EvMan();
-void InstallEvMan(cmcEvMan* hub);
+cmcEvMan* InstallEvMan(cmcEvMan* hub);

@@ -1,16 +1,13 @@
 #pragma once
-// Everything a kelda-cli command runs on: the overlay text stores of the data folder, the event
-// hub, the settings (the user's, read but not written back unless a command exists to change
-// them), prompts on stderr, the choice table, and the application object with the factory
-// image of the start model. No single-instance lock: scripts may run while the window is open.
+// Everything a kelda-cli command runs on, wired by WireServices: the overlay text stores of the
+// data folder, the event hub, default settings (never saved), prompts on stderr, the choice
+// table, and the application object with the factory image of the start model. No
+// single-instance lock: scripts may run while the window is open.
 #include <memory>
 #include <string>
 
-#include "app/indEnviron.h"
-#include "app/indMain.h"
-#include "base/cmcEvMan.h"
+#include "app/Services.h"
 #include "platform/Prompt.h"
-#include "text/cmcGTex.h"
 
 namespace cli {
 
@@ -19,12 +16,11 @@ class CliSession {
     // dataFolder: where KELDA.OVL and the initial files lie; empty to search the usual places.
     // Without a usable data folder the program stops with status 3, naming where it looked.
     explicit CliSession(const std::string& dataFolder, bool assumeYes = false);
-    ~CliSession();
     CliSession(const CliSession&) = delete;
     CliSession& operator=(const CliSession&) = delete;
 
-    indMain& App() { return *app_; }
-    const std::string& DataFolder() const { return dataFolder_; }
+    indMain& App() { return services_->App(); }
+    const std::string& DataFolder() const { return services_->DataFolder(); }
     void SetAssumeYes(bool yes) { prompter_.SetAssumeYes(yes); }
 
     // Delivers posted events (the window's hub task would do it every 10 ms).
@@ -35,13 +31,8 @@ class CliSession {
     static std::string DefaultDataFolder();
 
   private:
-    std::string dataFolder_;
-    cmcGTex text_;
-    cmcHelpGTex help_;
-    cmcEvMan hub_;
-    indEnviron environ_;
     platform::StderrPrompter prompter_;
-    std::unique_ptr<indMain> app_;
+    std::unique_ptr<Services> services_;
 };
 
 }  // namespace cli

@@ -4,9 +4,11 @@
 #include <csignal>
 #include <cstdio>
 #include <cstring>
+#include <optional>
 #include <string>
 #include <vector>
 
+#include "base/ScopedInstall.h"
 #include "cli/CliArgs.h"
 #include "cli/CliCommands.h"
 #include "cli/CliSession.h"
@@ -62,7 +64,8 @@ class TerminalProgress : public indCloneManView {
 
 struct PortChoice {
     cmcPortTable table;  // a memory-only table for --device
-    bool ownTable = false;
+    std::optional<ScopedInstall<InstallPortTable>> tableSlot;
+    bool OwnTable() const { return tableSlot.has_value(); }
 };
 
 // --port N uses the numbered ports as `ports` lists them; --device PATH names the device.
@@ -72,8 +75,7 @@ void ChoosePort(const CliArgs& args, PortChoice& choice) {
     if (device && port) throw UsageError{"give --port or --device, not both"};
     if (device) {
         choice.table.Assign(1, *device);
-        InstallPortTable(&choice.table);
-        choice.ownTable = true;
+        choice.tableSlot.emplace(&choice.table);
         Environ().comPort = 1;
     } else if (port) {
         if (*port < cmcPortTable::kFirst || *port > cmcPortTable::kLast)
@@ -150,12 +152,11 @@ struct CloneRun {
         session = std::make_unique<CliSession>(
             args.ValueOr("--data", CliSession::DefaultDataFolder()), assumeYes);
         ChoosePort(args, port);
-        session->App().CloneMan().SetPortNamedByDevice(port.ownTable);
+        session->App().CloneMan().SetPortNamedByDevice(port.OwnTable());
         session->App().CloneMan().SetView(&progress);
     }
     ~CloneRun() {
         if (session) session->App().CloneMan().SetView(nullptr);
-        if (port.ownTable) InstallPortTable(nullptr);
     }
 };
 

@@ -75,13 +75,13 @@ bool LinkLog::Open(const std::string& path, std::string* reason) {
         return false;
     }
     gLog = file_;
-    platform::InstallSerialDeviceWrapper(&Wrap);
+    wrapper_.emplace(&Wrap);
     return true;
 }
 
 LinkLog::~LinkLog() {
     if (file_ == nullptr) return;
-    platform::InstallSerialDeviceWrapper(nullptr);
+    wrapper_.reset();
     gLog = nullptr;
     std::fclose(file_);
 }

@@ -3,7 +3,11 @@
 // opens while the log is installed writes one line per read or write,
 //   "<ms> > FE FE EE EF ..." for bytes sent and "<ms> < ..." for bytes received.
 #include <cstdio>
+#include <optional>
 #include <string>
+
+#include "base/ScopedInstall.h"
+#include "platform/SerialDevice.h"
 
 namespace cli {
 
@@ -15,6 +19,7 @@ class LinkLog {
 
   private:
     FILE* file_ = nullptr;
+    std::optional<ScopedInstall<platform::InstallSerialDeviceWrapper>> wrapper_;
 };
 
 }  // namespace cli

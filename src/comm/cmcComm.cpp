@@ -117,7 +117,10 @@ bool cmcComm::LineLost() {
 
 void cmcComm::Service() {
     int next = -1;
-    if (IsOpen()) {
+    // After a short write the line has stalled: each further try would hold the one thread for
+    // another whole write time-out (a run composes several frames at once). The owner sees the
+    // flag, ends its run and closes the port, which clears it.
+    if (IsOpen() && !writeError_) {
         // Top the driver's queue up to one chunk rather than wait for it to run empty: on a port
         // that reports its queue honestly, waiting leaves the line idle until the next look.
         int room = kOutputChunk - std::max(device_->OutputQueued(), 0);

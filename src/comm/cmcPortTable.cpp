@@ -1,6 +1,7 @@
 #include "comm/cmcPortTable.h"
 
 #include <cstdlib>
+#include <utility>
 
 #include "platform/PortDiscovery.h"
 #include "platform/SettingsStore.h"
@@ -93,6 +94,6 @@ cmcPortTable& PortTable() {
     return gTable ? *gTable : kept;
 }
 
-void InstallPortTable(cmcPortTable* table) {
-    gTable = table;
+cmcPortTable* InstallPortTable(cmcPortTable* table) {
+    return std::exchange(gTable, table);
 }

@@ -53,4 +53,4 @@ class cmcPortTable {
 
 // The program's port table; kept in the settings store until another table is installed.
 cmcPortTable& PortTable();
-void InstallPortTable(cmcPortTable* table);
+cmcPortTable* InstallPortTable(cmcPortTable* table);

@@ -8,17 +8,12 @@
 #include <string>
 #include <vector>
 
-#include "app/indEnviron.h"
+#include "app/Services.h"
 #include "app/indMain.h"
-#include "base/cmcEvMan.h"
 #include "gui/DataPaths.h"
 #include "gui/cuiPrinter.h"
-#include "platform/DataFolder.h"
-#include "platform/Folders.h"
 #include "platform/Prompt.h"
-#include "radio/cmcCellHost.h"
 #include "sheet/cmcSheetDef.h"
-#include "text/cmcGTex.h"
 
 namespace {
 
@@ -46,45 +41,6 @@ bool SameFile(const std::string& a, const std::string& b) {
     std::error_code error;
     return std::filesystem::equivalent(a, b, error) && !error;
 }
-
-// The objects a print needs, without the window's single-instance lock and without writing
-// the user's settings (the printer font size is the default).
-class PrintSession {
-  public:
-    explicit PrintSession(const std::string& dataFolder) {
-        text_.BindFile(platform::JoinPath(dataFolder, "KELDA.OVL"));
-        help_.BindFile(platform::JoinPath(dataFolder, "KELDAH.OVL"));
-        InstallGTex(&text_);
-        InstallHelpGTex(&help_);
-        InstallEvMan(&hub_);
-        InstallEnviron(&environ_);
-        platform::InstallPrompter(&prompter_);
-        SetGuiDataFolder(dataFolder);
-        app_ = std::make_unique<indMain>();
-        app_->Model().SetInitialFolder(dataFolder);
-        InstallCellHost(app_.get());
-        app_->LoadStartImage();
-        app_->BuildTree();
-    }
-    ~PrintSession() {
-        InstallCellHost(nullptr);
-        app_.reset();
-        platform::InstallPrompter(nullptr);
-        InstallEnviron(nullptr);
-        InstallEvMan(nullptr);
-        InstallHelpGTex(nullptr);
-        InstallGTex(nullptr);
-    }
-    indMain& App() { return *app_; }
-
-  private:
-    cmcGTex text_;
-    cmcHelpGTex help_;
-    cmcEvMan hub_;
-    indEnviron environ_;
-    platform::StderrPrompter prompter_;
-    std::unique_ptr<indMain> app_;
-};
 
 }  // namespace
 
@@ -129,12 +85,18 @@ int RunPrintCommand(int argc, char** argv) {
     int qargc = 1;
     char* qargv[] = {argv[0], nullptr};
     QApplication qapp(qargc, qargv);
-    const std::string dataFolder = platform::DataFolderOrStop(a.data);
-    PrintSession session(dataFolder);
-    if (session.App().OpenFile(a.file) != 0)
-        return kExitFileErrorBase + session.App().LastFileError();
+    // Without the window's single-instance lock and without writing the user's settings (the
+    // printer font size is the default).
+    platform::StderrPrompter prompter;
+    ServiceSetup setup;
+    setup.dataFolder = a.data;
+    setup.prompter = &prompter;
+    std::unique_ptr<Services> services = WireServices(std::move(setup));
+    SetGuiDataFolder(services->DataFolder());
+    indMain& app = services->App();
+    if (app.OpenFile(a.file) != 0) return kExitFileErrorBase + app.LastFileError();
 
-    cuiPrinter printer(nullptr, &session.App());
+    cuiPrinter printer(nullptr, &app);
     const std::vector<std::string> available = printer.TreeSheetNames();
     std::vector<std::string> names;
     if (!a.sheet.empty()) {

@@ -112,22 +112,23 @@ int main(int argc, char** argv) {
     // Ties the window to the installed desktop entry (its icon and name) on Wayland.
     QGuiApplication::setDesktopFileName(QStringLiteral("com.vexa.kelda"));
     platform::QtClock clock;
-    platform::InstallClock(&clock);
     platform::QtPrompter prompter;
-    platform::InstallPrompter(&prompter);
     platform::QtFileDialogs dialogs;
-    platform::InstallFileDialogs(&dialogs);
-    platform::InstallFatalPresenter(&platform::QtPrompter::PresentFatal);
-    const std::string dataFolder = platform::DataFolderOrStop(GivenDataFolder(argc, argv));
-
     QSize screen = QGuiApplication::primaryScreen()
                        ? QGuiApplication::primaryScreen()->availableSize()
                        : QSize(1024, 768);
+    ServiceSetup setup;
+    setup.dataFolder = GivenDataFolder(argc, argv);
+    setup.clock = &clock;
+    setup.prompter = &prompter;
+    setup.fileDialogs = &dialogs;
+    setup.fatalPresenter = &platform::QtPrompter::PresentFatal;
+    setup.checkAfterFirstFrame = true;
     int rc = 0;
     {
-        AppSession session(dataFolder,
+        AppSession session(std::move(setup),
                            platform::JoinPath(platform::ConfigFolder(), "settings.conf"),
-                           screen.width(), screen.height(), true);
+                           screen.width(), screen.height());
         if (!session.FirstInstance()) return 0;
         TForm1 window(&session.App());
         prompter.SetParent(&window);
@@ -146,8 +147,5 @@ int main(int argc, char** argv) {
         }
         rc = qapp.exec();
     }
-    platform::InstallFileDialogs(nullptr);
-    platform::InstallPrompter(nullptr);
-    platform::InstallClock(nullptr);
     return rc;
 }

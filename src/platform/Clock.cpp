@@ -1,5 +1,7 @@
 #include "platform/Clock.h"
 
+#include <utility>
+
 #include "platform/RunLoop.h"
 
 namespace platform {
@@ -10,8 +12,8 @@ Clock* gClock = nullptr;
 Clock& GetClock() {
     return gClock ? *gClock : RunLoop::Default();
 }
-void InstallClock(Clock* clock) {
-    gClock = clock;
+Clock* InstallClock(Clock* clock) {
+    return std::exchange(gClock, clock);
 }
 
 }  // namespace platform

@@ -27,6 +27,6 @@ class Clock {
 // The installed clock. Until something is installed, a run loop (RunLoop.h) serves.
 Clock& GetClock();
 // Installs a clock (not owned); nullptr restores the default run loop.
-void InstallClock(Clock* clock);
+Clock* InstallClock(Clock* clock);
 
 }  // namespace platform

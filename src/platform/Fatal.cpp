@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <utility>
 
 #include "platform/Folders.h"
 
@@ -10,8 +11,8 @@ namespace {
 FatalPresenter gPresenter = nullptr;
 }
 
-void InstallFatalPresenter(FatalPresenter presenter) {
-    gPresenter = presenter;
+FatalPresenter InstallFatalPresenter(FatalPresenter presenter) {
+    return std::exchange(gPresenter, presenter);
 }
 
 std::string ExecutableName() {

@@ -7,7 +7,7 @@ namespace platform {
 
 // Shows the stop box (caption = the executable's file name); installed by the window program.
 using FatalPresenter = void (*)(const std::string& caption, const std::string& text);
-void InstallFatalPresenter(FatalPresenter presenter);
+FatalPresenter InstallFatalPresenter(FatalPresenter presenter);
 
 [[noreturn]] void FatalStop(const std::string& text);
 

@@ -1,5 +1,7 @@
 #include "platform/FileDialogs.h"
 
+#include <utility>
+
 namespace platform {
 namespace {
 
@@ -18,8 +20,8 @@ FileDialogs& GetFileDialogs() {
     return gDialogs ? *gDialogs : none;
 }
 
-void InstallFileDialogs(FileDialogs* dialogs) {
-    gDialogs = dialogs;
+FileDialogs* InstallFileDialogs(FileDialogs* dialogs) {
+    return std::exchange(gDialogs, dialogs);
 }
 
 }  // namespace platform

@@ -23,6 +23,6 @@ class FileDialogs {
 };
 
 FileDialogs& GetFileDialogs();
-void InstallFileDialogs(FileDialogs* dialogs);
+FileDialogs* InstallFileDialogs(FileDialogs* dialogs);
 
 }  // namespace platform

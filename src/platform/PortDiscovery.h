@@ -32,6 +32,6 @@ void UnpublishPort(const std::string& linkPath);
 // Installed discovery; until something is installed, the system's (sysfs, /dev, the ports
 // folder).
 PortDiscovery& GetPortDiscovery();
-void InstallPortDiscovery(PortDiscovery* discovery);
+PortDiscovery* InstallPortDiscovery(PortDiscovery* discovery);
 
 }  // namespace platform

@@ -10,6 +10,7 @@
 #include <climits>
 #include <cstdlib>
 #include <fstream>
+#include <utility>
 
 #include "platform/Folders.h"
 #include "platform/PortDiscovery.h"
@@ -155,8 +156,8 @@ PortDiscovery& GetPortDiscovery() {
     return gDiscovery ? *gDiscovery : system;
 }
 
-void InstallPortDiscovery(PortDiscovery* discovery) {
-    gDiscovery = discovery;
+PortDiscovery* InstallPortDiscovery(PortDiscovery* discovery) {
+    return std::exchange(gDiscovery, discovery);
 }
 
 }  // namespace platform

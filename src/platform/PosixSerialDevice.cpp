@@ -12,6 +12,7 @@
 #include <cerrno>
 #include <chrono>
 #include <cstring>
+#include <utility>
 
 #include "platform/SerialDevice.h"
 
@@ -241,8 +242,8 @@ std::string PermissionHint(unsigned mode, unsigned ownerUid, const std::string& 
            "\" can open this device";
 }
 
-void InstallSerialDeviceWrapper(SerialDeviceWrapper wrapper) {
-    gWrapper = wrapper;
+SerialDeviceWrapper InstallSerialDeviceWrapper(SerialDeviceWrapper wrapper) {
+    return std::exchange(gWrapper, wrapper);
 }
 
 std::unique_ptr<SerialDevice> CreateSerialDevice() {

@@ -1,6 +1,7 @@
 #include "platform/Prompt.h"
 
 #include <cstdio>
+#include <utility>
 
 namespace platform {
 namespace {
@@ -53,8 +54,8 @@ Prompter& GetPrompter() {
     return gPrompter ? *gPrompter : fallback;
 }
 
-void InstallPrompter(Prompter* prompter) {
-    gPrompter = prompter;
+Prompter* InstallPrompter(Prompter* prompter) {
+    return std::exchange(gPrompter, prompter);
 }
 
 }  // namespace platform

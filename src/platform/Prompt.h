@@ -40,6 +40,6 @@ class StderrPrompter : public Prompter {
 
 // The installed prompter (a StderrPrompter until something else is installed).
 Prompter& GetPrompter();
-void InstallPrompter(Prompter* prompter);
+Prompter* InstallPrompter(Prompter* prompter);
 
 }  // namespace platform

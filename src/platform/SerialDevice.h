@@ -49,6 +49,6 @@ std::string PermissionHint(unsigned mode, unsigned ownerUid, const std::string& 
 // Wraps every device made from now on, e.g. in a tap that logs the bytes for a bug report;
 // nullptr removes the wrapper.
 using SerialDeviceWrapper = std::unique_ptr<SerialDevice> (*)(std::unique_ptr<SerialDevice>);
-void InstallSerialDeviceWrapper(SerialDeviceWrapper wrapper);
+SerialDeviceWrapper InstallSerialDeviceWrapper(SerialDeviceWrapper wrapper);
 
 }  // namespace platform

@@ -1,5 +1,7 @@
 #include "platform/SettingsStore.h"
 
+#include <utility>
+
 namespace platform {
 namespace {
 SettingsStore* gStore = nullptr;
@@ -10,8 +12,8 @@ SettingsStore& GetSettingsStore() {
     return *gStore;
 }
 
-void InstallSettingsStore(SettingsStore* store) {
-    gStore = store;
+SettingsStore* InstallSettingsStore(SettingsStore* store) {
+    return std::exchange(gStore, store);
 }
 
 std::string SettingsLoadProblem() {

@@ -52,7 +52,7 @@ std::unique_ptr<SettingsStore> CreateSystemSettingsStore();
 
 // The store of the running program (the per-user settings file unless a test installs another).
 SettingsStore& GetSettingsStore();
-void InstallSettingsStore(SettingsStore* store);
+SettingsStore* InstallSettingsStore(SettingsStore* store);
 // The program's store's LoadProblem; empty when no store was made or read.
 std::string SettingsLoadProblem();
 

@@ -1,6 +1,7 @@
 #include "radio/CellDispatcher.h"
 
 #include <cstdio>
+#include <utility>
 
 #include "base/EventCodes.h"
 #include "base/cmcEvMan.h"
@@ -132,8 +133,8 @@ cmcCellHost& CellHost() {
     if (g_host == nullptr) platform::FatalStop("No application object for the cells.");
     return *g_host;
 }
-void InstallCellHost(cmcCellHost* host) {
-    g_host = host;
+cmcCellHost* InstallCellHost(cmcCellHost* host) {
+    return std::exchange(g_host, host);
 }
 bool HasCellHost() {
     return g_host != nullptr;

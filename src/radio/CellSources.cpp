@@ -1,5 +1,7 @@
 #include "radio/CellSources.h"
 
+#include <utility>
+
 #include "sheet/cmcChoiceTable.h"
 #include "text/cmcGTex.h"
 
@@ -7,8 +9,8 @@ namespace {
 cmcChoiceSource* g_source = nullptr;
 }  // namespace
 
-void InstallChoiceSource(cmcChoiceSource* source) {
-    g_source = source;
+cmcChoiceSource* InstallChoiceSource(cmcChoiceSource* source) {
+    return std::exchange(g_source, source);
 }
 
 std::string OverlayLine(const char* key, int line) {

@@ -16,7 +16,7 @@ class cmcChoiceSource {
     virtual int Step(const char* list, int label, int value, int direction) = 0;
     virtual bool ValueOfText(const char* list, int label, std::string_view text, int& value) = 0;
 };
-void InstallChoiceSource(cmcChoiceSource* source);
+cmcChoiceSource* InstallChoiceSource(cmcChoiceSource* source);
 
 // The item's text; "error" for a value the list does not hold.
 std::string ChoiceText(const char* list, int label, int value);

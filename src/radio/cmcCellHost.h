@@ -76,5 +76,5 @@ class cmcCellHost {
 
 // The process-wide host; tests install their own.
 cmcCellHost& CellHost();
-void InstallCellHost(cmcCellHost* host);
+cmcCellHost* InstallCellHost(cmcCellHost* host);
 bool HasCellHost();

@@ -1,6 +1,7 @@
 #include "sheet/cmcChoiceTable.h"
 
 #include <algorithm>
+#include <utility>
 
 #include "platform/Fatal.h"
 #include "sheet/cmcCellObj.h"
@@ -113,6 +114,6 @@ cmcChoiceTable& ChoiceTable() {
     return *gChoiceTable;
 }
 
-void InstallChoiceTable(cmcChoiceTable* table) {
-    gChoiceTable = table;
+cmcChoiceTable* InstallChoiceTable(cmcChoiceTable* table) {
+    return std::exchange(gChoiceTable, table);
 }

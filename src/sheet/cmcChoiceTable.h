@@ -59,4 +59,4 @@ class cmcChoiceTable {
 
 // The program's one choice table; tests install their own.
 cmcChoiceTable& ChoiceTable();
-void InstallChoiceTable(cmcChoiceTable* table);
+cmcChoiceTable* InstallChoiceTable(cmcChoiceTable* table);

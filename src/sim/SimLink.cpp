@@ -1,5 +1,6 @@
 #include "sim/SimLink.h"
 
+#include <termios.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -10,6 +11,21 @@
 SimLink::SimLink(SimRadio& radio, int masterFd, unsigned baud)
     : radio_(radio), fd_(masterFd), baud_(baud) {}
 
+// A transmitter that stops sending, seen from the program: its writes no longer go out and time
+// out. The program's end is a terminal, so flow control stops it: on a pseudo-terminal the
+// master's settings calls reach the slave's settings, and the slave then takes the XOFF that
+// follows as a stop. The program's next open sets raw mode again, which lets it go.
+void SimLink::StallProgramOutput() {
+    termios t{};
+    if (tcgetattr(fd_, &t) == 0) {
+        t.c_iflag |= IXON;
+        t.c_iflag &= ~static_cast<tcflag_t>(IXANY);
+        tcsetattr(fd_, TCSANOW, &t);
+    }
+    const char xoff = 0x13;  // what is still queued for the program holds no 0x11 or 0x13
+    if (::write(fd_, &xoff, 1) < 0 && errno == EBADF) broken_ = true;
+}
+
 int64_t SimLink::Service(uint64_t nowUs) {
     uint8_t buf[4096];
     for (;;) {
@@ -17,6 +33,12 @@ int64_t SimLink::Service(uint64_t nowUs) {
         if (n > 0) {
             bytesIn_ += static_cast<uint64_t>(n);
             radio_.Receive(buf, static_cast<int>(n), out_);
+            const int stallAfter = radio_.Faults().stallWrite;
+            if (stallAfter > 0 && radio_.WriteRunsStarted() != stalledRun_ &&
+                radio_.WriteRunBytes() >= stallAfter) {
+                stalledRun_ = radio_.WriteRunsStarted();
+                StallProgramOutput();
+            }
             continue;
         }
         // EIO while no program has the port open is normal; the line comes back.

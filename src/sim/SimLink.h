@@ -28,6 +28,8 @@ class SimLink {
     bool Broken() const { return broken_; }
 
   private:
+    void StallProgramOutput();
+
     SimRadio& radio_;
     int fd_;
     unsigned baud_;
@@ -38,5 +40,6 @@ class SimLink {
     uint64_t bytesIn_ = 0;
     uint64_t bytesOut_ = 0;
     bool broken_ = false;
+    int stalledRun_ = 0;  // the write run whose line was stalled
     std::function<size_t()> window_;
 };

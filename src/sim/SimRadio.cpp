@@ -81,6 +81,7 @@ std::vector<uint8_t> SimRadio::Identity() const {
 void SimRadio::Receive(const uint8_t* data, int n, std::string& out) {
     for (int i = 0; i < n; ++i) {
         uint8_t b = data[i];
+        if (writing_) ++writeRunBytes_;
         if (!faults_.noEcho) out += static_cast<char>(faults_.garbleEcho && b == kRadio ? 0xEA : b);
         if (b == kPre) {
             frame_.assign(1, static_cast<char>(kPre));
@@ -149,6 +150,8 @@ void SimRadio::HandleFrame(std::string& out) {
         case 0xE3:
             if (faults_.silent || word1() != kModelWord1) return;
             writing_ = true;
+            ++writeRunsStarted_;
+            writeRunBytes_ = 0;
             writeBad_ = false;
             writeFrames_ = 0;
             writtenBlocks_.clear();

@@ -23,6 +23,7 @@ struct SimFaults {
     bool silent = false;       // the radio answers nothing (the link still echoes)
     bool noAck = false;        // the end frame of a write run goes unanswered
     int corruptStore = -1;     // an accepted write stores this address with its bits inverted
+    int stallWrite = 0;  // the line stops taking bytes after this many of a write run (0 never)
 };
 
 class SimRadio {
@@ -65,6 +66,11 @@ class SimRadio {
     // The frame count the last write run's end frame carried ("" when none).
     const std::string& WrittenCount() const { return writtenCount_; }
 
+    const SimFaults& Faults() const { return faults_; }
+    // Write runs begun (requests taken) and the bytes received since the last one began.
+    int WriteRunsStarted() const { return writeRunsStarted_; }
+    int64_t WriteRunBytes() const { return writeRunBytes_; }
+
     int WritesAccepted() const { return writesAccepted_; }
     int ReadsAnswered() const { return readsAnswered_; }
 
@@ -88,6 +94,8 @@ class SimRadio {
     std::function<void(std::string&)> infoAnswer_;
     std::vector<std::pair<int, int>> writtenBlocks_;
     std::string writtenCount_;
+    int writeRunsStarted_ = 0;
+    int64_t writeRunBytes_ = 0;
     int writesAccepted_ = 0;
     int readsAnswered_ = 0;
 };

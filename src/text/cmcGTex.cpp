@@ -2,6 +2,7 @@
 
 #include <climits>
 #include <functional>
+#include <utility>
 
 #include "platform/Fatal.h"
 #include "platform/FileReader.h"
@@ -408,8 +409,8 @@ cmcGTex& GTex() {
     return *gMain;
 }
 
-void InstallGTex(cmcGTex* store) {
-    gMain = store;
+cmcGTex* InstallGTex(cmcGTex* store) {
+    return std::exchange(gMain, store);
 }
 
 cmcGTex& HelpGTex() {
@@ -417,6 +418,6 @@ cmcGTex& HelpGTex() {
     return *gHelp;
 }
 
-void InstallHelpGTex(cmcGTex* store) {
-    gHelp = store;
+cmcGTex* InstallHelpGTex(cmcGTex* store) {
+    return std::exchange(gHelp, store);
 }

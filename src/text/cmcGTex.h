@@ -105,6 +105,6 @@ class cmcHelpGTex : public cmcGTex {};
 
 // The process-wide stores (main over KELDA.OVL, help over KELDAH.OVL). Tests install their own.
 cmcGTex& GTex();
-void InstallGTex(cmcGTex* store);
+cmcGTex* InstallGTex(cmcGTex* store);
 cmcGTex& HelpGTex();
-void InstallHelpGTex(cmcGTex* store);
+cmcGTex* InstallHelpGTex(cmcGTex* store);

@@ -1,8 +1,6 @@
 // kelda-cli against kelda-radiosim on a pseudo-terminal: both real programs, real serial I/O.
 #include <gtest/gtest.h>
 #include <signal.h>
-#include <spawn.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <chrono>
@@ -10,6 +8,7 @@
 
 #include "cli/CliFixtures.h"
 #include "cli/CliRunner.h"
+#include "support/Radiosim.h"
 
 namespace {
 
@@ -18,78 +17,8 @@ using test::ReadFile;
 using test::RunCli;
 using test::TempFolder;
 
-// A background process of the build, stopped (by its own pid) when the object goes.
-class Background {
-  public:
-    Background(const std::string& program, const std::vector<std::string>& args,
-               const std::string& outPath) {
-        const std::string exe = std::string(KELDA_BIN_DIR) + "/" + program;
-        std::vector<std::string> words = {exe};
-        words.insert(words.end(), args.begin(), args.end());
-        std::vector<char*> argv;
-        for (auto& w : words) argv.push_back(w.data());
-        argv.push_back(nullptr);
-        posix_spawn_file_actions_t actions;
-        posix_spawn_file_actions_init(&actions);
-        posix_spawn_file_actions_addopen(&actions, 1, outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
-                                         0600);
-        posix_spawn_file_actions_addopen(&actions, 2, (outPath + ".err").c_str(),
-                                         O_WRONLY | O_CREAT | O_TRUNC, 0600);
-        if (posix_spawn(&pid_, exe.c_str(), &actions, nullptr, argv.data(), environ) != 0)
-            pid_ = -1;
-        posix_spawn_file_actions_destroy(&actions);
-    }
-    ~Background() { Stop(SIGTERM); }
-    // Waits for the process to end by itself; its exit status.
-    int Wait() {
-        if (pid_ <= 0) return status_;
-        int ws = 0;
-        waitpid(pid_, &ws, 0);
-        pid_ = -1;
-        status_ = WIFEXITED(ws) ? WEXITSTATUS(ws) : 128 + WTERMSIG(ws);
-        return status_;
-    }
-    // Sends the signal and waits; the exit status, or 128 + signal.
-    int Stop(int sig) {
-        if (pid_ <= 0) return status_;
-        kill(pid_, sig);
-        int ws = 0;
-        waitpid(pid_, &ws, 0);
-        pid_ = -1;
-        status_ = WIFEXITED(ws) ? WEXITSTATUS(ws) : 128 + WTERMSIG(ws);
-        return status_;
-    }
-
-  private:
-    pid_t pid_ = -1;
-    int status_ = -1;
-};
-
-// The simulated radio; its first line of output names its pseudo-terminal.
-class Radio {
-  public:
-    Radio(const TempFolder& tmp, std::vector<std::string> options) : out_(tmp / "sim.out") {
-        options.insert(options.begin(), "--no-publish");
-        sim_ = std::make_unique<Background>("kelda-radiosim", options, out_);
-        for (int i = 0; i < 200 && device_.empty(); ++i) {
-            std::string text = ReadFile(out_);
-            if (auto nl = text.find('\n'); nl != std::string::npos)
-                device_ = text.substr(0, nl);
-            else
-                std::this_thread::sleep_for(std::chrono::milliseconds(10));
-        }
-        EXPECT_FALSE(device_.empty()) << ReadFile(out_ + ".err");
-    }
-    const std::string& Device() const { return device_; }
-    std::string Errors() const { return ReadFile(out_ + ".err"); }
-    // As if the cable were pulled: the radio's end of the line goes away at once.
-    void Kill() { sim_->Stop(SIGKILL); }
-
-  private:
-    std::string out_;
-    std::unique_ptr<Background> sim_;
-    std::string device_;
-};
+using Background = test::BackgroundProgram;
+using test::Radiosim;
 
 class CliRadio : public testing::Test {
   protected:
@@ -104,7 +33,7 @@ std::string ExportAll(const std::string& file, const TempFolder& tmp) {
 
 TEST_F(CliRadio, ReadGivesTheRadiosImageInEveryTableAndInfoNamesTheRadio) {
     const std::string edited = test::MakeEdited(tmp, "edited.kcf");
-    Radio radio(tmp, {"--image", edited, "--version", "1234"});
+    Radiosim radio(tmp.Path(), {"--image", edited, "--version", "1234"});
 
     CliResult info = RunCli({"info", "--device", radio.Device(), "--log", tmp / "link.log"}, tmp);
     ASSERT_EQ(info.status, 0) << info.err;
@@ -128,7 +57,7 @@ TEST_F(CliRadio, ReadGivesTheRadiosImageInEveryTableAndInfoNamesTheRadio) {
 TEST_F(CliRadio, WriteIsConfirmedAndTheRadioHoldsTheDocumentOverTheWrittenRanges) {
     const std::string edited = test::MakeEdited(tmp, "edited.kcf");
     const std::string saved = tmp / "saved.kcf";
-    Radio radio(tmp, {"--save", saved});
+    Radiosim radio(tmp.Path(), {"--save", saved});
 
     CliResult unconfirmed = RunCli({"write", edited, "--device", radio.Device()}, tmp);
     EXPECT_EQ(unconfirmed.status, 2);
@@ -150,7 +79,7 @@ TEST_F(CliRadio, WriteIsConfirmedAndTheRadioHoldsTheDocumentOverTheWrittenRanges
 TEST_F(CliRadio, WriteVerifyReportsAByteTheRadioDidNotKeepAndNeverSuccess) {
     const std::string edited = test::MakeEdited(tmp, "edited.kcf");
     // The first letter of channel 16's name.
-    Radio radio(tmp, {"--corrupt-store", "0x1080"});
+    Radiosim radio(tmp.Path(), {"--corrupt-store", "0x1080"});
     CliResult r = RunCli({"write", edited, "--device", radio.Device(), "--yes", "--verify"}, tmp);
     EXPECT_EQ(r.status, 5) << r.err;
     EXPECT_NE(r.out.find("1080: written "), std::string::npos) << r.out;
@@ -167,7 +96,7 @@ TEST_F(CliRadio, WarningListErrorsRefuseTheWrite) {
             .status,
         0);
     const std::string saved = tmp / "saved.kcf";
-    Radio radio(tmp, {"--save", saved});
+    Radiosim radio(tmp.Path(), {"--save", saved});
     CliResult r = RunCli({"write", file, "--device", radio.Device(), "--yes"}, tmp);
     EXPECT_EQ(r.status, 1);
     EXPECT_EQ(ReadFile(saved), "");
@@ -189,7 +118,7 @@ TEST_F(CliRadio, FaultsOfTheRadioGiveTheirResultCodes) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.fault[0]);
-        Radio radio(tmp, c.fault);
+        Radiosim radio(tmp.Path(), c.fault);
         const std::string out = tmp / "read.kcf";
         std::remove(out.c_str());
         std::vector<std::string> args = {c.command, "--device", radio.Device()};
@@ -209,8 +138,27 @@ TEST_F(CliRadio, FaultsOfTheRadioGiveTheirResultCodes) {
     EXPECT_EQ(RunCli({"info"}, tmp).status, 2);
 }
 
+TEST_F(CliRadio, AWriteWhoseLineStallsEndsWithTheSendFailureAndNeverClaimsSuccess) {
+    const std::string file = test::MakeFactory(tmp, 2, "m.kcf");
+    const std::string saved = tmp / "saved.kcf";
+    // Well into the data frames: the radio's memory has been partly overwritten.
+    Radiosim radio(tmp.Path(), {"--stall-write", "3000", "--save", saved});
+    CliResult r = RunCli({"write", file, "--device", radio.Device(), "--yes"}, tmp);
+    EXPECT_EQ(r.status, 37) << r.err;
+    EXPECT_NE(r.err.find("error: "), std::string::npos) << r.err;
+    EXPECT_NE(r.err.find("The serial port stopped sending."), std::string::npos) << r.err;
+    EXPECT_NE(r.err.find("Write to the radio again"), std::string::npos) << r.err;
+    EXPECT_EQ(r.err.find("succeeded"), std::string::npos) << r.err;
+    EXPECT_EQ(r.out.find("succeeded"), std::string::npos) << r.out;
+    EXPECT_EQ(ReadFile(saved), "");
+
+    // The next run opens the port anew, and the line goes again until the stall.
+    CliResult again = RunCli({"info", "--device", radio.Device()}, tmp);
+    EXPECT_EQ(again.status, 0) << again.err;
+}
+
 TEST_F(CliRadio, APulledCableIsToldApartFromASilentRadio) {
-    Radio radio(tmp, {"--baud", "38400"});
+    Radiosim radio(tmp.Path(), {"--baud", "38400"});
     const std::string out = tmp / "read.kcf";
     Background read("kelda-cli", {"read", "--device", radio.Device(), "-o", out}, tmp / "cli.out");
     std::this_thread::sleep_for(std::chrono::milliseconds(1500));
@@ -225,7 +173,7 @@ TEST_F(CliRadio, APulledCableIsToldApartFromASilentRadio) {
 }
 
 TEST_F(CliRadio, AnOutputThatCannotBeWrittenIsToldBeforeTheRadioIsRead) {
-    Radio radio(tmp, {"--silent"});  // a read would take a second to fail with 25
+    Radiosim radio(tmp.Path(), {"--silent"});  // a read would take a second to fail with 25
     for (const std::string& out : {tmp / "no-folder/read.kcf", tmp.Path()}) {
         SCOPED_TRACE(out);
         CliResult r = RunCli({"read", "--device", radio.Device(), "-o", out}, tmp);
@@ -235,7 +183,7 @@ TEST_F(CliRadio, AnOutputThatCannotBeWrittenIsToldBeforeTheRadioIsRead) {
 }
 
 TEST_F(CliRadio, AnInterruptedReadLeavesNoFile) {
-    Radio radio(tmp, {"--baud", "9600"});
+    Radiosim radio(tmp.Path(), {"--baud", "9600"});
     const std::string out = tmp / "read.kcf";
     Background read("kelda-cli", {"read", "--device", radio.Device(), "-o", out}, tmp / "cli.out");
     std::this_thread::sleep_for(std::chrono::milliseconds(700));

@@ -147,6 +147,14 @@ TEST_F(CommOnPty, LineThatStopsTakingBytesSetsTheWriteError) {
     for (int i = 0; i < 400 && !port.WriteError(); ++i) clock.Advance(10);
     EXPECT_TRUE(port.WriteError());
     EXPECT_TRUE(port.IsOpen());  // its owner closes it
+    // Nothing more is tried until then, even when the line would take bytes again: each try
+    // could hold the thread for another time-out.
+    const uint64_t written = port.BytesWritten();
+    Drain(data.size());
+    port.Write("x", 1);
+    clock.Advance(50);
+    EXPECT_EQ(port.BytesWritten(), written);
+    EXPECT_EQ(Drain(1).size(), 0u);
     port.Close();
     EXPECT_FALSE(port.WriteError());
 }

@@ -4,7 +4,6 @@
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <signal.h>
-#include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -38,9 +37,8 @@
 #include "radio/CellDispatcher.h"
 #include "radio/cmcCellCapsule.h"
 #include "sheet/cmcCellObj.h"
+#include "support/Radiosim.h"
 #include "support/ScriptedPrompter.h"
-
-extern char** environ;
 
 namespace {
 
@@ -55,76 +53,11 @@ std::string ReadFile(const std::string& path) {
     return s.str();
 }
 
-// A program of the build run in the background, stopped by its own pid.
-class Process {
-  public:
-    Process(const std::string& program, std::vector<std::string> args, const std::string& out) {
-        const std::string exe = std::string(KELDA_BIN_DIR) + "/" + program;
-        args.insert(args.begin(), exe);
-        std::vector<char*> argv;
-        for (auto& a : args) argv.push_back(a.data());
-        argv.push_back(nullptr);
-        posix_spawn_file_actions_t actions;
-        posix_spawn_file_actions_init(&actions);
-        posix_spawn_file_actions_addopen(&actions, 1, out.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
-                                         0600);
-        posix_spawn_file_actions_addopen(&actions, 2, (out + ".err").c_str(),
-                                         O_WRONLY | O_CREAT | O_TRUNC, 0600);
-        if (posix_spawn(&pid_, exe.c_str(), &actions, nullptr, argv.data(), environ) != 0)
-            pid_ = -1;
-        posix_spawn_file_actions_destroy(&actions);
-    }
-    ~Process() { Stop(SIGTERM); }
-    int Stop(int sig) {
-        if (pid_ <= 0) return status_;
-        kill(pid_, sig);
-        int ws = 0;
-        waitpid(pid_, &ws, 0);
-        pid_ = -1;
-        status_ = WIFEXITED(ws) ? WEXITSTATUS(ws) : 128 + WTERMSIG(ws);
-        return status_;
-    }
-    int Wait() {
-        int ws = 0;
-        if (pid_ > 0) waitpid(pid_, &ws, 0);
-        pid_ = -1;
-        return WIFEXITED(ws) ? WEXITSTATUS(ws) : -1;
-    }
-
-  private:
-    pid_t pid_ = -1;
-    int status_ = -1;
-};
-
 int RunCli(const std::vector<std::string>& args, const std::string& out) {
-    return Process("kelda-cli", args, out).Wait();
+    return test::BackgroundProgram("kelda-cli", args, out).Wait();
 }
 
-// The simulated radio, published in the ports folder as the window's port discovery finds it.
-class Radiosim {
-  public:
-    Radiosim(const std::string& folder, const std::string& name, std::vector<std::string> args)
-        : out_(folder + "/" + name + ".out") {
-        args.insert(args.end(), {"--name", name});
-        process_ = std::make_unique<Process>("kelda-radiosim", args, out_);
-        for (int i = 0; i < 300; ++i) {
-            std::string text = ReadFile(out_);
-            if (std::count(text.begin(), text.end(), '\n') >= 2) {
-                device_ = text.substr(0, text.find('\n'));
-                break;
-            }
-            std::this_thread::sleep_for(std::chrono::milliseconds(10));
-        }
-        EXPECT_FALSE(device_.empty()) << ReadFile(out_ + ".err");
-    }
-    const std::string& Device() const { return device_; }
-    void Kill() { process_->Stop(SIGKILL); }
-
-  private:
-    std::string out_;
-    std::unique_ptr<Process> process_;
-    std::string device_;
-};
+using test::Radiosim;
 
 // The port number the window gives the simulated radio on its device: its entry in the list of
 // present ports, "N: KELDA simulated radio (pts/M)".
@@ -229,7 +162,7 @@ TEST_F(RadioWindow, PortDialogsTakeOnlyPortsOneTo256) {
 }
 
 TEST_F(RadioWindow, ConnectedPortsListIsRefilledWhenDroppedDown) {
-    Radiosim first(dir, "first", {});
+    Radiosim first(dir, {}, "first");
     const int firstPort = PortOf(first.Device());
     ASSERT_GT(firstPort, 0);
     cuiPortDialog dialog(2, firstPort, window.get());
@@ -241,7 +174,7 @@ TEST_F(RadioWindow, ConnectedPortsListIsRefilledWhenDroppedDown) {
     Shot(&dialog, "port_dialog_connected");
 
     // A cable plugged in while the dialog is open shows up when the list drops down.
-    Radiosim second(dir, "second", {});
+    Radiosim second(dir, {}, "second");
     const int before = dialog.List()->count();
     dialog.List()->showPopup();
     EXPECT_EQ(dialog.List()->count(), before + 1);
@@ -275,7 +208,7 @@ TEST_F(RadioWindow, ReadEditWriteAndInformationThroughTheWindow) {
                       "CT_Null.CL_ComCom_CloneComment=MY BOAT"},
                      dir + "/cli.out"),
               0);
-    Radiosim radio(dir, "radiosim", {"--image", image, "--save", saved, "--baud", "115200"});
+    Radiosim radio(dir, {"--image", image, "--save", saved, "--baud", "115200"}, "radiosim");
     const int port = PortOf(radio.Device());
     ASSERT_GT(port, 0);
 
@@ -363,7 +296,7 @@ TEST_F(RadioWindow, ReadEditWriteAndInformationThroughTheWindow) {
 }
 
 TEST_F(RadioWindow, ARadioThatGoesAwayMidReadIsALostConnection) {
-    Radiosim radio(dir, "radiosim", {"--baud", "38400"});
+    Radiosim radio(dir, {"--baud", "38400"}, "radiosim");
     Environ().comPort = PortOf(radio.Device());
     ASSERT_GT(Environ().comPort, 0);
     cmcEeprom before;

@@ -2,10 +2,12 @@
 // Doubles for the cell dispatcher's surroundings: a grid that records chooser requests, a canvas
 // that records paint calls, a choice source over fixed lists, and a host that records commands.
 #include <map>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
 
+#include "base/ScopedInstall.h"
 #include "radio/CellSources.h"
 #include "radio/cmcCellCapsule.h"
 #include "radio/cmcCellHost.h"
@@ -81,7 +83,8 @@ struct FixedChoices : cmcChoiceSource {
     }
 };
 
-// An overlay in memory installed as the main text store, with a choice table over it.
+// An overlay in memory installed as the main text store, with a choice table over it, for the
+// object's lifetime.
 struct InstalledOverlay {
     cmcGTex store;
     cmcChoiceTable choices{&store};
@@ -95,13 +98,11 @@ struct InstalledOverlay {
         Install();
     }
     void Install() {
-        InstallGTex(&store);
-        InstallChoiceTable(&choices);
+        textSlot.emplace(&store);
+        choicesSlot.emplace(&choices);
     }
-    ~InstalledOverlay() {
-        InstallChoiceTable(nullptr);
-        InstallGTex(nullptr);
-    }
+    std::optional<ScopedInstall<InstallGTex>> textSlot;
+    std::optional<ScopedInstall<InstallChoiceTable>> choicesSlot;
 };
 
 struct RecordingHost : cmcCellHost {

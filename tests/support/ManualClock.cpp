@@ -34,17 +34,13 @@ class ManualClock::ManualTimer : public platform::Timer {
     uint64_t id_;
 };
 
-ManualClock::ManualClock(uint32_t start) : now_(start) {
-    platform::InstallClock(this);
-}
+ManualClock::ManualClock(uint32_t start) : now_(start) {}
 
 ManualClock::~ManualClock() {
     // Tasks released while running free themselves on their next 1 ms tick: let them.
     Advance(2);
     // Timers that outlive the clock become inert rather than touching it.
     for (ManualTimer* t : live_) t->Orphan();
-    // Timers still alive must not reach a dead clock; the owners are expected to go first.
-    platform::InstallClock(nullptr);
 }
 
 std::unique_ptr<platform::Timer> ManualClock::CreateTimer(std::function<void()> onTick) {

@@ -5,13 +5,14 @@
 #include <set>
 #include <vector>
 
+#include "base/ScopedInstall.h"
 #include "platform/Clock.h"
 
 namespace test {
 
 class ManualClock : public platform::Clock {
   public:
-    // Installs itself as the process clock for its lifetime.
+    // Installs itself as the process clock for its lifetime (the one before comes back).
     explicit ManualClock(uint32_t start = 0);
     ~ManualClock() override;
 
@@ -37,7 +38,8 @@ class ManualClock : public platform::Clock {
     std::set<ManualTimer*> live_;
     uint64_t nextId_ = 1;
     uint32_t now_;
-    uint64_t absolute_ = 0;  // time without wrap, for ordering
+    uint64_t absolute_ = 0;                                  // time without wrap, for ordering
+    ScopedInstall<platform::InstallClock> installed_{this};  // last: goes first
 };
 
 }  // namespace test

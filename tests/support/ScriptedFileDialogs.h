@@ -5,14 +5,15 @@
 #include <string>
 #include <vector>
 
+#include "base/ScopedInstall.h"
 #include "platform/FileDialogs.h"
 
 namespace test {
 
 class ScriptedFileDialogs : public platform::FileDialogs {
   public:
-    ScriptedFileDialogs() { platform::InstallFileDialogs(this); }
-    ~ScriptedFileDialogs() override { platform::InstallFileDialogs(nullptr); }
+    // Installs itself for its lifetime (the one before comes back).
+    ScriptedFileDialogs() = default;
 
     // An empty optional answers "cancelled".
     void Answer(std::optional<std::string> path) { script_.push_back(std::move(path)); }
@@ -40,6 +41,7 @@ class ScriptedFileDialogs : public platform::FileDialogs {
     }
     std::deque<std::optional<std::string>> script_;
     std::vector<Asked> asked_;
+    ScopedInstall<platform::InstallFileDialogs> installed_{this};
 };
 
 }  // namespace test

@@ -2,14 +2,6 @@
 
 namespace test {
 
-ScriptedPrompter::ScriptedPrompter() {
-    platform::InstallPrompter(this);
-}
-
-ScriptedPrompter::~ScriptedPrompter() {
-    platform::InstallPrompter(nullptr);
-}
-
 int ScriptedPrompter::Show(const std::string& text, const std::string& caption,
                            platform::PromptIcon icon, platform::PromptButtons buttons) {
     shown_.push_back({text, caption, icon, buttons});

@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "base/ScopedInstall.h"
 #include "platform/Prompt.h"
 
 namespace test {
@@ -17,9 +18,8 @@ class ScriptedPrompter : public platform::Prompter {
         platform::PromptButtons buttons;
     };
 
-    // Installs itself for its lifetime.
-    ScriptedPrompter();
-    ~ScriptedPrompter() override;
+    // Installs itself for its lifetime (the one before comes back).
+    ScriptedPrompter() = default;
 
     int Show(const std::string& text, const std::string& caption, platform::PromptIcon icon,
              platform::PromptButtons buttons) override;
@@ -33,6 +33,7 @@ class ScriptedPrompter : public platform::Prompter {
     std::deque<int> script_;
     int default_ = platform::kAnswerOk;
     std::vector<Shown> shown_;
+    ScopedInstall<platform::InstallPrompter> installed_{this};
 };
 
 }  // namespace test

@@ -32,14 +32,14 @@ SimOnPty::SimOnPty(const SimFaults& faults, int portNumber, unsigned baud)
         return queued >= kSlaveWindow ? size_t{0} : static_cast<size_t>(kSlaveWindow - queued);
     });
     table_.Assign(portNumber, pty_.SlavePath());
-    InstallPortTable(&table_);
+    tableSlot_.emplace(&table_);
     timer_ = platform::GetClock().CreateTimer([this] { Step(); });
     timer_->Start(1);
 }
 
 SimOnPty::~SimOnPty() {
     timer_.reset();
-    InstallPortTable(nullptr);
+    tableSlot_.reset();
     if (slaveFd_ >= 0) ::close(slaveFd_);
 }
 

@@ -8,8 +8,10 @@
 // briefly) until everything the program wrote has reached the radio, and after sending until
 // everything sent has reached the program's side.
 #include <memory>
+#include <optional>
 #include <string>
 
+#include "base/ScopedInstall.h"
 #include "comm/cmcPortTable.h"
 #include "platform/PseudoTerminal.h"
 #include "sim/SimLink.h"
@@ -48,6 +50,7 @@ class SimOnPty {
     std::unique_ptr<SimLink> link_;
     std::unique_ptr<platform::Timer> timer_;
     cmcPortTable table_;
+    std::optional<ScopedInstall<InstallPortTable>> tableSlot_;
     int port_;
     const cmcComm* peer_ = nullptr;
     uint64_t peerBase_ = 0;

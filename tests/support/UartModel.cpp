@@ -51,15 +51,16 @@ UartModel::UartModel(SimRadio& radio, unsigned baud, std::function<uint64_t()> n
     : radio_(radio), byteUs_(10000000ull / baud), nowUs_(std::move(nowUs)) {}
 
 UartModel::~UartModel() {
-    if (gModel == this) {
-        gModel = nullptr;
-        platform::InstallSerialDeviceWrapper(nullptr);
-    }
+    if (!installed_) return;
+    installed_.reset();
+    gModel = previous_;
 }
 
 void UartModel::Install() {
+    if (installed_) return;
+    previous_ = gModel;
     gModel = this;
-    platform::InstallSerialDeviceWrapper(&MakeUart);
+    installed_.emplace(&MakeUart);
 }
 
 bool UartModel::Open() {

@@ -11,8 +11,10 @@
 #include <cstdint>
 #include <deque>
 #include <functional>
+#include <optional>
 #include <string>
 
+#include "base/ScopedInstall.h"
 #include "platform/SerialDevice.h"
 
 class SimRadio;
@@ -77,6 +79,8 @@ class UartModel {
     uint64_t idleUs_ = 0;
     uint64_t firstUs_ = 0;
     bool started_ = false;
+    UartModel* previous_ = nullptr;  // the model installed before this one
+    std::optional<ScopedInstall<platform::InstallSerialDeviceWrapper>> installed_;
 };
 
 }  // namespace test

@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <map>
+#include <utility>
 
 #include "platform/PortDiscovery.h"
 #include "platform/win32/WideText.h"
@@ -121,8 +122,8 @@ PortDiscovery& GetPortDiscovery() {
     return gDiscovery ? *gDiscovery : system;
 }
 
-void InstallPortDiscovery(PortDiscovery* discovery) {
-    gDiscovery = discovery;
+PortDiscovery* InstallPortDiscovery(PortDiscovery* discovery) {
+    return std::exchange(gDiscovery, discovery);
 }
 
 }  // namespace platform

@@ -5,6 +5,7 @@
 
 #include <chrono>
 #include <cwctype>
+#include <utility>
 
 #include "platform/SerialDevice.h"
 #include "platform/win32/WideText.h"
@@ -201,8 +202,8 @@ SerialDeviceWrapper gWrapper = nullptr;
 
 }  // namespace
 
-void InstallSerialDeviceWrapper(SerialDeviceWrapper wrapper) {
-    gWrapper = wrapper;
+SerialDeviceWrapper InstallSerialDeviceWrapper(SerialDeviceWrapper wrapper) {
+    return std::exchange(gWrapper, wrapper);
 }
 
 std::unique_ptr<SerialDevice> CreateSerialDevice() {

@@ -48,7 +48,10 @@ const char kUsage[] =
     "  --version DDDD      the identity's four revision digits\n"
     "  --silent            answer nothing (the link still echoes)\n"
     "  --corrupt-store A   store the byte at address A (decimal or 0x hex) of each accepted\n"
-    "                      write with its bits inverted\n";
+    "                      write with its bits inverted\n"
+    "  --stall-write N     the line stops taking bytes once N bytes of a write run have\n"
+    "                      arrived, as a transmitter that stops sending: the program's writes\n"
+    "                      time out (result 17); its next open of the port lets the line go\n";
 
 int Fail(const std::string& text) {
     std::fprintf(stderr, "kelda-radiosim: %s\n", text.c_str());
@@ -101,6 +104,9 @@ int main(int argc, char** argv) {
             faults.silent = true;
         } else if (a == "--no-publish") {
             publish = false;
+        } else if (a == "--stall-write") {
+            if (!(v = value(a.c_str())) || !ParseInt(v, 1, 1 << 20, faults.stallWrite))
+                return Fail("--stall-write needs a byte count from 1");
         } else if (a == "--drop-frame" || a == "--bad-checksum") {
             int k = 0;
             if (!(v = value(a.c_str())) || !ParseInt(v, 1, 1 << 20, k))
