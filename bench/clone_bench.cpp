@@ -54,7 +54,7 @@ struct Radiosim {
 
 struct Run {
     bool done = false;
-    int result = -1;
+    CloneResult result = CloneResult::kPortFailed;
     static void Done(void* self, dst_CDrv_Result* r) {
         auto* run = static_cast<Run*>(self);
         run->done = true;
@@ -98,7 +98,7 @@ void CloneBench(benchmark::State& state, bool write, unsigned baud) {
             man.StartRead(kReadList, &Run::Done, &data);
         platform::RunLoop::Default().RunUntil([&] { return data.done; }, 120000);
         double s = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-        if (info.result != 0 || data.result != 0) {
+        if (info.result != CloneResult::kOk || data.result != CloneResult::kOk) {
             state.SkipWithError("clone run failed");
             break;
         }

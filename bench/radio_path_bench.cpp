@@ -67,7 +67,7 @@ struct Radiosim {
 
 struct Run {
     bool done = false;
-    int result = -1;
+    CloneResult result = CloneResult::kPortFailed;
     static void Done(void* self, dst_CDrv_Result* r) {
         auto* run = static_cast<Run*>(self);
         run->done = true;
@@ -105,7 +105,7 @@ bool TimedRun(benchmark::State& state, indCloneMan& man, bool write, double& wir
         man.StartRead(kReadList, &Run::Done, &data);
     platform::RunLoop::Default().RunUntil([&] { return data.done; }, 120000);
     double s = Seconds(start);
-    if (info.result != 0 || data.result != 0) {
+    if (info.result != CloneResult::kOk || data.result != CloneResult::kOk) {
         state.SkipWithError("clone run failed");
         return false;
     }

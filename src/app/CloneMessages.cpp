@@ -23,42 +23,42 @@ constexpr int kHintReplug = 8;
 }  // namespace
 
 std::string CloneFailureText(const CloneFailure& failure) {
-    const int code = failure.code;
-    if (code == kCloneOk) return {};
+    const CloneResult code = failure.code;
+    if (code == CloneResult::kOk) return {};
     cmcGTex& tex = GTex();
-    std::string text = tex.GetLine(keys::kMessCloneErrHead, code);
+    std::string text = tex.GetLine(keys::kMessCloneErrHead, CloneResultNumber(code));
     std::vector<int> hints = {0, 1, 2, 3};
     const std::string& device = failure.device;
     const std::string port = std::to_string(failure.port);
     switch (code) {
-        case kCloneLineLost:
+        case CloneResult::kLineLost:
             // Name the port the way the user chose it, and the device behind a number.
             text = WithPort(text, failure.portNamedByDevice && !device.empty() ? device
                                   : device.empty()                             ? port
                                                    : port + " (" + device + ")");
             hints = {kHintCable, kHintReplug};
             break;
-        case kClonePortFailed: {
+        case CloneResult::kPortFailed: {
             text = WithPort(text, failure.portNamedByDevice && !device.empty() ? device : port);
             // Which device and why, so that a user can act on it.
             const std::string& why = failure.openError;
             if (!why.empty()) text += "\n" + why;
             break;
         }
-        case kCloneNotAcknowledged:
+        case CloneResult::kNotAcknowledged:
             hints = {0, 2, 3};
             break;
-        case kCloneNotIdentified:
-        case kCloneIdentityUnread:
+        case CloneResult::kNotIdentified:
+        case CloneResult::kIdentityUnread:
             hints = {0, 1, 2, 3, 4, 5};
             break;
-        case kCloneOtherModel:
+        case CloneResult::kOtherModel:
             hints = {6, 7};
             break;
-        case kCloneNotReady:
+        case CloneResult::kNotReady:
             hints = {0, 4, 5};
             break;
-        case kCloneNewerData:
+        case CloneResult::kNewerData:
             hints = {};
             break;
         default:
@@ -72,13 +72,13 @@ std::string CloneFailureText(const CloneFailure& failure) {
         }
     }
     // Data frames went out: the radio may hold a mix of old and new settings.
-    if (failure.operation == kCloneWrite && failure.dataSent)
+    if (failure.operation == CloneOperation::kWrite && failure.dataSent)
         text += "\n\n" + tex.GetText(keys::kMessCloneErrWriteAgain);
     return text;
 }
 
 void ShowCloneFailure(const CloneFailure& failure) {
-    if (failure.code == kCloneOk) return;
+    if (failure.code == CloneResult::kOk) return;
     platform::GetPrompter().Show(CloneFailureText(failure), GTex().GetLine(keys::kSysAppTitle, 0),
                                  platform::PromptIcon::Error, platform::PromptButtons::Ok);
 }

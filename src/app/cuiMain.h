@@ -12,6 +12,7 @@
 #include "app/cmcSheetTree.h"
 #include "app/cmcUndoHistory.h"
 #include "app/cuiMainView.h"
+#include "comm/CloneResult.h"
 #include "radio/cmcEeprom.h"
 
 class cmcTick;
@@ -64,7 +65,7 @@ class cuiMain {
     void CloneInformation();
     indCloneMan& CloneMan() { return *cloneMan_; }
     CloneOutcome LastCloneOutcome() const { return cloneOutcome_; }
-    int LastCloneResult() const { return cloneResult_; }
+    CloneResult LastCloneResult() const { return cloneResult_; }
     // What the check after the last write found: the bytes (outside the radio's own identity
     // bytes) the radio holds other than was sent, and the cells they change, in words.
     const std::vector<ByteDifference>& VerifyMismatches() const { return verifyBytes_; }
@@ -219,7 +220,7 @@ class cuiMain {
     std::string Caption(bool redo, const cmcUndoWhat* what) const;
 
     // Clone command chains.
-    void StopClone(CloneOutcome outcome, int result = 0);
+    void StopClone(CloneOutcome outcome, CloneResult result = CloneResult::kOk);
     static void ReadInfoDone(void* self, dst_CDrv_Result* result);
     static void ReadDone(void* self, dst_CDrv_Result* result);
     static void WriteInfoDone(void* self, dst_CDrv_Result* result);
@@ -233,5 +234,5 @@ class cuiMain {
     std::vector<std::string> verifyMeaning_;
     std::unique_ptr<indCloneMan> cloneMan_;
     CloneOutcome cloneOutcome_ = CloneOutcome::kStopped;
-    int cloneResult_ = 0;
+    CloneResult cloneResult_ = CloneResult::kOk;
 };

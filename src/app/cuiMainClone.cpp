@@ -57,27 +57,27 @@ void ShowText(const char* key, platform::PromptIcon icon) {
 
 void cuiMain::InformationCheck(void* self, dst_CDrv_Result* r) {
     auto* app = static_cast<cuiMain*>(self);
-    if (r->result != kCloneOk || r->operation != kCloneInfo) return;
+    if (r->result != CloneResult::kOk || r->operation != CloneOperation::kInfo) return;
     const cmcBuff& data = r->information;
     if (r->word1 != app->modelCode_ || r->word2 != app->subCode_ || data.Size() <= 33 ||
         data.Data()[0] != data.Size()) {
-        r->result = kCloneNotIdentified;
+        r->result = CloneResult::kNotIdentified;
         return;
     }
     std::memcpy(app->radioIdentity_.data(), data.Data(), kRadioIdentitySize);
-    if (app->radioIdentity_[kIdMapMarker] != 1) r->result = kCloneNotReady;
+    if (app->radioIdentity_[kIdMapMarker] != 1) r->result = CloneResult::kNotReady;
 }
 
 void cuiMain::ReadCheck(void* self, dst_CDrv_Result* r) {
     auto* app = static_cast<cuiMain*>(self);
-    if (r->result != kCloneOk || r->operation != kCloneRead) return;
+    if (r->result != CloneResult::kOk || r->operation != CloneOperation::kRead) return;
     if (!app->IsOwnImage(r->image, true))
-        r->result = kCloneForeignData;
+        r->result = CloneResult::kForeignData;
     else if (app->CheckImageExtra(r->image))
-        r->result = kCloneNewerData;
+        r->result = CloneResult::kNewerData;
 }
 
-void cuiMain::StopClone(CloneOutcome outcome, int result) {
+void cuiMain::StopClone(CloneOutcome outcome, CloneResult result) {
     cloneOutcome_ = outcome;
     cloneResult_ = result;
 }
@@ -92,11 +92,11 @@ void cuiMain::ReadFromRadio() {
 
 void cuiMain::ReadInfoDone(void* self, dst_CDrv_Result* r) {
     auto* app = static_cast<cuiMain*>(self);
-    if (r->result != kCloneOk) return app->StopClone(CloneOutcome::kFailed, r->result);
+    if (r->result != CloneResult::kOk) return app->StopClone(CloneOutcome::kFailed, r->result);
     if (app->cloneMan_->IsBusy()) return app->StopClone(CloneOutcome::kStopped);
     if (app->radioIdentity_[kIdFlags] & kIdRefusesRead) {
-        ShowCloneFailure(app->cloneMan_->Failure(kCloneBadFrame));
-        return app->StopClone(CloneOutcome::kFailed, kCloneBadFrame);
+        ShowCloneFailure(app->cloneMan_->Failure(CloneResult::kBadFrame));
+        return app->StopClone(CloneOutcome::kFailed, CloneResult::kBadFrame);
     }
     app->cloneMan_->SetImageSize(app->working_.Size());
     if (!app->cloneMan_->StartRead(kReadList, &cuiMain::ReadDone, app))
@@ -105,7 +105,7 @@ void cuiMain::ReadInfoDone(void* self, dst_CDrv_Result* r) {
 
 void cuiMain::ReadDone(void* self, dst_CDrv_Result* r) {
     auto* app = static_cast<cuiMain*>(self);
-    if (r->result != kCloneOk) return app->StopClone(CloneOutcome::kFailed, r->result);
+    if (r->result != CloneResult::kOk) return app->StopClone(CloneOutcome::kFailed, r->result);
     cmcUndoWhat what;
     what.kind = cmcUndoWhat::kRadioRead;
     what.modelBefore = app->CurrentModelType();
@@ -141,14 +141,14 @@ void cuiMain::WriteToRadio() {
 
 void cuiMain::WriteInfoDone(void* self, dst_CDrv_Result* r) {
     auto* app = static_cast<cuiMain*>(self);
-    if (r->result != kCloneOk) return app->StopClone(CloneOutcome::kFailed, r->result);
+    if (r->result != CloneResult::kOk) return app->StopClone(CloneOutcome::kFailed, r->result);
     const auto& id = app->radioIdentity_;
     const bool firstGroup = id[kIdFlags] & kIdModelGroup;
     const int type = app->CurrentModelType();
     if (firstGroup != (type < kSecondGroupType)) {
-        r->result = kCloneOtherModel;
+        r->result = CloneResult::kOtherModel;
         ShowText(keys::kMessModelError, platform::PromptIcon::Error);
-        return app->StopClone(CloneOutcome::kFailed, kCloneOtherModel);
+        return app->StopClone(CloneOutcome::kFailed, CloneResult::kOtherModel);
     }
     if (app->cloneMan_->IsBusy()) return app->StopClone(CloneOutcome::kStopped);
     app->cloneMan_->SetImageSize(app->working_.Size());
@@ -178,13 +178,13 @@ void cuiMain::WriteInfoDone(void* self, dst_CDrv_Result* r) {
 
 void cuiMain::WriteDone(void* self, dst_CDrv_Result* r) {
     auto* app = static_cast<cuiMain*>(self);
-    if (r->result != kCloneOk) return app->StopClone(CloneOutcome::kFailed, r->result);
+    if (r->result != CloneResult::kOk) return app->StopClone(CloneOutcome::kFailed, r->result);
     app->View().CloseSheet();
     if (Environ().verifyAfterWrite) {
         // Read back at once, while the radio is still on the cable.
         if (app->cloneMan_->StartRead(kReadList, &cuiMain::VerifyDone, app)) return;
         ShowText(keys::kMessCloneWriteNotVerified, platform::PromptIcon::Warning);
-        return app->StopClone(CloneOutcome::kNotVerified, kClonePortFailed);
+        return app->StopClone(CloneOutcome::kNotVerified, CloneResult::kPortFailed);
     }
     ShowText(keys::kMessCloneWriteSucceeded, platform::PromptIcon::Information);
     app->StopClone(CloneOutcome::kDone);
@@ -192,7 +192,7 @@ void cuiMain::WriteDone(void* self, dst_CDrv_Result* r) {
 
 void cuiMain::VerifyDone(void* self, dst_CDrv_Result* r) {
     auto* app = static_cast<cuiMain*>(self);
-    if (r->result != kCloneOk) {
+    if (r->result != CloneResult::kOk) {
         // The manager has told why the read failed; the write itself is not known to be good.
         ShowText(keys::kMessCloneWriteNotVerified, platform::PromptIcon::Warning);
         return app->StopClone(CloneOutcome::kNotVerified, r->result);
@@ -249,7 +249,7 @@ void cuiMain::CloneInformation() {
 
 void cuiMain::InfoDone(void* self, dst_CDrv_Result* r) {
     auto* app = static_cast<cuiMain*>(self);
-    if (r->result != kCloneOk) return app->StopClone(CloneOutcome::kFailed, r->result);
+    if (r->result != CloneResult::kOk) return app->StopClone(CloneOutcome::kFailed, r->result);
     app->View().ShowCloneInformation();
     app->StopClone(CloneOutcome::kDone);
 }

@@ -37,7 +37,7 @@ void OnInterrupt(int) {
 class TerminalProgress : public indCloneManView {
   public:
     TerminalProgress() : shown_(platform::ErrorStreamIsTerminal()) {}
-    void RunStarted(int operation, bool showProgress) override {
+    void RunStarted(CloneOperation operation, bool showProgress) override {
         active_ = shown_ && showProgress;
         operation_ = operation;
         if (active_) ProgressChanged(0);
@@ -47,8 +47,8 @@ class TerminalProgress : public indCloneManView {
         if (filled > indCloneMan::kSegments) filled = indCloneMan::kSegments;
         std::string bar(static_cast<size_t>(filled), '#');
         bar.resize(indCloneMan::kSegments, '.');
-        std::fprintf(stderr, "\r%s [%s]", operation_ == kCloneWrite ? "writing" : "reading",
-                     bar.c_str());
+        std::fprintf(stderr, "\r%s [%s]",
+                     operation_ == CloneOperation::kWrite ? "writing" : "reading", bar.c_str());
         std::fflush(stderr);
     }
     void RunEnded() override {
@@ -59,7 +59,7 @@ class TerminalProgress : public indCloneManView {
   private:
     bool shown_;
     bool active_ = false;
-    int operation_ = 0;
+    CloneOperation operation_ = CloneOperation::kNone;
 };
 
 struct PortChoice {
@@ -105,7 +105,7 @@ int OutcomeStatus(const cuiMain& app) {
         case cuiMain::CloneOutcome::kDone:
             return kExitOk;
         case cuiMain::CloneOutcome::kFailed:
-            return kExitCloneErrorBase + app.LastCloneResult();
+            return kExitCloneErrorBase + CloneResultNumber(app.LastCloneResult());
         case cuiMain::CloneOutcome::kDataErrors:
             return kExitWarningsError;
         case cuiMain::CloneOutcome::kNotVerified:

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
+#include <ostream>
 
 #include "base/Hex.h"
 #include "base/cmcTask.h"
@@ -28,6 +29,10 @@ void SetBit(cmcBuff& map, int address) {
 }
 
 }  // namespace
+
+std::ostream& operator<<(std::ostream& out, CloneResult result) {
+    return out << CloneResultNumber(result);
+}
 
 cmcCloneDrv::cmcCloneDrv() : task_(new cmcTask) {
     task_->SetCallback(&cmcCloneDrv::TaskTick, this);
@@ -66,7 +71,7 @@ void cmcCloneDrv::SetEchoCheck(bool on) {
     echoCheck_ = on;
 }
 
-bool cmcCloneDrv::Begin(int operation, Callback callback, void* user) {
+bool cmcCloneDrv::Begin(CloneOperation operation, Callback callback, void* user) {
     callback_ = callback;
     user_ = user;
     operation_ = operation;
@@ -74,7 +79,7 @@ bool cmcCloneDrv::Begin(int operation, Callback callback, void* user) {
     frameCounter_ = 0;
     result_ = std::make_unique<dst_CDrv_Result>();
     result_->operation = operation;
-    result_->result = kClonePortFailed;
+    result_->result = CloneResult::kPortFailed;
     result_->word1 = word1_;
     result_->word2 = word2_;
     result_->image.SetSize(imageSize_);
@@ -88,7 +93,7 @@ bool cmcCloneDrv::StartInfo(Callback callback, void* user) {
     if (IsBusy()) return false;
     haveRanges_ = false;
     ranges_.clear();
-    return Begin(kCloneInfo, callback, user);
+    return Begin(CloneOperation::kInfo, callback, user);
 }
 
 static std::vector<AddressRange> UpToEndMarker(const AddressRange* ranges) {
@@ -101,7 +106,7 @@ bool cmcCloneDrv::StartRead(const AddressRange* ranges, Callback callback, void*
     if (IsBusy()) return false;
     ranges_ = UpToEndMarker(ranges);
     haveRanges_ = true;
-    return Begin(kCloneRead, callback, user);
+    return Begin(CloneOperation::kRead, callback, user);
 }
 
 bool cmcCloneDrv::StartWrite(const cmcEeprom& image, const AddressRange* ranges, Callback callback,
@@ -111,7 +116,7 @@ bool cmcCloneDrv::StartWrite(const cmcEeprom& image, const AddressRange* ranges,
     haveRanges_ = true;
     currentRange_ = 0;
     currentAddress_ = ranges_.empty() ? 0 : ranges_[0].first;
-    Begin(kCloneWrite, callback, user);
+    Begin(CloneOperation::kWrite, callback, user);
     result_->image.Assign(image);
     return true;
 }
@@ -128,12 +133,12 @@ void cmcCloneDrv::Tick() {
     // A lost line ends the run at once; it is not the radio's silence. A run that had already
     // succeeded keeps its success.
     if (state_ != kIdle && state_ != kFinished && port_.IsOpen() &&
-        !(state_ == kDraining && result_->result == kCloneOk) && port_.LineLost()) {
-        result_->result = kCloneLineLost;
+        !(state_ == kDraining && result_->result == CloneResult::kOk) && port_.LineLost()) {
+        result_->result = CloneResult::kLineLost;
         state_ = kFinished;
     }
     if (port_.WriteError() && state_ != kIdle) {
-        if (result_->result != kCloneLineLost) result_->result = kCloneSendFailed;
+        if (result_->result != CloneResult::kLineLost) result_->result = CloneResult::kSendFailed;
         state_ = kFinished;
     }
     if (state_ == kFinished) {
@@ -189,7 +194,7 @@ void cmcCloneDrv::Step() {
     }
 
     if (mismatch) {
-        result_->result = kCloneEchoFailed;
+        result_->result = CloneResult::kEchoFailed;
         next = kDraining;
     } else if (waiting) {
         next = s;
@@ -204,10 +209,11 @@ void cmcCloneDrv::Step() {
         if (s == kDraining || s == kPreparing) {
             // The port's own output did not go out: the port stopped sending, whatever the
             // radio did. A run that had already succeeded keeps its success.
-            if (result_->result != kCloneOk || s == kPreparing) result_->result = kCloneSendFailed;
+            if (result_->result != CloneResult::kOk || s == kPreparing)
+                result_->result = CloneResult::kSendFailed;
         } else {
-            result_->result =
-                echoCheck_ && expectedEcho_.Size() > 0 ? kCloneEchoFailed : kCloneTimeout;
+            result_->result = echoCheck_ && expectedEcho_.Size() > 0 ? CloneResult::kEchoFailed
+                                                                     : CloneResult::kTimeout;
         }
         // A port whose output never drains must not hold the run forever.
         next = s == kDraining ? kFinished : kDraining;
@@ -286,7 +292,7 @@ void cmcCloneDrv::DoState(int s, int& next, bool& progress) {
             if (!settling_) {
                 port_.Close();
                 if (!port_.Open(portNumber_, settings_)) {
-                    result_->result = kClonePortFailed;
+                    result_->result = CloneResult::kPortFailed;
                     next = kDraining;
                     break;
                 }
@@ -313,9 +319,9 @@ void cmcCloneDrv::DoState(int s, int& next, bool& progress) {
                 break;
             }
             settling_ = false;
-            next = operation_ == kCloneRead    ? kSendReadRequest
-                   : operation_ == kCloneWrite ? kSendWriteRequest
-                                               : kSendInfoRequest;
+            next = operation_ == CloneOperation::kRead    ? kSendReadRequest
+                   : operation_ == CloneOperation::kWrite ? kSendWriteRequest
+                                                          : kSendInfoRequest;
             break;
         }
         case kSendInfoRequest:
@@ -331,16 +337,16 @@ void cmcCloneDrv::DoState(int s, int& next, bool& progress) {
             if (f.Size() >= 8 && d[0] == kPreamble && d[1] == kProgram && d[2] == kRadio &&
                 d[3] == kCmdInfoReply) {
                 if (!IsBcd(d[4]) || !IsBcd(d[5]) || !IsBcd(d[6]) || !IsBcd(d[7])) {
-                    result_->result = kCloneBadFrame;
+                    result_->result = CloneResult::kBadFrame;
                 } else {
                     result_->word1 = d[4] * 256 + d[5];
                     result_->word2 = d[6] * 256 + d[7];
                     result_->information.AssignBytes(d + 8, f.Size() - 8);
-                    result_->result = kCloneOk;
+                    result_->result = CloneResult::kOk;
                     progress = true;
                 }
             } else {
-                result_->result = kCloneBadFrame;
+                result_->result = CloneResult::kBadFrame;
             }
             next = kDraining;
             break;
@@ -357,18 +363,18 @@ void cmcCloneDrv::DoState(int s, int& next, bool& progress) {
                 const FrameStep step = PushFrameByte(b);
                 if (step == FrameStep::Partial) continue;
                 if (step == FrameStep::Overflow) {
-                    result_->result = kCloneBadFrame;
+                    result_->result = CloneResult::kBadFrame;
                     next = kDraining;
                     break;
                 }
-                const int code = CheckFrame();
-                if (code == 1) {
+                const std::optional<CloneResult> end = CheckFrame();
+                if (!end) {
                     ++frameCounter_;
                     progress = true;
                     frame_.SetSize(0);
                     continue;
                 }
-                result_->result = code == 0 && haveRanges_ ? CoverageCheck() : code;
+                result_->result = *end == CloneResult::kOk && haveRanges_ ? CoverageCheck() : *end;
                 next = kDraining;
                 break;
             }
@@ -405,7 +411,7 @@ void cmcCloneDrv::DoState(int s, int& next, bool& progress) {
             if (!CollectFrame(f)) break;
             const uint8_t ack[] = {kPreamble, kProgram, kRadio, kCmdAck, 0x00};
             bool ok = f.Size() == 5 && std::memcmp(f.Data(), ack, 5) == 0;
-            result_->result = ok ? kCloneOk : kCloneNotAcknowledged;
+            result_->result = ok ? CloneResult::kOk : CloneResult::kNotAcknowledged;
             next = kDraining;
             break;
         }
@@ -423,51 +429,51 @@ void cmcCloneDrv::DoState(int s, int& next, bool& progress) {
     }
 }
 
-// Checks the frame in frame_ (0xFE up to the 0xFD): 1 data accepted, 0 a correct end frame,
-// else a result code.
-int cmcCloneDrv::CheckFrame() {
+// Checks the frame in frame_ (0xFE up to the 0xFD): nothing when data was taken in, kOk for a
+// correct end frame, else why the frame ends the run.
+std::optional<CloneResult> cmcCloneDrv::CheckFrame() {
     const int len = frame_.Size();
     const uint8_t* d = frame_.Data();
     if (len <= 11 || len >= kMaxFrame + 2 || d[0] != kPreamble || d[1] != kProgram ||
         d[2] != kRadio)
-        return kCloneBadFrame;
+        return CloneResult::kBadFrame;
     if (d[3] == kCmdData) return CheckDataFrame();
-    if (d[3] != kCmdEnd) return kCloneBadFrame;
+    if (d[3] != kCmdEnd) return CloneResult::kBadFrame;
     std::string expected = kMaker;
     if (countInEndFrame_) {
         char count[3];
         std::snprintf(count, sizeof count, "%02X", frameCounter_ % 256);
         expected += count;
     }
-    if (len != 4 + static_cast<int>(expected.size())) return kCloneBadFrame;
-    if (std::memcmp(d + 4, expected.data(), 9) != 0) return kCloneBadFrame;
+    if (len != 4 + static_cast<int>(expected.size())) return CloneResult::kBadFrame;
+    if (std::memcmp(d + 4, expected.data(), 9) != 0) return CloneResult::kBadFrame;
     if (std::memcmp(d + 4 + 9, expected.data() + 9, expected.size() - 9) != 0)
-        return kCloneBadCount;
-    return 0;
+        return CloneResult::kBadCount;
+    return CloneResult::kOk;
 }
 
-int cmcCloneDrv::CheckDataFrame() {
+std::optional<CloneResult> cmcCloneDrv::CheckDataFrame() {
     const uint8_t* body = frame_.Data() + 4;
     const int chars = frame_.Size() - 4;
-    if (chars % 2 != 0) return kCloneBadFrame;
+    if (chars % 2 != 0) return CloneResult::kBadFrame;
     std::vector<uint8_t> bytes(static_cast<size_t>(chars / 2));
     for (int i = 0; i < chars; i += 2) {
         // Lower-case digits are not part of the protocol.
         const int hi = HexValue(static_cast<char>(body[i]), HexDigits::UpperOnly);
         const int lo = HexValue(static_cast<char>(body[i + 1]), HexDigits::UpperOnly);
-        if (hi < 0 || lo < 0) return kCloneBadFrame;
+        if (hi < 0 || lo < 0) return CloneResult::kBadFrame;
         bytes[static_cast<size_t>(i / 2)] = static_cast<uint8_t>(hi * 16 + lo);
     }
     const int n = bytes.size() >= 3 ? bytes[2] : -1;
-    if (static_cast<int>(bytes.size()) != n + 4) return kCloneBadFrame;
+    if (static_cast<int>(bytes.size()) != n + 4) return CloneResult::kBadFrame;
     unsigned sum = 0;
     for (uint8_t b : bytes) sum += b;
-    if (sum % 256 != 0) return kCloneBadFrame;
+    if (sum % 256 != 0) return CloneResult::kBadFrame;
     const int address = bytes[0] * 256 + bytes[1];
     cmcEeprom& image = result_->image;
     if (n > 0 && (address + n > imageSize_ || !image.IsValidAddress(address) ||
                   !image.IsValidAddress(address + n - 1)))
-        return kCloneOutOfRange;
+        return CloneResult::kOutOfRange;
     if (n > 0) {
         image.WriteBlock(address, bytes.data() + 3, n);
         // The map only grows: frames may come in any order, and shrinking it would let a
@@ -477,25 +483,25 @@ int cmcCloneDrv::CheckDataFrame() {
         for (int a = address; a < address + n; ++a) SetBit(map, a);
     }
     dataCounter_ += n;
-    return 1;
+    return std::nullopt;
 }
 
-int cmcCloneDrv::CoverageCheck() {
+CloneResult cmcCloneDrv::CoverageCheck() {
     cmcBuff expected;
     expected.SetSize((imageSize_ + 7) / 8);
     std::memset(expected.Data(), 0, static_cast<size_t>(expected.Size()));
     for (const AddressRange& r : ranges_)
         for (int a = std::max(r.first, 0); a <= r.last && a < imageSize_; ++a) SetBit(expected, a);
     cmcBuff& got = result_->receivedMap;
-    if (got.Size() > expected.Size()) return kCloneOutOfRange;
+    if (got.Size() > expected.Size()) return CloneResult::kOutOfRange;
     int old = got.Size();
     got.SetSize(expected.Size());
     std::memset(got.Data() + old, 0, static_cast<size_t>(expected.Size() - old));
     if (std::memcmp(got.Data(), expected.Data(), static_cast<size_t>(expected.Size())) == 0)
-        return kCloneOk;
+        return CloneResult::kOk;
     for (int i = 0; i < expected.Size(); ++i)
-        if (got.Data()[i] & ~expected.Data()[i]) return kCloneOutOfRange;
-    return kCloneIncomplete;
+        if (got.Data()[i] & ~expected.Data()[i]) return CloneResult::kOutOfRange;
+    return CloneResult::kIncomplete;
 }
 
 bool cmcCloneDrv::AtEndMarker() const {

@@ -8,6 +8,7 @@
 // radio 0xEE. Every byte sent comes back on the receive line first (the link echoes).
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -89,7 +90,7 @@ class cmcCloneDrv {
 
   private:
     static void TaskTick(void* self, cmcTask* task);
-    bool Begin(int operation, Callback callback, void* user);
+    bool Begin(CloneOperation operation, Callback callback, void* user);
     void Step();
     void DoState(int s, int& next, bool& progress);
     int ReadIntoQueue();
@@ -98,9 +99,9 @@ class cmcCloneDrv {
     enum class FrameStep { Partial, Complete, Overflow };
     FrameStep PushFrameByte(int b);
     bool CollectFrame(cmcBuff& completed);
-    int CheckFrame();
-    int CheckDataFrame();
-    int CoverageCheck();
+    std::optional<CloneResult> CheckFrame();
+    std::optional<CloneResult> CheckDataFrame();
+    CloneResult CoverageCheck();
     void DoSending(int& next, bool& progress);
     void ComposeDataFrame(int address, int last);
     bool AtEndMarker() const;
@@ -113,7 +114,7 @@ class cmcCloneDrv {
     int requestPreamble_ = 0;
     int firstDataPreamble_ = 0;
     int dataPreamble_ = 0;
-    int operation_ = 0;
+    CloneOperation operation_ = CloneOperation::kNone;
     bool countInEndFrame_ = true;
     bool echoCheck_ = false;
     cmcComm port_;

@@ -49,7 +49,7 @@ void indCloneMan::Configure() {
 
 bool indCloneMan::StartInfo(Completion completion, void* user) {
     if (IsBusy()) return false;
-    operation_ = kCloneInfo;
+    operation_ = CloneOperation::kInfo;
     expectedBytes_ = 0;
     Configure();
     completion_ = completion;
@@ -61,7 +61,7 @@ bool indCloneMan::StartInfo(Completion completion, void* user) {
 bool indCloneMan::StartRead(const AddressRange* ranges, Completion completion, void* user) {
     if (IsBusy()) return false;
     expectedBytes_ = RangeBytes(ranges);
-    operation_ = kCloneRead;
+    operation_ = CloneOperation::kRead;
     Configure();
     completion_ = completion;
     user_ = user;
@@ -76,7 +76,7 @@ bool indCloneMan::StartWrite(const cmcEeprom& image, const AddressRange* ranges,
                              Completion completion, void* user) {
     if (IsBusy()) return false;
     expectedBytes_ = RangeBytes(ranges);
-    operation_ = kCloneWrite;
+    operation_ = CloneOperation::kWrite;
     Configure();
     completion_ = completion;
     user_ = user;
@@ -98,9 +98,10 @@ std::string indCloneMan::ProgressLine() const {
                         platform::GetClock().NowMs() - startMs_);
 }
 
-std::string indCloneMan::ProgressLine(int operation, int done, int total, uint32_t elapsedMs) {
+std::string indCloneMan::ProgressLine(CloneOperation operation, int done, int total,
+                                      uint32_t elapsedMs) {
     done = std::clamp(done, 0, std::max(total, 0));
-    std::string line = operation == kCloneWrite ? "Writing: " : "Reading: ";
+    std::string line = operation == CloneOperation::kWrite ? "Writing: " : "Reading: ";
     line += std::to_string(done) + " of " + std::to_string(total) + " bytes";
     // The first second says too little about the pace to be worth a figure.
     constexpr uint32_t kSettledMs = 1000;
@@ -126,20 +127,20 @@ void indCloneMan::TaskTick(void* self, cmcTask* task) {
 void indCloneMan::Done(void* self, dst_CDrv_Result* result) {
     auto* man = static_cast<indCloneMan*>(self);
     // Without a check nothing vouches for the data; a run that failed keeps its own cause.
-    if (man->operation_ == kCloneInfo) {
+    if (man->operation_ == CloneOperation::kInfo) {
         if (man->infoCheck_)
             man->infoCheck_(man->infoCheckData_, result);
-        else if (result->result == kCloneOk)
-            result->result = kCloneNotIdentified;
-    } else if (man->operation_ == kCloneRead) {
+        else if (result->result == CloneResult::kOk)
+            result->result = CloneResult::kNotIdentified;
+    } else if (man->operation_ == CloneOperation::kRead) {
         if (man->readCheck_)
             man->readCheck_(man->readCheckData_, result);
-        else if (result->result == kCloneOk)
-            result->result = kCloneIncomplete;
+        else if (result->result == CloneResult::kOk)
+            result->result = CloneResult::kIncomplete;
     }
     indCloneManView* view = man->view_ ? man->view_ : &gNoView;
-    if (man->operation_ != kCloneInfo) view->ProgressChanged(man->ProgressFilled());
-    if (result->result != kCloneOk && man->failureReport_) {
+    if (man->operation_ != CloneOperation::kInfo) view->ProgressChanged(man->ProgressFilled());
+    if (result->result != CloneResult::kOk && man->failureReport_) {
         CloneFailure failure = man->Failure(result->result);
         failure.dataSent = man->driver_.FrameCounter() > 0;
         man->failureReport_(failure);
@@ -154,7 +155,7 @@ void indCloneMan::Done(void* self, dst_CDrv_Result* result) {
     }
 }
 
-CloneFailure indCloneMan::Failure(int code) const {
+CloneFailure indCloneMan::Failure(CloneResult code) const {
     CloneFailure f;
     f.code = code;
     f.operation = operation_;

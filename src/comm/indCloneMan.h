@@ -18,7 +18,7 @@ class indCloneManView {
   public:
     virtual ~indCloneManView() = default;
     // A run starts: disable the main window; for reads and writes also open the progress.
-    virtual void RunStarted(int /*operation*/, bool /*showProgress*/) {}
+    virtual void RunStarted(CloneOperation /*operation*/, bool /*showProgress*/) {}
     // Every 30 ms while a read or write runs: segments filled of 32 (may reach 33 at the end).
     virtual void ProgressChanged(int /*filled*/) {}
     // The run has ended and its failure was reported: close the progress, enable the main window.
@@ -27,9 +27,9 @@ class indCloneManView {
 
 // What the message of a failed run needs: the result code and what it names.
 struct CloneFailure {
-    int code = 0;
-    int operation = 0;      // of the run: a CloneOperation
-    bool dataSent = false;  // data frames went out before the run failed
+    CloneResult code = CloneResult::kOk;
+    CloneOperation operation = CloneOperation::kNone;  // of the run
+    bool dataSent = false;                             // data frames went out before the run failed
     int port = 1;
     std::string device;     // the device path behind the port, if known
     std::string openError;  // why the port could not be opened
@@ -74,7 +74,7 @@ class indCloneMan {
         failureReport_ = std::move(report);
     }
     // A failure of the given code as the current port and run would report it.
-    CloneFailure Failure(int code) const;
+    CloneFailure Failure(CloneResult code) const;
 
     // Progress of the current or last run: segments filled = data bytes * 33 / expected bytes.
     int ProgressFilled() const;
@@ -83,7 +83,8 @@ class indCloneMan {
     // estimate of the time left from the pace so far, e.g.
     // "Reading: 9216 of 18208 bytes, about 8 s left".
     std::string ProgressLine() const;
-    static std::string ProgressLine(int operation, int done, int total, uint32_t elapsedMs);
+    static std::string ProgressLine(CloneOperation operation, int done, int total,
+                                    uint32_t elapsedMs);
     const cmcCloneDrv& Driver() const { return driver_; }
 
   private:
@@ -99,7 +100,7 @@ class indCloneMan {
     void* user_ = nullptr;
     cmcCloneDrv driver_;
     int expectedBytes_ = 0;
-    int operation_ = 0;
+    CloneOperation operation_ = CloneOperation::kNone;
     cmcTask* task_ = nullptr;
     std::function<int()> portSource_;
     indCloneManView* view_ = nullptr;

@@ -24,9 +24,6 @@
 namespace {
 
 constexpr uint32_t kWhite = 0x00FFFFFF;
-constexpr uint32_t kClHighlight = 0x8000000Du;
-constexpr uint32_t kClHightlightText = 0x8000000Eu;
-constexpr uint32_t kClBtnFace = 0x8000000Fu;
 constexpr uint32_t kPrintDark = 0x00606060;
 
 QColor SystemColor(int n) {
@@ -359,7 +356,7 @@ void PaintGridCell(QPainter& painter, cmcGridModel& model, int column, int row, 
     FontCacheEntry& fontEntry = CachedFontEntry(font, o.scale);
     painter.setFont(fontEntry.qfont);
     uint32_t textColor = font ? font->Color : kClWindowText;
-    if (onHighlight) textColor = kClHightlightText;
+    if (onHighlight) textColor = kClHighlightText;
 
     std::string text;
     uint8_t flags = 0;

@@ -5,6 +5,7 @@
 #include <QResizeEvent>
 
 #include "radio/cmcCellUi.h"
+#include "sheet/NameTables.h"
 
 namespace {
 
@@ -13,19 +14,19 @@ QPointer<MainStatusBar> g_bar;
 }  // namespace
 
 QColor CellColorToQColor(uint32_t c, const QPalette& palette) {
-    if (c & 0x80000000u) {
-        switch (c & 0xFF) {
-            case 5:
+    if (c & kSystemColor) {
+        switch (SystemColorIndex(c)) {
+            case SystemColorIndex(kClWindow):
                 return palette.color(QPalette::Base);
-            case 8:
+            case SystemColorIndex(kClWindowText):
                 return palette.color(QPalette::WindowText);
-            case 13:
+            case SystemColorIndex(kClHighlight):
                 return palette.color(QPalette::Highlight);
-            case 14:
+            case SystemColorIndex(kClHighlightText):
                 return palette.color(QPalette::HighlightedText);
-            case 15:
+            case SystemColorIndex(kClBtnFace):
                 return palette.color(QPalette::Button);
-            case 17:
+            case SystemColorIndex(kClGrayText):
                 return palette.color(QPalette::PlaceholderText);
             default:
                 return palette.color(QPalette::Window);

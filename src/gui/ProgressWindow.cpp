@@ -77,7 +77,7 @@ cuiCloneProgress::~cuiCloneProgress() {
     delete window_;
 }
 
-void cuiCloneProgress::RunStarted(int /*operation*/, bool showProgress) {
+void cuiCloneProgress::RunStarted(CloneOperation /*operation*/, bool showProgress) {
     main_->setEnabled(false);
     if (!showProgress) return;
     lastFilled_ = 0;

@@ -51,7 +51,7 @@ class cuiCloneProgress : public indCloneManView {
     cuiCloneProgress(QWidget* mainWindow, indCloneMan& manager)
         : main_(mainWindow), manager_(manager) {}
     ~cuiCloneProgress() override;
-    void RunStarted(int operation, bool showProgress) override;
+    void RunStarted(CloneOperation operation, bool showProgress) override;
     void ProgressChanged(int filled) override;
     void RunEnded() override;
     cuiProgressWindow* Window() const { return window_; }

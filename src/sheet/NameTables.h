@@ -9,7 +9,15 @@
 constexpr uint32_t kSystemColor = 0x80000000u;
 constexpr uint32_t kClWindow = 0x80000005u;
 constexpr uint32_t kClWindowText = 0x80000008u;
+constexpr uint32_t kClHighlight = 0x8000000Du;
+constexpr uint32_t kClHighlightText = 0x8000000Eu;
+constexpr uint32_t kClBtnFace = 0x8000000Fu;
 constexpr uint32_t kClGrayText = 0x80000011u;
+
+// The index n of a system colour.
+constexpr int SystemColorIndex(uint32_t color) {
+    return static_cast<int>(color & 0xFF);
+}
 
 constexpr int32_t kDefaultCharset = 1;
 

@@ -17,7 +17,7 @@ const AddressRange kFullWriteList[] = {
 
 struct Outcome {
     int calls = 0;
-    int result = -1;
+    CloneResult result = CloneResult::kPortFailed;
     int word1 = 0, word2 = 0;
     std::vector<uint8_t> information;
     std::vector<uint8_t> image;
@@ -83,7 +83,7 @@ class CloneRun : public ::testing::Test {
 TEST_F(CloneRun, InformationRunGivesWordsAndIdentity) {
     ASSERT_TRUE(drv->StartInfo(&Outcome::Done, &out));
     Finish();
-    EXPECT_EQ(out.result, 0);
+    EXPECT_EQ(out.result, CloneResult::kOk);
     EXPECT_EQ(out.word1, 0x3715);
     EXPECT_EQ(out.word2, 0x0001);
     ASSERT_EQ(out.information.size(), 34u);
@@ -96,7 +96,7 @@ TEST_F(CloneRun, FullReadCopiesTheCloneAreaAndCountsData) {
     FillRadio();
     ASSERT_TRUE(drv->StartRead(kReadList, &Outcome::Done, &out));
     Finish();
-    ASSERT_EQ(out.result, 0);
+    ASSERT_EQ(out.result, CloneResult::kOk);
     EXPECT_EQ(drv->DataCounter(), 0x4720);
     EXPECT_EQ(drv->FrameCounter(), 0x4720 / 16);
     for (int a = 0; a < 0x8000; ++a) {
@@ -111,7 +111,7 @@ TEST_F(CloneRun, FullWriteListSendsAlignedBlocksAndCount4D) {
     for (int a = 0; a < 0x8000; ++a) image.SetByte(a, static_cast<uint8_t>(a ^ (a >> 8)));
     ASSERT_TRUE(drv->StartWrite(image, kFullWriteList, &Outcome::Done, &out));
     Finish();
-    ASSERT_EQ(out.result, 0);
+    ASSERT_EQ(out.result, CloneResult::kOk);
     EXPECT_EQ(drv->FrameCounter(), 1101);
     EXPECT_EQ(sim->Radio().WrittenCount(), "4D");
     const auto& blocks = sim->Radio().WrittenBlocks();
@@ -135,7 +135,7 @@ TEST_F(CloneRun, UnalignedRangeIsSplitAtSixteenByteBoundaries) {
     const AddressRange ranges[] = {{0x0005, 0x0014}, kEndOfRanges};
     ASSERT_TRUE(drv->StartWrite(image, ranges, &Outcome::Done, &out));
     Finish();
-    EXPECT_EQ(out.result, 0);
+    EXPECT_EQ(out.result, CloneResult::kOk);
     EXPECT_EQ(sim->Radio().WrittenBlocks(),
               (std::vector<std::pair<int, int>>{{0x0005, 11}, {0x0010, 5}}));
     EXPECT_EQ(sim->Radio().WrittenCount(), "02");
@@ -146,8 +146,8 @@ TEST_F(CloneRun, FaultsGiveTheirResultCodes) {
     struct Case {
         const char* name;
         SimFaults faults;
-        int operation;
-        int expected;
+        CloneOperation operation;
+        CloneResult expected;
     };
     auto f = [](auto set) {
         SimFaults x;
@@ -155,14 +155,22 @@ TEST_F(CloneRun, FaultsGiveTheirResultCodes) {
         return x;
     };
     const Case cases[] = {
-        {"no echo", f([](SimFaults& x) { x.noEcho = true; }), 1, kCloneEchoFailed},
-        {"garbled echo", f([](SimFaults& x) { x.garbleEcho = true; }), 2, kCloneEchoFailed},
-        {"silent radio", f([](SimFaults& x) { x.silent = true; }), 1, kCloneTimeout},
-        {"read refused", f([](SimFaults& x) { x.refuseRead = true; }), 2, kCloneTimeout},
-        {"dropped frame", f([](SimFaults& x) { x.dropFrame = 300; }), 2, kCloneIncomplete},
-        {"bad checksum", f([](SimFaults& x) { x.badChecksum = 5; }), 2, kCloneBadFrame},
-        {"wrong count", f([](SimFaults& x) { x.wrongCount = true; }), 2, kCloneBadCount},
-        {"write refused", f([](SimFaults& x) { x.refuseWrite = true; }), 3, kCloneNotAcknowledged},
+        {"no echo", f([](SimFaults& x) { x.noEcho = true; }), CloneOperation::kInfo,
+         CloneResult::kEchoFailed},
+        {"garbled echo", f([](SimFaults& x) { x.garbleEcho = true; }), CloneOperation::kRead,
+         CloneResult::kEchoFailed},
+        {"silent radio", f([](SimFaults& x) { x.silent = true; }), CloneOperation::kInfo,
+         CloneResult::kTimeout},
+        {"read refused", f([](SimFaults& x) { x.refuseRead = true; }), CloneOperation::kRead,
+         CloneResult::kTimeout},
+        {"dropped frame", f([](SimFaults& x) { x.dropFrame = 300; }), CloneOperation::kRead,
+         CloneResult::kIncomplete},
+        {"bad checksum", f([](SimFaults& x) { x.badChecksum = 5; }), CloneOperation::kRead,
+         CloneResult::kBadFrame},
+        {"wrong count", f([](SimFaults& x) { x.wrongCount = true; }), CloneOperation::kRead,
+         CloneResult::kBadCount},
+        {"write refused", f([](SimFaults& x) { x.refuseWrite = true; }), CloneOperation::kWrite,
+         CloneResult::kNotAcknowledged},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -173,8 +181,8 @@ TEST_F(CloneRun, FaultsGiveTheirResultCodes) {
         out.driver = &*drv;
         cmcEeprom image;
         image.SetSize(0x8000);
-        bool started = c.operation == 1 ? drv->StartInfo(&Outcome::Done, &out)
-                       : c.operation == 2
+        bool started = c.operation == CloneOperation::kInfo ? drv->StartInfo(&Outcome::Done, &out)
+                       : c.operation == CloneOperation::kRead
                            ? drv->StartRead(kReadList, &Outcome::Done, &out)
                            : drv->StartWrite(image, kFullWriteList, &Outcome::Done, &out);
         ASSERT_TRUE(started);
@@ -216,7 +224,7 @@ TEST_F(CloneRun, ReadFrameChecks) {
         const char* name;
         std::string answer;
         int imageSize;
-        int expected;
+        CloneResult expected;
     };
     auto [all, count] = whole(-1);
     auto [missing, missingCount] = whole(0x0800);
@@ -225,26 +233,28 @@ TEST_F(CloneRun, ReadFrameChecks) {
     for (int a = 0x0080; a < 0x4700; a += 0x80)
         if (a != 0x1000) shuffled += data(a, std::min(0x80, 0x4700 - a));
     const Case cases[] = {
-        {"complete", all + end(count), 0x8000, kCloneOk},
-        {"any order", shuffled + end(count), 0x8000, kCloneOk},
-        {"one block missing", missing + end(missingCount), 0x8000, kCloneIncomplete},
-        {"count one too low", all + end(count - 1), 0x8000, kCloneBadCount},
-        {"lower-case digits", lower + end(1), 0x8000, kCloneBadFrame},
-        {"checksum off by one", data(0, 16, 1) + end(1), 0x8000, kCloneBadFrame},
+        {"complete", all + end(count), 0x8000, CloneResult::kOk},
+        {"any order", shuffled + end(count), 0x8000, CloneResult::kOk},
+        {"one block missing", missing + end(missingCount), 0x8000, CloneResult::kIncomplete},
+        {"count one too low", all + end(count - 1), 0x8000, CloneResult::kBadCount},
+        {"lower-case digits", lower + end(1), 0x8000, CloneResult::kBadFrame},
+        {"checksum off by one", data(0, 16, 1) + end(1), 0x8000, CloneResult::kBadFrame},
         {"odd number of digits", SimRadio::Frame(0xE4, "0000010000F") + end(1), 0x8000,
-         kCloneBadFrame},
+         CloneResult::kBadFrame},
         {"count byte disagrees",
          SimRadio::Frame(0xE4,
                          "000003"
                          "0000"
                          "FD") +
              end(1),
-         0x8000, kCloneBadFrame},
-        {"at the image size", data(0x4720, 16) + end(1), 0x4720, kCloneOutOfRange},
+         0x8000, CloneResult::kBadFrame},
+        {"at the image size", data(0x4720, 16) + end(1), 0x4720, CloneResult::kOutOfRange},
         {"outside the range list", all + data(0x5000, 16) + end(count + 1), 0x8000,
-         kCloneOutOfRange},
-        {"unknown command", SimRadio::Frame(0xE7, "0000000000") + end(0), 0x8000, kCloneBadFrame},
-        {"frame too long", SimRadio::Frame(0xE4, std::string(600, '0')), 0x8000, kCloneBadFrame},
+         CloneResult::kOutOfRange},
+        {"unknown command", SimRadio::Frame(0xE7, "0000000000") + end(0), 0x8000,
+         CloneResult::kBadFrame},
+        {"frame too long", SimRadio::Frame(0xE4, std::string(600, '0')), 0x8000,
+         CloneResult::kBadFrame},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -269,15 +279,15 @@ TEST_F(CloneRun, InformationReplyChecks) {
     struct Case {
         const char* name;
         std::string body;
-        int expected;
+        CloneResult expected;
         size_t information = 34;
     } const cases[] = {
-        {"words and 34 bytes", words + std::string(34, '\x22'), kCloneOk},
+        {"words and 34 bytes", words + std::string(34, '\x22'), CloneResult::kOk},
         {"a word byte that is not BCD", std::string("\x37\x15\x3A\x01", 4) + std::string(34, 'x'),
-         kCloneBadFrame},
-        {"too short", std::string("\x37\x15\x00"), kCloneBadFrame},
-        {"longest frame", words + std::string(longest, '\x22'), kCloneOk, longest},
-        {"one byte longer", words + std::string(longest + 1, '\x22'), kCloneBadFrame},
+         CloneResult::kBadFrame},
+        {"too short", std::string("\x37\x15\x00"), CloneResult::kBadFrame},
+        {"longest frame", words + std::string(longest, '\x22'), CloneResult::kOk, longest},
+        {"one byte longer", words + std::string(longest + 1, '\x22'), CloneResult::kBadFrame},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -291,7 +301,7 @@ TEST_F(CloneRun, InformationReplyChecks) {
         ASSERT_TRUE(drv->StartInfo(&Outcome::Done, &out));
         Finish();
         EXPECT_EQ(out.result, c.expected);
-        if (c.expected == kCloneOk) {
+        if (c.expected == CloneResult::kOk) {
             EXPECT_EQ(out.word1, 0x3715);
             EXPECT_EQ(out.word2, 0x0001);
             EXPECT_EQ(out.information.size(), c.information);
@@ -307,7 +317,7 @@ TEST_F(CloneRun, SilentRadioTimesOutAfterAboutOneSecond) {
     Configure(silent);
     ASSERT_TRUE(drv->StartInfo(&Outcome::Done, &out));
     uint32_t took = Finish();
-    EXPECT_EQ(out.result, kCloneTimeout);
+    EXPECT_EQ(out.result, CloneResult::kTimeout);
     EXPECT_GE(took, 1000u);
     EXPECT_LT(took, 1400u);
 }
@@ -324,7 +334,7 @@ TEST_F(CloneRun, MissingAcknowledgementTimesOutTwoSecondsAfterTheEndFrame) {
     ASSERT_TRUE(drv->StartWrite(image, ranges, &Outcome::Done, &out));
     ASSERT_TRUE(clock.AdvanceUntil([&] { return drv->State() == cmcCloneDrv::kAwaitAck; }, 5000));
     uint32_t took = Finish();
-    EXPECT_EQ(out.result, kCloneTimeout);
+    EXPECT_EQ(out.result, CloneResult::kTimeout);
     EXPECT_GE(took, 2000u);
     EXPECT_LT(took, 2100u);
 }
@@ -335,7 +345,7 @@ TEST_F(CloneRun, RadioGoneMidReadTimesOutWithinASecond) {
     ASSERT_TRUE(clock.AdvanceUntil([&] { return drv->DataCounter() > 1000; }, 5000));
     sim->Stop();
     uint32_t took = Finish();
-    EXPECT_EQ(out.result, kCloneTimeout);
+    EXPECT_EQ(out.result, CloneResult::kTimeout);
     EXPECT_LT(took, 1300u);  // what was already on its way, then one second
 }
 
@@ -348,7 +358,7 @@ TEST_F(CloneRun, StartWhileBusyIsRefusedAndLeavesTheRunAlone) {
     EXPECT_FALSE(drv->StartRead(kReadList, &Outcome::Done, &other));
     EXPECT_FALSE(drv->StartWrite(image, kFullWriteList, &Outcome::Done, &other));
     Finish();
-    EXPECT_EQ(out.result, 0);
+    EXPECT_EQ(out.result, CloneResult::kOk);
     EXPECT_EQ(other.calls, 0);
 }
 
@@ -358,7 +368,7 @@ TEST_F(CloneRun, PortThatCannotBeOpenedGivesTwo) {
     ASSERT_TRUE(holder.Open(sim->PortNumber(), "38400,N,8,1"));
     ASSERT_TRUE(drv->StartInfo(&Outcome::Done, &out));
     Finish();
-    EXPECT_EQ(out.result, kClonePortFailed);
+    EXPECT_EQ(out.result, CloneResult::kPortFailed);
     EXPECT_NE(drv->Port().OpenError().find(sim->DevicePath()), std::string::npos);
     EXPECT_NE(drv->Port().OpenError().find("in use"), std::string::npos);
     holder.Close();
@@ -369,7 +379,7 @@ TEST_F(CloneRun, PortThatCannotBeOpenedGivesTwo) {
     drv->SetPort(200, "38400,N,8,1");
     ASSERT_TRUE(drv->StartInfo(&Outcome::Done, &out));
     Finish();
-    EXPECT_EQ(out.result, kClonePortFailed);
+    EXPECT_EQ(out.result, CloneResult::kPortFailed);
 
     PortTable().Assign(201, "/dev/kelda-no-such-device");
     out = Outcome{};
@@ -377,7 +387,7 @@ TEST_F(CloneRun, PortThatCannotBeOpenedGivesTwo) {
     drv->SetPort(201, "38400,N,8,1");
     ASSERT_TRUE(drv->StartInfo(&Outcome::Done, &out));
     Finish();
-    EXPECT_EQ(out.result, kClonePortFailed);
+    EXPECT_EQ(out.result, CloneResult::kPortFailed);
     EXPECT_NE(drv->Port().OpenError().find("/dev/kelda-no-such-device"), std::string::npos);
 }
 
@@ -386,7 +396,7 @@ TEST_F(CloneRun, InformationThenReadFromInsideTheCompletion) {
     struct Chain {
         cmcCloneDrv* drv;
         Outcome read;
-        int infoResult = -1;
+        CloneResult infoResult = CloneResult::kPortFailed;
         static void Info(void* self, dst_CDrv_Result* r) {
             auto* c = static_cast<Chain*>(self);
             c->infoResult = r->result;
@@ -397,8 +407,8 @@ TEST_F(CloneRun, InformationThenReadFromInsideTheCompletion) {
     chain.read.driver = &*drv;
     ASSERT_TRUE(drv->StartInfo(&Chain::Info, &chain));
     ASSERT_TRUE(clock.AdvanceUntil([&] { return chain.read.calls > 0; }, 60000, 5));
-    EXPECT_EQ(chain.infoResult, 0);
-    EXPECT_EQ(chain.read.result, 0);
+    EXPECT_EQ(chain.infoResult, CloneResult::kOk);
+    EXPECT_EQ(chain.read.result, CloneResult::kOk);
 }
 
 }  // namespace

@@ -28,8 +28,9 @@ std::vector<std::string> Overlay() {
 struct View : indCloneManView {
     std::vector<std::string> calls;
     int lastFilled = -1;
-    void RunStarted(int operation, bool progress) override {
-        calls.push_back("start " + std::to_string(operation) + (progress ? " progress" : ""));
+    void RunStarted(CloneOperation operation, bool progress) override {
+        calls.push_back("start " + std::to_string(static_cast<int>(operation)) +
+                        (progress ? " progress" : ""));
     }
     void ProgressChanged(int filled) override { lastFilled = filled; }
     void RunEnded() override { calls.push_back("end"); }
@@ -37,7 +38,7 @@ struct View : indCloneManView {
 
 struct Caller {
     int calls = 0;
-    int result = -1;
+    CloneResult result = CloneResult::kPortFailed;
     static void Done(void* self, dst_CDrv_Result* r) {
         auto* c = static_cast<Caller*>(self);
         ++c->calls;
@@ -85,7 +86,7 @@ TEST_F(CloneManager, FailedOpenNamesPortDeviceAndReasonThenFourHints) {
     port = 9;  // no device has this number
     ASSERT_TRUE(man->StartInfo(&Caller::Done, &caller));
     Finish();
-    EXPECT_EQ(caller.result, kClonePortFailed);
+    EXPECT_EQ(caller.result, CloneResult::kPortFailed);
     ASSERT_EQ(prompter.shown().size(), 1u);
     const auto& box = prompter.shown()[0];
     EXPECT_EQ(box.text,
@@ -108,7 +109,7 @@ TEST_F(CloneManager, SuccessfulReadShowsNoMessageAndFillsEverySegment) {
     EXPECT_GT(view.lastFilled, 0);
     EXPECT_LT(view.lastFilled, 32);
     Finish();
-    EXPECT_EQ(caller.result, 0);
+    EXPECT_EQ(caller.result, CloneResult::kOk);
     EXPECT_EQ(check.calls, 1);
     EXPECT_TRUE(prompter.shown().empty());
     EXPECT_EQ(view.lastFilled, 33);  // all 32 segments drawn
@@ -118,21 +119,22 @@ TEST_F(CloneManager, SuccessfulReadShowsNoMessageAndFillsEverySegment) {
 TEST_F(CloneManager, RunsWithoutTheirCheckFail) {
     ASSERT_TRUE(man->StartInfo(&Caller::Done, &caller));
     Finish();
-    EXPECT_EQ(caller.result, kCloneNotIdentified);
+    EXPECT_EQ(caller.result, CloneResult::kNotIdentified);
     ASSERT_EQ(prompter.shown().size(), 1u);
     EXPECT_EQ(prompter.shown()[0].text, "H11\n\nC0\nC1\nC2\nC3\nC4\nC5");
 
     caller = Caller{};
     ASSERT_TRUE(man->StartRead(kReadList, &Caller::Done, &caller));
     Finish();
-    EXPECT_EQ(caller.result, kCloneIncomplete);
+    EXPECT_EQ(caller.result, CloneResult::kIncomplete);
 }
 
 TEST_F(CloneManager, CheckMayChangeTheResultTheCallerSees) {
-    man->SetInfoCheck([](void*, dst_CDrv_Result* r) { r->result = 14; }, nullptr);
+    man->SetInfoCheck([](void*, dst_CDrv_Result* r) { r->result = CloneResult::kNotReady; },
+                      nullptr);
     ASSERT_TRUE(man->StartInfo(&Caller::Done, &caller));
     Finish();
-    EXPECT_EQ(caller.result, 14);
+    EXPECT_EQ(caller.result, CloneResult::kNotReady);
     EXPECT_EQ(prompter.shown().at(0).text, "H14\n\nC0\nC4\nC5");
 }
 
@@ -152,19 +154,19 @@ TEST_F(CloneManager, EveryStartIsRefusedWhileBusy) {
 
 TEST_F(CloneManager, MessagesOfTheOtherCodes) {
     struct Case {
-        int code;
+        CloneResult code;
         const char* text;
     } const cases[] = {
-        {0, ""},
-        {5, "H5\n\nC0\nC1\nC2\nC3"},
-        {10, "H10\n\nC0\nC2\nC3"},
-        {12, "H12\n\nC0\nC1\nC2\nC3\nC4\nC5"},
-        {13, "H13\n\nC6\nC7"},
-        {16, "H16"},
-        {17, "H17\n\nC0\nC1\nC2\nC3"},
+        {CloneResult::kOk, ""},
+        {CloneResult::kTimeout, "H5\n\nC0\nC1\nC2\nC3"},
+        {CloneResult::kNotAcknowledged, "H10\n\nC0\nC2\nC3"},
+        {CloneResult::kIdentityUnread, "H12\n\nC0\nC1\nC2\nC3\nC4\nC5"},
+        {CloneResult::kOtherModel, "H13\n\nC6\nC7"},
+        {CloneResult::kNewerData, "H16"},
+        {CloneResult::kSendFailed, "H17\n\nC0\nC1\nC2\nC3"},
     };
     for (const Case& c : cases) EXPECT_EQ(CloneFailureText(man->Failure(c.code)), c.text) << c.code;
-    ShowCloneFailure(man->Failure(0));
+    ShowCloneFailure(man->Failure(CloneResult::kOk));
     EXPECT_TRUE(prompter.shown().empty());
 }
 
@@ -174,17 +176,22 @@ namespace {
 
 TEST(CloneProgressLine, BytesOfTheTotalAndTheTimeLeftAtThePaceSoFar) {
     struct Case {
-        int operation, done, total;
+        CloneOperation operation;
+        int done, total;
         uint32_t elapsedMs;
         const char* line;
     } const cases[] = {
-        {2, 0, 18208, 300, "Reading: 0 of 18208 bytes, estimating the time left"},
-        {2, 5000, 18208, 800, "Reading: 5000 of 18208 bytes, estimating the time left"},
-        {2, 9104, 18208, 6000, "Reading: 9104 of 18208 bytes, about 6 s left"},
-        {3, 1000, 18208, 2000, "Writing: 1000 of 18208 bytes, about 35 s left"},
-        {3, 100, 18208, 2000, "Writing: 100 of 18208 bytes, about 6 min 3 s left"},
-        {2, 18208, 18208, 14000, "Reading: 18208 of 18208 bytes"},
-        {2, 20000, 18208, 14000, "Reading: 18208 of 18208 bytes"},
+        {CloneOperation::kRead, 0, 18208, 300,
+         "Reading: 0 of 18208 bytes, estimating the time left"},
+        {CloneOperation::kRead, 5000, 18208, 800,
+         "Reading: 5000 of 18208 bytes, estimating the time left"},
+        {CloneOperation::kRead, 9104, 18208, 6000, "Reading: 9104 of 18208 bytes, about 6 s left"},
+        {CloneOperation::kWrite, 1000, 18208, 2000,
+         "Writing: 1000 of 18208 bytes, about 35 s left"},
+        {CloneOperation::kWrite, 100, 18208, 2000,
+         "Writing: 100 of 18208 bytes, about 6 min 3 s left"},
+        {CloneOperation::kRead, 18208, 18208, 14000, "Reading: 18208 of 18208 bytes"},
+        {CloneOperation::kRead, 20000, 18208, 14000, "Reading: 18208 of 18208 bytes"},
     };
     for (const Case& c : cases)
         EXPECT_EQ(indCloneMan::ProgressLine(c.operation, c.done, c.total, c.elapsedMs), c.line);

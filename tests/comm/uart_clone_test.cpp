@@ -33,7 +33,7 @@ std::vector<std::string> Overlay() {
 
 struct Caller {
     int calls = 0;
-    int result = -1;
+    CloneResult result = CloneResult::kPortFailed;
     cmcEeprom image;
     static void Done(void* self, dst_CDrv_Result* r) {
         auto* c = static_cast<Caller*>(self);
@@ -92,7 +92,7 @@ TEST_F(UartClone, WriteKeepsTheLineBusyWithinTheQueueAndHoldBackLimits) {
     Caller c;
     ASSERT_TRUE(man->StartWrite(image, kFullWriteList, &Caller::Done, &c));
     Finish(c);
-    ASSERT_EQ(c.result, kCloneOk);
+    ASSERT_EQ(c.result, CloneResult::kOk);
     EXPECT_EQ(radio.WritesAccepted(), 1);
     for (int a : {0x01C0, 0x2000, 0x46AF, 0x4710, 0x471F})
         EXPECT_EQ(radio.Image().GetByte(a), image.GetByte(a)) << a;
@@ -113,7 +113,7 @@ TEST_F(UartClone, APortThatNeverDrainsIsThePortsFaultNotTheRadios) {
         ASSERT_TRUE(write ? man->StartWrite(image, kFullWriteList, &Caller::Done, &c)
                           : man->StartInfo(&Caller::Done, &c));
         Finish(c);
-        EXPECT_EQ(c.result, kCloneSendFailed);
+        EXPECT_EQ(c.result, CloneResult::kSendFailed);
     }
     EXPECT_EQ(radio.WritesAccepted(), 0);
 }
@@ -125,13 +125,14 @@ TEST_F(UartClone, APulledCableEndsTheRunAtOnceWithItsOwnMessage) {
     ASSERT_EQ(c.calls, 0);
     uart.Unplug();
     Finish(c, 50);  // not after a time-out: within a few steps
-    EXPECT_EQ(c.result, kCloneLineLost);
+    EXPECT_EQ(c.result, CloneResult::kLineLost);
     ASSERT_EQ(prompter.shown().size(), 1u);
     EXPECT_EQ(prompter.shown()[0].text, "Lost on port 3 (/dev/ttyS9).\n\nC0\nC8");
 
     // Named by device when the user chose a device rather than a number.
     man->SetPortNamedByDevice(true);
-    EXPECT_EQ(CloneFailureText(man->Failure(kCloneLineLost)), "Lost on port /dev/ttyS9.\n\nC0\nC8");
+    EXPECT_EQ(CloneFailureText(man->Failure(CloneResult::kLineLost)),
+              "Lost on port /dev/ttyS9.\n\nC0\nC8");
 }
 
 TEST_F(UartClone, AWriteThatFailsAfterDataWentOutSaysToWriteAgain) {
@@ -140,7 +141,7 @@ TEST_F(UartClone, AWriteThatFailsAfterDataWentOutSaysToWriteAgain) {
     clock.Advance(2000);
     uart.Unplug();
     Finish(c, 50);
-    EXPECT_EQ(c.result, kCloneLineLost);
+    EXPECT_EQ(c.result, CloneResult::kLineLost);
     ASSERT_EQ(prompter.shown().size(), 1u);
     EXPECT_EQ(prompter.shown()[0].text, "Lost on port 3 (/dev/ttyS9).\n\nC0\nC8\n\nWrite again.");
 
@@ -174,11 +175,11 @@ TEST_F(UartClone, ARunRightAfterAFailedReadWaitsUntilTheRadioHasFinishedSending)
     Caller failed;
     ASSERT_TRUE(man->StartRead(kReadList, &Caller::Done, &failed));
     Finish(failed);
-    EXPECT_EQ(failed.result, kCloneBadFrame);
+    EXPECT_EQ(failed.result, CloneResult::kBadFrame);
     Caller retry;
     ASSERT_TRUE(man->StartInfo(&Caller::Done, &retry));
     Finish(retry, 20000);
-    EXPECT_EQ(retry.result, kCloneOk);
+    EXPECT_EQ(retry.result, CloneResult::kOk);
     man.reset();
 }
 
@@ -189,7 +190,7 @@ TEST_F(UartClone, ALineThatNeverFallsQuietStillGetsItsRunAfterALimit) {
     Caller c;
     ASSERT_TRUE(man->StartInfo(&Caller::Done, &c));
     Finish(c, 20000);
-    EXPECT_NE(c.result, kCloneOk);
+    EXPECT_NE(c.result, CloneResult::kOk);
     EXPECT_GE(clock.NowMs(), 15000u);
 }
 

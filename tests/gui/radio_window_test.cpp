@@ -307,7 +307,7 @@ TEST_F(RadioWindow, ARadioThatGoesAwayMidReadIsALostConnection) {
     ASSERT_EQ(App().LastCloneOutcome(), cuiMain::CloneOutcome::kRunning);
     radio.Kill();
     ASSERT_TRUE(Ended(App(), 500));  // at once, not after a time-out
-    EXPECT_EQ(App().LastCloneResult(), kCloneLineLost);
+    EXPECT_EQ(App().LastCloneResult(), CloneResult::kLineLost);
     ASSERT_EQ(prompter->shown().size(), 1u);
     const std::string& text = prompter->shown()[0].text;
     EXPECT_NE(text.find("was lost"), std::string::npos) << text;
