@@ -44,13 +44,14 @@ QString Stamp(const QString& file, const QString& mark) {
 
 // Drawn icons are kept between starts (drawing them was a tenth of the start-up time). A
 // changed SVG has another stamp and is drawn afresh; a cache that cannot be read or written
-// only costs the drawing.
+// only costs the drawing. The pixels are kept as they are in memory, so reading them back
+// needs no decoder.
 QString DiskCachePath(const QString& file, const QString& mark, const QSize& px, int mode) {
     const QString folder = QStandardPaths::writableLocation(QStandardPaths::GenericCacheLocation) +
                            QStringLiteral("/kelda/icons");
     QString name = QFileInfo(file).completeBaseName();
     if (!mark.isEmpty()) name += '+' + QFileInfo(mark).completeBaseName();
-    return QStringLiteral("%1/%2-%3x%4-%5-%6.png")
+    return QStringLiteral("%1/%2-%3x%4-%5-%6.argb")
         .arg(folder, name)
         .arg(px.width())
         .arg(px.height())
@@ -58,11 +59,53 @@ QString DiskCachePath(const QString& file, const QString& mark, const QSize& px,
         .arg(Stamp(file, mark));
 }
 
+// Header of a kept picture; written in the machine's own byte order, so a file from another
+// kind of machine does not match and is drawn again.
+struct KeptHeader {
+    quint32 magic = 0x4B494331;  // "KIC1"
+    quint32 width = 0;
+    quint32 height = 0;
+};
+
 void StoreInDiskCache(const QString& path, const QPixmap& pixmap) {
     if (!QDir().mkpath(QFileInfo(path).path())) return;
+    const QImage image = pixmap.toImage().convertToFormat(QImage::Format_ARGB32_Premultiplied);
+    KeptHeader header;
+    header.width = quint32(image.width());
+    header.height = quint32(image.height());
     QSaveFile out(path);  // whole or not at all: another start may be reading
-    if (out.open(QIODevice::WriteOnly) && pixmap.save(&out, "PNG")) out.commit();
+    if (!out.open(QIODevice::WriteOnly)) return;
+    bool ok = out.write(reinterpret_cast<const char*>(&header), sizeof header) == sizeof header;
+    const qint64 row = qint64(image.width()) * 4;
+    for (int y = 0; ok && y < image.height(); ++y)
+        ok = out.write(reinterpret_cast<const char*>(image.constScanLine(y)), row) == row;
+    if (ok) out.commit();
 }
+
+}  // namespace
+
+namespace icons {
+
+QImage ReadKept(const QString& path, const QSize& px) {
+    QFile in(path);
+    if (px.isEmpty() || !in.open(QIODevice::ReadOnly)) return {};
+    const qint64 row = qint64(px.width()) * 4;
+    if (in.size() != qint64(sizeof(KeptHeader)) + row * px.height()) return {};
+    KeptHeader header;
+    const KeptHeader expected{KeptHeader{}.magic, quint32(px.width()), quint32(px.height())};
+    if (in.read(reinterpret_cast<char*>(&header), sizeof header) != sizeof header ||
+        header.magic != expected.magic || header.width != expected.width ||
+        header.height != expected.height)
+        return {};
+    QImage image(px, QImage::Format_ARGB32_Premultiplied);
+    for (int y = 0; y < px.height(); ++y)
+        if (in.read(reinterpret_cast<char*>(image.scanLine(y)), row) != row) return {};
+    return image;
+}
+
+}  // namespace icons
+
+namespace {
 
 // Draws the SVG (and an optional mark over it) at the size and scale asked for, when asked:
 // nothing is rendered for sizes no one shows, and every size is drawn sharp.
@@ -92,7 +135,9 @@ class SvgIconEngine : public QIconEngine {
         if (auto it = cache_.constFind(key); it != cache_.constEnd()) return *it;
         const QString stored = DiskCachePath(file_, mark_, px, int(mode));
         QPixmap pixmap;
-        if (px.isEmpty() || !pixmap.load(stored, "PNG") || pixmap.size() != px) {
+        if (const QImage kept = icons::ReadKept(stored, px); !kept.isNull()) {
+            pixmap = QPixmap::fromImage(kept);
+        } else {
             pixmap = QPixmap(px);
             pixmap.fill(Qt::transparent);
             if (!px.isEmpty()) {

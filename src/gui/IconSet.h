@@ -3,6 +3,8 @@
 // size and scale a screen asks for. Overlay entries name them by index into the toolbar and tree
 // image lists.
 #include <QIcon>
+#include <QImage>
+#include <QSize>
 #include <QString>
 
 namespace icons {
@@ -22,5 +24,8 @@ QIcon TreeWithMark(int index, int mark);
 QIcon Application();
 // Folder the icons are read from.
 QString Folder();
+// A drawing kept in the icon cache at `path`, or a null image when the file is missing, damaged
+// or of another size than `px`.
+QImage ReadKept(const QString& path, const QSize& px);
 
 }  // namespace icons

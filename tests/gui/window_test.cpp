@@ -248,23 +248,38 @@ TEST_F(Window, IconsDrawnOnceAreKeptAndABadKeptPictureIsDrawnAgain) {
     // Sizes no other test draws: the drawings of this run are in memory already.
     const QImage drawn = icons::Toolbar(0).pixmap(23, 23).toImage();
     const QDir kept(QString::fromStdString(dir_ + "/cache/kelda/icons"));
-    const QStringList files = kept.entryList({"file_new-23x23-0-*.png"});
+    const QStringList files = kept.entryList({"file_new-23x23-0-*.argb"});
     ASSERT_EQ(files.size(), 1) << kept.entryList().join(", ").toStdString();
-    EXPECT_EQ(QImage(kept.filePath(files[0])).convertToFormat(drawn.format()), drawn);
-    // A damaged picture is drawn again and replaced.
-    const QString damaged = kept.filePath("file_new-31x31-0-" + files[0].section('-', -1));
-    {
-        QFile f(damaged);
-        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-        f.write("not a picture");
+    const QString stamp = files[0].section('-', -1);
+    EXPECT_EQ(icons::ReadKept(kept.filePath(files[0]), QSize(23, 23)),
+              drawn.convertToFormat(QImage::Format_ARGB32_Premultiplied));
+    EXPECT_TRUE(icons::ReadKept(kept.filePath(files[0]), QSize(24, 24)).isNull());
+    // Damaged pictures (not one, cut short, a header of another size) are drawn again and
+    // replaced by a whole one.
+    const QByteArray whole = [&] {
+        QFile f(kept.filePath(files[0]));
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+    }();
+    const std::pair<int, QByteArray> damages[] = {
+        {31, "not a picture"}, {32, whole.left(whole.size() - 4)}, {33, whole}};
+    for (const auto& [side, bytes] : damages) {
+        const QString damaged =
+            kept.filePath(QStringLiteral("file_new-%1x%1-0-").arg(side) + stamp);
+        {
+            QFile f(damaged);
+            ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+            f.write(bytes);
+        }
+        const QImage redrawn = icons::Toolbar(0).pixmap(side, side).toImage();
+        ASSERT_EQ(redrawn.size(), QSize(side, side));
+        bool painted = false;
+        for (int y = 0; y < side && !painted; ++y)
+            for (int x = 0; x < side && !painted; ++x) painted = qAlpha(redrawn.pixel(x, y)) != 0;
+        EXPECT_TRUE(painted) << side;
+        EXPECT_EQ(icons::ReadKept(damaged, QSize(side, side)),
+                  redrawn.convertToFormat(QImage::Format_ARGB32_Premultiplied))
+            << side;
     }
-    const QImage redrawn = icons::Toolbar(0).pixmap(31, 31).toImage();
-    ASSERT_EQ(redrawn.size(), QSize(31, 31));
-    bool painted = false;
-    for (int y = 0; y < 31 && !painted; ++y)
-        for (int x = 0; x < 31 && !painted; ++x) painted = qAlpha(redrawn.pixel(x, y)) != 0;
-    EXPECT_TRUE(painted);
-    EXPECT_EQ(QImage(damaged).size(), QSize(31, 31));
 }
 
 TEST_F(Window, ToolbarButtonRunsItsCellAndSeparatorsHaveNoAction) {
