@@ -22,6 +22,10 @@ constexpr int kTreeError = 5;
 QIcon TreeWithMark(int index, int mark);
 // The program's own icon (windows, About box).
 QIcon Application();
+// Puts the application's style under a proxy that looks up the overflow arrows of menu bars
+// and toolbars when one is first shown instead of when the bar is made; everything else is the
+// style's own. Call once, before the first widget is made.
+void DeferOverflowArrows();
 // Folder the icons are read from.
 QString Folder();
 // A drawing kept in the icon cache at `path`, or a null image when the file is missing, damaged

@@ -10,6 +10,7 @@
 #include <string>
 
 #include "gui/AppSession.h"
+#include "gui/IconSet.h"
 #include "gui/MainStatusBar.h"
 #include "gui/PrintCommand.h"
 #include "gui/TForm1.h"
@@ -111,6 +112,7 @@ int main(int argc, char** argv) {
     QApplication qapp(argc, argv);
     // Ties the window to the installed desktop entry (its icon and name) on Wayland.
     QGuiApplication::setDesktopFileName(QStringLiteral("com.vexa.kelda"));
+    icons::DeferOverflowArrows();
     platform::QtClock clock;
     platform::QtPrompter prompter;
     platform::QtFileDialogs dialogs;

@@ -12,9 +12,11 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QMimeData>
+#include <QProxyStyle>
 #include <QPushButton>
 #include <QScreen>
 #include <QSplitter>
+#include <QStyleFactory>
 #include <QTest>
 #include <QTextBrowser>
 #include <QToolBar>
@@ -279,6 +281,33 @@ TEST_F(Window, IconsDrawnOnceAreKeptAndABadKeptPictureIsDrawnAgain) {
         EXPECT_EQ(icons::ReadKept(damaged, QSize(side, side)),
                   redrawn.convertToFormat(QImage::Format_ARGB32_Premultiplied))
             << side;
+    }
+}
+
+TEST_F(Window, OverflowArrowsAreTheStylesOwnWhenAToolbarOrTheMenuBarOverflows) {
+    const QString styleName = QApplication::style()->name();
+    icons::DeferOverflowArrows();
+    icons::DeferOverflowArrows();  // once is enough: no proxy over the proxy
+    auto* proxy = qobject_cast<QProxyStyle*>(QApplication::style());
+    ASSERT_NE(proxy, nullptr);
+    EXPECT_EQ(qobject_cast<QProxyStyle*>(proxy->baseStyle()), nullptr);
+    EXPECT_EQ(proxy->baseStyle()->name(), styleName);
+    Start();
+    window_->setMinimumSize(0, 0);
+    window_->resize(120, 200);
+    QApplication::processEvents();
+    std::unique_ptr<QStyle> plain(QStyleFactory::create(styleName));
+    for (const auto& [name, which] :
+         {std::pair{"qt_menubar_ext_button", QStyle::SP_ToolBarHorizontalExtensionButton},
+          std::pair{"qt_toolbar_ext_button", QStyle::SP_ToolBarHorizontalExtensionButton}}) {
+        auto* arrow = window_->findChild<QToolButton*>(name);
+        ASSERT_NE(arrow, nullptr) << name;
+        EXPECT_TRUE(arrow->isVisible()) << name;
+        EXPECT_FALSE(arrow->icon().isNull()) << name;
+        const QImage shown = arrow->icon().pixmap(16, 16).toImage();
+        EXPECT_FALSE(shown.isNull()) << name;
+        EXPECT_EQ(shown, plain->standardIcon(which, nullptr, arrow).pixmap(16, 16).toImage())
+            << name;
     }
 }
 
