@@ -4,6 +4,7 @@
 
 #include <optional>
 
+#include "app/Services.h"
 #include "app/indEnviron.h"
 #include "app/indMain.h"
 #include "base/cmcEvMan.h"
@@ -18,23 +19,16 @@ namespace {
 
 class CloneCommands : public testing::Test {
   protected:
+    // Wired as the programs wire it, with the shipped data.
     void SetUp() override {
-        text.BindFile(KELDA_SOURCE_DIR "/data/overlay/KELDA.OVL");
-        InstallGTex(&text);
-        InstallEvMan(&hub);
-        InstallEnviron(&env);
-        app.emplace();
-        app->Model().SetInitialFolder(KELDA_SOURCE_DIR "/data/initial");
-        InstallCellHost(&*app);
-        app->LoadStartImage();
+        ServiceSetup setup;
+        setup.dataFolder = KELDA_BIN_DIR;
+        services = WireServices(std::move(setup));
+        app = &services->App();
     }
     void TearDown() override {
-        InstallCellHost(nullptr);
-        app.reset();
+        services.reset();
         sim.reset();
-        InstallEnviron(nullptr);
-        InstallEvMan(nullptr);
-        InstallGTex(nullptr);
     }
     // A radio holding the factory image, with the faults given.
     void StartRadio(const SimFaults& faults) {
@@ -42,7 +36,7 @@ class CloneCommands : public testing::Test {
         sim->Radio().Image().Assign(app->Reference());
         sim->Radio().SetUpIdentity();
         sim->SetPeer(&app->CloneMan().Driver().Port());
-        env.comPort = sim->PortNumber();
+        Environ().comPort = sim->PortNumber();
     }
     void RunToEnd() {
         ASSERT_TRUE(clock.AdvanceUntil(
@@ -55,10 +49,8 @@ class CloneCommands : public testing::Test {
 
     test::ManualClock clock;
     test::ScriptedPrompter prompts;
-    cmcGTex text;
-    cmcEvMan hub;
-    indEnviron env;
-    std::optional<indMain> app;
+    std::unique_ptr<Services> services;
+    indMain* app = nullptr;
     std::optional<test::SimOnPty> sim;
 };
 

@@ -6,6 +6,7 @@
 
 #include "app/cuiMain.h"
 #include "app/indEnviron.h"
+#include "base/ScopedInstall.h"
 #include "base/cmcEvMan.h"
 #include "platform/Prompt.h"
 #include "radio/cmcClnFile.h"
@@ -51,9 +52,6 @@ class DocumentTest : public testing::Test {
         char tmpl[] = "/tmp/kelda-doc-XXXXXX";
         dir = mkdtemp(tmpl);
         text.BindFile(KELDA_SOURCE_DIR "/data/overlay/KELDA.OVL");
-        InstallGTex(&text);
-        InstallEvMan(&hub);
-        InstallEnviron(&env);
         env.currentDirectory = dir;
         app = std::make_unique<TestMain>();
         app->SetView(&view);
@@ -63,9 +61,6 @@ class DocumentTest : public testing::Test {
     }
     void TearDown() override {
         app.reset();
-        InstallEnviron(nullptr);
-        InstallEvMan(nullptr);
-        InstallGTex(nullptr);
         std::system(("rm -rf " + dir).c_str());
     }
     void Edit(int address, uint8_t value) {
@@ -75,8 +70,11 @@ class DocumentTest : public testing::Test {
 
     test::ManualClock clock;
     cmcEvMan hub;
+    ScopedInstall<InstallEvMan> hubSlot{&hub};
     cmcGTex text;
+    ScopedInstall<InstallGTex> textSlot{&text};
     indEnviron env;
+    ScopedInstall<InstallEnviron> envSlot{&env};
     test::ScriptedPrompter prompts;
     test::ScriptedFileDialogs dialogs;
     Titles view;

@@ -4,12 +4,14 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 #include <set>
 #include <string>
 #include <vector>
 
 #include "app/cmcGridModel.h"
 #include "app/indEnviron.h"
+#include "base/ScopedInstall.h"
 #include "base/cmcEvMan.h"
 #include "sheet/CellCatalogue.h"
 #include "sheet/cmcSheetDef.h"
@@ -79,18 +81,18 @@ class GridModelTest : public testing::Test {
         gCalls.clear();
         gAnswer = nullptr;
         hub_ = std::make_unique<cmcEvMan>();
-        InstallEvMan(hub_.get());
+        hubSlot_.emplace(hub_.get());
         environ_ =
             std::make_unique<indEnviron>("grid-test", indEnviron::kKeyPath, 1280, 800, settings_,
                                          std::make_unique<test::MemoryInstanceLock>());
-        InstallEnviron(environ_.get());
+        environSlot_.emplace(environ_.get());
     }
     void TearDown() override {
         model_.reset();
-        InstallGTex(nullptr);
-        InstallEnviron(nullptr);
+        storeSlot_.reset();
+        environSlot_.reset();
         environ_.reset();
-        InstallEvMan(nullptr);
+        hubSlot_.reset();
     }
 
     // A sheet "S" with the style and cell lines; E is an editable cell model.
@@ -104,7 +106,7 @@ class GridModelTest : public testing::Test {
         model_.reset();
         store_ = std::make_unique<cmcGTex>();
         store_->BindLines(lines);
-        InstallGTex(store_.get());
+        storeSlot_.emplace(store_.get());
         model_ = std::make_unique<cmcGridModel>(std::make_unique<cmcSheetDef>(*store_, "S"), host_);
         model_->SetDispatcher(&FakeDispatch);
         if (chooser) {
@@ -131,6 +133,9 @@ class GridModelTest : public testing::Test {
     std::unique_ptr<indEnviron> environ_;
     std::unique_ptr<cmcGTex> store_;
     std::unique_ptr<cmcGridModel> model_;
+    std::optional<ScopedInstall<InstallEvMan>> hubSlot_;
+    std::optional<ScopedInstall<InstallEnviron>> environSlot_;
+    std::optional<ScopedInstall<InstallGTex>> storeSlot_;
 };
 
 using Nav = cmcGridModel::NavKey;

@@ -11,6 +11,7 @@
 
 #include "app/indModel.h"
 #include "base/EventCodes.h"
+#include "base/ScopedInstall.h"
 #include "base/cmcEvMan.h"
 #include "radio/cmcEeprom.h"
 #include "support/ManualClock.h"
@@ -66,8 +67,6 @@ void MakeReference(cmcEeprom& ref, int modelType) {
 class ModelTest : public testing::Test {
   protected:
     ModelTest() : model(working, reference, &host) {
-        InstallEvMan(&hub);
-        InstallGTex(&text);
         text.BindLines({"#GI_Sys_AppTitle",
                         "KELDA",
                         "#GI_App_InitialFile",
@@ -99,8 +98,6 @@ class ModelTest : public testing::Test {
     }
     ~ModelTest() override {
         hub.Unsubscribe(&ModelTest::OnEvent, this);
-        InstallGTex(nullptr);
-        InstallEvMan(nullptr);
         std::filesystem::remove_all(folder);
     }
 
@@ -133,7 +130,9 @@ class ModelTest : public testing::Test {
 
     test::ManualClock clock;
     cmcEvMan hub;
+    ScopedInstall<InstallEvMan> hubSlot{&hub};
     cmcGTex text;
+    ScopedInstall<InstallGTex> textSlot{&text};
     test::ScriptedPrompter prompts;
     cmcEeprom working, reference;
     Host host;

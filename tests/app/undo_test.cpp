@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "app/Services.h"
 #include "app/cmcUndoHistory.h"
 #include "app/indEnviron.h"
 #include "app/indMain.h"
@@ -125,27 +126,17 @@ TEST_F(History, AThousandOneByteStepsStayFarBelowTheByteCap) {
     EXPECT_LT(history.HeldBytes(), size_t{1} << 20);
 }
 
-// The application object with the shipped overlay and the factory image of the start model.
+// The application object with the shipped overlay and the factory image of the start model,
+// wired as the programs wire it.
 class AppUndo : public testing::Test {
   protected:
     void SetUp() override {
-        text.BindFile(KELDA_SOURCE_DIR "/data/overlay/KELDA.OVL");
-        InstallGTex(&text);
-        InstallEvMan(&hub);
-        InstallEnviron(&env);
-        app.emplace();
-        app->Model().SetInitialFolder(KELDA_SOURCE_DIR "/data/initial");
-        InstallCellHost(&*app);
-        app->LoadStartImage();
-        app->BuildTree();
+        ServiceSetup setup;
+        setup.dataFolder = KELDA_BIN_DIR;
+        services = WireServices(std::move(setup));
+        app = &services->App();
     }
-    void TearDown() override {
-        InstallCellHost(nullptr);
-        app.reset();
-        InstallEnviron(nullptr);
-        InstallEvMan(nullptr);
-        InstallGTex(nullptr);
-    }
+    void TearDown() override { services.reset(); }
     void Type(int category, int label, int row, const std::string& value) {
         cmcCellObj cell;
         cell.Category = category;
@@ -177,10 +168,8 @@ class AppUndo : public testing::Test {
 
     test::ManualClock clock;
     test::ScriptedPrompter prompts;
-    cmcGTex text;
-    cmcEvMan hub;
-    indEnviron env;
-    std::optional<indMain> app;
+    std::unique_ptr<Services> services;
+    indMain* app = nullptr;
 };
 
 TEST_F(AppUndo, ARandomRunOfEditsAndRowCommandsUndoesToTheStartAndRedoesToTheEnd) {
@@ -285,7 +274,7 @@ TEST_F(AppUndo, AReadIsOneStepAndNothingMovesWhileTheRadioIsBusy) {
     sim.Radio().Image().SetByte(0x0F1B, 'Z');
     sim.Radio().SetUpIdentity();
     sim.SetPeer(&app->CloneMan().Driver().Port());
-    env.comPort = sim.PortNumber();
+    Environ().comPort = sim.PortNumber();
     prompts.SetDefaultAnswer(platform::kAnswerNo);  // do not save the edit first
     app->ReadFromRadio();
     ASSERT_TRUE(app->CloneMan().IsBusy());
@@ -316,14 +305,14 @@ TEST_F(AppUndo, AWriteIsReadBackAndComparedWhenAsked) {
         {corrupt, cuiMain::CloneOutcome::kMismatch, 1},
         {unreadable, cuiMain::CloneOutcome::kNotVerified, 0},
     };
-    env.verifyAfterWrite = true;
+    Environ().verifyAfterWrite = true;
     for (const auto& c : cases) {
         SCOPED_TRACE(static_cast<int>(c.outcome));
         test::SimOnPty sim(c.faults);
         sim.Radio().Image().Assign(app->Reference());
         sim.Radio().SetUpIdentity();
         sim.SetPeer(&app->CloneMan().Driver().Port());
-        env.comPort = sim.PortNumber();
+        Environ().comPort = sim.PortNumber();
         prompts.Clear();
         app->WriteToRadio();
         ASSERT_TRUE(clock.AdvanceUntil(

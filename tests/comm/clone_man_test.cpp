@@ -4,6 +4,7 @@
 #include <optional>
 
 #include "app/CloneMessages.h"
+#include "base/ScopedInstall.h"
 #include "comm/indCloneMan.h"
 #include "support/ManualClock.h"
 #include "support/ScriptedPrompter.h"
@@ -50,7 +51,6 @@ class CloneManager : public ::testing::Test {
   protected:
     void SetUp() override {
         ASSERT_TRUE(tex.BindLines(Overlay()));
-        InstallGTex(&tex);
         sim.emplace();
         man.emplace();
         man->SetFailureReport(&ShowCloneFailure);
@@ -64,7 +64,6 @@ class CloneManager : public ::testing::Test {
     void TearDown() override {
         man.reset();
         sim.reset();
-        InstallGTex(nullptr);
     }
     void Finish() {
         ASSERT_TRUE(clock.AdvanceUntil([&] { return caller.calls > 0; }, 60000, 5));
@@ -75,6 +74,7 @@ class CloneManager : public ::testing::Test {
     test::ManualClock clock;
     test::ScriptedPrompter prompter;
     cmcGTex tex;
+    ScopedInstall<InstallGTex> texSlot{&tex};
     std::optional<test::SimOnPty> sim;
     std::optional<indCloneMan> man;
     View view;

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "base/ScopedInstall.h"
 #include "comm/cmcComm.h"
 #include "comm/cmcPortTable.h"
 #include "platform/PseudoTerminal.h"
@@ -18,9 +19,7 @@ class CommOnPty : public ::testing::Test {
     void SetUp() override {
         ASSERT_TRUE(pty.Open());
         table.Assign(12, pty.SlavePath());
-        InstallPortTable(&table);
     }
-    void TearDown() override { InstallPortTable(nullptr); }
     // Everything the master end has received, waiting briefly for the kernel to pass it on.
     std::string Drain(size_t want) {
         std::string got;
@@ -38,6 +37,7 @@ class CommOnPty : public ::testing::Test {
     test::ManualClock clock;
     platform::PseudoTerminal pty;
     cmcPortTable table;
+    ScopedInstall<InstallPortTable> tableSlot{&table};
     cmcComm port;
 };
 
@@ -56,7 +56,7 @@ TEST(cmcCommSettings, SettingsStringsGiveLineSettings) {
     };
     test::ManualClock clock;
     cmcPortTable empty;
-    InstallPortTable(&empty);
+    ScopedInstall<InstallPortTable> emptySlot(&empty);
     for (const Case& c : cases) {
         SCOPED_TRACE(c.text);
         cmcComm port;
@@ -71,7 +71,6 @@ TEST(cmcCommSettings, SettingsStringsGiveLineSettings) {
     EXPECT_EQ(port.WriteMsPerByte(), 2u);
     port.Open(250, "9600,N,8,1");
     EXPECT_EQ(port.WriteMsPerByte(), 10u);
-    InstallPortTable(nullptr);
 }
 
 TEST_F(CommOnPty, OpensTheDeviceOfItsNumberOnceAndExclusively) {

@@ -3,6 +3,7 @@
 
 #include <map>
 
+#include "base/ScopedInstall.h"
 #include "comm/cmcPortTable.h"
 #include "comm/cmcPorts.h"
 #include "platform/PortDiscovery.h"
@@ -24,17 +25,11 @@ class MemoryStore : public cmcPortStore {
 
 class Ports : public ::testing::Test {
   protected:
-    void SetUp() override {
-        platform::InstallPortDiscovery(&discovery);
-        InstallPortTable(&table);
-    }
-    void TearDown() override {
-        InstallPortTable(nullptr);
-        platform::InstallPortDiscovery(nullptr);
-    }
     FixedDiscovery discovery;
+    ScopedInstall<platform::InstallPortDiscovery> discoverySlot{&discovery};
     MemoryStore store;
     cmcPortTable table{&store};
+    ScopedInstall<InstallPortTable> tableSlot{&table};
 };
 
 TEST(PortNumberOf, ReadsTheNumberAfterComOrAtTheStart) {

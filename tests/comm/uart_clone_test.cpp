@@ -7,6 +7,7 @@
 #include <optional>
 
 #include "app/CloneMessages.h"
+#include "base/ScopedInstall.h"
 #include "comm/cmcPortTable.h"
 #include "comm/indCloneMan.h"
 #include "sim/SimRadio.h"
@@ -49,12 +50,10 @@ class UartClone : public ::testing::Test {
   protected:
     void SetUp() override {
         ASSERT_TRUE(tex.BindLines(Overlay()));
-        InstallGTex(&tex);
         for (int a = 0; a < radio.Image().Size(); ++a)
             radio.Image().SetByte(a, static_cast<uint8_t>(a * 7 + 3));
         radio.SetUpIdentity();
         table.Assign(3, "/dev/ttyS9");
-        InstallPortTable(&table);
         uart.Install();
         man.emplace();  // after Install: the port makes its device when it is made
         man->SetFailureReport(&ShowCloneFailure);
@@ -66,11 +65,7 @@ class UartClone : public ::testing::Test {
         image.SetSize(0x8000);
         for (int a = 0; a < image.Size(); ++a) image.SetByte(a, static_cast<uint8_t>(a * 31));
     }
-    void TearDown() override {
-        man.reset();
-        InstallPortTable(nullptr);
-        InstallGTex(nullptr);
-    }
+    void TearDown() override { man.reset(); }
     void Finish(Caller& c, uint32_t limitMs = 60000) {
         ASSERT_TRUE(clock.AdvanceUntil([&] { return c.calls > 0; }, limitMs, 1));
         clock.Advance(20);
@@ -81,7 +76,9 @@ class UartClone : public ::testing::Test {
     test::ManualClock clock;
     test::ScriptedPrompter prompter;
     cmcGTex tex;
+    ScopedInstall<InstallGTex> texSlot{&tex};
     cmcPortTable table;
+    ScopedInstall<InstallPortTable> tableSlot{&table};
     SimRadio radio;
     test::UartModel uart{radio, 38400, [this] { return NowUs(); }};
     std::optional<indCloneMan> man;

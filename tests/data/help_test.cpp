@@ -8,6 +8,7 @@
 #include <sstream>
 
 #include "ShippedOverlay.h"
+#include "base/ScopedInstall.h"
 #include "sheet/CellCatalogue.h"
 #include "text/OverlayKeys.h"
 #include "text/cmcGTex.h"
@@ -26,10 +27,8 @@ class ShippedHelp : public testing::Test {
     void SetUp() override {
         ASSERT_TRUE(main_.BindFile(shipped::OverlayPath()));
         ASSERT_TRUE(help_.BindFile(shipped::HelpOverlayPath()));
-        InstallGTex(&main_);
         helpEntries_ = shipped::Entries(shipped::ReadLines(shipped::HelpOverlayPath()));
     }
-    void TearDown() override { InstallGTex(nullptr); }
 
     // Context number -> help page file, from the help overlay.
     std::map<int, std::string> Pages() {
@@ -45,6 +44,7 @@ class ShippedHelp : public testing::Test {
     }
 
     cmcGTex main_;
+    ScopedInstall<InstallGTex> mainSlot_{&main_};
     cmcGTex help_;
     std::map<std::string, std::vector<std::string>> helpEntries_;
 };

@@ -7,6 +7,7 @@
 #include "ShippedOverlay.h"
 #include "app/FactoryImage.h"
 #include "app/indModel.h"
+#include "base/ScopedInstall.h"
 #include "radio/AddressRange.h"
 #include "radio/FactoryPlan.h"
 #include "radio/MemoryMap.h"
@@ -79,7 +80,7 @@ TEST(InitialFiles, PassTheStartUpChecksAndSaveBackUnchanged) {
 TEST(InitialFiles, SurviveStartUpAdoptionAndOpenThenSave) {
     cmcGTex text;
     ASSERT_TRUE(text.BindFile(shipped::OverlayPath()));
-    InstallGTex(&text);
+    ScopedInstall<InstallGTex> textSlot(&text);
     for (const PlanModel& m : Plan().models) {
         SCOPED_TRACE(m.file);
         cmcEeprom shipped, working, reference;
@@ -114,7 +115,6 @@ TEST(InitialFiles, SurviveStartUpAdoptionAndOpenThenSave) {
         model.AdoptImage(working, true);
         EXPECT_EQ(FactoryFileText(&working), ReadFile(kInitial + "/" + m.file));
     }
-    InstallGTex(nullptr);
 }
 
 struct Sample {

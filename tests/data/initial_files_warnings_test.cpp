@@ -4,6 +4,7 @@
 
 #include "ShippedOverlay.h"
 #include "app/cmcSheetTree.h"
+#include "base/ScopedInstall.h"
 #include "radio/AddressRange.h"
 #include "radio/CellDispatcher.h"
 #include "radio/FactoryPlan.h"
@@ -27,11 +28,11 @@ TEST(InitialFiles, ShowNothingInTheWarningCheckList) {
         << error;
     cmcGTex text;
     ASSERT_TRUE(text.BindFile(shipped::OverlayPath()));
-    InstallGTex(&text);
+    ScopedInstall<InstallGTex> textSlot(&text);
     cmcChoiceTable choices{&text};
-    InstallChoiceTable(&choices);
+    ScopedInstall<InstallChoiceTable> choicesSlot(&choices);
     test::RecordingHost host;
-    InstallCellHost(&host);
+    ScopedInstall<InstallCellHost> hostSlot(&host);
     auto check = [](cmcCellObj& cell) {
         cmcCellCapsule req;
         req.cell = &cell;
@@ -96,9 +97,6 @@ TEST(InitialFiles, ShowNothingInTheWarningCheckList) {
         c.Store();
     }
     EXPECT_FALSE(RunWarningCheckList(text, check).errors.empty());
-    InstallCellHost(nullptr);
-    InstallChoiceTable(nullptr);
-    InstallGTex(nullptr);
 }
 
 }  // namespace

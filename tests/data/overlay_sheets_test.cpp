@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "ShippedOverlay.h"
+#include "base/ScopedInstall.h"
 #include "sheet/CellCatalogue.h"
 #include "sheet/ChannelSheetDef.h"
 #include "sheet/cmcChoiceTable.h"
@@ -40,10 +41,8 @@ class ShippedSheets : public testing::Test {
   protected:
     void SetUp() override {
         ASSERT_TRUE(store_.BindFile(shipped::OverlayPath()));
-        InstallGTex(&store_);
         entries_ = shipped::Entries(shipped::ReadLines(shipped::OverlayPath()));
     }
-    void TearDown() override { InstallGTex(nullptr); }
 
     // Sheet keys the tree opens, in tree order.
     std::vector<std::string> TreeSheets() {
@@ -95,6 +94,7 @@ class ShippedSheets : public testing::Test {
     }
 
     cmcGTex store_;
+    ScopedInstall<InstallGTex> storeSlot_{&store_};
     Entries entries_;
 };
 

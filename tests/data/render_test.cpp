@@ -7,6 +7,7 @@
 
 #include "ShippedOverlay.h"
 #include "app/cmcSheetTree.h"
+#include "base/ScopedInstall.h"
 #include "base/cmcEvMan.h"
 #include "radio/CellDispatcher.h"
 #include "radio/cmcClnFile.h"
@@ -21,19 +22,7 @@ namespace {
 
 class ShippedRendering : public testing::Test {
   protected:
-    void SetUp() override {
-        ASSERT_TRUE(store_.BindFile(shipped::OverlayPath()));
-        InstallGTex(&store_);
-        InstallChoiceTable(&choices_);
-        InstallEvMan(&hub_);
-        InstallCellHost(&host_);
-    }
-    void TearDown() override {
-        InstallCellHost(nullptr);
-        InstallEvMan(nullptr);
-        InstallChoiceTable(nullptr);
-        InstallGTex(nullptr);
-    }
+    void SetUp() override { ASSERT_TRUE(store_.BindFile(shipped::OverlayPath())); }
 
     // The factory image of a model, as the program loads it at start-up.
     void LoadFactoryImage(int model) {
@@ -65,9 +54,13 @@ class ShippedRendering : public testing::Test {
     }
 
     cmcGTex store_;
+    ScopedInstall<InstallGTex> storeSlot_{&store_};
     cmcChoiceTable choices_{&store_};
+    ScopedInstall<InstallChoiceTable> choicesSlot_{&choices_};
     cmcEvMan hub_;
+    ScopedInstall<InstallEvMan> hubSlot_{&hub_};
     test::RecordingHost host_;
+    ScopedInstall<InstallCellHost> hostSlot_{&host_};
 };
 
 TEST_F(ShippedRendering, EveryCellOfEverySheetShowsAValueOnEveryFactoryImage) {

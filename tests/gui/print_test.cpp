@@ -24,6 +24,7 @@
 
 #include "app/indEnviron.h"
 #include "app/indMain.h"
+#include "base/ScopedInstall.h"
 #include "gui/AppSession.h"
 #include "gui/TForm1.h"
 #include "gui/cuiPreview.h"
@@ -88,7 +89,6 @@ class Printing : public ::testing::Test {
         char tmpl[] = "/tmp/kelda-print-XXXXXX";
         dir_ = mkdtemp(tmpl);
         setenv("XDG_RUNTIME_DIR", dir_.c_str(), 1);
-        platform::InstallClock(&clock_);
         session_ = std::make_unique<AppSession>(KELDA_BIN_DIR, dir_ + "/settings.conf", 1280, 800);
         ASSERT_TRUE(session_->FirstInstance());
         printer_ = std::make_unique<cuiPrinter>(nullptr, &session_->App());
@@ -97,7 +97,6 @@ class Printing : public ::testing::Test {
         cuiPrinter::SetSetupDialog(nullptr);
         printer_.reset();
         session_.reset();
-        platform::InstallClock(nullptr);
         fs::remove_all(dir_);
     }
 
@@ -138,6 +137,7 @@ class Printing : public ::testing::Test {
 
     static QApplication* qapp_;
     platform::QtClock clock_;
+    ScopedInstall<platform::InstallClock> clockSlot_{&clock_};
     std::string dir_;
     std::unique_ptr<AppSession> session_;
     std::unique_ptr<cuiPrinter> printer_;

@@ -25,6 +25,7 @@
 #include "app/cmcGridModel.h"
 #include "app/indEnviron.h"
 #include "app/indMain.h"
+#include "base/ScopedInstall.h"
 #include "comm/cmcPorts.h"
 #include "comm/dst_CDrv_Result.h"
 #include "gui/AppSession.h"
@@ -96,7 +97,6 @@ class RadioWindow : public ::testing::Test {
         dir = mkdtemp(tmpl);
         setenv("XDG_RUNTIME_DIR", dir.c_str(), 1);
         qapp = std::make_unique<QApplication>(gArgc, gArgv);
-        platform::InstallClock(&clock);
         prompter = std::make_unique<test::ScriptedPrompter>();
         session = std::make_unique<AppSession>(KELDA_BIN_DIR, dir + "/settings.conf", 1280, 800);
         ASSERT_TRUE(session->FirstInstance());
@@ -109,7 +109,6 @@ class RadioWindow : public ::testing::Test {
         window.reset();
         session.reset();
         prompter.reset();
-        platform::InstallClock(nullptr);
         qapp.reset();
         std::system(("rm -rf '" + dir + "'").c_str());
     }
@@ -122,6 +121,7 @@ class RadioWindow : public ::testing::Test {
     std::string dir;
     std::unique_ptr<QApplication> qapp;
     platform::QtClock clock;
+    ScopedInstall<platform::InstallClock> clockSlot{&clock};
     std::unique_ptr<test::ScriptedPrompter> prompter;
     std::unique_ptr<AppSession> session;
     std::unique_ptr<TForm1> window;

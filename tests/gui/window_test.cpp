@@ -30,6 +30,7 @@
 
 #include "app/indEnviron.h"
 #include "app/indMain.h"
+#include "base/ScopedInstall.h"
 #include "base/cmcEvMan.h"
 #include "gui/AboutBox.h"
 #include "gui/AppSession.h"
@@ -134,12 +135,10 @@ class Window : public ::testing::Test {
         setenv("XDG_RUNTIME_DIR", dir_.c_str(), 1);
         setenv("XDG_CACHE_HOME", (dir_ + "/cache").c_str(), 1);
         settings_ = dir_ + "/settings.conf";
-        platform::InstallClock(&clock_);
     }
     void TearDown() override {
         prompts_.SetDefaultAnswer(platform::kAnswerNo);
         Stop();
-        platform::InstallClock(nullptr);
         fs::remove_all(dir_);
     }
 
@@ -199,6 +198,7 @@ class Window : public ::testing::Test {
     static QApplication* qapp_;
     std::string dir_, settings_;
     platform::QtClock clock_;
+    ScopedInstall<platform::InstallClock> clockSlot_{&clock_};
     test::ScriptedPrompter prompts_;
     test::ScriptedFileDialogs dialogs_;
     std::unique_ptr<AppSession> session_;

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "app/FileMessages.h"
+#include "base/ScopedInstall.h"
 #include "platform/AtomicFile.h"
 #include "radio/cmcClnFile.h"
 #include "radio/cmcEeprom.h"
@@ -70,7 +71,6 @@ class ClnFileTest : public testing::Test {
         dir_ = mkdtemp(tmpl);
         path_ = dir_ + "/radio.cln";
         overlay_.BindLines(OverlayFixture());
-        InstallGTex(&overlay_);
         image_.SetSize(cmcEeprom::kImageSize);
         for (int a = 0; a < image_.Size(); ++a) image_.SetByte(a, static_cast<uint8_t>(a * 7));
         file_.Attach(&image_);
@@ -78,10 +78,7 @@ class ClnFileTest : public testing::Test {
         file_.SetMapRevision(cmcClnFile::kMapRevision);
         file_.SetRevisionCheck(cmcClnFile::AcceptCurrentRevision, nullptr);
     }
-    void TearDown() override {
-        InstallGTex(nullptr);
-        std::system(("rm -rf " + dir_).c_str());
-    }
+    void TearDown() override { std::system(("rm -rf " + dir_).c_str()); }
 
     // The text of a saved document of the current image.
     std::string DocumentText() { return file_.FormatText(kDocumentRanges); }
@@ -111,6 +108,7 @@ class ClnFileTest : public testing::Test {
 
     std::string dir_, path_;
     cmcGTex overlay_;
+    ScopedInstall<InstallGTex> overlaySlot_{&overlay_};
     test::ScriptedPrompter prompter_;
     cmcEeprom image_;
     cmcClnFile file_;

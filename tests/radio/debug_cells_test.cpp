@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "base/EventCodes.h"
+#include "base/ScopedInstall.h"
 #include "base/cmcEvMan.h"
 #include "radio/DebugCells.h"
 #include "radio/cmcCellCapsule.h"
@@ -19,17 +20,13 @@ namespace {
 class DebugCellTest : public testing::Test {
   protected:
     DebugCellTest() {
-        InstallEvMan(&hub);
         image.SetSize(cmcEeprom::kImageSize);
         base.SetSize(cmcEeprom::kImageSize);
         context.image = &image;
         context.compareBase = &base;
         hub.Subscribe(&DebugCellTest::OnEvent, this);
     }
-    ~DebugCellTest() override {
-        hub.Unsubscribe(&DebugCellTest::OnEvent, this);
-        InstallEvMan(nullptr);
-    }
+    ~DebugCellTest() override { hub.Unsubscribe(&DebugCellTest::OnEvent, this); }
     static void OnEvent(void* self, cmcEvent& e) {
         static_cast<DebugCellTest*>(self)->events.push_back({e.code, e.second});
     }
@@ -60,6 +57,7 @@ class DebugCellTest : public testing::Test {
 
     test::ManualClock clock;
     cmcEvMan hub;
+    ScopedInstall<InstallEvMan> hubSlot{&hub};
     cmcEeprom image, base;
     DebugCellContext context;
     test::RecordingGrid grid;

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "base/EventCodes.h"
+#include "base/ScopedInstall.h"
 #include "base/cmcEvMan.h"
 #include "radio/CellDispatcher.h"
 #include "sheet/CellCatalogue.h"
@@ -22,9 +23,9 @@ TEST(DebugMenu, HiddenAndInertOutsideManufacturerMode) {
     cmcEvMan hub;
     std::vector<int> events;
     hub.Subscribe(&Record, &events);
-    InstallEvMan(&hub);
+    ScopedInstall<InstallEvMan> hubSlot(&hub);
     test::RecordingHost host;
-    InstallCellHost(&host);
+    ScopedInstall<InstallCellHost> hostSlot(&host);
     const struct {
         int label, event;
     } items[] = {{CL_Menu_Debug_Compare, ev::kDebugCompare},
@@ -48,8 +49,6 @@ TEST(DebugMenu, HiddenAndInertOutsideManufacturerMode) {
                 << item.label;
         }
     }
-    InstallCellHost(nullptr);
-    InstallEvMan(nullptr);
 }
 
 }  // namespace

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "base/EventCodes.h"
+#include "base/ScopedInstall.h"
 #include "base/cmcEvMan.h"
 #include "radio/CellDispatcher.h"
 #include "radio/CellSources.h"
@@ -57,17 +58,11 @@ struct FakeRows : cmcRowCommander {
 class DispatchTest : public testing::Test {
   protected:
     DispatchTest() {
-        InstallEvMan(&hub);
         hub.Subscribe(&EventLog::On, &events);
-        InstallCellHost(&host);
         // Empty address book entries and blank free-channel frequencies, as the radio keeps them.
         for (int a = 0x2430; a < 0x2430 + 16 * 100; ++a) host.image.SetByte(a, 0xFF);
         for (int row = 0; row < 70; ++row)
             for (int i = 0; i < 4; ++i) host.image.SetByte(0x0850 + 8 * row + i, 0xFF);
-    }
-    ~DispatchTest() override {
-        InstallCellHost(nullptr);
-        InstallEvMan(nullptr);
     }
 
     // One input or render call on a fresh request for (category, label, row).
@@ -124,9 +119,11 @@ class DispatchTest : public testing::Test {
 
     test::ManualClock clock;
     cmcEvMan hub;
+    ScopedInstall<InstallEvMan> hubSlot{&hub};
     EventLog events;
     test::InstalledOverlay overlay;  // the shipped one
     test::RecordingHost host;
+    ScopedInstall<InstallCellHost> hostSlot{&host};
     test::RecordingGrid grid;
     cmcCellObj cell, chosen;
     cmcCellCapsule req, chooser;

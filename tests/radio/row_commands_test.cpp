@@ -5,6 +5,7 @@
 
 #include "app/RowCautions.h"
 #include "base/EventCodes.h"
+#include "base/ScopedInstall.h"
 #include "base/cmcEvMan.h"
 #include "radio/MemoryMap.h"
 #include "radio/cmcCellCapsule.h"
@@ -24,8 +25,6 @@ class RowCommandTest : public testing::Test {
   protected:
     RowCommandTest() : commands(clipboard) {
         commands.SetCautionAsker(&AskRowCaution);
-        InstallEvMan(&hub);
-        InstallGTex(&text);
         text.BindLines({"#GI_Sys_AppTitle",
                         "KELDA",
                         "#GI_AppMess_S_Copy",
@@ -51,11 +50,7 @@ class RowCommandTest : public testing::Test {
         for (int row = 0; row < 100; ++row) Blank(row);
         hub.Subscribe(&RowCommandTest::OnEvent, this);
     }
-    ~RowCommandTest() override {
-        hub.Unsubscribe(&RowCommandTest::OnEvent, this);
-        InstallGTex(nullptr);
-        InstallEvMan(nullptr);
-    }
+    ~RowCommandTest() override { hub.Unsubscribe(&RowCommandTest::OnEvent, this); }
     static void OnEvent(void* self, cmcEvent& e) {
         auto* t = static_cast<RowCommandTest*>(self);
         t->events.push_back(e.code == ev::kIndicatorText
@@ -100,7 +95,9 @@ class RowCommandTest : public testing::Test {
 
     test::ManualClock clock;
     cmcEvMan hub;
+    ScopedInstall<InstallEvMan> hubSlot{&hub};
     cmcGTex text;
+    ScopedInstall<InstallGTex> textSlot{&text};
     test::ScriptedPrompter prompts;
     cmcEeprom image;
     datClipCh clipboard;

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "base/EventCodes.h"
+#include "base/ScopedInstall.h"
 #include "base/cmcEvMan.h"
 #include "radio/SettingsCells.h"
 #include "radio/cmcCellCapsule.h"
@@ -22,9 +23,6 @@ constexpr const char* kOnOff = "GI_Sheet_Sel_Misc_OnOff";
 class SettingsCellTest : public testing::Test {
   protected:
     SettingsCellTest() {
-        InstallEvMan(&hub);
-        InstallGTex(&text);
-        InstallChoiceSource(&choices);
         text.BindLines({"#GI_AppInd_Dsc_SelfIdOff", "OFF (no ID)", "#End_Of_Ovl"});
         choices.Add(kOnOff, 1, {{0, "OFF"}, {1, "ON"}});
         choices.Add("GI_Sheet_Sel_KeyAs_SkeyMU", 2, {{0, "SCAN"}, {1, "DW"}, {2, "MU2"}});
@@ -34,12 +32,7 @@ class SettingsCellTest : public testing::Test {
         context.modelType = 2;
         hub.Subscribe(&SettingsCellTest::OnEvent, this);
     }
-    ~SettingsCellTest() override {
-        hub.Unsubscribe(&SettingsCellTest::OnEvent, this);
-        InstallChoiceSource(nullptr);
-        InstallGTex(nullptr);
-        InstallEvMan(nullptr);
-    }
+    ~SettingsCellTest() override { hub.Unsubscribe(&SettingsCellTest::OnEvent, this); }
     static void OnEvent(void* self, cmcEvent& e) {
         static_cast<SettingsCellTest*>(self)->events.push_back(e.code);
     }
@@ -74,8 +67,11 @@ class SettingsCellTest : public testing::Test {
 
     test::ManualClock clock;
     cmcEvMan hub;
+    ScopedInstall<InstallEvMan> hubSlot{&hub};
     cmcGTex text;
+    ScopedInstall<InstallGTex> textSlot{&text};
     test::FixedChoices choices;
+    ScopedInstall<InstallChoiceSource> choicesSlot{&choices};
     test::RecordingGrid grid;
     test::RecordingCanvas canvas;
     cmcEeprom image;

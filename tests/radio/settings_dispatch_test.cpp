@@ -6,6 +6,7 @@
 
 #include "app/RowCautions.h"
 #include "base/EventCodes.h"
+#include "base/ScopedInstall.h"
 #include "base/cmcEvMan.h"
 #include "radio/CellDispatcher.h"
 #include "radio/DebugCells.h"
@@ -40,10 +41,6 @@ class SettingsDispatchTest : public testing::Test {
   protected:
     SettingsDispatchTest() : rows(clipboard) {
         rows.SetCautionAsker(&AskRowCaution);
-        InstallEvMan(&hub);
-        InstallGTex(&text);
-        InstallChoiceSource(&choices);
-        InstallCellHost(&host);
         host.rows = &rows;
         host.base = &base;
         host.manufacturer = true;
@@ -54,13 +51,7 @@ class SettingsDispatchTest : public testing::Test {
         base.SetSize(cmcEeprom::kImageSize);
         hub.Subscribe(&SettingsDispatchTest::OnEvent, this);
     }
-    ~SettingsDispatchTest() override {
-        hub.Unsubscribe(&SettingsDispatchTest::OnEvent, this);
-        InstallCellHost(nullptr);
-        InstallChoiceSource(nullptr);
-        InstallGTex(nullptr);
-        InstallEvMan(nullptr);
-    }
+    ~SettingsDispatchTest() override { hub.Unsubscribe(&SettingsDispatchTest::OnEvent, this); }
     static void OnEvent(void* self, cmcEvent& e) {
         auto* t = static_cast<SettingsDispatchTest*>(self);
         t->events.push_back(e.code == ev::kIndicatorText ? "4:" + std::string(e.Text())
@@ -92,10 +83,14 @@ class SettingsDispatchTest : public testing::Test {
 
     test::ManualClock clock;
     cmcEvMan hub;
+    ScopedInstall<InstallEvMan> hubSlot{&hub};
     cmcGTex text;
+    ScopedInstall<InstallGTex> textSlot{&text};
     test::ScriptedPrompter prompts;
     test::FixedChoices choices;
+    ScopedInstall<InstallChoiceSource> choicesSlot{&choices};
     DebugHost host;
+    ScopedInstall<InstallCellHost> hostSlot{&host};
     test::RecordingGrid grid;
     datClipCh clipboard;
     datRowCommands rows;

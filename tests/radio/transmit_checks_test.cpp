@@ -9,6 +9,7 @@
 #include <sstream>
 #include <string>
 
+#include "base/ScopedInstall.h"
 #include "base/cmcEvMan.h"
 #include "radio/AddressRange.h"
 #include "radio/CellDispatcher.h"
@@ -51,8 +52,6 @@ void SetFree(cmcEeprom& image, int row, uint32_t rx, uint32_t tx, int table, boo
 class TransmitChecks : public testing::Test {
   protected:
     TransmitChecks() {
-        InstallEvMan(&hub);
-        InstallCellHost(&host);
         std::ifstream in(std::string(KELDA_SOURCE_DIR) + "/data/initial/KELDA02.kcf");
         std::ostringstream text;
         text << in.rdbuf();
@@ -62,10 +61,6 @@ class TransmitChecks : public testing::Test {
         file.SetCodes(cmcClnFile::kModelCode, cmcClnFile::kSubCode);
         file.SetRevisionCheck(cmcClnFile::AcceptCurrentRevision, nullptr);
         EXPECT_EQ(file.ReadText(text.str(), kDocumentRanges), FileErr_None);
-    }
-    ~TransmitChecks() override {
-        InstallCellHost(nullptr);
-        InstallEvMan(nullptr);
     }
 
     // What each transmit check reports, those that report anything.
@@ -78,7 +73,9 @@ class TransmitChecks : public testing::Test {
 
     test::InstalledOverlay overlay;
     cmcEvMan hub;
+    ScopedInstall<InstallEvMan> hubSlot{&hub};
     test::RecordingHost host;
+    ScopedInstall<InstallCellHost> hostSlot{&host};
     cmcEeprom factory;
 };
 

@@ -3,6 +3,7 @@
 #include <cstring>
 #include <functional>
 
+#include "base/ScopedInstall.h"
 #include "sheet/BitFieldOverlay.h"
 #include "sheet/CodePage.h"
 #include "sheet/cmcCellObj.h"
@@ -18,10 +19,8 @@ class Markup : public testing::Test {
         lines.insert(lines.end() - 1, {"#CellModel_Loop", "S($Loop)", "#CellModel_Sel",
                                        "S(Flag2=1)", "#CellModel_Missing", "x"});
         ASSERT_TRUE(store_.BindLines(lines));
-        InstallGTex(&store_);
         ParseCell("{($Basic)}", basic_, nullptr, nullptr);
     }
-    void TearDown() override { InstallGTex(nullptr); }
 
     cmcCellObj Parse(std::string_view cell) {
         cmcCellObj model;
@@ -30,6 +29,7 @@ class Markup : public testing::Test {
     }
 
     cmcGTex store_;
+    ScopedInstall<InstallGTex> storeSlot_{&store_};
     cmcCellObj basic_;
     int32_t vars_[kChannelCounters] = {0, 5, 0, 0, 0, 0, 0, 0, 0, 123456789};
 };

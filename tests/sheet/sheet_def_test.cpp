@@ -5,6 +5,7 @@
 #include <memory>
 #include <set>
 
+#include "base/ScopedInstall.h"
 #include "sheet/CellCatalogue.h"
 #include "sheet/ChannelSheetDef.h"
 #include "sheet/cmcSheetDef.h"
@@ -15,13 +16,12 @@ namespace {
 // A store over a sheet "S" with the given style and cell lines, and the models the cells use;
 // installed as the program's store, where cell models are looked up.
 struct InstalledStore {
-    explicit InstalledStore(std::unique_ptr<cmcGTex> s) : store(std::move(s)) {
-        InstallGTex(store.get());
-    }
-    ~InstalledStore() { InstallGTex(nullptr); }
+    explicit InstalledStore(std::unique_ptr<cmcGTex> s)
+        : store(std::move(s)), installed(store.get()) {}
     cmcGTex* operator->() { return store.get(); }
     cmcGTex& operator*() { return *store; }
     std::unique_ptr<cmcGTex> store;
+    ScopedInstall<InstallGTex> installed;
 };
 
 InstalledStore SheetStore(const std::string& style, std::vector<std::string> cells,

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "base/ScopedInstall.h"
 #include "text/cmcGTex.h"
 
 namespace {
@@ -278,12 +279,10 @@ TEST(GTex, ProcessWideStoresCanBeReplaced) {
     cmcHelpGTex help;
     main.BindLines({"#GI_Sys_AppTitle", "KELDA", "#End_Of_Ovl"});
     help.BindLines({"#H", "help", "#End_Of_Ovl"});
-    InstallGTex(&main);
-    InstallHelpGTex(&help);
+    ScopedInstall<InstallGTex> mainSlot(&main);
+    ScopedInstall<InstallHelpGTex> helpSlot(&help);
     EXPECT_EQ(GTex().GetLine("GI_Sys_AppTitle"), "KELDA");
     EXPECT_EQ(HelpGTex().GetLine("H"), "help");
-    InstallGTex(nullptr);
-    InstallHelpGTex(nullptr);
 }
 
 }  // namespace
