@@ -26,6 +26,7 @@
 #include "app/indEnviron.h"
 #include "app/indMain.h"
 #include "base/ScopedInstall.h"
+#include "cli/CliRunner.h"
 #include "comm/cmcPorts.h"
 #include "comm/dst_CDrv_Result.h"
 #include "gui/AppSession.h"
@@ -47,18 +48,12 @@ int gArgc = 1;
 char gName[] = "test_gui";
 char* gArgv[] = {gName, nullptr};
 
-std::string ReadFile(const std::string& path) {
-    std::ifstream in(path);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
-
 int RunCli(const std::vector<std::string>& args, const std::string& out) {
     return test::BackgroundProgram("kelda-cli", args, out).Wait();
 }
 
 using test::Radiosim;
+using test::ReadFile;
 
 // The port number the window gives the simulated radio on its device: its entry in the list of
 // present ports, "N: KELDA simulated radio (pts/M)".

@@ -9,22 +9,13 @@
 
 #include <algorithm>
 #include <chrono>
-#include <fstream>
-#include <sstream>
 #include <thread>
 
-extern char** environ;
+#include "cli/CliRunner.h"
 
 namespace test {
 
 namespace {
-
-std::string ReadAll(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
 
 int StatusOf(int waitStatus) {
     return WIFEXITED(waitStatus) ? WEXITSTATUS(waitStatus) : 128 + WTERMSIG(waitStatus);
@@ -80,7 +71,7 @@ Radiosim::Radiosim(const std::string& folder, std::vector<std::string> options,
     // The device first, then the published link.
     const long lines = publishName.empty() ? 1 : 2;
     for (int i = 0; i < 300; ++i) {
-        const std::string text = ReadAll(out_);
+        const std::string text = ReadFile(out_);
         if (std::count(text.begin(), text.end(), '\n') >= lines) {
             device_ = text.substr(0, text.find('\n'));
             break;
@@ -91,7 +82,7 @@ Radiosim::Radiosim(const std::string& folder, std::vector<std::string> options,
 }
 
 std::string Radiosim::Errors() const {
-    return ReadAll(out_ + ".err");
+    return ReadFile(out_ + ".err");
 }
 
 void Radiosim::Kill() {
