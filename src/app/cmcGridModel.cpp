@@ -539,11 +539,11 @@ bool cmcGridModel::NavigationKey(NavKey key, bool ctrlOnly) {
     return true;
 }
 
-int cmcGridModel::KeyInput(int key) {
-    if (!built_ || disabled_) return 0;
+EditorSignal cmcGridModel::KeyInput(int key) {
+    if (!built_ || disabled_) return EditorSignal::kNone;
     if (IsChooser()) {
         if (key == cellkey::kEnter || key == cellkey::kDoubleClick) host_.Choose(col_, row_);
-        return 0;
+        return EditorSignal::kNone;
     }
     host_.CommitEditor();
     cmcCellCapsule req;
@@ -581,8 +581,8 @@ void cmcGridModel::Hover(int column, int row) {
     if (Selectable(column, row) && MaySelect(column, row)) MoveTo(column, row, true);
 }
 
-int cmcGridModel::MenuCommand(int label) {
-    if (!built_ || disabled_) return 0;
+EditorSignal cmcGridModel::MenuCommand(int label) {
+    if (!built_ || disabled_) return EditorSignal::kNone;
     host_.CommitEditor();
     cmcCellCapsule req;
     FillRequest(req, col_, row_);
@@ -594,7 +594,7 @@ void cmcGridModel::CommitText(int column, int row, const std::string& text) {
     if (!built_ || column >= ColumnCount() || row >= RowCount()) return;
     cmcCellCapsule req;
     FillRequest(req, column, row);
-    req.commitMode = 1;
+    req.commitMode = CommitMode::kText;
     req.inputText = text;
     InputCall(req, column, row);
 }
@@ -606,7 +606,7 @@ void cmcGridModel::CommitChoice(int column, int row, cmcCellObj& chosen) {
     cmcCellCapsule req;
     FillRequest(req, column, row);
     req.parent = &choice;
-    req.commitMode = 2;
+    req.commitMode = CommitMode::kChoice;
     InputCall(req, column, row);
 }
 
@@ -642,18 +642,18 @@ void cmcGridModel::FillPaintRequest(cmcCellCapsule& req, int column, int row, bo
     if (printing_) req.resultFlags |= cmcCellCapsule::kPrinting;
 }
 
-int cmcGridModel::InputCall(cmcCellCapsule& req, int column, int row) {
-    auto answer = [&](int ans, int c, int r) {
-        if (ans == cmcCellCapsule::kSignalChooser) {
+EditorSignal cmcGridModel::InputCall(cmcCellCapsule& req, int column, int row) {
+    auto answer = [&](EditorSignal ans, int c, int r) {
+        if (ans == EditorSignal::kChooser) {
             ClearMultiSelection();
-        } else if (ans == cmcCellCapsule::kSignalEditor) {
+        } else if (ans == EditorSignal::kEditor) {
             ClearMultiSelection();
             if (c != col_ || r != row_) PlaceCursor(c, r);
             host_.OpenEditor(c, r, req.displayText, req.selStart, req.selLength);
         }
         if (req.gotoFlag) GoToCell(req.category, req.label, req.row);
     };
-    int ans = dispatcher_(req, true);
+    EditorSignal ans = dispatcher_(req, true);
     answer(ans, column, row);
     // The dispatcher hands a keystroke on to another cell; one that never stops is cut off.
     for (int n = 0; req.replayKey != 0 && n < kMaxReplays; ++n) {

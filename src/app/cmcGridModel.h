@@ -51,7 +51,7 @@ class cmcGridHost {
     virtual void Choose(int /*column*/, int /*row*/) {}
 };
 
-using cmcGridDispatcher = int (*)(cmcCellCapsule& request, bool notify);
+using cmcGridDispatcher = EditorSignal (*)(cmcCellCapsule& request, bool notify);
 
 class cmcGridModel {
   public:
@@ -163,7 +163,7 @@ class cmcGridModel {
     // User input.
     bool NavigationKey(NavKey key, bool ctrlOnly);
     // A character or function key typed on the current cell (Enter 13, F2 0x7100 ...).
-    int KeyInput(int key);
+    EditorSignal KeyInput(int key);
     // A mouse press on a cell (left button); `extending` as the host reports it.
     void Click(int column, int row);
     // False when there is no cell under the mouse to open a popup menu for.
@@ -172,7 +172,7 @@ class cmcGridModel {
     // In a chooser: the mouse over a cell.
     void Hover(int column, int row);
     // A popup-menu command (its label number) on the current cell.
-    int MenuCommand(int label);
+    EditorSignal MenuCommand(int label);
     // The in-place editor's text for its cell.
     void CommitText(int column, int row, const std::string& text);
     // A chooser's choice for the cell it was opened on: `chosen` is the chooser's chosen cell.
@@ -183,7 +183,7 @@ class cmcGridModel {
     // For painting: no grid, no notify; bit 0 when drawn selected, bit 1 when printing.
     void FillPaintRequest(cmcCellCapsule& request, int column, int row, bool selected);
     // The dispatcher input call on a cell and what follows from its answer.
-    int InputCall(cmcCellCapsule& request, int column, int row);
+    EditorSignal InputCall(cmcCellCapsule& request, int column, int row);
 
     // Redraw on request.
     static bool RedrawMatches(const cmcCellObj& target, const cmcCellObj& cell, int mask);

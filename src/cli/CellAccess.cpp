@@ -71,7 +71,7 @@ struct ProbeGrid : cmcCellGrid {
 const char* CommitText(cmcCellObj& cell, const std::string& value) {
     cmcCellCapsule req;
     req.cell = &cell;
-    req.commitMode = 1;
+    req.commitMode = CommitMode::kText;
     req.inputText = value;
     DispatchCell(req, false);
     return req.refusal;
@@ -86,7 +86,7 @@ void CommitChoice(cmcCellObj& cell, int listLabel, int item) {
     cmcCellCapsule req;
     req.cell = &cell;
     req.parent = &chosenRequest;
-    req.commitMode = 2;
+    req.commitMode = CommitMode::kChoice;
     DispatchCell(req, false);
 }
 
@@ -294,17 +294,17 @@ SetOutcome SetCell(cmcCellObj& cell, const std::string& value) {
         req.cell = &cell;
         req.grid = &probe;
         req.key = cellkey::kF2;
-        const int signal = DispatchCell(req, false);
+        const EditorSignal signal = DispatchCell(req, false);
         image.Assign(held);  // a probe never edits, whatever a cell does with the key
         return signal;
     };
     ProbeGrid probe;
     cmcCellCapsule req;
-    const int signal = probeF2(probe, req);
+    const EditorSignal signal = probeF2(probe, req);
     if (req.refusal != nullptr) return Refused(OverlayLine(req.refusal, 0));
-    if (signal == cmcCellCapsule::kSignalChooser && probe.opened)
+    if (signal == EditorSignal::kChooser && probe.opened)
         return SetChoice(cell, probe, value, shownBefore);
-    if (signal != cmcCellCapsule::kSignalEditor) {
+    if (signal != EditorSignal::kEditor) {
         if (req.gotoFlag) {
             // An empty address-book entry starts at its ID.
             cmcCellObj id;

@@ -360,7 +360,7 @@ void PaintGridCell(QPainter& painter, cmcGridModel& model, int column, int row, 
 
     std::string text;
     uint8_t flags = 0;
-    int mark = 0;
+    MarkerPlace mark = MarkerPlace::kAuto;
     if (cell.IsBound()) {
         cmcCellCapsule req;
         model.FillPaintRequest(req, source, row, selected);
@@ -437,11 +437,12 @@ void PaintGridCell(QPainter& painter, cmcGridModel& model, int column, int row, 
     if (o.markers && (flags & (cmcCellCapsule::kWarning | cmcCellCapsule::kError))) {
         const int s = o.printing ? rect.height() / 2 : std::min(14, rect.height() - 2);
         if (s > 2) {
-            if (mark == 0) mark = cell.HAlign == kAlignRight ? 1 : 3;
+            if (mark == MarkerPlace::kAuto)
+                mark = cell.HAlign == kAlignRight ? MarkerPlace::kLeft : MarkerPlace::kAfterText;
             int x;
-            if (mark == 1)
+            if (mark == MarkerPlace::kLeft)
                 x = rect.left() + s / 8;
-            else if (mark == 3)
+            else if (mark == MarkerPlace::kAfterText)
                 x = textRight + 2 < rect.right() - s - 1 ? textRight + 2 : rect.right() - s - 1;
             else
                 x = rect.right() - s - 1;

@@ -106,7 +106,7 @@ void cuiFBitsR::Accept() {
         cmcCellObj cell = owner->Model()->CellAt(column_, row_);
         cmcCellCapsule request;
         request.cell = &cell;
-        request.commitMode = 2;
+        request.commitMode = CommitMode::kChoice;
         request.inputText = std::to_string(held_);
         owner->Model()->Dispatcher()(request, true);
         owner->setFocus(Qt::PopupFocusReason);
@@ -114,10 +114,10 @@ void cuiFBitsR::Accept() {
     close();
 }
 
-int cuiFBitsR::Dispatch(cmcCellCapsule& req, bool notify) {
+EditorSignal cuiFBitsR::Dispatch(cmcCellCapsule& req, bool notify) {
     if (req.cell == nullptr || req.cell->Label != CL_FBits) return DispatchCell(req, notify);
     cuiFBitsR* self = gOpenBits;
-    if (self == nullptr) return 0;
+    if (self == nullptr) return EditorSignal::kNone;
     const int index = req.cell->Index;
     req.displayText.clear();
     if (req.canvas != nullptr && self->BitSet(index)) {
@@ -141,7 +141,7 @@ int cuiFBitsR::Dispatch(cmcCellCapsule& req, bool notify) {
         default:
             break;
     }
-    return 0;
+    return EditorSignal::kNone;
 }
 
 EepromDebugWindow::EepromDebugWindow(QWidget* mainWindow) : QDialog(mainWindow, Qt::Window) {

@@ -14,6 +14,7 @@ class SheetPane;
 class cuiGrid;
 class indMain;
 struct cmcCellCapsule;
+enum class EditorSignal : int;
 struct cmcEvent;
 
 // The bit window: one byte of the EEPROM grid as eight cells, bit 7 first, in a borderless popup
@@ -34,7 +35,7 @@ class cuiFBitsR : public QFrame {
     void Accept();
 
   private:
-    static int Dispatch(cmcCellCapsule& request, bool notify);
+    static EditorSignal Dispatch(cmcCellCapsule& request, bool notify);
 
     QPointer<cuiGrid> owner_;
     int column_, row_;

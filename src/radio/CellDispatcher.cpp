@@ -172,16 +172,16 @@ void cmcCellCall::NotYet() {
     req.displayText = buf;
 }
 
-int DispatchCell(cmcCellCapsule& req, bool notify) {
-    if (req.cell == nullptr) return 0;
+EditorSignal DispatchCell(cmcCellCapsule& req, bool notify) {
+    if (req.cell == nullptr) return EditorSignal::kNone;
     cmcCellHost& host = CellHost();
     cmcEeprom& image = host.WorkingImage();
-    const bool input = req.key != 0 || req.commitMode != 0 || req.menuCommand != 0;
+    const bool input = req.key != 0 || req.commitMode != CommitMode::kNone || req.menuCommand != 0;
 
     cmcCellCall c{req, host, image, *req.cell, datCh(&image)};
     req.displayText.clear();
     req.resultFlags &= ~(cmcCellCapsule::kWarning | cmcCellCapsule::kError);
-    req.signal = 0;
+    req.signal = EditorSignal::kNone;
     req.refusal = nullptr;
     const int category = c.cell.Category;
     const int label = c.cell.Label;
@@ -236,7 +236,7 @@ std::string CellText(cmcCellObj& cell, int key) {
     return std::move(req.displayText);
 }
 
-int CellRun(cmcCellObj& cell, int key) {
+EditorSignal CellRun(cmcCellObj& cell, int key) {
     cmcCellCapsule req;
     req.cell = &cell;
     req.key = key;

@@ -16,12 +16,12 @@ class cmcEeprom;
 // Returns the editor signal: 0 nothing more, 1 a chooser was opened, 2 the caller opens the
 // in-place editor on the display text with the request's selection. `notify` asks for the
 // request's notify callback with the change flags.
-int DispatchCell(cmcCellCapsule& request, bool notify);
+EditorSignal DispatchCell(cmcCellCapsule& request, bool notify);
 
 // Text of a cell rendered without a grid (the key is handed on as given).
 std::string CellText(cmcCellObj& cell, int key);
 // The dispatcher's answer for the cell with the key and no grid (Enter runs a command cell).
-int CellRun(cmcCellObj& cell, int key);
+EditorSignal CellRun(cmcCellObj& cell, int key);
 // Error / Warning bit of a cell rendered with key 0.
 bool CellError(int category, int label, int row);
 bool CellWarning(int category, int label, int row);

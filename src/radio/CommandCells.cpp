@@ -251,7 +251,7 @@ void FlexMarking(cmcCellCall& c) {
     // The list's rows are the soft-key functions.
     if (!smap::SoftKeyAvailable(c.cell.Index, c.image.GetByte(smap::kFunctionSwitches),
                                 c.image.GetByte(smap::kFunctionSwitches2))) {
-        c.req.mark = 3;
+        c.req.mark = MarkerPlace::kAfterText;
         c.SetError();
     }
 }

@@ -33,7 +33,7 @@ void ByteCell(cmcCellCapsule& req, DebugCellContext& c, int address) {
     if (address < 0 || address >= kDebugBytes || !c.image->IsValidAddress(address)) return;
     int value = c.image->GetByte(address);
     bool changed = false;
-    if (req.commitMode == 1) {
+    if (req.commitMode == CommitMode::kText) {
         // One or two hex digits: "7" is 0x07.
         int digits = 0;
         int v = 0;
@@ -47,7 +47,7 @@ void ByteCell(cmcCellCapsule& req, DebugCellContext& c, int address) {
             value = v;
             changed = true;
         }
-    } else if (req.commitMode == 2) {
+    } else if (req.commitMode == CommitMode::kChoice) {
         // From the bit window: the byte arrives shifted up, as decimal text.
         long long held = 0;
         for (char ch : req.inputText) {
@@ -77,10 +77,10 @@ void ByteCell(cmcCellCapsule& req, DebugCellContext& c, int address) {
         req.displayText.assign(1, static_cast<char>(key));
         req.selStart = 1;
         req.selLength = 0;
-        req.signal = cmcCellCapsule::kSignalEditor;
+        req.signal = EditorSignal::kEditor;
     } else if (key == cellkey::kEnter) {
         req.grid->OpenChooser(req, CL_FBits, value << kBitWindowShift, keys::kSheetFBitsR);
-        req.signal = cmcCellCapsule::kSignalChooser;
+        req.signal = EditorSignal::kChooser;
     } else if ((key == cellkey::kF3 || key == cellkey::kF2) && c.compareBase != nullptr) {
         const int next = NextDifference(*c.image, *c.compareBase, address, key == cellkey::kF3);
         if (next >= 0) EvMan().Post(ev::kDebugGoto, 0, next);

@@ -300,7 +300,7 @@ void SelfId(cmcCellCapsule& req, Ctx& c) {
     }
     bool valid = true;
     for (uint8_t b : id) valid = valid && b <= 99;
-    if (valid || req.signal == cmcCellCapsule::kSignalEditor) {
+    if (valid || req.signal == EditorSignal::kEditor) {
         // A leading 0 is only right for a coast station ("00..."): 0 then another digit is a
         // group ID, which a ship cannot have.
         if (valid && id[0] / 10 == 0 && id[0] % 10 != 0) req.resultFlags |= cmcCellCapsule::kError;
@@ -409,7 +409,7 @@ void LcdSymbol(cmcCellCapsule& req, Ctx& c, int row) {
 
 // Appends a unit unless the in-place editor is being opened on the number.
 void AppendUnit(cmcCellCapsule& req, const char* unit) {
-    if (req.signal == cmcCellCapsule::kSignalEditor) return;
+    if (req.signal == EditorSignal::kEditor) return;
     req.displayText += unit;
     req.selLength = static_cast<int>(req.displayText.size());
 }

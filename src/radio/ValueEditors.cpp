@@ -46,7 +46,7 @@ void SelectAll(cmcCellCapsule& req) {
 void OpenOnText(cmcCellCapsule& req) {
     req.displayText = TrimSpaces(req.displayText);
     SelectAll(req);
-    req.signal = cmcCellCapsule::kSignalEditor;
+    req.signal = EditorSignal::kEditor;
 }
 
 // The in-place editor holding just the typed character, the caret after it.
@@ -54,7 +54,7 @@ void OpenWithChar(cmcCellCapsule& req, int key) {
     req.displayText.assign(1, static_cast<char>(key));
     req.selStart = 1;
     req.selLength = 0;
-    req.signal = cmcCellCapsule::kSignalEditor;
+    req.signal = EditorSignal::kEditor;
 }
 
 void Render(cmcCellCapsule& req, std::string text) {
@@ -203,9 +203,9 @@ std::string FormatDecimal(int value, int scale, int trim) {
 
 bool RefuseFactoryValue(cmcCellCapsule& req) {
     if (req.canvas != nullptr) req.canvas->SetFontColor(cellcolor::kOlive);
-    if (req.key == 0 && req.commitMode == 0) return false;
+    if (req.key == 0 && req.commitMode == CommitMode::kNone) return false;
     req.key = 0;
-    req.commitMode = 0;
+    req.commitMode = CommitMode::kNone;
     req.refusal = keys::kBotttomFactoryDecides;
     return true;
 }
@@ -214,7 +214,8 @@ bool EditChoice(cmcCellCapsule& req, const char* list, int listType, int& value)
     bool changed = false;
     if (req.parent != nullptr) {
         const cmcCellObj* chosen = req.parent->cell;
-        if (chosen != nullptr && chosen->Label == listType && req.commitMode == 2) {
+        if (chosen != nullptr && chosen->Label == listType &&
+            req.commitMode == CommitMode::kChoice) {
             value = chosen->Index;
             changed = true;
         }
@@ -230,7 +231,7 @@ bool EditChoice(cmcCellCapsule& req, const char* list, int listType, int& value)
     }
     if (IsEnter(req.key)) {
         req.grid->OpenChooser(req, listType, value, list);
-        req.signal = cmcCellCapsule::kSignalChooser;
+        req.signal = EditorSignal::kChooser;
     }
     return false;
 }
@@ -241,7 +242,7 @@ AttrAction EditChannelAttr(cmcCellCapsule& req, const char* list, int value, uin
     AttrAction action = AttrAction::kNone;
     if (req.parent != nullptr) {
         const cmcCellObj* chosen = req.parent->cell;
-        if (chosen != nullptr && chosen->Label == 1 && req.commitMode == 2) {
+        if (chosen != nullptr && chosen->Label == 1 && req.commitMode == CommitMode::kChoice) {
             chosenItem = chosen->Index;
             switch (chosenItem) {
                 case 0:
@@ -266,7 +267,7 @@ AttrAction EditChannelAttr(cmcCellCapsule& req, const char* list, int value, uin
             if (!viewOn) action = AttrAction::kToggleUnused;
         } else if (IsEnter(req.key)) {
             req.grid->OpenChooser(req, 1, value, list);
-            req.signal = cmcCellCapsule::kSignalChooser;
+            req.signal = EditorSignal::kChooser;
         }
     }
     std::string text = ChoiceText(list, 1, value);
@@ -278,7 +279,7 @@ AttrAction EditChannelAttr(cmcCellCapsule& req, const char* list, int value, uin
 
 bool EditText(cmcCellCapsule& req, char* buffer, int n) {
     bool changed = false;
-    if (req.commitMode == 1 || req.commitMode == 2) {
+    if (req.commitMode == CommitMode::kText || req.commitMode == CommitMode::kChoice) {
         const std::string& in = req.inputText;
         for (int i = 0; i < n; ++i) buffer[i] = i < static_cast<int>(in.size()) ? in[i] : ' ';
         changed = true;
@@ -302,7 +303,7 @@ bool EditText(cmcCellCapsule& req, char* buffer, int n) {
 bool EditInteger(cmcCellCapsule& req, int& value, const IntegerRange& r) {
     const int step = r.step < 1 ? 1 : r.step;
     bool changed = false;
-    if (req.commitMode == 1) {
+    if (req.commitMode == CommitMode::kText) {
         const std::string& in = req.inputText;
         bool any = false;
         for (char c : in) any = any || IsDigit(c) || c == '.';
@@ -354,7 +355,7 @@ bool EditDecimal(cmcCellCapsule& req, int& value, int scale, int minimum, int ma
                  const char* unit) {
     if (scale <= 0) scale = 1;
     bool changed = false;
-    if (req.commitMode == 1) {
+    if (req.commitMode == CommitMode::kText) {
         std::string number = KeepChars(req.inputText, ".");
         if (number.size() > 9) number.resize(9);
         std::string letters;
@@ -400,7 +401,7 @@ bool EditDecimal(cmcCellCapsule& req, int& value, int scale, int minimum, int ma
 
 bool EditTimeOffset(cmcCellCapsule& req, int& minutes) {
     bool changed = false;
-    if (req.commitMode == 1) {
+    if (req.commitMode == CommitMode::kText) {
         int m = 0;
         if (ParseTimeOffset(req.inputText, m)) {
             minutes = m;
@@ -421,7 +422,7 @@ bool EditTimeOffset(cmcCellCapsule& req, int& minutes) {
 
 bool EditId(cmcCellCapsule& req, uint8_t* id5) {
     bool changed = false;
-    if (req.commitMode == 1) {
+    if (req.commitMode == CommitMode::kText) {
         // A mistyped ID must not wipe the stored one (and with it the row's name): only an
         // empty entry clears it, any count but 9 digits is refused.
         const std::string digits = KeepChars(req.inputText, "");
@@ -496,7 +497,7 @@ uint64_t MegahertzToHz(std::string_view s) {
 bool EditFrequency(cmcCellCapsule& req, datCh& rec, bool transmit) {
     const uint8_t blankBit = transmit ? datCh::kTxBlank : datCh::kRxBlank;
     bool changed = false;
-    if (req.commitMode == 1) {
+    if (req.commitMode == CommitMode::kText) {
         std::string t = KeepChars(req.inputText, ".");
         if (t.size() > 10) t.resize(10);
         uint64_t hz = MegahertzToHz(t);
@@ -533,12 +534,12 @@ bool EditFrequency(cmcCellCapsule& req, datCh& rec, bool transmit) {
         req.displayText.assign(1, '.');
         req.selStart = 1;
         req.selLength = 0;
-        req.signal = cmcCellCapsule::kSignalEditor;
+        req.signal = EditorSignal::kEditor;
     } else if (key == '=' && transmit) {
         req.displayText = (rec.state & datCh::kRxBlank) ? std::string() : FormatFrequency(rec.rxHz);
         req.selStart = static_cast<int>(req.displayText.size());
         req.selLength = 0;
-        req.signal = cmcCellCapsule::kSignalEditor;
+        req.signal = EditorSignal::kEditor;
     } else if (IsDigit(key) || key == kSpace) {
         OpenWithChar(req, key);
     } else if (IsEnter(key)) {
@@ -563,7 +564,7 @@ bool EditLcdSymbol(cmcCellCapsule& req, char* text5, int row, int modelType) {
 }
 
 bool EditSoftKey(cmcCellCapsule& req, const char* list, int& value) {
-    if (req.commitMode == 1 && req.parent == nullptr) {
+    if (req.commitMode == CommitMode::kText && req.parent == nullptr) {
         int v = 0;
         const bool found = ChoiceValueOfText(list, kLabelFlexMarking, TrimSpaces(req.inputText), v);
         if (found) value = v;

@@ -14,6 +14,28 @@ using cmcCellNotify = void (*)(void* user, cmcCellCapsule& request, int changeFl
 // Opens the in-place editor on the current cell with the request's text and selection.
 using cmcCellEditorOpen = void (*)(void* user, cmcCellCapsule& request, int flag);
 
+// How a request commits a value.
+enum class CommitMode : int {
+    kNone = 0,    // a key or a command, or only rendering
+    kText = 1,    // the input text from the in-place editor
+    kChoice = 2,  // the choice in parent, from a drop-down chooser
+};
+
+// What the grid opens after a dispatch (what DispatchCell returns).
+enum class EditorSignal : int {
+    kNone = 0,
+    kChooser = 1,  // a drop-down chooser on the cell
+    kEditor = 2,   // the in-place editor, with the display text and selection
+};
+
+// Where the painter puts a cell's warning or error marker.
+enum class MarkerPlace : int {
+    kAuto = 0,  // left of right-aligned text, else after the text
+    kLeft = 1,
+    kRightEdge = 2,
+    kAfterText = 3,
+};
+
 namespace cellkey {
 inline constexpr int kBackspace = 8;
 inline constexpr int kEnter = 13;
@@ -32,10 +54,6 @@ struct cmcCellCapsule {
     // rowSelFlags
     static constexpr uint8_t kRowBlock = 0x01;
     static constexpr uint8_t kRowMarkRequest = 0x02;
-    // editor signals (what DispatchCell returns)
-    static constexpr int kSignalNone = 0;
-    static constexpr int kSignalChooser = 1;
-    static constexpr int kSignalEditor = 2;
 
     cmcCellCapsule* parent = nullptr;  // chosen popup item's request, or the menu's opener
     void* form = nullptr;              // window that owns the grid
@@ -51,8 +69,8 @@ struct cmcCellCapsule {
     std::string inputText;
     std::string displayText;
     uint8_t resultFlags = 0;
-    int mark = 0;
-    int commitMode = 0;  // 1 input text committed, 2 the choice in parent committed
+    MarkerPlace mark = MarkerPlace::kAuto;
+    CommitMode commitMode = CommitMode::kNone;
     uint8_t rowSelFlags = 0;
     int rowSelFirst = 0;
     int rowSelLast = 0;
@@ -64,7 +82,7 @@ struct cmcCellCapsule {
     cmcCellNotify notify = nullptr;
     void* user = nullptr;
     cmcCellEditorOpen editorOpen = nullptr;
-    int signal = 0;  // editor signal of the last dispatch
+    EditorSignal signal = EditorSignal::kNone;  // of the last dispatch
     // Overlay key of why a committed value was refused (nothing was changed); the dispatcher
     // shows it in the bottom bar, the command line prints it.
     const char* refusal = nullptr;

@@ -57,22 +57,24 @@ struct Host : cmcGridHost {
 
 // A dispatcher double: records each input call and answers as a test scripts it.
 struct Call {
-    int key, menuCommand, commitMode, label, index;
+    int key, menuCommand;
+    CommitMode commitMode;
+    int label, index;
     std::string input;
     uint8_t rowSelFlags;
     int first, last;
 };
 std::vector<Call> gCalls;
-std::function<int(cmcCellCapsule&)> gAnswer;
+std::function<EditorSignal(cmcCellCapsule&)> gAnswer;
 
-int FakeDispatch(cmcCellCapsule& req, bool notify) {
+EditorSignal FakeDispatch(cmcCellCapsule& req, bool notify) {
     if (!notify) {  // painting and fitting: the shown text
         req.displayText = "value" + std::to_string(req.cell->Index);
-        return 0;
+        return EditorSignal::kNone;
     }
     gCalls.push_back({req.key, req.menuCommand, req.commitMode, req.cell->Label, req.cell->Index,
                       req.inputText, req.rowSelFlags, req.rowSelFirst, req.rowSelLast});
-    return gAnswer ? gAnswer(req) : 0;
+    return gAnswer ? gAnswer(req) : EditorSignal::kNone;
 }
 
 class GridModelTest : public testing::Test {
@@ -266,7 +268,7 @@ TEST_F(GridModelTest, ARowCommandAsksTheGridToMarkTheBlockItReports) {
         req.rowSelFlags |= cmcCellCapsule::kRowMarkRequest;
         req.rowSelFirst = 2;
         req.rowSelLast = 4;
-        return 0;
+        return EditorSignal::kNone;
     };
     m.MenuCommand(CL_PMenu_Paste);
     EXPECT_TRUE(m.MultiSelectionActive());
@@ -287,7 +289,7 @@ TEST_F(GridModelTest, InputBecomesDispatcherCalls) {
         req.displayText = "ALPHA";
         req.selStart = 1;
         req.selLength = 4;
-        return cmcCellCapsule::kSignalEditor;
+        return EditorSignal::kEditor;
     };
     m.KeyInput('A');
     ASSERT_EQ(host_.editors.size(), 1u);
@@ -297,7 +299,7 @@ TEST_F(GridModelTest, InputBecomesDispatcherCalls) {
     EXPECT_EQ(gCalls.back().key, 'A');
     gAnswer = nullptr;
     m.CommitText(2, 2, "BRAVO");
-    EXPECT_EQ(gCalls.back().commitMode, 1);
+    EXPECT_EQ(gCalls.back().commitMode, CommitMode::kText);
     EXPECT_EQ(gCalls.back().input, "BRAVO");
     EXPECT_EQ(gCalls.back().key, 0);
     // Double click on the current cell is key 256; elsewhere it does nothing.
@@ -315,7 +317,7 @@ TEST_F(GridModelTest, InputBecomesDispatcherCalls) {
             req.gotoFlag = 1;
             req.replayKey = req.key;
         }
-        return 0;
+        return EditorSignal::kNone;
     };
     m.KeyInput('z');
     EXPECT_EQ(At(), std::make_pair(0, 2));
@@ -327,7 +329,7 @@ TEST_F(GridModelTest, ADispatcherThatNeverStopsHandingOnKeysIsCutOff) {
     auto& m = List(3);
     gAnswer = [](cmcCellCapsule& req) {
         req.replayKey = 'q';
-        return 0;
+        return EditorSignal::kNone;
     };
     m.KeyInput('q');
     EXPECT_EQ(gCalls.size(), size_t(1 + cmcGridModel::kMaxReplays));

@@ -144,7 +144,7 @@ class AppUndo : public testing::Test {
         cell.Index = row;
         cmcCellCapsule req;
         req.cell = &cell;
-        req.commitMode = 1;
+        req.commitMode = CommitMode::kText;
         req.inputText = value;
         DispatchCell(req, false);
     }

@@ -34,7 +34,7 @@ void NameChannel16(const std::string& name) {
     cell.Index = 32;
     cmcCellCapsule req;
     req.cell = &cell;
-    req.commitMode = 1;
+    req.commitMode = CommitMode::kText;
     req.inputText = name;
     DispatchCell(req, false);
 }

@@ -255,7 +255,7 @@ TEST_F(RadioWindow, ReadEditWriteAndInformationThroughTheWindow) {
     comment.Label = CL_ComCom_CloneComment;
     cmcCellCapsule commit;
     commit.cell = &comment;
-    commit.commitMode = 1;
+    commit.commitMode = CommitMode::kText;
     commit.inputText = "NEW NAME";
     DispatchCell(commit, false);
     prompter->Clear();

@@ -32,8 +32,8 @@ class DebugCellTest : public testing::Test {
     }
 
     // The byte cell of an address, as the debug grid binds it.
-    cmcCellCapsule& Byte(int address, int key = 0, int commitMode = 0, const char* input = "",
-                         bool current = false) {
+    cmcCellCapsule& Byte(int address, int key = 0, CommitMode commitMode = CommitMode::kNone,
+                         const char* input = "", bool current = false) {
         cell = cmcCellObj();
         cell.Label = CL_EeDebugWin_0 + address % 16;
         cell.Index = address / 16;
@@ -69,12 +69,13 @@ class DebugCellTest : public testing::Test {
 
 TEST_F(DebugCellTest, CommitsHexDigitsAndBitWindowValues) {
     const struct {
-        int mode;
+        CommitMode mode;
         const char* input;
         int stored;
     } cases[] = {
-        {1, "7", 0x07},  {1, "a5", 0xA5},       {1, "x1F9", 0x1F},
-        {1, "zz", 0x33}, {2, "47972352", 0xB7},  // 0xB7 << 18
+        {CommitMode::kText, "7", 0x07},          {CommitMode::kText, "a5", 0xA5},
+        {CommitMode::kText, "x1F9", 0x1F},       {CommitMode::kText, "zz", 0x33},
+        {CommitMode::kChoice, "47972352", 0xB7},  // 0xB7 << 18
     };
     for (const auto& c : cases) {
         image.SetByte(0x0123, 0x33);
@@ -99,7 +100,7 @@ TEST_F(DebugCellTest, DiffersFromTheBaseInRedUntilTheBaseIsSet) {
 TEST_F(DebugCellTest, CurrentCellReportsByteAndWord) {
     image.SetByte(0x0200, 0xFE);
     image.SetByte(0x0201, 0xFF);
-    Byte(0x0200, 0, 0, "", true);
+    Byte(0x0200, 0, CommitMode::kNone, "", true);
     EXPECT_EQ(context.statusLine, "FE, 254, -2, \nFFFE, 65534, -2");
     Byte(0x0201);
     EXPECT_EQ(context.statusLine, "");
@@ -130,12 +131,12 @@ TEST_F(DebugCellTest, FunctionKeysFindTheNextDifference) {
 TEST_F(DebugCellTest, KeysOpenTheEditorOrTheBitWindow) {
     image.SetByte(0x0040, 0x05);
     Byte(0x0040, 'c');
-    EXPECT_EQ(req.signal, cmcCellCapsule::kSignalEditor);
+    EXPECT_EQ(req.signal, EditorSignal::kEditor);
     EXPECT_EQ(req.displayText, "c");
     Byte(0x0040, 'g');
-    EXPECT_EQ(req.signal, cmcCellCapsule::kSignalNone);
+    EXPECT_EQ(req.signal, EditorSignal::kNone);
     Byte(0x0040, cellkey::kEnter);
-    EXPECT_EQ(req.signal, cmcCellCapsule::kSignalChooser);
+    EXPECT_EQ(req.signal, EditorSignal::kChooser);
     ASSERT_EQ(grid.opened.size(), 1u);
     EXPECT_EQ(grid.opened[0].listLabel, CL_FBits);
     EXPECT_EQ(grid.opened[0].value, 0x05 << 18);
@@ -154,7 +155,7 @@ TEST_F(DebugCellTest, AddressColumnDecimalByteAndMenuCommands) {
     cell.Index = 0x0100;
     req.Reset();
     req.cell = &cell;
-    req.commitMode = 1;
+    req.commitMode = CommitMode::kText;
     req.inputText = "300";
     DispatchDebugCell(req, context);
     EXPECT_EQ(image.GetByte(0x0100), 255);
@@ -196,7 +197,7 @@ TEST_F(DebugCellTest, IndexesOutsideTheGridOrImageShowAndChangeNothing) {
         cell = cmcCellObj();
         cell.Label = c.label;
         cell.Index = c.index;
-        for (int mode : {0, 1}) {
+        for (CommitMode mode : {CommitMode::kNone, CommitMode::kText}) {
             req.Reset();
             req.cell = &cell;
             req.commitMode = mode;

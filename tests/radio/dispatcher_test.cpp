@@ -86,7 +86,7 @@ class DispatchTest : public testing::Test {
         req.Reset();
         req.cell = &cell;
         req.grid = &grid;
-        req.commitMode = 1;
+        req.commitMode = CommitMode::kText;
         req.inputText = text;
         result = DispatchCell(req, true);
         return req;
@@ -106,7 +106,7 @@ class DispatchTest : public testing::Test {
         req.cell = &cell;
         req.grid = &grid;
         req.parent = &chooser;
-        req.commitMode = 2;
+        req.commitMode = CommitMode::kChoice;
         result = DispatchCell(req, true);
         return req;
     }
@@ -127,7 +127,7 @@ class DispatchTest : public testing::Test {
     test::RecordingGrid grid;
     cmcCellObj cell, chosen;
     cmcCellCapsule req, chooser;
-    int result = 0;
+    EditorSignal result = EditorSignal::kNone;
 };
 
 TEST_F(DispatchTest, ChannelCellsShowAndEditTheImage) {
@@ -223,7 +223,7 @@ TEST_F(DispatchTest, RefusedValuesChangeNothingAndTheBottomBarSaysWhy) {
         }
         hub.Pass();
         EXPECT_FALSE(host.image.Differs(before));
-        EXPECT_EQ(result, 0);
+        EXPECT_EQ(result, EditorSignal::kNone);
         EXPECT_TRUE(grid.opened.empty());
         const EventLog::Seen* bar = events.Last(ev::kIndicatorText);
         ASSERT_NE(bar, nullptr);
@@ -272,7 +272,7 @@ TEST_F(DispatchTest, AttributeChooserSetsMarksAndView) {
     Call(CT_IntCh, CL_ChList_Atr, 13, cellkey::kEnter);
     ASSERT_FALSE(grid.opened.empty());
     EXPECT_EQ(grid.opened.back().sheet, "GI_Sheet_Sel_ChATRUse");
-    EXPECT_EQ(result, cmcCellCapsule::kSignalChooser);
+    EXPECT_EQ(result, EditorSignal::kChooser);
 }
 
 // "Used" and "Not used" set what they say from either state; Space still toggles.
@@ -324,7 +324,7 @@ TEST_F(DispatchTest, RestrictedCellsSwallowKeysAndSayWhy) {
             EXPECT_EQ(last->text, OverlayLine(keys::kBotttomEditRestrected, 0));
             EXPECT_EQ(last->first, 0xFFFF);
             EXPECT_EQ(last->second, 0x80);
-            EXPECT_EQ(result, 0);
+            EXPECT_EQ(result, EditorSignal::kNone);
             EXPECT_TRUE(grid.opened.empty());
         } else {
             EXPECT_EQ(last->text, "");
@@ -349,9 +349,9 @@ TEST_F(DispatchTest, EmptyAddressBookRowHandsTheKeyToItsId) {
     EXPECT_EQ(req.label, CL_DscGrpId_Id);
     EXPECT_EQ(req.gotoFlag, 1);
     EXPECT_EQ(req.replayKey, 'B');
-    EXPECT_EQ(result, 0);
+    EXPECT_EQ(result, EditorSignal::kNone);
     Call(CT_DscGrpId, CL_DscGrpId_Id, 3, '0');
-    EXPECT_EQ(result, cmcCellCapsule::kSignalEditor);
+    EXPECT_EQ(result, EditorSignal::kEditor);
     EXPECT_EQ(req.displayText, "0");
     EXPECT_EQ(req.gotoFlag, 0);
 }
@@ -419,7 +419,7 @@ TEST_F(DispatchTest, LabelsWithoutBehaviourSayYet) {
                       int(CL_Menu_Port_SpeedHigh), int(CL_PMenu_Edit)}) {
         Call(CT_IntCh, label, 2, 'x');
         EXPECT_EQ(req.displayText, std::to_string(label) + " *Yet*");
-        EXPECT_EQ(result, 0);
+        EXPECT_EQ(result, EditorSignal::kNone);
     }
     // A record label outside its own table has no behaviour either.
     EXPECT_EQ(Call(CT_Null, CL_ChList_Tag, 2).displayText,
@@ -429,7 +429,7 @@ TEST_F(DispatchTest, LabelsWithoutBehaviourSayYet) {
 TEST_F(DispatchTest, EnterKeysMenuCommandsAndNotify) {
     // Key 256 is Enter: a choice cell opens its chooser.
     Call(CT_IntCh, CL_ChList_Tag, 2, cellkey::kDoubleClick);
-    EXPECT_EQ(result, cmcCellCapsule::kSignalChooser);
+    EXPECT_EQ(result, EditorSignal::kChooser);
     ASSERT_EQ(grid.opened.size(), 1u);
     EXPECT_EQ(grid.opened[0].sheet, "GI_Sheet_Sel_ChTag");
 
@@ -626,7 +626,7 @@ TEST_F(DispatchTest, PaintingCellsAndSoftKeyMarks) {
         req.cell = &cell;
         req.parent = &opener;
         DispatchCell(req, false);
-        EXPECT_EQ(req.mark == 3, marked) << item;
+        EXPECT_EQ(req.mark == MarkerPlace::kAfterText, marked) << item;
         EXPECT_EQ(bool(req.resultFlags & cmcCellCapsule::kError), marked) << item;
     }
 }

@@ -47,7 +47,7 @@ class SettingsCellTest : public testing::Test {
         req.key = key;
         if (key != 0) req.grid = &grid;
         if (commit) {
-            req.commitMode = 1;
+            req.commitMode = CommitMode::kText;
             req.inputText = commit;
         }
         req.canvas = &canvas;
@@ -110,7 +110,7 @@ TEST_F(SettingsCellTest, OwnIdValidityErrorAndCheckByte) {
 TEST_F(SettingsCellTest, EmptyOwnIdOpensAnEmptyEditorNotTheOffText) {
     for (int a = 0x2210; a < 0x2215; ++a) image.SetByte(a, 0xFF);
     Run(CL_ComDsc_SelfId, 0, cellkey::kEnter);
-    EXPECT_EQ(req.signal, cmcCellCapsule::kSignalEditor);
+    EXPECT_EQ(req.signal, EditorSignal::kEditor);
     EXPECT_EQ(req.displayText, "");
 }
 

@@ -61,7 +61,7 @@ class SettingsDispatchTest : public testing::Test {
         static_cast<SettingsDispatchTest*>(self)->notified = flags;
     }
 
-    int Dispatch(int category, int label, int row, int key = 0, int menuCommand = 0) {
+    EditorSignal Dispatch(int category, int label, int row, int key = 0, int menuCommand = 0) {
         cell = cmcCellObj();
         cell.Category = category;
         cell.Label = label;
@@ -73,7 +73,7 @@ class SettingsDispatchTest : public testing::Test {
         if (key != 0) req.grid = &grid;
         req.notify = &SettingsDispatchTest::Notify;
         req.user = this;
-        const int signal = DispatchCell(req, true);
+        const EditorSignal signal = DispatchCell(req, true);
         hub.Pass();
         return signal;
     }

@@ -39,7 +39,7 @@ class EditorTest : public testing::Test {
     }
     cmcCellCapsule& Commit(const std::string& text) {
         Key(0);
-        req.commitMode = 1;
+        req.commitMode = CommitMode::kText;
         req.inputText = text;
         return req;
     }
@@ -154,14 +154,14 @@ TEST_F(EditorTest, CommonKeyRules) {
     char buf[10];
     std::memcpy(buf, "  NAME    ", 10);
     EXPECT_FALSE(EditText(Key(cellkey::kEnter), buf, 10));
-    EXPECT_EQ(req.signal, cmcCellCapsule::kSignalEditor);
+    EXPECT_EQ(req.signal, EditorSignal::kEditor);
     EXPECT_EQ(req.displayText, "NAME");
     EXPECT_EQ(req.selStart, 0);
     EXPECT_EQ(req.selLength, 4);
 
     for (int key : {int(cellkey::kF2), int(cellkey::kSpace), int(cellkey::kBackspace)}) {
         EditText(Key(key), buf, 10);
-        EXPECT_EQ(req.signal, cmcCellCapsule::kSignalEditor) << key;
+        EXPECT_EQ(req.signal, EditorSignal::kEditor) << key;
         EXPECT_EQ(req.displayText, "NAME") << key;
     }
 
@@ -173,7 +173,7 @@ TEST_F(EditorTest, CommonKeyRules) {
     // A render selects the whole text; without a grid keys do nothing.
     Key(cellkey::kEnter).grid = nullptr;
     EditText(req, buf, 10);
-    EXPECT_EQ(req.signal, 0);
+    EXPECT_EQ(req.signal, EditorSignal::kNone);
     EXPECT_EQ(req.displayText, "  NAME");
     EXPECT_EQ(req.selLength, 6);
 }
@@ -224,10 +224,10 @@ TEST_F(EditorTest, IntegerCommitStepAndWrap) {
 
     // "-" opens the editor only where negative values exist.
     EditInteger(Key('-'), v, r);
-    EXPECT_EQ(req.signal, 0);
+    EXPECT_EQ(req.signal, EditorSignal::kNone);
     IntegerRange neg{-5, 5};
     EditInteger(Key('-'), v, neg);
-    EXPECT_EQ(req.signal, cmcCellCapsule::kSignalEditor);
+    EXPECT_EQ(req.signal, EditorSignal::kEditor);
 }
 
 TEST_F(EditorTest, DecimalTimer) {
@@ -236,7 +236,7 @@ TEST_F(EditorTest, DecimalTimer) {
     EXPECT_EQ(req.displayText, "1.20 sec");
     EditDecimal(Key(cellkey::kEnter), v, 100, 80, 150, 1, " sec");
     EXPECT_EQ(req.displayText, "1.20");
-    EXPECT_EQ(req.signal, cmcCellCapsule::kSignalEditor);
+    EXPECT_EQ(req.signal, EditorSignal::kEditor);
     EXPECT_TRUE(EditDecimal(Commit("1.35"), v, 100, 80, 150, 1, " sec"));
     EXPECT_EQ(v, 135);
     EXPECT_TRUE(EditDecimal(Commit("9"), v, 100, 80, 150, 1, " sec"));
@@ -337,7 +337,7 @@ TEST_F(EditorTest, FrequencyEditor) {
     rec.Blank(mm::kFreeCh, 0);
     EditFrequency(Key(cellkey::kEnter), rec, false);
     EXPECT_EQ(req.displayText, "");
-    EXPECT_EQ(req.signal, cmcCellCapsule::kSignalEditor);
+    EXPECT_EQ(req.signal, EditorSignal::kEditor);
 }
 
 TEST_F(EditorTest, ChoiceStepsOpensAndTakesChooserCommit) {
@@ -350,7 +350,7 @@ TEST_F(EditorTest, ChoiceStepsOpensAndTakesChooserCommit) {
     EXPECT_TRUE(EditChoice(Key(cellkey::kSpace), "GI_Sheet_Sel_Misc_OnOff", 1, v));
     EXPECT_EQ(v, 0);  // wraps
     EXPECT_FALSE(EditChoice(Key(cellkey::kEnter), "GI_Sheet_Sel_Misc_OnOff", 1, v));
-    EXPECT_EQ(req.signal, cmcCellCapsule::kSignalChooser);
+    EXPECT_EQ(req.signal, EditorSignal::kChooser);
     ASSERT_EQ(grid.opened.size(), 1u);
     EXPECT_EQ(grid.opened[0].sheet, "GI_Sheet_Sel_Misc_OnOff");
 
@@ -360,7 +360,7 @@ TEST_F(EditorTest, ChoiceStepsOpensAndTakesChooserCommit) {
     cmcCellCapsule parent;
     parent.cell = &chosen;
     Key(0).parent = &parent;
-    req.commitMode = 2;
+    req.commitMode = CommitMode::kChoice;
     EXPECT_TRUE(EditChoice(req, "GI_Sheet_Sel_Misc_OnOff", 1, v));
     EXPECT_EQ(v, 1);
     chosen.Label = 2;  // an item of another kind of list is not taken
