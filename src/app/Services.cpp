@@ -13,6 +13,7 @@ Services::Services(ServiceSetup& setup) {
     if (setup.prompter) prompter_.emplace(setup.prompter);
     if (setup.fileDialogs) fileDialogs_.emplace(setup.fileDialogs);
     if (setup.fatalPresenter) fatalPresenter_.emplace(setup.fatalPresenter);
+    if (setup.serialDeviceWrapper) serialDeviceWrapper_.emplace(setup.serialDeviceWrapper);
     dataFolder_ = platform::DataFolderOrStop(setup.dataFolder);
 
     const bool ownSettings = static_cast<bool>(setup.settings);

@@ -1,10 +1,11 @@
 #pragma once
 // The process-wide services of every program, made once by WireServices and put back as they
 // were when the object goes: the program's own platform parts (clock, prompts, file dialogs,
-// fatal stop box), then the settings, the overlay text stores of the data folder, the event hub
-// and the application object with the factory image of the start model. kelda, kelda --print,
-// kelda-cli and the tests all start through it; the lower layers reach each service through
-// its accessor (GTex(), Environ(), EvMan(), GetClock(), ...), which stay what they were.
+// fatal stop box, serial device wrapper), then the settings, the overlay text stores of the data
+// folder, the event hub and the application object with the factory image of the start model.
+// kelda, kelda --print, kelda-cli and the tests all start through it; the lower layers reach each
+// service through its accessor (GTex(), Environ(), EvMan(), GetClock(), ...), which stay what they
+// were.
 //
 // A test that needs one double rather than a whole program installs it with ScopedInstall
 // (base/ScopedInstall.h), which restores the service before it on any exit.
@@ -21,12 +22,13 @@
 #include "platform/Fatal.h"
 #include "platform/FileDialogs.h"
 #include "platform/Prompt.h"
+#include "platform/SerialDevice.h"
 #include "radio/cmcCellHost.h"
 #include "text/cmcGTex.h"
 
 // What differs between the programs. A part left empty leaves what is installed, at first the
 // core's own: the run loop's clock, prompts on stderr, no file dialogs, the stop message on
-// stderr (tests install their doubles before wiring).
+// stderr, serial devices as the system makes them (tests install their doubles before wiring).
 struct ServiceSetup {
     // The folder of KELDA.OVL and the initial files; empty to search the usual places. Without
     // a usable one the program stops with status 3 (through the fatal presenter given here).
@@ -35,6 +37,8 @@ struct ServiceSetup {
     platform::Prompter* prompter = nullptr;
     platform::FileDialogs* fileDialogs = nullptr;
     platform::FatalPresenter fatalPresenter = nullptr;
+    // Wraps every serial device made, e.g. in the link log of kelda-cli --log.
+    platform::SerialDeviceWrapper serialDeviceWrapper = nullptr;
     // Makes the program's settings (taking the single-instance lock); empty for defaults that
     // are never loaded or saved. When the settings say this is not the first instance, nothing
     // after them is made.
@@ -67,6 +71,7 @@ class Services {
     std::optional<ScopedInstall<platform::InstallPrompter>> prompter_;
     std::optional<ScopedInstall<platform::InstallFileDialogs>> fileDialogs_;
     std::optional<ScopedInstall<platform::InstallFatalPresenter>> fatalPresenter_;
+    std::optional<ScopedInstall<platform::InstallSerialDeviceWrapper>> serialDeviceWrapper_;
     std::string dataFolder_;
     std::unique_ptr<indEnviron> settings_;  // written when it goes, after everything above it
     std::optional<ScopedInstall<InstallEnviron>> settingsSlot_;

@@ -6,10 +6,13 @@ std::string CliSession::DefaultDataFolder() {
     return {};
 }
 
-CliSession::CliSession(const std::string& dataFolder, bool assumeYes) : prompter_(assumeYes) {
+CliSession::CliSession(const std::string& dataFolder, bool assumeYes,
+                       platform::SerialDeviceWrapper deviceWrapper)
+    : prompter_(assumeYes) {
     ServiceSetup setup;
     setup.dataFolder = dataFolder;
     setup.prompter = &prompter_;
+    setup.serialDeviceWrapper = deviceWrapper;
     services_ = WireServices(std::move(setup));
 }
 

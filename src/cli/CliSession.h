@@ -15,7 +15,9 @@ class CliSession {
   public:
     // dataFolder: where KELDA.OVL and the initial files lie; empty to search the usual places.
     // Without a usable data folder the program stops with status 3, naming where it looked.
-    explicit CliSession(const std::string& dataFolder, bool assumeYes = false);
+    // deviceWrapper wraps every serial device made (the link log), or nullptr.
+    explicit CliSession(const std::string& dataFolder, bool assumeYes = false,
+                        platform::SerialDeviceWrapper deviceWrapper = nullptr);
     CliSession(const CliSession&) = delete;
     CliSession& operator=(const CliSession&) = delete;
 

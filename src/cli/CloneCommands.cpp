@@ -149,8 +149,9 @@ struct CloneRun {
             std::string why;
             if (!log.Open(*path, &why)) throw UsageError{"--log " + *path + ": " + why};
         }
-        session = std::make_unique<CliSession>(
-            args.ValueOr("--data", CliSession::DefaultDataFolder()), assumeYes);
+        session =
+            std::make_unique<CliSession>(args.ValueOr("--data", CliSession::DefaultDataFolder()),
+                                         assumeYes, log.DeviceWrapper());
         ChoosePort(args, port);
         session->App().CloneMan().SetPortNamedByDevice(port.OwnTable());
         session->App().CloneMan().SetView(&progress);

@@ -75,13 +75,15 @@ bool LinkLog::Open(const std::string& path, std::string* reason) {
         return false;
     }
     gLog = file_;
-    wrapper_.emplace(&Wrap);
     return true;
+}
+
+platform::SerialDeviceWrapper LinkLog::DeviceWrapper() const {
+    return file_ ? &Wrap : nullptr;
 }
 
 LinkLog::~LinkLog() {
     if (file_ == nullptr) return;
-    wrapper_.reset();
     gLog = nullptr;
     std::fclose(file_);
 }

@@ -3,10 +3,8 @@
 // opens while the log is installed writes one line per read or write,
 //   "<ms> > FE FE EE EF ..." for bytes sent and "<ms> < ..." for bytes received.
 #include <cstdio>
-#include <optional>
 #include <string>
 
-#include "base/ScopedInstall.h"
 #include "platform/SerialDevice.h"
 
 namespace cli {
@@ -16,10 +14,11 @@ class LinkLog {
     // Opens the file; false (with the reason) when it cannot be written.
     bool Open(const std::string& path, std::string* reason);
     ~LinkLog();
+    // What the session must wrap its serial devices in: the logging tap while the log is open.
+    platform::SerialDeviceWrapper DeviceWrapper() const;
 
   private:
     FILE* file_ = nullptr;
-    std::optional<ScopedInstall<platform::InstallSerialDeviceWrapper>> wrapper_;
 };
 
 }  // namespace cli

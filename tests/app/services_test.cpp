@@ -14,6 +14,13 @@
 
 namespace {
 
+int gWrapped = 0;
+
+std::unique_ptr<platform::SerialDevice> CountWrapped(std::unique_ptr<platform::SerialDevice> d) {
+    ++gWrapped;
+    return d;
+}
+
 ServiceSetup ShippedData() {
     ServiceSetup setup;
     setup.dataFolder = KELDA_BIN_DIR;
@@ -29,6 +36,7 @@ TEST(WireServices, InstallsTheProgramsPartsAndTheCoreThenPutsBackWhatWasThereBef
         platform::StderrPrompter programPrompts;
         ServiceSetup setup = ShippedData();
         setup.prompter = &programPrompts;
+        setup.serialDeviceWrapper = &CountWrapped;
         std::unique_ptr<Services> services = WireServices(std::move(setup));
         ASSERT_TRUE(services->FirstInstance());
         EXPECT_EQ(&platform::GetPrompter(), &programPrompts);
@@ -38,7 +46,10 @@ TEST(WireServices, InstallsTheProgramsPartsAndTheCoreThenPutsBackWhatWasThereBef
         EXPECT_EQ(&CellHost(), static_cast<cmcCellHost*>(&services->App()));
         EXPECT_EQ(GTex().GetLine("GI_Sys_AppTitle", 0), "KELDA");
         EXPECT_EQ(services->App().CurrentModelType(), 2);  // the start model's factory image
+        EXPECT_EQ(gWrapped, 1);  // the clone manager's port, made with the application object
     }
+    platform::CreateSerialDevice();
+    EXPECT_EQ(gWrapped, 1);
     EXPECT_EQ(&platform::GetPrompter(), &testPrompts);
     EXPECT_EQ(&EvMan(), &testHub);
     EXPECT_FALSE(HasCellHost());
