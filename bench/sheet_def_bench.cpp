@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "base/ScopedInstall.h"
 #include "sheet/ChannelSheetDef.h"
 #include "text/cmcGTex.h"
 
@@ -10,7 +11,7 @@
 static void BuildShippedSheet(benchmark::State& state, const char* key) {
     cmcGTex store;
     store.BindFile(std::string(KELDA_SOURCE_DIR) + "/data/overlay/KELDA.OVL");
-    InstallGTex(&store);
+    ScopedInstall<InstallGTex> installed(&store);
     ChannelSheetContext context;
     int cells = 0;
     for (auto _ : state) {
@@ -20,7 +21,6 @@ static void BuildShippedSheet(benchmark::State& state, const char* key) {
         benchmark::DoNotOptimize(sheet.Cell(0, 0).Label);
     }
     state.SetItemsProcessed(state.iterations() * cells);
-    InstallGTex(nullptr);
 }
 BENCHMARK_CAPTURE(BuildShippedSheet, ChannelList, "GI_Sheet_IntCh")->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(BuildShippedSheet, DscCalls, "GI_Sheet_DscCall")->Unit(benchmark::kMillisecond);

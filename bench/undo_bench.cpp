@@ -2,9 +2,11 @@
 // sheets show them (the work of kelda-cli diff and of the window's compare).
 #include <benchmark/benchmark.h>
 
+#include <memory>
 #include <string>
 
 #include "app/ImageCompare.h"
+#include "app/Services.h"
 #include "app/cmcUndoHistory.h"
 #include "app/indEnviron.h"
 #include "app/indMain.h"
@@ -75,19 +77,12 @@ BENCHMARK(BM_HistoryOfAThousandSteps)->Arg(10)->Arg(1000)->Arg(0x4000);
 
 // Two factory images of the same model, one channel name apart, compared cell by cell.
 void BM_CompareTwoImages(benchmark::State& state) {
-    cmcGTex text;
-    text.BindFile(std::string(KELDA_SOURCE_DIR) + "/data/overlay/KELDA.OVL");
-    InstallGTex(&text);
-    cmcEvMan hub;
-    InstallEvMan(&hub);
-    indEnviron env;
-    InstallEnviron(&env);
+    // Wired as the programs wire it, with the data of the build.
+    ServiceSetup setup;
+    setup.dataFolder = KELDA_BIN_DIR;
+    std::unique_ptr<Services> services = WireServices(std::move(setup));
+    indMain& app = services->App();
     {
-        indMain app;
-        app.Model().SetInitialFolder(std::string(KELDA_SOURCE_DIR) + "/data/initial");
-        InstallCellHost(&app);
-        app.LoadStartImage();
-        app.BuildTree();
         cmcEeprom a, b;
         a.Assign(app.Working());
         b.Assign(app.Working());
@@ -106,11 +101,7 @@ void BM_CompareTwoImages(benchmark::State& state) {
             benchmark::DoNotOptimize(found);
         }
         state.counters["differences"] = static_cast<double>(found);
-        InstallCellHost(nullptr);
     }
-    InstallEnviron(nullptr);
-    InstallEvMan(nullptr);
-    InstallGTex(nullptr);
 }
 // Arg 0: the sheets are built for the compare (kelda-cli diff); 1: sheets built before are used
 // again (the window comparing against another file).
