@@ -106,6 +106,7 @@ void indEnviron::SetDefaults() {
     windowTop = r.top;
     windowWidth = r.width;
     windowHeight = r.height;
+    windowStored = false;
     splitter = 200;
     splitterStored = false;
     modelType = 2;
@@ -152,6 +153,7 @@ void indEnviron::Load() {
         windowTop = *top;
         windowWidth = *width;
         windowHeight = *height;
+        windowStored = true;
     }
     if (auto width = in.Int(window, "SplitterV")) {
         splitter = *width;

@@ -59,6 +59,9 @@ class indEnviron {
     bool comSpeedHigh = true;
     std::string currentDirectory;
     int windowLeft = 0, windowTop = 0, windowWidth = 0, windowHeight = 0;
+    // False until a whole window rectangle was read from the settings: the window may then size
+    // itself to its first sheet instead.
+    bool windowStored = false;
     int splitter = 200;
     // False until a width was read from the settings: the window may then fit the tree panel
     // to its captions instead.

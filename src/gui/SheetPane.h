@@ -38,6 +38,9 @@ class SheetPane {
     virtual const cmcCellObj* CurrentCell() const = 0;
     // Rescales the sheet's fonts and row heights (100 = as the overlay says).
     virtual void SetFontPercent(int percent) = 0;
+    // The width that shows every column without scrolling sideways, room for a vertical scroll
+    // bar included.
+    virtual int NeededWidth() const = 0;
 };
 
 // Builds the pane of a sheet reference inside the parent.

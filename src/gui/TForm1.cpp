@@ -132,6 +132,7 @@ TForm1::TForm1(indMain* app, QWidget* parent) : QMainWindow(parent), app_(app) {
     }
     // The first sheet is in place before the window first paints.
     OnTreeSelection();
+    if (defaultPlacement_) WidenForFirstSheet();
     // A warning check put off at start runs once the first frame is painted; the tree is part of
     // every frame, so its first paint marks that frame.
     if (app_->WarningCheckPending()) tree_->viewport()->installEventFilter(this);
@@ -169,6 +170,7 @@ void TForm1::PlaceOnDesktop() {
                         r.width > kMaxWindowSide || r.height > kMaxWindowSide ||
                         std::abs(r.left) > 4 * kMaxWindowSide ||
                         std::abs(r.top) > 4 * kMaxWindowSide;
+    defaultPlacement_ = absurd || !env.windowStored;
     if (absurd) {
         r = indEnviron::DefaultWindowRect(primary.width(), primary.height());
         r.left += primary.left();
@@ -178,6 +180,22 @@ void TForm1::PlaceOnDesktop() {
     }
     const PlaceRect fitted =
         FitOntoDesktop({r.left, r.top, r.left + r.width, r.top + r.height}, WorkAreas());
+    setGeometry(fitted.left, fitted.top, fitted.Width(), fitted.Height());
+}
+
+void TForm1::WidenForFirstSheet() {
+    if (!sheet_) return;
+    const int needed = storedTreeWidth_ + splitter_->handleWidth() + sheet_->NeededWidth();
+    if (needed <= width()) return;
+    // Centred on its screen as the default rectangle is, and never wider than the screen.
+    QScreen* screen = QGuiApplication::screenAt(geometry().center());
+    if (!screen) screen = QGuiApplication::primaryScreen();
+    if (!screen) return;
+    const QRect area = screen->availableGeometry();
+    const int w = qMin(needed, area.width());
+    if (w <= width()) return;
+    const int left = area.left() + (area.width() - w) / 2;
+    const PlaceRect fitted = FitOntoDesktop({left, y(), left + w, y() + height()}, WorkAreas());
     setGeometry(fitted.left, fitted.top, fitted.Width(), fitted.Height());
 }
 
@@ -343,6 +361,8 @@ void TForm1::OpenSheet(const std::string& reference) {
     options.fontPercent = Environ().fontSizePercentage;
     sheet_ = MakeSheetPane(reference, options, nullptr);
     splitter_->replaceWidget(1, sheet_->Widget());
+    // A wider window widens the sheet, not the tree.
+    splitter_->setStretchFactor(1, 1);
     sheet_->Widget()->show();
     // Placed and shown first, so that the scroll position is taken at the pane's real size.
     const std::string name = cmcSheetTree::SheetName(reference);

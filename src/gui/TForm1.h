@@ -90,6 +90,9 @@ class TForm1 : public QMainWindow, public cuiMainView {
 
   private:
     void PlaceOnDesktop();
+    // With no stored rectangle, widens the window (as far as its screen allows) so that the
+    // tree and every column of the first sheet show without a sideways scroll bar.
+    void WidenForFirstSheet();
     void BuildLayout();
     void BuildMenus();
     void RunMenuCell(size_t node);
@@ -126,6 +129,7 @@ class TForm1 : public QMainWindow, public cuiMainView {
     QFont treeFont_;                         // the tree's own font at 100 %
     int storedTreeWidth_ = 200;
     bool splitterPlaced_ = false;
+    bool defaultPlacement_ = false;  // the default rectangle, not a stored one
     bool focusWasInGrid_ = false;
     // Cursor and scroll of each sheet the user left, newest first.
     std::vector<std::pair<std::string, SheetPosition>> positions_;

@@ -1,6 +1,8 @@
 #include "gui/cuiSheet.h"
 
+#include <QLabel>
 #include <QMenu>
+#include <QStyle>
 #include <QVBoxLayout>
 
 #include "app/cmcSheetTree.h"
@@ -75,6 +77,15 @@ cuiSheet::cuiSheet(const std::string& reference, const SheetPaneOptions& options
     setFocusProxy(grid_);
     EvMan().Subscribe(&cuiSheet::OnEvent, this);
     Build({}, -1, 0);
+}
+
+int cuiSheet::NeededWidth() const {
+    const QMargins inner = gridPanel_->layout()->contentsMargins();
+    QStyle* style = grid_->style();
+    const int bar = style->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, grid_) +
+                    style->pixelMetric(QStyle::PM_ScrollView_ScrollBarSpacing, nullptr, grid_);
+    return grid_->NeededSize().width() + 2 * grid_->frameWidth() + bar + inner.left() +
+           inner.right() + 2 * gridPanel_->frameWidth() + 2 * frameWidth();
 }
 
 cuiSheet::~cuiSheet() {

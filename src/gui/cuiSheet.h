@@ -39,6 +39,7 @@ class cuiSheet : public QFrame, public SheetPane {
     void Refresh() override;
     const cmcCellObj* CurrentCell() const override;
     void SetFontPercent(int percent) override;
+    int NeededWidth() const override;
 
     const std::string& Key() const { return key_; }
     void Rebuild();

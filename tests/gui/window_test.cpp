@@ -15,6 +15,7 @@
 #include <QProxyStyle>
 #include <QPushButton>
 #include <QScreen>
+#include <QScrollBar>
 #include <QSplitter>
 #include <QStyleFactory>
 #include <QTest>
@@ -22,6 +23,7 @@
 #include <QToolBar>
 #include <QToolButton>
 #include <QTreeWidget>
+#include <QWindow>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -404,6 +406,37 @@ TEST_F(Window, AbsurdStoredSplitterAndGeometryGiveSaneDefaults) {
     const QRect screen = window_->screen()->availableGeometry();
     EXPECT_TRUE(screen.intersects(window_->geometry()));
     EXPECT_LE(window_->geometry().right(), screen.right());
+}
+
+TEST_F(Window, FirstStartFitsTheFirstSheetsColumnsAsFarAsTheScreenAllowsAndAStoredSizeIsKept) {
+    Start();
+    QApplication::processEvents();
+    auto* sheet = dynamic_cast<cuiSheet*>(window_->CurrentSheet());
+    ASSERT_NE(sheet, nullptr);
+    const int tree = window_->TreePanelWidth();
+    const int needed = tree + window_->Splitter()->handleWidth() + sheet->NeededWidth();
+    const QRect area = window_->screen()->availableGeometry();
+    EXPECT_EQ(window_->width(), qBound(window_->width(), needed, area.width()));
+    EXPECT_GT(window_->width(), indEnviron::DefaultWindowRect(area.width(), area.height()).width);
+    // The rectangle asked for fits the desktop (the offscreen platform puts its own frame
+    // around it).
+    const int asked = window_->geometry().left() - window_->windowHandle()->frameMargins().left();
+    EXPECT_GE(asked, area.left());
+    EXPECT_LE(asked + window_->width(), area.left() + area.width());
+    // That width shows every column without a sideways scroll bar (the tree keeps its width
+    // when the window grows), and it is close to the least that does.
+    for (const auto& [width, bar] : {std::pair{needed, false}, std::pair{needed - 30, true}}) {
+        window_->resize(width, window_->height());
+        QApplication::processEvents();
+        EXPECT_EQ(window_->TreePanelWidth(), tree) << width;
+        EXPECT_EQ(sheet->Grid()->horizontalScrollBar()->isVisible(), bar) << width;
+    }
+    // A stored rectangle is kept as it is, narrow or not.
+    window_->setGeometry(area.left() + 20, area.top() + 30, 500, 400);
+    const QRect stored = window_->normalGeometry();
+    Restart();
+    EXPECT_EQ(window_->normalGeometry(), stored);
+    EXPECT_EQ(window_->width(), 500);
 }
 
 TEST_F(Window, TreeKeysStayInTheTreeAndEachSheetKeepsItsCursor) {
