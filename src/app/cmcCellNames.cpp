@@ -4,9 +4,13 @@
 
 #include "app/cmcSheetTree.h"
 #include "radio/CellDispatcher.h"
+#include "radio/MemoryMap.h"
 #include "sheet/ChannelSheetDef.h"
 #include "text/OverlayKeys.h"
 #include "text/cmcGTex.h"
+
+// The sheets sit below the memory map and keep their own count of its channel rows.
+static_assert(ChannelSheetContext::kChannelRows == mm::kChannelRows);
 
 namespace {
 

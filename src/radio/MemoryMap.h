@@ -23,6 +23,18 @@ enum Table : int {
     kTableCount = 9,
 };
 
+// Rows of each record table.
+inline constexpr int kChannelRows = 418;      // each of the three channel tables (1-3)
+inline constexpr int kDscChannelSlots = 171;  // flag slots of the DSC channels (4)
+inline constexpr int kWxRows = 10;
+inline constexpr int kFreeRows = 70;
+inline constexpr int kIndividualIdRows = 75;
+inline constexpr int kGroupIdRows = 25;
+
+inline constexpr int kIdRecordSize = 16;
+inline constexpr int kIndividualIdRecords = 0x2430;  // the group IDs follow at once
+inline constexpr int kGroupIdRecords = kIndividualIdRecords + kIndividualIdRows * kIdRecordSize;
+
 struct TableLayout {
     int rows;        // rows 0..rows-1 (DSC channels: number of flag slots)
     int flagBase;    // channel tables: one flag byte per row (DSC channels: per slot)
@@ -34,24 +46,24 @@ struct TableLayout {
 
 inline constexpr TableLayout kTables[kTableCount] = {
     /* none      */ {0, 0, 0, 0, 0, -1},
-    /* IntCh     */ {418, 0x04D0, 0, 0, 0x0F40, 1},
-    /* UsaCh     */ {418, 0x0310, 0, 0, 0x0F40, 0},
-    /* CanCh     */ {418, 0x0690, 0, 0, 0x0F40, 2},
-    /* DscCh     */ {171, 0x2160, 0, 0, 0x0F40, -1},
-    /* WxCh      */ {10, 0, 0, 0, 0x20C0, -1},
-    /* FreeCh    */ {70, 0, 0x0850, 8, 0, -1},
-    /* DscIndId  */ {75, 0, 0x2430, 16, 0, -1},
-    /* DscGrpId  */ {25, 0, 0x2430 + 16 * 75, 16, 0, -1},
+    /* IntCh     */ {kChannelRows, 0x04D0, 0, 0, 0x0F40, 1},
+    /* UsaCh     */ {kChannelRows, 0x0310, 0, 0, 0x0F40, 0},
+    /* CanCh     */ {kChannelRows, 0x0690, 0, 0, 0x0F40, 2},
+    /* DscCh     */ {kDscChannelSlots, 0x2160, 0, 0, 0x0F40, -1},
+    /* WxCh      */ {kWxRows, 0, 0, 0, 0x20C0, -1},
+    /* FreeCh    */ {kFreeRows, 0, 0x0850, 8, 0, -1},
+    /* DscIndId  */ {kIndividualIdRows, 0, kIndividualIdRecords, kIdRecordSize, 0, -1},
+    /* DscGrpId  */ {kGroupIdRows, 0, kGroupIdRecords, kIdRecordSize, 0, -1},
 };
 
 inline constexpr int kNameLength = 10;
 inline constexpr int kShortNameLength = 3;
 inline constexpr int kIdBytes = 5;
 
-// Channel tables (1-3): rows and their kinds.
-inline constexpr int kChannelRows = 418;
+// Channel tables (1-3): kinds of rows.
 inline constexpr int kFirstFixedSimplexRow = 234;  // 234..347: 4-digit channels, always simplex
 inline constexpr int kFirstFreeRow = 348;          // 348..417 stand for free channels 0..69
+static_assert(kFirstFreeRow + kFreeRows == kChannelRows);
 
 // Channel flag byte (tables 1-4).
 inline constexpr uint8_t kChUnusedBit = 0x80;

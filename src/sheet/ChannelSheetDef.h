@@ -9,6 +9,7 @@
 
 // What a channel sheet reads from the application while it is built.
 struct ChannelSheetContext {
+    // Rows of a channel table (the memory map's count, which the sheets cannot see).
     static constexpr int kChannelRows = 418;
 
     bool usableOnly = false;  // the usable-only view of the channel lists
