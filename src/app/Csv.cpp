@@ -24,8 +24,10 @@ std::string FormatRow(const Row& row) {
     return out;
 }
 
-bool Parse(const std::string& text, std::vector<Row>* rows, ParseError* error) {
+bool Parse(const std::string& text, std::vector<Row>* rows, ParseError* error,
+           std::vector<int>* lines) {
     rows->clear();
+    if (lines) lines->clear();
     Row row;
     std::string field;
     int line = 1;
@@ -77,6 +79,7 @@ bool Parse(const std::string& text, std::vector<Row>* rows, ParseError* error) {
             row.push_back(std::move(field));
             field.clear();
             rows->push_back(std::move(row));
+            if (lines) lines->push_back(recordLine);
             row.clear();
             inRecord = false;
             continue;
@@ -87,6 +90,7 @@ bool Parse(const std::string& text, std::vector<Row>* rows, ParseError* error) {
     if (inRecord) {
         row.push_back(std::move(field));
         rows->push_back(std::move(row));
+        if (lines) lines->push_back(recordLine);
     }
     return true;
 }

@@ -16,7 +16,9 @@ struct ParseError {
 };
 
 // Splits the text into records. Returns false and fills error on bad quoting. A final line
-// without a line end counts; an empty last line does not.
-bool Parse(const std::string& text, std::vector<Row>* rows, ParseError* error);
+// without a line end counts; an empty last line does not. `lines`, when given, receives the
+// 1-based line on which each record starts.
+bool Parse(const std::string& text, std::vector<Row>* rows, ParseError* error,
+           std::vector<int>* lines = nullptr);
 
 }  // namespace csv

@@ -33,10 +33,6 @@ bool IsEnter(int key) {
     return key == kEnter || key == kF2;
 }
 
-bool InLcdSet(char c) {
-    return c != '\0' && std::strchr(kLcdSet, c) != nullptr;
-}
-
 void SelectAll(cmcCellCapsule& req) {
     req.selStart = 0;
     req.selLength = static_cast<int>(req.displayText.size());
@@ -103,6 +99,10 @@ int FloorToStep(int v, int step) {
 
 }  // namespace
 
+bool IsLcdChar(char c) {
+    return c != '\0' && std::strchr(kLcdSet, c) != nullptr;
+}
+
 // --- character helpers ---
 
 std::string KeepChars(std::string_view text, std::string_view extra) {
@@ -123,7 +123,7 @@ void LcdFilter(char* text, int n) {
     for (int i = 0; i < n; ++i) {
         char& c = text[i];
         if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-        if (!InLcdSet(c)) c = ' ';
+        if (!IsLcdChar(c)) c = ' ';
     }
 }
 
@@ -131,7 +131,7 @@ void ShortNameFilter(char* text3) {
     for (int i = 0; i < 3; ++i) {
         char& c = text3[i];
         auto fits = [i](char ch) {
-            return i < 2 ? InLcdSet(ch) : (ch == 'A' || ch == 'B' || ch == ' ');
+            return i < 2 ? IsLcdChar(ch) : (ch == 'A' || ch == 'B' || ch == ' ');
         };
         if (!fits(c) && c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
         if (!fits(c)) c = ' ';

@@ -17,6 +17,8 @@ std::string KeepChars(std::string_view text, std::string_view extra);
 // Digits, "." and "-", cut to 9 characters, read as a decimal fraction (up to the first
 // character that does not fit), rounded half away from zero.
 int ParseNumber(std::string_view text);
+// One of the characters the radio's display shows (names are stored as they are shown).
+bool IsLcdChar(char c);
 // Upper-cases letters and turns everything outside the radio's display set into spaces.
 void LcdFilter(char* text, int n);
 // Free-channel names: two display characters and a last one from "AB ".

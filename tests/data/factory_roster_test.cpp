@@ -3,7 +3,7 @@
 #include <string>
 
 #include "ShippedOverlay.h"
-#include "radio/FactoryPlan.h"
+#include "mkinitial/FactoryPlan.h"
 
 namespace {
 

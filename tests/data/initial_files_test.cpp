@@ -5,11 +5,11 @@
 #include <string>
 
 #include "ShippedOverlay.h"
-#include "app/FactoryImage.h"
 #include "app/indModel.h"
 #include "base/ScopedInstall.h"
+#include "mkinitial/FactoryImage.h"
+#include "mkinitial/FactoryPlan.h"
 #include "radio/AddressRange.h"
-#include "radio/FactoryPlan.h"
 #include "radio/MemoryMap.h"
 #include "radio/cmcClnFile.h"
 #include "radio/cmcEeprom.h"

@@ -11,9 +11,9 @@
 #include <string>
 
 #include "app/Csv.h"
-#include "app/FactoryImage.h"
+#include "mkinitial/FactoryImage.h"
+#include "mkinitial/FactoryPlan.h"
 #include "radio/AddressRange.h"
-#include "radio/FactoryPlan.h"
 #include "radio/MemoryMap.h"
 #include "radio/SettingsMap.h"
 #include "radio/cmcClnFile.h"

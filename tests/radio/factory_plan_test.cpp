@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "radio/FactoryPlan.h"
+#include "mkinitial/FactoryPlan.h"
 
 namespace {
 
@@ -67,6 +67,7 @@ TEST(FactoryPlan, ChannelTableFaultsNameFileAndLine) {
         {"06,156.300,156.300,simplex,,X,,,\n", "marks are P and C only"},
         {"16A,156.800,156.800,simplex,,,,,\n", "same channel as 16 (line 2)"},
         {"06,156.300,156.300,simplex,,,\n", "expected 9 fields, found 7"},
+        {"06,\"156.300,156.300,simplex,,,,,\n", "badly quoted field"},
     };
     for (const auto& c : cases) {
         PlanTable t;

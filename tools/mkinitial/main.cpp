@@ -8,9 +8,9 @@
 #include <sstream>
 #include <string>
 
-#include "app/FactoryImage.h"
+#include "mkinitial/FactoryImage.h"
+#include "mkinitial/FactoryPlan.h"
 #include "platform/AtomicFile.h"
-#include "radio/FactoryPlan.h"
 #include "radio/cmcEeprom.h"
 
 namespace {

@@ -1,4 +1,4 @@
-#include "radio/FactoryPlan.h"
+#include "mkinitial/FactoryPlan.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -7,14 +7,12 @@
 #include <map>
 #include <sstream>
 
+#include "app/Csv.h"
+#include "radio/MemoryMap.h"
+#include "radio/ValueEditors.h"
+
 namespace {
 
-// The radio's display characters (names are stored as they are shown).
-constexpr char kLcdChars[] = " !\"#$%&'()*+,-./0123456789:;<=>?ABCDEFGHIJKLMNOPQRSTUVWXYZ[\\]^_";
-constexpr int kNameLength = 10;
-constexpr int kShortNameLength = 3;
-constexpr int kWeatherRows = 10;
-constexpr int kFreeRows = 70;
 // Settings may only touch what a document holds.
 constexpr int kDocumentEnd = 0x4720;
 // Model types from this one on are the other radio group.
@@ -40,56 +38,21 @@ class Fault {
     std::string* error_;
 };
 
-// One CSV record per line: fields split at commas, double quotes around a field that holds a
-// comma, doubled quotes inside it.
-bool SplitLine(const std::string& line, Row* out) {
-    out->clear();
-    std::string field;
-    size_t i = 0;
-    for (;;) {
-        field.clear();
-        if (i < line.size() && line[i] == '"') {
-            ++i;
-            for (;;) {
-                if (i >= line.size()) return false;
-                char c = line[i++];
-                if (c == '"') {
-                    if (i < line.size() && line[i] == '"') {
-                        field += '"';
-                        ++i;
-                        continue;
-                    }
-                    break;
-                }
-                field += c;
-            }
-            if (i < line.size() && line[i] != ',') return false;
-        } else {
-            while (i < line.size() && line[i] != ',') {
-                if (line[i] == '"') return false;
-                field += line[i++];
-            }
-        }
-        out->push_back(field);
-        if (i >= line.size()) return true;
-        ++i;  // the comma
-    }
-}
-
-// Splits the text into records and checks the header; blank lines are skipped.
+// Reads the records with the program's CSV reader and checks the header; blank lines are
+// skipped.
 bool ReadCsv(const std::string& text, const std::vector<std::string>& header, const Fault& fault,
              std::vector<Line>* lines) {
     lines->clear();
-    std::istringstream in(text);
-    std::string line;
-    int number = 0;
+    std::vector<Row> rows;
+    std::vector<int> numbers;
+    csv::ParseError bad;
+    if (!csv::Parse(text, &rows, &bad, &numbers))
+        return fault(bad.line, "badly quoted field: " + bad.what);
     bool sawHeader = false;
-    while (std::getline(in, line)) {
-        ++number;
-        if (!line.empty() && line.back() == '\r') line.pop_back();
-        if (line.empty()) continue;
-        Row fields;
-        if (!SplitLine(line, &fields)) return fault(number, "badly quoted field");
+    for (size_t i = 0; i < rows.size(); ++i) {
+        Row& fields = rows[i];
+        const int number = numbers[i];
+        if (fields.size() == 1 && fields[0].empty()) continue;
         if (!sawHeader) {
             if (fields != header) {
                 std::string want;
@@ -165,7 +128,7 @@ std::string MHzText(int kHz) {
 
 bool IsLcdText(const std::string& s) {
     for (char c : s)
-        if (c == '\0' || !std::strchr(kLcdChars, c)) return false;
+        if (!IsLcdChar(c)) return false;
     return true;
 }
 
@@ -378,7 +341,7 @@ bool ReadChannelPlan(const std::string& file, const std::string& text, PlanTable
         if (std::string why = CheckFrequencies(ch, hasTx, tx, rx); !why.empty())
             return fault(line, "channel " + ch.designator + ": " + why);
         ch.name = f[4];
-        if (ch.name.size() > kNameLength || !IsLcdText(ch.name))
+        if (ch.name.size() > mm::kNameLength || !IsLcdText(ch.name))
             return fault(line, "the name must be at most 10 upper-case display characters");
         for (char c : f[5]) {
             if (c == 'P')
@@ -437,7 +400,7 @@ bool ReadWeather(const std::string& file, const std::string& text, std::vector<P
         w.line = line;
         long n;
         if (f[0].size() < 3 || f[0].compare(0, 2, "WX") != 0 ||
-            !ParseInt(f[0].substr(2), 1, kWeatherRows, &n) || f[0][2] == '0')
+            !ParseInt(f[0].substr(2), 1, mm::kWxRows, &n) || f[0][2] == '0')
             return fault(line, "unknown weather channel '" + f[0] + "'");
         w.row = static_cast<int>(n) - 1;
         if (auto it = seen.find(w.row); it != seen.end())
@@ -453,7 +416,7 @@ bool ReadWeather(const std::string& file, const std::string& text, std::vector<P
             return fault(line, "weather mode is rx-only or unused");
         anyUsed = anyUsed || w.used;
         w.name = f[3];
-        if (w.name.size() > kNameLength || !IsLcdText(w.name))
+        if (w.name.size() > mm::kNameLength || !IsLcdText(w.name))
             return fault(line, "the name must be at most 10 upper-case display characters");
         out->push_back(std::move(w));
     }
@@ -478,7 +441,7 @@ bool ReadFree(const std::string& file, const std::string& text, int modelCount,
         if (!ParseModels(f[0], modelCount, &fr.models))
             return fault(line, "bad model list '" + f[0] + "'");
         long row;
-        if (!ParseInt(f[1], 0, kFreeRows - 1, &row))
+        if (!ParseInt(f[1], 0, mm::kFreeRows - 1, &row))
             return fault(line, "bad free row '" + f[1] + "'");
         fr.row = static_cast<int>(row);
         for (const auto& other : *out) {
@@ -500,7 +463,7 @@ bool ReadFree(const std::string& file, const std::string& text, int modelCount,
         if (fr.rxHz % 6250 || fr.txHz % 6250)
             return fault(line, "free channel frequencies are multiples of 6.25 kHz");
         fr.shortName = f[4];
-        if (fr.shortName.size() > kShortNameLength || !IsLcdText(fr.shortName) ||
+        if (fr.shortName.size() > mm::kShortNameLength || !IsLcdText(fr.shortName) ||
             (fr.shortName.size() == 3 && !std::strchr("AB ", fr.shortName[2])))
             return fault(line, "the short name is two display characters and A, B or a space");
         if (f[5] == "simplex" || f[5] == "duplex")

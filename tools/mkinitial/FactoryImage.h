@@ -4,7 +4,7 @@
 // image holds exactly what the program itself would store.
 #include <string>
 
-#include "radio/FactoryPlan.h"
+#include "mkinitial/FactoryPlan.h"
 
 class cmcEeprom;
 

@@ -1,4 +1,4 @@
-#include "app/FactoryImage.h"
+#include "mkinitial/FactoryImage.h"
 
 #include <algorithm>
 #include <array>
