@@ -12,8 +12,9 @@
 #include <csignal>
 #include <cstdlib>
 #include <cstring>
-#include <random>
 #include <vector>
+
+#include "platform/TemporaryName.h"
 
 namespace platform {
 namespace {
@@ -98,16 +99,6 @@ void RemoveStaleTemporaries(const std::string& folder, const std::string& name) 
     closedir(dir);
 }
 
-// A name for the temporary that no file has yet.
-std::string FreshTemporaryName(const std::string& folder, const std::string& name) {
-    static const char kChars[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
-    static std::random_device seed;
-    static std::mt19937 random(seed());
-    std::string out = folder + "/." + name + ".";
-    for (int i = 0; i < 6; ++i) out += kChars[random() % (sizeof kChars - 1)];
-    return out;
-}
-
 bool gNamedTemporaryOnly = false;
 
 // An unnamed temporary in the folder (nothing is left if we die), else a named one that we
@@ -148,7 +139,7 @@ bool NameTemporary(int fd, const std::string& folder, const std::string& name,
                    std::string& namedPath) {
     const std::string self = "/proc/self/fd/" + std::to_string(fd);
     for (int attempt = 0; attempt < 8; ++attempt) {
-        namedPath = FreshTemporaryName(folder, name);
+        namedPath = FreshTemporaryName(folder + "/." + name + ".");
         if (linkat(AT_FDCWD, self.c_str(), AT_FDCWD, namedPath.c_str(), AT_SYMLINK_FOLLOW) == 0)
             return true;
         if (errno != EEXIST) break;

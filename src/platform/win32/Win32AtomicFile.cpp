@@ -5,9 +5,9 @@
 #include <windows.h>
 
 #include <algorithm>
-#include <random>
 
 #include "platform/AtomicFile.h"
+#include "platform/TemporaryName.h"
 #include "platform/win32/WideText.h"
 
 namespace platform {
@@ -44,15 +44,6 @@ void RemoveStaleTemporaries(const std::string& folder, const std::string& name) 
         DeleteFileW((win32::Widen(folder + "\\") + found.cFileName).c_str());
     } while (FindNextFileW(search, &found));
     FindClose(search);
-}
-
-std::string FreshTemporaryName(const std::string& folder, const std::string& name) {
-    static const char kChars[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
-    static std::random_device seed;
-    static std::mt19937 random(seed());
-    std::string out = folder + "\\." + name + ".";
-    for (int i = 0; i < 6; ++i) out += kChars[random() % (sizeof kChars - 1)];
-    return out;
 }
 
 }  // namespace
@@ -109,7 +100,7 @@ WriteResult WriteFileAtomically(const std::string& path, const std::string& byte
     HANDLE h = INVALID_HANDLE_VALUE;
     DWORD error = ERROR_FILE_EXISTS;
     for (int attempt = 0; attempt < 8 && h == INVALID_HANDLE_VALUE; ++attempt) {
-        tmp = win32::Widen(FreshTemporaryName(folder, name));
+        tmp = win32::Widen(FreshTemporaryName(folder + "\\." + name + "."));
         h = CreateFileW(tmp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL,
                         nullptr);
         if (h == INVALID_HANDLE_VALUE) {
