@@ -1,7 +1,10 @@
 #!/usr/bin/env bash
 # Installs what KELDA needs to build and test on Debian, if it is not there yet.
+#   scripts/deps.sh              the packages of the native build and its tests
+#   scripts/deps.sh PACKAGE...   only these packages (another build's own set)
 set -euo pipefail
-packages=(build-essential cmake ninja-build pkg-config qt6-base-dev qt6-svg-dev libgl-dev
+packages=("$@")
+[ $# -gt 0 ] || packages=(build-essential cmake ninja-build pkg-config qt6-base-dev qt6-svg-dev libgl-dev
           libgtest-dev libgmock-dev libbenchmark-dev xvfb xauth python3 poppler-utils
           librsvg2-bin dpkg-dev file desktop-file-utils appstream shared-mime-info xdg-utils
           libglib2.0-bin man-db groff-base bash-completion)
