@@ -345,12 +345,20 @@ void PaintGridCell(QPainter& painter, cmcGridModel& model, int column, int row, 
     const QColor lineColor =
         plain ? (o.printing ? QColor(Qt::black) : QColor(0x80, 0x80, 0x80)) : QColor(Qt::white);
     painter.setPen(lineColor);
-    if (cell.BottomLine) painter.drawLine(rect.left(), rect.bottom(), rect.right(), rect.bottom());
+    const auto line = [&](int x1, int y1, int x2, int y2) {
+        // Unscaled on screen a one-pixel rectangle gives the pen's pixels at a fraction of its
+        // cost: the engine draws a pen's column as one span per pixel row.
+        if (o.printing || painter.deviceTransform().type() > QTransform::TxTranslate)
+            painter.drawLine(x1, y1, x2, y2);
+        else
+            painter.fillRect(QRect(QPoint(x1, y1), QPoint(x2, y2)), lineColor);
+    };
+    if (cell.BottomLine) line(rect.left(), rect.bottom(), rect.right(), rect.bottom());
     if (!rightJoined && cell.RightLine == kRightLineFull)
-        painter.drawLine(rect.right(), rect.top(), rect.right(), rect.bottom());
+        line(rect.right(), rect.top(), rect.right(), rect.bottom());
     if (!rightJoined && cell.RightLine == kRightLineLow)
-        painter.drawLine(rect.right(), rect.top() + (rect.bottom() - rect.top()) * 7 / 10,
-                         rect.right(), rect.bottom());
+        line(rect.right(), rect.top() + (rect.bottom() - rect.top()) * 7 / 10, rect.right(),
+             rect.bottom());
 
     const cmcFont* font = EffectiveFont(cell, model.Def().BasicCell());
     FontCacheEntry& fontEntry = CachedFontEntry(font, o.scale);

@@ -31,6 +31,7 @@
 #include "gui/MainToolbar.h"
 #include "gui/ProgressWindow.h"
 #include "platform/Prompt.h"
+#include "platform/qt/FontWarmup.h"
 #include "radio/CellDispatcher.h"
 #include "radio/cmcCellHost.h"
 #include "text/OverlayKeys.h"
@@ -60,7 +61,8 @@ QFont FontOfCell(const cmcCellObj& cell) {
     const cmcFont& font = *cell.Font;
     if (font.Size > 0) f.setPointSize(font.Size);
     const QString face = QString::fromStdString(font.Face);
-    if (!face.isEmpty() && QFontDatabase::hasFamily(face)) f.setFamily(face);
+    if (!face.isEmpty() && font.Face != DefaultFaceName() && QFontDatabase::hasFamily(face))
+        f.setFamily(face);
     f.setBold(font.Style & kFsBold);
     f.setItalic(font.Style & kFsItalic);
     return f;
@@ -100,6 +102,8 @@ TForm1::TForm1(indMain* app, QWidget* parent) : QMainWindow(parent), app_(app) {
     toolbar_ = new MainToolbar(this, GTex(), keys::kToolBarMain);
     toolbar_->SetVisible(Environ().toolbarVisible);
     BuildLayout();
+    // The tree's first item measures text.
+    platform::AwaitFontWarmup();
     FillTree();
     treeFont_ = FontOfCell(app_->Tree().BasicCell());
     status_ = new MainStatusBar(this);

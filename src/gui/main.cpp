@@ -18,6 +18,7 @@
 #include "platform/DataFolder.h"
 #include "platform/Fatal.h"
 #include "platform/Folders.h"
+#include "platform/qt/FontWarmup.h"
 #include "platform/qt/QtClock.h"
 #include "platform/qt/QtFileDialogs.h"
 #include "platform/qt/QtPrompter.h"
@@ -109,6 +110,8 @@ int main(int argc, char** argv) {
                      argv[0]);
         return 1;
     }
+    // The font configuration is read on a second core while the data loads.
+    platform::StartFontWarmup();
     QApplication qapp(argc, argv);
     // Ties the window to the installed desktop entry (its icon and name) on Wayland.
     QGuiApplication::setDesktopFileName(QStringLiteral("com.vexa.kelda"));

@@ -624,3 +624,34 @@ TEST_F(GridWindowTest, AMistypedMmsiIsRefusedAndTheContactStays) {
             << window_->StatusPanels()->IndicatorText().toStdString();
     }
 }
+
+TEST_F(GridWindowTest, ACellsEdgeLinesRunItsFullLengthAndNoFurther) {
+    Open("GI_Sheet_IntCh");
+    const int row = RowOf(3);
+    ASSERT_GE(row, 0);
+    const cmcCellObj& cell = Model().Def().Cell(kName, row);
+    ASSERT_TRUE(cell.BottomLine);
+    ASSERT_EQ(cell.RightLine, kRightLineFull);
+    const QRect rect = Grid()->CellRectOnScreen(kName, row);
+    // One pixel of margin round the cell shows anything drawn past its edges.
+    QImage image(rect.size() + QSize(2, 2), QImage::Format_RGB32);
+    image.fill(Qt::magenta);
+    QPainter p(&image);
+    p.translate(QPoint(1, 1) - rect.topLeft());
+    CellPaintOptions o;
+    o.focused = false;
+    PaintGridCell(p, Model(), kName, row, rect, o);
+    p.end();
+    const QColor line(0x80, 0x80, 0x80);
+    const int right = rect.width(), bottom = rect.height();
+    for (int x = 1; x <= right; ++x) EXPECT_EQ(image.pixelColor(x, bottom), line) << x;
+    for (int y = 1; y <= bottom; ++y) EXPECT_EQ(image.pixelColor(right, y), line) << y;
+    for (int x = 0; x < image.width(); ++x) {
+        EXPECT_EQ(image.pixelColor(x, 0), QColor(Qt::magenta)) << x;
+        EXPECT_EQ(image.pixelColor(x, bottom + 1), QColor(Qt::magenta)) << x;
+    }
+    for (int y = 0; y < image.height(); ++y) {
+        EXPECT_EQ(image.pixelColor(0, y), QColor(Qt::magenta)) << y;
+        EXPECT_EQ(image.pixelColor(right + 1, y), QColor(Qt::magenta)) << y;
+    }
+}
