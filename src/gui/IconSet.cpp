@@ -134,7 +134,9 @@ class SvgIconEngine : public QIconEngine {
         return Render(size, scale, mode);
     }
     QSize actualSize(const QSize& size, QIcon::Mode, QIcon::State) override { return size; }
-    bool isNull() override { return !QFile::exists(file_); }
+    // Widgets ask this at every layout and paint; the file was there when the icon was made
+    // (Render makes none otherwise), and asking the disk each time costs a system call.
+    bool isNull() override { return false; }
 
   private:
     QPixmap Render(const QSize& size, qreal scale, QIcon::Mode mode) {

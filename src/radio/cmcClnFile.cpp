@@ -224,8 +224,16 @@ int cmcClnFile::ParseLines(std::string_view text) {
 int cmcClnFile::ParseDataLine(std::string_view line) {
     const int length = static_cast<int>(line.size());
     if (length < kShortestDataLine || length > kLongestDataLine) return FileErr_Format;
-    for (char c : line)
-        if (HexValue(c) < 0) return FileErr_Format;
+    // Every character is a digit; the bytes are decoded first, so a bad digit anywhere leaves
+    // the image as it was.
+    uint8_t values[(kLongestDataLine - 6) / 2];
+    const int pairs = length / 2;
+    for (int i = 0; i < pairs; ++i) {
+        const int high = HexValue(line[2 * i]), low = HexValue(line[2 * i + 1]);
+        if (high < 0 || low < 0) return FileErr_Format;
+        if (i >= 3) values[i - 3] = static_cast<uint8_t>(high * 16 + low);
+    }
+    if (length % 2 != 0 && HexValue(line.back()) < 0) return FileErr_Format;
     const int address = HexField(line.substr(0, 4));
     const int count = HexField(line.substr(4, 2));
     if (length != 6 + 2 * count) return FileErr_Format;
@@ -233,9 +241,8 @@ int cmcClnFile::ParseDataLine(std::string_view line) {
     if (!image.IsValidAddress(address) || !image.IsValidAddress(address + count - 1))
         return FileErr_Data;
     for (int i = 0; i < count; ++i) {
-        const int a = address + i;
-        image.SetByte(a, static_cast<uint8_t>(HexField(line.substr(6 + 2 * i, 2))));
-        MarkRead(a);
+        image.SetByte(address + i, values[i]);
+        MarkRead(address + i);
     }
     return FileErr_None;
 }

@@ -1,6 +1,7 @@
 #include "radio/cmcEeprom.h"
 
 #include <cstring>
+#include <string>
 
 #include "platform/Fatal.h"
 
@@ -20,14 +21,8 @@ void cmcEeprom::Fill(uint8_t value) {
     if (data_) std::memset(data_.get(), value, static_cast<size_t>(size_));
 }
 
-uint8_t cmcEeprom::GetByte(int address) const {
-    if (!IsValidAddress(address)) platform::FatalStop("Out of EEPROM image address (GetByte).");
-    return data_[static_cast<size_t>(address)];
-}
-
-void cmcEeprom::SetByte(int address, uint8_t value) {
-    if (!IsValidAddress(address)) platform::FatalStop("Out of EEPROM image address (SetByte).");
-    data_[static_cast<size_t>(address)] = value;
+void cmcEeprom::OutOfImage(const char* access) {
+    platform::FatalStop(std::string("Out of EEPROM image address (") + access + ").");
 }
 
 bool cmcEeprom::BlockFits(int address, int length) const {

@@ -23,8 +23,15 @@ class cmcEeprom {
     bool IsValidAddress(int address) const { return address >= 0 && address < size_; }
 
     void Fill(uint8_t value);
-    uint8_t GetByte(int address) const;
-    void SetByte(int address, uint8_t value);
+    // Inline: the image's readers and writers call these for every byte.
+    uint8_t GetByte(int address) const {
+        if (!IsValidAddress(address)) OutOfImage("GetByte");
+        return data_[static_cast<size_t>(address)];
+    }
+    void SetByte(int address, uint8_t value) {
+        if (!IsValidAddress(address)) OutOfImage("SetByte");
+        data_[static_cast<size_t>(address)] = value;
+    }
 
     // Copy length bytes out of / into the image at address; nothing at all happens unless the
     // whole block lies inside the image and length > 0.
@@ -40,6 +47,7 @@ class cmcEeprom {
     const uint8_t* Bytes() const { return data_.get(); }
 
   private:
+    [[noreturn]] static void OutOfImage(const char* access);
     bool BlockFits(int address, int length) const;
 
     int32_t size_ = 0;

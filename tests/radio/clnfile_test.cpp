@@ -229,6 +229,8 @@ TEST_F(ClnFileTest, BadFilesChangeNothing) {
         {"empty line", head + "\r\n", FileErr_Format},
         {"count 16 with 15 bytes", head + "000010" + std::string(30, '0') + "\r\n", FileErr_Format},
         {"non-hex digit", head + "000001FG\r\n", FileErr_Format},
+        {"odd length ending in a non-hex digit", head + "000001FFG\r\n", FileErr_Format},
+        {"odd length", head + "000001FF0\r\n", FileErr_Format},
         {"NUL in data line",
          head + std::string("0000\0"
                             "01FF\r\n",
