@@ -110,9 +110,10 @@ int main(int argc, char** argv) {
                      argv[0]);
         return 1;
     }
-    // The font configuration is read on a second core while the data loads.
-    platform::StartFontWarmup();
     QApplication qapp(argc, argv);
+    // The font configuration is read on a second core while the data loads. Not before the
+    // application object: making it may change the environment, which that reading consults.
+    platform::StartFontWarmup();
     // Ties the window to the installed desktop entry (its icon and name) on Wayland.
     QGuiApplication::setDesktopFileName(QStringLiteral("com.vexa.kelda"));
     icons::DeferOverflowArrows();
