@@ -3,11 +3,11 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
-#include <fstream>
 #include <map>
 #include <sstream>
 
 #include "app/Csv.h"
+#include "platform/FileReader.h"
 #include "radio/MemoryMap.h"
 #include "radio/ValueEditors.h"
 
@@ -17,6 +17,8 @@ namespace {
 constexpr int kDocumentEnd = 0x4720;
 // Model types from this one on are the other radio group.
 constexpr int kFirstGroupBType = 7;
+// A table or initial file far larger than this is not one.
+constexpr int64_t kLargestTable = 16 * 1024 * 1024;
 
 using Row = std::vector<std::string>;
 
@@ -151,15 +153,6 @@ bool ParseModels(const std::string& s, int modelCount, std::vector<int>* out) {
     return !out->empty();
 }
 
-bool ReadFileText(const std::string& path, std::string* text) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) return false;
-    std::ostringstream s;
-    s << in.rdbuf();
-    *text = s.str();
-    return true;
-}
-
 bool ParseMode(const std::string& s, ChannelMode* mode) {
     static const std::map<std::string, ChannelMode> kModes = {{"unused", ChannelMode::Unused},
                                                               {"simplex", ChannelMode::Simplex},
@@ -206,6 +199,13 @@ std::string CheckFrequencies(const PlanChannel& ch, bool hasTx, int txKHz, int r
 }
 
 }  // namespace
+
+bool ReadFileText(const std::string& path, std::string* text) {
+    platform::FileReader reader;
+    text->clear();
+    return reader.Open(path) == platform::FileStatus::Ok &&
+           reader.ReadAll(kLargestTable, *text) == platform::FileStatus::Ok;
+}
 
 int ShipKHz(int number) {
     if (number >= 1 && number <= 28) return 156000 + 50 * number;
@@ -577,7 +577,8 @@ bool LoadFactoryPlan(const std::string& folder, FactoryPlan* plan, std::string* 
     auto read = [&](const char* name, std::string* text) {
         const std::string path = folder + "/" + name;
         if (ReadFileText(path, text)) return true;
-        if (error) *error = path + ": cannot be read";
+        // The caller names the folder, as it does for the tables' own faults.
+        if (error) *error = std::string(name) + ": cannot be read";
         return false;
     };
     std::string text;

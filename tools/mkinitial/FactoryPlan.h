@@ -77,6 +77,9 @@ struct FactoryPlan {
     const PlanModel* Model(int type) const;
 };
 
+// The whole text of a file, false when it cannot be read (tables and initial files are small).
+bool ReadFileText(const std::string& path, std::string* text);
+
 // Reads every table of the folder. On the first fault returns false with "file:line: what".
 bool LoadFactoryPlan(const std::string& folder, FactoryPlan* plan, std::string* error);
 

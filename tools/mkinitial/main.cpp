@@ -4,27 +4,12 @@
 //   mkinitial --check PLANS OUT    compare instead of writing; exit 1 on any difference
 #include <cstdio>
 #include <cstring>
-#include <fstream>
-#include <sstream>
 #include <string>
 
 #include "mkinitial/FactoryImage.h"
 #include "mkinitial/FactoryPlan.h"
 #include "platform/AtomicFile.h"
 #include "radio/cmcEeprom.h"
-
-namespace {
-
-bool ReadFile(const std::string& path, std::string* text) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) return false;
-    std::ostringstream s;
-    s << in.rdbuf();
-    *text = s.str();
-    return true;
-}
-
-}  // namespace
 
 int main(int argc, char** argv) {
     bool check = false;
@@ -55,7 +40,7 @@ int main(int argc, char** argv) {
         const std::string path = out + "/" + m.file;
         if (check) {
             std::string old;
-            if (!ReadFile(path, &old) || old != text) {
+            if (!ReadFileText(path, &old) || old != text) {
                 std::fprintf(stderr, "mkinitial: %s differs from the plan tables\n", path.c_str());
                 status = 1;
             }
