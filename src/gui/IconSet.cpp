@@ -88,7 +88,14 @@ void StoreInDiskCache(const QString& path, const QPixmap& pixmap) {
     const qint64 row = qint64(image.width()) * 4;
     for (int y = 0; ok && y < image.height(); ++y)
         ok = out.write(reinterpret_cast<const char*>(image.constScanLine(y)), row) == row;
-    if (ok) out.commit();
+    if (!ok || !out.commit()) return;
+    // The same picture under an older stamp (a changed file, another style) is never read
+    // again: it goes, as do pictures kept in the earlier PNG form.
+    const QFileInfo stored(path);
+    const QString prefix = stored.fileName().section('-', 0, -2) + '-';
+    QDir folder = stored.dir();
+    for (const QString& old : folder.entryList({prefix + "*.argb", prefix + "*.png"}, QDir::Files))
+        if (old != stored.fileName()) folder.remove(old);
 }
 
 }  // namespace

@@ -249,11 +249,23 @@ TEST_F(Window, ToolbarSwitchIsCheckedRememberedAndShowsAfterRestart) {
 
 TEST_F(Window, IconsDrawnOnceAreKeptAndABadKeptPictureIsDrawnAgain) {
     Start();
+    const QDir kept(QString::fromStdString(dir_ + "/cache/kelda/icons"));
+    // The same picture kept under an older stamp, or in the earlier PNG form, goes when it is
+    // kept anew; other pictures stay.
+    ASSERT_TRUE(kept.mkpath("."));
+    const QStringList stale = {"file_new-23x23-0-0123456789abcdef.argb",
+                               "file_new-23x23-0-0123456789abcdef.png"};
+    const QStringList others = {"file_new-22x22-0-0123456789abcdef.argb",
+                                "file_open-23x23-0-0123456789abcdef.argb"};
+    for (const QString& name : stale + others) {
+        QFile f(kept.filePath(name));
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    }
     // Sizes no other test draws: the drawings of this run are in memory already.
     const QImage drawn = icons::Toolbar(0).pixmap(23, 23).toImage();
-    const QDir kept(QString::fromStdString(dir_ + "/cache/kelda/icons"));
-    const QStringList files = kept.entryList({"file_new-23x23-0-*.argb"});
+    const QStringList files = kept.entryList({"file_new-23x23-0-*"});
     ASSERT_EQ(files.size(), 1) << kept.entryList().join(", ").toStdString();
+    for (const QString& name : others) EXPECT_TRUE(kept.exists(name)) << name.toStdString();
     const QString stamp = files[0].section('-', -1);
     EXPECT_EQ(icons::ReadKept(kept.filePath(files[0]), QSize(23, 23)),
               drawn.convertToFormat(QImage::Format_ARGB32_Premultiplied));
