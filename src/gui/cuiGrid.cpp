@@ -113,7 +113,9 @@ cuiGrid::~cuiGrid() {
 }
 
 cmcGridModel& cuiGrid::Open(std::unique_ptr<cmcSheetDef> def) {
-    CloseEditor(false, false);
+    // A sheet built again (font size, view, position) keeps what was being typed: the text
+    // goes to its cell before the cells are made anew.
+    CloseEditor(true, false);
     model_.reset();
     model_ = std::make_unique<cmcGridModel>(std::move(def), *this);
     model_->SetPopupIdentity(reinterpret_cast<intptr_t>(this));
@@ -122,7 +124,7 @@ cmcGridModel& cuiGrid::Open(std::unique_ptr<cmcSheetDef> def) {
 
 void cuiGrid::Build(std::string_view basicExtra) {
     if (!model_) return;
-    CloseEditor(false, false);
+    CloseEditor(true, false);
     model_->Build(basicExtra);
     options_.chooser = model_->IsChooser();
     QPalette p = viewport()->palette();

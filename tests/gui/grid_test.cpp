@@ -478,6 +478,27 @@ TEST_F(GridWindowTest, SaveCommitsTheEditInProgress) {
     EXPECT_EQ(Trimmed(std::string(rec.name.data(), 10)), "PILOTS");
 }
 
+// A command from the menu bar leaves the editor open (the menu takes the focus only as a
+// popup); one that builds the sheet again (here View > Font Size) keeps what was typed.
+TEST_F(GridWindowTest, ARebuildWhileEditingKeepsWhatWasTyped) {
+    Open("GI_Sheet_IntCh");
+    const int row = RowOf(12);
+    Model().SelectCell(kName, row);
+    QTest::keyClicks(Grid(), "ANCHORAGE");
+    ASSERT_TRUE(Grid()->EditorVisible());
+    QMenu* view = window_->MenuNamed("View");
+    ASSERT_NE(view, nullptr);
+    QAction* larger = nullptr;
+    for (QAction* a : view->findChildren<QAction*>())
+        if (a->text().startsWith("125")) larger = a;
+    ASSERT_NE(larger, nullptr);
+    larger->trigger();
+    QApplication::processEvents();
+    EXPECT_FALSE(Grid()->EditorVisible());
+    EXPECT_EQ(Trimmed(std::string(Channel(12).name.data(), 10)), "ANCHORAGE");
+    EXPECT_EQ(Trimmed(Shown(kName, RowOf(12))), "ANCHORAGE");
+}
+
 // The chooser belongs to its owner grid: it closes when the grid goes (event 1) and when a
 // command commits editors (event 21, choosing nothing), and while open it keeps the wheel from
 // the owner (query 27). A popup's owner answers for its current cell (query 12).
