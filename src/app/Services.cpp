@@ -14,6 +14,7 @@ Services::Services(ServiceSetup& setup) {
     if (setup.fileDialogs) fileDialogs_.emplace(setup.fileDialogs);
     if (setup.fatalPresenter) fatalPresenter_.emplace(setup.fatalPresenter);
     if (setup.serialDeviceWrapper) serialDeviceWrapper_.emplace(setup.serialDeviceWrapper);
+    hub_.emplace();
     dataFolder_ = platform::DataFolderOrStop(setup.dataFolder);
 
     const bool ownSettings = static_cast<bool>(setup.settings);
@@ -24,7 +25,7 @@ Services::Services(ServiceSetup& setup) {
     help_.BindFile(platform::JoinPath(dataFolder_, "KELDAH.OVL"));
     textSlot_.emplace(&text_);
     helpSlot_.emplace(&help_);
-    hubSlot_.emplace(&hub_);
+    hubSlot_.emplace(&*hub_);
     app_ = std::make_unique<indMain>();
     app_->Model().SetInitialFolder(dataFolder_);
     appSlot_.emplace(app_.get());

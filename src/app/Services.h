@@ -59,7 +59,7 @@ class Services {
     const std::string& DataFolder() const { return dataFolder_; }
     indMain& App() { return *app_; }
     indEnviron& Settings() { return *settings_; }
-    cmcEvMan& Hub() { return hub_; }
+    cmcEvMan& Hub() { return *hub_; }
 
   private:
     friend std::unique_ptr<Services> WireServices(ServiceSetup setup);
@@ -79,7 +79,8 @@ class Services {
     cmcHelpGTex help_;
     std::optional<ScopedInstall<InstallGTex>> textSlot_;
     std::optional<ScopedInstall<InstallHelpGTex>> helpSlot_;
-    cmcEvMan hub_;
+    // Made once the clock is installed: its queue runs on a timer of that clock.
+    std::optional<cmcEvMan> hub_;
     std::optional<ScopedInstall<InstallEvMan>> hubSlot_;
     std::unique_ptr<indMain> app_;
     std::optional<ScopedInstall<InstallCellHost>> appSlot_;

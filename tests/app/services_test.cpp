@@ -55,6 +55,28 @@ TEST(WireServices, InstallsTheProgramsPartsAndTheCoreThenPutsBackWhatWasThereBef
     EXPECT_FALSE(HasCellHost());
 }
 
+// The window program installs its clock through the setup, with none installed before: the
+// hub's queue runs on that clock, so a posted event (the channel list's view switch, a repaint
+// after a paste) reaches its subscribers.
+TEST(WireServices, PostedEventsRunOnTheClockTheProgramGives) {
+    test::ManualClock clock;
+    ScopedInstall<platform::InstallClock> noClockBefore(nullptr);
+    ServiceSetup setup = ShippedData();
+    setup.clock = &clock;
+    std::unique_ptr<Services> services = WireServices(std::move(setup));
+    ASSERT_TRUE(services->FirstInstance());
+    constexpr int kCode = 4242;
+    int delivered = 0;
+    cmcEvCallback count = [](void* user, cmcEvent& event) {
+        if (event.code == kCode) ++*static_cast<int*>(user);
+    };
+    EvMan().Subscribe(count, &delivered);
+    EvMan().Post(kCode);
+    clock.Advance(50);
+    EXPECT_EQ(delivered, 1);
+    EvMan().Unsubscribe(count, &delivered);
+}
+
 TEST(WireServices, ASecondInstanceStopsAfterItsSettingsAndLeavesTheFirstInstalled) {
     test::ManualClock clock;
     test::MemorySettingsStore store;
