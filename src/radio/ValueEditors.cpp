@@ -363,8 +363,13 @@ bool EditDecimal(cmcCellCapsule& req, int& value, int scale, int minimum, int ma
             if (c == 'o' || c == 'O' || c == 'f' || c == 'F') letters += c;
         bool anyDigit = false;
         for (char c : number) anyDigit = anyDigit || IsDigit(c);
+        // A minus sign before the number makes it negative (then limited to the minimum)
+        // rather than being dropped.
+        const std::string signedNumber = KeepChars(req.inputText, ".-");
+        const bool negative = !signedNumber.empty() && signedNumber[0] == '-';
         if (anyDigit) {
-            double v = (ReadFraction(number) + 0.0005) * scale;
+            const double magnitude = ReadFraction(number);
+            double v = ((negative ? -magnitude : magnitude) + 0.0005) * scale;
             if (v < minimum) v = minimum;
             if (v > maximum) v = maximum;
             value = static_cast<int>(RoundHalfAway(v));

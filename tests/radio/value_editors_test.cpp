@@ -245,6 +245,12 @@ TEST_F(EditorTest, DecimalTimer) {
     EXPECT_EQ(v, 80);
     EXPECT_FALSE(EditDecimal(Commit("xyz"), v, 100, 80, 150, 1, " sec"));
     EXPECT_EQ(v, 80);
+    // A minus sign is not dropped: below the range is the range's lowest value, not 5 msec.
+    int ms = 50;
+    EXPECT_TRUE(EditDecimal(Commit("-5"), ms, 1, 0, 255, 4, " msec"));
+    EXPECT_EQ(ms, 0);
+    EXPECT_TRUE(EditDecimal(Commit(" -1.2"), v, 100, 80, 150, 1, " sec"));
+    EXPECT_EQ(v, 80);
 }
 
 // "off" stores 0 only where 0 is in the cell's range; elsewhere the digits, if any, count.
