@@ -411,6 +411,8 @@ bool EditTimeOffset(cmcCellCapsule& req, int& minutes) {
         if (ParseTimeOffset(req.inputText, m)) {
             minutes = m;
             changed = true;
+        } else {
+            req.refusal = keys::kBotttomTimeOffset;
         }
     }
     Render(req, FormatTimeOffset(minutes));

@@ -38,6 +38,7 @@
     X(kBotttomEditRestrected, "GI_Botttom_EditRestrected")                 \
     X(kBotttomIdNineDigits, "GI_Botttom_IdNineDigits")                     \
     X(kBotttomFactoryDecides, "GI_Botttom_FactoryDecides")                 \
+    X(kBotttomTimeOffset, "GI_Botttom_TimeOffset")                         \
     X(kCellWidthRegList, "GI_CellWidthRegList")                            \
     X(kFormMainBasicCell, "GI_Form_Main_BasicCell")                        \
     X(kMenuMain, "GI_Menu_Main")                                           \

@@ -278,8 +278,12 @@ TEST_F(EditorTest, TimeOffsetEditor) {
     EXPECT_TRUE(EditTimeOffset(Commit("-05:30"), m));
     EXPECT_EQ(m, -330);
     EXPECT_EQ(req.displayText, "-5:30");
-    EXPECT_FALSE(EditTimeOffset(Commit("14:01"), m));
-    EXPECT_FALSE(EditTimeOffset(Commit("2:60"), m));
+    EXPECT_EQ(req.refusal, nullptr);
+    // A refused offset says why in the bottom bar instead of leaving the cell as it was unsaid.
+    for (const char* wrong : {"14:01", "2:60", "5.30", "1:2:3"}) {
+        EXPECT_FALSE(EditTimeOffset(Commit(wrong), m)) << wrong;
+        EXPECT_STREQ(req.refusal, "GI_Botttom_TimeOffset") << wrong;
+    }
     EXPECT_EQ(m, -330);
     EditTimeOffset(Key('+'), m);
     EXPECT_EQ(req.displayText, "+");
