@@ -24,6 +24,7 @@ indMain::indMain()
       compareBase_(std::make_unique<cmcCompareBase>(Working(), Scratch())) {
     model_.SetHost(this);
     rowCommands_->SetCautionAsker(&AskRowCaution);
+    rowCommands_->SetUsableOnlyQuery([] { return Environ().chListView; });
     indMain::InitIdentity();
     EvMan().Subscribe(&indMain::OnEvent, this);
 }

@@ -34,6 +34,14 @@ bool AnyFull(cmcEeprom& image, int table, int first, int last) {
     return false;
 }
 
+// A channel the usable-only view leaves out of the list: not in use and neither the P nor the
+// C channel of its table.
+bool Unusable(cmcEeprom& image, int table, int row) {
+    datCh ch(&image);
+    ch.Load(table, row);
+    return ch.Unused() && (ch.marks & (datCh::kMarkP | datCh::kMarkC)) == 0;
+}
+
 void SelectBlock(cmcCellCapsule& req, int first, int last) {
     req.rowSelFlags |= cmcCellCapsule::kRowBlock | cmcCellCapsule::kRowMarkRequest;
     req.rowSelFirst = first;
@@ -104,6 +112,12 @@ void datRowCommands::Run(int command, cmcCellCapsule& req, datCh& record) {
     b.last = std::min(b.last, b.range.last);
     if (b.first > b.last) return;
     cmcEeprom& image = *record.image;
+    // The rows of a block or a paste are the table's rows in order, hidden ones among them;
+    // the command would move records the user cannot see, so it is refused.
+    if (ReachesHiddenRows(command, b, image)) {
+        req.refusal = keys::kBotttomHiddenRows;
+        return;
+    }
     switch (command) {
         case CL_PMenu_Copy:
             Copy(req, b, image);
@@ -129,6 +143,31 @@ void datRowCommands::Run(int command, cmcCellCapsule& req, datCh& record) {
         default:
             break;
     }
+}
+
+bool datRowCommands::ReachesHiddenRows(int command, const Block& b, cmcEeprom& image) const {
+    const bool listed = b.table == mm::kIntCh || b.table == mm::kUsaCh || b.table == mm::kCanCh;
+    if (!listed || !usableOnly_ || !usableOnly_()) return false;
+    int first = b.first, last = b.last;
+    switch (command) {
+        case CL_PMenu_Paste:
+            first = b.current;
+            last = b.current + std::min(clip_.Count(), b.range.last - b.current + 1) - 1;
+            break;
+        case CL_PMenu_CarryUp:
+            first = b.first - 1;
+            break;
+        case CL_PMenu_CarryDown:
+            last = b.last + 1;
+            break;
+        default:
+            break;
+    }
+    first = std::max(first, b.range.first);
+    last = std::min(last, b.range.last);
+    for (int row = first; row <= last; ++row)
+        if (Unusable(image, b.table, row)) return true;
+    return false;
 }
 
 void datRowCommands::Copy(cmcCellCapsule& req, Block& b, cmcEeprom& image) {

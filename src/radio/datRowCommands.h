@@ -25,9 +25,14 @@ class datRowCommands : public cmcRowCommander {
     };
     static Range RangeOf(int table);
 
+    // Whether the channel lists show only their usable channels (the usable-only view).
+    using ViewQuery = bool (*)();
+
     // The clipboard is the program-wide one; it must outlive this object.
     explicit datRowCommands(datClipCh& clipboard) : clip_(clipboard) {}
     void SetCautionAsker(CautionAsker ask) { ask_ = ask; }
+    // Without a query every row counts as shown.
+    void SetUsableOnlyQuery(ViewQuery query) { usableOnly_ = query; }
 
     bool InRange(int table, int row) const override;
     bool CanClear(int table) const override { return RangeOf(table).canClear; }
@@ -51,7 +56,10 @@ class datRowCommands : public cmcRowCommander {
     void Insert(cmcCellCapsule& req, Block& b, cmcEeprom& image);
 
     bool Confirm(RowCaution caution) const { return ask_ && ask_(caution); }
+    // Whether the command would read or write a row the channel list does not show.
+    bool ReachesHiddenRows(int command, const Block& b, cmcEeprom& image) const;
 
     datClipCh& clip_;
     CautionAsker ask_ = nullptr;
+    ViewQuery usableOnly_ = nullptr;
 };

@@ -39,6 +39,7 @@
     X(kBotttomIdNineDigits, "GI_Botttom_IdNineDigits")                     \
     X(kBotttomFactoryDecides, "GI_Botttom_FactoryDecides")                 \
     X(kBotttomTimeOffset, "GI_Botttom_TimeOffset")                         \
+    X(kBotttomHiddenRows, "GI_Botttom_HiddenRows")                         \
     X(kCellWidthRegList, "GI_CellWidthRegList")                            \
     X(kFormMainBasicCell, "GI_Form_Main_BasicCell")                        \
     X(kMenuMain, "GI_Menu_Main")                                           \

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -10,6 +11,7 @@
 #include "radio/MemoryMap.h"
 #include "radio/cmcCellCapsule.h"
 #include "radio/cmcEeprom.h"
+#include "radio/datCh.h"
 #include "radio/datClipCh.h"
 #include "radio/datRowCommands.h"
 #include "sheet/CellCatalogue.h"
@@ -244,6 +246,52 @@ TEST_F(RowCommandTest, DeleteClosesTheGapAndInsertOpensOne) {
     EXPECT_EQ(prompts.shown().back().text, "Overflow?");
     EXPECT_EQ(Rows(73, 2), (std::vector<int>{9, 8}));
     EXPECT_EQ(Rows(0, 1), std::vector<int>{1});
+}
+
+// With the channel lists showing usable channels only, a block, a paste or a carry that would
+// take in a channel the list leaves out is refused and changes nothing; with all channels shown
+// the same commands run.
+TEST_F(RowCommandTest, InTheUsableOnlyViewCommandsReachingHiddenChannelsAreRefused) {
+    static bool usableOnly = true;
+    commands.SetUsableOnlyQuery([] { return usableOnly; });
+    const auto mark = [&](int row, bool unused, uint8_t marks) {
+        datCh ch(&image);
+        ch.Load(mm::kIntCh, row);
+        ch.flags = unused ? (ch.flags | datCh::kUnused) : (ch.flags & ~datCh::kUnused);
+        ch.marks = marks;
+        ch.Store();
+    };
+    for (int row = 0; row < 8; ++row) mark(row, false, 0);
+    mark(3, true, 0);              // hidden
+    mark(6, true, datCh::kMarkC);  // not in use, yet shown as the C channel
+    const std::vector<uint8_t> before(image.Bytes(), image.Bytes() + image.Size());
+    const auto unchanged = [&] { return std::equal(before.begin(), before.end(), image.Bytes()); };
+
+    const struct {
+        int command, row, first, last;
+    } refused[] = {
+        {CL_PMenu_Copy, 2, 2, 4},         // the block spans channel 3
+        {CL_PMenu_CarryDown, 2, -1, -1},  // its neighbour is channel 3
+        {CL_PMenu_CarryUp, 4, -1, -1},
+    };
+    for (const auto& c : refused) {
+        Run(c.command, c.row, mm::kIntCh, c.first, c.last);
+        EXPECT_STREQ(req.refusal, "GI_Botttom_HiddenRows") << c.command;
+        EXPECT_TRUE(unchanged()) << c.command;
+    }
+    Run(CL_PMenu_Copy, 4, mm::kIntCh, 4, 6);  // channel 6 is shown: the C channel
+    EXPECT_EQ(req.refusal, nullptr);
+    prompts.Answer(platform::kAnswerOk);
+    Run(CL_PMenu_Paste, 2, mm::kIntCh);  // three rows from 2 take in channel 3
+    EXPECT_STREQ(req.refusal, "GI_Botttom_HiddenRows");
+    EXPECT_TRUE(unchanged());
+
+    usableOnly = false;
+    prompts.Answer(platform::kAnswerOk);
+    Run(CL_PMenu_Paste, 2, mm::kIntCh);
+    EXPECT_EQ(req.refusal, nullptr);
+    EXPECT_FALSE(unchanged());
+    usableOnly = true;
 }
 
 TEST_F(RowCommandTest, FreeChannelsMoveWithTheirFrequencies) {
