@@ -1,10 +1,12 @@
 #include "gui/ProgressWindow.h"
 
 #include <QCloseEvent>
+#include <QFontMetrics>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QPainter>
 #include <QVBoxLayout>
+#include <algorithm>
 
 namespace {
 constexpr int kMarginSide = 16;
@@ -49,7 +51,14 @@ cuiProgressWindow::cuiProgressWindow(QWidget* owner)
     layout->addWidget(box_, 0, Qt::AlignHCenter);
     line_ = new QLabel(this);
     line_->setAlignment(Qt::AlignCenter);
-    line_->setMinimumWidth(box_->width());
+    // As wide as the longest line it will show: a window that followed the text's width would
+    // shrink and grow under the user's eyes, with the bar sliding sideways and off centre.
+    const QFontMetrics fm(line_->font());
+    int widest = box_->width();
+    for (const char* sample : {"Writing: 32768 of 32768 bytes, estimating the time left",
+                               "Writing: 32768 of 32768 bytes, about 999 min 59 s left"})
+        widest = std::max(widest, fm.horizontalAdvance(QString::fromLatin1(sample)));
+    line_->setFixedWidth(widest);
     layout->addWidget(line_);
     layout->setSizeConstraint(QLayout::SetFixedSize);
 }

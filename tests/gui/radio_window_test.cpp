@@ -195,6 +195,27 @@ TEST_F(RadioWindow, ConnectedPortsListIsRefilledWhenDroppedDown) {
     EXPECT_EQ(known.ChosenPort(), 12);
 }
 
+TEST_F(RadioWindow, ProgressWindowKeepsItsSizeAndPlaceWhileTheLineChanges) {
+    cuiProgressWindow progress(window.get());
+    progress.SetProgress(0, indCloneMan::ProgressLine(CloneOperation::kRead, 0, 18208, 0));
+    progress.adjustSize();
+    progress.show();
+    QApplication::processEvents();
+    const QRect frame = progress.geometry();
+    const QRect bar = progress.Box()->geometry();
+    for (const auto& [done, ms] : {std::pair{576, 200u}, std::pair{2864, 1500u},
+                                   std::pair{9216, 9000u}, std::pair{18208, 16000u}}) {
+        SCOPED_TRACE(done);
+        const std::string line =
+            indCloneMan::ProgressLine(CloneOperation::kWrite, done, 18208, ms * 200);
+        progress.SetProgress(done * 33 / 18208, line);
+        QApplication::processEvents();
+        EXPECT_EQ(progress.Line().toStdString(), line);
+        EXPECT_EQ(progress.geometry(), frame);
+        EXPECT_EQ(progress.Box()->geometry(), bar);
+    }
+}
+
 TEST_F(RadioWindow, ReadEditWriteAndInformationThroughTheWindow) {
     const std::string image = dir + "/radio.kcf", saved = dir + "/saved.kcf";
     ASSERT_EQ(RunCli({"new", "--model", "2", "-o", image}, dir + "/cli.out"), 0);
