@@ -64,6 +64,7 @@ std::string CloneFailureText(const CloneFailure& failure) {
         default:
             break;
     }
+    if (!failure.lineDetail.empty()) text += "\n" + failure.lineDetail;
     if (!hints.empty()) {
         text += "\n\n";
         for (size_t i = 0; i < hints.size(); ++i) {

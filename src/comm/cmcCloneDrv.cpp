@@ -84,6 +84,8 @@ bool cmcCloneDrv::Begin(CloneOperation operation, Callback callback, void* user)
     result_->word2 = word2_;
     result_->image.SetSize(imageSize_);
     settling_ = false;
+    neverQuiet_ = false;
+    bytesReceived_ = 0;
     state_ = kStarting;
     task_->SetInterval(10);
     return true;
@@ -162,7 +164,10 @@ void cmcCloneDrv::Tick() {
 
 int cmcCloneDrv::ReadIntoQueue() {
     int n = port_.Read(readArea_, sizeof readArea_);
-    if (n > 0) receive_.AppendBytes(readArea_, n);
+    if (n > 0) {
+        receive_.AppendBytes(readArea_, n);
+        bytesReceived_ += n;
+    }
     return n;
 }
 
@@ -319,6 +324,7 @@ void cmcCloneDrv::DoState(int s, int& next, bool& progress) {
                 break;
             }
             settling_ = false;
+            neverQuiet_ = settle_.Remaining() > 0;
             next = operation_ == CloneOperation::kRead    ? kSendReadRequest
                    : operation_ == CloneOperation::kWrite ? kSendWriteRequest
                                                           : kSendInfoRequest;

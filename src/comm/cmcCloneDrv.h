@@ -82,6 +82,12 @@ class cmcCloneDrv {
     int DataCounter() const { return dataCounter_; }
     int FrameCounter() const { return frameCounter_; }
     int PortNumber() const { return portNumber_; }
+    // Bytes that came in on the line in the current or last run once it had gone quiet: none
+    // at all means not even the echo of what was sent came back (no cable on this port).
+    int BytesReceived() const { return bytesReceived_; }
+    // The line never went quiet before the request of the current or last run: something on
+    // the port kept sending the whole time.
+    bool LineNeverQuiet() const { return neverQuiet_; }
     // The port, for its device name and open error and its byte counts.
     const cmcComm& Port() const { return port_; }
 
@@ -136,5 +142,7 @@ class cmcCloneDrv {
     cmcTick settle_;      // the line must stay quiet until this runs out
     cmcTick quietLimit_;  // how long to wait for a quiet line at most
     bool settling_ = false;
+    bool neverQuiet_ = false;
+    int bytesReceived_ = 0;
     cmcTask* task_ = nullptr;
 };

@@ -143,6 +143,7 @@ void indCloneMan::Done(void* self, dst_CDrv_Result* result) {
     if (result->result != CloneResult::kOk && man->failureReport_) {
         CloneFailure failure = man->Failure(result->result);
         failure.dataSent = man->driver_.FrameCounter() > 0;
+        failure.lineDetail = man->LineDetail(failure);
         man->failureReport_(failure);
     }
     view->RunEnded();
@@ -164,4 +165,24 @@ CloneFailure indCloneMan::Failure(CloneResult code) const {
     f.openError = driver_.Port().OpenError();
     f.portNamedByDevice = portByDevice_;
     return f;
+}
+
+std::string indCloneMan::LineDetail(const CloneFailure& f) const {
+    // Only what went wrong on the line itself: not the port, not what the checks found.
+    const CloneResult code = f.code;
+    if (CloneResultNumber(code) < CloneResultNumber(CloneResult::kEchoFailed) ||
+        CloneResultNumber(code) > CloneResultNumber(CloneResult::kNotAcknowledged))
+        return {};
+    const std::string where = portByDevice_ && !f.device.empty() ? f.device
+                              : f.device.empty()
+                                  ? "port " + std::to_string(port_)
+                                  : "port " + std::to_string(port_) + " (" + f.device + ")";
+    if (driver_.LineNeverQuiet())
+        return "Something on " + where +
+               " kept sending data that did not come from the radio, so KELDA could not talk to "
+               "the radio: is the right port chosen?";
+    if (code == CloneResult::kEchoFailed && driver_.BytesReceived() == 0)
+        return "Nothing at all came back on " + where +
+               ": the programming cable is not on this port, or it is not plugged in.";
+    return {};
 }

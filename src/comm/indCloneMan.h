@@ -34,6 +34,9 @@ struct CloneFailure {
     std::string device;     // the device path behind the port, if known
     std::string openError;  // why the port could not be opened
     bool portNamedByDevice = false;
+    // What the line did, when that tells the user more than the code: nothing came back at
+    // all, or the port never fell quiet. Empty otherwise.
+    std::string lineDetail;
 };
 
 class indCloneMan {
@@ -89,6 +92,8 @@ class indCloneMan {
 
   private:
     void Configure();
+    // What the line did in the run that just failed, when it tells more than the code.
+    std::string LineDetail(const CloneFailure& failure) const;
     static void Done(void* self, dst_CDrv_Result* result);
     static void TaskTick(void* self, cmcTask* task);
 

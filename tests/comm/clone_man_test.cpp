@@ -1,11 +1,14 @@
 // The clone manager over the simulated radio: configuration, checks, messages and progress.
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <optional>
 
 #include "app/CloneMessages.h"
 #include "base/ScopedInstall.h"
 #include "comm/indCloneMan.h"
+#include "platform/Clock.h"
 #include "support/ManualClock.h"
 #include "support/ScriptedPrompter.h"
 #include "support/SimOnPty.h"
@@ -150,6 +153,59 @@ TEST_F(CloneManager, EveryStartIsRefusedWhileBusy) {
     EXPECT_EQ(view.calls.size(), 1u);
     Finish();
     EXPECT_EQ(other.calls, 0);
+}
+
+// What the line did tells the user more than "the answer did not match": a port with nothing
+// on it at all, or a port where something else keeps sending, each say so and name the port.
+TEST_F(CloneManager, ALineThatGivesNothingBackOrNeverFallsQuietIsNamedInTheMessage) {
+    const std::string where = "port 7 (" + sim->DevicePath() + ")";
+    sim->Stop();  // no cable on this port: not even the echo comes back
+    ASSERT_TRUE(man->StartInfo(&Caller::Done, &caller));
+    Finish();
+    EXPECT_EQ(caller.result, CloneResult::kEchoFailed);
+    ASSERT_EQ(prompter.shown().size(), 1u);
+    EXPECT_EQ(prompter.shown()[0].text, "H4\nNothing at all came back on " + where +
+                                            ": the programming cable is not on this port, or "
+                                            "it is not plugged in.\n\nC0\nC1\nC2\nC3");
+
+    // Something else on the port sends all the time; the link echoes it back to the program.
+    SimFaults silent;
+    silent.silent = true;
+    sim.emplace(silent);
+    sim->SetPeer(&man->Driver().Port());
+    const int noise = ::open(sim->DevicePath().c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK);
+    ASSERT_GE(noise, 0);
+    auto chatter = platform::GetClock().CreateTimer([noise] {
+        const char line[] = "$GPGGA,123519,4807.038,N\r\n";
+        if (::write(noise, line, sizeof line - 1) < 0) return;
+    });
+    chatter->Start(20);
+    prompter.Clear();
+    caller = {};
+    ASSERT_TRUE(man->StartInfo(&Caller::Done, &caller));
+    Finish();
+    chatter.reset();
+    ::close(noise);
+    EXPECT_NE(caller.result, CloneResult::kOk);
+    ASSERT_EQ(prompter.shown().size(), 1u);
+    EXPECT_NE(prompter.shown()[0].text.find("Something on " + where +
+                                            " kept sending data that did not come from the "
+                                            "radio"),
+              std::string::npos)
+        << prompter.shown()[0].text;
+
+    // A radio that answers wrongly is not a port with nothing on it.
+    SimFaults garbled;
+    garbled.garbleEcho = true;
+    sim.emplace(garbled);
+    sim->SetPeer(&man->Driver().Port());
+    prompter.Clear();
+    caller = {};
+    ASSERT_TRUE(man->StartInfo(&Caller::Done, &caller));
+    Finish();
+    EXPECT_EQ(caller.result, CloneResult::kEchoFailed);
+    ASSERT_EQ(prompter.shown().size(), 1u);
+    EXPECT_EQ(prompter.shown()[0].text, "H4\n\nC0\nC1\nC2\nC3");
 }
 
 TEST_F(CloneManager, MessagesOfTheOtherCodes) {
