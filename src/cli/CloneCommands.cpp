@@ -233,7 +233,27 @@ int CmdWrite(int argc, char** argv) {
         return kExitUsage;
     }
     if (!RunToEnd(app)) {
-        std::fputs("kelda-cli: interrupted; the radio may hold part of the data\n", stderr);
+        // Say what the radio holds now: what to do next depends on it.
+        switch (app.CloneMan().Operation()) {
+            case CloneOperation::kInfo:
+                std::fputs(
+                    "kelda-cli: interrupted before anything was written; the radio is "
+                    "unchanged\n",
+                    stderr);
+                break;
+            case CloneOperation::kRead:
+                std::fputs(
+                    "kelda-cli: interrupted while reading back; the radio took the write, "
+                    "but it was not checked\n",
+                    stderr);
+                break;
+            default:
+                std::fputs(
+                    "kelda-cli: interrupted; the radio may hold part of the data: write "
+                    "it again before using the radio\n",
+                    stderr);
+                break;
+        }
         return kExitInterrupted;
     }
     if (app.LastCloneOutcome() == cuiMain::CloneOutcome::kMismatch) {

@@ -67,6 +67,8 @@ class indCloneMan {
     void SetPortNamedByDevice(bool on) { portByDevice_ = on; }
 
     bool IsBusy() const { return driver_.IsBusy(); }
+    // The operation of the current or last run.
+    CloneOperation Operation() const { return operation_; }
     bool StartInfo(Completion completion, void* user);
     bool StartRead(const AddressRange* ranges, Completion completion, void* user);
     bool StartWrite(const cmcEeprom& image, const AddressRange* ranges, Completion completion,

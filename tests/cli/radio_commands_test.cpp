@@ -191,4 +191,34 @@ TEST_F(CliRadio, AnInterruptedReadLeavesNoFile) {
     EXPECT_NE(access(out.c_str(), F_OK), 0);
 }
 
+// An interrupted write says what the radio holds: nothing new while the radio was still being
+// asked who it is, part of the data once data frames went out.
+TEST_F(CliRadio, AnInterruptedWriteSaysWhetherTheRadioWasTouched) {
+    const std::string file = test::MakeFactory(tmp, 2, "m.kcf");
+    struct Case {
+        std::vector<std::string> sim;
+        int afterMs;
+        const char* told;
+        const char* notTold;
+    } const cases[] = {
+        {{"--silent"}, 400, "before anything was written; the radio is unchanged", "part"},
+        {{"--baud", "9600"}, 2500, "the radio may hold part of the data", "unchanged"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.told);
+        std::vector<std::string> opts = c.sim;
+        opts.push_back("--save");
+        opts.push_back(tmp / "saved.kcf");
+        Radiosim radio(tmp.Path(), opts);
+        Background write("kelda-cli", {"write", file, "--yes", "--device", radio.Device()},
+                         tmp / "cli.out");
+        std::this_thread::sleep_for(std::chrono::milliseconds(c.afterMs));
+        EXPECT_EQ(write.Stop(SIGINT), 130);
+        const std::string err = ReadFile(tmp / "cli.out.err");
+        EXPECT_NE(err.find(c.told), std::string::npos) << err;
+        EXPECT_EQ(err.find(c.notTold), std::string::npos) << err;
+        EXPECT_EQ(ReadFile(tmp / "saved.kcf"), "");
+    }
+}
+
 }  // namespace
