@@ -163,9 +163,16 @@ void cuiPortDialog::Accept() {
         accept();
         return;
     }
-    platform::GetPrompter().Show(GTex().GetText(keys::kAppIndOptComSelOutofRange),
-                                 GTex().GetLine(keys::kSysAppTitle, 0), platform::PromptIcon::Error,
-                                 platform::PromptButtons::Ok);
+    // The list of connected ports offers no number to get wrong: say what is missing instead.
+    std::string text = GTex().GetText(keys::kAppIndOptComSelOutofRange);
+    if (variant_ == 2 && list_->count() == 0)
+        text =
+            "No serial port is connected.\n\nPlug the programming cable into the computer, "
+            "then open the list again to choose its port.";
+    else if (variant_ == 2 && list_->currentIndex() < 0)
+        text = "Choose the port of the programming cable in the list.";
+    platform::GetPrompter().Show(text, GTex().GetLine(keys::kSysAppTitle, 0),
+                                 platform::PromptIcon::Error, platform::PromptButtons::Ok);
     if (field_) {
         field_->setFocus();
         field_->selectAll();

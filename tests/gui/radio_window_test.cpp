@@ -27,6 +27,7 @@
 #include "app/indMain.h"
 #include "base/ScopedInstall.h"
 #include "cli/CliRunner.h"
+#include "comm/cmcPortTable.h"
 #include "comm/cmcPorts.h"
 #include "comm/dst_CDrv_Result.h"
 #include "gui/AppSession.h"
@@ -35,6 +36,7 @@
 #include "gui/ProgressWindow.h"
 #include "gui/TForm1.h"
 #include "gui/cuiGrid.h"
+#include "platform/PortDiscovery.h"
 #include "platform/qt/QtClock.h"
 #include "radio/CellDispatcher.h"
 #include "radio/cmcCellCapsule.h"
@@ -154,6 +156,46 @@ TEST_F(RadioWindow, PortDialogsTakeOnlyPortsOneTo256) {
     cancelled.Field()->setText("9");
     QTest::mouseClick(cancelled.CancelButton(), Qt::LeftButton);
     EXPECT_EQ(cancelled.ChosenPort(), 0);
+}
+
+namespace {
+class FixedDiscovery : public platform::PortDiscovery {
+  public:
+    std::vector<platform::SerialDeviceInfo> devices;
+    std::vector<platform::SerialDeviceInfo> Discover() override { return devices; }
+};
+}  // namespace
+
+// With no cable plugged in the list of connected ports is empty: OK says so, not that a number
+// must be from 1 to 256; with the current port unplugged, it asks for a choice in the list.
+TEST_F(RadioWindow, ConnectedPortsDialogSaysWhenNoPortIsConnectedOrNoneChosen) {
+    FixedDiscovery discovery;
+    ScopedInstall<platform::InstallPortDiscovery> discoverySlot{&discovery};
+    cmcPortTable table;
+    ScopedInstall<InstallPortTable> tableSlot{&table};
+    {
+        cuiPortDialog dialog(2, 3, window.get());
+        dialog.show();
+        ASSERT_EQ(dialog.List()->count(), 0);
+        QTest::mouseClick(dialog.OkButton(), Qt::LeftButton);
+        ASSERT_EQ(prompter->shown().size(), 1u);
+        EXPECT_EQ(prompter->shown()[0].text.rfind("No serial port is connected.", 0), 0u)
+            << prompter->shown()[0].text;
+        EXPECT_TRUE(dialog.isVisible());
+        EXPECT_EQ(dialog.ChosenPort(), 0);
+    }
+    discovery.devices = {{"/dev/ttyUSB0", "/dev/ttyUSB0", "FT232R USB UART (ttyUSB0)", 0}};
+    prompter->Clear();
+    cuiPortDialog dialog(2, 3, window.get());  // port 3 is not plugged in
+    dialog.show();
+    ASSERT_EQ(dialog.List()->count(), 1);
+    ASSERT_EQ(dialog.List()->currentIndex(), -1);
+    QTest::mouseClick(dialog.OkButton(), Qt::LeftButton);
+    ASSERT_EQ(prompter->shown().size(), 1u);
+    EXPECT_EQ(prompter->shown()[0].text, "Choose the port of the programming cable in the list.");
+    dialog.List()->setCurrentIndex(0);
+    QTest::mouseClick(dialog.OkButton(), Qt::LeftButton);
+    EXPECT_EQ(dialog.ChosenPort(), table.NumberOf("/dev/ttyUSB0"));
 }
 
 TEST_F(RadioWindow, ConnectedPortsListIsRefilledWhenDroppedDown) {
