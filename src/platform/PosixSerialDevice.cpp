@@ -200,6 +200,10 @@ class PosixSerialDevice : public SerialDevice {
         error_ = path + ": ";
         if (err == EBUSY)
             error_ += "the port is in use by another program";
+        else if (err == ENOTTY || err == EISDIR)
+            // A file, a folder or another kind of device: the system's own words for it
+            // ("Inappropriate ioctl for device") tell a user nothing.
+            error_ += "this is not a serial port; choose the device of the programming cable";
         else
             error_ += std::strerror(err);
         if (err == EACCES) {

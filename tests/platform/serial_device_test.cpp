@@ -1,6 +1,12 @@
 // The POSIX serial device: a hung-up line is noticed, and a refused open says what to do.
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <string>
 
 #include "platform/PseudoTerminal.h"
 #include "platform/SerialDevice.h"
@@ -19,6 +25,25 @@ TEST(PosixSerialDevice, TheOtherEndGoingAwayIsALostLineNotAQuietOne) {
     EXPECT_TRUE(device->LineLost());
     device->Close();
     EXPECT_FALSE(device->LineLost());  // a closed port has no line to lose
+}
+
+// A path that leads to something other than a serial port is named as such, not with the
+// system's words for a refused terminal call.
+TEST(PosixSerialDevice, APathThatIsNoSerialPortIsToldAsSuch) {
+    char folder[] = "/tmp/kelda-serial-XXXXXX";
+    ASSERT_NE(mkdtemp(folder), nullptr);
+    const std::string file = std::string(folder) + "/notes.txt";
+    { std::ofstream(file) << "not a port\n"; }
+    for (const std::string& path : {file, std::string(folder), std::string("/dev/null")}) {
+        SCOPED_TRACE(path);
+        auto device = platform::CreateSerialDevice();
+        EXPECT_FALSE(device->Open(path, platform::SerialLine{38400}));
+        EXPECT_EQ(device->LastError(),
+                  path + ": this is not a serial port; choose the device of the programming cable");
+        EXPECT_FALSE(device->IsOpen());
+    }
+    std::remove(file.c_str());
+    rmdir(folder);
 }
 
 TEST(PosixSerialDevice, PermissionHintNamesTheGroupToJoinOrWhoAloneMayOpen) {
