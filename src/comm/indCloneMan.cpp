@@ -184,5 +184,11 @@ std::string indCloneMan::LineDetail(const CloneFailure& f) const {
     if (code == CloneResult::kEchoFailed && driver_.BytesReceived() == 0)
         return "Nothing at all came back on " + where +
                ": the programming cable is not on this port, or it is not plugged in.";
+    // Data was flowing and then stopped: not a radio that never answered.
+    if (code == CloneResult::kTimeout && f.operation == CloneOperation::kRead &&
+        driver_.DataCounter() > 0)
+        return "The radio stopped sending after " + std::to_string(driver_.DataCounter()) + " of " +
+               std::to_string(expectedBytes_) +
+               " bytes: was it switched off, or did the cable come loose?";
     return {};
 }

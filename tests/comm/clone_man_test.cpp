@@ -208,6 +208,33 @@ TEST_F(CloneManager, ALineThatGivesNothingBackOrNeverFallsQuietIsNamedInTheMessa
     EXPECT_EQ(prompter.shown()[0].text, "H4\n\nC0\nC1\nC2\nC3");
 }
 
+TEST_F(CloneManager, ARadioThatStopsSendingInTheMiddleOfAReadIsToldSo) {
+    ASSERT_TRUE(man->StartRead(kReadList, &Caller::Done, &caller));
+    ASSERT_TRUE(clock.AdvanceUntil([&] { return man->Driver().DataCounter() >= 4096; }, 60000, 5));
+    sim->Stop();  // switched off: the line stays, nothing more comes
+    Finish();
+    EXPECT_EQ(caller.result, CloneResult::kTimeout);
+    ASSERT_EQ(prompter.shown().size(), 1u);
+    const std::string& text = prompter.shown()[0].text;
+    const std::string stopped =
+        "H5\nThe radio stopped sending after " + std::to_string(man->Driver().DataCounter()) +
+        " of 18208 bytes: was it switched off, or did the cable come loose?\n\nC0";
+    EXPECT_EQ(text.rfind(stopped, 0), 0u) << text;
+
+    // A radio that never sent anything did not answer, and no more is said.
+    SimFaults silent;
+    silent.silent = true;
+    sim.emplace(silent);
+    sim->SetPeer(&man->Driver().Port());
+    prompter.Clear();
+    caller = {};
+    ASSERT_TRUE(man->StartRead(kReadList, &Caller::Done, &caller));
+    Finish();
+    EXPECT_EQ(caller.result, CloneResult::kTimeout);
+    ASSERT_EQ(prompter.shown().size(), 1u);
+    EXPECT_EQ(prompter.shown()[0].text, "H5\n\nC0\nC1\nC2\nC3");
+}
+
 TEST_F(CloneManager, MessagesOfTheOtherCodes) {
     struct Case {
         CloneResult code;
