@@ -34,6 +34,7 @@
 #include "platform/qt/FontWarmup.h"
 #include "radio/CellDispatcher.h"
 #include "radio/cmcCellHost.h"
+#include "radio/cmcCellUi.h"
 #include "text/OverlayKeys.h"
 #include "text/cmcGTex.h"
 
@@ -412,7 +413,14 @@ void TForm1::OnTick() {
 
 void TForm1::closeEvent(QCloseEvent* event) {
     if (app_) {
-        if (!isEnabled() || app_->ConfirmDiscard(false) == cuiMain::kCancel) {
+        if (!isEnabled()) {
+            // A read or write of the radio, or printing, is running: say why nothing happens.
+            status_->SetIndicator(cellcolor::kRestrictText, cellcolor::kRestrictBack,
+                                  GTex().GetText(keys::kBotttomCloseWhileBusy));
+            event->ignore();
+            return;
+        }
+        if (app_->ConfirmDiscard(false) == cuiMain::kCancel) {
             event->ignore();
             return;
         }

@@ -40,6 +40,7 @@
     X(kBotttomFactoryDecides, "GI_Botttom_FactoryDecides")                 \
     X(kBotttomTimeOffset, "GI_Botttom_TimeOffset")                         \
     X(kBotttomHiddenRows, "GI_Botttom_HiddenRows")                         \
+    X(kBotttomCloseWhileBusy, "GI_Botttom_CloseWhileBusy")                 \
     X(kCellWidthRegList, "GI_CellWidthRegList")                            \
     X(kFormMainBasicCell, "GI_Form_Main_BasicCell")                        \
     X(kMenuMain, "GI_Menu_Main")                                           \

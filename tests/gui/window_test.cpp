@@ -574,8 +574,11 @@ TEST_F(Window, DroppingOneCloneFileOpensItAndTwoAreRefused) {
 TEST_F(Window, ClosingIsRefusedWhileDisabledOrCancelledAndThenStoresNothing) {
     Start();
     SetTreeWidth(window_->Splitter(), 300);
-    window_->setEnabled(false);
+    window_->setEnabled(false);  // as while a clone or a print runs
     EXPECT_FALSE(window_->close());
+    EXPECT_FALSE(window_->StatusPanels()->IndicatorText().isEmpty());
+    EXPECT_EQ(window_->StatusPanels()->IndicatorText().toStdString(),
+              GTex().GetText("GI_Botttom_CloseWhileBusy"));
     window_->setEnabled(true);
     App().Working().SetByte(0x2000, App().Working().GetByte(0x2000) ^ 0x01);
     App().CheckModified();
