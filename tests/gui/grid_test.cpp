@@ -269,6 +269,39 @@ TEST_F(GridWindowTest, ShiftDownMarksRowsAndThePopupCopiesAndPastesThem) {
     EXPECT_EQ(Trimmed(std::string(Channel(50).name.data(), 10)), "ALPHA");
 }
 
+// In the usable-only view two neighbouring rows of the list may have a hidden channel between
+// them: a block over them is not copied, and the bottom bar says why.
+TEST_F(GridWindowTest, InTheUsableOnlyViewABlockOverAHiddenChannelIsRefused) {
+    for (int r : {20, 22}) {
+        datCh rec = Channel(r);
+        rec.flags &= ~datCh::kUnused;
+        rec.Commit();
+    }
+    datCh hidden = Channel(21);
+    hidden.flags |= datCh::kUnused;
+    hidden.marks = 0;
+    hidden.Commit();
+    Environ().chListView = true;
+    Open("GI_Sheet_IntCh");
+    ASSERT_EQ(RowOf(21), -1);
+    ASSERT_EQ(RowOf(22), RowOf(20) + 1);
+    cmcEeprom before;
+    before.Assign(session_->App().WorkingImage());
+    Model().SelectCell(kName, RowOf(20));
+    QTest::keyClick(Grid(), Qt::Key_Down, Qt::ShiftModifier);
+    QTest::keyClick(Grid(), Qt::Key_C, Qt::ControlModifier);
+    Model().SelectCell(kName, RowOf(30));
+    prompts_.SetDefaultAnswer(platform::kAnswerOk);
+    QTest::keyClick(Grid(), Qt::Key_V, Qt::ControlModifier);
+    for (int i = 0; i < 20; ++i) {
+        clock_.Advance(20);
+        QApplication::processEvents();
+    }
+    EXPECT_FALSE(session_->App().WorkingImage().Differs(before));
+    EXPECT_EQ(window_->StatusPanels()->IndicatorText().toStdString(),
+              GTex().GetLine("GI_Botttom_HiddenRows", 0));
+}
+
 TEST_F(GridWindowTest, AnErrorCellShowsItsMarker) {
     // A P channel marked not in use is an error of its in-use cell.
     datCh rec = Channel(3);
