@@ -8,6 +8,7 @@
 #include "radio/CellDispatcher.h"
 #include "radio/MemoryMap.h"
 #include "radio/cmcCellHost.h"
+#include "radio/cmcEeprom.h"
 #include "sheet/CellCatalogue.h"
 #include "sheet/ChannelSheetDef.h"
 #include "sheet/TextHelpers.h"
@@ -137,7 +138,19 @@ ImportReport ImportTable(const std::string& table, const std::string& csvText) {
             // What the sheet already shows needs no edit; this keeps a round trip exact.
             // (with or without the grid's padding, as older exports carry it).
             if (TrimSpaces(sheet.Show(int(c), r)) == TrimSpaces(rows[i][c])) continue;
+            cmcEeprom& image = CellHost().WorkingImage();
+            cmcEeprom before;
+            before.Assign(image);
             SetOutcome outcome = SetCell(sheet.Cell(int(c), r), rows[i][c]);
+            if (outcome.ok && !outcome.storedAs.empty()) {
+                // A value the cell would keep otherwise (cut short, letters it cannot show)
+                // is no value of the CSV: it stays as it was, and the import says so.
+                image.Assign(before);
+                CellHost().UpdateModified();
+                outcome = {false,
+                           "'" + rows[i][c] + "' would be stored as '" + outcome.storedAs + "'",
+                           {}};
+            }
             if (outcome.ok)
                 ++report.changedValues;
             else

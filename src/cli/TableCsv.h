@@ -21,8 +21,9 @@ std::string ExportTable(const std::string& table);
 
 // Checks the CSV against the table's sheet (header, columns, rows, row headings) and throws
 // UsageError naming the first row that does not fit; then commits every value that differs
-// from what the sheet shows, as `set` does. Refused values are listed in the report and leave
-// their cell as it was.
+// from what the sheet shows, as `set` does. Refused values, and values the cell would store
+// otherwise (cut short, letters it cannot show), are listed in the report and leave their cell
+// as it was.
 ImportReport ImportTable(const std::string& table, const std::string& csvText);
 
 }  // namespace cli

@@ -476,6 +476,39 @@ TEST_F(CliFiles, ImportListsEveryRefusedValueAndSavesOnlyWithPartial) {
     EXPECT_EQ(RunCli({"get", path, "CT_DscIndId.CL_DscIndId_Comment[0]"}, tmp).out, "GOOD\n");
 }
 
+// A value the cell would keep in another form (cut short, letters the radio cannot show) is
+// refused like a bad one: an import never saves something other than the CSV says.
+TEST_F(CliFiles, ImportRefusesAValueTheCellWouldStoreOtherwise) {
+    const std::string path = test::MakeFactory(tmp, 2, "m.kcf");
+    const std::string before = ReadFile(path);
+    auto rows = test::ParseCsv(RunCli({"export", path, "--table", "ind"}, tmp).out);
+    rows[1] = {"1", "211234567", "Jörg Bäcker"};
+    rows[2] = {"2", "211234568", "ABCDEFGHIJKLMNOP"};  // longer than the radio keeps
+    rows[3] = {"3", "211234569", "bertha"};            // the radio's capitals are the same name
+    WriteFile(tmp / "in.csv", test::FormatCsv(rows));
+
+    CliResult r = RunCli({"import", path, "--table", "ind", tmp / "in.csv"}, tmp);
+    EXPECT_EQ(r.status, 2);
+    EXPECT_NE(r.err.find("row 2, column 'Name': 'Jörg Bäcker' would be stored as"),
+              std::string::npos)
+        << r.err;
+    EXPECT_NE(r.err.find("row 3, column 'Name': 'ABCDEFGHIJKLMNOP' would be stored as "
+                         "'ABCDEFGHIJ'"),
+              std::string::npos)
+        << r.err;
+    EXPECT_EQ(r.err.find("row 4"), std::string::npos) << r.err;
+    EXPECT_TRUE(ReadFile(path) == before) << "the file was changed";
+
+    CliResult partial =
+        RunCli({"import", path, "--table", "ind", tmp / "in.csv", "--partial"}, tmp);
+    EXPECT_EQ(partial.status, 2);
+    EXPECT_EQ(RunCli({"get", path, "CT_DscIndId.CL_DscIndId_Comment[0]",
+                      "CT_DscIndId.CL_DscIndId_Comment[1]", "CT_DscIndId.CL_DscIndId_Comment[2]"},
+                     tmp)
+                  .out,
+              "\n\nBERTHA\n");
+}
+
 TEST_F(CliFiles, UsageMistakesExitWithTwo) {
     const std::string path = test::MakeFactory(tmp, 2, "m.kcf");
     for (const auto& args : std::vector<std::vector<std::string>>{
