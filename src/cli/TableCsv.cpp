@@ -1,6 +1,7 @@
 #include "cli/TableCsv.h"
 
 #include <memory>
+#include <string_view>
 
 #include "app/Csv.h"
 #include "cli/CellAccess.h"
@@ -104,8 +105,14 @@ ImportReport ImportTable(const std::string& table, const std::string& csvText) {
     TableSheet sheet(table);
     std::vector<csv::Row> rows;
     csv::ParseError error;
-    if (!csv::Parse(csvText, &rows, &error))
+    // Spreadsheets mark a UTF-8 CSV with a byte-order mark and may end it with empty lines.
+    constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
+    const std::string_view text = std::string_view(csvText).starts_with(kByteOrderMark)
+                                      ? std::string_view(csvText).substr(kByteOrderMark.size())
+                                      : std::string_view(csvText);
+    if (!csv::Parse(std::string(text), &rows, &error))
         throw UsageError{"CSV line " + std::to_string(error.line) + ": " + error.what};
+    while (rows.size() > 1 && rows.back() == csv::Row{""}) rows.pop_back();
     const std::vector<std::string> header = sheet.Header();
     if (rows.empty())
         throw UsageError{"the CSV is empty; its first row must be: " + Joined(header)};

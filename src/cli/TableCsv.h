@@ -23,7 +23,7 @@ std::string ExportTable(const std::string& table);
 // UsageError naming the first row that does not fit; then commits every value that differs
 // from what the sheet shows, as `set` does. Refused values, and values the cell would store
 // otherwise (cut short, letters it cannot show), are listed in the report and leave their cell
-// as it was.
+// as it was. A UTF-8 byte-order mark and empty lines at the end are no part of the table.
 ImportReport ImportTable(const std::string& table, const std::string& csvText);
 
 }  // namespace cli

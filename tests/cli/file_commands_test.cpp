@@ -509,6 +509,17 @@ TEST_F(CliFiles, ImportRefusesAValueTheCellWouldStoreOtherwise) {
               "\n\nBERTHA\n");
 }
 
+// What a spreadsheet saves: a byte-order mark, Windows line ends, empty lines at the end.
+TEST_F(CliFiles, ImportTakesASpreadsheetsUtf8Csv) {
+    const std::string path = test::MakeFactory(tmp, 2, "m.kcf");
+    auto rows = test::ParseCsv(RunCli({"export", path, "--table", "ind"}, tmp).out);
+    rows[1] = {"1", "211234567", "GOOD"};
+    WriteFile(tmp / "in.csv", "\xEF\xBB\xBF" + test::FormatCsv(rows) + "\r\n\r\n");
+    CliResult r = RunCli({"import", path, "--table", "ind", tmp / "in.csv"}, tmp);
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(RunCli({"get", path, "CT_DscIndId.CL_DscIndId_Comment[0]"}, tmp).out, "GOOD\n");
+}
+
 TEST_F(CliFiles, UsageMistakesExitWithTwo) {
     const std::string path = test::MakeFactory(tmp, 2, "m.kcf");
     for (const auto& args : std::vector<std::vector<std::string>>{
