@@ -43,13 +43,31 @@ std::string ResolveTarget(const std::string& path) {
     return path;
 }
 
+// The rename would replace a file that we may not write, and hand it to us: a file kept
+// write-protected (a master copy) must stay as it is, as an in-place write would leave it.
+bool WriteProtected(const std::string& path, const struct stat& st, std::string& reason) {
+    if ((st.st_mode & 0222) == 0) {
+        reason = "the file is read-only";
+        return true;
+    }
+    if (faccessat(AT_FDCWD, path.c_str(), W_OK, AT_EACCESS) != 0) {
+        reason = std::strerror(errno);
+        return true;
+    }
+    return false;
+}
+
 }  // namespace
 
-bool CanWriteFileAtomically(const std::string& path, std::string& reason) {
+bool CanWriteFileAtomically(const std::string& pathIn, std::string& reason) {
+    const std::string path = ResolveTarget(pathIn);
     struct stat st {};
-    if (stat(path.c_str(), &st) == 0 && !S_ISREG(st.st_mode)) {
-        reason = S_ISDIR(st.st_mode) ? "it is a folder" : "it is not a plain file";
-        return false;
+    if (stat(path.c_str(), &st) == 0) {
+        if (!S_ISREG(st.st_mode)) {
+            reason = S_ISDIR(st.st_mode) ? "it is a folder" : "it is not a plain file";
+            return false;
+        }
+        if (WriteProtected(path, st, reason)) return false;
     }
     auto slash = path.find_last_of('/');
     std::string folder = slash == std::string::npos ? "." : path.substr(0, slash + 1);
@@ -165,6 +183,8 @@ WriteResult WriteFileAtomically(const std::string& pathIn, const std::string& by
     if (exists && !S_ISREG(target.st_mode))
         return Fail(WriteResult::OpenFailed, reason,
                     S_ISDIR(target.st_mode) ? std::strerror(EISDIR) : "not a plain file");
+    if (std::string why; exists && WriteProtected(path, target, why))
+        return Fail(WriteResult::OpenFailed, reason, why);
     if (fault == WriteFault::Open)
         return Fail(WriteResult::OpenFailed, reason, std::strerror(EACCES));
 

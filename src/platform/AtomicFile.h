@@ -10,7 +10,8 @@ namespace platform {
 
 enum class WriteResult {
     Ok,
-    OpenFailed,   // the folder cannot be written, or the target is not a plain file
+    OpenFailed,   // the folder cannot be written, or the target is not a plain file or is
+                  // write-protected
     WriteFailed,  // writing, flushing or renaming failed (disk full, I/O error)
 };
 
@@ -18,7 +19,8 @@ WriteResult WriteFileAtomically(const std::string& path, const std::string& byte
                                 std::string* reason = nullptr);
 
 // Whether WriteFileAtomically could save at path, found out without touching the target: it must
-// be a plain file or not exist, and its folder must take a new file. Otherwise the reason is set.
+// be a plain file that we may write or not exist, and its folder must take a new file. Otherwise
+// the reason is set.
 bool CanWriteFileAtomically(const std::string& path, std::string& reason);
 
 // Test hook: makes the next WriteFileAtomically call fail at the given stage, after writing

@@ -82,6 +82,25 @@ TEST_F(AtomicFileTest, RefusesADirectoryOrAMissingFolder) {
               platform::WriteResult::OpenFailed);
 }
 
+// A write-protected file is not replaced behind its protection, not even by root, who could
+// rename over it; the check before a long read says the same.
+TEST_F(AtomicFileTest, RefusesAWriteProtectedFileAndKeepsIt) {
+    ASSERT_EQ(platform::WriteFileAtomically(path_, "master"), platform::WriteResult::Ok);
+    ASSERT_EQ(chmod(path_.c_str(), 0444), 0);
+    std::string reason;
+    EXPECT_EQ(platform::WriteFileAtomically(path_, "changed", &reason),
+              platform::WriteResult::OpenFailed);
+    EXPECT_EQ(reason, "the file is read-only");
+    EXPECT_EQ(ReadAll(path_), "master");
+    EXPECT_EQ(CountEntries(dir_), 1);
+    reason.clear();
+    EXPECT_FALSE(platform::CanWriteFileAtomically(path_, reason));
+    EXPECT_EQ(reason, "the file is read-only");
+    ASSERT_EQ(chmod(path_.c_str(), 0644), 0);
+    EXPECT_EQ(platform::WriteFileAtomically(path_, "changed"), platform::WriteResult::Ok);
+    EXPECT_EQ(ReadAll(path_), "changed");
+}
+
 // A save killed half way leaves the previous file whole. With unnamed temporaries it leaves
 // nothing else; with named ones the next save into the folder removes what it left, but never
 // a temporary that a live save holds or a file that is not ours.

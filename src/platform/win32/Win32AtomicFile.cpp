@@ -56,6 +56,10 @@ bool CanWriteFileAtomically(const std::string& path, std::string& reason) {
             (attributes & FILE_ATTRIBUTE_DIRECTORY) ? "it is a folder" : "it is not a plain file";
         return false;
     }
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY)) {
+        reason = "the file is read-only";
+        return false;
+    }
     // The save makes a new file in the folder: so does this probe, which the system removes
     // when it is closed, so nothing stays even if we are killed.
     const std::string probe = FolderOf(path) + "\\.kelda-probe-" +
@@ -90,6 +94,9 @@ WriteResult WriteFileAtomically(const std::string& path, const std::string& byte
         return Fail(
             WriteResult::OpenFailed, reason,
             (attributes & FILE_ATTRIBUTE_DIRECTORY) ? "it is a folder" : "not a plain file");
+    // The move would fail on it too, but only after the whole file was written.
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY))
+        return Fail(WriteResult::OpenFailed, reason, "the file is read-only");
     if (fault == WriteFault::Open)
         return Fail(WriteResult::OpenFailed, reason, win32::SystemMessage(ERROR_ACCESS_DENIED));
 
