@@ -395,7 +395,6 @@ void cuiPrinter::Print(bool all, const std::string& reference) {
         printingDialog_->show();
         QApplication::processEvents();
         QThread::msleep(10);
-        Begin();
         PrintSheet(current_, margins_, false, false);
     }
     Finish();
@@ -404,7 +403,8 @@ void cuiPrinter::Print(bool all, const std::string& reference) {
 void cuiPrinter::Tick(void* self, cmcTask*) {
     auto* p = static_cast<cuiPrinter*>(self);
     if (!p->printingAll_) return;
-    if (p->sheetCounter_ == 0) p->Begin();
+    // The document begins with its first page (PrintSheet): a job cancelled before any page
+    // leaves no blank page behind, on paper or in place of a PDF file.
     if (p->sheetCounter_ < p->sheetList_.size())
         p->PrintSheet(p->sheetList_[p->sheetCounter_], p->margins_, false, false);
     ++p->sheetCounter_;

@@ -411,6 +411,19 @@ TEST_F(Printing, PrintAllRunsSheetBySheetAndCanBeCancelled) {
     const int printed = PdfPages(cancelled);
     EXPECT_GT(printed, 0);
     EXPECT_LT(printed, previewPages);
+
+    // Cancelled before the first sheet: no blank page replaces the file already there.
+    const std::string early = dir_ + "/early.pdf";
+    std::ofstream(early) << "the old file";
+    SetUpToPdf(early);
+    WhenPreviewShows([&](cuiPreview& p) { p.PrintButton()->click(); });
+    printer_->Print(true, {});
+    ASSERT_TRUE(printer_->PrintingAll());
+    printer_->PrintingDialog()->findChild<QPushButton*>("cancel")->click();
+    for (int i = 0; i < 500 && printer_->PrintingAll(); ++i) QTest::qWait(10);
+    EXPECT_FALSE(printer_->PrintingAll());
+    std::ifstream in(early);
+    EXPECT_EQ(std::string((std::istreambuf_iterator<char>(in)), {}), "the old file");
 }
 
 // Where no printer is set up a PDF file is offered, named after the program; a cancelled set-up
