@@ -65,7 +65,7 @@ int RunPrintCommand(int argc, char** argv) {
         else if (arg == "--pdf")
             ok = value(a.pdf);
         else if (arg == "--sheet")
-            ok = value(a.sheet);
+            ok = value(a.sheet) && !a.sheet.empty();
         else if (arg == "--data")
             ok = value(a.data);
         else if (arg == "--all")

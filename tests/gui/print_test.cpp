@@ -264,6 +264,8 @@ TEST_F(Printing, TheCommandLinePrintsWithoutAWindow) {
         {"--print '" + image + "' --pdf '" + image + "'", 2, ""},
         {"--print '" + image + "' --pdf '" + dir_ + "/w.pdf' --all --sheet IntCh", 2,
          dir_ + "/w.pdf"},
+        // An empty sheet name (a script's unset variable) is no sheet, not every sheet.
+        {"--print '" + image + "' --pdf '" + dir_ + "/e.pdf' --sheet ''", 2, dir_ + "/e.pdf"},
         {"--print '" + image + "'", 2, ""},
     };
     const auto imageBefore = fs::file_size(image);
