@@ -195,7 +195,10 @@ int cuiPrinter::PrintSheet(const std::string& name, const cmcPrintRect& margins,
                 stop = true;
                 break;
             }
-            if (!previewOnly && output_ && output_->device) {
+            // Pages outside the range the set-up dialog asked for are counted, not drawn.
+            const bool wanted =
+                ++jobPage_ >= firstPage_ && (lastPage_ <= 0 || jobPage_ <= lastPage_);
+            if (!previewOnly && wanted && output_ && output_->device) {
                 if (!output_->begun) Begin();
                 if (pagePrinted_) NewPage();
                 QPainter& p = output_->painter;
@@ -285,6 +288,7 @@ int cuiPrinter::WritePdf(const std::vector<std::string>& names, const std::strin
     margins_ = PrinterMargins(page_);
     cancel_ = false;
     pagePrinted_ = false;
+    firstPage_ = lastPage_ = jobPage_ = 0;  // every page
     int pages = 0;
     for (const std::string& name : names) pages += PrintSheet(name, margins_, false, false);
     if (!End(reason)) return -1;
@@ -306,8 +310,12 @@ bool cuiPrinter::SetUp() {
         }
     }
     QPrinter& printer = *setup_;
+    printer.setPrintRange(QPrinter::AllPages);
     const SetupDialog& hook = SetupHook();
     if (!(hook ? hook(printer, owner_) : RealSetupDialog(printer, owner_))) return false;
+    const bool range = printer.printRange() == QPrinter::PageRange && printer.fromPage() > 0;
+    firstPage_ = range ? printer.fromPage() : 0;
+    lastPage_ = range ? printer.toPage() : 0;
     output_ = std::make_unique<Output>();
     if (printer.outputFormat() == QPrinter::PdfFormat) {
         std::string path = printer.outputFileName().toStdString();
@@ -379,6 +387,7 @@ void cuiPrinter::Print(bool all, const std::string& reference) {
     }
     preview_ = nullptr;
 
+    jobPage_ = 0;  // the preview counted its pages; the printing counts them again
     if (answer && all) {
         printingDialog_->show();
         QThread::msleep(10);

@@ -101,6 +101,11 @@ class cuiPrinter {
     Result result_ = Result::kDone;
     bool printingAll_ = false;
     bool pagePrinted_ = false;
+    // The pages of the job that the set-up dialog asked for (from 1; 0 and 0 for all), and
+    // the number of the page the job is at.
+    int firstPage_ = 0;
+    int lastPage_ = 0;
+    int jobPage_ = 0;
     bool cancel_ = false;
     size_t sheetCounter_ = 0;
     cmcPrintRect margins_;

@@ -428,6 +428,45 @@ TEST_F(Printing, PrintAllRunsSheetBySheetAndCanBeCancelled) {
     EXPECT_EQ(std::string((std::istreambuf_iterator<char>(in)), {}), "the old file");
 }
 
+// The pages the set-up dialog asks for are the pages printed, counted across the sheets of the
+// job as the preview counts them; a range past the end prints what there is of it.
+TEST_F(Printing, OnlyThePagesOfTheRangeAskedForArePrinted) {
+    const struct { int from, to; } ranges[] = {{2, 3}, {1, 1}, {4, 9999}};
+    for (const auto& r : ranges) {
+        const std::string out = dir_ + "/range-" + std::to_string(r.from) + ".pdf";
+        cuiPrinter::SetSetupDialog([&](QPrinter& printer, QWidget*) {
+            printer.setOutputFormat(QPrinter::PdfFormat);
+            printer.setOutputFileName(QString::fromStdString(out));
+            printer.setPrintRange(QPrinter::PageRange);
+            printer.setFromTo(r.from, r.to);
+            return true;
+        });
+        int previewPages = 0;
+        QString lastPage;
+        WhenPreviewShows([&](cuiPreview& p) {
+            previewPages = p.PageCount();
+            p.PrintButton()->click();
+        });
+        printer_->Print(true, {});
+        for (int i = 0; i < 500 && printer_->PrintingAll(); ++i) QTest::qWait(10);
+        ASSERT_GE(previewPages, 5);
+        const int wanted = std::min(r.to, previewPages) - r.from + 1;
+        EXPECT_EQ(PdfPages(out), wanted) << r.from << "-" << r.to;
+    }
+    // A single sheet keeps its own count.
+    const std::string one = dir_ + "/one.pdf";
+    cuiPrinter::SetSetupDialog([&](QPrinter& printer, QWidget*) {
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        printer.setOutputFileName(QString::fromStdString(one));
+        printer.setPrintRange(QPrinter::PageRange);
+        printer.setFromTo(2, 2);
+        return true;
+    });
+    WhenPreviewShows([&](cuiPreview& p) { p.PrintButton()->click(); });
+    printer_->Print(false, "GI_Sheet_IntCh");
+    EXPECT_EQ(PdfPages(one), 1);
+}
+
 // Where no printer is set up a PDF file is offered, named after the program; a cancelled set-up
 // prints nothing; what was chosen is offered again for the next job.
 TEST_F(Printing, APdfFileIsOfferedAndTheSetUpIsKept) {
