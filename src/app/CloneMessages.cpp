@@ -19,6 +19,8 @@ std::string WithPort(std::string line, const std::string& port) {
 // Hint lines of the lost-line message: the cable, and plugging it in again.
 constexpr int kHintCable = 0;
 constexpr int kHintReplug = 8;
+// The hint that asks whether the right port is chosen in the Port menu.
+constexpr int kHintPort = 1;
 
 }  // namespace
 
@@ -67,9 +69,16 @@ std::string CloneFailureText(const CloneFailure& failure) {
     if (!failure.lineDetail.empty()) text += "\n" + failure.lineDetail;
     if (!hints.empty()) {
         text += "\n\n";
+        // A port named by its device (--device) was not chosen in the Port menu: the hint
+        // about the chosen port names that device instead.
+        const std::string deviceHint = failure.portNamedByDevice && !device.empty()
+                                           ? tex.GetLine(keys::kMessCloneErrCheckDevice, 0)
+                                           : std::string();
         for (size_t i = 0; i < hints.size(); ++i) {
             if (i) text += "\n";
-            text += tex.GetLine(keys::kMessCloneErrCheck, hints[i]);
+            text += hints[i] == kHintPort && !deviceHint.empty()
+                        ? WithPort(deviceHint, device)
+                        : tex.GetLine(keys::kMessCloneErrCheck, hints[i]);
         }
     }
     // Data frames went out: the radio may hold a mix of old and new settings.

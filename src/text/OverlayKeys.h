@@ -45,6 +45,7 @@
     X(kFormMainBasicCell, "GI_Form_Main_BasicCell")                        \
     X(kMenuMain, "GI_Menu_Main")                                           \
     X(kMessCloneErrCheck, "GI_Mess_CloneErr_Check")                        \
+    X(kMessCloneErrCheckDevice, "GI_Mess_CloneErr_CheckDevice")            \
     X(kMessCloneErrHead, "GI_Mess_CloneErr_Head")                          \
     X(kMessCloneErrWriteAgain, "GI_Mess_CloneErr_WriteAgain")              \
     X(kMessCloneWriteMismatch, "GI_Mess_CloneWrite_Mismatch")              \

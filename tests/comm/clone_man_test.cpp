@@ -25,6 +25,8 @@ std::vector<std::string> Overlay() {
                                : "H" + std::to_string(i));
     lines.push_back("#GI_Mess_CloneErr_Check");
     for (int i = 0; i <= 7; ++i) lines.push_back("C" + std::to_string(i));
+    lines.push_back("#GI_Mess_CloneErr_CheckDevice");
+    lines.push_back("D %d");
     lines.push_back("#End_Of_Ovl");
     return lines;
 }
@@ -249,6 +251,11 @@ TEST_F(CloneManager, MessagesOfTheOtherCodes) {
         {CloneResult::kSendFailed, "H17\n\nC0\nC1\nC2\nC3"},
     };
     for (const Case& c : cases) EXPECT_EQ(CloneFailureText(man->Failure(c.code)), c.text) << c.code;
+    // A port named by its device path (--device) was not chosen in the Port menu.
+    CloneFailure named = man->Failure(CloneResult::kTimeout);
+    named.portNamedByDevice = true;
+    named.device = "/dev/ttyUSB3";
+    EXPECT_EQ(CloneFailureText(named), "H5\n\nC0\nD /dev/ttyUSB3\nC2\nC3");
     ShowCloneFailure(man->Failure(CloneResult::kOk));
     EXPECT_TRUE(prompter.shown().empty());
 }

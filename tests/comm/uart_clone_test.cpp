@@ -28,7 +28,8 @@ std::vector<std::string> Overlay() {
         lines.push_back(i == 18 ? "Lost on port %d." : "H" + std::to_string(i));
     lines.push_back("#GI_Mess_CloneErr_Check");
     for (int i = 0; i <= 8; ++i) lines.push_back("C" + std::to_string(i));
-    lines.insert(lines.end(), {"#GI_Mess_CloneErr_WriteAgain", "Write again.", "#End_Of_Ovl"});
+    lines.insert(lines.end(), {"#GI_Mess_CloneErr_CheckDevice", "D %d",
+                               "#GI_Mess_CloneErr_WriteAgain", "Write again.", "#End_Of_Ovl"});
     return lines;
 }
 
