@@ -300,6 +300,8 @@ TEST_F(GridWindowTest, InTheUsableOnlyViewABlockOverAHiddenChannelIsRefused) {
     EXPECT_FALSE(session_->App().WorkingImage().Differs(before));
     EXPECT_EQ(window_->StatusPanels()->IndicatorText().toStdString(),
               GTex().GetLine("GI_Botttom_HiddenRows", 0));
+    if (const char* shots = std::getenv("KELDA_SCREENSHOT_DIR"))
+        window_->grab().save(QString(shots) + "/hidden_rows_refused.png");
 }
 
 TEST_F(GridWindowTest, AnErrorCellShowsItsMarker) {
