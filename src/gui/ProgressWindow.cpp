@@ -7,6 +7,7 @@
 #include <QPainter>
 #include <QVBoxLayout>
 #include <algorithm>
+#include <string>
 
 namespace {
 constexpr int kMarginSide = 16;
@@ -55,9 +56,12 @@ cuiProgressWindow::cuiProgressWindow(QWidget* owner)
     // shrink and grow under the user's eyes, with the bar sliding sideways and off centre.
     const QFontMetrics fm(line_->font());
     int widest = box_->width();
-    for (const char* sample : {"Writing: 32768 of 32768 bytes, estimating the time left",
-                               "Writing: 32768 of 32768 bytes, about 999 min 59 s left"})
-        widest = std::max(widest, fm.horizontalAdvance(QString::fromLatin1(sample)));
+    // The longest lines the clone manager writes: five-digit counts, then either no estimate
+    // yet or one of some 1000 minutes.
+    for (const std::string& sample :
+         {indCloneMan::ProgressLine(CloneOperation::kWrite, 32767, 32768, 0),
+          indCloneMan::ProgressLine(CloneOperation::kWrite, 10000, 32768, 26'300'000)})
+        widest = std::max(widest, fm.horizontalAdvance(QString::fromStdString(sample)));
     line_->setFixedWidth(widest);
     layout->addWidget(line_);
     layout->setSizeConstraint(QLayout::SetFixedSize);
