@@ -22,6 +22,36 @@ constexpr int kHintReplug = 8;
 // The hint that asks whether the right port is chosen in the Port menu.
 constexpr int kHintPort = 1;
 
+// The port the way the user chose it: its device path when named by it, else its number with
+// the device behind it when known.
+std::string PortName(const CloneFailure& f) {
+    if (f.portNamedByDevice && !f.device.empty()) return f.device;
+    const std::string port = std::to_string(f.port);
+    return f.device.empty() ? port : port + " (" + f.device + ")";
+}
+
+// What the line did, when that tells the user more than the result code.
+std::string LineText(const CloneFailure& f) {
+    const std::string where =
+        f.portNamedByDevice && !f.device.empty() ? f.device : "port " + PortName(f);
+    switch (f.line) {
+        case CloneFailure::Line::kNeverQuiet:
+            return "Something on " + where +
+                   " kept sending data that did not come from the radio, so KELDA could not "
+                   "talk to the radio: is the right port chosen?";
+        case CloneFailure::Line::kNothingCameBack:
+            return "Nothing at all came back on " + where +
+                   ": the programming cable is not on this port, or it is not plugged in.";
+        case CloneFailure::Line::kStoppedPartWay:
+            return "The radio stopped sending after " + std::to_string(f.bytesDone) + " of " +
+                   std::to_string(f.bytesTotal) +
+                   " bytes: was it switched off, or did the cable come loose?";
+        case CloneFailure::Line::kAsExpected:
+            break;
+    }
+    return {};
+}
+
 }  // namespace
 
 std::string CloneFailureText(const CloneFailure& failure) {
@@ -35,9 +65,7 @@ std::string CloneFailureText(const CloneFailure& failure) {
     switch (code) {
         case CloneResult::kLineLost:
             // Name the port the way the user chose it, and the device behind a number.
-            text = WithPort(text, failure.portNamedByDevice && !device.empty() ? device
-                                  : device.empty()                             ? port
-                                                   : port + " (" + device + ")");
+            text = WithPort(text, PortName(failure));
             hints = {kHintCable, kHintReplug};
             break;
         case CloneResult::kPortFailed: {
@@ -66,7 +94,7 @@ std::string CloneFailureText(const CloneFailure& failure) {
         default:
             break;
     }
-    if (!failure.lineDetail.empty()) text += "\n" + failure.lineDetail;
+    if (std::string line = LineText(failure); !line.empty()) text += "\n" + line;
     if (!hints.empty()) {
         text += "\n\n";
         // A port named by its device (--device) was not chosen in the Port menu: the hint

@@ -143,7 +143,7 @@ void indCloneMan::Done(void* self, dst_CDrv_Result* result) {
     if (result->result != CloneResult::kOk && man->failureReport_) {
         CloneFailure failure = man->Failure(result->result);
         failure.dataSent = man->driver_.FrameCounter() > 0;
-        failure.lineDetail = man->LineDetail(failure);
+        man->DescribeLine(failure);
         man->failureReport_(failure);
     }
     view->RunEnded();
@@ -167,28 +167,21 @@ CloneFailure indCloneMan::Failure(CloneResult code) const {
     return f;
 }
 
-std::string indCloneMan::LineDetail(const CloneFailure& f) const {
+void indCloneMan::DescribeLine(CloneFailure& f) const {
     // Only what went wrong on the line itself: not the port, not what the checks found.
-    const CloneResult code = f.code;
-    if (CloneResultNumber(code) < CloneResultNumber(CloneResult::kEchoFailed) ||
-        CloneResultNumber(code) > CloneResultNumber(CloneResult::kNotAcknowledged))
-        return {};
-    const std::string where = portByDevice_ && !f.device.empty() ? f.device
-                              : f.device.empty()
-                                  ? "port " + std::to_string(port_)
-                                  : "port " + std::to_string(port_) + " (" + f.device + ")";
-    if (driver_.LineNeverQuiet())
-        return "Something on " + where +
-               " kept sending data that did not come from the radio, so KELDA could not talk to "
-               "the radio: is the right port chosen?";
-    if (code == CloneResult::kEchoFailed && driver_.BytesReceived() == 0)
-        return "Nothing at all came back on " + where +
-               ": the programming cable is not on this port, or it is not plugged in.";
-    // Data was flowing and then stopped: not a radio that never answered.
-    if (code == CloneResult::kTimeout && f.operation == CloneOperation::kRead &&
-        driver_.DataCounter() > 0)
-        return "The radio stopped sending after " + std::to_string(driver_.DataCounter()) + " of " +
-               std::to_string(expectedBytes_) +
-               " bytes: was it switched off, or did the cable come loose?";
-    return {};
+    const int code = CloneResultNumber(f.code);
+    if (code < CloneResultNumber(CloneResult::kEchoFailed) ||
+        code > CloneResultNumber(CloneResult::kNotAcknowledged))
+        return;
+    if (driver_.LineNeverQuiet()) {
+        f.line = CloneFailure::Line::kNeverQuiet;
+    } else if (f.code == CloneResult::kEchoFailed && driver_.BytesReceived() == 0) {
+        f.line = CloneFailure::Line::kNothingCameBack;
+    } else if (f.code == CloneResult::kTimeout && f.operation == CloneOperation::kRead &&
+               driver_.DataCounter() > 0) {
+        // Data was flowing and then stopped: not a radio that never answered.
+        f.line = CloneFailure::Line::kStoppedPartWay;
+        f.bytesDone = driver_.DataCounter();
+        f.bytesTotal = expectedBytes_;
+    }
 }

@@ -34,9 +34,16 @@ struct CloneFailure {
     std::string device;     // the device path behind the port, if known
     std::string openError;  // why the port could not be opened
     bool portNamedByDevice = false;
-    // What the line did, when that tells the user more than the code: nothing came back at
-    // all, or the port never fell quiet. Empty otherwise.
-    std::string lineDetail;
+    // What the line did, when that tells the user more than the code.
+    enum class Line {
+        kAsExpected,
+        kNothingCameBack,  // not even the echo of what was sent: no cable on this port
+        kNeverQuiet,       // something on the port kept sending the whole time
+        kStoppedPartWay,   // a read's data came and then stopped: switched off, cable loose
+    };
+    Line line = Line::kAsExpected;
+    int bytesDone = 0;   // with kStoppedPartWay: data bytes that came
+    int bytesTotal = 0;  // and that were expected
 };
 
 class indCloneMan {
@@ -95,7 +102,7 @@ class indCloneMan {
   private:
     void Configure();
     // What the line did in the run that just failed, when it tells more than the code.
-    std::string LineDetail(const CloneFailure& failure) const;
+    void DescribeLine(CloneFailure& failure) const;
     static void Done(void* self, dst_CDrv_Result* result);
     static void TaskTick(void* self, cmcTask* task);
 
