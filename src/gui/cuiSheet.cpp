@@ -20,13 +20,8 @@
 namespace {
 
 // A channel is usable when it is in use or its table's P or C channel.
-bool ChannelUsable(int category, int row) {
-    if (!HasCellHost()) return true;
-    const int table = CategoryTable(category);
-    if (table < 1 || table > 3) return true;
-    datCh rec(&CellHost().WorkingImage());
-    rec.Load(table, row);
-    return !rec.Unused() || (rec.marks & (datCh::kMarkP | datCh::kMarkC)) != 0;
+bool ChannelUsableHere(int category, int row) {
+    return !HasCellHost() || ChannelUsable(CellHost().WorkingImage(), CategoryTable(category), row);
 }
 
 std::string FontExtra(int percent) {
@@ -39,7 +34,7 @@ std::unique_ptr<cmcSheetDef> MakeSheetDef(const std::string& key, const SheetPan
     ChannelSheetContext context;
     context.usableOnly = options.usableOnly;
     context.modelVariant = options.modelType;
-    context.usable = &ChannelUsable;
+    context.usable = &ChannelUsableHere;
     return std::make_unique<ChannelSheetDef>(GTex(), key, context);
 }
 

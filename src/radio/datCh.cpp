@@ -300,3 +300,10 @@ std::string datCh::ChannelNumberText() const {
     }
     return buf;
 }
+
+bool ChannelUsable(cmcEeprom& image, int table, int row) {
+    if (!IsChannelTable(table)) return true;
+    datCh ch(&image);
+    ch.Load(table, row);
+    return !ch.Unused() || (ch.marks & (datCh::kMarkP | datCh::kMarkC)) != 0;
+}

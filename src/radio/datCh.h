@@ -69,6 +69,10 @@ class datCh {
     void Reset(int table, int row);
 };
 
+// Channel tables 1-3: whether the channel is usable, that is in use or its table's P or C
+// channel; the usable-only view lists these alone. Rows of other tables always are.
+bool ChannelUsable(cmcEeprom& image, int table, int row);
+
 // Channel tables 1-3: whether a row's simplex flag is fixed by the channel plan.
 bool SimplexIsFixed(int row);
 

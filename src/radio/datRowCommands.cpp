@@ -34,14 +34,6 @@ bool AnyFull(cmcEeprom& image, int table, int first, int last) {
     return false;
 }
 
-// A channel the usable-only view leaves out of the list: not in use and neither the P nor the
-// C channel of its table.
-bool Unusable(cmcEeprom& image, int table, int row) {
-    datCh ch(&image);
-    ch.Load(table, row);
-    return ch.Unused() && (ch.marks & (datCh::kMarkP | datCh::kMarkC)) == 0;
-}
-
 void SelectBlock(cmcCellCapsule& req, int first, int last) {
     req.rowSelFlags |= cmcCellCapsule::kRowBlock | cmcCellCapsule::kRowMarkRequest;
     req.rowSelFirst = first;
@@ -146,8 +138,8 @@ void datRowCommands::Run(int command, cmcCellCapsule& req, datCh& record) {
 }
 
 bool datRowCommands::ReachesHiddenRows(int command, const Block& b, cmcEeprom& image) const {
-    const bool listed = b.table == mm::kIntCh || b.table == mm::kUsaCh || b.table == mm::kCanCh;
-    if (!listed || !usableOnly_ || !usableOnly_()) return false;
+    // Only the channel tables hide rows: every row of another table counts as usable.
+    if (!usableOnly_ || !usableOnly_()) return false;
     int first = b.first, last = b.last;
     switch (command) {
         case CL_PMenu_Paste:
@@ -166,7 +158,7 @@ bool datRowCommands::ReachesHiddenRows(int command, const Block& b, cmcEeprom& i
     first = std::max(first, b.range.first);
     last = std::min(last, b.range.last);
     for (int row = first; row <= last; ++row)
-        if (Unusable(image, b.table, row)) return true;
+        if (!ChannelUsable(image, b.table, row)) return true;
     return false;
 }
 
