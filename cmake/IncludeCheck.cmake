@@ -1,0 +1,112 @@
+# Reads every source file under src/ (cmake -P) and refuses an include that leaves the layer
+# order, whichever way it is spelt. The layer views catch what the compiler can see; a path that
+# climbs out of its folder ("../app/Csv.h") or a Qt header in the core is caught only here.
+#   SRC=<dir>        the tree to check (its folders are the layers and the programs)
+#   SELFTEST=<dir>   plants one fault of each kind in a copy under <dir> and fails unless every
+#                    one of them is refused, so the check cannot quietly stop checking
+#
+# The core's layers, lowest first; a file may include its own layer and those below it.
+set(core_layers platform base text sheet radio comm app)
+# Sets ${out} to the layer rank of a folder name, or -1 for a folder above the core.
+function(layer_rank name out)
+  list(FIND core_layers ${name} rank)
+  set(${out} ${rank} PARENT_SCOPE)
+endfunction()
+
+# Appends one line per fault in the tree to ${out}.
+function(check_tree src out)
+  set(faults)
+  file(GLOB_RECURSE files RELATIVE ${src} ${src}/*.cpp ${src}/*.h)
+  foreach(rel ${files})
+    string(REPLACE "/" ";" parts ${rel})
+    list(GET parts 0 home)
+    set(home_qt FALSE)
+    list(LENGTH parts depth)
+    if(depth GREATER 2)
+      list(GET parts 1 sub)
+      if(home STREQUAL "platform" AND sub STREQUAL "qt")
+        set(home_qt TRUE)
+      endif()
+    endif()
+    layer_rank(${home} home_rank)
+    file(STRINGS ${src}/${rel} lines REGEX "^[ \t]*#[ \t]*include")
+    foreach(line ${lines})
+      if(line MATCHES "#[ \t]*include[ \t]*\"([^\"]*)\"")
+        set(target ${CMAKE_MATCH_1})
+        if(target MATCHES "(^|/)\\.\\.(/|$)")
+          list(APPEND faults "${rel}: '${target}' climbs out of its folder (name it from src/)")
+          continue()
+        endif()
+        string(REPLACE "/" ";" tparts ${target})
+        list(LENGTH tparts tdepth)
+        if(tdepth LESS 2)
+          continue()  # a file of the same folder
+        endif()
+        list(GET tparts 0 there)
+        layer_rank(${there} there_rank)
+        if(home_rank GREATER_EQUAL 0)
+          if(there_rank LESS 0 OR there_rank GREATER home_rank)
+            list(APPEND faults "${rel}: '${target}' is above the ${home} layer")
+          elseif(target MATCHES "^platform/qt/" AND NOT home_qt)
+            list(APPEND faults "${rel}: '${target}' brings Qt into the core")
+          endif()
+        elseif(home STREQUAL "sim" AND there_rank LESS 0 AND NOT there STREQUAL "sim")
+          list(APPEND faults "${rel}: '${target}' is a program's own (the simulator sees only the core)")
+        elseif(home STREQUAL "cli" AND there_rank LESS 0 AND NOT there STREQUAL "cli")
+          list(APPEND faults "${rel}: '${target}' is a program's own (the command line sees only the core)")
+        endif()
+      elseif(line MATCHES "#[ \t]*include[ \t]*<(Q[A-Za-z]*)")
+        if(home_rank GREATER_EQUAL 0 AND NOT home_qt)
+          list(APPEND faults "${rel}: <${CMAKE_MATCH_1}> brings Qt into the core")
+        elseif(home STREQUAL "cli" OR home STREQUAL "sim")
+          list(APPEND faults "${rel}: <${CMAKE_MATCH_1}> brings Qt into a program without a window")
+        endif()
+      endif()
+    endforeach()
+  endforeach()
+  set(${out} ${faults} PARENT_SCOPE)
+endfunction()
+
+if(DEFINED SELFTEST)
+  if(NOT DEFINED SRC)
+    message(FATAL_ERROR "IncludeCheck: SRC is not set")
+  endif()
+  file(REMOVE_RECURSE ${SELFTEST})
+  file(MAKE_DIRECTORY ${SELFTEST})
+  # Each planted file breaks the order in one way the compiler's views would let through.
+  set(planted
+      "radio/PlantedClimb.cpp|#include \"../app/Csv.h\""
+      "radio/PlantedUp.cpp|#include \"app/Csv.h\""
+      "sheet/PlantedGui.h|#include \"gui/cuiGrid.h\""
+      "base/PlantedQt.cpp|#include <QString>"
+      "comm/PlantedQtPlatform.cpp|#include \"platform/qt/QtClock.h\""
+      "cli/PlantedWindow.cpp|#include \"gui/TForm1.h\"")
+  set(expected 0)
+  foreach(entry ${planted})
+    string(REPLACE "|" ";" entry "${entry}")
+    list(GET entry 0 rel)
+    list(GET entry 1 text)
+    file(WRITE ${SELFTEST}/tree/${rel} "${text}\n")
+    math(EXPR expected "${expected} + 1")
+  endforeach()
+  # A clean file beside them must not be refused.
+  file(WRITE ${SELFTEST}/tree/app/Clean.cpp "#include \"radio/cmcEeprom.h\"\n#include \"Clean.h\"\n")
+  check_tree(${SELFTEST}/tree faults)
+  list(LENGTH faults found)
+  if(NOT found EQUAL expected)
+    string(REPLACE ";" "\n  " shown "${faults}")
+    message(FATAL_ERROR "the check refused ${found} of ${expected} planted includes:\n  ${shown}")
+  endif()
+  message("the check refuses all ${expected} planted includes")
+  return()
+endif()
+
+if(NOT DEFINED SRC)
+  message(FATAL_ERROR "IncludeCheck: SRC is not set")
+endif()
+check_tree(${SRC} faults)
+if(faults)
+  list(LENGTH faults count)
+  string(REPLACE ";" "\n  " shown "${faults}")
+  message(FATAL_ERROR "${count} include(s) break the layer order:\n  ${shown}")
+endif()
