@@ -3,6 +3,7 @@
 # .clang-format in the repository root). Prints the files and the differences.
 set -euo pipefail
 cd "$(dirname "$0")/.."
+scripts/deps.sh clang-format
 mapfile -d '' files < <(git ls-files -z -- 'src/*.cpp' 'src/*.h' 'tests/*.cpp' 'tests/*.h' \
     'tools/*.cpp' 'tools/*.h' 'bench/*.cpp' 'bench/*.h' 'fuzz/*.cpp' 'fuzz/*.h')
 if ((${#files[@]} == 0)); then
