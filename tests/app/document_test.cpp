@@ -13,6 +13,7 @@
 #include "support/ManualClock.h"
 #include "support/ScriptedFileDialogs.h"
 #include "support/ScriptedPrompter.h"
+#include "support/TestFiles.h"
 #include "text/cmcGTex.h"
 
 namespace {
@@ -39,13 +40,6 @@ struct Titles : cuiMainView {
     void CloseSheet() override { ++closes; }
 };
 
-std::string ReadAll(const std::string& p) {
-    std::ifstream in(p, std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
-
 class DocumentTest : public testing::Test {
   protected:
     void SetUp() override {
@@ -61,7 +55,7 @@ class DocumentTest : public testing::Test {
     }
     void TearDown() override {
         app.reset();
-        std::system(("rm -rf " + dir).c_str());
+        RemoveTree(dir);
     }
     void Edit(int address, uint8_t value) {
         app->Working().SetByte(address, value);
@@ -116,7 +110,7 @@ TEST_F(DocumentTest, SaveAsProposesUntitledThenOpenRestoresTheImage) {
 TEST_F(DocumentTest, ReopeningTheModifiedOpenFileSavesUnderAnotherName) {
     std::string path = dir + "/a.kcf";
     ASSERT_EQ(app->SaveToFile(path), 0);
-    std::string before = ReadAll(path);
+    std::string before = ReadFile(path);
     Edit(0x0300, 0x77);
     prompts.Answer(platform::kAnswerYes);
     std::string other = dir + "/b.kcf";
@@ -124,8 +118,8 @@ TEST_F(DocumentTest, ReopeningTheModifiedOpenFileSavesUnderAnotherName) {
     EXPECT_EQ(app->OpenFile(path), 0);
     ASSERT_EQ(prompts.shown().size(), 1u);
     EXPECT_EQ(prompts.shown()[0].text, text.GetLine("GI_Mess_Confirm_WriteAnother", 0));
-    EXPECT_EQ(ReadAll(path), before);  // the open file was not overwritten
-    EXPECT_NE(ReadAll(other).find("0300"), std::string::npos);
+    EXPECT_EQ(ReadFile(path), before);  // the open file was not overwritten
+    EXPECT_NE(ReadFile(other).find("0300"), std::string::npos);
     EXPECT_EQ(app->Working().GetByte(0x0300), 0x00);  // a.kcf is what is open now
 }
 

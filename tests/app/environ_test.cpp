@@ -15,6 +15,7 @@
 #include "platform/FileSettingsStore.h"
 #include "support/MemoryInstanceLock.h"
 #include "support/MemorySettingsStore.h"
+#include "support/TestFiles.h"
 
 namespace {
 
@@ -298,7 +299,7 @@ class EnvironFileTest : public testing::Test {
     void TearDown() override {
         unsetenv("XDG_RUNTIME_DIR");
         unsetenv("XDG_CONFIG_HOME");
-        std::system(("rm -rf " + dir_).c_str());
+        RemoveTree(dir_);
     }
     // The program's start: the real settings file and the real lock.
     struct Instance {
@@ -423,7 +424,7 @@ TEST_F(EnvironFileTest, AnUnreadableSettingsFileIsLeftAsItIs) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
-        std::system(("rm -rf '" + dir_ + "/config'").c_str());
+        RemoveTree(dir_ + "/config");
         mkdir((dir_ + "/config").c_str(), 0700);
         mkdir((dir_ + "/config/Vexa").c_str(), 0700);
         mkdir((dir_ + "/config/Vexa/KELDA").c_str(), 0700);

@@ -12,6 +12,8 @@
 #include <string>
 #include <vector>
 
+#include "support/TestFiles.h"
+
 extern char** environ;
 
 namespace test {
@@ -21,13 +23,6 @@ struct CliResult {
     std::string out;
     std::string err;
 };
-
-inline std::string ReadFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
 
 inline void WriteFile(const std::string& path, const std::string& text) {
     std::ofstream(path, std::ios::binary) << text;
@@ -39,7 +34,7 @@ class TempFolder {
         char tmpl[] = "/tmp/kelda-cli-test-XXXXXX";
         path_ = mkdtemp(tmpl);
     }
-    ~TempFolder() { std::system(("rm -rf '" + path_ + "'").c_str()); }
+    ~TempFolder() { RemoveTree(path_); }
     std::string operator/(const std::string& name) const { return path_ + "/" + name; }
     const std::string& Path() const { return path_; }
 

@@ -42,14 +42,14 @@ TEST(CliDiff, ListsTheDifferencesAsTheSheetsShowThem) {
         test::ExpectGolden(std::string("diff/") + c.golden, r.out);
     }
     EXPECT_EQ(
-        test::ReadFile(GoldenPath("usa-europe.txt")).rfind("Model: \"USA\" -> \"Europe\"\n", 0),
+        ReadFile(GoldenPath("usa-europe.txt")).rfind("Model: \"USA\" -> \"Europe\"\n", 0),
         0u);
 }
 
 TEST(CliDiff, EqualFilesAndBadFiles) {
     TempFolder tmp;
     const std::string plain = test::MakeFactory(tmp, 2, "plain.kcf");
-    test::WriteFile(tmp / "damaged.kcf", test::ReadFile(plain).substr(0, 400));
+    test::WriteFile(tmp / "damaged.kcf", ReadFile(plain).substr(0, 400));
     struct Case {
         std::vector<std::string> args;
         int status;

@@ -11,7 +11,6 @@
 namespace {
 
 using test::CliResult;
-using test::ReadFile;
 using test::RunCli;
 using test::TempFolder;
 using test::WriteFile;

@@ -26,7 +26,7 @@ std::set<std::string> HelpWords(const std::string& help) {
 
 // The text as read, with roff's escaped hyphens as plain ones.
 std::string Unescaped(const std::string& path) {
-    std::string text = test::ReadFile(path);
+    std::string text = ReadFile(path);
     for (size_t at; (at = text.find("\\-")) != std::string::npos;) text.erase(at, 1);
     return text;
 }

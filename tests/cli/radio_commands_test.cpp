@@ -13,7 +13,6 @@
 namespace {
 
 using test::CliResult;
-using test::ReadFile;
 using test::RunCli;
 using test::TempFolder;
 

@@ -16,7 +16,7 @@ using test::TempFolder;
 
 // The text a check carries in the shipped warning check list.
 std::string CheckText(const std::string& label) {
-    const std::string overlay = test::ReadFile(KELDA_SOURCE_DIR "/data/overlay/KELDA.OVL");
+    const std::string overlay = ReadFile(KELDA_SOURCE_DIR "/data/overlay/KELDA.OVL");
     const std::string key = "{(%" + label + ":";
     const size_t at = overlay.find(key);
     EXPECT_NE(at, std::string::npos) << label;

@@ -10,17 +10,11 @@
 #include "ShippedOverlay.h"
 #include "base/ScopedInstall.h"
 #include "sheet/CellCatalogue.h"
+#include "support/TestFiles.h"
 #include "text/OverlayKeys.h"
 #include "text/cmcGTex.h"
 
 namespace {
-
-std::string ReadFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
 
 class ShippedHelp : public testing::Test {
   protected:

@@ -14,19 +14,13 @@
 #include "radio/cmcClnFile.h"
 #include "radio/cmcEeprom.h"
 #include "radio/datCh.h"
+#include "support/TestFiles.h"
 #include "text/cmcGTex.h"
 
 namespace {
 
 const std::string kPlans = std::string(KELDA_SOURCE_DIR) + "/data/plans";
 const std::string kInitial = std::string(KELDA_SOURCE_DIR) + "/data/initial";
-
-std::string ReadFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
 
 const FactoryPlan& Plan() {
     static FactoryPlan plan;

@@ -19,18 +19,12 @@
 #include "radio/cmcClnFile.h"
 #include "radio/cmcEeprom.h"
 #include "radio/datCh.h"
+#include "support/TestFiles.h"
 
 namespace {
 
 const std::string kPlans = std::string(KELDA_SOURCE_DIR) + "/data/plans";
 const std::string kInitial = std::string(KELDA_SOURCE_DIR) + "/data/initial";
-
-std::string ReadFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
 
 // Rows of a CSV file as header name -> field.
 std::vector<std::map<std::string, std::string>> ReadTable(const std::string& path) {

@@ -79,9 +79,7 @@ TEST_F(ShippedRendering, EveryCellOfEverySheetShowsAValueOnEveryFactoryImage) {
             context.modelVariant = model;
             context.usableOnly = usable;
             context.usable = [this](int category, int row) {
-                datCh rec(&host_.image);
-                rec.Load(CategoryTable(category), row);
-                return !rec.Unused() || rec.marks != 0;
+                return ChannelUsable(host_.image, CategoryTable(category), row);
             };
             for (const std::string& key : sheets) {
                 ChannelSheetDef sheet(store_, key, context);
@@ -124,9 +122,7 @@ TEST_F(ShippedRendering, DrawingEveryCellNeverChangesTheImage) {
         context.modelVariant = model;
         context.usableOnly = usable;
         context.usable = [this](int category, int row) {
-            datCh rec(&host_.image);
-            rec.Load(CategoryTable(category), row);
-            return !rec.Unused() || rec.marks != 0;
+            return ChannelUsable(host_.image, CategoryTable(category), row);
         };
         for (const std::string& key : sheets) {
             ChannelSheetDef sheet(store_, key, context);

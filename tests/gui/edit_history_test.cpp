@@ -19,6 +19,7 @@
 #include "radio/CellDispatcher.h"
 #include "sheet/CellCatalogue.h"
 #include "support/ManualClock.h"
+#include "support/TestFiles.h"
 
 namespace {
 
@@ -111,7 +112,7 @@ TEST(EditHistoryWindow, UndoRedoVerifyAndCompareFromTheMenus) {
             w.grab().save(QString(shots) + "/compare_panel.png");
         w.close();
     }
-    std::system(("rm -rf " + dir).c_str());
+    RemoveTree(dir);
 }
 
 }  // namespace

@@ -37,6 +37,7 @@
 #include "sheet/CellCatalogue.h"
 #include "support/ManualClock.h"
 #include "support/ScriptedPrompter.h"
+#include "support/TestFiles.h"
 #include "text/cmcGTex.h"
 
 namespace {
@@ -69,7 +70,7 @@ class GridWindowTest : public testing::Test {
         window_.reset();
         session_.reset();
         app_.reset();
-        std::system(("rm -rf " + dir_).c_str());
+        RemoveTree(dir_);
     }
 
     cuiSheet* Open(const std::string& reference) {

@@ -13,6 +13,7 @@
 #include "gui/cuiGrid.h"
 #include "gui/cuiSheet.h"
 #include "support/ManualClock.h"
+#include "support/TestFiles.h"
 
 namespace {
 
@@ -80,7 +81,7 @@ TEST(MainWindow, TreeOpensSheetsOverTheFactoryImage) {
             w.grab().save(QString(shots) + "/main_window.png");
         w.close();
     }
-    std::system(("rm -rf " + dir).c_str());
+    RemoveTree(dir);
 }
 
 // The start image's warning check may wait for the first frame, but it must then run, mark the
@@ -116,7 +117,7 @@ TEST(MainWindow, WarningCheckPutOffAtStartRunsAfterTheFirstFrame) {
         EXPECT_FALSE(app.WarningCheckPending()) << "the deferral lasts one tree build only";
         w.close();
     }
-    std::system(("rm -rf " + dir).c_str());
+    RemoveTree(dir);
 }
 
 // Without a display the program explains what to do instead of failing with a toolkit error.

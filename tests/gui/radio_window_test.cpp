@@ -43,6 +43,7 @@
 #include "sheet/cmcCellObj.h"
 #include "support/Radiosim.h"
 #include "support/ScriptedPrompter.h"
+#include "support/TestFiles.h"
 
 namespace {
 
@@ -55,7 +56,6 @@ int RunCli(const std::vector<std::string>& args, const std::string& out) {
 }
 
 using test::Radiosim;
-using test::ReadFile;
 
 // The port number the window gives the simulated radio on its device: its entry in the list of
 // present ports, "N: KELDA simulated radio (pts/M)".
@@ -107,7 +107,7 @@ class RadioWindow : public ::testing::Test {
         session.reset();
         prompter.reset();
         qapp.reset();
-        std::system(("rm -rf '" + dir + "'").c_str());
+        RemoveTree(dir);
     }
     void Shot(QWidget* w, const char* name) {
         if (const char* shots = std::getenv("KELDA_SCREENSHOT_DIR"))

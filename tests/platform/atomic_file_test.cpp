@@ -13,15 +13,9 @@
 
 #include "platform/AtomicFile.h"
 #include "platform/RunLoop.h"
+#include "support/TestFiles.h"
 
 namespace {
-
-std::string ReadAll(const std::string& p) {
-    std::ifstream in(p, std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
 
 void WriteFile(const std::string& p, const std::string& bytes) {
     std::ofstream(p, std::ios::binary) << bytes;
@@ -43,14 +37,14 @@ class AtomicFileTest : public testing::Test {
         dir_ = mkdtemp(tmpl);
         path_ = dir_ + "/radio.dat";
     }
-    void TearDown() override { std::system(("rm -rf " + dir_).c_str()); }
+    void TearDown() override { RemoveTree(dir_); }
     std::string dir_, path_;
 };
 
 TEST_F(AtomicFileTest, ReplacesTheFileWhole) {
     ASSERT_EQ(platform::WriteFileAtomically(path_, "old"), platform::WriteResult::Ok);
     ASSERT_EQ(platform::WriteFileAtomically(path_, "new contents"), platform::WriteResult::Ok);
-    EXPECT_EQ(ReadAll(path_), "new contents");
+    EXPECT_EQ(ReadFile(path_), "new contents");
     EXPECT_EQ(CountEntries(dir_), 1);  // no temporary left behind
 }
 
@@ -71,7 +65,7 @@ TEST_F(AtomicFileTest, FailureAtAnyStageKeepsThePreviousFile) {
         EXPECT_EQ(platform::WriteFileAtomically(path_, std::string(5000, 'x'), &reason),
                   c.expected);
         EXPECT_FALSE(reason.empty());
-        EXPECT_EQ(ReadAll(path_), "precious");
+        EXPECT_EQ(ReadFile(path_), "precious");
         EXPECT_EQ(CountEntries(dir_), 1);
     }
 }
@@ -91,14 +85,14 @@ TEST_F(AtomicFileTest, RefusesAWriteProtectedFileAndKeepsIt) {
     EXPECT_EQ(platform::WriteFileAtomically(path_, "changed", &reason),
               platform::WriteResult::OpenFailed);
     EXPECT_EQ(reason, "the file is read-only");
-    EXPECT_EQ(ReadAll(path_), "master");
+    EXPECT_EQ(ReadFile(path_), "master");
     EXPECT_EQ(CountEntries(dir_), 1);
     reason.clear();
     EXPECT_FALSE(platform::CanWriteFileAtomically(path_, reason));
     EXPECT_EQ(reason, "the file is read-only");
     ASSERT_EQ(chmod(path_.c_str(), 0644), 0);
     EXPECT_EQ(platform::WriteFileAtomically(path_, "changed"), platform::WriteResult::Ok);
-    EXPECT_EQ(ReadAll(path_), "changed");
+    EXPECT_EQ(ReadFile(path_), "changed");
 }
 
 // A save killed half way leaves the previous file whole. With unnamed temporaries it leaves
@@ -117,7 +111,7 @@ TEST_F(AtomicFileTest, AKilledSaveLeavesNothingBehindForLong) {
         int status = 0;
         waitpid(pid, &status, 0);
         EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL);
-        EXPECT_EQ(ReadAll(path_), "precious");
+        EXPECT_EQ(ReadFile(path_), "precious");
     };
     killedSave(false);
     EXPECT_EQ(CountEntries(dir_), 1);
@@ -130,9 +124,9 @@ TEST_F(AtomicFileTest, AKilledSaveLeavesNothingBehindForLong) {
     int held = open(busy.c_str(), O_RDONLY);
     ASSERT_EQ(flock(held, LOCK_EX), 0);
     ASSERT_EQ(platform::WriteFileAtomically(path_, "next"), platform::WriteResult::Ok);
-    EXPECT_EQ(ReadAll(path_), "next");
-    EXPECT_EQ(ReadAll(busy), "a save in progress");
-    EXPECT_EQ(ReadAll(other), "the user's");
+    EXPECT_EQ(ReadFile(path_), "next");
+    EXPECT_EQ(ReadFile(busy), "a save in progress");
+    EXPECT_EQ(ReadFile(other), "the user's");
     EXPECT_EQ(CountEntries(dir_), 3);
     close(held);
     platform::UseNamedTemporariesOnly(true);

@@ -6,6 +6,7 @@
 #include <fstream>
 
 #include "platform/DataFolder.h"
+#include "support/TestFiles.h"
 
 namespace {
 
@@ -32,7 +33,7 @@ class DataFolderProblems : public testing::Test {
         char tmpl[] = "/tmp/kelda data-XXXXXX";  // a space, as in many user folders
         dir_ = mkdtemp(tmpl);
     }
-    void TearDown() override { std::system(("rm -rf '" + dir_ + "'").c_str()); }
+    void TearDown() override { RemoveTree(dir_); }
     std::string Folder(const std::string& name, const char* overlay) {
         std::string f = dir_ + "/" + name;
         mkdir(f.c_str(), 0700);

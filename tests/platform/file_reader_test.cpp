@@ -6,6 +6,7 @@
 #include <fstream>
 
 #include "platform/FileReader.h"
+#include "support/TestFiles.h"
 
 namespace {
 
@@ -19,7 +20,7 @@ class FileReaderTest : public testing::Test {
         ASSERT_NE(mkdtemp(tmpl), nullptr);
         dir_ = tmpl;
     }
-    void TearDown() override { std::system(("rm -rf '" + dir_ + "'").c_str()); }
+    void TearDown() override { RemoveTree(dir_); }
 
     std::string Make(const std::string& name, const std::string& bytes) {
         const std::string p = dir_ + "/" + name;

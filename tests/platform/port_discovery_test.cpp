@@ -9,6 +9,7 @@
 
 #include "platform/PortDiscovery.h"
 #include "platform/PseudoTerminal.h"
+#include "support/TestFiles.h"
 
 namespace {
 
@@ -29,7 +30,7 @@ class PublishedPorts : public ::testing::Test {
             setenv("XDG_RUNTIME_DIR", saved.c_str(), 1);
         else
             unsetenv("XDG_RUNTIME_DIR");
-        std::system(("rm -rf '" + folder + "'").c_str());
+        RemoveTree(folder);
     }
     const platform::SerialDeviceInfo* Find(const std::vector<platform::SerialDeviceInfo>& all,
                                            const std::string& path) {

@@ -12,18 +12,12 @@
 #include "platform/FileInstanceLock.h"
 #include "platform/FileSettingsStore.h"
 #include "platform/SettingsTree.h"
+#include "support/TestFiles.h"
 
 namespace {
 
 using platform::SettingsTree;
 using platform::SettingsValue;
-
-std::string ReadAll(const std::string& p) {
-    std::ifstream in(p, std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
 
 void WriteAll(const std::string& p, const std::string& bytes) {
     std::ofstream(p, std::ios::binary) << bytes;
@@ -104,7 +98,7 @@ class SettingsFileTest : public testing::Test {
         dir_ = mkdtemp(tmpl);
         path_ = dir_ + "/cfg/settings.conf";
     }
-    void TearDown() override { std::system(("rm -rf " + dir_).c_str()); }
+    void TearDown() override { RemoveTree(dir_); }
     std::string dir_, path_;
 };
 
@@ -126,11 +120,11 @@ TEST_F(SettingsFileTest, FailedSaveLeavesThePreviousFile) {
     platform::FileSettingsStore s(path_);
     s.Write("K", "x", SettingsValue::Int(1));
     ASSERT_TRUE(s.Commit());
-    std::string before = ReadAll(path_);
+    std::string before = ReadFile(path_);
     s.Write("K", "x", SettingsValue::Int(2));
     platform::InjectWriteFault(platform::WriteFault::Write);
     EXPECT_FALSE(s.Commit());
-    EXPECT_EQ(ReadAll(path_), before);
+    EXPECT_EQ(ReadFile(path_), before);
     EXPECT_TRUE(s.Commit());  // the change is still pending and goes through later
     EXPECT_EQ(platform::FileSettingsStore(path_).Read("K", "x")->number, 2);
 }

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "../../fuzz/ClnFileHarness.h"
+#include "support/TestFiles.h"
 
 namespace {
 
@@ -27,13 +28,6 @@ std::vector<std::string> CorpusFiles() {
     return files;
 }
 
-std::string ReadAll(const std::string& p) {
-    std::ifstream in(p, std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
-
 std::string Check(const std::string& bytes) {
     return fuzz::CheckCloneFileRead(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size());
 }
@@ -41,11 +35,11 @@ std::string Check(const std::string& bytes) {
 TEST(ClnFileFuzz, CorpusHoldsItsChecks) {
     auto files = CorpusFiles();
     ASSERT_GE(files.size(), 5u);
-    for (const auto& f : files) EXPECT_EQ(Check(ReadAll(f)), "") << f;
+    for (const auto& f : files) EXPECT_EQ(Check(ReadFile(f)), "") << f;
 }
 
 TEST(ClnFileFuzz, MutatedDocumentsHoldTheirChecks) {
-    const std::string document = ReadAll(kCorpus + "/document.cln");
+    const std::string document = ReadFile(kCorpus + "/document.cln");
     ASSERT_GT(document.size(), 40000u);
     std::mt19937 rng(20261210);
     const char alphabet[] = "0123456789ABCDEFabcdefG#\r\n\0 -+MapRev=";

@@ -15,17 +15,11 @@
 #include "radio/cmcClnFile.h"
 #include "radio/cmcEeprom.h"
 #include "support/ScriptedPrompter.h"
+#include "support/TestFiles.h"
 #include "text/OverlayKeys.h"
 #include "text/cmcGTex.h"
 
 namespace {
-
-std::string ReadAll(const std::string& p) {
-    std::ifstream in(p, std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
 
 void WriteAll(const std::string& p, const std::string& bytes) {
     std::ofstream(p, std::ios::binary) << bytes;
@@ -78,7 +72,7 @@ class ClnFileTest : public testing::Test {
         file_.SetMapRevision(cmcClnFile::kMapRevision);
         file_.SetRevisionCheck(cmcClnFile::AcceptCurrentRevision, nullptr);
     }
-    void TearDown() override { std::system(("rm -rf " + dir_).c_str()); }
+    void TearDown() override { RemoveTree(dir_); }
 
     // The text of a saved document of the current image.
     std::string DocumentText() { return file_.FormatText(kDocumentRanges); }
@@ -120,7 +114,7 @@ TEST_F(ClnFileTest, SavedDocumentHasTheExactLines) {
     ASSERT_EQ(file_.Write(path_, kDocumentRanges), 0);
     EXPECT_TRUE(prompter_.shown().empty());
 
-    auto lines = SplitCrLf(ReadAll(path_));
+    auto lines = SplitCrLf(ReadFile(path_));
     ASSERT_EQ(lines.size(), 3u + 1138u);
     EXPECT_EQ(lines[0], "37150001");
     EXPECT_EQ(lines[1], "#Comment=Sea Breeze");
@@ -285,7 +279,7 @@ TEST_F(ClnFileTest, LowerCaseDataAndLongRemarksAreAccepted) {
 
 TEST_F(ClnFileTest, FailedWriteKeepsThePreviousFile) {
     ASSERT_EQ(file_.Write(path_, kDocumentRanges), 0);
-    const std::string previous = ReadAll(path_);
+    const std::string previous = ReadFile(path_);
     image_.Fill(0x11);
     struct Case {
         platform::WriteFault fault;
@@ -298,7 +292,7 @@ TEST_F(ClnFileTest, FailedWriteKeepsThePreviousFile) {
     for (const auto& c : cases) {
         platform::InjectWriteFault(c.fault);
         EXPECT_EQ(file_.Write(path_, kDocumentRanges), c.code);
-        EXPECT_EQ(ReadAll(path_), previous);
+        EXPECT_EQ(ReadFile(path_), previous);
         ExpectWriteReported(path_);
     }
     EXPECT_EQ(file_.Write(dir_, kDocumentRanges), FileErr_FileOpen);

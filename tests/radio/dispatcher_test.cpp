@@ -389,10 +389,6 @@ TEST_F(DispatchTest, CleanImagePassesEveryCheck) {
 TEST_F(DispatchTest, RenderingNeverChangesTheImage) {
     std::mt19937 rng(3);
     for (int i = 0; i < host.image.Size(); ++i) host.image.SetByte(i, uint8_t(rng()));
-    // The own ID's check byte follows the ID whenever the cell is shown; make it agree first.
-    cmcCellObj selfId;
-    selfId.Label = CL_ComDsc_SelfId;
-    CellText(selfId, 0);
     cmcEeprom before;
     before.Assign(host.image);
     for (int category = 0; category <= 10; ++category) {

@@ -291,7 +291,7 @@ TEST_F(EditorTest, TimeOffsetEditor) {
 
 TEST_F(EditorTest, IdEditor) {
     uint8_t id[5] = {0xFF, 0xFF, 0xFF, 0xFF, 0xFF};
-    EditId(Key(0), id);
+    EXPECT_FALSE(EditId(Key(0), id));
     EXPECT_EQ(req.displayText, "");
     EXPECT_TRUE(EditId(Commit("366 123 456"), id));
     EXPECT_EQ(req.displayText, "366123456");
@@ -307,7 +307,7 @@ TEST_F(EditorTest, IdEditor) {
     EXPECT_TRUE(EditId(Commit("  "), id));
     EXPECT_EQ(req.refusal, nullptr);
     for (uint8_t b : id) EXPECT_EQ(b, 0xFF);
-    EditId(Key('7'), id);
+    EXPECT_FALSE(EditId(Key('7'), id));
     EXPECT_EQ(req.displayText, "7");
 }
 
@@ -417,7 +417,9 @@ TEST_F(EditorTest, BadInputStaysInBounds) {
         EditTimeOffset(Commit(in), m);
         EXPECT_TRUE(m >= -840 && m <= 840) << in;
         uint8_t id[5] = {1, 2, 3, 4, 5};
-        EditId(Commit(in), id);
+        const uint8_t idBefore[5] = {1, 2, 3, 4, 5};
+        const bool idChanged = EditId(Commit(in), id);
+        EXPECT_EQ(idChanged, std::memcmp(id, idBefore, 5) != 0) << in;
         char text[10];
         std::memset(text, ' ', 10);
         EditText(Commit(in), text, 10);
