@@ -41,9 +41,8 @@ TEST(CliDiff, ListsTheDifferencesAsTheSheetsShowThem) {
         EXPECT_EQ(r.status, 1) << r.err;
         test::ExpectGolden(std::string("diff/") + c.golden, r.out);
     }
-    EXPECT_EQ(
-        ReadFile(GoldenPath("usa-europe.txt")).rfind("Model: \"USA\" -> \"Europe\"\n", 0),
-        0u);
+    EXPECT_EQ(ReadFile(GoldenPath("usa-europe.txt")).rfind("Model: \"USA\" -> \"Europe\"\n", 0),
+              0u);
 }
 
 TEST(CliDiff, EqualFilesAndBadFiles) {
