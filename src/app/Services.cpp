@@ -1,5 +1,6 @@
 #include "app/Services.h"
 
+#include "app/DataFolderMessages.h"
 #include "platform/DataFolder.h"
 #include "platform/Folders.h"
 
@@ -15,7 +16,7 @@ Services::Services(ServiceSetup& setup) {
     if (setup.fatalPresenter) fatalPresenter_.emplace(setup.fatalPresenter);
     if (setup.serialDeviceWrapper) serialDeviceWrapper_.emplace(setup.serialDeviceWrapper);
     hub_.emplace();
-    dataFolder_ = platform::DataFolderOrStop(setup.dataFolder);
+    dataFolder_ = DataFolderOrStop(setup.dataFolder);
 
     const bool ownSettings = static_cast<bool>(setup.settings);
     settings_ = ownSettings ? setup.settings() : std::make_unique<indEnviron>();

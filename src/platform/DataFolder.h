@@ -11,27 +11,38 @@ namespace platform {
 // The file that makes a folder a data folder.
 inline constexpr char kDataMarkerFile[] = "KELDA.OVL";
 
+// What keeps a folder from serving as data folder.
+enum class DataFolderFault {
+    None,
+    NoSuchFolder,
+    FolderUnreadable,  // reason holds the system's words
+    NotAFolder,
+    MarkerNotAFile,
+    NoMarker,
+    MarkerUnreadable,  // reason holds the system's words
+    MarkerEmpty,
+};
+
+struct DataFolderCheck {
+    DataFolderFault fault = DataFolderFault::None;
+    std::string reason;
+    bool Usable() const { return fault == DataFolderFault::None; }
+};
+
 struct DataFolderLook {
     std::string folder;
-    std::string problem;  // why it was not taken; empty when usable
+    DataFolderCheck check;  // why it was not taken
 };
 
 // The folders searched, in order, for a program whose executable lies in programFolder.
 std::vector<std::string> DataFolderCandidates(const std::string& programFolder);
 
-// Why folder cannot serve as data folder ("" when it can): missing, not a folder, no overlay
-// file, or an overlay file that cannot be read.
-std::string DataFolderProblem(const std::string& folder);
+// Whether folder can serve as data folder: it must exist, be a folder and hold a readable,
+// non-empty overlay file.
+DataFolderCheck CheckDataFolder(const std::string& folder);
 
-// The first usable candidate of the running program, or "" with each place and its problem in
+// The first usable candidate of the running program, or "" with each place and its fault in
 // *looked.
 std::string FindDataFolder(std::vector<DataFolderLook>* looked = nullptr);
-
-// The text that names every place looked at and what was wrong there.
-std::string DataFolderMessage(const std::vector<DataFolderLook>& looked, bool given);
-
-// The data folder the program runs on: `given` (from --data) when not empty, else the first
-// usable candidate. A start without usable data is fatal (status 3) with DataFolderMessage.
-std::string DataFolderOrStop(const std::string& given);
 
 }  // namespace platform

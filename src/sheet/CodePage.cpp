@@ -1,18 +1,13 @@
 #include "sheet/CodePage.h"
 
 #include <algorithm>
-#include <cstdlib>
 #include <string>
+
+#include "platform/Locale.h"
 
 namespace {
 
-std::string LocaleName(const char* category) {
-    for (const char* name : {"LC_ALL", category, "LANG"}) {
-        const char* value = std::getenv(name);
-        if (value && *value) return value;
-    }
-    return {};
-}
+using platform::LocaleName;
 
 int CodePageOfLocale() {
     std::string name = LocaleName("LC_CTYPE");

@@ -10,8 +10,9 @@
 
 namespace {
 
+using platform::CheckDataFolder;
 using platform::DataFolderCandidates;
-using platform::DataFolderProblem;
+using platform::DataFolderFault;
 
 TEST(DataFolder, SearchesBesideTheProgramThenTheSharedFolderOfItsPrefix) {
     struct Case {
@@ -51,21 +52,28 @@ TEST_F(DataFolderProblems, NameWhatIsWrongWithEachPlace) {
     mkdir((dirOverlay + "/KELDA.OVL").c_str(), 0700);
     std::ofstream(dir_ + "/plain") << "x";
 
-    EXPECT_EQ(DataFolderProblem(good), "");
-    EXPECT_EQ(DataFolderProblem(empty), "no KELDA.OVL");
-    EXPECT_EQ(DataFolderProblem(blank), "KELDA.OVL is empty or cannot be read");
-    EXPECT_EQ(DataFolderProblem(dirOverlay), "KELDA.OVL is not a file");
-    EXPECT_EQ(DataFolderProblem(dir_ + "/plain"), "not a folder");
-    EXPECT_EQ(DataFolderProblem(dir_ + "/missing"), "no such folder");
+    struct Case {
+        std::string folder;
+        DataFolderFault fault;
+    };
+    for (const Case& c : {Case{good, DataFolderFault::None}, Case{empty, DataFolderFault::NoMarker},
+                          Case{blank, DataFolderFault::MarkerEmpty},
+                          Case{dirOverlay, DataFolderFault::MarkerNotAFile},
+                          Case{dir_ + "/plain", DataFolderFault::NotAFolder},
+                          Case{dir_ + "/missing", DataFolderFault::NoSuchFolder}})
+        EXPECT_EQ(CheckDataFolder(c.folder).fault, c.fault) << c.folder;
 }
 
 TEST_F(DataFolderProblems, AnUnreadableOverlayIsNamed) {
     if (geteuid() == 0) GTEST_SKIP() << "root reads every file";
     const std::string f = Folder("locked", "#GI_Sys_AppTitle\nKELDA\n");
     chmod((f + "/KELDA.OVL").c_str(), 0);
-    EXPECT_EQ(DataFolderProblem(f), "KELDA.OVL cannot be read (Permission denied)");
-    chmod(f.c_str(), 0);
-    EXPECT_EQ(DataFolderProblem(f), "KELDA.OVL cannot be read (Permission denied)");
+    for (mode_t folderMode : {0700, 0}) {
+        chmod(f.c_str(), folderMode);
+        const platform::DataFolderCheck check = CheckDataFolder(f);
+        EXPECT_EQ(check.fault, DataFolderFault::MarkerUnreadable);
+        EXPECT_EQ(check.reason, "Permission denied");
+    }
     chmod(f.c_str(), 0700);
 }
 
