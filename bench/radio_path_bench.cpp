@@ -16,6 +16,7 @@
 #include <sstream>
 #include <string>
 
+#include "app/CloneMessages.h"
 #include "clone_runs.h"
 #include "comm/cmcPortTable.h"
 #include "comm/indCloneMan.h"
@@ -31,7 +32,7 @@ using namespace clonebench;
 struct WindowLikeView : indCloneManView {
     indCloneMan* man = nullptr;
     size_t chars = 0;
-    void ProgressChanged(int) override { chars += man->ProgressLine().size(); }
+    void ProgressChanged(int) override { chars += ProgressLine(man->CurrentProgress()).size(); }
 };
 
 void WindowPath(benchmark::State& state, bool write) {

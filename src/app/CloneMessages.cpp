@@ -1,5 +1,7 @@
 #include "app/CloneMessages.h"
 
+#include <algorithm>
+#include <cstdint>
 #include <vector>
 
 #include "platform/Prompt.h"
@@ -119,4 +121,24 @@ void ShowCloneFailure(const CloneFailure& failure) {
     if (failure.code == CloneResult::kOk) return;
     platform::GetPrompter().Show(CloneFailureText(failure), GTex().GetLine(keys::kSysAppTitle, 0),
                                  platform::PromptIcon::Error, platform::PromptButtons::Ok);
+}
+
+std::string ProgressLine(const indCloneMan::Progress& progress) {
+    const int total = std::max(progress.total, 0);
+    const int done = std::clamp(progress.done, 0, total);
+    std::string line = progress.operation == CloneOperation::kWrite ? "Writing: " : "Reading: ";
+    line += std::to_string(done) + " of " + std::to_string(total) + " bytes";
+    // The first second says too little about the pace to be worth a figure.
+    constexpr uint32_t kSettledMs = 1000;
+    if (done >= total) return line;
+    if (done == 0 || progress.elapsedMs < kSettledMs) return line + ", estimating the time left";
+    const uint64_t leftMs = static_cast<uint64_t>(progress.elapsedMs) *
+                            static_cast<uint64_t>(total - done) / static_cast<uint64_t>(done);
+    const uint64_t seconds = (leftMs + 999) / 1000;
+    line += ", about ";
+    if (seconds >= 60)
+        line += std::to_string(seconds / 60) + " min " + std::to_string(seconds % 60) + " s left";
+    else
+        line += std::to_string(seconds) + " s left";
+    return line;
 }

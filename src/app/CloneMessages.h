@@ -5,6 +5,11 @@
 
 #include "comm/indCloneMan.h"
 
+// What the progress window says below its bar: the bytes moved of the run's total and an
+// estimate of the time left from the pace so far, e.g.
+// "Reading: 9216 of 18208 bytes, about 8 s left".
+std::string ProgressLine(const indCloneMan::Progress& progress);
+
 // The code's headline with the port named, the hints that fit it, and the advice to write again
 // when a write failed after data went out; "" for 0.
 std::string CloneFailureText(const CloneFailure& failure);

@@ -93,29 +93,9 @@ int indCloneMan::ProgressFilled() const {
                             expectedBytes_);
 }
 
-std::string indCloneMan::ProgressLine() const {
-    return ProgressLine(operation_, driver_.DataCounter(), expectedBytes_,
-                        platform::GetClock().NowMs() - startMs_);
-}
-
-std::string indCloneMan::ProgressLine(CloneOperation operation, int done, int total,
-                                      uint32_t elapsedMs) {
-    done = std::clamp(done, 0, std::max(total, 0));
-    std::string line = operation == CloneOperation::kWrite ? "Writing: " : "Reading: ";
-    line += std::to_string(done) + " of " + std::to_string(total) + " bytes";
-    // The first second says too little about the pace to be worth a figure.
-    constexpr uint32_t kSettledMs = 1000;
-    if (done >= total) return line;
-    if (done == 0 || elapsedMs < kSettledMs) return line + ", estimating the time left";
-    const uint64_t leftMs = static_cast<uint64_t>(elapsedMs) * static_cast<uint64_t>(total - done) /
-                            static_cast<uint64_t>(done);
-    const uint64_t seconds = (leftMs + 999) / 1000;
-    line += ", about ";
-    if (seconds >= 60)
-        line += std::to_string(seconds / 60) + " min " + std::to_string(seconds % 60) + " s left";
-    else
-        line += std::to_string(seconds) + " s left";
-    return line;
+indCloneMan::Progress indCloneMan::CurrentProgress() const {
+    return {operation_, driver_.DataCounter(), expectedBytes_,
+            platform::GetClock().NowMs() - startMs_};
 }
 
 void indCloneMan::TaskTick(void* self, cmcTask* task) {

@@ -91,12 +91,15 @@ class indCloneMan {
     // Progress of the current or last run: segments filled = data bytes * 33 / expected bytes.
     int ProgressFilled() const;
     int ExpectedBytes() const { return expectedBytes_; }
-    // What the progress window says below its bar: the bytes moved of the run's total and an
-    // estimate of the time left from the pace so far, e.g.
-    // "Reading: 9216 of 18208 bytes, about 8 s left".
-    std::string ProgressLine() const;
-    static std::string ProgressLine(CloneOperation operation, int done, int total,
-                                    uint32_t elapsedMs);
+    // Where the current or last run stands: the data bytes moved of the run's total and the
+    // time since it started (the progress window words it, with the time left at this pace).
+    struct Progress {
+        CloneOperation operation = CloneOperation::kInfo;
+        int done = 0;
+        int total = 0;
+        uint32_t elapsedMs = 0;
+    };
+    Progress CurrentProgress() const;
     const cmcCloneDrv& Driver() const { return driver_; }
 
   private:

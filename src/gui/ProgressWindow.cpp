@@ -9,6 +9,8 @@
 #include <algorithm>
 #include <string>
 
+#include "app/CloneMessages.h"
+
 namespace {
 constexpr int kMarginSide = 16;
 constexpr int kMarginTop = 8;
@@ -59,8 +61,8 @@ cuiProgressWindow::cuiProgressWindow(QWidget* owner)
     // The longest lines the clone manager writes: five-digit counts, then either no estimate
     // yet or one of some 1000 minutes.
     for (const std::string& sample :
-         {indCloneMan::ProgressLine(CloneOperation::kWrite, 32767, 32768, 0),
-          indCloneMan::ProgressLine(CloneOperation::kWrite, 10000, 32768, 26'300'000)})
+         {ProgressLine({CloneOperation::kWrite, 32767, 32768, 0}),
+          ProgressLine({CloneOperation::kWrite, 10000, 32768, 26'300'000})})
         widest = std::max(widest, fm.horizontalAdvance(QString::fromStdString(sample)));
     line_->setFixedWidth(widest);
     layout->addWidget(line_);
@@ -96,7 +98,7 @@ void cuiCloneProgress::RunStarted(CloneOperation /*operation*/, bool showProgres
     lastFilled_ = 0;
     delete window_;
     window_ = new cuiProgressWindow(main_);
-    window_->SetProgress(0, manager_.ProgressLine());
+    window_->SetProgress(0, ProgressLine(manager_.CurrentProgress()));
     window_->adjustSize();
     const QRect o = main_->frameGeometry();
     window_->move(o.x() + (o.width() - window_->width()) / 2,
@@ -108,7 +110,7 @@ void cuiCloneProgress::RunStarted(CloneOperation /*operation*/, bool showProgres
 
 void cuiCloneProgress::ProgressChanged(int filled) {
     if (!window_) return;
-    window_->SetProgress(filled, manager_.ProgressLine());
+    window_->SetProgress(filled, ProgressLine(manager_.CurrentProgress()));
     lastFilled_ = window_->Box()->Filled();
 }
 

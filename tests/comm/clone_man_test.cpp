@@ -261,7 +261,6 @@ TEST_F(CloneManager, MessagesOfTheOtherCodes) {
 }
 
 }  // namespace
-
 namespace {
 
 TEST(CloneProgressLine, BytesOfTheTotalAndTheTimeLeftAtThePaceSoFar) {
@@ -284,7 +283,7 @@ TEST(CloneProgressLine, BytesOfTheTotalAndTheTimeLeftAtThePaceSoFar) {
         {CloneOperation::kRead, 20000, 18208, 14000, "Reading: 18208 of 18208 bytes"},
     };
     for (const Case& c : cases)
-        EXPECT_EQ(indCloneMan::ProgressLine(c.operation, c.done, c.total, c.elapsedMs), c.line);
+        EXPECT_EQ(ProgressLine({c.operation, c.done, c.total, c.elapsedMs}), c.line);
 }
 
 }  // namespace

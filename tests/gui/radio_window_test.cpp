@@ -22,6 +22,7 @@
 #include <sstream>
 #include <thread>
 
+#include "app/CloneMessages.h"
 #include "app/cmcGridModel.h"
 #include "app/indEnviron.h"
 #include "app/indMain.h"
@@ -239,7 +240,7 @@ TEST_F(RadioWindow, ConnectedPortsListIsRefilledWhenDroppedDown) {
 
 TEST_F(RadioWindow, ProgressWindowKeepsItsSizeAndPlaceWhileTheLineChanges) {
     cuiProgressWindow progress(window.get());
-    progress.SetProgress(0, indCloneMan::ProgressLine(CloneOperation::kRead, 0, 18208, 0));
+    progress.SetProgress(0, ProgressLine({CloneOperation::kRead, 0, 18208, 0}));
     progress.adjustSize();
     progress.show();
     QApplication::processEvents();
@@ -249,7 +250,7 @@ TEST_F(RadioWindow, ProgressWindowKeepsItsSizeAndPlaceWhileTheLineChanges) {
                                    std::pair{9216, 9000u}, std::pair{18208, 16000u}}) {
         SCOPED_TRACE(done);
         const std::string line =
-            indCloneMan::ProgressLine(CloneOperation::kWrite, done, 18208, ms * 200);
+            ProgressLine({CloneOperation::kWrite, done, 18208, uint32_t(ms * 200)});
         progress.SetProgress(done * 33 / 18208, line);
         QApplication::processEvents();
         EXPECT_EQ(progress.Line().toStdString(), line);
