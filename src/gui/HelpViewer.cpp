@@ -1,11 +1,13 @@
 #include "gui/HelpViewer.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QRegularExpression>
@@ -13,7 +15,9 @@
 #include <QTextBrowser>
 #include <QToolButton>
 #include <QVBoxLayout>
+#include <optional>
 
+#include "app/PopupDismissal.h"
 #include "app/WindowPlacement.h"
 #include "gui/DataPaths.h"
 #include "gui/IconSet.h"
@@ -125,6 +129,85 @@ void HelpWindow::Search(const QString& words) {
     browser_->setHtml(html);
 }
 
+// Watches everything the program receives while a pop-up is open and closes the pop-up as the
+// core's rule says.
+class PopupCloser : public QObject {
+  public:
+    PopupCloser(QWidget* popup, QWidget* mainWindow) : popup_(popup), main_(mainWindow) {
+        qApp->installEventFilter(this);
+    }
+    ~PopupCloser() override { qApp->removeEventFilter(this); }
+
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (!popup_) return false;
+        std::optional<PopupInput> input;
+        switch (event->type()) {
+            case QEvent::ShortcutOverride:
+                // Escape is the pop-up's: no shortcut may take it first.
+                if (static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape) {
+                    event->accept();
+                    return true;
+                }
+                input = KindOfKey(static_cast<QKeyEvent*>(event)->key());
+                break;
+            case QEvent::KeyPress:
+                input = KindOfKey(static_cast<QKeyEvent*>(event)->key());
+                break;
+            case QEvent::MouseButtonPress:
+            case QEvent::MouseButtonDblClick:
+            case QEvent::NonClientAreaMouseButtonPress:
+                input = Inside(watched) ? PopupInput::kPressInside : PopupInput::kPressOutside;
+                break;
+            case QEvent::Wheel:
+                if (Inside(watched)) input = PopupInput::kWheelInside;
+                break;
+            case QEvent::WindowDeactivate:
+                if (watched == main_) input = PopupInput::kFocusLost;
+                break;
+            case QEvent::ApplicationStateChange:
+                if (static_cast<QApplicationStateChangeEvent*>(event)->applicationState() !=
+                    Qt::ApplicationActive)
+                    input = PopupInput::kFocusLost;
+                break;
+            default:
+                break;
+        }
+        if (!input) return false;
+        const PopupAction action = PopupDismissal(*input);
+        if (action == PopupAction::kKeep) return false;
+        popup_->close();
+        return action == PopupAction::kCloseAndConsume;
+    }
+
+  private:
+    static PopupInput KindOfKey(int key) {
+        switch (key) {
+            case Qt::Key_Escape:
+                return PopupInput::kEscape;
+            case Qt::Key_Shift:
+            case Qt::Key_Control:
+            case Qt::Key_Alt:
+            case Qt::Key_AltGr:
+            case Qt::Key_Meta:
+            case Qt::Key_Super_L:
+            case Qt::Key_Super_R:
+            case Qt::Key_CapsLock:
+            case Qt::Key_NumLock:
+            case Qt::Key_unknown:
+                return PopupInput::kModifierKey;
+            default:
+                return PopupInput::kKey;
+        }
+    }
+    bool Inside(QObject* watched) const {
+        return watched->isWidgetType() &&
+               (watched == popup_ || popup_->isAncestorOf(static_cast<QWidget*>(watched)));
+    }
+
+    QPointer<QWidget> popup_;
+    QWidget* main_;
+};
+
 HelpViewer::HelpViewer(QWidget* mainWindow) : main_(mainWindow) {}
 
 HelpViewer::~HelpViewer() {
@@ -134,6 +217,7 @@ HelpViewer::~HelpViewer() {
 void HelpViewer::CloseAll() {
     if (window_) window_->close();
     if (popup_) popup_->close();
+    closer_.reset();
 }
 
 QString HelpViewer::HelpFile() const {
@@ -181,10 +265,15 @@ int HelpViewer::ShowPopup(int contextNumber, QPoint cursor) {
         return kNoTopic;
     }
     if (popup_) popup_->close();
+    closer_.reset();
     const int width = OverlayNumber(keys::kSysHtmlHelpPopupWidth, 420);
     const int height = OverlayNumber(keys::kSysHtmlHelpPopupHeight, 300);
     auto* popup = new QTextBrowser(main_);
-    popup->setWindowFlags(Qt::Popup);
+    // A tool-tip window: it never takes the keyboard or grabs the mouse, so the window under it
+    // goes on working; the closer takes it away as the user moves on.
+    popup->setWindowFlags(Qt::ToolTip);
+    popup->setAttribute(Qt::WA_ShowWithoutActivating);
+    popup->setFocusPolicy(Qt::NoFocus);
     popup->setAttribute(Qt::WA_DeleteOnClose);
     popup->setObjectName(QStringLiteral("HelpPopup"));
     popup->setSearchPaths({QFileInfo(topic).absolutePath()});
@@ -201,6 +290,7 @@ int HelpViewer::ShowPopup(int contextNumber, QPoint cursor) {
     popup->move(at.x, at.y);
     popup->show();
     popup_ = popup;
+    closer_ = std::make_unique<PopupCloser>(popup, main_);
     return kShown;
 }
 

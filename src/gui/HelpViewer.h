@@ -11,6 +11,8 @@
 class QLineEdit;
 #include <QTextBrowser>
 class QToolButton;
+class PopupCloser;
+#include <memory>
 
 // The help window: one page at a time with its history.
 class HelpWindow : public QWidget {
@@ -60,4 +62,5 @@ class HelpViewer {
     QWidget* main_;
     QPointer<HelpWindow> window_;
     QPointer<QTextBrowser> popup_;
+    std::unique_ptr<PopupCloser> closer_;
 };

@@ -30,6 +30,7 @@
 #include <functional>
 #include <memory>
 
+#include "app/cmcGridModel.h"
 #include "app/indEnviron.h"
 #include "app/indMain.h"
 #include "base/ScopedInstall.h"
@@ -684,6 +685,60 @@ TEST_F(Window, F1OnAChannelCellOpensItsTopicAndUnknownTopicsAreReported) {
     EXPECT_EQ(window_->Help()->ShowPopup(0, QPoint(10, 10)), HelpViewer::kNoTopic);
     ASSERT_FALSE(prompts_.shown().empty());
     EXPECT_EQ(prompts_.shown().back().text, GTex().GetLine("GI_Sys_HtmlHelp_Error", 1));
+}
+
+// The pop-up is read and left: Escape, a click elsewhere, typing or another program taking the
+// focus each close it, and the grid goes on taking what the user types.
+TEST_F(Window, HelpPopupNeverHoldsTheInput) {
+    Start();
+    auto* sheet = dynamic_cast<cuiSheet*>(window_->CurrentSheet());
+    ASSERT_NE(sheet, nullptr);
+    cuiGrid* grid = sheet->Grid();
+    cmcGridModel& model = *grid->Model();
+    // The first sheet's longest transmission.
+    for (int r = 0; r < model.RowCount(); ++r)
+        for (int c = 0; c < model.ColumnCount(); ++c)
+            if (model.CellAt(c, r).Label == CL_ComCom_TotTimer) model.SelectCell(c, r);
+    ASSERT_EQ(sheet->CurrentCell()->Label, CL_ComCom_TotTimer);
+    grid->setFocus();
+    const auto openPopup = [&]() -> QPointer<QTextBrowser> {
+        QTest::keyClick(grid, Qt::Key_F1);
+        QPointer<QTextBrowser> popup = window_->Help() ? window_->Help()->Popup() : nullptr;
+        EXPECT_TRUE(popup && popup->isVisible());
+        EXPECT_TRUE(grid->hasFocus()) << "the pop-up must not take the keyboard";
+        return popup;
+    };
+    const auto closed = [](const QPointer<QTextBrowser>& p) {
+        return WaitUntil([&] { return !p || !p->isVisible(); });
+    };
+
+    QPointer<QTextBrowser> popup = openPopup();
+    Shot(popup, "help_popup_over_grid");
+    // A lone Shift and the wheel over it leave it; a click inside (its links) too.
+    QTest::keyClick(grid, Qt::Key_Shift);
+    QTest::mouseClick(popup->viewport(), Qt::LeftButton);
+    EXPECT_TRUE(popup && popup->isVisible());
+    QTest::keyClick(grid, Qt::Key_Escape);
+    EXPECT_TRUE(closed(popup)) << "Escape";
+    EXPECT_FALSE(grid->EditorVisible()) << "Escape only closes the pop-up";
+
+    popup = openPopup();
+    QTest::mouseClick(window_->StatusPanels(), Qt::LeftButton);
+    EXPECT_TRUE(closed(popup)) << "a click in the status bar";
+
+    grid->setFocus();
+    popup = openPopup();
+    QTest::keyClicks(grid, "4");
+    EXPECT_TRUE(closed(popup)) << "typing";
+    ASSERT_TRUE(grid->EditorVisible()) << "the grid took the key";
+    EXPECT_EQ(grid->Editor()->toPlainText(), "4");
+    QTest::keyClick(grid->Editor(), Qt::Key_Escape);
+
+    grid->setFocus();
+    popup = openPopup();
+    QEvent deactivate(QEvent::WindowDeactivate);
+    QApplication::sendEvent(window_.get(), &deactivate);
+    EXPECT_TRUE(closed(popup)) << "the window lost the focus";
 }
 
 TEST_F(Window, HelpContentsWindowNavigatesAndSearches) {
