@@ -2,12 +2,13 @@
 
 namespace csv {
 
-std::string FormatRow(const Row& row) {
+std::string FormatRow(const Row& row, char separator) {
     std::string out;
+    const char special[] = {separator, '"', '\r', '\n', '\0'};
     for (size_t i = 0; i < row.size(); ++i) {
-        if (i) out += ',';
+        if (i) out += separator;
         const std::string& f = row[i];
-        bool quote = f.find_first_of(",\"\r\n") != std::string::npos ||
+        bool quote = f.find_first_of(special) != std::string::npos ||
                      (!f.empty() && (f.front() == ' ' || f.back() == ' '));
         if (!quote) {
             out += f;
@@ -25,7 +26,7 @@ std::string FormatRow(const Row& row) {
 }
 
 bool Parse(const std::string& text, std::vector<Row>* rows, ParseError* error,
-           std::vector<int>* lines) {
+           std::vector<int>* lines, char separator) {
     rows->clear();
     if (lines) lines->clear();
     Row row;
@@ -46,14 +47,17 @@ bool Parse(const std::string& text, std::vector<Row>* rows, ParseError* error,
             inRecord = true;
         }
         if (c == '"') {
-            if (!field.empty()) return fail("a quote inside an unquoted field");
+            // ="..." is how a spreadsheet is told that the text is text ("007" stays 007).
+            const bool textCell = field == "=";
+            if (!field.empty() && !textCell) return fail("a quote inside an unquoted field");
+            if (textCell) field += '"';
             ++i;
             for (;;) {
                 if (i >= n) return fail("a quoted field is not closed");
                 char q = text[i++];
                 if (q == '"') {
                     if (i < n && text[i] == '"') {
-                        field += '"';
+                        field += textCell ? "\"\"" : "\"";
                         ++i;
                         continue;
                     }
@@ -62,11 +66,12 @@ bool Parse(const std::string& text, std::vector<Row>* rows, ParseError* error,
                 if (q == '\n') ++line;
                 field += q;
             }
-            if (i < n && text[i] != ',' && text[i] != '\r' && text[i] != '\n')
+            if (textCell) field += '"';
+            if (i < n && text[i] != separator && text[i] != '\r' && text[i] != '\n')
                 return fail("text after the closing quote of a field");
             continue;
         }
-        if (c == ',') {
+        if (c == separator) {
             row.push_back(std::move(field));
             field.clear();
             ++i;

@@ -2,7 +2,9 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
+#include <random>
 #include <sstream>
 
 #include "cli/CellAccess.h"
@@ -275,19 +277,59 @@ int CmdWarnings(int argc, char** argv) {
 }
 
 int CmdExport(int argc, char** argv) {
-    CliArgs args(argc, argv, 2, {"--data", "--table", "-o"}, kNoFlags);
-    NeedWords(args, 1, "kelda-cli export FILE --table T [-o OUT.csv]");
+    CliArgs args(argc, argv, 2, {"--data", "--table", "-o", "--separator", "--format"}, kNoFlags);
+    const char* usage =
+        "usage: kelda-cli export FILE --table T [-o OUT.csv] [--separator ';'] "
+        "[--format csv|xlsx]";
+    NeedWords(args, 1, usage);
     auto table = args.Value("--table");
-    if (!table) throw UsageError{"usage: kelda-cli export FILE --table T [-o OUT.csv]"};
+    if (!table) throw UsageError{usage};
     TableSheetKey(*table);
+    const std::string format = args.ValueOr("--format", "csv");
+    if (format != "csv" && format != "xlsx")
+        throw UsageError{"--format " + format + ": the formats are csv and xlsx"};
+    const std::string sep = args.ValueOr("--separator", ",");
+    char separator = ',';
+    if (sep == ";" || sep == "tab" || sep == "\t" || sep == "\\t")
+        separator = sep == ";" ? ';' : '\t';
+    else if (sep != ",")
+        throw UsageError{"--separator " + sep + ": the separators are ',' ';' and tab"};
+    const std::string out = args.ValueOr("-o", "");
+    if (format == "xlsx" && (out.empty() || out == "-"))
+        throw UsageError{"--format xlsx writes a workbook file: give it with -o OUT.xlsx"};
+    if (format == "xlsx" && args.Value("--separator"))
+        throw UsageError{"--separator is for CSV; a workbook has no separator"};
     CliSession session(DataFolder(args));
     if (int status = OpenDocument(session, args.Positional()[0]); status != kExitOk) return status;
-    return WriteOutput(args.ValueOr("-o", ""), ExportTable(*table));
+    if (format == "csv") return WriteOutput(out, ExportTable(*table, separator));
+
+    // The workbook is made beside the system's temporary files, then saved over OUT in one
+    // step as every other output is, so a failed export leaves OUT as it was.
+    std::error_code ec;
+    const std::filesystem::path scratch =
+        std::filesystem::temp_directory_path(ec) /
+        ("kelda-export-" + std::to_string(std::random_device{}()) + ".xlsx");
+    std::string why, bytes;
+    const bool made = !ec && ExportTableWorkbook(*table, scratch.string(), why);
+    if (made) {
+        std::ifstream in(scratch, std::ios::binary);
+        std::ostringstream all;
+        all << in.rdbuf();
+        bytes = all.str();
+    }
+    std::filesystem::remove(scratch, ec);
+    if (!made || bytes.empty()) {
+        std::fprintf(stderr, "kelda-cli: cannot write %s: %s\n", out.c_str(),
+                     why.empty() ? "the workbook could not be made" : why.c_str());
+        return kExitFileErrorBase + FileErr_FileOpen;
+    }
+    return WriteOutput(out, bytes);
 }
 
 int CmdImport(int argc, char** argv) {
-    CliArgs args(argc, argv, 2, {"--data", "--table", "-o"}, {"--partial"});
-    const char* usage = "usage: kelda-cli import FILE --table T IN.csv [-o OUT] [--partial]";
+    CliArgs args(argc, argv, 2, {"--data", "--table", "-o"}, {"--partial", "--strict"});
+    const char* usage =
+        "usage: kelda-cli import FILE --table T IN.csv [-o OUT] [--partial] [--strict]";
     NeedWords(args, 2, usage);
     auto table = args.Value("--table");
     if (!table) throw UsageError{usage};
@@ -303,11 +345,14 @@ int CmdImport(int argc, char** argv) {
     if (int status = OpenDocument(session, file); status != kExitOk) return status;
     // The whole import is one step, as in the window.
     session.App().BeginStepGroup();
-    ImportReport report = ImportTable(*table, csvText);
+    ImportOptions options;
+    options.strict = args.Has("--strict");
+    ImportReport report = ImportTable(*table, csvText, options);
     cmcUndoWhat what;
     what.kind = cmcUndoWhat::kImport;
     what.text = *table;
     session.App().EndStepGroup(what);
+    for (const auto& n : report.notes) std::fprintf(stderr, "kelda-cli: %s\n", n.c_str());
     for (const auto& p : report.problems) std::fprintf(stderr, "kelda-cli: %s\n", p.c_str());
     if (!report.problems.empty() && !args.Has("--partial")) {
         std::fprintf(stderr, "kelda-cli: %zu value(s) refused, nothing saved\n",

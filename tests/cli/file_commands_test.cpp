@@ -458,13 +458,15 @@ TEST_F(CliFiles, ImportListsEveryRefusedValueAndSavesOnlyWithPartial) {
     const std::string before = ReadFile(path);
     auto rows = test::ParseCsv(RunCli({"export", path, "--table", "ind"}, tmp).out);
     rows[1] = {"1", "211234567", "GOOD"};
-    rows[2] = {"2", "2112345", "SHORT"};  // too few digits
-    rows[4] = {"4", "", "NO ID"};         // a name needs an MMSI
+    rows[2] = {"2", "211234", "SHORT"};  // too few digits
+    rows[4] = {"4", "", "NO ID"};        // a name needs an MMSI
     WriteFile(tmp / "in.csv", test::FormatCsv(rows));
 
     CliResult r = RunCli({"import", path, "--table", "ind", tmp / "in.csv"}, tmp);
     EXPECT_EQ(r.status, 2);
-    EXPECT_NE(r.err.find("row 3, column 'MMSI': An ID has 9 digits"), std::string::npos) << r.err;
+    EXPECT_NE(r.err.find("row 3, column 'MMSI': '211234' refused: An ID has 9 digits"),
+              std::string::npos)
+        << r.err;
     EXPECT_NE(r.err.find("row 5, column 'Name'"), std::string::npos) << r.err;
     EXPECT_EQ(ReadFile(path), before);
 
@@ -488,7 +490,8 @@ TEST_F(CliFiles, ImportRefusesAValueTheCellWouldStoreOtherwise) {
 
     CliResult r = RunCli({"import", path, "--table", "ind", tmp / "in.csv"}, tmp);
     EXPECT_EQ(r.status, 2);
-    EXPECT_NE(r.err.find("row 2, column 'Name': 'Jörg Bäcker' would be stored as"),
+    EXPECT_NE(r.err.find("row 2, column 'Name': ö and ä cannot be shown by the radio ('Jörg "
+                         "Bäcker' would be stored as"),
               std::string::npos)
         << r.err;
     EXPECT_NE(r.err.find("row 3, column 'Name': 'ABCDEFGHIJKLMNOP' would be stored as "
