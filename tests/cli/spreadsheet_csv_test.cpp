@@ -12,7 +12,6 @@
 namespace {
 
 using test::CliResult;
-using test::ReadFile;
 using test::RunCli;
 using test::TempFolder;
 using test::WriteFile;
@@ -278,6 +277,16 @@ TEST_F(SpreadsheetCsv, ExportGuardsFormulasAndTakesItsOwnSeparator) {
     EXPECT_EQ(im.status, 0) << im.err;
     EXPECT_EQ(im.err, "");
     EXPECT_TRUE(ReadFile(path) == before);
+    // The workbook (its cells are read back by the LibreOffice round trip): a file, never
+    // standard output, and never mistaken for a CSV.
+    EXPECT_EQ(RunCli({"export", path, "--table", "ind", "--format", "xlsx"}, tmp).status, 2);
+    CliResult book =
+        RunCli({"export", path, "--table", "ind", "--format", "xlsx", "-o", tmp / "ind.xlsx"}, tmp);
+    ASSERT_EQ(book.status, 0) << book.err;
+    EXPECT_EQ(ReadFile(tmp / "ind.xlsx").substr(0, 4), "PK\x03\x04");
+    CliResult wrong = RunCli({"import", path, "--table", "ind", tmp / "ind.xlsx"}, tmp);
+    EXPECT_EQ(wrong.status, 2);
+    EXPECT_NE(wrong.err.find("this is a workbook"), std::string::npos) << wrong.err;
     for (const char* bad : {"|", "semicolon"})
         EXPECT_EQ(RunCli({"export", path, "--table", "ind", "--separator", bad}, tmp).status, 2);
 }
