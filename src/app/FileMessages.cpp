@@ -39,15 +39,17 @@ void ShowWarning(const std::string& text) {
 
 }  // namespace
 
-std::string FileErrorText(int code) {
+std::string FileErrorText(int code, const std::string& path) {
     const char* key = MessageKey(code);
     if (!key) return {};
     cmcGTex& tex = GTex();
-    return tex.GetText(keys::kMessFileErrHeadline) + "\n\n" + tex.GetText(key);
+    std::string text = tex.GetText(keys::kMessFileErrHeadline) + "\n\n" + tex.GetText(key);
+    if (!path.empty()) text += "\n\n" + path;
+    return text;
 }
 
-void ReportFileError(int code) {
-    const std::string text = FileErrorText(code);
+void ReportFileError(int code, const std::string& path) {
+    const std::string text = FileErrorText(code, path);
     if (!text.empty()) ShowWarning(text);
 }
 

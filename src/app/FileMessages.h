@@ -3,10 +3,11 @@
 // into the overlay's texts and show them.
 #include <string>
 
-// "Headline" and the code's own text; "" for 0 and unknown codes.
-std::string FileErrorText(int code);
+// "Headline" and the code's own text, then the file's path when one is given; "" for 0 and
+// unknown codes.
+std::string FileErrorText(int code, const std::string& path = {});
 // Shows FileErrorText as a warning; nothing for 0 and unknown codes.
-void ReportFileError(int code);
+void ReportFileError(int code, const std::string& path = {});
 // A save that failed says so with the file and the system's reason (the reading message of the
 // same code would talk about opening).
 std::string WriteErrorText(const std::string& path, const std::string& reason);

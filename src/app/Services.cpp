@@ -20,11 +20,12 @@ Services::Services(ServiceSetup& setup) {
 
     const bool ownSettings = static_cast<bool>(setup.settings);
     settings_ = ownSettings ? setup.settings() : std::make_unique<indEnviron>();
+    // A second instance still has texts: it tells why the running one did not take its file.
+    text_.BindFile(platform::JoinPath(dataFolder_, "KELDA.OVL"));
+    textSlot_.emplace(&text_);
     if (ownSettings && !settings_->IsFirstInstance()) return;
     settingsSlot_.emplace(settings_.get());
-    text_.BindFile(platform::JoinPath(dataFolder_, "KELDA.OVL"));
     help_.BindFile(platform::JoinPath(dataFolder_, "KELDAH.OVL"));
-    textSlot_.emplace(&text_);
     helpSlot_.emplace(&help_);
     hubSlot_.emplace(&*hub_);
     app_ = std::make_unique<indMain>();

@@ -54,7 +54,7 @@ class Services {
     Services& operator=(const Services&) = delete;
 
     // False for a second instance of the window program: it must leave at once, touching
-    // nothing; then only the platform parts are installed.
+    // nothing; then only the platform parts and the main text store are installed.
     bool FirstInstance() const { return app_ != nullptr; }
     const std::string& DataFolder() const { return dataFolder_; }
     indMain& App() { return *app_; }

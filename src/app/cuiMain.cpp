@@ -185,11 +185,12 @@ int cuiMain::ReadDocumentFile(const std::string& path, cmcEeprom& image) {
         else
             code = file.CheckCoverage(kDocumentRanges);
     }
-    ReportFileError(code);
+    ReportFileError(code, path);
     return code;
 }
 
 int cuiMain::OpenFile(const std::string& path) {
+    lastFileError_ = FileErr_None;  // a declined question is no file error
     bool same = RecentFileList::SamePath(path, DocumentName());
     if (ConfirmDiscard(same) == kCancel) return 1;
     scratch_.Assign(working_);

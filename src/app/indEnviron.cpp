@@ -60,6 +60,7 @@ indEnviron::indEnviron(std::string mutexName, std::string keyPath, int screenWid
       lock_(std::move(lock)) {
     SetDefaults();
     firstInstance_ = lock_ && lock_->Acquire(mutexName_);
+    if (firstInstance_) lockProblem_ = lock_->Problem();
     if (firstInstance_) Load();
 }
 
@@ -75,7 +76,7 @@ indEnviron::indEnviron() : screenWidth_(0), screenHeight_(0) {
 
 indEnviron::~indEnviron() {
     if (!firstInstance_) return;
-    if (signature == kSignature) Save();
+    if (signature == kSignature && lockProblem_.empty()) Save();
     lock_->Release();
 }
 
@@ -214,11 +215,13 @@ std::optional<std::string> indEnviron::ReadBinary(const std::string& key,
 }
 
 bool indEnviron::WriteInt(const std::string& key, const std::string& name, int value) {
+    if (!lockProblem_.empty()) return false;  // another instance may be writing them
     if (!store_ || !store_->Write(key, name, SettingsValue::Int(value))) return false;
     return store_->Commit();
 }
 
 bool indEnviron::DeleteSubKey(const std::string& key, const std::string& subkey) {
+    if (!lockProblem_.empty()) return false;
     if (!store_ || subkey.empty()) return false;
     store_->DeleteKey(key + "\\" + subkey);
     return store_->Commit();

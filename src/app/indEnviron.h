@@ -36,6 +36,12 @@ class indEnviron {
     bool IsFirstInstance() const { return firstInstance_; }
     // Why the stored settings could not be read; they are then not saved over. Empty when fine.
     std::string LoadProblem() const;
+    // Why the single-instance lock could not be made ("<where>: <reason>"). The program then
+    // runs, as it cannot tell whether it is the only one, but never writes the settings, so
+    // that two windows cannot overwrite each other's. Empty when the lock is held.
+    const std::string& LockProblem() const { return lockProblem_; }
+    // The lock is this process's own: later starts may hand their files to it.
+    bool HoldsLock() const { return firstInstance_ && lockProblem_.empty(); }
 
     // Raw access to the store, for column widths and the like; keys are full paths
     // ("Software\Vexa\KELDA\Display\..."). Writes are made lasting at once.
@@ -81,6 +87,7 @@ class indEnviron {
     platform::SettingsStore* store_ = nullptr;
     std::unique_ptr<platform::InstanceLock> lock_;
     bool firstInstance_ = false;
+    std::string lockProblem_;
 };
 
 // The process-wide settings (a detached one with defaults until the program installs its own).

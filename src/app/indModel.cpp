@@ -354,7 +354,7 @@ void indModel::LoadInitialFile(int type) {
     file.SetCodes(kModelCode, kSubCode);
     file.SetRevisionCheck(&cmcClnFile::AcceptCurrentRevision, nullptr);
     const int rc = file.Read(path, kDocumentRanges);
-    ReportFileError(rc);
+    ReportFileError(rc, path);
     if (rc != 0 || !IsOwnImage(reference_, false)) {
         platform::FatalStop("Cannot open '" + path + "'.");
     }

@@ -16,6 +16,7 @@
 #include <QTimer>
 #include <QTreeWidget>
 
+#include "app/InstanceHandoff.h"
 #include "app/WindowPlacement.h"
 #include "app/indEnviron.h"
 #include "app/indMain.h"
@@ -30,6 +31,8 @@
 #include "gui/MainStatusBar.h"
 #include "gui/MainToolbar.h"
 #include "gui/ProgressWindow.h"
+#include "platform/FileNames.h"
+#include "platform/Folders.h"
 #include "platform/Prompt.h"
 #include "platform/qt/FontWarmup.h"
 #include "radio/CellDispatcher.h"
@@ -268,8 +271,9 @@ int TForm1::TreePanelWidth() const {
 }
 
 void TForm1::SetTitle(const std::string& title) {
-    // The marker shows after the file name while the document is modified.
-    QString shown = FromOverlay(title);
+    // The marker shows after the file name while the document is modified. The file name may
+    // be UTF-8 or, from an older system, Latin-1.
+    QString shown = QString::fromStdString(platform::ShownText(title));
     const int dash = shown.indexOf(QStringLiteral(" - "));
     shown.insert(dash < 0 ? shown.size() : dash, QStringLiteral("[*]"));
     setWindowTitle(shown);
@@ -440,36 +444,46 @@ void TForm1::closeEvent(QCloseEvent* event) {
     event->accept();
 }
 
-void TForm1::RunCommandLine(const QStringList& arguments) {
+void TForm1::RunCommandLine(const std::vector<std::string>& arguments) {
     if (!app_) return;
-    QString file;
-    int files = 0;
-    for (int i = 1; i < arguments.size(); ++i) {
-        const QString& a = arguments[i];
-        if (a == QStringLiteral("--data")) {  // the data folder, taken at start-up
+    for (size_t i = 1; i < arguments.size(); ++i) {
+        const std::string& a = arguments[i];
+        if (a == "--data") {  // the data folder, taken at start-up
             ++i;
             continue;
         }
-        if (a == QStringLiteral("--device") && i + 1 < arguments.size()) {
+        if (a == "--device" && i + 1 < arguments.size()) {
             // The device gets a number in the port table, and that number is the port.
-            int port = PortTable().NumberOf(arguments[++i].toStdString());
+            int port = PortTable().NumberOf(arguments[++i]);
             if (port > 0) app_->RunCommand(cmcAppCommand::kSelectPort, port, {});
             continue;
         }
-        if (a.compare(QStringLiteral("/svcmode"), Qt::CaseInsensitive) == 0) {
+        if (QString::fromStdString(a).compare(QStringLiteral("/svcmode"), Qt::CaseInsensitive) ==
+            0) {
             app_->EnterManufacturerMode();
             continue;
         }
-        file = a;
-        ++files;
     }
-    if (files > 1) {
+    const std::vector<std::string> files = CommandLineFiles(arguments);
+    if (files.size() > 1) {
         platform::GetPrompter().Show(GTex().GetLine(keys::kMessOneFileOnly, 0),
                                      GTex().GetLine(keys::kSysAppTitle, 0),
                                      platform::PromptIcon::Error, platform::PromptButtons::Ok);
         return;
     }
-    if (files == 1) app_->OpenFile(QFileInfo(file).absoluteFilePath().toStdString());
+    if (files.size() == 1)
+        app_->OpenFile(platform::PathOnDisk(HandedPath(files[0], platform::CurrentFolder())));
+}
+
+void TForm1::BringToFront() {
+    if (isMinimized()) showNormal();
+    show();
+    raise();
+    activateWindow();
+}
+
+bool TForm1::Busy() const {
+    return !isEnabled() || QApplication::activeModalWidget() != nullptr;
 }
 
 bool TForm1::AcceptsDrop(const QMimeData* data) const {
@@ -497,8 +511,12 @@ void TForm1::OpenDropped(const QList<QUrl>& urls) {
                                      platform::PromptIcon::Error, platform::PromptButtons::Ok);
         return;
     }
-    // Opened after the drop has ended, so that the discard question does not hold the drag.
-    const std::string path = urls.front().toLocalFile().toStdString();
+    // The name's own bytes (a file manager sends them percent-encoded), not UTF-8 read into
+    // text and back, which would lose a Latin-1 name. Opened after the drop has ended, so that
+    // the discard question does not hold the drag.
+    const std::string path = platform::PathOnDisk(
+        QByteArray::fromPercentEncoding(urls.front().path(QUrl::FullyEncoded).toLatin1())
+            .toStdString());
     QTimer::singleShot(0, this, [this, path] { app_->OpenFile(path); });
 }
 

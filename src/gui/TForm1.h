@@ -51,8 +51,14 @@ class TForm1 : public QMainWindow, public cuiMainView {
     bool CanPrintCurrent() const override;
 
     // The command line: "/svcmode" (any case) enters manufacturer mode after the caution; one
-    // other argument names a clone file to open. Run once the window is shown.
-    void RunCommandLine(const QStringList& arguments);
+    // other argument names a clone file to open. Run once the window is shown. The words are
+    // the bytes the program was given: a file name need not be UTF-8.
+    void RunCommandLine(const std::vector<std::string>& arguments);
+    // Shows the window in front of the others (a later start handed it a file).
+    void BringToFront();
+    // True while the user must finish something first: a clone run or printing (the window is
+    // disabled), or a dialog waiting for an answer.
+    bool Busy() const;
 
     // Dropped files: only local files are taken, and only one at a time.
     bool AcceptsDrop(const QMimeData* data) const;

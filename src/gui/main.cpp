@@ -8,11 +8,13 @@
 #include <ctime>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "gui/AppSession.h"
 #include "gui/IconSet.h"
 #include "gui/MainStatusBar.h"
 #include "gui/PrintCommand.h"
+#include "gui/SingleInstance.h"
 #include "gui/TForm1.h"
 #include "platform/Console.h"
 #include "platform/DataFolder.h"
@@ -22,6 +24,9 @@
 #include "platform/qt/QtClock.h"
 #include "platform/qt/QtFileDialogs.h"
 #include "platform/qt/QtPrompter.h"
+#include "text/OverlayFormat.h"
+#include "text/OverlayKeys.h"
+#include "text/cmcGTex.h"
 
 namespace {
 
@@ -43,8 +48,12 @@ const char kUsage[] =
     "               window (no display needed); --sheet KEY prints one sheet (GI_Sheet_IntCh or\n"
     "               IntCh), --all or neither prints every sheet of the tree\n"
     "  --help       print this text\n"
-    "Exit status: 0 closed (also a second start that ends at once), 1 no display,\n"
-    "3 fatal start-up error such as no usable data folder.\n"
+    "While KELDA runs, a second start hands FILE to the running window, which comes to the\n"
+    "front and opens it (after asking about unsaved changes), and ends at once.\n"
+    "Exit status: 0 closed (a second start: the running window took FILE), 1 no display,\n"
+    "2 a second start named more than one file, 3 fatal start-up error such as no usable\n"
+    "data folder, 5 the running window did not take FILE (busy, the user kept the open\n"
+    "document, the file cannot be used), 6 the running window does not answer.\n"
     "With --print: 0 written, 2 usage error, 3 no usable data folder, 4 no such sheet (or\n"
     "nothing printable), 10+n clone file error n, 11 the PDF cannot be written there, 12\n"
     "writing the PDF failed part way; on failure no PDF is left behind.\n";
@@ -135,7 +144,9 @@ int main(int argc, char** argv) {
         AppSession session(std::move(setup),
                            platform::JoinPath(platform::ConfigFolder(), "settings.conf"),
                            screen.width(), screen.height());
-        if (!session.FirstInstance()) return 0;
+        const std::vector<std::string> arguments(argv, argv + argc);
+        // A later start hands its file to the running window.
+        if (!session.FirstInstance()) return HandOverToRunningWindow(arguments);
         TForm1 window(&session.App());
         prompter.SetParent(&window);
         dialogs.SetParent(&window);
@@ -144,12 +155,24 @@ int main(int argc, char** argv) {
             qapp.installEventFilter(&quitAfterFirstSheet);
         window.show();
         // "/svcmode" and a clone file named on the command line, once the window is there.
-        const QStringList arguments = QApplication::arguments();
         QTimer::singleShot(0, &window, [&window, arguments] { window.RunCommandLine(arguments); });
+        // Later starts reach this window only while it holds the lock: without it, another
+        // window may be listening, and its channel must be left alone.
+        HandoffListener handoff(window, session.App());
+        if (session.Settings().HoldsLock())
+            if (std::string problem = handoff.Listen(); !problem.empty())
+                std::fprintf(stderr, "kelda: later starts cannot hand files to this window: %s\n",
+                             problem.c_str());
         // Settings that could not be read are left alone; say so once.
         if (std::string problem = session.Settings().LoadProblem(); !problem.empty()) {
             std::fprintf(stderr, "kelda: %s\n", problem.c_str());
             ShowStatusMessage(problem);
+        }
+        if (const std::string& lock = session.Settings().LockProblem(); !lock.empty()) {
+            const std::string text =
+                FormatOverlay(GTex().GetLine(keys::kMessLockUnavailable, 0), {lock});
+            std::fprintf(stderr, "kelda: %s\n", text.c_str());
+            ShowStatusMessage(text);
         }
         rc = qapp.exec();
     }

@@ -14,6 +14,7 @@ class FileInstanceLock : public InstanceLock {
 
     bool Acquire(const std::string& name) override;
     void Release() override;
+    std::string Problem() const override { return problem_; }
 
     // The lock file's path for a lock name (characters other than letters, digits, '-' and '.'
     // become '_').
@@ -21,6 +22,7 @@ class FileInstanceLock : public InstanceLock {
 
   private:
     int fd_ = -1;
+    std::string problem_;
 };
 
 }  // namespace platform

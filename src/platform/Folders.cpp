@@ -1,5 +1,6 @@
 #include "platform/Folders.h"
 
+#include <dirent.h>
 #include <pwd.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -8,6 +9,9 @@
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
+#include <vector>
+
+#include "platform/FileNames.h"
 
 namespace platform {
 namespace {
@@ -110,6 +114,35 @@ bool MakeFolders(const std::string& path) {
     if (slash != std::string::npos && slash > 0) MakeFolders(path.substr(0, slash));
     if (mkdir(path.c_str(), 0700) != 0 && errno != EEXIST) return false;
     return IsFolder(path);
+}
+
+std::string PathOnDisk(const std::string& path) {
+    if (path.empty() || path[0] != '/' || path.find("\xEF\xBF\xBD") == std::string::npos ||
+        KindOfPath(path) != PathKind::Missing)
+        return path;
+    std::string found;
+    size_t at = 1;
+    while (at <= path.size()) {
+        size_t end = path.find('/', at);
+        if (end == std::string::npos) end = path.size();
+        const std::string piece = path.substr(at, end - at);
+        std::string next = found + "/" + piece;
+        if (!piece.empty() && KindOfPath(next) == PathKind::Missing &&
+            piece.find("\xEF\xBF\xBD") != std::string::npos) {
+            const std::string wanted = FoldedName(piece);
+            std::vector<std::string> fits;
+            if (DIR* dir = opendir(found.empty() ? "/" : found.c_str())) {
+                while (dirent* e = readdir(dir))
+                    if (FoldedName(e->d_name) == wanted) fits.emplace_back(e->d_name);
+                closedir(dir);
+            }
+            if (fits.size() != 1) return path;
+            next = found + "/" + fits.front();
+        }
+        found = piece.empty() ? found : next;
+        at = end + 1;
+    }
+    return found.empty() ? path : found;
 }
 
 }  // namespace platform

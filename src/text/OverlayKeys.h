@@ -70,6 +70,8 @@
     X(kMessMakerCaution, "GI_Mess_Maker_Caution")                          \
     X(kMessModelError, "GI_Mess_ModelError")                               \
     X(kMessOneFileOnly, "GI_Mess_OneFileOnly")                             \
+    X(kMessHandoff, "GI_Mess_Handoff")                                     \
+    X(kMessLockUnavailable, "GI_Mess_LockUnavailable")                     \
     X(kPMenuNoItem, "GI_PMenu_NoItem")                                     \
     X(kPMenuRowBody, "GI_PMenu_Row_Body")                                  \
     X(kSheetCanCh, "GI_Sheet_CanCh")                                       \

@@ -13,6 +13,7 @@
 #include "platform/AtomicFile.h"
 #include "platform/FileInstanceLock.h"
 #include "platform/FileSettingsStore.h"
+#include "platform/InstanceLock.h"
 #include "support/MemoryInstanceLock.h"
 #include "support/MemorySettingsStore.h"
 #include "support/TestFiles.h"
@@ -115,6 +116,32 @@ TEST(Environ, FirstRunGivesDefaultsAndSavesTheWholeTreeInOrder) {
         "[Software\\Vexa\\KELDA\\Setup]\n\"VerifyAfterWrite\"=int:0\n\"ModelType\"=int:2\n"
         "\"ChListType\"=int:0\n";
     EXPECT_EQ(store.tree.Serialize(), expected);
+}
+
+// A lock that cannot be made (its path is a folder, the runtime folder is read-only): the
+// program runs, as it cannot tell whether it is alone, says why, and never writes the settings,
+// so that two windows cannot overwrite each other's.
+TEST(Environ, WithoutALockTheSettingsAreReadButNeverWritten) {
+    class BrokenLock : public platform::InstanceLock {
+      public:
+        bool Acquire(const std::string&) override { return true; }
+        void Release() override {}
+        std::string Problem() const override { return "/run/x.lock: Is a directory"; }
+    };
+    test::MemorySettingsStore store;
+    StoreValid(store);
+    {
+        indEnviron e(indEnviron::kMutexName, indEnviron::kKeyPath, 1920, 1080, store,
+                     std::make_unique<BrokenLock>());
+        EXPECT_TRUE(e.IsFirstInstance());
+        EXPECT_FALSE(e.HoldsLock()) << "later starts must not hand files to it";
+        EXPECT_EQ(e.LockProblem(), "/run/x.lock: Is a directory");
+        EXPECT_EQ(e.comPort, 7);
+        e.comPort = 12;
+        EXPECT_FALSE(e.WriteInt(kGlobal, "ComPort", 13));
+    }
+    EXPECT_EQ(store.commits, 0);
+    EXPECT_EQ(store.tree.Read(kGlobal, "ComPort")->number, 7);
 }
 
 TEST(Environ, StoredSettingsLoadAndChangesSave) {

@@ -235,3 +235,23 @@ TEST_F(Desktop, AfterF1AndEscapeTypingGoesIntoTheCellAndIsSaved) {
 }
 
 }  // namespace
+
+namespace {
+
+// A second start (a double click on a clone file while KELDA runs) hands its file to the running
+// window, which opens it; a Latin-1 name from an older system opens too and is shown readably.
+TEST_F(Desktop, ASecondStartHandsItsFileToTheRunningWindow) {
+    const pid_t kelda = Launch({Kelda()});
+    const std::string window = MainWindow(kelda);
+    ASSERT_FALSE(window.empty());
+    const std::string file = CloneFile("hand.kcf");
+    Result second = Run("timeout 30 " + Quote(Kelda()) + " " + Quote(file));
+    EXPECT_EQ(second.status, 0) << second.out;
+    EXPECT_EQ(WindowName(window), "hand.kcf - KELDA");
+    const std::string latin1 = CloneFile("caf\xE9.kcf");
+    second = Run("timeout 30 " + Quote(Kelda()) + " " + Quote(latin1));
+    EXPECT_EQ(second.status, 0) << second.out;
+    EXPECT_EQ(WindowName(window), "caf\xC3\xA9.kcf - KELDA");
+}
+
+}  // namespace

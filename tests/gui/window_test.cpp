@@ -539,14 +539,14 @@ TEST_F(Window, CommandLineOpensAFileAndTwoFilesOrAMissingOneAreReported) {
     const std::string a = dir_ + "/a.kcf";
     ASSERT_EQ(App().SaveToFile(a), 0);
     App().New();
-    window_->RunCommandLine({"kelda", QString::fromStdString(a)});
+    window_->RunCommandLine({"kelda", a});
     EXPECT_EQ(App().DocumentPath(), a);
     prompts_.Clear();
     window_->RunCommandLine({"kelda", "x.kcf", "y.kcf"});
     ASSERT_EQ(prompts_.shown().size(), 1u);
     EXPECT_NE(prompts_.shown()[0].text.find("one clone file"), std::string::npos);
     prompts_.Clear();
-    window_->RunCommandLine({"kelda", QString::fromStdString(dir_ + "/none.kcf")});
+    window_->RunCommandLine({"kelda", dir_ + "/none.kcf"});
     EXPECT_EQ(prompts_.shown().size(), 1u);
     EXPECT_EQ(App().DocumentPath(), a);
 }

@@ -4,6 +4,8 @@
 #include <QGuiApplication>
 #include <QMessageBox>
 
+#include "platform/FileNames.h"
+
 namespace platform {
 namespace {
 
@@ -66,8 +68,8 @@ int ToAnswer(int button) {
 int QtPrompter::Show(const std::string& text, const std::string& caption, PromptIcon icon,
                      PromptButtons buttons) {
     QWidget* parent = parent_ ? parent_.data() : QApplication::activeWindow();
-    QMessageBox box(ToIcon(icon), QString::fromLocal8Bit(caption.c_str()),
-                    QString::fromLocal8Bit(text.c_str()), ToButtons(buttons), parent);
+    QMessageBox box(ToIcon(icon), QString::fromStdString(ShownText(caption)),
+                    QString::fromStdString(ShownText(text)), ToButtons(buttons), parent);
     return ToAnswer(box.exec());
 }
 
@@ -77,8 +79,8 @@ void QtPrompter::PresentFatal(const std::string& caption, const std::string& tex
     // end; the reason is on stderr already.
     const QString platform = QGuiApplication::platformName();
     if (platform == QLatin1String("offscreen") || platform == QLatin1String("minimal")) return;
-    QMessageBox box(QMessageBox::Critical, QString::fromLocal8Bit(caption.c_str()),
-                    QString::fromLocal8Bit(text.c_str()), QMessageBox::Ok);
+    QMessageBox box(QMessageBox::Critical, QString::fromStdString(ShownText(caption)),
+                    QString::fromStdString(ShownText(text)), QMessageBox::Ok);
     box.exec();
 }
 

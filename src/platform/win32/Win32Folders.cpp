@@ -3,6 +3,7 @@
 #include <shlobj.h>
 #include <windows.h>
 
+#include "platform/FileNames.h"
 #include "platform/Folders.h"
 #include "platform/win32/WideText.h"
 
@@ -103,6 +104,10 @@ bool MakeFolders(const std::string& path) {
         GetLastError() != ERROR_ALREADY_EXISTS)
         return false;
     return KindOfPath(path) == PathKind::Folder;
+}
+
+std::string PathOnDisk(const std::string& path) {
+    return path;  // names come as UTF-16 and are made UTF-8 without loss
 }
 
 }  // namespace platform

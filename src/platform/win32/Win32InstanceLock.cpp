@@ -19,7 +19,12 @@ class MutexInstanceLock : public InstanceLock {
         for (char& c : plain)
             if (c == '\\') c = '_';
         HANDLE m = CreateMutexW(nullptr, TRUE, win32::Widen("Local\\" + plain).c_str());
-        if (m == nullptr) return true;  // no lock to be had: better to run than to refuse
+        if (m == nullptr) {
+            // No lock to be had: better to run than to refuse, but say so.
+            problem_ =
+                "the mutex Local\\" + plain + ": Windows error " + std::to_string(GetLastError());
+            return true;
+        }
         if (GetLastError() == ERROR_ALREADY_EXISTS) {
             CloseHandle(m);
             return false;
@@ -27,6 +32,8 @@ class MutexInstanceLock : public InstanceLock {
         mutex_ = m;
         return true;
     }
+
+    std::string Problem() const override { return problem_; }
 
     void Release() override {
         if (!mutex_) return;
@@ -37,12 +44,24 @@ class MutexInstanceLock : public InstanceLock {
 
   private:
     HANDLE mutex_ = nullptr;
+    std::string problem_;
 };
 
 }  // namespace
 
 std::unique_ptr<InstanceLock> CreateInstanceLock() {
     return std::make_unique<MutexInstanceLock>();
+}
+
+std::string InstanceChannelName(const std::string& lockName) {
+    // A pipe name is seen by every session of the machine: the user's name keeps each user's
+    // instance apart.
+    std::string name = "KELDA-";
+    for (char c : lockName) name += (c == '\\' || c == ' ') ? '_' : c;
+    wchar_t user[256];
+    DWORD size = 256;
+    if (GetUserNameW(user, &size) && size > 1) name += "-" + win32::Narrow(user);
+    return name;
 }
 
 }  // namespace platform
