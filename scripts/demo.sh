@@ -38,14 +38,19 @@ export XDG_CONFIG_HOME="$demo/config"
 image="$build/bin/KELDA0$model.kcf"
 set -- --image "$image" --name demo-radio
 if [ "$baud" != 0 ]; then set -- "$@" --baud "$baud"; fi
-"$build/bin/kelda-radiosim" "$@" >"$demo/sim.out" 2>"$demo/sim.err" &
+# Made here, before the radio starts: the loop below must never look for files the background
+# job has not opened yet.
+: >"$demo/sim.out"
+: >"$demo/sim.err"
+"$build/bin/kelda-radiosim" "$@" >>"$demo/sim.out" 2>>"$demo/sim.err" &
 sim=$!
 
 # The simulated radio prints its pseudo-terminal, then the link it published for port lists.
 device=""
 i=0
 while [ $i -lt 100 ]; do
-  if [ "$(wc -l <"$demo/sim.out")" -ge 2 ]; then break; fi
+  lines=$(wc -l <"$demo/sim.out" 2>/dev/null) || lines=0
+  if [ "${lines:-0}" -ge 2 ]; then break; fi
   if ! kill -0 "$sim" 2>/dev/null; then break; fi
   sleep 0.05
   i=$((i + 1))
