@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "app/WarningMessages.h"
 #include "sheet/ModelTypes.h"
 #include "text/OverlayKeys.h"
 #include "text/cmcGTex.h"
@@ -174,8 +175,30 @@ WarningLists RunWarningCheckList(cmcGTex& text, const std::function<int(cmcCellO
             add(lists.errors);
         else if (flags & 4)
             add(lists.warnings);
-        if ((flags & 12) && !cell.Text.empty())
-            lists.notes.push_back({(flags & 8) != 0, ref, cell.Text});
+    }
+    return lists;
+}
+
+WarningLists RunWarningCheckList(cmcGTex& text, const std::vector<warncheck::Finding>& findings) {
+    WarningLists lists;
+    auto add = [](std::vector<std::string>& list, const std::string& ref) {
+        if (std::find(list.begin(), list.end(), ref) == list.end()) list.push_back(ref);
+    };
+    for (const auto& line : ReadBody(text, keys::kWarningCheckList)) {
+        cmcCellObj cell;
+        ParseCell(line, cell, nullptr, nullptr);
+        const std::string ref = cell.Argument.value_or("");
+        int flags = 0;
+        for (const warncheck::Finding& f : findings) {
+            if (f.check != cell.Label) continue;
+            flags |= f.error ? 8 : 4;
+            lists.entries.push_back(
+                {f.error, ref, f.category, f.label, f.row, WarningPlace(f), WarningText(f)});
+        }
+        if (flags & 8)
+            add(lists.errors, ref);
+        else if (flags & 4)
+            add(lists.warnings, ref);
     }
     return lists;
 }

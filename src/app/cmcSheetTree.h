@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "radio/WarningCheck.h"
 #include "sheet/cmcCellObj.h"
 
 class cmcGTex;
@@ -67,13 +68,20 @@ class cmcSheetTree {
 struct WarningLists {
     std::vector<std::string> errors;  // in list order, a reference at most once
     std::vector<std::string> warnings;
-    // What a check that found something says about it: its own text in the check list, for
-    // the checks that have one.
-    struct Note {
+    // One entry per fault, in the order of the check list: the sheet it belongs to, the cell it
+    // points at and the line that says what is wrong.
+    struct Entry {
         bool error = false;
         std::string reference;
+        int category = 0;
+        int label = 0;
+        int row = 0;
+        std::string place;  // "channel 15", "row 3", "" (as the line names it)
         std::string text;
     };
-    std::vector<Note> notes;
+    std::vector<Entry> entries;
 };
 WarningLists RunWarningCheckList(cmcGTex& text, const std::function<int(cmcCellObj& cell)>& check);
+// The same list over the findings of the warning check: each line's flags are those of the
+// findings it owns, and every finding becomes an entry under the line's sheet.
+WarningLists RunWarningCheckList(cmcGTex& text, const std::vector<warncheck::Finding>& findings);

@@ -15,6 +15,7 @@
 #include "platform/Folders.h"
 #include "platform/Prompt.h"
 #include "radio/CellDispatcher.h"
+#include "radio/WarningCheck.h"
 #include "radio/cmcCellCapsule.h"
 #include "radio/cmcCellUi.h"
 #include "radio/cmcClnFile.h"
@@ -281,12 +282,8 @@ void cuiMain::BuildTree() {
 
 cmcSheetTree::Counts cuiMain::RunWarningCheck() {
     checkPending_ = false;
-    lastWarnings_ = RunWarningCheckList(GTex(), [](cmcCellObj& cell) {
-        cmcCellCapsule request;
-        request.cell = &cell;
-        DispatchCell(request, false);
-        return static_cast<int>(request.resultFlags);
-    });
+    lastWarnings_ =
+        RunWarningCheckList(GTex(), warncheck::CheckImage(working_, CurrentModelType()));
     std::set<std::string> errors(lastWarnings_.errors.begin(), lastWarnings_.errors.end());
     std::set<std::string> warnings(lastWarnings_.warnings.begin(), lastWarnings_.warnings.end());
     cmcSheetTree::Counts counts = tree_.Mark(errors, warnings);

@@ -7,6 +7,7 @@
 #include <random>
 #include <sstream>
 
+#include "app/Csv.h"
 #include "cli/CellAccess.h"
 #include "cli/CliArgs.h"
 #include "cli/CliCommands.h"
@@ -245,8 +246,11 @@ int CmdSet(int argc, char** argv) {
 }
 
 int CmdWarnings(int argc, char** argv) {
-    CliArgs args(argc, argv, 2, {"--data"}, kNoFlags);
-    NeedWords(args, 1, "kelda-cli warnings FILE");
+    CliArgs args(argc, argv, 2, {"--data", "--format"}, kNoFlags);
+    NeedWords(args, 1, "kelda-cli warnings FILE [--format text|csv]");
+    const std::string format = args.ValueOr("--format", "text");
+    if (format != "text" && format != "csv")
+        throw UsageError{"kelda-cli warnings: --format is text or csv, not '" + format + "'"};
     CliSession session(DataFolder(args));
     if (int status = OpenDocument(session, args.Positional()[0]); status != kExitOk) return status;
     indMain& app = session.App();
@@ -254,6 +258,7 @@ int CmdWarnings(int argc, char** argv) {
     const cmcSheetTree& tree = app.Tree();
     const WarningLists& lists = app.LastWarnings();
     std::string out;
+    if (format == "csv") out = csv::FormatRow({"sheet", "row", "cell", "severity", "message"});
     bool error = false;
     // Only what the tree shows: a sheet the model hides cannot be edited, and the window
     // neither shows nor counts its marks.
@@ -261,12 +266,26 @@ int CmdWarnings(int argc, char** argv) {
         for (const auto& ref : refs) {
             int node = tree.FindByReference(ref);
             if (node < 0) continue;
-            out += std::string(kind) + " " + tree.Nodes()[node].Caption() + "\n";
+            const std::string& sheet = tree.Nodes()[node].Caption();
             error = error || kind[0] == 'e';
-            // What the checks of this sheet found, where they say it.
-            for (const auto& note : lists.notes)
-                if (note.reference == ref && note.error == (kind[0] == 'e'))
-                    out += "  " + note.text + "\n";
+            if (format == "text") out += std::string(kind) + " " + sheet + "\n";
+            // One line per fault of this sheet, the cell it points at in the csv table.
+            for (const auto& e : lists.entries) {
+                if (e.reference != ref) continue;
+                const char* severity = e.error ? "error" : "warning";
+                if (format == "text") {
+                    out += std::string("  ") + severity + ": " + e.text + "\n";
+                    continue;
+                }
+                cmcCellObj cell;
+                cell.Category = e.category == CT_Null ? kNoCellCategory : e.category;
+                cell.Label = e.label;
+                cell.Index = e.row;
+                std::string row = e.place.substr(e.place.find(' ') + 1);
+                if (e.place.empty()) row.clear();
+                row = row.substr(0, row.find(" ("));
+                out += csv::FormatRow({sheet, row, CellName(cell), severity, e.text});
+            }
         }
     };
     print(lists.errors, "error");

@@ -1,6 +1,7 @@
 // Cells that are not radio data: menu and toolbar commands with their menu states, popup-menu
 // items, the check cells of the warning list, clone information and drawing-only cells.
 #include <cstdio>
+#include <vector>
 
 #include "base/EventCodes.h"
 #include "base/cmcEvMan.h"
@@ -9,6 +10,7 @@
 #include "radio/MemoryMap.h"
 #include "radio/SettingsMap.h"
 #include "radio/TransmitRules.h"
+#include "radio/WarningCheck.h"
 #include "radio/cmcCellHost.h"
 #include "radio/cmcEeprom.h"
 #include "radio/cmcRowCommander.h"
@@ -149,73 +151,13 @@ void CallSheetCell(cmcCellCall& c) {
 
 // --- check cells of the warning list ---
 
-struct Scan {
-    int category;
-    int label;
-    uint8_t bits;
-};
-struct CheckCell {
-    int label;
-    int rows;
-    Scan scans[2];
-};
-constexpr uint8_t kE = cmcCellCapsule::kError;
-constexpr uint8_t kW = cmcCellCapsule::kWarning;
-constexpr int kNoScan = -1;
-// DSC channel rows are channel numbers, with gaps.
-constexpr int kDscChannelNumbers = 2089;
-constexpr CheckCell kChecks[] = {
-    {CL_Check_Int_ChInh, mm::kChannelRows, {{CT_IntCh, CL_ChList_Atr, kE}, {0, kNoScan, 0}}},
-    {CL_Check_Usa_ChInh, mm::kChannelRows, {{CT_UsaCh, CL_ChList_Atr, kE}, {0, kNoScan, 0}}},
-    {CL_Check_Can_ChInh, mm::kChannelRows, {{CT_CanCh, CL_ChList_Atr, kE}, {0, kNoScan, 0}}},
-    {CL_Check_WX_ChInh, mm::kWxRows, {{CT_WxCh, CL_WX_ChAtr, kE}, {0, kNoScan, 0}}},
-    {CL_Check_Dsc_SelfId, 1, {{CT_Null, CL_ComDsc_SelfId, kE}, {0, kNoScan, 0}}},
-    {CL_Check_Dsc_Call,
-     smap::kCallRows,
-     {{CT_Null, CL_DscCall_Alarm_Min, kE}, {CT_Null, CL_DscCall_Alarm_Max, kE}}},
-    {CL_Check_Dsc_Tx, smap::kCallRows, {{CT_Null, CL_DscCall_Tx, kE}, {0, kNoScan, 0}}},
-    {CL_Check_Dsc_Id,
-     mm::kIndividualIdRows,
-     {{CT_DscIndId, CL_DscIndId_Id, kW | kE}, {CT_DscIndId, CL_DscIndId_Comment, kE}}},
-    {CL_Check_DscGrp_Id,
-     mm::kGroupIdRows,
-     {{CT_DscGrpId, CL_DscGrpId_Id, kW | kE}, {CT_DscGrpId, CL_DscGrpId_Comment, kE}}},
-    {CL_Check_Conf_Softkey,
-     smap::kSoftKeyCount,
-     {{CT_Null, CL_ComConf_KeyAssign_SoftKey, kE}, {0, kNoScan, 0}}},
-    // Transmitting where the radio must not (errors) or only at 1 W (warnings).
-    {CL_Check_Int_ChTx, mm::kChannelRows, {{CT_IntCh, CL_ChList_TxInh, kW | kE}, {0, kNoScan, 0}}},
-    {CL_Check_Usa_ChTx, mm::kChannelRows, {{CT_UsaCh, CL_ChList_TxInh, kW | kE}, {0, kNoScan, 0}}},
-    {CL_Check_Can_ChTx, mm::kChannelRows, {{CT_CanCh, CL_ChList_TxInh, kW | kE}, {0, kNoScan, 0}}},
-    {CL_Check_Dsc_ChTx, kDscChannelNumbers, {{CT_DscCh, CL_DSC_TxInh, kW | kE}, {0, kNoScan, 0}}},
-    {CL_Check_Free_Freq,
-     mm::kFreeRows,
-     {{CT_FreeCh, CL_Fch_FreqR, kE}, {CT_FreeCh, CL_Fch_FreqT, kW | kE}}},
-};
-
+// A line of the warning-check list answers for the faults it owns: 8 error, 4 warning.
 void CheckCellHandler(cmcCellCall& c) {
     ShowOwnText(c);
-    for (const CheckCell& check : kChecks) {
-        if (check.label != c.cell.Label) continue;
-        uint8_t wanted = 0;
-        for (const Scan& s : check.scans) wanted |= s.bits;
-        uint8_t found = 0;
-        for (int row = 0; row < check.rows && found != wanted; ++row) {
-            for (const Scan& s : check.scans) {
-                if (s.label == kNoScan) continue;
-                if (s.category == CT_DscCh && !RecordExists(mm::kDscCh, row)) continue;
-                found |= CellCheckFlags(s.category, s.label, row) & s.bits;
-            }
-        }
-        c.req.resultFlags |= found;
-        return;
-    }
-}
-
-// DSC on an inland-waterway radio: its rules forbid DSC there.
-void InlandDscCheck(cmcCellCall& c) {
-    ShowOwnText(c);
-    if (txrules::DscOnInland(c.image, c.host.ModelType())) c.req.resultFlags |= kE;
+    std::vector<warncheck::Finding> mine;
+    for (warncheck::Finding& f : warncheck::CheckImage(c.image, c.host.ModelType()))
+        if (f.check == c.cell.Label) mine.push_back(std::move(f));
+    c.req.resultFlags |= warncheck::MarkOf(mine);
 }
 
 // --- popup-menu items ---
@@ -342,8 +284,12 @@ void RegisterCommandCells(cmcCellHandlerTable& t) {
     t.Set(CL_Help_Contents, HelpContents);
     t.Set(CallSheet, CallSheetCell);
 
-    for (const CheckCell& check : kChecks) t.Set(check.label, CheckCellHandler);
-    t.Set(CL_Check_Dsc_Inland, InlandDscCheck);
+    for (int label :
+         {CL_Check_Int_ChInh, CL_Check_Usa_ChInh, CL_Check_Can_ChInh, CL_Check_WX_ChInh,
+          CL_Check_Dsc_SelfId, CL_Check_Dsc_Call, CL_Check_Dsc_Tx, CL_Check_Dsc_Id,
+          CL_Check_DscGrp_Id, CL_Check_Conf_Softkey, CL_Check_Int_ChTx, CL_Check_Usa_ChTx,
+          CL_Check_Can_ChTx, CL_Check_Dsc_ChTx, CL_Check_Free_Freq, CL_Check_Dsc_Inland})
+        t.Set(label, CheckCellHandler);
 
     t.Set(CL_CloneInfo_Model, CloneInfoModel);
     t.Set(CL_CloneInfo_Revision, CloneInfoRevision);

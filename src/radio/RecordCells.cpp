@@ -10,6 +10,7 @@
 #include "radio/SettingsMap.h"
 #include "radio/TransmitRules.h"
 #include "radio/ValueEditors.h"
+#include "radio/WarningCheck.h"
 #include "radio/cmcCellHost.h"
 #include "radio/cmcEeprom.h"
 #include "sheet/CellCatalogue.h"
@@ -129,16 +130,16 @@ void ChannelAttr(cmcCellCall& c) {
 void ChannelTag(cmcCellCall& c) {
     if (Ready(c, IsChannelTable(c.table))) FlagChoice(c, keys::kSheetSelChTag, datCh::kTag);
 }
-// Marks a transmit cell whose row lets the radio transmit where it must not, or only at 1 W.
-void MarkTransmit(cmcCellCall& c, txrules::Tx tx) {
-    if (tx == txrules::Tx::Forbidden) c.SetError();
-    if (tx == txrules::Tx::LowPower) c.SetWarning();
+// Marks a cell with what the warning check finds there: the same rules, for this cell alone.
+void MarkFindings(cmcCellCall& c) {
+    c.req.resultFlags |= warncheck::MarkOf(warncheck::FindingsOfCell(
+        c.image, c.host.ModelType(), c.cell.Category, c.cell.Label, c.row));
 }
 
 void ChannelTxInh(cmcCellCall& c) {
     if (!Ready(c, IsChannelTable(c.table))) return;
     FlagChoice(c, keys::kSheetSelChTxInh, datCh::kTxInh);
-    MarkTransmit(c, txrules::ChannelRowTransmit(c.image, c.table, c.row));
+    MarkFindings(c);
 }
 void ChannelPoc(cmcCellCall& c) {
     if (Ready(c, IsChannelTable(c.table))) FlagChoice(c, keys::kSheetSelChPoc, datCh::kPoc);
@@ -178,7 +179,7 @@ void DscTxInh(cmcCellCall& c) {
     if (!Ready(c, c.table == mm::kDscCh)) return;
     if (c.rec.Unused()) return Dashes(c);
     FlagChoice(c, keys::kSheetSelChTxInh, datCh::kTxInh);
-    if (!(c.rec.flags & datCh::kTxInh)) MarkTransmit(c, txrules::DscChannelTransmit(c.row));
+    MarkFindings(c);
 }
 
 void DscPoc(cmcCellCall& c) {
@@ -225,22 +226,13 @@ void FreeFrequency(cmcCellCall& c) {
     const bool transmit = c.cell.Label == CL_Fch_FreqT;
     if (EditFrequency(c.req, c.rec, transmit)) c.rec.Commit();
     // A free channel that a list offers needs frequencies the radio may use.
-    bool transmits = false;
-    if (!txrules::FreeRowInUse(c.image, c.row, &transmits)) return;
-    if (!transmit) {
-        if ((c.rec.state & datCh::kRxBlank) || c.rec.rxHz < txrules::kRxLowHz ||
-            c.rec.rxHz > txrules::kRxHighHz)
-            c.SetError();
-    } else if (transmits) {
-        if (c.rec.state & datCh::kTxBlank)
-            c.SetError();
-        else
-            MarkTransmit(c, txrules::TransmitFrequency(c.rec.txHz, mm::kNoTable));
-    }
+    MarkFindings(c);
 }
 
 void FreeName(cmcCellCall& c) {
-    if (Ready(c, c.table == mm::kFreeCh)) TextCell(c, c.rec.shortName, ShortFilter);
+    if (!Ready(c, c.table == mm::kFreeCh)) return;
+    TextCell(c, c.rec.shortName, ShortFilter);
+    MarkFindings(c);
 }
 
 // --- DSC address book (tables 7 and 8) ---
@@ -255,26 +247,13 @@ void IdCell(cmcCellCall& c) {
         c.rec.Commit();
         PostLabelChanged(c);
     }
-    if (!(c.rec.state & datCh::kLoaded)) return;
-    // The same ID in an earlier row of the table.
-    datCh earlier(&c.image);
-    for (int r = 0; r < c.row; ++r) {
-        earlier.Load(c.table, r);
-        if ((earlier.state & datCh::kLoaded) && earlier.id == c.rec.id) {
-            c.SetWarning();
-            break;
-        }
-    }
-    const uint8_t first = c.rec.id[0];
-    if (c.table == mm::kDscIndId ? (first >= 1 && first <= 9) : (first > 9 && first != 255))
-        c.SetError();
+    MarkFindings(c);
 }
 
 void IdComment(cmcCellCall& c) {
     if (!Ready(c, IsIdTable(c.table))) return;
     TextCell(c, c.rec.name, LcdFilter);
-    if (std::all_of(c.rec.name.begin(), c.rec.name.end(), [](char ch) { return ch == ' '; }))
-        c.SetError();
+    MarkFindings(c);
 }
 
 }  // namespace

@@ -6,6 +6,7 @@
 
 #include "base/EventCodes.h"
 #include "base/cmcEvMan.h"
+#include "radio/Mmsi.h"
 #include "radio/SettingsMap.h"
 #include "radio/ValueEditors.h"
 #include "radio/cmcCellCapsule.h"
@@ -301,9 +302,11 @@ void SelfId(cmcCellCapsule& req, Ctx& c) {
     bool valid = true;
     for (uint8_t b : id) valid = valid && b <= 99;
     if (valid || req.signal == EditorSignal::kEditor) {
-        // A leading 0 is only right for a coast station ("00..."): 0 then another digit is a
-        // group ID, which a ship cannot have.
-        if (valid && id[0] / 10 == 0 && id[0] % 10 != 0) req.resultFlags |= cmcCellCapsule::kError;
+        // The radio calls and answers as this ship: a coast station's, a group's or a device's
+        // number, or one of a MID the ITU has not allocated, is no ship's own.
+        if (valid && mmsi::CheckShipMmsi(mmsi::DigitsOfStoredId(
+                         {id[0], id[1], id[2], id[3], id[4]})) != mmsi::Fault::None)
+            req.resultFlags |= cmcCellCapsule::kError;
     } else {
         req.displayText = GTex().GetLine(keys::kAppIndDscSelfIdOff, 0);
         req.selStart = 0;

@@ -1,5 +1,8 @@
 #include "radio/TransmitRules.h"
 
+#include <algorithm>
+#include <iterator>
+
 #include "radio/MemoryMap.h"
 #include "radio/SettingsMap.h"
 #include "radio/cmcEeprom.h"
@@ -12,10 +15,17 @@ namespace {
 constexpr uint32_t kDscHz = 156'525'000;
 constexpr uint32_t kAis1Hz = 161'975'000;
 constexpr uint32_t kAis2Hz = 162'025'000;
-constexpr uint32_t kCh15Hz = 156'750'000;
-constexpr uint32_t kCh17Hz = 156'850'000;
-constexpr uint32_t kCh75Hz = 156'775'000;
-constexpr uint32_t kCh76Hz = 156'825'000;
+
+// Ship-transmit frequencies that a national plan adds (data/plans/free.csv), with the model
+// types that carry the plan.
+struct ExtraShipTx {
+    uint32_t hz;
+    const char* name;
+    uint32_t models;
+};
+constexpr ExtraShipTx kExtraShipTx[] = {
+#include "radio/ShipTxExtra.inc"
+};
 
 uint32_t ShipHz(int n) {
     if (n >= 1 && n <= 28) return 156'000'000u + 50'000u * n;
@@ -23,14 +33,40 @@ uint32_t ShipHz(int n) {
     return 0;
 }
 
+int ChannelOfShipHz(uint32_t hz) {
+    for (int n = 1; n <= 88; ++n)
+        if (ShipHz(n) == hz) return n;
+    return 0;
+}
+
+bool In(int n, std::initializer_list<int> list) {
+    return std::find(list.begin(), list.end(), n) != list.end();
+}
+
+// The rule of a plan for voice transmission on the ship side of channel n (1-28, 60-88).
+Verdict ShipSideRule(Plan plan, int n, int shown) {
+    if (n == 70) return {Tx::Forbidden, Why::DataOnly, shown};
+    if (plan == Plan::Usa && n == 15) return {Tx::Forbidden, Why::PlanReceiveOnly, shown};
+    // The 1 W channels: on-board communication (15, 17) and the guards beside 16 (75, 76) in
+    // the international and Canadian plans; bridge-to-bridge 13 and 67 in the US plan, which
+    // sets no limit on 17 (state control) and has no 15 to transmit on.
+    const bool low = plan == Plan::Usa ? In(n, {13, 67, 75, 76}) : In(n, {15, 17, 75, 76});
+    if (low) return {Tx::LowPower, Why::LowPower, shown};
+    return {};
+}
+
 }  // namespace
 
-Tx TransmitFrequency(uint32_t hz, int table) {
-    if (hz < kTxLowHz || hz > kTxHighHz || hz == kDscHz || hz == kAis1Hz || hz == kAis2Hz)
-        return Tx::Forbidden;
-    if (hz == kCh15Hz || hz == kCh75Hz || hz == kCh76Hz) return Tx::LowPower;
-    if (hz == kCh17Hz && table != mm::kUsaCh) return Tx::LowPower;
-    return Tx::Ok;
+Plan PlanOfTable(int table) {
+    if (table == mm::kUsaCh) return Plan::Usa;
+    if (table == mm::kCanCh) return Plan::Canada;
+    return Plan::International;
+}
+
+Plan PlanOfModel(int modelType) {
+    if (modelType == 0) return Plan::Usa;
+    if (modelType == 4) return Plan::Canada;
+    return Plan::International;
 }
 
 uint32_t RowShipHz(int row) {
@@ -41,26 +77,57 @@ uint32_t RowShipHz(int row) {
     return 0;                                                     // 20nn: coast stations
 }
 
-Tx ChannelRowTransmit(const cmcEeprom& image, int table, int row) {
-    datCh c(const_cast<cmcEeprom*>(&image));
-    c.Load(table, row);
-    if (!c.Addressed() || c.Unused() || (c.flags & datCh::kTxInh)) return Tx::Ok;
-    if (row >= mm::kFirstFreeRow) {
-        datCh f(const_cast<cmcEeprom*>(&image));
-        f.Load(mm::kFreeCh, row - mm::kFirstFreeRow);
-        if (f.state & datCh::kTxBlank) return Tx::Forbidden;
-        return TransmitFrequency(f.txHz, table);
+namespace {
+
+// Voice transmission on channel `number` as the radio numbers it (nn, 10nn, 20nn).
+Verdict NumberRule(Plan plan, int number) {
+    if (number > 2000) {
+        const int n = number - 2000;
+        return {Tx::Forbidden, n == 87 || n == 88 ? Why::DataOnly : Why::CoastSide, number};
     }
-    // A coast-station row has no ship frequency; rows naming no channel are not shown.
-    if (row >= 291) return Tx::Forbidden;
-    const uint32_t hz = RowShipHz(row);
-    return hz ? TransmitFrequency(hz, table) : Tx::Ok;
+    if (number > 1000 && In(number - 1000, {24, 25, 26, 84, 85, 86}))
+        return {Tx::Forbidden, Why::DataOnly, number};
+    const int n = number > 1000 ? number - 1000 : number;
+    if (!ShipHz(n)) return {};
+    return ShipSideRule(plan, n, number);
 }
 
-Tx DscChannelTransmit(int number) {
-    if (number > 2000) return Tx::Forbidden;  // coast-station side
-    const uint32_t hz = ShipHz(number > 1000 ? number - 1000 : number);
-    return hz ? TransmitFrequency(hz, 0) : Tx::Ok;
+int RowNumber(int row) {
+    if (row < mm::kFirstFixedSimplexRow) return row / 2;
+    if (row < 262) return row + 767;
+    if (row < 291) return row + 798;
+    if (row < 319) return row + 1710;
+    return row + 1741;
+}
+
+}  // namespace
+
+Verdict ChannelRowTransmit(const cmcEeprom& image, int table, int row) {
+    if (row < 0 || row >= mm::kFirstFreeRow) return {};
+    datCh c(const_cast<cmcEeprom*>(&image));
+    c.Load(table, row);
+    if (!c.Addressed() || c.Unused() || (c.flags & datCh::kTxInh)) return {};
+    return NumberRule(PlanOfTable(table), RowNumber(row));
+}
+
+Verdict DscChannelTransmit(int number, int modelType) {
+    return NumberRule(PlanOfModel(modelType), number);
+}
+
+Verdict FreeChannelTransmit(uint32_t hz, int modelType) {
+    if (hz == 0) return {Tx::Forbidden, Why::Blank, 0, 0};
+    if (hz == kDscHz || hz == kAis1Hz || hz == kAis2Hz)
+        return {Tx::Forbidden, Why::DataOnly, 0, hz};
+    if (hz >= kShipLowHz && hz <= kShipHighHz) {
+        Verdict v{};
+        if (int n = ChannelOfShipHz(hz)) v = ShipSideRule(PlanOfModel(modelType), n, n);
+        v.hz = hz;
+        return v;
+    }
+    for (const ExtraShipTx& extra : kExtraShipTx)
+        if (extra.hz == hz && modelType >= 0 && modelType < 32 && (extra.models >> modelType) & 1)
+            return {Tx::Ok, Why::None, 0, hz};
+    return {Tx::Forbidden, Why::NotShipFrequency, 0, hz};
 }
 
 bool DscOnInland(const cmcEeprom& image, int modelType) {

@@ -1,7 +1,9 @@
 #pragma once
 // Where a written radio must not transmit, or may transmit only at low power: the rules behind
 // the transmit checks of the warning list, over the channel lists, the DSC channels and the
-// free (user) channels.
+// free (user) channels. The ship side of the VHF maritime band is Appendix 18 of the ITU Radio
+// Regulations (156.000-157.425 MHz); the national plans in data/plans add their own channels
+// and limits (the US plan: 15 receive-only, 13 and 67 at 1 W; the UK plan: M1 and M2).
 #include <cstdint>
 
 class cmcEeprom;
@@ -14,28 +16,53 @@ enum class Tx {
     Forbidden,  // a ship's voice radio must not transmit there (an error)
 };
 
-// Limits of the marine band as the radio uses it, in Hz: a ship transmits between the lowest
-// ship frequency and AIS 2; the receiver also tunes the weather channels.
-inline constexpr uint32_t kTxLowHz = 156'000'000;
-inline constexpr uint32_t kTxHighHz = 162'025'000;
+// Why a channel may not transmit as set.
+enum class Why {
+    None,
+    DataOnly,          // DSC (70), AIS (2087, 2088) or digital data (1024-1026, 1084-1086)
+    CoastSide,         // a coast station's transmit frequency (20nn)
+    PlanReceiveOnly,   // the plan makes the channel receive-only (US 15)
+    LowPower,          // the plan limits the channel to 1 W
+    NotShipFrequency,  // a free channel outside the ship side of the plans the radio carries
+    Blank,             // a free channel with no transmit frequency
+};
+
+// The plans whose rules apply: the international one and the national ones of the lists.
+enum class Plan { International, Usa, Canada };
+Plan PlanOfTable(int table);
+// The plan the radio's DSC and free channels follow: its model's own (USA, Canada or
+// international).
+Plan PlanOfModel(int modelType);
+
+struct Verdict {
+    Tx tx = Tx::Ok;
+    Why why = Why::None;
+    int channel = 0;  // the channel (nn, 10nn or 20nn) the rule concerns, 0 for none
+    uint32_t hz = 0;  // the transmit frequency looked at (free channels)
+};
+
+// Limits of the marine band as the radio's receiver uses it, in Hz.
 inline constexpr uint32_t kRxLowHz = 156'000'000;
 inline constexpr uint32_t kRxHighHz = 163'275'000;
-
-// Voice transmission on a frequency, as a free channel or a channel of `table` (1-3; the USA
-// plan sets no 1 W limit on 17, its state-control channel). DSC's 156.525 MHz, the AIS
-// frequencies and anything outside the band are forbidden.
-Tx TransmitFrequency(uint32_t hz, int table);
+// The ship side of Appendix 18.
+inline constexpr uint32_t kShipLowHz = 156'000'000;
+inline constexpr uint32_t kShipHighHz = 157'425'000;
 
 // A fixed row (0-347) of a channel list: the ship frequency it transmits on, 0 when the row is a
 // coast-station channel (20nn) or names no channel of the band.
 uint32_t RowShipHz(int row);
 
-// Transmitting on a row of a channel list (1-3) while it is in use with transmit allowed; free
-// rows (348-417) look at their free channel.
-Tx ChannelRowTransmit(const cmcEeprom& image, int table, int row);
+// Transmitting on a fixed row (0-347) of channel list `table` (1-3) while it is in use with
+// transmit allowed. Free rows (348-417) answer Ok here: their frequencies are the free
+// channel's, judged once there (FreeChannelTransmit).
+Verdict ChannelRowTransmit(const cmcEeprom& image, int table, int row);
 
-// Transmitting on a DSC channel number (the working channel a DSC call moves to).
-Tx DscChannelTransmit(int number);
+// Transmitting on a DSC channel number (the working channel a DSC call moves to) of a radio of
+// this model.
+Verdict DscChannelTransmit(int number, int modelType);
+
+// Transmitting on a free channel's frequency (0 = blank) in a radio of this model.
+Verdict FreeChannelTransmit(uint32_t hz, int modelType);
 
 // Model types from this one on are the inland-waterway radios (ATIS), where DSC is not allowed.
 inline constexpr int kFirstInlandModelType = 7;

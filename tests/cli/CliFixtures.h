@@ -26,7 +26,7 @@ inline const std::vector<TableEdit>& EveryTableEdits() {
     static const std::vector<TableEdit> edits = {
         {"int", "6", "Name", "HARBOUR"},       {"int", "8", "Tag", "Tag"},
         {"usa", "6", "Transmit", "RX only"},   {"can", "6", "Name", "CANAL"},
-        {"dsc", "13", "Name", "WHEELHOUSE"},   {"dsc", "14", "POC", "POC"},
+        {"dsc", "12", "Name", "WHEELHOUSE"},   {"dsc", "14", "POC", "POC"},
         {"wx", "2", "Name", "NOAA 2"},         {"free", "1", "Receive (MHz)", "156.81250"},
         {"free", "1", "Transmit (MHz)", "<-"},  // follows the receive frequency
         {"free", "1", "Name", "AB"},           {"ind", "1", "MMSI", "211234567"},

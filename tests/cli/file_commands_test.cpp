@@ -317,7 +317,12 @@ TEST_F(CliFiles, WarningsNameTheSheetsOfErrorsAndWarnings) {
     EXPECT_EQ(RunCli({"get", path, "CT_IntCh.CL_ChList_Atr[12]"}, tmp).out, "Not used P\n");
     CliResult r = RunCli({"warnings", path}, tmp);
     EXPECT_EQ(r.status, 1);
-    EXPECT_EQ(r.out, "error International Channels\nwarning Individual MMSIs\n");
+    EXPECT_EQ(r.out,
+              "error International Channels\n"
+              "  error: International list, channel 6: not in use, but it is the P channel; mark "
+              "another channel or put this one in use\n"
+              "warning Individual MMSIs\n"
+              "  warning: Individual MMSIs, row 2 (B): MMSI 211234567 is already in row 1 (A)\n");
 }
 
 TEST_F(CliFiles, ExportThenImportChangesNothingAndEditsArriveInEveryTable) {

@@ -377,6 +377,7 @@ TEST_F(DispatchTest, AddressBookChecks) {
 
 TEST_F(DispatchTest, CleanImagePassesEveryCheck) {
     host.image.SetByte(0x0BB8, 0x10);  // scan on: the soft keys' default function is usable
+    for (int i = 0; i < 5; ++i) host.image.SetByte(0x2210 + i, 0xFF);  // no own ID yet
     // Weather channels: all ten unused is an error; one in use is not.
     host.image.SetByte(0x0BB0, 0xFF);
     host.image.SetByte(0x0BB1, 0x03);

@@ -89,8 +89,8 @@ TEST_F(SettingsCellTest, OwnIdValidityErrorAndCheckByte) {
         const char* shown;
         bool error;
     } cases[] = {
-        {"001234567", {0, 12, 34, 56, 70, 0xFF - 172}, "001234567", false},  // coast station
-        {"012345678", {1, 23, 45, 67, 80, 0xFF - 216}, "012345678", true},   // a group ID
+        {"001234567", {0, 12, 34, 56, 70, 0xFF - 172}, "001234567", true},  // a coast station
+        {"012345678", {1, 23, 45, 67, 80, 0xFF - 216}, "012345678", true},  // a group ID
         {"366123456", {36, 61, 23, 45, 60, 0xFF - 225}, "366123456", false},
         // A wrong count is refused: the ID and even its (here stale) check byte stay.
         {"36612345", {36, 61, 23, 45, 60, 0x5A}, "366123456", false},

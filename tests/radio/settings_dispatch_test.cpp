@@ -117,6 +117,7 @@ TEST_F(SettingsDispatchTest, EventsFlagsAndRestrictionsReachTheDispatcher) {
 }
 
 TEST_F(SettingsDispatchTest, CheckListSeesTheSettingsErrors) {
+    for (int i = 0; i < 5; ++i) image().SetByte(0x2210 + i, 0xFF);  // no own ID yet
     for (int label : {CL_Check_Dsc_SelfId, CL_Check_Dsc_Call, CL_Check_Dsc_Tx}) {
         EXPECT_FALSE(CheckError(label)) << LabelName(label);
     }

@@ -45,6 +45,7 @@ void SetFree(cmcEeprom& image, int row, uint32_t rx, uint32_t tx, int table, boo
     c.txHz = tx;
     if (!rx) c.state |= datCh::kRxBlank;
     if (!tx) c.state |= datCh::kTxBlank;
+    c.shortName = {'U', '1', ' '};
     c.Store();
     SetFlags(image, table, mm::kFirstFreeRow + row, true, txInh);
 }
@@ -129,31 +130,34 @@ TEST_F(TransmitChecks, EachFaultIsReportedByItsOwnCheck) {
          {{CL_Check_Dsc_ChTx, kW}}},
         {"user channel below the band",
          [](auto& h) { SetFree(h.image, 0, 155500000, 155500000, mm::kIntCh, false); },
-         {{CL_Check_Int_ChTx, kE}, {CL_Check_Free_Freq, kE}}},
+         {{CL_Check_Free_Freq, kE}}},
         {"user channel blank",
          [](auto& h) { SetFree(h.image, 1, 0, 0, mm::kCanCh, false); },
-         {{CL_Check_Can_ChTx, kE}, {CL_Check_Free_Freq, kE}}},
+         {{CL_Check_Free_Freq, kE}}},
         {"user channel without transmit frequency",
          [](auto& h) { SetFree(h.image, 1, 157850000, 0, mm::kUsaCh, false); },
-         {{CL_Check_Usa_ChTx, kE}, {CL_Check_Free_Freq, kE}}},
+         {{CL_Check_Free_Freq, kE}}},
         {"user channel transmitting on AIS 1",
          [](auto& h) { SetFree(h.image, 2, 161975000, 161975000, mm::kIntCh, false); },
-         {{CL_Check_Int_ChTx, kE}, {CL_Check_Free_Freq, kE}}},
+         {{CL_Check_Free_Freq, kE}}},
         {"user channel listening on 156.525",
          [](auto& h) { SetFree(h.image, 3, 156525000, 156525000, mm::kIntCh, true); },
          {}},
-        {"user channel at the top of the band and the weather band",
+        {"user channel at the top of the ship side and the weather band",
          [](auto& h) {
-             SetFree(h.image, 4, 162000000, 162000000, mm::kIntCh, false);
+             SetFree(h.image, 4, 162000000, 157425000, mm::kIntCh, false);
              SetFree(h.image, 5, 163275000, 156000000, mm::kIntCh, false);
          },
          {}},
+        {"user channel transmitting on the coast side",
+         [](auto& h) { SetFree(h.image, 4, 160600000, 160600000, mm::kIntCh, false); },
+         {{CL_Check_Free_Freq, kE}}},
         {"user channel above the receiver's range",
-         [](auto& h) { SetFree(h.image, 6, 163281250, 157850000, mm::kIntCh, false); },
+         [](auto& h) { SetFree(h.image, 6, 163281250, 157000000, mm::kIntCh, false); },
          {{CL_Check_Free_Freq, kE}}},
         {"user channel on a 1 W frequency",
          [](auto& h) { SetFree(h.image, 7, 156850000, 156850000, mm::kIntCh, false); },
-         {{CL_Check_Int_ChTx, kW}, {CL_Check_Free_Freq, kW}}},
+         {{CL_Check_Free_Freq, kW}}},
         {"user channel not offered by any list",
          [](auto& h) {
              SetFree(h.image, 8, 155500000, 0, mm::kIntCh, false);
@@ -193,7 +197,8 @@ TEST_F(TransmitChecks, TheCellsConcernedCarryTheMarks) {
     SetFree(host.image, 0, 155500000, 162025000, mm::kIntCh, false);
     EXPECT_EQ(CellCheckFlags(CT_FreeCh, CL_Fch_FreqR, 0), kE);
     EXPECT_EQ(CellCheckFlags(CT_FreeCh, CL_Fch_FreqT, 0), kE);
-    EXPECT_EQ(CellCheckFlags(CT_IntCh, CL_ChList_TxInh, mm::kFirstFreeRow), kE);
+    // A user channel's frequencies are its own fault, marked once where they are set.
+    EXPECT_EQ(CellCheckFlags(CT_IntCh, CL_ChList_TxInh, mm::kFirstFreeRow), 0);
 }
 
 }  // namespace

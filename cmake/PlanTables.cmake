@@ -1,0 +1,46 @@
+# Tables of data/plans that the core compiles in, written as C++ initialisers under
+# ${KELDA_GENERATED}/radio at configure time (a change of a table re-runs the configure step):
+#   MidTable.inc        {MID, "country"} from mid.csv, sorted by MID
+#   ShipTxExtra.inc     {Hz, "name", model mask} from free.csv: the ship-transmit frequencies that
+#                       a national plan adds to the international ones, for the models that carry it
+set(plans ${CMAKE_SOURCE_DIR}/data/plans)
+set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${plans}/mid.csv ${plans}/free.csv)
+file(MAKE_DIRECTORY ${KELDA_GENERATED}/radio)
+
+file(STRINGS ${plans}/mid.csv lines)
+set(mids)
+foreach(line ${lines})
+  if(line MATCHES "^([0-9][0-9][0-9]),(.+)$")
+    list(APPEND mids "${CMAKE_MATCH_1}|${CMAKE_MATCH_2}")
+  endif()
+endforeach()
+list(SORT mids)
+set(out "")
+foreach(entry ${mids})
+  string(REGEX MATCH "^([0-9]+)\\|(.*)$" _ "${entry}")
+  string(REPLACE "\"" "\\\"" country "${CMAKE_MATCH_2}")
+  string(APPEND out "{${CMAKE_MATCH_1}, \"${country}\"},\n")
+endforeach()
+file(CONFIGURE OUTPUT ${KELDA_GENERATED}/radio/MidTable.inc CONTENT "${out}" @ONLY)
+
+file(STRINGS ${plans}/free.csv lines)
+set(out "")
+foreach(line ${lines})
+  # models,row,rx_mhz,tx_mhz,short_name,...
+  if(line MATCHES "^([0-9 *]+),[0-9]+,[0-9.]*,([0-9]+)\\.([0-9][0-9][0-9]),([^,]*),")
+    set(models "${CMAKE_MATCH_1}")
+    math(EXPR hz "${CMAKE_MATCH_2} * 1000000 + ${CMAKE_MATCH_3} * 1000")
+    set(name "${CMAKE_MATCH_4}")
+    set(mask 0)
+    if(models STREQUAL "*")
+      set(mask 4294967295)
+    else()
+      string(REPLACE " " ";" model_list "${models}")
+      foreach(m ${model_list})
+        math(EXPR mask "${mask} | (1 << ${m})")
+      endforeach()
+    endif()
+    string(APPEND out "{${hz}u, \"${name}\", ${mask}u},\n")
+  endif()
+endforeach()
+file(CONFIGURE OUTPUT ${KELDA_GENERATED}/radio/ShipTxExtra.inc CONTENT "${out}" @ONLY)
