@@ -45,6 +45,9 @@ std::string LineText(const CloneFailure& f) {
             return "Nothing at all came back on " + where +
                    ": the programming cable is not on this port, or it is not plugged in.";
         case CloneFailure::Line::kStoppedPartWay:
+            if (f.operation == CloneOperation::kWrite)
+                return "The radio stopped answering after " + std::to_string(f.bytesDone) + " of " +
+                       std::to_string(f.bytesTotal) + " bytes; it may hold part of the data.";
             return "The radio stopped sending after " + std::to_string(f.bytesDone) + " of " +
                    std::to_string(f.bytesTotal) +
                    " bytes: was it switched off, or did the cable come loose?";
@@ -79,6 +82,16 @@ std::string CloneFailureText(const CloneFailure& failure) {
         }
         case CloneResult::kNotAcknowledged:
             hints = {0, 2, 3};
+            break;
+        case CloneResult::kOtherSender:
+            text += "\nKELDA listened on " +
+                    (failure.portNamedByDevice && !device.empty() ? device
+                                                                  : "port " + PortName(failure)) +
+                    " for a second: data came all the time, and none of it was from a radio.";
+            hints = {kHintPort, 3};
+            break;
+        case CloneResult::kReadRefused:
+            hints = {};
             break;
         case CloneResult::kNotIdentified:
         case CloneResult::kIdentityUnread:

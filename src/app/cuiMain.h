@@ -59,6 +59,7 @@ class cuiMain {
         // With the check after a write (the setting verifyAfterWrite):
         kNotVerified,  // written, but reading it back failed: LastCloneResult() says why
         kMismatch,     // written, and the radio holds other bytes: VerifyMismatches()
+        kRefused,      // nothing written: the radio refuses the read that would check it
     };
     void ReadFromRadio();
     void WriteToRadio();
@@ -161,6 +162,12 @@ class cuiMain {
     // Identity block of the radio from the last information exchange (zeros before one).
     static constexpr int kRadioIdentitySize = 34;
     const std::array<uint8_t, kRadioIdentitySize>& RadioIdentity() const { return radioIdentity_; }
+    // The radio last identified does not allow its memory to be read: it cannot be read, and a
+    // write to it cannot be checked by reading back.
+    bool RadioRefusesReading() const;
+    // Whether the window offers the check after writing: not for a radio that refuses reading,
+    // except to switch a check that is on off again.
+    bool VerifyAfterWriteChoosable() const;
     int ModelCode() const { return modelCode_; }
     int SubCode() const { return subCode_; }
     const std::string& BaseName() const { return baseName_; }

@@ -90,13 +90,21 @@ void cuiMain::ReadFromRadio() {
     if (!cloneMan_->StartInfo(&cuiMain::ReadInfoDone, this)) StopClone(CloneOutcome::kStopped);
 }
 
+bool cuiMain::RadioRefusesReading() const {
+    return radioIdentity_[kIdFlags] & kIdRefusesRead;
+}
+
+bool cuiMain::VerifyAfterWriteChoosable() const {
+    return !RadioRefusesReading() || Environ().verifyAfterWrite;
+}
+
 void cuiMain::ReadInfoDone(void* self, dst_CDrv_Result* r) {
     auto* app = static_cast<cuiMain*>(self);
     if (r->result != CloneResult::kOk) return app->StopClone(CloneOutcome::kFailed, r->result);
     if (app->cloneMan_->IsBusy()) return app->StopClone(CloneOutcome::kStopped);
-    if (app->radioIdentity_[kIdFlags] & kIdRefusesRead) {
-        ShowCloneFailure(app->cloneMan_->Failure(CloneResult::kBadFrame));
-        return app->StopClone(CloneOutcome::kFailed, CloneResult::kBadFrame);
+    if (app->RadioRefusesReading()) {
+        ShowCloneFailure(app->cloneMan_->Failure(CloneResult::kReadRefused));
+        return app->StopClone(CloneOutcome::kFailed, CloneResult::kReadRefused);
     }
     app->cloneMan_->SetImageSize(app->working_.Size());
     if (!app->cloneMan_->StartRead(kReadList, &cuiMain::ReadDone, app))
@@ -149,6 +157,11 @@ void cuiMain::WriteInfoDone(void* self, dst_CDrv_Result* r) {
         r->result = CloneResult::kOtherModel;
         ShowText(keys::kMessModelError, platform::PromptIcon::Error);
         return app->StopClone(CloneOutcome::kFailed, CloneResult::kOtherModel);
+    }
+    if (Environ().verifyAfterWrite && app->RadioRefusesReading()) {
+        // The check after the write would be refused: better no write than one never checked.
+        ShowText(keys::kMessCloneWriteVerifyRefused, platform::PromptIcon::Error);
+        return app->StopClone(CloneOutcome::kRefused);
     }
     if (app->cloneMan_->IsBusy()) return app->StopClone(CloneOutcome::kStopped);
     app->cloneMan_->SetImageSize(app->working_.Size());

@@ -74,6 +74,7 @@ void ChoosePort(const CliArgs& args, PortChoice& choice) {
     auto port = args.Number("--port");
     if (device && port) throw UsageError{"give --port or --device, not both"};
     if (device) {
+        if (device->empty()) throw UsageError{"--device needs the path of the radio's serial port"};
         choice.table.Assign(1, *device);
         choice.tableSlot.emplace(&choice.table);
         Environ().comPort = 1;
@@ -112,6 +113,7 @@ int OutcomeStatus(const cuiMain& app) {
             return kExitNotVerified;
         case cuiMain::CloneOutcome::kMismatch:
             return kExitMismatch;
+        case cuiMain::CloneOutcome::kRefused:
         case cuiMain::CloneOutcome::kStopped:
         case cuiMain::CloneOutcome::kRunning:
             break;
@@ -187,7 +189,7 @@ int CmdInfo(int argc, char** argv) {
         return kExitInterrupted;
     }
     if (app.LastCloneOutcome() != cuiMain::CloneOutcome::kDone) return OutcomeStatus(app);
-    const bool refuses = app.RadioIdentity()[23] & 0x01;
+    const bool refuses = app.RadioRefusesReading();
     std::printf("model: %s\nrevision: %s\ncomment: %s\nrefuses reading: %s\n",
                 CloneInfoText(CL_CloneInfo_Model).c_str(),
                 CloneInfoText(CL_CloneInfo_Revision).c_str(),

@@ -47,7 +47,8 @@ const char kUsage[] =
     "failed), 5 written but the radio holds other bytes (listed on stdout), 10+n file error n,\n"
     "20+n clone result n; among them 22 the port cannot be opened, 25 the radio did not\n"
     "answer, 37 the port stopped sending, 38 the connection was lost (cable or USB adapter\n"
-    "unplugged); 130 interrupted. diff: 0 equal, 1 different.\n";
+    "unplugged), 39 another device is sending on the port, 40 the radio does not allow its\n"
+    "memory to be read; 130 interrupted. diff: 0 equal, 1 different.\n";
 
 }  // namespace
 

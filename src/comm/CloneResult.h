@@ -2,8 +2,8 @@
 // The result codes and operations of clone runs.
 #include <iosfwd>
 
-// Clone result codes. kOk is success; the driver sets 2..10, 17 and 18, the clone manager and
-// the clone commands' checks add 8, 11 and 13..16. The numbers are the overlay's message lines
+// Clone result codes. kOk is success; the driver sets 2..10 and 17..19, the clone manager and
+// the clone commands' checks add 8, 11, 13..16 and 20. The numbers are the overlay's message lines
 // and, offset, kelda-cli's exit status: they never change.
 enum class CloneResult : int {
     kOk = 0,
@@ -23,6 +23,8 @@ enum class CloneResult : int {
     kNewerData = 16,       // the data read does not fit this version of the program
     kSendFailed = 17,      // the port stopped sending (a short write, or output never drains)
     kLineLost = 18,        // the line hung up or failed: cable pulled, adapter unplugged
+    kOtherSender = 19,     // something on the port keeps sending, and none of it is the radio's
+    kReadRefused = 20,     // the radio's identity says it does not allow its memory to be read
 };
 
 // The code's number, where it leaves the program: a message line, an exit status, a log.

@@ -16,6 +16,9 @@ constexpr int kCompactAbove = 4096;
 constexpr int kStepsPerTick = 8;      // hand-overs between states run within one tick
 constexpr int kSettleMs = 100;        // the line must have been quiet this long before a run
 constexpr int kQuietLimitMs = 15000;  // longer than a whole read the radio may still be sending
+// A radio starts a frame every few dozen bytes: a line that carries data this long without
+// one is another device, not a radio finishing a read.
+constexpr int kStrangerMs = 1000;
 constexpr int kDiscardPerStep = 65535;
 constexpr int kFramesPerStep = 8;
 const char kHex[] = "0123456789ABCDEF";
@@ -86,6 +89,12 @@ bool cmcCloneDrv::Begin(CloneOperation operation, Callback callback, void* user)
     settling_ = false;
     neverQuiet_ = false;
     bytesReceived_ = 0;
+    echoQueued_ = 0;
+    echoMatched_ = 0;
+    heldData_ = 0;
+    unconfirmed_.clear();
+    unconfirmedFront_ = 0;
+    dataConfirmed_ = 0;
     state_ = kStarting;
     task_->SetInterval(10);
     return true;
@@ -191,8 +200,12 @@ void cmcCloneDrv::Step() {
             }
             receive_.PopFront();
             expectedEcho_.PopFront();
+            ++echoMatched_;
             progress = true;
         }
+        while (unconfirmedFront_ < unconfirmed_.size() &&
+               unconfirmed_[unconfirmedFront_].first <= echoMatched_)
+            dataConfirmed_ += unconfirmed_[unconfirmedFront_++].second;
         if (expectedEcho_.Size() == 0) expectedEcho_.Reset();
         int limit = s == kSending ? kEchoLimitSending : 0;
         waiting = expectedEcho_.Size() > limit;
@@ -216,9 +229,13 @@ void cmcCloneDrv::Step() {
             // radio did. A run that had already succeeded keeps its success.
             if (result_->result != CloneResult::kOk || s == kPreparing)
                 result_->result = CloneResult::kSendFailed;
+        } else if (echoCheck_ && expectedEcho_.Size() > 0 &&
+                   !(operation_ == CloneOperation::kWrite && echoMatched_ > 0)) {
+            result_->result = CloneResult::kEchoFailed;
         } else {
-            result_->result = echoCheck_ && expectedEcho_.Size() > 0 ? CloneResult::kEchoFailed
-                                                                     : CloneResult::kTimeout;
+            // Data went out and came back, and then the line fell silent: nothing came back
+            // different, the radio (or its end of the cable) stopped.
+            result_->result = CloneResult::kTimeout;
         }
         // A port whose output never drains must not hold the run forever.
         next = s == kDraining ? kFinished : kDraining;
@@ -244,6 +261,7 @@ void cmcCloneDrv::SendRequest(uint8_t command) {
     frame.AppendBytes(body, sizeof body);
     port_.Write(frame.Data(), frame.Size());
     expectedEcho_.Append(frame);
+    echoQueued_ += static_cast<uint64_t>(frame.Size());
     frame_.SetSize(0);
 }
 
@@ -304,6 +322,9 @@ void cmcCloneDrv::DoState(int s, int& next, bool& progress) {
                 settling_ = true;
                 settle_.Start(kSettleMs);
                 quietLimit_.Start(kQuietLimitMs);
+                strangerLimit_.Start(kStrangerMs);
+                frameStartSeen_ = false;
+                lineHistory_ = 0;
                 next = s;
                 break;
             }
@@ -312,11 +333,21 @@ void cmcCloneDrv::DoState(int s, int& next, bool& progress) {
             // new run must not take that for an answer. Waiting step by step keeps the thread
             // free; the limit keeps a chattering device from holding the run for ever.
             int discarded = 0;
-            for (int n;
-                 discarded < kDiscardPerStep && (n = port_.Read(readArea_, sizeof readArea_)) > 0;)
+            for (int n; discarded < kDiscardPerStep &&
+                        (n = port_.Read(readArea_, sizeof readArea_)) > 0;) {
                 discarded += n;
+                NoteFrameStarts(readArea_, n);
+            }
             receive_.SetSize(0);
             if (discarded > 0) settle_.Start(kSettleMs);
+            if (settle_.Remaining() > 0 && !frameStartSeen_ && strangerLimit_.Remaining() == 0) {
+                // Data all along and never the start of a frame: not a radio. Saying so now
+                // beats failing on a garbled answer after the quiet limit.
+                settling_ = false;
+                result_->result = CloneResult::kOtherSender;
+                next = kDraining;
+                break;
+            }
             const bool overLimit = quietLimit_.Remaining() == 0;
             if (settle_.Remaining() > 0 && !overLimit) {
                 next = s;
@@ -406,6 +437,7 @@ void cmcCloneDrv::DoState(int s, int& next, bool& progress) {
             frame.AppendByte(kEnd);
             port_.Write(frame.Data(), frame.Size());
             expectedEcho_.Append(frame);
+            echoQueued_ += static_cast<uint64_t>(frame.Size());
             progress = true;
             next = kAwaitAck;
             break;
@@ -510,6 +542,17 @@ CloneResult cmcCloneDrv::CoverageCheck() {
     return CloneResult::kIncomplete;
 }
 
+// A frame starts with two 0xFE and the two addresses, the radio's answers (to the program) as
+// well as the echo of the program's own frames (to the radio).
+void cmcCloneDrv::NoteFrameStarts(const uint8_t* bytes, int n) {
+    constexpr uint32_t kToProgram = 0xFEFEEFEEu;
+    constexpr uint32_t kToRadio = 0xFEFEEEEFu;
+    for (int i = 0; i < n && !frameStartSeen_; ++i) {
+        lineHistory_ = (lineHistory_ << 8) | bytes[i];
+        frameStartSeen_ = lineHistory_ == kToProgram || lineHistory_ == kToRadio;
+    }
+}
+
 bool cmcCloneDrv::AtEndMarker() const {
     return currentRange_ >= ranges_.size();
 }
@@ -537,6 +580,7 @@ void cmcCloneDrv::ComposeDataFrame(int address, int last) {
     ++frameCounter_;
     currentAddress_ += n;
     dataCounter_ += n;
+    heldData_ += n;
 }
 
 void cmcCloneDrv::DoSending(int& next, bool& progress) {
@@ -559,6 +603,9 @@ void cmcCloneDrv::DoSending(int& next, bool& progress) {
         if (frame_.Size() == 0 || port_.OutputPending() > 4 * frame_.Size()) return;
         port_.Write(frame_.Data(), frame_.Size());
         expectedEcho_.Append(frame_);
+        echoQueued_ += static_cast<uint64_t>(frame_.Size());
+        unconfirmed_.emplace_back(echoQueued_, heldData_);
+        heldData_ = 0;
         frame_.SetSize(0);
         progress = true;
         if (AtEndMarker()) return;

@@ -88,6 +88,9 @@ class cmcCloneDrv {
     // The line never went quiet before the request of the current or last run: something on
     // the port kept sending the whole time.
     bool LineNeverQuiet() const { return neverQuiet_; }
+    // Data bytes of a write run whose frames came back on the line in full: what surely went
+    // out to the radio.
+    int DataConfirmed() const { return dataConfirmed_; }
     // The port, for its device name and open error and its byte counts.
     const cmcComm& Port() const { return port_; }
 
@@ -110,6 +113,7 @@ class cmcCloneDrv {
     CloneResult CoverageCheck();
     void DoSending(int& next, bool& progress);
     void ComposeDataFrame(int address, int last);
+    void NoteFrameStarts(const uint8_t* bytes, int n);
     bool AtEndMarker() const;
 
     int word1_ = 0;
@@ -139,8 +143,19 @@ class cmcCloneDrv {
     void* user_ = nullptr;
     int state_ = kIdle;
     cmcTick deadline_;
-    cmcTick settle_;      // the line must stay quiet until this runs out
-    cmcTick quietLimit_;  // how long to wait for a quiet line at most
+    cmcTick settle_;         // the line must stay quiet until this runs out
+    cmcTick quietLimit_;     // how long to wait for a quiet line at most
+    cmcTick strangerLimit_;  // how long a line may carry data without a frame start
+    bool frameStartSeen_ = false;
+    uint32_t lineHistory_ = 0;  // the last four bytes thrown away while waiting for quiet
+    // Echo bookkeeping of a write run: bytes expected back so far, bytes that came back, and
+    // for each data frame handed to the port the echo position of its end and its data bytes.
+    uint64_t echoQueued_ = 0;
+    uint64_t echoMatched_ = 0;
+    int heldData_ = 0;  // data bytes of composed frames not yet handed to the port
+    std::vector<std::pair<uint64_t, int>> unconfirmed_;
+    size_t unconfirmedFront_ = 0;
+    int dataConfirmed_ = 0;
     bool settling_ = false;
     bool neverQuiet_ = false;
     int bytesReceived_ = 0;

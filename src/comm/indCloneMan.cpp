@@ -163,5 +163,11 @@ void indCloneMan::DescribeLine(CloneFailure& f) const {
         f.line = CloneFailure::Line::kStoppedPartWay;
         f.bytesDone = driver_.DataCounter();
         f.bytesTotal = expectedBytes_;
+    } else if (f.code == CloneResult::kTimeout && f.operation == CloneOperation::kWrite &&
+               driver_.DataConfirmed() < expectedBytes_) {
+        // The echo of the data stopped: the radio holds at most what came back.
+        f.line = CloneFailure::Line::kStoppedPartWay;
+        f.bytesDone = driver_.DataConfirmed();
+        f.bytesTotal = expectedBytes_;
     }
 }

@@ -39,10 +39,10 @@ struct CloneFailure {
         kAsExpected,
         kNothingCameBack,  // not even the echo of what was sent: no cable on this port
         kNeverQuiet,       // something on the port kept sending the whole time
-        kStoppedPartWay,   // a read's data came and then stopped: switched off, cable loose
+        kStoppedPartWay,   // the data moved and then stopped: switched off, cable loose
     };
     Line line = Line::kAsExpected;
-    int bytesDone = 0;   // with kStoppedPartWay: data bytes that came
+    int bytesDone = 0;   // with kStoppedPartWay: data bytes that came (a write: went out)
     int bytesTotal = 0;  // and that were expected
 };
 

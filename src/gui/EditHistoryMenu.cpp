@@ -107,6 +107,7 @@ EditHistoryMenu::EditHistoryMenu(TForm1* window, indMain* app)
     connect(timer, &QTimer::timeout, this, [this] {
         undo_->setEnabled(app_->CanUndo());
         redo_->setEnabled(app_->CanRedo());
+        verify_->setEnabled(app_->VerifyAfterWriteChoosable());
     });
     timer->start(100);
     UpdateActions();
@@ -122,6 +123,7 @@ void EditHistoryMenu::UpdateActions() {
     undo_->setEnabled(app_->CanUndo());
     redo_->setEnabled(app_->CanRedo());
     verify_->setChecked(Environ().verifyAfterWrite);
+    verify_->setEnabled(app_->VerifyAfterWriteChoosable());
 }
 
 void EditHistoryMenu::Step(bool redo) {

@@ -45,6 +45,10 @@ int64_t SimLink::Service(uint64_t nowUs) {
         if (n < 0 && errno == EBADF) broken_ = true;
         break;
     }
+    if (radio_.Faults().chatter && out_.size() - outFront_ < 512) {
+        // A navigation receiver on the port: position sentences, over and over.
+        out_ += "$GPGGA,123519,4807.038,N,01131.000,E,1,08,0.9,545.4,M,46.9,M,,*47\r\n";
+    }
     size_t waiting = out_.size() - outFront_;
     size_t allowed = waiting;
     const uint64_t perByteUs = baud_ ? 10000000ull / baud_ : 0;
@@ -75,8 +79,8 @@ int64_t SimLink::Service(uint64_t nowUs) {
         outFront_ = 0;
     }
     if (out_.empty()) {
-        started_ = false;  // the line goes idle
-        return -1;
+        started_ = false;                            // the line goes idle
+        return radio_.Faults().chatter ? 1000 : -1;  // a chattering device never does
     }
     if (!baud_) return 1000;  // the pseudo-terminal is full: try again soon
     return wireFreeUs_ > nowUs ? static_cast<int64_t>(wireFreeUs_ - nowUs) : 0;

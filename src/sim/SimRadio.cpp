@@ -81,6 +81,9 @@ std::vector<uint8_t> SimRadio::Identity() const {
 void SimRadio::Receive(const uint8_t* data, int n, std::string& out) {
     for (int i = 0; i < n; ++i) {
         uint8_t b = data[i];
+        if (faults_.chatter) return;  // whatever it is, it is not listening
+        if (writing_ && faults_.stopWrite > 0 && writeRunBytes_ >= faults_.stopWrite) dead_ = true;
+        if (dead_) return;
         if (writing_) ++writeRunBytes_;
         if (!faults_.noEcho) out += static_cast<char>(faults_.garbleEcho && b == kRadio ? 0xEA : b);
         if (b == kPre) {

@@ -23,7 +23,10 @@ struct SimFaults {
     bool silent = false;       // the radio answers nothing (the link still echoes)
     bool noAck = false;        // the end frame of a write run goes unanswered
     int corruptStore = -1;     // an accepted write stores this address with its bits inverted
-    int stallWrite = 0;  // the line stops taking bytes after this many of a write run (0 never)
+    int stallWrite = 0;    // the line stops taking bytes after this many of a write run (0 never)
+    int stopWrite = 0;     // the radio goes dead (no echo, no answer) after this many bytes of a
+                           // write run, as one switched off part way (0 never)
+    bool chatter = false;  // not a radio: a device that sends text all the time, answers nothing
 };
 
 class SimRadio {
@@ -96,6 +99,7 @@ class SimRadio {
     std::string writtenCount_;
     int writeRunsStarted_ = 0;
     int64_t writeRunBytes_ = 0;
+    bool dead_ = false;  // switched off part way (stopWrite)
     int writesAccepted_ = 0;
     int readsAnswered_ = 0;
 };

@@ -52,6 +52,7 @@
     X(kMessCloneWriteNotVerified, "GI_Mess_CloneWrite_NotVerified")        \
     X(kMessCloneWriteSucceeded, "GI_Mess_CloneWrite_Succeeded")            \
     X(kMessCloneWriteVerified, "GI_Mess_CloneWrite_Verified")              \
+    X(kMessCloneWriteVerifyRefused, "GI_Mess_CloneWrite_VerifyRefused")    \
     X(kMessConfirmCloneWrite, "GI_Mess_Confirm_CloneWrite")                \
     X(kMessConfirmWriteAnother, "GI_Mess_Confirm_WriteAnother")            \
     X(kMessConfirmWriteFile, "GI_Mess_Confirm_WriteFile")                  \

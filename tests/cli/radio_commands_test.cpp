@@ -107,13 +107,20 @@ TEST_F(CliRadio, FaultsOfTheRadioGiveTheirResultCodes) {
         std::vector<std::string> fault;
         const char* command;
         int status;
+        const char* words;
     };
     const Case cases[] = {
-        {{"--silent"}, "read", 25},        {{"--no-echo"}, "read", 24},
-        {{"--refuse-read"}, "read", 26},   {{"--bad-checksum", "3"}, "read", 26},
-        {{"--wrong-count"}, "read", 27},   {{"--drop-frame", "3"}, "read", 28},
-        {{"--refuse-write"}, "write", 30}, {{"--model-group", "0"}, "write", 33},
-        {{"--silent"}, "info", 25},
+        {{"--silent"}, "read", 25, "The radio did not answer."},
+        {{"--no-echo"}, "read", 24, "did not match what was sent"},
+        {{"--refuse-read"}, "read", 40, "The radio does not allow its memory to be read."},
+        {{"--bad-checksum", "3"}, "read", 26, "a wrong checksum"},
+        {{"--wrong-count"}, "read", 27, "ended too early"},
+        {{"--drop-frame", "3"}, "read", 28, "Not all of the radio's memory"},
+        {{"--refuse-write"}, "write", 30, "did not confirm"},
+        {{"--model-group", "0"}, "write", 33, "a different model"},
+        {{"--silent"}, "info", 25, "The radio did not answer."},
+        {{"--stop-write", "5000"}, "write", 25, "of 17312 bytes; it may hold part of the data."},
+        {{"--chatter"}, "info", 39, "Another device is sending on this port."},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.fault[0]);
@@ -126,6 +133,7 @@ TEST_F(CliRadio, FaultsOfTheRadioGiveTheirResultCodes) {
         CliResult r = RunCli(args, tmp);
         EXPECT_EQ(r.status, c.status) << r.err;
         EXPECT_NE(r.err.find("error: "), std::string::npos) << r.err;
+        EXPECT_NE(r.err.find(c.words), std::string::npos) << r.err;
         EXPECT_NE(access(out.c_str(), F_OK), 0);  // a failed read writes no file
     }
     CliResult none = RunCli({"info", "--device", tmp / "no-such-device"}, tmp);
@@ -135,6 +143,38 @@ TEST_F(CliRadio, FaultsOfTheRadioGiveTheirResultCodes) {
         << none.err;
     EXPECT_EQ(none.err.find("port 1"), std::string::npos) << none.err;
     EXPECT_EQ(RunCli({"info"}, tmp).status, 2);
+    CliResult empty = RunCli({"info", "--device", ""}, tmp);
+    EXPECT_EQ(empty.status, 2) << empty.err;
+    EXPECT_EQ(empty.err.find("cannot be opened"), std::string::npos) << empty.err;
+}
+
+// A write that could never be checked is not begun: the radio says it refuses reading.
+TEST_F(CliRadio, WriteVerifyToARadioThatRefusesReadingIsRefusedBeforeWriting) {
+    const std::string file = test::MakeFactory(tmp, 2, "m.kcf");
+    const std::string saved = tmp / "saved.kcf";
+    Radiosim radio(tmp.Path(), {"--refuse-read", "--save", saved});
+    const auto start = std::chrono::steady_clock::now();
+    CliResult r = RunCli({"write", file, "--device", radio.Device(), "--yes", "--verify"}, tmp);
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(3));
+    EXPECT_EQ(r.status, 2) << r.err;
+    EXPECT_NE(r.err.find("does not allow its memory to be read"), std::string::npos) << r.err;
+    EXPECT_NE(r.err.find("Nothing was written."), std::string::npos) << r.err;
+    EXPECT_EQ(ReadFile(saved), "");
+    // Without the check the write goes ahead.
+    CliResult plain = RunCli({"write", file, "--device", radio.Device(), "--yes"}, tmp);
+    EXPECT_EQ(plain.status, 0) << plain.err;
+    EXPECT_NE(ReadFile(saved), "");
+}
+
+// A device that keeps sending, not a radio, is told within about a second.
+TEST_F(CliRadio, AnotherDeviceSendingOnThePortIsToldWithinASecond) {
+    Radiosim radio(tmp.Path(), {"--chatter"});
+    const auto start = std::chrono::steady_clock::now();
+    CliResult r = RunCli({"info", "--device", radio.Device()}, tmp);
+    const auto took = std::chrono::steady_clock::now() - start;
+    EXPECT_EQ(r.status, 39) << r.err;
+    EXPECT_NE(r.err.find("Another device is sending on this port."), std::string::npos) << r.err;
+    EXPECT_LT(took, std::chrono::milliseconds(2500));
 }
 
 TEST_F(CliRadio, AWriteWhoseLineStallsEndsWithTheSendFailureAndNeverClaimsSuccess) {

@@ -20,7 +20,7 @@ const AddressRange kReadList[] = {{0x0000, 0x471F}, kEndOfRanges};
 
 std::vector<std::string> Overlay() {
     std::vector<std::string> lines = {"#GI_Sys_AppTitle", "KELDA", "#GI_Mess_CloneErr_Head"};
-    for (int i = 0; i <= 17; ++i)
+    for (int i = 0; i <= 20; ++i)
         lines.push_back(i == 2 ? "Serial port %d (100%) cannot be opened."
                                : "H" + std::to_string(i));
     lines.push_back("#GI_Mess_CloneErr_Check");
@@ -184,16 +184,18 @@ TEST_F(CloneManager, ALineThatGivesNothingBackOrNeverFallsQuietIsNamedInTheMessa
     chatter->Start(20);
     prompter.Clear();
     caller = {};
+    const uint32_t start = clock.NowMs();
     ASSERT_TRUE(man->StartInfo(&Caller::Done, &caller));
     Finish();
     chatter.reset();
     ::close(noise);
-    EXPECT_NE(caller.result, CloneResult::kOk);
+    EXPECT_EQ(caller.result, CloneResult::kOtherSender);
+    EXPECT_LE(clock.NowMs() - start, 1200u);  // told within about a second, not after 15
     ASSERT_EQ(prompter.shown().size(), 1u);
-    EXPECT_NE(prompter.shown()[0].text.find("Something on " + where +
-                                            " kept sending data that did not come from the "
-                                            "radio"),
-              std::string::npos)
+    EXPECT_EQ(prompter.shown()[0].text,
+              "H19\nKELDA listened on " + where +
+                  " for a second: data came all the time, and none of it was from a radio."
+                  "\n\nC1\nC3")
         << prompter.shown()[0].text;
 
     // A radio that answers wrongly is not a port with nothing on it.

@@ -51,7 +51,10 @@ const char kUsage[] =
     "                      write with its bits inverted\n"
     "  --stall-write N     the line stops taking bytes once N bytes of a write run have\n"
     "                      arrived, as a transmitter that stops sending: the program's writes\n"
-    "                      time out (result 17); its next open of the port lets the line go\n";
+    "                      time out (result 17); its next open of the port lets the line go\n"
+    "  --stop-write N      go dead (no echo, no answer) once N bytes of a write run have\n"
+    "                      arrived, as a radio switched off part way\n"
+    "  --chatter           be no radio at all but a device that sends text all the time\n";
 
 int Fail(const std::string& text) {
     std::fprintf(stderr, "kelda-radiosim: %s\n", text.c_str());
@@ -104,6 +107,11 @@ int main(int argc, char** argv) {
             faults.silent = true;
         } else if (a == "--no-publish") {
             publish = false;
+        } else if (a == "--chatter") {
+            faults.chatter = true;
+        } else if (a == "--stop-write") {
+            if (!(v = value(a.c_str())) || !ParseInt(v, 1, 1 << 20, faults.stopWrite))
+                return Fail("--stop-write needs a byte count from 1");
         } else if (a == "--stall-write") {
             if (!(v = value(a.c_str())) || !ParseInt(v, 1, 1 << 20, faults.stallWrite))
                 return Fail("--stall-write needs a byte count from 1");
