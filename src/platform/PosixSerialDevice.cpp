@@ -8,6 +8,9 @@
 #include <sys/stat.h>
 #include <termios.h>
 #include <unistd.h>
+#ifdef __linux__
+#include <linux/serial.h>
+#endif
 
 #include <cerrno>
 #include <chrono>
@@ -81,6 +84,11 @@ class PosixSerialDevice : public SerialDevice {
 
     void Close() override {
         if (fd_ < 0) return;
+        // Output still queued holds close() for the driver's closing wait (30 s on Linux) when
+        // the line has stopped draining. A finished run has nothing queued; after a failed one
+        // what has not gone out is not wanted.
+        tcflush(fd_, TCOFLUSH);
+        LetCloseGoAtOnce();
         // The exclusive mode outlives the descriptor on a terminal that someone else keeps
         // open (a pseudo-terminal): without this the next open would be refused.
         ioctl(fd_, TIOCNXCL);
@@ -155,6 +163,20 @@ class PosixSerialDevice : public SerialDevice {
     const std::string& LastError() const override { return error_; }
 
   private:
+    // A driver that still counts bytes after the flush (a USB adapter's transfer in flight)
+    // would wait for them in close(): ask it not to. Only some drivers and users may change
+    // this; where it is refused, the flush above has done what can be done.
+    void LetCloseGoAtOnce() {
+#ifdef __linux__
+        int queued = 0;
+        if (ioctl(fd_, TIOCOUTQ, &queued) != 0 || queued <= 0) return;
+        serial_struct serial{};
+        if (ioctl(fd_, TIOCGSERIAL, &serial) != 0) return;
+        serial.closing_wait = ASYNC_CLOSING_WAIT_NONE;
+        ioctl(fd_, TIOCSSERIAL, &serial);
+#endif
+    }
+
     void NoteFailure(int err) {
         if (err == EIO || err == ENXIO || err == ENODEV || err == EBADF) lost_ = true;
     }

@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <cstdlib>
 #include <thread>
 
 #include "cli/CliFixtures.h"
@@ -194,6 +195,32 @@ TEST_F(CliRadio, AWriteWhoseLineStallsEndsWithTheSendFailureAndNeverClaimsSucces
     // The next run opens the port anew, and the line goes again until the stall.
     CliResult again = RunCli({"info", "--device", radio.Device()}, tmp);
     EXPECT_EQ(again.status, 0) << again.err;
+}
+
+// A line whose transmitter stops keeps its output queued; closing it then waits for the
+// driver's closing wait (30 s) unless the queue is thrown away first. The program ends within
+// a second of telling the failure.
+TEST_F(CliRadio, ALineThatStopsDrainingDoesNotHoldTheProgramAtItsEnd) {
+    Radiosim radio(tmp.Path(), {});
+    const char* asan = std::getenv("ASAN_OPTIONS");
+    const std::string asanOptions =
+        std::string(asan ? asan : "") + ":verify_asan_link_order=0";  // the shim comes first
+    setenv("LD_PRELOAD", KELDA_STUCK_LINE_SHIM, 1);
+    setenv("KELDA_STUCK_LINE", radio.Device().c_str(), 1);
+    setenv("ASAN_OPTIONS", asanOptions.c_str(), 1);
+    const auto start = std::chrono::steady_clock::now();
+    CliResult r = RunCli({"info", "--device", radio.Device()}, tmp);
+    const auto took = std::chrono::steady_clock::now() - start;
+    unsetenv("LD_PRELOAD");
+    unsetenv("KELDA_STUCK_LINE");
+    if (asan)
+        setenv("ASAN_OPTIONS", asan, 1);
+    else
+        unsetenv("ASAN_OPTIONS");
+    EXPECT_EQ(r.status, 37) << r.err;
+    EXPECT_NE(r.err.find("The serial port stopped sending."), std::string::npos) << r.err;
+    // The request's echo is awaited 1 s and the queue 1 s more: then it ends at once.
+    EXPECT_LT(took, std::chrono::milliseconds(3500));
 }
 
 TEST_F(CliRadio, APulledCableIsToldApartFromASilentRadio) {

@@ -62,6 +62,8 @@ class Win32SerialDevice : public SerialDevice {
 
     void Close() override {
         if (handle_ == INVALID_HANDLE_VALUE) return;
+        // What a stalled line has not sent by now is not wanted, and must not hold the close.
+        PurgeComm(handle_, PURGE_TXABORT | PURGE_TXCLEAR);
         CloseHandle(handle_);
         handle_ = INVALID_HANDLE_VALUE;
         if (portMutex_) CloseHandle(portMutex_);
@@ -131,12 +133,25 @@ class Win32SerialDevice : public SerialDevice {
     }
 
     // Errors after which nothing more will pass: the adapter was pulled or the device went.
+    // On an open handle, access denied and an aborted operation are how USB serial drivers
+    // report a device that has been removed.
     void NoteFailure(DWORD err) {
-        if (err == ERROR_ACCESS_DENIED || err == ERROR_BAD_COMMAND || err == ERROR_GEN_FAILURE ||
-            err == ERROR_DEVICE_REMOVED || err == ERROR_INVALID_HANDLE ||
-            err == ERROR_DEVICE_NOT_CONNECTED || err == ERROR_FILE_NOT_FOUND ||
-            err == ERROR_BROKEN_PIPE)
-            lost_ = true;
+        switch (err) {
+            case ERROR_ACCESS_DENIED:
+            case ERROR_BAD_COMMAND:
+            case ERROR_GEN_FAILURE:
+            case ERROR_DEVICE_REMOVED:
+            case ERROR_OPERATION_ABORTED:
+            case ERROR_INVALID_HANDLE:
+            case ERROR_DEVICE_NOT_CONNECTED:
+            case ERROR_NOT_READY:
+            case ERROR_FILE_NOT_FOUND:
+            case ERROR_BROKEN_PIPE:
+                lost_ = true;
+                break;
+            default:
+                break;
+        }
     }
 
     bool SetWriteTimeout(DWORD ms) {
