@@ -295,15 +295,17 @@ TEST_F(AppUndo, AWriteIsReadBackAndComparedWhenAsked) {
         SimFaults faults;
         cuiMain::CloneOutcome outcome;
         size_t mismatches;
+        bool readsUnanswered = false;  // written, then the read-back goes unanswered
     };
     SimFaults corrupt;
     corrupt.corruptStore = 0x0F40 + 10 * 32;  // the first letter of channel 16's name
-    SimFaults unreadable;
-    unreadable.refuseRead = true;  // written, then the read-back goes unanswered
+    SimFaults refusing;
+    refusing.refuseRead = true;  // says so in its identity: nothing is written
     const Case cases[] = {
         {{}, cuiMain::CloneOutcome::kDone, 0},
         {corrupt, cuiMain::CloneOutcome::kMismatch, 1},
-        {unreadable, cuiMain::CloneOutcome::kNotVerified, 0},
+        {{}, cuiMain::CloneOutcome::kNotVerified, 0, true},
+        {refusing, cuiMain::CloneOutcome::kRefused, 0},
     };
     Environ().verifyAfterWrite = true;
     for (const auto& c : cases) {
@@ -312,12 +314,21 @@ TEST_F(AppUndo, AWriteIsReadBackAndComparedWhenAsked) {
         sim.Radio().Image().Assign(app->Reference());
         sim.Radio().SetUpIdentity();
         sim.SetPeer(&app->CloneMan().Driver().Port());
+        if (c.readsUnanswered) sim.Radio().SetAnswer(0xE2, [](std::string&) {});
         Environ().comPort = sim.PortNumber();
         prompts.Clear();
         app->WriteToRadio();
         ASSERT_TRUE(clock.AdvanceUntil(
             [&] { return app->LastCloneOutcome() != cuiMain::CloneOutcome::kRunning; }, 240000, 5));
         EXPECT_EQ(app->LastCloneOutcome(), c.outcome) << app->LastCloneResult();
+        EXPECT_EQ(sim.Radio().WritesAccepted(),
+                  c.outcome == cuiMain::CloneOutcome::kRefused ? 0 : 1);
+        EXPECT_EQ(app->VerifyAfterWriteChoosable(), true);  // the check is on: it can go off
+        if (c.outcome == cuiMain::CloneOutcome::kRefused) {
+            Environ().verifyAfterWrite = false;
+            EXPECT_FALSE(app->VerifyAfterWriteChoosable());
+            Environ().verifyAfterWrite = true;
+        }
         ASSERT_EQ(app->VerifyMismatches().size(), c.mismatches);
         if (c.mismatches == 0) continue;
         EXPECT_EQ(app->VerifyMismatches()[0].address, corrupt.corruptStore);
