@@ -17,6 +17,16 @@ if(KELDA_GUI)
   list(APPEND KELDA_INSTALLED_PROGRAMS kelda)
 endif()
 install(TARGETS ${KELDA_INSTALLED_PROGRAMS} RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+# A stripped install (the package, cmake --install --strip) also drops the compiler's notes in
+# .comment and .note, as Debian strips its own programs.
+install(CODE "
+  if(CMAKE_INSTALL_DO_STRIP)
+    foreach(program ${KELDA_INSTALLED_PROGRAMS})
+      execute_process(COMMAND \"${CMAKE_STRIP}\" --remove-section=.comment --remove-section=.note
+                              \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/${CMAKE_INSTALL_BINDIR}/\${program}\"
+                      COMMAND_ERROR_IS_FATAL ANY)
+    endforeach()
+  endif()")
 
 install(DIRECTORY ${CMAKE_SOURCE_DIR}/data/overlay/ ${CMAKE_SOURCE_DIR}/data/initial/
         DESTINATION ${KELDA_INSTALL_DATADIR})
@@ -26,11 +36,31 @@ install(FILES ${CMAKE_SOURCE_DIR}/data/desktop/kelda-mime.xml
         DESTINATION ${CMAKE_INSTALL_DATADIR}/mime/packages RENAME kelda.xml)
 install(FILES ${CMAKE_SOURCE_DIR}/data/completion/kelda-cli
         DESTINATION ${CMAKE_INSTALL_DATADIR}/bash-completion/completions)
-install(FILES ${CMAKE_SOURCE_DIR}/data/man/kelda-cli.1 ${CMAKE_SOURCE_DIR}/data/man/kelda-radiosim.1
-        DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+
+# Manual pages go in compressed, as Debian wants them: gzip -n -9 keeps neither the file's name
+# nor its time, so two builds give the same bytes.
+find_program(KELDA_GZIP gzip REQUIRED)
+function(kelda_gzipped source output)
+  get_filename_component(name ${source} NAME)
+  set(dir ${CMAKE_BINARY_DIR}/gz)
+  add_custom_command(OUTPUT ${dir}/${name}.gz
+                     COMMAND ${CMAKE_COMMAND} -E copy ${source} ${dir}/${name}
+                     COMMAND ${KELDA_GZIP} -n -9 -f ${dir}/${name}
+                     DEPENDS ${source} VERBATIM)
+  set(${output} ${dir}/${name}.gz PARENT_SCOPE)
+endfunction()
+set(KELDA_MAN_PAGES kelda-cli kelda-radiosim)
+if(KELDA_GUI)
+  list(APPEND KELDA_MAN_PAGES kelda)
+endif()
+set(KELDA_GZIPPED)
+foreach(page ${KELDA_MAN_PAGES})
+  kelda_gzipped(${CMAKE_SOURCE_DIR}/data/man/${page}.1 gz)
+  list(APPEND KELDA_GZIPPED ${gz})
+  install(FILES ${gz} DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+endforeach()
 
 if(KELDA_GUI)
-  install(FILES ${CMAKE_SOURCE_DIR}/data/man/kelda.1 DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
   install(FILES ${CMAKE_SOURCE_DIR}/data/desktop/${KELDA_APP_ID}.desktop
           DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
   install(FILES ${CMAKE_SOURCE_DIR}/data/desktop/${KELDA_APP_ID}.metainfo.xml

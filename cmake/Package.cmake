@@ -3,6 +3,18 @@
 set(KELDA_PACKAGE_MAINTAINER "KELDA developers <kelda@vexa.invalid>"
     CACHE STRING "Maintainer named in the Debian package")
 
+# What Debian asks of every package besides the programs: the copyright file, the changelog
+# (written from CHANGES.md), compressed like the manual pages, and lintian's overrides, each with
+# its reason.
+include(cmake/Changelog.cmake)
+kelda_gzipped(${CMAKE_BINARY_DIR}/doc/changelog gz)
+list(APPEND KELDA_GZIPPED ${gz})
+add_custom_target(kelda_gzipped ALL DEPENDS ${KELDA_GZIPPED})
+set(KELDA_DOCDIR ${CMAKE_INSTALL_DATADIR}/doc/kelda)
+install(FILES ${gz} ${CMAKE_SOURCE_DIR}/data/package/copyright DESTINATION ${KELDA_DOCDIR})
+install(FILES ${CMAKE_SOURCE_DIR}/data/package/lintian-overrides
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/lintian/overrides RENAME kelda)
+
 set(CPACK_PACKAGE_NAME kelda)
 set(CPACK_PACKAGE_VENDOR Vexa)
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})

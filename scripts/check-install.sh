@@ -2,6 +2,8 @@
 # Installs the build into a temporary DESTDIR under a prefix with a space in its name and checks
 # the result as a desktop would see it: the installed kelda-cli works with nothing beside it,
 # the desktop entry, metainfo, clone-file type, manual pages and bash completion are valid.
+# Then the Debian package (scripts/package-deb.sh): reproducible, clean for lintian, and
+# installed, upgraded over an older version and purged by dpkg in a private root.
 # Usage: scripts/check-install.sh [BUILD_DIR]   (default: build, as scripts/test.sh leaves it)
 set -euo pipefail
 shopt -s nullglob
@@ -93,9 +95,9 @@ type=$(XDG_CURRENT_DESKTOP=GNOME xdg-mime query filetype "$work/run/other.txt")
 pages=(kelda-cli kelda-radiosim)
 [ "$gui" = 1 ] && pages+=(kelda)
 for page in "${pages[@]}"; do
-  file="$root/share/man/man1/$page.1"
+  file="$root/share/man/man1/$page.1.gz"
   if [ ! -f "$file" ]; then
-    fail "no manual page $page.1"
+    fail "no manual page $page.1.gz"
     continue
   fi
   warnings=$(LC_ALL=C.UTF-8 MANWIDTH=80 man --warnings -l "$file" 2>&1 >/dev/null)
@@ -138,6 +140,72 @@ if [ "$gui" = 1 ]; then
     fail "appstreamcli validate"
   grep -q '<launchable type="desktop-id">com.vexa.kelda.desktop</launchable>' "$metainfo" ||
     fail "metainfo does not launch the installed desktop entry"
+fi
+
+# The Debian package from its own hardened build (build-deb), then made again from that build:
+# the same bytes both times.
+export SOURCE_DATE_EPOCH=${SOURCE_DATE_EPOCH:-$(git log -1 --format=%ct 2>/dev/null || echo 1700000000)}
+debs=()
+if first=$(scripts/package-deb.sh 2>&1 | tee "$work/package.log" | tail -n 1) && [ -f "$first" ]; then
+  mkdir "$work/deb1"
+  cp "$first" "$work/deb1/"
+  (cd "$(dirname "$first")" && cpack -G DEB -B "$work/deb2" >"$work/cpack.log") || fail "cpack -G DEB"
+  debs=("$work/deb1"/kelda_*.deb "$work/deb2"/kelda_*.deb)
+else
+  fail "scripts/package-deb.sh: $(tail -n 20 "$work/package.log")"
+fi
+if [ ${#debs[@]} -eq 2 ]; then
+  deb=${debs[0]}
+  cmp "${debs[@]}" && pass "the package made twice is the same: $(basename "$deb")" ||
+    fail "the package made twice differs"
+
+  # Debian's checker, as a packager runs it: every tag fails, notes too, unless the package's
+  # overrides explain it.
+  lintian -I --pedantic "$deb" >"$work/lintian.out" 2>&1 || true
+  tags=$(grep -E '^[EWIPX]: ' "$work/lintian.out" || true)
+  [ -z "$tags" ] && pass "lintian -I --pedantic" || fail "lintian:"$'\n'"$tags"
+
+  # dpkg in a private root: an older version first (with a file the new one no longer has), the
+  # upgrade, then purge. After each step the tree holds what dpkg lists and nothing else.
+  droot="$work/dpkg root"
+  mkdir -p "$droot/var/lib/dpkg/info" "$droot/var/lib/dpkg/updates" "$droot/var/lib/dpkg/triggers"
+  touch "$droot/var/lib/dpkg/status"
+  dpkg_root() {
+    dpkg --root="$droot" --force-not-root --force-depends --force-script-chrootless \
+         --log=/dev/null "$@" >>"$work/dpkg.log" 2>&1
+  }
+  tree_is_listed() {
+    diff <(dpkg-query --root="$droot" -L kelda | grep -v '^/\.$' | sort) \
+         <(cd "$droot" && find . -mindepth 1 -path ./var -prune -o -print | sed 's/^\.//' | sort) \
+         >"$work/tree.diff"
+  }
+  old="$work/old"
+  dpkg-deb -R "$deb" "$old"
+  sed -i 's/^Version: .*/Version: 0.9.0/' "$old/DEBIAN/control"
+  echo "<p>gone in the new version</p>" >"$old/usr/share/kelda/help/retired.html"
+  (cd "$old" && find usr -type f -print0 | sort -z | xargs -0 md5sum >DEBIAN/md5sums)
+  dpkg-deb --root-owner-group -b "$old" "$work/kelda_0.9.0.deb" >/dev/null
+  if dpkg_root -i "$work/kelda_0.9.0.deb" && tree_is_listed; then
+    pass "dpkg installs the older version; the tree is what dpkg lists"
+  else
+    fail "dpkg install of the older version: $(cat "$work/tree.diff" "$work/dpkg.log")"
+  fi
+  if dpkg_root -i "$deb" && tree_is_listed && [ ! -e "$droot/usr/share/kelda/help/retired.html" ]; then
+    pass "dpkg upgrades to $(basename "$deb"); the tree is what dpkg lists"
+  else
+    fail "dpkg upgrade: $(cat "$work/tree.diff" "$work/dpkg.log")"
+  fi
+  cli="$droot/usr/bin/kelda-cli"
+  (cd "$work/run" && "$cli" new --model 4 -o "from package.kcf" &&
+    [ "$("$cli" check "from package.kcf")" = ok ]) && pass "the packaged kelda-cli works" ||
+    fail "the packaged kelda-cli"
+  left=
+  if dpkg_root --purge kelda && left=$(cd "$droot" && find . -mindepth 1 -path ./var -prune -o -print) &&
+    [ -z "$left" ]; then
+    pass "dpkg --purge leaves nothing behind"
+  else
+    fail "dpkg --purge left: $left $(cat "$work/dpkg.log")"
+  fi
 fi
 
 if [ "$failures" -gt 0 ]; then
