@@ -67,14 +67,14 @@ struct ProbeGrid : cmcCellGrid {
     }
 };
 
-// Commits as the in-place editor does; returns the overlay key of a refusal, if any.
-const char* CommitText(cmcCellObj& cell, const std::string& value) {
+// Commits as the in-place editor does; returns why it was refused, empty when it was not.
+std::string CommitText(cmcCellObj& cell, const std::string& value) {
     cmcCellCapsule req;
     req.cell = &cell;
     req.commitMode = CommitMode::kText;
     req.inputText = value;
     DispatchCell(req, false);
-    return req.refusal;
+    return RefusalText(req);
 }
 
 void CommitChoice(cmcCellObj& cell, int listLabel, int item) {
@@ -114,9 +114,11 @@ SetOutcome Refused(std::string why) {
     return SetOutcome{false, std::move(why), {}};
 }
 
-// A plain decimal number ("-12", "1.20"), else nothing.
+// A plain decimal number ("-12", "1.20", "1,20" with the decimal comma), else nothing.
 std::optional<double> PlainNumber(const std::string& text) {
-    const std::string t(TrimBlanks(text));
+    std::string t(TrimBlanks(text));
+    if (t.find('.') == std::string::npos)
+        if (const size_t comma = t.find(','); comma != std::string::npos) t[comma] = '.';
     size_t i = t.empty() || t[0] != '-' ? 0 : 1;
     bool digits = false, point = false;
     for (; i < t.size(); ++i) {
@@ -301,7 +303,7 @@ SetOutcome SetCell(cmcCellObj& cell, const std::string& value) {
     ProbeGrid probe;
     cmcCellCapsule req;
     const EditorSignal signal = probeF2(probe, req);
-    if (req.refusal != nullptr) return Refused(OverlayLine(req.refusal, 0));
+    if (req.refusal != nullptr) return Refused(RefusalText(req));
     if (signal == EditorSignal::kChooser && probe.opened)
         return SetChoice(cell, probe, value, shownBefore);
     if (signal != EditorSignal::kEditor) {
@@ -322,7 +324,8 @@ SetOutcome SetCell(cmcCellObj& cell, const std::string& value) {
         CellHost().UpdateModified();
         return Refused(std::move(why));
     };
-    if (const char* refusal = CommitText(cell, value)) return undo(OverlayLine(refusal, 0));
+    if (std::string refusal = CommitText(cell, value); !refusal.empty())
+        return undo(std::move(refusal));
     const std::string shown = Render(cell);
     if (!image.Differs(before)) {
         // The cell already holds the value: nothing to do, and nothing wrong.

@@ -183,6 +183,7 @@ EditorSignal DispatchCell(cmcCellCapsule& req, bool notify) {
     req.resultFlags &= ~(cmcCellCapsule::kWarning | cmcCellCapsule::kError);
     req.signal = EditorSignal::kNone;
     req.refusal = nullptr;
+    req.refusalText.clear();
     const int category = c.cell.Category;
     const int label = c.cell.Label;
     c.table = CategoryTable(category);
@@ -218,7 +219,7 @@ EditorSignal DispatchCell(cmcCellCapsule& req, bool notify) {
     }
     if (req.refusal != nullptr) {
         EvMan().PostText(ev::kIndicatorText, cellcolor::kRestrictText,
-                         static_cast<int>(cellcolor::kRestrictBack), OverlayLine(req.refusal, 0));
+                         static_cast<int>(cellcolor::kRestrictBack), RefusalText(req));
     }
     if (c.restricted) {
         EvMan().PostText(ev::kIndicatorText, cellcolor::kRestrictText,
@@ -226,6 +227,12 @@ EditorSignal DispatchCell(cmcCellCapsule& req, bool notify) {
                          OverlayLine(keys::kBotttomEditRestrected, 0));
     }
     return req.signal;
+}
+
+std::string RefusalText(const cmcCellCapsule& req) {
+    if (req.refusal == nullptr) return {};
+    if (!req.refusalText.empty()) return req.refusalText;
+    return OverlayLine(req.refusal, 0);
 }
 
 std::string CellText(cmcCellObj& cell, int key) {

@@ -18,6 +18,10 @@ class cmcEeprom;
 // request's notify callback with the change flags.
 EditorSignal DispatchCell(cmcCellCapsule& request, bool notify);
 
+// Why the last dispatch refused a committed value, as the bottom bar says it; empty when
+// nothing was refused.
+std::string RefusalText(const cmcCellCapsule& request);
+
 // Text of a cell rendered without a grid (the key is handed on as given).
 std::string CellText(cmcCellObj& cell, int key);
 // The dispatcher's answer for the cell with the key and no grid (Enter runs a command cell).

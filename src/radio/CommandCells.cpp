@@ -102,8 +102,15 @@ void FontSize(cmcCellCall& c) {
     if (Enter(c)) Run(c, cmcAppCommand::kSetFontSize, c.cell.Index);
 }
 
+// The View menu's switches: index 0 the toolbar, 1 the usable-only view of the channel lists
+// (the same switch as the channel attribute's chooser).
 void ToolBar(cmcCellCall& c) {
     ShowOwnText(c);
+    if (c.cell.Index == 1) {
+        if (c.host.UsableOnlyView()) c.cell.Flags |= kFlagChecked;
+        if (Enter(c)) EvMan().Post(ev::kRedrawChannelSheet, 1);
+        return;
+    }
     if (c.host.ToolbarVisible()) c.cell.Flags |= kFlagChecked;
     if (Enter(c)) Run(c, cmcAppCommand::kToggleToolbar);
 }

@@ -419,7 +419,9 @@ void AppendUnit(cmcCellCapsule& req, const char* unit) {
 
 void TotTimer(cmcCellCapsule& req, Ctx& c) {
     int v = GetU16(c, smap::kTotTimer);
-    if (EditInteger(req, v, IntegerRange{0, 600})) SetU16(c, smap::kTotTimer, v);
+    IntegerRange range{0, 600};
+    range.unit = " sec";
+    if (EditInteger(req, v, range)) SetU16(c, smap::kTotTimer, v);
     AppendUnit(req, " sec");
     PaintSilver(req, c, kTotOff);
 }

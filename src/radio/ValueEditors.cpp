@@ -5,12 +5,14 @@
 #include <cstring>
 
 #include "radio/CellSources.h"
+#include "radio/TransmitRules.h"
 #include "radio/cmcCellCapsule.h"
 #include "radio/cmcCellUi.h"
 #include "radio/datCh.h"
 #include "sheet/ModelTypes.h"
 #include "sheet/TextHelpers.h"
 #include "sheet/cmcCellObj.h"
+#include "text/OverlayFormat.h"
 #include "text/OverlayKeys.h"
 
 namespace {
@@ -88,6 +90,65 @@ int Wrap(int v, int minimum, int maximum) {
     if (v < minimum) return maximum;
     if (v > maximum) return minimum;
     return v;
+}
+
+bool IsBlank(char c) {
+    return c == ' ' || c == '\t' || c == '\r' || c == '\n';
+}
+
+std::string_view Trimmed(std::string_view s) {
+    while (!s.empty() && IsBlank(s.front())) s.remove_prefix(1);
+    while (!s.empty() && IsBlank(s.back())) s.remove_suffix(1);
+    return s;
+}
+
+char Lower(char c) {
+    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
+bool SameWord(std::string_view a, std::string_view b) {
+    if (a.size() != b.size()) return false;
+    for (size_t i = 0; i < a.size(); ++i)
+        if (Lower(a[i]) != Lower(b[i])) return false;
+    return true;
+}
+
+// Digits after the separator that a value in units of 1/scale has (scale is a power of ten).
+int DecimalsOf(int scale) {
+    int decimals = 0;
+    for (int s = scale; s >= 10; s /= 10) ++decimals;
+    return decimals;
+}
+
+// The line of the "enter a number" text that names the cell's unit.
+int UnitLine(const char* unit) {
+    const std::string_view u = Trimmed(unit != nullptr ? unit : "");
+    if (u == "sec") return 1;
+    if (u == "msec") return 2;
+    return 0;
+}
+
+// Refuses a typed number: the bottom bar says what the cell takes.
+void RefuseNumber(cmcCellCapsule& req, const char* unit, const std::string& low,
+                  const std::string& high) {
+    req.refusal = keys::kBotttomEnterNumber;
+    req.refusalText =
+        FormatOverlay(OverlayLine(keys::kBotttomEnterNumber, UnitLine(unit)), {low, high});
+}
+
+// Megahertz with three decimals, as the band is written.
+std::string BandMegahertz(uint32_t hz) {
+    char buf[24];
+    std::snprintf(buf, sizeof buf, "%u.%03u", hz / 1000000u, (hz % 1000000u) / 1000u);
+    return buf;
+}
+
+void RefuseFrequency(cmcCellCapsule& req) {
+    req.refusal = keys::kBotttomFrequency;
+    req.refusalText =
+        FormatOverlay(OverlayLine(keys::kBotttomFrequency, 0),
+                      {BandMegahertz(txrules::kRxLowHz), BandMegahertz(txrules::kRxHighHz),
+                       FormatDecimal(kFrequencyRasterHz, 1000, 3)});
 }
 
 int FloorToStep(int v, int step) {
@@ -199,6 +260,53 @@ std::string FormatDecimal(int value, int scale, int trim) {
     return s;
 }
 
+TypedNumber ReadTypedNumber(std::string_view text, int decimals, std::string_view unit,
+                            long long& value) {
+    const std::string_view t = Trimmed(text);
+    if (t.empty()) return TypedNumber::kEmpty;
+    size_t i = 0;
+    bool negative = false;
+    if (t[0] == '-' || t[0] == '+') {
+        negative = t[0] == '-';
+        ++i;
+    }
+    std::string whole, fraction;
+    bool separator = false;
+    for (; i < t.size(); ++i) {
+        const char c = t[i];
+        if (IsDigit(c)) {
+            (separator ? fraction : whole) += c;
+        } else if ((c == '.' || c == ',') && !separator) {
+            separator = true;
+        } else {
+            break;
+        }
+    }
+    if (whole.empty() && fraction.empty()) return TypedNumber::kUnreadable;
+    const std::string_view rest = Trimmed(t.substr(i));
+    if (!rest.empty() && !SameWord(rest, Trimmed(unit))) return TypedNumber::kUnreadable;
+    if (decimals < 0) decimals = 0;
+    while (static_cast<int>(fraction.size()) > decimals && fraction.back() == '0')
+        fraction.pop_back();
+    if (static_cast<int>(fraction.size()) > decimals) return TypedNumber::kUnreadable;
+    fraction.resize(static_cast<size_t>(decimals), '0');
+    const size_t first = whole.find_first_not_of('0');
+    const std::string digits = (first == std::string::npos ? "" : whole.substr(first)) + fraction;
+    constexpr size_t kMaxDigits = 15;
+    long long v = 0;
+    if (digits.size() > kMaxDigits) {
+        v = 1'000'000'000'000'000LL;
+    } else {
+        for (char c : digits) v = v * 10 + (c - '0');
+    }
+    value = negative ? -v : v;
+    return TypedNumber::kRead;
+}
+
+bool FrequencyInBand(uint32_t hz) {
+    return hz >= txrules::kRxLowHz && hz <= txrules::kRxHighHz;
+}
+
 // --- editors ---
 
 bool RefuseFactoryValue(cmcCellCapsule& req) {
@@ -304,16 +412,17 @@ bool EditInteger(cmcCellCapsule& req, int& value, const IntegerRange& r) {
     const int step = r.step < 1 ? 1 : r.step;
     bool changed = false;
     if (req.commitMode == CommitMode::kText) {
-        const std::string& in = req.inputText;
-        bool any = false;
-        for (char c : in) any = any || IsDigit(c) || c == '.';
-        long v = static_cast<long>(ParseNumber(in)) - r.offset;
-        if (step != 1) v = RoundHalfAway(static_cast<double>(v) / step) * step;
-        if (v < r.minimum) v = r.minimum;
-        if (v > r.maximum) v = r.maximum;
-        if (any) {
+        // A whole number in the range, on the step: anything else is refused, never bent.
+        long long typed = 0;
+        const TypedNumber read =
+            ReadTypedNumber(req.inputText, 0, r.unit != nullptr ? r.unit : "", typed);
+        const long long v = typed - r.offset;
+        if (read == TypedNumber::kRead && v >= r.minimum && v <= r.maximum && v % step == 0) {
             value = static_cast<int>(v);
             changed = true;
+        } else if (read != TypedNumber::kEmpty) {
+            RefuseNumber(req, r.unit, std::to_string(static_cast<long>(r.minimum) + r.offset),
+                         std::to_string(static_cast<long>(r.maximum) + r.offset));
         }
     }
     if (r.clamp && (value < r.minimum || value > r.maximum)) {
@@ -356,30 +465,18 @@ bool EditDecimal(cmcCellCapsule& req, int& value, int scale, int minimum, int ma
     if (scale <= 0) scale = 1;
     bool changed = false;
     if (req.commitMode == CommitMode::kText) {
-        std::string number = KeepChars(req.inputText, ".");
-        if (number.size() > 9) number.resize(9);
-        std::string letters;
-        for (char c : req.inputText)
-            if (c == 'o' || c == 'O' || c == 'f' || c == 'F') letters += c;
-        bool anyDigit = false;
-        for (char c : number) anyDigit = anyDigit || IsDigit(c);
-        // A minus sign before the number makes it negative (then limited to the minimum)
-        // rather than being dropped.
-        const std::string signedNumber = KeepChars(req.inputText, ".-");
-        const bool negative = !signedNumber.empty() && signedNumber[0] == '-';
-        if (anyDigit) {
-            const double magnitude = ReadFraction(number);
-            double v = ((negative ? -magnitude : magnitude) + 0.0005) * scale;
-            if (v < minimum) v = minimum;
-            if (v > maximum) v = maximum;
-            value = static_cast<int>(RoundHalfAway(v));
+        const std::string_view typed = Trimmed(req.inputText);
+        const bool off = SameWord(typed, "off") || SameWord(typed, "of");
+        long long v = 0;
+        const TypedNumber read =
+            off ? TypedNumber::kRead
+                : ReadTypedNumber(typed, DecimalsOf(scale), unit != nullptr ? unit : "", v);
+        if (read == TypedNumber::kRead && v >= minimum && v <= maximum) {
+            value = static_cast<int>(v);
             changed = true;
-        }
-        // "off" stores 0 only where 0 is a value the radio takes.
-        if (letters.size() >= 2 && (letters[0] == 'o' || letters[0] == 'O') &&
-            (letters[1] == 'f' || letters[1] == 'F') && minimum <= 0 && maximum >= 0) {
-            value = 0;
-            changed = true;
+        } else if (read != TypedNumber::kEmpty) {
+            RefuseNumber(req, unit, FormatDecimal(minimum, scale, trim),
+                         FormatDecimal(maximum, scale, trim));
         }
     }
     auto show = [&](bool withUnit) {
@@ -395,7 +492,7 @@ bool EditDecimal(cmcCellCapsule& req, int& value, int scale, int minimum, int ma
         show(true);
         return true;
     }
-    if (IsDigit(key) || key == '.' || key == 'O' || key == 'o') {
+    if (IsDigit(key) || key == '.' || key == ',' || key == 'O' || key == 'o') {
         OpenWithChar(req, key);
     } else if (IsEnter(key)) {
         show(false);
@@ -469,49 +566,23 @@ bool EditId(cmcCellCapsule& req, uint8_t* id5) {
     return changed;
 }
 
-namespace {
-
-// Megahertz text (digits and ".") to hertz, rounded half away from zero; saturates.
-uint64_t MegahertzToHz(std::string_view s) {
-    uint64_t whole = 0;
-    size_t i = 0;
-    while (i < s.size() && IsDigit(s[i])) whole = whole * 10 + (s[i++] - '0');
-    uint64_t frac = 0;
-    int digits = 0;
-    bool roundUp = false;
-    if (i < s.size() && s[i] == '.') {
-        ++i;
-        while (i < s.size() && IsDigit(s[i])) {
-            if (digits < 6) {
-                frac = frac * 10 + (s[i] - '0');
-                ++digits;
-            } else if (digits == 6) {
-                roundUp = s[i] >= '5';
-                ++digits;
-            }
-            ++i;
-        }
-    }
-    while (digits < 6) {
-        frac *= 10;
-        ++digits;
-    }
-    return whole * 1000000 + frac + (roundUp ? 1 : 0);
-}
-
-}  // namespace
-
 bool EditFrequency(cmcCellCapsule& req, datCh& rec, bool transmit) {
     const uint8_t blankBit = transmit ? datCh::kTxBlank : datCh::kRxBlank;
     bool changed = false;
-    if (req.commitMode == CommitMode::kText) {
-        std::string t = KeepChars(req.inputText, ".");
-        if (t.size() > 10) t.resize(10);
-        uint64_t hz = MegahertzToHz(t);
-        if (hz < 100000000) hz = 100000000;
-        if (hz > 199990000) hz = 199990000;
+    if (req.commitMode == CommitMode::kText && transmit && Trimmed(req.inputText) == "<-") {
+        // What the transmit cell shows while it equals receive: it takes receive's value.
+        if ((rec.state & datCh::kRxBlank) == 0) {
+            rec.txHz = rec.rxHz;
+            rec.state &= ~datCh::kTxBlank;
+            changed = true;
+        }
+    } else if (req.commitMode == CommitMode::kText) {
+        long long hz = 0;
+        const TypedNumber read = ReadTypedNumber(req.inputText, 6, "MHz", hz);
         uint32_t snapped = 0;
-        if (!t.empty() && SnapFrequency(static_cast<uint32_t>(hz), snapped)) {
+        if (read == TypedNumber::kRead && hz >= 0 && hz <= txrules::kRxHighHz &&
+            FrequencyInBand(static_cast<uint32_t>(hz)) &&
+            SnapFrequency(static_cast<uint32_t>(hz), snapped) && FrequencyInBand(snapped)) {
             const bool follow =
                 !transmit && ((rec.state & datCh::kRxBlank) ||
                               ((rec.state & datCh::kTxBlank) == 0 && rec.txHz == rec.rxHz));
@@ -526,6 +597,8 @@ bool EditFrequency(cmcCellCapsule& req, datCh& rec, bool transmit) {
                 rec.state &= ~datCh::kTxBlank;
             }
             changed = true;
+        } else if (read != TypedNumber::kEmpty) {
+            RefuseFrequency(req);
         }
     }
     const bool blank = rec.state & blankBit;
@@ -537,8 +610,8 @@ bool EditFrequency(cmcCellCapsule& req, datCh& rec, bool transmit) {
     if (req.cell != nullptr) req.cell->HAlign = sameAsRx ? 1 : 2;
     if (req.grid == nullptr || req.key == 0) return changed;
     const int key = req.key;
-    if (key == '.') {
-        req.displayText.assign(1, '.');
+    if (key == '.' || key == ',') {
+        req.displayText.assign(1, static_cast<char>(key));
         req.selStart = 1;
         req.selLength = 0;
         req.signal = EditorSignal::kEditor;

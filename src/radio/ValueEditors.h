@@ -33,6 +33,22 @@ std::string FormatTimeOffset(int minutes);
 // "%d.%03d" of value / scale, then up to `trim` trailing zeros (and the point) removed.
 std::string FormatDecimal(int value, int scale, int trim);
 
+// A number as the user typed it into a cell: spaces around it, an optional sign, digits with at
+// most one decimal separator (the point, or the decimal comma that much of Europe writes), and
+// after it, if at all, the cell's own unit ("600 sec", "156,8 MHz"). Letters, another unit, a
+// second separator or a second number make the text unreadable.
+enum class TypedNumber {
+    kEmpty,       // nothing but spaces
+    kUnreadable,  // not a number the cell can read
+    kRead,
+};
+// Reads `text` as a number with `decimals` digits after the separator, as value x 10^decimals;
+// more digits than that are unreadable unless they are zeros. `unit` is the cell's unit (its
+// spaces aside, any letter case). A number of more than 15 digits reads as +-10^15, outside
+// every range a cell has.
+TypedNumber ReadTypedNumber(std::string_view text, int decimals, std::string_view unit,
+                            long long& value);
+
 // --- editors ---
 
 // A value that the model's factory image decides: the cell shows it in olive, and a key or a
@@ -67,11 +83,13 @@ struct IntegerRange {
     int step = 1;
     const char* fixedText = nullptr;
     bool clamp = false;
+    const char* unit = nullptr;  // shown after the value by the cell; typed, it is read as such
 };
 bool EditInteger(cmcCellCapsule& req, int& value, const IntegerRange& range);
 bool EditIntegerByte(cmcCellCapsule& req, uint8_t& value, const IntegerRange& range);
 
-// A value in units of 1/scale; `unit` is appended to the shown text (not while editing).
+// A value in units of 1/scale (a power of ten); `unit` is appended to the shown text (not while
+// editing). Where 0 is in the range, "off" stores 0.
 bool EditDecimal(cmcCellCapsule& req, int& value, int scale, int minimum, int maximum, int trim,
                  const char* unit);
 
@@ -82,7 +100,11 @@ bool EditTimeOffset(cmcCellCapsule& req, int& minutes);
 bool EditId(cmcCellCapsule& req, uint8_t* id5);
 
 // Receive or transmit frequency of a free-channel record (the transmit frequency follows a
-// receive change while it was blank or equal).
+// receive change while it was blank or equal). Takes the marine VHF band the radio tunes, on
+// its 6.25 kHz raster; digits left off at the end are completed to the next raster frequency
+// ("156.81" is 156.8125 MHz).
+inline constexpr uint32_t kFrequencyRasterHz = 6250;
+bool FrequencyInBand(uint32_t hz);
 bool EditFrequency(cmcCellCapsule& req, datCh& record, bool transmit);
 
 // LCD symbol of a regional channel list: five characters at `text5`.

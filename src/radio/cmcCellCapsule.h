@@ -86,6 +86,9 @@ struct cmcCellCapsule {
     // Overlay key of why a committed value was refused (nothing was changed); the dispatcher
     // shows it in the bottom bar, the command line prints it.
     const char* refusal = nullptr;
+    // The refusal worded in full where it names values (the range a cell takes); empty: line 0
+    // of the refusal's key says it.
+    std::string refusalText;
 
     // Back to the defaults; keeps the strings' storage.
     void Reset() {

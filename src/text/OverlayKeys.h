@@ -39,6 +39,9 @@
     X(kBotttomIdNineDigits, "GI_Botttom_IdNineDigits")                     \
     X(kBotttomFactoryDecides, "GI_Botttom_FactoryDecides")                 \
     X(kBotttomTimeOffset, "GI_Botttom_TimeOffset")                         \
+    X(kBotttomEnterNumber, "GI_Botttom_EnterNumber")                       \
+    X(kBotttomFrequency, "GI_Botttom_Frequency")                           \
+    X(kBotttomPaste, "GI_Botttom_Paste")                                   \
     X(kBotttomHiddenRows, "GI_Botttom_HiddenRows")                         \
     X(kBotttomCloseWhileBusy, "GI_Botttom_CloseWhileBusy")                 \
     X(kCellWidthRegList, "GI_CellWidthRegList")                            \

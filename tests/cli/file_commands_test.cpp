@@ -228,16 +228,21 @@ TEST_F(CliFiles, SetSaysWhatItStoredAndRefusesWhatWouldNotBeKept) {
         std::string says;   // on stderr
         const char* shown;  // what get shows afterwards (without --strict)
     } cases[] = {
-        {m2, "CT_FreeCh.CL_Fch_FreqR[1]=99", 0, 2, "stored as \"100.00000\"", "100.00000"},
+        // A frequency outside the band is refused with the band, never bent to its edge.
+        {m2, "CT_FreeCh.CL_Fch_FreqR[1]=99", 2, 2, "marine VHF band, 156.000 to 163.275 MHz", ""},
+        {m2, "CT_FreeCh.CL_Fch_FreqR[1]=1568", 2, 2, "156.000 to 163.275 MHz", ""},
         {m2, "CT_FreeCh.CL_Fch_FreqR[1]=156.81", 0, 2, "stored as \"156.81250\"", "156.81250"},
         {m2, "CT_FreeCh.CL_Fch_FreqR[1]=156.800", 0, 0, nothing, "156.80000"},
+        {m2, "CT_FreeCh.CL_Fch_FreqR[1]=156,6", 0, 0, nothing, "156.60000"},
         {m2, "CT_IntCh.CL_ChList_Comment[12]=Harbour Master", 0, 2, "stored as \"HARBOUR MA\"",
          "HARBOUR MA"},
         {m2, "CT_IntCh.CL_ChList_Comment[12]=harbour", 0, 0, nothing, "HARBOUR"},
-        {m2, "CL_RadioSet_ScanSpeed=250", 0, 2, "stored as \"200\"", "200 msec"},
-        // "off" where 0 is outside the range is no value of the cell.
-        {m2, "CL_RadioSet_ScanSpeed=off", 2, 2, "'off' is not accepted", "200 msec"},
-        {m2, "CL_MakerR_DwTw_Timer=OFF", 2, 2, "'OFF' is not accepted", "1.20 sec"},
+        // Out of the range, or "off" where 0 is outside it: refused with the range.
+        {m2, "CL_RadioSet_ScanSpeed=250", 2, 2, "Enter milliseconds from 50 to 200", "100 msec"},
+        {m2, "CL_RadioSet_ScanSpeed=200", 0, 0, nothing, "200 msec"},
+        {m2, "CL_RadioSet_ScanSpeed=off", 2, 2, "Enter milliseconds from 50 to 200", "200 msec"},
+        {m2, "CL_MakerR_DwTw_Timer=OFF", 2, 2, "Enter seconds from 0.80 to 1.50", "1.20 sec"},
+        {m2, "CL_ComCom_TotTimer=5 min", 2, 2, "Enter seconds from 0 to 600", "300 sec"},
         {m2, "CL_MakerR_TX_Mute_Timer=off", 0, 2, "stored as \"0\"", "0 msec"},
         // What the cell already holds, however it is written.
         {m2, "CL_MakerR_DwTw_Timer=1.20", 0, 0, nothing, "1.20 sec"},

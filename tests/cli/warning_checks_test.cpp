@@ -38,9 +38,11 @@ TEST(CliWarningChecks, TransmitFaultsOnFixtureImages) {
          "Canadian "
          "plan limits channel 15 to 1 W, and the radio transmits at the power last chosen: use low "
          "power there\n"},
+         // The frequency cell refuses 155.500 MHz, so the file is made as another program could
+         // have written it: receive and transmit raw in free channel 0's record at 0x0850.
         {"a user channel in use below the marine band",
          2,
-         {"CT_FreeCh.CL_Fch_FreqR[0]=155.500", "CT_IntCh.CL_ChList_Atr[348]=Used"},
+         {"CT_IntCh.CL_ChList_Atr[348]=Used"},
          1,
          "error User Channels\n"
          "  error: User channels, row 1: receives on 155.500 MHz, outside the marine band the "
@@ -79,6 +81,13 @@ TEST(CliWarningChecks, TransmitFaultsOnFixtureImages) {
         SCOPED_TRACE(c.what);
         TempFolder tmp;
         const std::string path = test::MakeFactory(tmp, c.model, "m.kcf");
+        if (std::string(c.what).find("below the marine band") != std::string::npos) {
+            std::string text = test::ReadFile(path);
+            const size_t at = text.find("085010FFFFFFFF");
+            ASSERT_NE(at, std::string::npos);
+            text.replace(at, 14, "0850102C279830");  // (155.5 - 30.15) MHz / 12.5 kHz, 155.5 MHz
+            test::WriteFile(path, text);
+        }
         std::vector<std::string> set = {"set", path};
         set.insert(set.end(), c.edits.begin(), c.edits.end());
         CliResult edited = RunCli(set, tmp);

@@ -58,6 +58,7 @@ class DebugCellTest : public testing::Test {
     test::ManualClock clock;
     cmcEvMan hub;
     ScopedInstall<InstallEvMan> hubSlot{&hub};
+    test::InstalledOverlay overlay;
     cmcEeprom image, base;
     DebugCellContext context;
     test::RecordingGrid grid;
@@ -158,7 +159,11 @@ TEST_F(DebugCellTest, AddressColumnDecimalByteAndMenuCommands) {
     req.commitMode = CommitMode::kText;
     req.inputText = "300";
     DispatchDebugCell(req, context);
-    EXPECT_EQ(image.GetByte(0x0100), 255);
+    EXPECT_EQ(image.GetByte(0x0100), 0);  // a byte holds 0-255: refused, not bent to 255
+    EXPECT_STREQ(req.refusal, "GI_Botttom_EnterNumber");
+    req.inputText = "200";
+    DispatchDebugCell(req, context);
+    EXPECT_EQ(image.GetByte(0x0100), 200);
 
     const struct {
         int label, event;

@@ -7,6 +7,7 @@
 #include "base/EventCodes.h"
 #include "base/ScopedInstall.h"
 #include "base/cmcEvMan.h"
+#include "radio/CellDispatcher.h"
 #include "radio/SettingsCells.h"
 #include "radio/cmcCellCapsule.h"
 #include "radio/cmcEeprom.h"
@@ -23,7 +24,9 @@ constexpr const char* kOnOff = "GI_Sheet_Sel_Misc_OnOff";
 class SettingsCellTest : public testing::Test {
   protected:
     SettingsCellTest() {
-        text.BindLines({"#GI_AppInd_Dsc_SelfIdOff", "OFF (no ID)", "#End_Of_Ovl"});
+        text.BindLines({"#GI_AppInd_Dsc_SelfIdOff", "OFF (no ID)", "#GI_Botttom_EnterNumber",
+                        "Enter a number from %s to %s.", "Enter seconds from %s to %s.",
+                        "Enter milliseconds from %s to %s.", "#End_Of_Ovl"});
         choices.Add(kOnOff, 1, {{0, "OFF"}, {1, "ON"}});
         choices.Add("GI_Sheet_Sel_KeyAs_SkeyMU", 2, {{0, "SCAN"}, {1, "DW"}, {2, "MU2"}});
         choices.Add("GI_Sheet_Sel_KeyAs_SkeyME", 2, {{0, "SCAN"}, {1, "DW"}, {2, "ME2"}});
@@ -141,7 +144,10 @@ TEST_F(SettingsCellTest, AlarmMaximumBelowMinimumIsAnError) {
     EXPECT_EQ(context.changeFlags & 0x20, 0x20);
     EXPECT_TRUE(Error(CL_DscCall_Alarm_Min, 3));
     EXPECT_TRUE(Error(CL_DscCall_Alarm_Max, 3));
-    Run(CL_DscCall_Alarm_Max, 3, 0, "99");  // limited to 20
+    Run(CL_DscCall_Alarm_Max, 3, 0, "99");  // refused with the range, not bent to 20
+    EXPECT_EQ(image.GetByte(base + 5), 4);
+    EXPECT_EQ(RefusalText(req), "Enter a number from 0 to 20.");
+    Run(CL_DscCall_Alarm_Max, 3, 0, "20");
     EXPECT_EQ(image.GetByte(base + 5), 20);
     EXPECT_FALSE(Error(CL_DscCall_Alarm_Max, 3));
 }
@@ -150,7 +156,7 @@ TEST_F(SettingsCellTest, TimersShowTheirUnits) {
     image.SetByte(0x0BC4, 1200 & 0xFF);
     image.SetByte(0x0BC5, 1200 >> 8);
     EXPECT_EQ(Text(CL_MakerR_DwTw_Timer), "1.20 sec");
-    Run(CL_MakerR_DwTw_Timer, 0, 0, "0.95");
+    Run(CL_MakerR_DwTw_Timer, 0, 0, "0,95");
     EXPECT_EQ(image.GetByte(0x0BC4) | image.GetByte(0x0BC5) << 8, 950);
 
     image.SetByte(0x0BBE, 0x2C);  // 300
@@ -158,7 +164,13 @@ TEST_F(SettingsCellTest, TimersShowTheirUnits) {
     EXPECT_EQ(Text(CL_ComCom_TotTimer), "300 sec");
     Run(CL_ComCom_TotTimer, 0, cellkey::kEnter);
     EXPECT_EQ(req.displayText, "300");  // no unit while editing
-    Run(CL_ComCom_TotTimer, 0, 0, "601");
+    // Typed values are read as meant or refused with the range: never 600, 5 or 105 unsaid.
+    for (const char* wrong : {"700", "5 min", "10,5"}) {
+        Run(CL_ComCom_TotTimer, 0, 0, wrong);
+        EXPECT_EQ(image.GetByte(0x0BBE) | image.GetByte(0x0BBF) << 8, 300) << wrong;
+        EXPECT_EQ(RefusalText(req), "Enter seconds from 0 to 600.") << wrong;
+    }
+    Run(CL_ComCom_TotTimer, 0, 0, "600 sec");
     EXPECT_EQ(image.GetByte(0x0BBE) | image.GetByte(0x0BBF) << 8, 600);
 
     image.SetByte(0x0BC1, 120);
@@ -236,7 +248,9 @@ TEST_F(SettingsCellTest, AlarmFamiliesReadTheirVolumeAndFlags) {
     EXPECT_EQ(Text(CL_ComDsc_Alarm_Visual_DistressTx), "ON");
     EXPECT_EQ(Text(CL_ComDsc_Alarm_Shutdown_Inactivity), "Auto");
     Run(CL_ComDsc_Alarm_Vol_PosCeases, 0, 0, "25");
-    EXPECT_EQ(image.GetByte(0x23F3), 20);
+    EXPECT_EQ(image.GetByte(0x23F3), 7);
+    Run(CL_ComDsc_Alarm_Vol_PosCeases, 0, 0, "12");
+    EXPECT_EQ(image.GetByte(0x23F3), 12);
     Run(CL_ComDsc_Alarm_IntSp_PosCeases, 0, cellkey::kSpace);
     EXPECT_EQ(image.GetByte(0x23F5), 0x00);
 

@@ -3,6 +3,7 @@
 #include <cstring>
 #include <string>
 
+#include "radio/CellDispatcher.h"
 #include "radio/MemoryMap.h"
 #include "radio/ValueEditors.h"
 #include "radio/cmcCellCapsule.h"
@@ -26,6 +27,12 @@ class EditorTest : public testing::Test {
         "{(%CL_FlexMarking[0])}SCAN|{(%Flex0[3])}WX",
         "{(%CL_FlexMarking[1])}DW/TW",
         "{(%CL_FlexMarking[5])}WX",
+        "#GI_Botttom_EnterNumber",
+        "Number %s-%s",
+        "Seconds %s-%s",
+        "Milliseconds %s-%s",
+        "#GI_Botttom_Frequency",
+        "Band %s-%s MHz by %s kHz",
         "#End_Of_Ovl",
     }};
 
@@ -124,6 +131,55 @@ TEST(CharacterHelpers, FrequencySnapAndFormat) {
     EXPECT_EQ(FormatFrequency(100'000'000), "100.00000");
 }
 
+// What a typed number reads as: the decimal comma is a decimal point, the cell's own unit may
+// follow, and everything else that is not plainly a number is unreadable, never guessed at.
+TEST(CharacterHelpers, TypedNumbers) {
+    using R = TypedNumber;
+    const struct {
+        const char* in;
+        int decimals;
+        const char* unit;
+        R read;
+        long long value;
+    } cases[] = {
+        {"156,8", 6, "MHz", R::kRead, 156'800'000},
+        {"156.8", 6, "MHz", R::kRead, 156'800'000},
+        {" 156,8 mhz ", 6, "MHz", R::kRead, 156'800'000},
+        {",5", 2, "", R::kRead, 50},
+        {"1,35", 2, " sec", R::kRead, 135},
+        {"1.350", 2, " sec", R::kRead, 135},  // zeros beyond the cell's digits say nothing
+        {"600 sec", 0, " sec", R::kRead, 600},
+        {"600sec", 0, " sec", R::kRead, 600},
+        {"-3", 0, "", R::kRead, -3},
+        {"+3", 0, "", R::kRead, 3},
+        {"10,0", 0, " sec", R::kRead, 10},
+        {"99999999999999999999", 0, "", R::kRead, 1'000'000'000'000'000},
+        {"", 0, "", R::kEmpty, 0},
+        {" \t", 0, "", R::kEmpty, 0},
+        {"10,5", 0, " sec", R::kUnreadable, 0},  // a whole-number cell: not 105, not 11
+        {"1.355", 2, " sec", R::kUnreadable, 0},
+        {"5 min", 0, " sec", R::kUnreadable, 0},
+        {"156.8 kHz", 6, "MHz", R::kUnreadable, 0},
+        {"1.000,5", 3, "", R::kUnreadable, 0},
+        {"1,2,3", 3, "", R::kUnreadable, 0},
+        {"1 2", 0, "", R::kUnreadable, 0},
+        {"abc", 0, "", R::kUnreadable, 0},
+        {".", 2, "", R::kUnreadable, 0},
+        {"-", 0, "", R::kUnreadable, 0},
+        {"--5", 0, "", R::kUnreadable, 0},
+        {"0x1F", 0, "", R::kUnreadable, 0},
+        {"1e9", 0, "", R::kUnreadable, 0},
+        {"5 sec", 0, "", R::kUnreadable, 0},  // a unit where the cell has none
+    };
+    for (const auto& c : cases) {
+        long long v = -1;
+        EXPECT_EQ(ReadTypedNumber(c.in, c.decimals, c.unit, v), c.read) << c.in;
+        if (c.read == R::kRead) {
+            EXPECT_EQ(v, c.value) << c.in;
+        }
+    }
+}
+
 TEST(CharacterHelpers, TimeOffsetAndDecimalText) {
     const struct {
         const char* in;
@@ -195,25 +251,43 @@ TEST_F(EditorTest, IntegerCommitStepAndWrap) {
     int v = 5;
     EXPECT_TRUE(EditInteger(Commit("42"), v, r));
     EXPECT_EQ(v, 42);
-    EXPECT_TRUE(EditInteger(Commit("1000"), v, r));
-    EXPECT_EQ(v, 69);
-    EXPECT_FALSE(EditInteger(Commit("abc"), v, r));
-    EXPECT_EQ(v, 69);
+    EXPECT_EQ(req.refusal, nullptr);
+    // Out of range or unreadable: refused with the range, the value kept.
+    for (const char* wrong : {"1000", "0", "abc", "2.5", "42 sec", "4,2"}) {
+        EXPECT_FALSE(EditInteger(Commit(wrong), v, r)) << wrong;
+        EXPECT_EQ(v, 42) << wrong;
+        EXPECT_EQ(RefusalText(req), "Number 1-69") << wrong;
+    }
+    EXPECT_FALSE(EditInteger(Commit("  "), v, r));  // nothing typed: nothing to say
+    EXPECT_EQ(req.refusal, nullptr);
+    v = 69;
     EXPECT_TRUE(EditInteger(Key(cellkey::kSpace), v, r));  // at the maximum: the minimum
     EXPECT_EQ(v, 1);
     EXPECT_TRUE(EditInteger(Key(cellkey::kBackspace), v, r));
     EXPECT_EQ(v, 69);
     EXPECT_EQ(req.displayText, "69");
 
-    // Offsets, steps, fixed text and clamping.
-    IntegerRange shifted{0, 600, 0, 10};
+    // Offsets, steps, units, fixed text and clamping.
+    IntegerRange stepped{0, 600, 0, 10};
     v = 0;
-    EditInteger(Commit("45"), v, shifted);
-    EXPECT_EQ(v, 50);
+    EXPECT_FALSE(EditInteger(Commit("45"), v, stepped));
+    EXPECT_EQ(v, 0);
+    EXPECT_TRUE(EditInteger(Commit("40"), v, stepped));
+    EXPECT_EQ(v, 40);
     IntegerRange offset{0, 20, 1};
     EditInteger(Commit("5"), v, offset);
     EXPECT_EQ(v, 4);
     EXPECT_EQ(req.displayText, "5");
+    EXPECT_FALSE(EditInteger(Commit("0"), v, offset));
+    EXPECT_EQ(RefusalText(req), "Number 1-21");
+    IntegerRange seconds{0, 600};
+    seconds.unit = " sec";
+    for (const char* wrong : {"700", "5 min", "10,5"}) {
+        EXPECT_FALSE(EditInteger(Commit(wrong), v, seconds)) << wrong;
+        EXPECT_EQ(RefusalText(req), "Seconds 0-600") << wrong;
+    }
+    EXPECT_TRUE(EditInteger(Commit("600 sec"), v, seconds));
+    EXPECT_EQ(v, 600);
     IntegerRange clamp{0, 20, 0, 1, nullptr, true};
     v = 200;
     EXPECT_TRUE(EditInteger(Key(0), v, clamp));
@@ -237,23 +311,33 @@ TEST_F(EditorTest, DecimalTimer) {
     EditDecimal(Key(cellkey::kEnter), v, 100, 80, 150, 1, " sec");
     EXPECT_EQ(req.displayText, "1.20");
     EXPECT_EQ(req.signal, EditorSignal::kEditor);
-    EXPECT_TRUE(EditDecimal(Commit("1.35"), v, 100, 80, 150, 1, " sec"));
-    EXPECT_EQ(v, 135);
-    EXPECT_TRUE(EditDecimal(Commit("9"), v, 100, 80, 150, 1, " sec"));
-    EXPECT_EQ(v, 150);
+    EditDecimal(Key(','), v, 100, 80, 150, 1, " sec");
+    EXPECT_EQ(req.displayText, ",");
+    for (const char* typed : {"1.35", "1,35", "1,35 sec", " 1.350 "}) {
+        v = 120;
+        EXPECT_TRUE(EditDecimal(Commit(typed), v, 100, 80, 150, 1, " sec")) << typed;
+        EXPECT_EQ(v, 135) << typed;
+    }
+    for (const char* wrong : {"9", "-1.2", "0.5", "1.355", "1,3,5", "xyz", "1.3 min", "off"}) {
+        EXPECT_FALSE(EditDecimal(Commit(wrong), v, 100, 80, 150, 1, " sec")) << wrong;
+        EXPECT_EQ(v, 135) << wrong;
+        EXPECT_EQ(RefusalText(req), "Seconds 0.80-1.50") << wrong;
+    }
+    EXPECT_TRUE(EditDecimal(Key(cellkey::kSpace), v, 100, 80, 150, 1, " sec"));
+    EXPECT_EQ(v, 136);
+    v = 150;
     EXPECT_TRUE(EditDecimal(Key(cellkey::kSpace), v, 100, 80, 150, 1, " sec"));
     EXPECT_EQ(v, 80);
-    EXPECT_FALSE(EditDecimal(Commit("xyz"), v, 100, 80, 150, 1, " sec"));
-    EXPECT_EQ(v, 80);
-    // A minus sign is not dropped: below the range is the range's lowest value, not 5 msec.
+    // Whole milliseconds: a minus sign is not dropped (refused, not read as 5).
     int ms = 50;
-    EXPECT_TRUE(EditDecimal(Commit("-5"), ms, 1, 0, 255, 4, " msec"));
-    EXPECT_EQ(ms, 0);
-    EXPECT_TRUE(EditDecimal(Commit(" -1.2"), v, 100, 80, 150, 1, " sec"));
-    EXPECT_EQ(v, 80);
+    EXPECT_FALSE(EditDecimal(Commit("-5"), ms, 1, 0, 255, 4, " msec"));
+    EXPECT_EQ(ms, 50);
+    EXPECT_EQ(RefusalText(req), "Milliseconds 0-255");
+    EXPECT_TRUE(EditDecimal(Commit("120 msec"), ms, 1, 0, 255, 4, " msec"));
+    EXPECT_EQ(ms, 120);
 }
 
-// "off" stores 0 only where 0 is in the cell's range; elsewhere the digits, if any, count.
+// "off" stores 0 only where 0 is in the cell's range; elsewhere it is refused.
 TEST_F(EditorTest, DecimalOffOnlyWhereZeroIsAValue) {
     const struct {
         const char* typed;
@@ -262,14 +346,15 @@ TEST_F(EditorTest, DecimalOffOnlyWhereZeroIsAValue) {
         int after;
     } cases[] = {
         {"Off", 0, 255, 40, true, 0},      {"of", 0, 255, 40, true, 0},
-        {"120 of", 0, 255, 40, true, 0},   {"off", 50, 200, 100, false, 100},
-        {"OFF", 80, 150, 120, false, 120}, {"120 of", 50, 200, 100, true, 120},
+        {"120 of", 0, 255, 40, false, 40}, {"off", 50, 200, 100, false, 100},
+        {"OFF", 80, 150, 120, false, 120}, {"120 of", 50, 200, 100, false, 100},
     };
     for (const auto& c : cases) {
         int v = c.before;
         EXPECT_EQ(EditDecimal(Commit(c.typed), v, 1, c.minimum, c.maximum, 4, nullptr), c.changed)
             << c.typed << " in " << c.minimum << "-" << c.maximum;
         EXPECT_EQ(v, c.after) << c.typed << " in " << c.minimum << "-" << c.maximum;
+        EXPECT_EQ(req.refusal == nullptr, c.changed) << c.typed;
     }
 }
 
@@ -320,14 +405,26 @@ TEST_F(EditorTest, FrequencyEditor) {
     const struct {
         const char* text;
         uint32_t hz;
-    } cases[] = {
-        {"156.8", 156'800'000}, {"156.81", 156'812'500}, {"99", 100'000'000}, {"250", 199'993'750}};
+    } cases[] = {{"156.8", 156'800'000},     {"156,8", 156'800'000},   {"156.81", 156'812'500},
+                 {"156.80625", 156'806'250}, {"163.275", 163'275'000}, {"157,425 MHz", 157'425'000},
+                 {"156", 156'000'000}};
     for (const auto& c : cases) {
         rec.Blank(mm::kFreeCh, 0);
         EXPECT_TRUE(EditFrequency(Commit(c.text), rec, false)) << c.text;
         EXPECT_EQ(rec.rxHz, c.hz) << c.text;
         EXPECT_EQ(rec.txHz, c.hz) << c.text;  // a blank record's transmit follows
     }
+    // Outside the band, off the raster or unreadable: refused with the band, nothing changed.
+    for (const char* wrong : {"99", "1568", "250", "155.9999", "163.28", "156.8001", "-156.8",
+                              "156.8.1", "156,8 kHz", "1.000,5", "abc"}) {
+        EXPECT_FALSE(EditFrequency(Commit(wrong), rec, false)) << wrong;
+        EXPECT_EQ(rec.rxHz, 156'000'000u) << wrong;
+        EXPECT_EQ(RefusalText(req), "Band 156.000-163.275 MHz by 6.25 kHz") << wrong;
+    }
+    EXPECT_FALSE(EditFrequency(Commit(""), rec, false));
+    EXPECT_EQ(req.refusal, nullptr);
+    rec.Blank(mm::kFreeCh, 0);
+    EditFrequency(Commit("156.8"), rec, false);
 
     // The transmit cell shows "<-" centred while it equals receive.
     EditFrequency(Key(0), rec, true);
@@ -337,6 +434,9 @@ TEST_F(EditorTest, FrequencyEditor) {
     EXPECT_EQ(rec.txHz, 156'300'000u);
     EXPECT_EQ(req.displayText, "156.30000");
     EXPECT_EQ(cell.HAlign, 2);
+    EXPECT_TRUE(EditFrequency(Commit("<-"), rec, true));  // as shown: the same as receive
+    EXPECT_EQ(rec.txHz, rec.rxHz);
+    EditFrequency(Commit("156.3"), rec, true);
     // With transmit apart, a receive change leaves it.
     EditFrequency(Commit("156.8"), rec, false);
     EXPECT_EQ(rec.txHz, 156'300'000u);
@@ -428,8 +528,7 @@ TEST_F(EditorTest, BadInputStaysInBounds) {
         datCh rec(&image);
         rec.Load(mm::kFreeCh, 0);
         EditFrequency(Commit(in), rec, false);
-        EXPECT_TRUE(rec.rxHz == 30'150'000 || (rec.rxHz >= 100'000'000 && rec.rxHz < 200'000'000))
-            << in;
+        EXPECT_TRUE(rec.rxHz == 30'150'000 || FrequencyInBand(rec.rxHz)) << in;
         int s = 5;
         EditSoftKey(Commit(in), "GI_Sheet_Sel_KeyAs_SkeyMU", s);
         EXPECT_EQ(s, 5);
