@@ -380,6 +380,11 @@ void cmcGridModel::SendIndicatorClear() {
 
 bool cmcGridModel::MaySelect(int column, int row) {
     CheckCell(column, row);
+    if (!programmatic_) {
+        // A refused value keeps its editor open, and the cursor on its cell.
+        host_.CommitEditor();
+        if (host_.EditorOpen()) return false;
+    }
     bool ok = programmatic_ ||
               (Selectable(column, row) && (!multiActive_ || def_->MultiSelectable(column, row)));
     SendIndicatorClear();
@@ -512,6 +517,7 @@ void cmcGridModel::UpdateMarks(int pCol, int pRow, int nCol, int nRow) {
 
 bool cmcGridModel::NavigationKey(NavKey key, bool ctrlOnly) {
     host_.CommitEditor();
+    if (host_.EditorOpen()) return true;
     SendIndicatorClear();
     const int c = col_, r = row_;
     switch (key) {
@@ -533,10 +539,55 @@ bool cmcGridModel::NavigationKey(NavKey key, bool ctrlOnly) {
             MoveCursor(0, kPageSteps);
             break;
         case NavKey::kHome:
-        case NavKey::kEnd:
+        case NavKey::kEnd: {
+            const bool home = key == NavKey::kHome;
+            int tc = 0, tr = 0;
+            bool found;
+            if (ctrlOnly) {
+                found = ScanSelectable(home ? -1 : ColumnCount(), home ? 0 : RowCount() - 1, home,
+                                       false, tc, tr);
+            } else {
+                found = ScanSelectable(home ? -1 : ColumnCount(), r, home, true, tc, tr);
+            }
+            if (found) JumpTo(tc, tr);
             break;
+        }
+        case NavKey::kNext:
+        case NavKey::kPrevious: {
+            int tc = 0, tr = 0;
+            if (ScanSelectable(c, r, key == NavKey::kNext, false, tc, tr)) JumpTo(tc, tr);
+            break;
+        }
     }
     return true;
+}
+
+bool cmcGridModel::ScanSelectable(int column, int row, bool forward, bool sameRow, int& toColumn,
+                                  int& toRow) const {
+    if (!built_ || disabled_ || row < 0 || row >= RowCount()) return false;
+    const int step = forward ? 1 : -1;
+    int c = column + step, r = row;
+    while (r >= 0 && r < RowCount()) {
+        for (; c >= 0 && c < ColumnCount(); c += step)
+            if (Selectable(c, r)) {
+                toColumn = c;
+                toRow = r;
+                return true;
+            }
+        if (sameRow) return false;
+        r += step;
+        c = forward ? 0 : ColumnCount() - 1;
+    }
+    return false;
+}
+
+void cmcGridModel::JumpTo(int column, int row) {
+    if ((column == col_ && row == row_) || !MaySelect(column, row)) return;
+    MoveTo(column, row, true);
+    rememberCol_ = column;
+    rememberRow_ = row;
+    ScrollHomeIfFirst();
+    host_.ScrollChanged();
 }
 
 EditorSignal cmcGridModel::KeyInput(int key) {
@@ -546,6 +597,7 @@ EditorSignal cmcGridModel::KeyInput(int key) {
         return EditorSignal::kNone;
     }
     host_.CommitEditor();
+    if (host_.EditorOpen()) return EditorSignal::kNone;
     cmcCellCapsule req;
     FillRequest(req, col_, row_);
     req.key = key;
@@ -584,19 +636,21 @@ void cmcGridModel::Hover(int column, int row) {
 EditorSignal cmcGridModel::MenuCommand(int label) {
     if (!built_ || disabled_) return EditorSignal::kNone;
     host_.CommitEditor();
+    if (host_.EditorOpen()) return EditorSignal::kNone;
     cmcCellCapsule req;
     FillRequest(req, col_, row_);
     req.menuCommand = label;
     return InputCall(req, col_, row_);
 }
 
-void cmcGridModel::CommitText(int column, int row, const std::string& text) {
-    if (!built_ || column >= ColumnCount() || row >= RowCount()) return;
+bool cmcGridModel::CommitText(int column, int row, const std::string& text) {
+    if (!built_ || column >= ColumnCount() || row >= RowCount()) return true;
     cmcCellCapsule req;
     FillRequest(req, column, row);
     req.commitMode = CommitMode::kText;
     req.inputText = text;
     InputCall(req, column, row);
+    return req.refusal == nullptr;
 }
 
 void cmcGridModel::CommitChoice(int column, int row, cmcCellObj& chosen) {

@@ -38,6 +38,9 @@ class cmcGridHost {
                             int selLength) = 0;
     // Commits an open in-place editor (nothing when none is open).
     virtual void CommitEditor() = 0;
+    // The in-place editor is open: after CommitEditor, its value was refused and the editor
+    // stays on the text so that it can be corrected, so the cursor stays too.
+    virtual bool EditorOpen() const { return false; }
     // Shift held, or a mouse button other than the right one pressed over the grid.
     virtual bool Extending() const = 0;
     // The cursor is on a new cell (the popup menu follows it).
@@ -61,7 +64,21 @@ class cmcGridModel {
     static constexpr int kMaxReplays = 64;  // a dispatcher that keeps handing keys on is cut off
 
     // Keys the sheet itself consumes.
-    enum class NavKey { kLeft, kRight, kUp, kDown, kPageUp, kPageDown, kHome, kEnd };
+    // Home and End go to the first and last selectable cell of the row, with Ctrl of the sheet;
+    // Next and Previous (Tab and Shift+Tab in the editor) to the selectable cell after or
+    // before the cursor in reading order.
+    enum class NavKey {
+        kLeft,
+        kRight,
+        kUp,
+        kDown,
+        kPageUp,
+        kPageDown,
+        kHome,
+        kEnd,
+        kNext,
+        kPrevious
+    };
     // Dispatcher keys for arrows that could not move the cursor.
     static constexpr int kKeyLeft = 0x2500;
     static constexpr int kKeyRight = 0x2700;
@@ -173,8 +190,9 @@ class cmcGridModel {
     void Hover(int column, int row);
     // A popup-menu command (its label number) on the current cell.
     EditorSignal MenuCommand(int label);
-    // The in-place editor's text for its cell.
-    void CommitText(int column, int row, const std::string& text);
+    // The in-place editor's text for its cell; false when the cell refused it (the bottom bar
+    // says why, nothing was changed).
+    bool CommitText(int column, int row, const std::string& text);
     // A chooser's choice for the cell it was opened on: `chosen` is the chooser's chosen cell.
     void CommitChoice(int column, int row, cmcCellObj& chosen);
 
@@ -222,6 +240,11 @@ class cmcGridModel {
     bool StepOnce(int dx, int dy, bool wrap, int& column, int& row);
     int NearestInColumn(int column) const;
     int NearestInRow(int row) const;
+    // The selectable cell nearest the start (forward) or end of the sheet from a position in
+    // reading order, the position itself left out; false when there is none.
+    bool ScanSelectable(int column, int row, bool forward, bool sameRow, int& toColumn,
+                        int& toRow) const;
+    void JumpTo(int column, int row);
     int RowSelectionIndex(int row) const;
     void SendIndicatorClear();
     static void NotifyThunk(void* user, cmcCellCapsule& request, int flags);

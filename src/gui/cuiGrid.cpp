@@ -2,11 +2,13 @@
 
 #include <QAbstractTextDocumentLayout>
 #include <QApplication>
+#include <QClipboard>
 #include <QContextMenuEvent>
 #include <QFocusEvent>
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QMenu>
+#include <QMimeData>
 #include <QPainter>
 #include <QScreen>
 #include <QScrollBar>
@@ -18,6 +20,7 @@
 #include <optional>
 #include <vector>
 
+#include "app/GridClipboard.h"
 #include "app/cmcSheetTree.h"
 #include "base/EventCodes.h"
 #include "base/cmcEvMan.h"
@@ -47,7 +50,7 @@ cuiCellEditor::cuiCellEditor(cuiGrid* grid) : QPlainTextEdit(grid->viewport()), 
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     document()->setDocumentMargin(1);
-    setTabChangesFocus(true);
+    setTabChangesFocus(false);  // Tab and Shift+Tab move to the grid's next or previous cell
     hide();
     connect(this, &QPlainTextEdit::textChanged, this, &cuiCellEditor::LimitLength);
 }
@@ -82,6 +85,12 @@ void cuiCellEditor::keyPressEvent(QKeyEvent* event) {
         case Qt::Key_PageDown:
             grid_->EditorNavigation(Nav::kPageDown);
             return;
+        case Qt::Key_Tab:
+            grid_->EditorNavigation(Nav::kNext);
+            return;
+        case Qt::Key_Backtab:
+            grid_->EditorNavigation(Nav::kPrevious);
+            return;
         default:
             QPlainTextEdit::keyPressEvent(event);
     }
@@ -115,7 +124,7 @@ cuiGrid::~cuiGrid() {
 cmcGridModel& cuiGrid::Open(std::unique_ptr<cmcSheetDef> def) {
     // A sheet built again (font size, view, position) keeps what was being typed: the text
     // goes to its cell before the cells are made anew.
-    CloseEditor(true, false);
+    CloseEditor(true, false, false);
     model_.reset();
     model_ = std::make_unique<cmcGridModel>(std::move(def), *this);
     model_->SetPopupIdentity(reinterpret_cast<intptr_t>(this));
@@ -124,7 +133,7 @@ cmcGridModel& cuiGrid::Open(std::unique_ptr<cmcSheetDef> def) {
 
 void cuiGrid::Build(std::string_view basicExtra) {
     if (!model_) return;
-    CloseEditor(true, false);
+    CloseEditor(true, false, false);
     model_->Build(basicExtra);
     options_.chooser = model_->IsChooser();
     QPalette p = viewport()->palette();
@@ -181,7 +190,8 @@ void cuiGrid::InvalidateAll() {
 
 void cuiGrid::ScrollChanged() {
     UpdateScrollBars();
-    if (EditorVisible()) CloseEditor(true, false);  // a scrolled editor would cover another cell
+    // A scrolled editor would cover another cell.
+    if (EditorVisible()) CloseEditor(true, false, false);
     viewport()->update();
 }
 
@@ -287,21 +297,29 @@ void cuiGrid::CommitEditor() {
     CloseEditor(true, false);
 }
 
-void cuiGrid::CloseEditor(bool commit, bool focusGrid) {
+void cuiGrid::CloseEditor(bool commit, bool focusGrid, bool keepRefused) {
     if (!EditorVisible() || committing_) return;
     committing_ = true;
     const std::string text = ToLatin1(editor_->toPlainText());
     const bool hadFocus = editor_->hasFocus();
     editor_->hide();
-    if (commit && model_) model_->CommitText(editCol_, editRow_, text);
+    bool accepted = true;
+    if (commit && model_) accepted = model_->CommitText(editCol_, editRow_, text);
     committing_ = false;
+    if (!accepted && keepRefused) {
+        // The typed text stays for correcting; the bottom bar says what the cell takes.
+        editor_->show();
+        if (focusGrid || hadFocus) editor_->setFocus(Qt::OtherFocusReason);
+        viewport()->update();
+        return;
+    }
     if (focusGrid || hadFocus) setFocus(Qt::OtherFocusReason);
     viewport()->update();
 }
 
 void cuiGrid::EditorNavigation(cmcGridModel::NavKey key) {
     CloseEditor(true, true);
-    if (model_) model_->NavigationKey(key, false);
+    if (model_ && !EditorVisible()) model_->NavigationKey(key, false);
 }
 
 // --- keys ---
@@ -331,23 +349,24 @@ void cuiGrid::keyPressEvent(QKeyEvent* event) {
                              {Qt::Key_Home, Nav::kHome},     {Qt::Key_End, Nav::kEnd}};
     for (const auto& n : navs)
         if (event->key() == n.key) {
-            model_->NavigationKey(n.nav, ctrlOnly);
+            // Ctrl+Home and Ctrl+End also with Shift, which marks as it goes.
+            const bool home = n.nav == Nav::kHome || n.nav == Nav::kEnd;
+            model_->NavigationKey(
+                n.nav, home ? (mods & ~Qt::ShiftModifier) == Qt::ControlModifier : ctrlOnly);
             shiftHeld_ = false;
             return;
         }
     shiftHeld_ = false;
     CommitEditor();
     if (model_->IsChooser() && event->key() == Qt::Key_Escape) return event->ignore();
-    // The usual shortcuts for the row commands, where the cell's popup menu offers them.
-    if (ctrlOnly && (event->key() == Qt::Key_C || event->key() == Qt::Key_V)) {
-        const int label = event->key() == Qt::Key_C ? CL_PMenu_Copy : CL_PMenu_Paste;
-        std::unique_ptr<QMenu> menu(PopupMenu(QPoint(), false));
-        if (menu)
-            for (QAction* a : menu->findChildren<QAction*>())
-                if (a->data().toInt() == label && a->isEnabled() && a->isVisible()) {
-                    a->trigger();
-                    return;
-                }
+    // Copy and paste: the row commands where the cell's popup menu offers them, and the
+    // desktop's clipboard as tab-separated text.
+    if (ctrlOnly && event->key() == Qt::Key_C) {
+        CopyToClipboard();
+        return;
+    }
+    if (ctrlOnly && event->key() == Qt::Key_V) {
+        PasteFromClipboard();
         return;
     }
     if (event->key() == Qt::Key_Delete && mods == Qt::NoModifier) {
@@ -390,6 +409,46 @@ void cuiGrid::keyPressEvent(QKeyEvent* event) {
     }
     if (key == 0) return QAbstractScrollArea::keyPressEvent(event);
     model_->KeyInput(key);
+}
+
+bool cuiGrid::TriggerPopupItem(int label) {
+    std::unique_ptr<QMenu> menu(PopupMenu(QPoint(), false));
+    if (menu)
+        for (QAction* a : menu->findChildren<QAction*>())
+            if (a->data().toInt() == label && a->isEnabled() && a->isVisible()) {
+                a->trigger();
+                return true;
+            }
+    return false;
+}
+
+void cuiGrid::CopyToClipboard() {
+    if (!model_ || !model_->Built() || model_->Disabled()) return;
+    // The text first: the row command may change the marks.
+    const QString text = FromLatin1(CopyBlockText(*model_));
+    const bool rows = TriggerPopupItem(CL_PMenu_Copy);
+    auto* data = new QMimeData;
+    data->setText(text);
+    // Says that KELDA's own row clipboard holds these rows, for a paste inside KELDA.
+    if (rows) data->setData(QString::fromLatin1(kRowsMime), text.toUtf8());
+    QApplication::clipboard()->setMimeData(data);
+}
+
+void cuiGrid::PasteFromClipboard() {
+    if (!model_ || !model_->Built() || model_->Disabled()) return;
+    const QMimeData* data = QApplication::clipboard()->mimeData();
+    // Rows copied here go back as rows, with all they hold (where the cell offers the row
+    // command); anything else is typed in.
+    if (data != nullptr && data->hasFormat(QString::fromLatin1(kRowsMime))) {
+        TriggerPopupItem(CL_PMenu_Paste);
+        return;
+    }
+    if (data == nullptr || !data->hasText()) return;
+    const PasteOutcome outcome = PasteBlockText(*model_, ToLatin1(data->text()));
+    if (!outcome.ok && !outcome.message.empty())
+        EvMan().PostText(ev::kIndicatorText, cellcolor::kRestrictText,
+                         static_cast<int>(cellcolor::kRestrictBack), outcome.message);
+    viewport()->update();
 }
 
 void cuiGrid::keyReleaseEvent(QKeyEvent* event) {

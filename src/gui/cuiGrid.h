@@ -80,6 +80,7 @@ class cuiGrid : public QAbstractScrollArea, public cmcGridHost, public cmcCellGr
     void OpenEditor(int column, int row, const std::string& text, int selStart,
                     int selLength) override;
     void CommitEditor() override;
+    bool EditorOpen() const override { return EditorVisible(); }
     bool Extending() const override;
     void CursorMoved() override;
     cmcCellGrid* ChooserGrid() override { return this; }
@@ -91,8 +92,16 @@ class cuiGrid : public QAbstractScrollArea, public cmcGridHost, public cmcCellGr
     void OpenChooser(cmcCellCapsule& request, int listLabel, int value,
                      const std::string& chooserSheet) override;
 
-    // Editor keys that commit and then act on the grid.
-    void CloseEditor(bool commit, bool focusGrid);
+    // Ctrl+C and Ctrl+V: KELDA's row commands where the cell offers them, and the system
+    // clipboard as tab-separated text of what the cells show.
+    void CopyToClipboard();
+    void PasteFromClipboard();
+    // The clipboard format that says KELDA's own row clipboard holds the copied rows.
+    static constexpr const char* kRowsMime = "application/x-kelda-rows";
+
+    // Editor keys that commit and then act on the grid. A value the cell refuses keeps the
+    // editor open on the typed text, unless `keepRefused` is false (the sheet is made anew).
+    void CloseEditor(bool commit, bool focusGrid, bool keepRefused = true);
     void EditorNavigation(cmcGridModel::NavKey key);
 
   signals:
@@ -119,6 +128,8 @@ class cuiGrid : public QAbstractScrollArea, public cmcGridHost, public cmcCellGr
     int SizingColumn(int x, int y, bool* nearLeft = nullptr) const;
     void EdgeScroll();
     void ChoiceMade(int column, int row, cmcCellObj& chosen);
+    // Runs the current cell's popup-menu item of this label; false when it offers none.
+    bool TriggerPopupItem(int label);
 
     std::unique_ptr<cmcGridModel> model_;
     QtTextSurface surface_;

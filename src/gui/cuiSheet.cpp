@@ -105,7 +105,10 @@ void cuiSheet::ApplyTitle() {
     title_->setText(FromLatin1(style.title));
     QPalette p = title_->palette();
     p.setColor(QPalette::Window, ToQColor(style.titleColor));
-    if (style.titleFont) p.setColor(QPalette::WindowText, ToQColor(style.titleFont->Color));
+    // A title without a font of its own (the usable-only view switched off) takes the usual
+    // text colour again, not the one the last title had.
+    p.setColor(QPalette::WindowText, style.titleFont ? ToQColor(style.titleFont->Color)
+                                                     : palette().color(QPalette::WindowText));
     title_->setPalette(p);
     QFont f = style.titleFont ? ToQFont(style.titleFont.get()) : font();
     title_->setFont(f);

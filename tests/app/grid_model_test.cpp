@@ -175,9 +175,23 @@ TEST_F(GridModelTest, KeysOfTheSheet) {
     EXPECT_EQ(At(), std::make_pair(0, 11));  // ten steps
     m.NavigationKey(Nav::kPageUp, false);
     EXPECT_EQ(At(), std::make_pair(0, 1));
-    m.NavigationKey(Nav::kHome, false);
-    m.NavigationKey(Nav::kEnd, false);
-    EXPECT_EQ(At(), std::make_pair(0, 1));
+    // Home and End over the row, with Ctrl over the sheet; Tab and Shift+Tab in reading order.
+    const struct {
+        Nav key;
+        bool ctrl;
+        std::pair<int, int> to;
+    } jumps[] = {
+        {Nav::kEnd, false, {2, 1}},      {Nav::kNext, false, {0, 2}},
+        {Nav::kPrevious, false, {2, 1}}, {Nav::kHome, false, {0, 1}},
+        {Nav::kPrevious, false, {0, 1}},  // nothing before the first cell: it stays
+        {Nav::kEnd, true, {2, 30}},      {Nav::kNext, false, {2, 30}},
+        {Nav::kHome, false, {0, 30}},    {Nav::kHome, true, {0, 1}},
+    };
+    for (const auto& j : jumps) {
+        m.NavigationKey(j.key, j.ctrl);
+        EXPECT_EQ(At(), j.to) << int(j.key) << (j.ctrl ? " with Ctrl" : "");
+    }
+    EXPECT_EQ(m.TopRow(), 1);           // back at the top
     m.NavigationKey(Nav::kDown, true);  // Ctrl+Down does nothing
     EXPECT_EQ(At(), std::make_pair(0, 1));
     EXPECT_TRUE(gCalls.empty());

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QClipboard>
 #include <QDockWidget>
 #include <QImage>
 #include <QListWidget>
@@ -679,6 +680,10 @@ TEST_F(GridWindowTest, AMistypedMmsiIsRefusedAndTheContactStays) {
         EXPECT_NE(window_->StatusPanels()->IndicatorText().toStdString().find("9 digits"),
                   std::string::npos)
             << window_->StatusPanels()->IndicatorText().toStdString();
+        // The editor stays on the mistyped ID for correcting; Escape gives it up.
+        ASSERT_TRUE(Grid()->EditorVisible()) << typed;
+        EXPECT_EQ(Grid()->Editor()->toPlainText().toStdString(), typed);
+        QTest::keyClick(Grid()->Editor(), Qt::Key_Escape);
     }
 }
 
@@ -712,3 +717,214 @@ TEST_F(GridWindowTest, ACellsEdgeLinesRunItsFullLengthAndNoFurther) {
         EXPECT_EQ(image.pixelColor(right + 1, y), QColor(Qt::magenta)) << y;
     }
 }
+
+namespace {
+
+// A typed frequency is read as meant (the decimal comma too) or refused with the band in the
+// bottom bar, the editor staying open on the text; the cursor does not leave a refused cell.
+TEST_F(GridWindowTest, AFrequencyOutsideTheBandIsRefusedAndTheEditorStaysOnIt) {
+    Open("GI_Sheet_FreeCh");
+    int column = -1, row = -1;
+    for (int r = 0; r < Model().RowCount() && row < 0; ++r)
+        for (int c = 0; c < Model().ColumnCount(); ++c)
+            if (Model().CellAt(c, r).Label == CL_Fch_FreqR && Model().CellAt(c, r).Index == 5) {
+                column = c;
+                row = r;
+            }
+    ASSERT_GE(row, 0);
+    auto settle = [&] {
+        for (int i = 0; i < 20; ++i) {
+            clock_.Advance(20);
+            QApplication::processEvents();
+        }
+    };
+    Model().SelectCell(column, row);
+    QTest::keyClicks(Grid(), "156,8");
+    QTest::keyClick(Grid()->Editor(), Qt::Key_Return);
+    settle();
+    EXPECT_FALSE(Grid()->EditorVisible());
+    EXPECT_EQ(Shown(column, row), "156.80000");
+
+    cmcEeprom before;
+    before.Assign(session_->App().WorkingImage());
+    const std::string band = "156.000 to 163.275 MHz";
+    for (const char* typed : {"1568", "99", "156.8 kHz"}) {
+        Model().SelectCell(column, row);
+        QTest::keyClicks(Grid(), typed);
+        QTest::keyClick(Grid()->Editor(), Qt::Key_Return);
+        settle();
+        EXPECT_FALSE(session_->App().WorkingImage().Differs(before)) << typed;
+        ASSERT_TRUE(Grid()->EditorVisible()) << typed;
+        EXPECT_EQ(Grid()->Editor()->toPlainText().toStdString(), typed);
+        EXPECT_NE(window_->StatusPanels()->IndicatorText().toStdString().find(band),
+                  std::string::npos)
+            << window_->StatusPanels()->IndicatorText().toStdString();
+        if (const char* shots = std::getenv("KELDA_SCREENSHOT_DIR"))
+            window_->grab().save(QString(shots) + "/frequency_refused.png");
+        // Moving on commits first: refused again, so the cursor and the editor stay.
+        QTest::keyClick(Grid()->Editor(), Qt::Key_Down);
+        settle();
+        EXPECT_TRUE(Grid()->EditorVisible()) << typed;
+        EXPECT_EQ(Model().Row(), row) << typed;
+        EXPECT_FALSE(Model().MaySelect(column, row + 1)) << typed;
+        QTest::keyClick(Grid()->Editor(), Qt::Key_Escape);
+        EXPECT_FALSE(Grid()->EditorVisible()) << typed;
+        EXPECT_EQ(Shown(column, row), "156.80000") << typed;
+    }
+    // Corrected in place, it is taken.
+    Model().SelectCell(column, row);
+    QTest::keyClicks(Grid(), "1568");
+    QTest::keyClick(Grid()->Editor(), Qt::Key_Return);
+    ASSERT_TRUE(Grid()->EditorVisible());
+    QTest::keyClick(Grid()->Editor(), Qt::Key_End);
+    QTest::keyClick(Grid()->Editor(), Qt::Key_Backspace);
+    QTest::keyClick(Grid()->Editor(), Qt::Key_Backspace);
+    QTest::keyClicks(Grid()->Editor(), "6,5");
+    QTest::keyClick(Grid()->Editor(), Qt::Key_Return);
+    settle();
+    EXPECT_FALSE(Grid()->EditorVisible());
+    EXPECT_EQ(Shown(column, row), "156.50000");
+}
+
+}  // namespace
+
+namespace {
+
+// The free-channel cell (column, row) of a label and free row.
+std::pair<int, int> FreeCell(cmcGridModel& m, int label, int index) {
+    for (int r = 0; r < m.RowCount(); ++r)
+        for (int c = 0; c < m.ColumnCount(); ++c)
+            if (m.CellAt(c, r).Label == label && m.CellAt(c, r).Index == index) return {c, r};
+    return {-1, -1};
+}
+
+// Tab-separated text from a spreadsheet fills the cells from the cursor as typing would, as
+// one undo step; a refused value, text larger than the sheet or a NUL changes nothing and the
+// bottom bar says why.
+TEST_F(GridWindowTest, PastedTabSeparatedTextIsTypedInAllOrNothing) {
+    Open("GI_Sheet_FreeCh");
+    const auto [column, row] = FreeCell(Model(), CL_Fch_FreqR, 2);
+    ASSERT_GE(row, 0);
+    auto settle = [&] {
+        for (int i = 0; i < 20; ++i) {
+            clock_.Advance(20);
+            QApplication::processEvents();
+        }
+    };
+    auto paste = [&](const QString& text) {
+        Model().SelectCell(column, row);
+        QApplication::clipboard()->setText(text);
+        QTest::keyClick(Grid(), Qt::Key_V, Qt::ControlModifier);
+        settle();
+    };
+    cmcEeprom start;
+    start.Assign(session_->App().WorkingImage());
+    paste("156,8\t<-\tM1\r\n157.1\t157.2\tm2\r\n");
+    EXPECT_EQ(Shown(column, row), "156.80000");
+    EXPECT_EQ(Shown(column + 1, row), "<-");
+    EXPECT_EQ(Trimmed(Shown(column + 2, row)), "M1");
+    EXPECT_EQ(Shown(column, row + 1), "157.10000");
+    EXPECT_EQ(Shown(column + 1, row + 1), "157.20000");
+    EXPECT_EQ(Trimmed(Shown(column + 2, row + 1)), "M2");
+    // Copying the block gives the same text back, one line a row.
+    Model().SelectCell(column, row);
+    QTest::keyClick(Grid(), Qt::Key_Right, Qt::ShiftModifier);
+    QTest::keyClick(Grid(), Qt::Key_Right, Qt::ShiftModifier);
+    QTest::keyClick(Grid(), Qt::Key_Down, Qt::ShiftModifier);
+    QTest::keyClick(Grid(), Qt::Key_C, Qt::ControlModifier);
+    EXPECT_EQ(QApplication::clipboard()->text().toStdString(),
+              "156.80000\t<-\tM1\n157.10000\t157.20000\tM2\n");
+    // One step undoes the whole paste.
+    ASSERT_TRUE(session_->App().Undo());
+    EXPECT_FALSE(session_->App().WorkingImage().Differs(start));
+
+    const struct {
+        QString text;
+        const char* says;
+    } refused[] = {
+        {"156.8\t\tA\n1568\t\tB\n", "does not take '1568'"},
+        {"156.8\tM1", "does not take 'M1'"},
+        {QString("156.8\n").repeated(100000), "rows of up to"},
+        {"156.8\t157\tA\tB\tC", "rows of up to"},
+        {QString("156.8") + QChar(0) + "\t", "NUL"},
+    };
+    for (const auto& r : refused) {
+        paste(r.text);
+        EXPECT_FALSE(session_->App().WorkingImage().Differs(start)) << r.says;
+        const std::string bar = window_->StatusPanels()->IndicatorText().toStdString();
+        EXPECT_NE(bar.find("Nothing was pasted"), std::string::npos) << bar;
+        EXPECT_NE(bar.find(r.says), std::string::npos) << bar;
+    }
+    EXPECT_NE(window_->StatusPanels()->IndicatorText().toStdString().find("NUL"),
+              std::string::npos);
+    paste("156.8\t\tA\n1568\t\tB\n");
+    EXPECT_NE(window_->StatusPanels()->IndicatorText().toStdString().find("156.000 to 163.275"),
+              std::string::npos);
+}
+
+// Home and End over the row, Ctrl+Home and Ctrl+End over the sheet; Tab in the editor commits
+// and goes to the next cell of the grid, Shift+Tab to the one before.
+TEST_F(GridWindowTest, HomeEndAndTabMoveOverTheGrid) {
+    Open("GI_Sheet_IntCh");
+    const int row = RowOf(12);
+    Model().SelectCell(kName, row);
+    QTest::keyClick(Grid(), Qt::Key_Home);
+    const int first = Model().Column();
+    EXPECT_LT(first, kName);
+    EXPECT_EQ(Model().Row(), row);
+    QTest::keyClick(Grid(), Qt::Key_End);
+    EXPECT_EQ(Model().Row(), row);
+    EXPECT_GE(Model().Column(), kName);
+    QTest::keyClick(Grid(), Qt::Key_End, Qt::ControlModifier);
+    EXPECT_EQ(Model().Row(), Model().RowCount() - 1);
+    QTest::keyClick(Grid(), Qt::Key_Home, Qt::ControlModifier);
+    EXPECT_EQ(Model().Row(), Model().FixedRows());
+    EXPECT_EQ(Model().Column(), first);
+
+    Model().SelectCell(kName, row);
+    QTest::keyClicks(Grid(), "TABBED");
+    ASSERT_TRUE(Grid()->EditorVisible());
+    QTest::keyClick(Grid()->Editor(), Qt::Key_Tab);
+    EXPECT_FALSE(Grid()->EditorVisible());
+    EXPECT_EQ(Trimmed(Shown(kName, row)), "TABBED");
+    EXPECT_TRUE(Grid()->hasFocus());
+    const std::pair<int, int> next{Model().Column(), Model().Row()};
+    EXPECT_NE(next, std::make_pair(kName, row));
+    QTest::keyClick(Grid(), Qt::Key_Return);  // opens the next cell's editor or chooser
+    if (Grid()->EditorVisible()) {
+        QTest::keyClick(Grid()->Editor(), Qt::Key_Backtab, Qt::ShiftModifier);
+        EXPECT_EQ(Model().Column(), kName);
+        EXPECT_EQ(Model().Row(), row);
+    }
+}
+
+// The usable-only view is in the View menu too; its red title goes when it is switched off.
+TEST_F(GridWindowTest, TheViewMenuSwitchesTheUsableOnlyViewAndItsTitle) {
+    Open("GI_Sheet_IntCh");
+    QMenu* view = window_->MenuNamed("View");
+    ASSERT_NE(view, nullptr);
+    QAction* usable = nullptr;
+    for (QAction* a : view->findChildren<QAction*>())
+        if (a->text().contains("Usable")) usable = a;
+    ASSERT_NE(usable, nullptr);
+    const QColor normal = Sheet()->TitleBar()->palette().color(QPalette::WindowText);
+    const QString title = Sheet()->TitleBar()->text();
+    auto settle = [&] {
+        for (int i = 0; i < 20; ++i) {
+            clock_.Advance(20);
+            QApplication::processEvents();
+        }
+    };
+    usable->trigger();
+    settle();
+    EXPECT_TRUE(Environ().chListView);
+    EXPECT_NE(Sheet()->TitleBar()->text(), title);
+    EXPECT_NE(Sheet()->TitleBar()->palette().color(QPalette::WindowText), normal);
+    usable->trigger();
+    settle();
+    EXPECT_FALSE(Environ().chListView);
+    EXPECT_EQ(Sheet()->TitleBar()->text(), title);
+    EXPECT_EQ(Sheet()->TitleBar()->palette().color(QPalette::WindowText), normal);
+}
+
+}  // namespace
