@@ -82,7 +82,7 @@ TEST(CliWarningChecks, TransmitFaultsOnFixtureImages) {
         TempFolder tmp;
         const std::string path = test::MakeFactory(tmp, c.model, "m.kcf");
         if (std::string(c.what).find("below the marine band") != std::string::npos) {
-            std::string text = test::ReadFile(path);
+            std::string text = ReadFile(path);
             const size_t at = text.find("085010FFFFFFFF");
             ASSERT_NE(at, std::string::npos);
             text.replace(at, 14, "0850102C279830");  // (155.5 - 30.15) MHz / 12.5 kHz, 155.5 MHz
