@@ -38,8 +38,8 @@ TEST(CliWarningChecks, TransmitFaultsOnFixtureImages) {
          "Canadian "
          "plan limits channel 15 to 1 W, and the radio transmits at the power last chosen: use low "
          "power there\n"},
-         // The frequency cell refuses 155.500 MHz, so the file is made as another program could
-         // have written it: receive and transmit raw in free channel 0's record at 0x0850.
+        // The frequency cell refuses 155.500 MHz, so the file is made as another program could
+        // have written it: receive and transmit raw in free channel 0's record at 0x0850.
         {"a user channel in use below the marine band",
          2,
          {"CT_IntCh.CL_ChList_Atr[348]=Used"},
