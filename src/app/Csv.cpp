@@ -78,7 +78,12 @@ bool Parse(const std::string& text, std::vector<Row>* rows, ParseError* error,
             continue;
         }
         if (c == '\r' || c == '\n') {
-            if (c == '\r' && i + 1 < n && text[i + 1] == '\n') ++i;
+            // CR LF, and CR CR LF as a file converted twice has it, end one line.
+            if (c == '\r') {
+                size_t j = i + 1;
+                while (j < n && text[j] == '\r') ++j;
+                if (j < n && text[j] == '\n') i = j;
+            }
             ++i;
             ++line;
             row.push_back(std::move(field));

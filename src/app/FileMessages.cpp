@@ -1,5 +1,6 @@
 #include "app/FileMessages.h"
 
+#include "platform/Folders.h"
 #include "platform/Prompt.h"
 #include "radio/cmcClnFile.h"
 #include "text/OverlayKeys.h"
@@ -53,10 +54,28 @@ void ReportFileError(int code, const std::string& path) {
     if (!text.empty()) ShowWarning(text);
 }
 
+std::string ReadErrorText(const std::string& path, int code) {
+    if (code == FileErr_FileOpen) {
+        const platform::PathKind kind = platform::KindOfPath(path);
+        if (kind == platform::PathKind::Folder || kind == platform::PathKind::Other) {
+            cmcGTex& tex = GTex();
+            return tex.GetText(keys::kMessFileErrHeadline) + "\n\n" +
+                   tex.GetText(kind == platform::PathKind::Folder ? keys::kMessFileErrFolder
+                                                                  : keys::kMessFileErrNotAFile) +
+                   "\n\n" + path;
+        }
+    }
+    return FileErrorText(code, path);
+}
+
+void ReportReadError(const std::string& path, int code) {
+    const std::string text = ReadErrorText(path, code);
+    if (!text.empty()) ShowWarning(text);
+}
+
+// Not the reading headline: the file was not to be used but written.
 std::string WriteErrorText(const std::string& path, const std::string& reason) {
-    cmcGTex& tex = GTex();
-    return tex.GetText(keys::kMessFileErrHeadline) + "\n\n" +
-           tex.GetText(keys::kMessFileErrCannotWrite) + "\n\n" + path + "\n" + reason;
+    return GTex().GetText(keys::kMessFileErrCannotWrite) + "\n\n" + path + "\n" + reason;
 }
 
 void ReportWriteError(const std::string& path, const std::string& reason) {

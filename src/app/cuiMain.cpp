@@ -186,7 +186,7 @@ int cuiMain::ReadDocumentFile(const std::string& path, cmcEeprom& image) {
         else
             code = file.CheckCoverage(kDocumentRanges);
     }
-    ReportFileError(code, path);
+    ReportReadError(path, code);
     return code;
 }
 

@@ -124,7 +124,10 @@ void indEnviron::Load() {
     std::string global = Subkey(kGlobal);
     // Another program's (or an older layout's) settings under our key: all defaults. A
     // missing signature is a damaged line like any other.
-    if (in.Int(global, "BBT", kSignature) != kSignature) return;
+    if (in.Int(global, "BBT", kSignature) != kSignature) {
+        store_->SetAside("its signature is not KELDA's");
+        return;
+    }
     // Every value starts at its default (SetDefaults ran first) and is replaced when stored.
     comPort = in.Clamped(global, "ComPort", 1, 256, comPort);
     comSpeedHigh = in.Clamped(global, "ComSpeedHigh", 0, 1, comSpeedHigh ? 1 : 0) != 0;
@@ -134,7 +137,8 @@ void indEnviron::Load() {
     bool anyRecent = false;
     for (int i = 0; i < kRecentSlots; ++i) {
         if (auto entry = in.String(Subkey(kRecent), RecentName(i))) {
-            recent.Append(*entry);
+            // A slot saved empty is no file: kept, it would move up the list on every start.
+            if (!entry->empty()) recent.Append(*entry);
             anyRecent = true;
         }
     }

@@ -358,6 +358,12 @@ void indModel::LoadInitialFile(int type) {
     if (rc != 0 || !IsOwnImage(reference_, false)) {
         platform::FatalStop("Cannot open '" + path + "'.");
     }
+    // The factory image of another model type would be handed out as this one's.
+    if (const int made = Get(reference_, smap::kModelIndex); made != type) {
+        platform::FatalStop("Cannot open '" + path +
+                            "': it holds the factory image of model type " + std::to_string(made) +
+                            ", not of model type " + std::to_string(type) + ".");
+    }
     AdoptImage(reference_, false);
 }
 

@@ -253,6 +253,18 @@ std::string GetCell(cmcCellObj& cell) {
     if (table != 0 && !RecordExists(table, cell.Index))
         throw UsageError{"cell " + CellName(cell) + ": the table has no row " +
                          std::to_string(cell.Index)};
+    // A row number without a category numbers a row of whichever table shows it: some table
+    // must have that row.
+    if (table == 0 && (cell.Label == CL_Misc_ChNo_0Base || cell.Label == CL_Misc_ChNo_1Base)) {
+        bool somewhere = false;
+        for (int t = 0; t < kCellCategoryCount && !somewhere; ++t) {
+            const int shown = CategoryTable(t);
+            somewhere = shown != 0 && RecordExists(shown, cell.Index);
+        }
+        if (!somewhere)
+            throw UsageError{"cell " + CellName(cell) + ": no table has a row " +
+                             std::to_string(cell.Index)};
+    }
     if (IsDebugByteLabel(cell.Label) &&
         DebugCellAddress(CellHost().WorkingImage(), cell.Label, cell.Index) < 0)
         throw UsageError{"cell " + CellName(cell) + ": no byte of the " +
@@ -279,6 +291,18 @@ bool Emptied(cmcCellObj& cell, const cmcEeprom& before, const std::string& shown
     const bool emptied = image.Differs(before) && SameText(Render(cell), shown);
     image.Assign(after);
     return emptied;
+}
+
+// Whether the cell, once emptied, shows this text (and not a blank). Learnt on the side, from
+// the image as it was before; the image is left as it was.
+bool EmptyShows(cmcCellObj& cell, const cmcEeprom& before, const std::string& text) {
+    cmcEeprom& image = CellHost().WorkingImage();
+    cmcEeprom held;
+    held.Assign(image);
+    image.Assign(before);
+    const bool shows = CommitText(cell, "").empty() && SameText(Render(cell), text);
+    image.Assign(held);
+    return shows;
 }
 
 SetOutcome SetCell(cmcCellObj& cell, const std::string& value) {
@@ -324,9 +348,13 @@ SetOutcome SetCell(cmcCellObj& cell, const std::string& value) {
         CellHost().UpdateModified();
         return Refused(std::move(why));
     };
-    if (std::string refusal = CommitText(cell, value); !refusal.empty())
+    // The text an empty cell shows ("Not set" for an ID) is taken back as emptying it.
+    const bool meansEmpty = !TrimBlanks(value).empty() && EmptyShows(cell, before, value);
+    if (std::string refusal = CommitText(cell, meansEmpty ? std::string() : value);
+        !refusal.empty())
         return undo(std::move(refusal));
     const std::string shown = Render(cell);
+    if (meansEmpty) return {};
     if (!image.Differs(before)) {
         // The cell already holds the value: nothing to do, and nothing wrong.
         if (SaysSame(value, shown) || SaysSame(value, editBefore)) return {};

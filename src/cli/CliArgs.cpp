@@ -2,6 +2,9 @@
 
 #include <cerrno>
 #include <cstdlib>
+#include <filesystem>
+
+#include "radio/cmcClnFile.h"
 
 namespace cli {
 
@@ -18,6 +21,60 @@ std::optional<long> ParseNumber(const std::string& text) {
     long v = std::strtol(s, &end, base);
     if (errno != 0 || end == s || *end != '\0' || v < 0) return std::nullopt;
     return v;
+}
+
+std::string Printable(const std::string& text) {
+    std::string out;
+    out.reserve(text.size());
+    for (char c : text) {
+        const auto u = static_cast<unsigned char>(c);
+        if (u >= 0x20 && u != 0x7F) {
+            out += c;
+            continue;
+        }
+        switch (c) {
+            case '\0':
+                out += "\\0";
+                break;
+            case '\n':
+                out += "\\n";
+                break;
+            case '\r':
+                out += "\\r";
+                break;
+            case '\t':
+                out += "\\t";
+                break;
+            default: {
+                static const char kHex[] = "0123456789ABCDEF";
+                out += "\\x";
+                out += kHex[u >> 4];
+                out += kHex[u & 15];
+            }
+        }
+    }
+    return out;
+}
+
+void RefuseReplacing(const std::string& output, const std::string& what,
+                     const std::vector<std::string>& inputs, bool outputIsCloneFile) {
+    if (output.empty() || output == "-") return;
+    // Through symbolic and hard links alike: both names reach one file.
+    auto same = [](const std::string& a, const std::string& b) {
+        std::error_code error;
+        return std::filesystem::equivalent(a, b, error) && !error;
+    };
+    const bool cloneFile = cmcClnFile::IsCloneFileAt(output);
+    if (outputIsCloneFile && cloneFile) return;
+    for (const auto& input : inputs) {
+        if (!same(output, input)) continue;
+        throw UsageError{what + " would replace " +
+                         (cloneFile ? "the clone file " : "the input file ") + output +
+                         "; name another output file"};
+    }
+    if (cloneFile)
+        throw UsageError{what + " would replace the clone file " + output +
+                         "; name another output file"};
 }
 
 CliArgs::CliArgs(int argc, char** argv, int first, const std::set<std::string>& valued,

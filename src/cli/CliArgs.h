@@ -19,6 +19,7 @@ constexpr int kExitNotVerified = 4;      // write --verify: written, but reading
 constexpr int kExitMismatch = 5;         // write --verify: the radio holds other bytes than sent
 constexpr int kExitFileErrorBase = 10;   // + file error code
 constexpr int kExitCloneErrorBase = 20;  // + clone result code
+constexpr int kExitOutputLost = 12;      // file error 2: what was printed did not arrive
 
 struct UsageError {
     std::string message;
@@ -42,6 +43,17 @@ class CliArgs {
     std::map<std::string, std::string> values_;
     std::set<std::string> flags_;
 };
+
+// Refuses (UsageError) an output file that would replace one of the command's inputs or, for an
+// output that is no clone file ("the CSV", "the log"), any clone file: both would be lost with
+// no way back. A clone file output may replace a clone file (that is saving it), but no other
+// input. "" and "-" (standard output) replace nothing.
+void RefuseReplacing(const std::string& output, const std::string& what,
+                     const std::vector<std::string>& inputs, bool outputIsCloneFile);
+
+// Text for a message on one line: control bytes (a NUL, a line break in a quoted CSV value)
+// stand as \0, \n, \r, \t or \xHH instead of cutting or breaking the line.
+std::string Printable(const std::string& text);
 
 // Parses "123", "0x1F" or "1Fh"-free hexadecimal with 0x; nullopt when not a number.
 std::optional<long> ParseNumber(const std::string& text);

@@ -19,6 +19,7 @@
 #include "platform/AtomicFile.h"
 #include "platform/Console.h"
 #include "platform/RunLoop.h"
+#include "platform/StandardOutput.h"
 #include "radio/CellDispatcher.h"
 #include "radio/cmcClnFile.h"
 #include "sheet/CellCatalogue.h"
@@ -148,6 +149,9 @@ struct CloneRun {
     void Start(bool assumeYes) {
         // The log goes in first: the clone manager makes its port with the session.
         if (auto path = args.Value("--log")) {
+            std::vector<std::string> inputs = args.Positional();
+            if (auto out = args.Value("-o")) inputs.push_back(*out);
+            RefuseReplacing(*path, "the log", inputs, false);
             std::string why;
             if (!log.Open(*path, &why)) throw UsageError{"--log " + *path + ": " + why};
         }
@@ -174,7 +178,9 @@ int CmdPorts(int argc, char** argv) {
     std::vector<std::string> numbers, described;
     ListPresentPorts(numbers);
     DescribePorts(numbers, described);
-    for (const auto& line : described) std::printf("%s\n", line.c_str());
+    std::string out;
+    for (const auto& line : described) out += line + "\n";
+    platform::WriteStandardOutput(out);
     return kExitOk;
 }
 
@@ -190,10 +196,10 @@ int CmdInfo(int argc, char** argv) {
     }
     if (app.LastCloneOutcome() != cuiMain::CloneOutcome::kDone) return OutcomeStatus(app);
     const bool refuses = app.RadioRefusesReading();
-    std::printf("model: %s\nrevision: %s\ncomment: %s\nrefuses reading: %s\n",
-                CloneInfoText(CL_CloneInfo_Model).c_str(),
-                CloneInfoText(CL_CloneInfo_Revision).c_str(),
-                TrimRight(app.CloneInfoComment()).c_str(), refuses ? "yes" : "no");
+    platform::WriteStandardOutput("model: " + CloneInfoText(CL_CloneInfo_Model) +
+                                  "\nrevision: " + CloneInfoText(CL_CloneInfo_Revision) +
+                                  "\ncomment: " + TrimRight(app.CloneInfoComment()) +
+                                  "\nrefuses reading: " + (refuses ? "yes" : "no") + "\n");
     return kExitOk;
 }
 
@@ -268,7 +274,7 @@ int CmdWrite(int argc, char** argv) {
                           d.b);
             out += buf;
         }
-        std::fputs(out.c_str(), stdout);
+        platform::WriteStandardOutput(out);
     }
     return OutcomeStatus(app);
 }

@@ -7,6 +7,7 @@
 #include "cli/CliArgs.h"
 #include "cli/CliCommands.h"
 #include "cli/CliSession.h"
+#include "platform/StandardOutput.h"
 #include "radio/cmcClnFile.h"
 #include "text/OverlayKeys.h"
 #include "text/cmcGTex.h"
@@ -42,9 +43,9 @@ void Show(indMain& app, const Shown& side) {
     app.Working().Assign(side.image);
 }
 
+// A lost output is told, and turned into its exit status, when the program ends (main).
 int Print(const std::string& text, bool different) {
-    std::fwrite(text.data(), 1, text.size(), stdout);
-    if (std::fflush(stdout) != 0) return kExitFileErrorBase + FileErr_FileAccess;
+    platform::WriteStandardOutput(text);
     return different ? kExitDifferent : kExitOk;
 }
 

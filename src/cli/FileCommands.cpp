@@ -15,6 +15,7 @@
 #include "cli/TableCsv.h"
 #include "platform/AtomicFile.h"
 #include "platform/FileReader.h"
+#include "platform/StandardOutput.h"
 #include "radio/cmcClnFile.h"
 #include "text/OverlayKeys.h"
 #include "text/cmcGTex.h"
@@ -49,14 +50,9 @@ int SaveDocument(CliSession& session, const std::string& path) {
 // Writes text to a file (atomically) or to stdout for "" or "-".
 int WriteOutput(const std::string& path, const std::string& text) {
     if (path.empty() || path == "-") {
-        // A full disk or a closed pipe must not pass for a complete output.
-        errno = 0;
-        const size_t written = std::fwrite(text.data(), 1, text.size(), stdout);
-        const bool flushed = std::fflush(stdout) == 0;
-        if (written == text.size() && flushed && !std::ferror(stdout)) return kExitOk;
-        std::fprintf(stderr, "kelda-cli: writing to standard output failed: %s\n",
-                     std::strerror(errno != 0 ? errno : EIO));
-        return kExitFileErrorBase + FileErr_FileAccess;
+        // Checked with everything else printed before the program ends (main).
+        platform::WriteStandardOutput(text);
+        return kExitOk;
     }
     std::string reason;
     switch (platform::WriteFileAtomically(path, text, &reason)) {
@@ -139,7 +135,7 @@ int CmdCheck(int argc, char** argv) {
     NeedWords(args, 1, "kelda-cli check FILE");
     CliSession session(DataFolder(args));
     int status = OpenDocument(session, args.Positional()[0]);
-    if (status == kExitOk) std::puts("ok");
+    if (status == kExitOk) platform::WriteStandardOutput("ok\n");
     return status;
 }
 
@@ -211,7 +207,8 @@ int CmdSet(int argc, char** argv) {
         SetOutcome outcome = SetCell(e.cell, e.value);
         const std::string name = CellName(e.cell);
         if (!outcome.ok) {
-            std::fprintf(stderr, "kelda-cli: %s: %s\n", name.c_str(), outcome.message.c_str());
+            std::fprintf(stderr, "kelda-cli: %s: %s\n", name.c_str(),
+                         Printable(outcome.message).c_str());
             refused = true;
         } else if (!outcome.storedAs.empty()) {
             std::fprintf(stderr, "kelda-cli: %s: %s \"%s\"\n", name.c_str(),
@@ -314,6 +311,8 @@ int CmdExport(int argc, char** argv) {
     else if (sep != ",")
         throw UsageError{"--separator " + sep + ": the separators are ',' ';' and tab"};
     const std::string out = args.ValueOr("-o", "");
+    RefuseReplacing(out, format == "xlsx" ? "the workbook" : "the CSV", {args.Positional()[0]},
+                    false);
     if (format == "xlsx" && (out.empty() || out == "-"))
         throw UsageError{"--format xlsx writes a workbook file: give it with -o OUT.xlsx"};
     if (format == "xlsx" && args.Value("--separator"))
@@ -355,6 +354,8 @@ int CmdImport(int argc, char** argv) {
     TableSheetKey(*table);
     const std::string file = args.Positional()[0];
     const std::string csvPath = args.Positional()[1];
+    const std::string out = args.ValueOr("-o", file);
+    RefuseReplacing(out, "the clone file", {csvPath}, true);
     std::string csvText, why;
     if (!ReadCsvFile(csvPath, csvText, why)) {
         std::fprintf(stderr, "kelda-cli: cannot read %s: %s\n", csvPath.c_str(), why.c_str());
@@ -371,14 +372,16 @@ int CmdImport(int argc, char** argv) {
     what.kind = cmcUndoWhat::kImport;
     what.text = *table;
     session.App().EndStepGroup(what);
-    for (const auto& n : report.notes) std::fprintf(stderr, "kelda-cli: %s\n", n.c_str());
-    for (const auto& p : report.problems) std::fprintf(stderr, "kelda-cli: %s\n", p.c_str());
+    for (const auto& n : report.notes)
+        std::fprintf(stderr, "kelda-cli: %s\n", Printable(n).c_str());
+    for (const auto& p : report.problems)
+        std::fprintf(stderr, "kelda-cli: %s\n", Printable(p).c_str());
     if (!report.problems.empty() && !args.Has("--partial")) {
         std::fprintf(stderr, "kelda-cli: %zu value(s) refused, nothing saved\n",
                      report.problems.size());
         return kExitUsage;
     }
-    int status = SaveDocument(session, args.ValueOr("-o", file));
+    int status = SaveDocument(session, out);
     if (status != kExitOk) return status;
     if (!report.problems.empty()) {
         std::fprintf(stderr, "kelda-cli: saved without the %zu refused value(s)\n",

@@ -8,6 +8,7 @@
 #include "cli/CliCommands.h"
 #include "platform/Console.h"
 #include "platform/SettingsStore.h"
+#include "platform/StandardOutput.h"
 
 namespace {
 
@@ -59,18 +60,26 @@ int main(int argc, char** argv) {
         return cli::kExitUsage;
     }
     const std::string command = argv[1];
-    if (command == "--help" || command == "-h" || command == "help") {
-        std::fputs(kUsage, stdout);
-        return cli::kExitOk;
-    }
     int status = cli::kExitUsage;
-    try {
-        status = cli::RunCommand(command, argc, argv);
-    } catch (const cli::UsageError& e) {
-        std::fprintf(stderr, "kelda-cli: %s\n", e.message.c_str());
+    if (command == "--help" || command == "-h" || command == "help") {
+        platform::WriteStandardOutput(kUsage);
+        status = cli::kExitOk;
+    } else {
+        try {
+            status = cli::RunCommand(command, argc, argv);
+        } catch (const cli::UsageError& e) {
+            std::fprintf(stderr, "kelda-cli: %s\n", cli::Printable(e.message).c_str());
+        }
+        // Said once, whatever the command did with the settings.
+        if (std::string problem = platform::SettingsLoadProblem(); !problem.empty())
+            std::fprintf(stderr, "kelda-cli: %s\n", problem.c_str());
     }
-    // Said once, whatever the command did with the settings.
-    if (std::string problem = platform::SettingsLoadProblem(); !problem.empty())
-        std::fprintf(stderr, "kelda-cli: %s\n", problem.c_str());
+    // Whatever the command printed must have arrived: a lost output is no success, and an
+    // output that says "different" or "errors" is no answer when it is lost.
+    if (std::string why; !platform::FinishStandardOutput(why)) {
+        std::fprintf(stderr, "kelda-cli: writing to standard output failed: %s\n", why.c_str());
+        if (status == cli::kExitOk || status == cli::kExitWarningsError)
+            status = cli::kExitOutputLost;
+    }
     return status;
 }

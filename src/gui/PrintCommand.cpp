@@ -13,6 +13,7 @@
 #include "gui/DataPaths.h"
 #include "gui/cuiPrinter.h"
 #include "platform/Prompt.h"
+#include "radio/cmcClnFile.h"
 #include "sheet/cmcSheetDef.h"
 
 namespace {
@@ -77,7 +78,7 @@ int RunPrintCommand(int argc, char** argv) {
     if (a.file.empty()) return Usage("--print needs a clone file");
     if (a.pdf.empty()) return Usage("--print needs --pdf OUT.pdf");
     if (a.all && !a.sheet.empty()) return Usage("give either --sheet KEY or --all, not both");
-    if (SameFile(a.file, a.pdf))
+    if (SameFile(a.file, a.pdf) || cmcClnFile::IsCloneFileAt(a.pdf))
         return Usage("the PDF would replace the clone file; name another output file");
 
     // No window is shown: the offscreen platform works with and without a display.

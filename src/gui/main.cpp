@@ -20,6 +20,7 @@
 #include "platform/DataFolder.h"
 #include "platform/Fatal.h"
 #include "platform/Folders.h"
+#include "platform/StandardOutput.h"
 #include "platform/qt/FontWarmup.h"
 #include "platform/qt/QtClock.h"
 #include "platform/qt/QtFileDialogs.h"
@@ -96,6 +97,14 @@ class QuitAfterFirstSheet : public QObject {
     bool done_ = false;
 };
 
+// Ends the program's output: what was printed and lost is told and ends in status 12.
+int FinishStandardOutput(int status) {
+    std::string why;
+    if (platform::FinishStandardOutput(why)) return status;
+    std::fprintf(stderr, "kelda: writing to standard output failed: %s\n", why.c_str());
+    return status == 0 ? 12 : status;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -104,11 +113,11 @@ int main(int argc, char** argv) {
         if (a == "--data" || a == "--device" || a == "--print" || a == "--pdf" || a == "--sheet")
             ++i;
         if (a == "--help" || a == "-h") {
-            std::fputs(kUsage, stdout);
-            return 0;
+            platform::WriteStandardOutput(kUsage);
+            return FinishStandardOutput(0);
         }
     }
-    if (IsPrintCommand(argc, argv)) return RunPrintCommand(argc, argv);
+    if (IsPrintCommand(argc, argv)) return FinishStandardOutput(RunPrintCommand(argc, argv));
     if (!HasDisplay()) {
         std::fprintf(stderr,
                      "kelda: no display found (neither DISPLAY nor WAYLAND_DISPLAY is set).\n"

@@ -33,14 +33,21 @@ std::string FolderOf(const std::string& path) {
     return path.substr(0, slash);
 }
 
-// Writes through a symbolic link to the file it names, as an in-place write would.
+// Writes through a symbolic link to the file it names, as an in-place write would; a link to a
+// file not made yet makes that file rather than replacing the link. "" for a loop of links.
 std::string ResolveTarget(const std::string& path) {
-    struct stat st {};
-    if (lstat(path.c_str(), &st) == 0 && S_ISLNK(st.st_mode)) {
+    std::string at = path;
+    for (int hops = 0; hops < 40; ++hops) {
+        struct stat st {};
+        if (lstat(at.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) return at;
         char buf[PATH_MAX];
-        if (realpath(path.c_str(), buf)) return buf;
+        if (realpath(at.c_str(), buf)) return buf;
+        const ssize_t n = readlink(at.c_str(), buf, sizeof buf - 1);
+        if (n <= 0) return at;
+        std::string target(buf, static_cast<size_t>(n));
+        at = target[0] == '/' ? target : FolderOf(at) + "/" + target;
     }
-    return path;
+    return {};
 }
 
 // The rename would replace a file that we may not write, and hand it to us: a file kept
@@ -61,6 +68,10 @@ bool WriteProtected(const std::string& path, const struct stat& st, std::string&
 
 bool CanWriteFileAtomically(const std::string& pathIn, std::string& reason) {
     const std::string path = ResolveTarget(pathIn);
+    if (path.empty()) {
+        reason = std::strerror(ELOOP);
+        return false;
+    }
     struct stat st {};
     if (stat(path.c_str(), &st) == 0) {
         if (!S_ISREG(st.st_mode)) {
@@ -178,6 +189,7 @@ WriteResult WriteFileAtomically(const std::string& pathIn, const std::string& by
     gFault = WriteFault::None;
 
     const std::string path = ResolveTarget(pathIn);
+    if (path.empty()) return Fail(WriteResult::OpenFailed, reason, std::strerror(ELOOP));
     struct stat target {};
     bool exists = stat(path.c_str(), &target) == 0;
     if (exists && !S_ISREG(target.st_mode))

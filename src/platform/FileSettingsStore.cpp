@@ -53,6 +53,10 @@ SettingsTree& FileSettingsStore::Tree() const {
     if (!loaded_) {
         LoadResult r = Load(path_, tree_);
         if (!r.ok) unreadable_ = r.reason;
+        if (r.skipped > 0) {
+            damaged_ = std::to_string(r.skipped) + " line(s) cannot be read";
+            damagedText_ = std::move(r.text);
+        }
         loaded_ = true;
     }
     return tree_;
@@ -61,14 +65,29 @@ SettingsTree& FileSettingsStore::Tree() const {
 FileSettingsStore::LoadResult FileSettingsStore::Load(const std::string& path, SettingsTree& tree) {
     std::string text;
     LoadResult r = ReadWhole(path, text);
-    tree = r.ok ? SettingsTree::Parse(text) : SettingsTree();
+    tree = r.ok ? SettingsTree::Parse(text, &r.skipped) : SettingsTree();
+    r.text = std::move(text);
     return r;
 }
 
 std::string FileSettingsStore::LoadProblem() const {
+    if (!damaged_.empty())
+        return "the settings file " + path_ + " is damaged (" + damaged_ +
+               "); what cannot be read starts afresh, and the file is kept as " + path_ + ".bad";
     if (unreadable_.empty()) return {};
     return "the settings file " + path_ + " cannot be read (" + unreadable_ +
            "); it is left as it is and settings are not saved";
+}
+
+void FileSettingsStore::SetAside(const std::string& why) {
+    Tree();
+    if (!unreadable_.empty() || setAside_) return;
+    if (damaged_.empty()) {
+        std::string text;
+        if (!ReadWhole(path_, text).ok || text.empty()) return;
+        damagedText_ = std::move(text);
+    }
+    damaged_ = damaged_.empty() ? why : damaged_ + "; " + why;
 }
 
 bool FileSettingsStore::Write(const std::string& key, const std::string& name,
@@ -98,9 +117,17 @@ bool FileSettingsStore::Commit() {
         unreadable_ = r.reason;
         return false;
     }
+    // A damaged file is kept beside the new one before anything is written over it.
+    if (!damaged_.empty() && !setAside_) {
+        if (WriteFileAtomically(path_ + ".bad", damagedText_) != WriteResult::Ok) return false;
+        setAside_ = true;
+    }
     for (auto& change : pending_) change(fresh);
+    // Never a file that the next start would refuse to read: it keeps the one that reads.
+    const std::string text = fresh.Serialize();
+    if (static_cast<int64_t>(text.size()) > kMaxSettingsFile) return false;
     MakeFolders(FolderOf(path_));
-    if (WriteFileAtomically(path_, fresh.Serialize()) != WriteResult::Ok) return false;
+    if (WriteFileAtomically(path_, text) != WriteResult::Ok) return false;
     tree_ = std::move(fresh);
     loaded_ = true;
     pending_.clear();

@@ -31,12 +31,16 @@ class FileSettingsStore : public SettingsStore {
     void DeleteKey(const std::string& key) override;
     bool Commit() override;
     std::string LoadProblem() const override;
+    // The damaged file is kept as <path>.bad at the next Commit.
+    void SetAside(const std::string& why) override;
 
     const std::string& path() const { return path_; }
 
     struct LoadResult {
         bool ok;             // read, or there is no file yet
         std::string reason;  // why it could not be read
+        size_t skipped = 0;  // lines that could not be read
+        std::string text{};  // the file as it was read
     };
 
   private:
@@ -45,7 +49,10 @@ class FileSettingsStore : public SettingsStore {
 
     std::string path_;
     mutable bool loaded_ = false;
-    mutable std::string unreadable_;  // why the file could not be read; empty when it could
+    mutable std::string unreadable_;   // why the file could not be read; empty when it could
+    mutable std::string damaged_;      // why the file read is damaged; empty when it is whole
+    mutable std::string damagedText_;  // that file, to be kept beside it
+    bool setAside_ = false;            // the copy has been made
     mutable SettingsTree tree_;
     std::vector<std::function<void(SettingsTree&)>> pending_;  // replayed on the file at Commit
 };

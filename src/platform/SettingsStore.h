@@ -45,6 +45,10 @@ class SettingsStore {
     // Why the stored settings could not be read (they are then neither used nor written over);
     // empty when they could or have not been read yet.
     virtual std::string LoadProblem() const { return {}; }
+
+    // The stored settings are damaged (why) and are not used: before they are next written
+    // over, a store that can keeps a copy of them as they were, and LoadProblem says so.
+    virtual void SetAside(const std::string& why) { (void)why; }
 };
 
 // The system's store: the settings file on POSIX systems, the user's registry on Windows.

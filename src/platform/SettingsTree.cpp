@@ -266,8 +266,9 @@ std::string SettingsTree::Serialize() const {
     return out;
 }
 
-SettingsTree SettingsTree::Parse(const std::string& text) {
+SettingsTree SettingsTree::Parse(const std::string& text, size_t* skipped) {
     SettingsTree tree;
+    size_t lost = 0;
     std::string key;  // values before the first valid key line are dropped
     size_t start = 0;
     while (start < text.size()) {
@@ -281,14 +282,21 @@ SettingsTree SettingsTree::Parse(const std::string& text) {
             // A damaged key line drops the values under it rather than filing them elsewhere.
             key = line.back() == ']' ? NormalKey(line.substr(1, line.size() - 2)) : "";
             if (!key.empty()) tree.Make(key);
+            lost += key.empty() ? 1 : 0;
+            continue;
+        }
+        size_t pos = 0;
+        std::string name;
+        // A value line whose value is damaged costs that value; a line that is no value line
+        // at all is garbage, and counted.
+        if (!Unquote(line, pos, name) || pos >= line.size() || line[pos] != '=') {
+            ++lost;
             continue;
         }
         if (key.empty()) continue;
-        size_t pos = 0;
-        std::string name;
-        if (!Unquote(line, pos, name) || pos >= line.size() || line[pos] != '=') continue;
         if (auto v = ParseValue(line.substr(pos + 1))) tree.Write(key, name, std::move(*v));
     }
+    if (skipped) *skipped = lost;
     return tree;
 }
 

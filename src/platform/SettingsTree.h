@@ -28,7 +28,8 @@ class SettingsTree {
     void DeleteKey(const std::string& key);
 
     std::string Serialize() const;
-    static SettingsTree Parse(const std::string& text);
+    // skipped, when given, counts the whole lines that are neither key nor value lines.
+    static SettingsTree Parse(const std::string& text, size_t* skipped = nullptr);
 
     // Key path with single backslashes and none at either end; "" when it is not valid.
     static std::string NormalKey(const std::string& key);

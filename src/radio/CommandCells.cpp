@@ -1,5 +1,6 @@
 // Cells that are not radio data: menu and toolbar commands with their menu states, popup-menu
 // items, the check cells of the warning list, clone information and drawing-only cells.
+#include <cstdint>
 #include <cstdio>
 #include <vector>
 
@@ -245,7 +246,8 @@ void CloneInfoComment(cmcCellCall& c) {
 // --- row numbers and drawing-only cells ---
 
 void RowNumber(cmcCellCall& c) {
-    c.req.displayText = std::to_string(c.cell.Index + (c.cell.Label == CL_Misc_ChNo_1Base ? 1 : 0));
+    const int64_t first = c.cell.Label == CL_Misc_ChNo_1Base ? 1 : 0;
+    c.req.displayText = std::to_string(int64_t{c.cell.Index} + first);
 }
 
 void QuarterPillar(cmcCellCall& c) {

@@ -1,6 +1,7 @@
 #include "radio/cmcClnFile.h"
 
 #include <algorithm>
+#include <cctype>
 #include <climits>
 
 #include "base/Hex.h"
@@ -96,6 +97,23 @@ void cmcClnFile::SetRevisionCheck(RevisionCheck check, void* user) {
 
 bool cmcClnFile::AcceptCurrentRevision(int mapRevision, void*) {
     return mapRevision == kMapRevision;
+}
+
+bool cmcClnFile::IsCloneFileAt(const std::string& path) {
+    platform::FileReader file;
+    if (file.Open(path) != platform::FileStatus::Ok) return false;
+    std::string ending = path.size() >= 4 ? path.substr(path.size() - 4) : std::string();
+    for (char& c : ending) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    if (ending == ".kcf") return true;
+    std::string header;
+    AppendHex(header, static_cast<unsigned>(kModelCode), 4);
+    AppendHex(header, static_cast<unsigned>(kSubCode), 4);
+    char start[16] = {};
+    const int64_t n = file.ReadAt(0, start, sizeof start);
+    if (n < static_cast<int64_t>(header.size()) + 1) return false;
+    const std::string_view text(start, static_cast<size_t>(n));
+    const char next = text[header.size()];
+    return text.substr(0, header.size()) == header && (next == '\r' || next == '\n');
 }
 
 std::string cmcClnFile::CommentFromImage(const cmcEeprom& image) {

@@ -72,6 +72,10 @@ class cmcClnFile {
     // The system's reason of the last failed Write ("No space left on device").
     const std::string& Reason() const { return reason_; }
 
+    // Whether the file at path is a clone file (its name ends in .kcf, or it begins as one
+    // does), so that no other output may replace it. Reads at most its first line.
+    static bool IsCloneFileAt(const std::string& path);
+
     // The comment a file gets: the image's clone comment with anything unprintable blanked and
     // trailing blanks removed.
     static std::string CommentFromImage(const cmcEeprom& image);

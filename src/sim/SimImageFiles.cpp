@@ -1,10 +1,8 @@
 #include "sim/SimImageFiles.h"
 
-#include <fstream>
-#include <sstream>
-
 #include "platform/AtomicFile.h"
 #include "platform/DataFolder.h"
+#include "platform/FileReader.h"
 #include "platform/Folders.h"
 #include "radio/AddressRange.h"
 #include "radio/cmcClnFile.h"
@@ -14,19 +12,31 @@ namespace {
 // The factory image a radio of model type 2 leaves the factory with.
 const char kFactoryFile[] = "KELDA02.kcf";
 
+// A clone file is about 45 KB; the programs refuse one far larger without reading it.
+constexpr int64_t kLargestFile = 16 * 1024 * 1024;
+
 bool ReadCloneFile(const std::string& path, cmcEeprom& image, std::string& error) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) {
-        error = path + ": cannot be opened";
-        return false;
+    // A plain file only, read up to the bound: a device or a pipe named by mistake neither
+    // fills the memory nor waits for a writer.
+    platform::FileReader in;
+    std::string text;
+    platform::FileStatus status = in.Open(path);
+    if (status == platform::FileStatus::Ok) status = in.ReadAll(kLargestFile, text);
+    switch (status) {
+        case platform::FileStatus::Ok:
+            break;
+        case platform::FileStatus::TooLarge:
+            error = path + ": too large for a clone file";
+            return false;
+        default:
+            error = path + ": cannot be read (" + in.Reason() + ")";
+            return false;
     }
-    std::stringstream text;
-    text << in.rdbuf();
     cmcClnFile file;
     file.Attach(&image);
     file.SetCodes(cmcClnFile::kModelCode, cmcClnFile::kSubCode);
     file.SetRevisionCheck(&cmcClnFile::AcceptCurrentRevision, nullptr);
-    int code = file.ReadText(text.str(), kDocumentRanges);
+    int code = file.ReadText(text, kDocumentRanges);
     if (code != FileErr_None) {
         error = path + ": not a clone file of this radio (file error " + std::to_string(code) + ")";
         return false;
@@ -41,7 +51,8 @@ bool LoadSimImage(const std::string& path, cmcEeprom& image, std::string& error)
     if (!path.empty()) return ReadCloneFile(path, image, error);
     const std::string data = platform::FindDataFolder();
     std::string factory = platform::JoinPath(data, kFactoryFile);
-    if (!data.empty() && std::ifstream(factory).good()) return ReadCloneFile(factory, image, error);
+    if (!data.empty() && platform::FileReader().Open(factory) == platform::FileStatus::Ok)
+        return ReadCloneFile(factory, image, error);
     // No factory image: a blank memory that still passes the identity checks.
     image.SetByte(0x0F1A, 1);
     image.SetByte(0x0F19, 2);

@@ -66,6 +66,8 @@
     X(kMessFileErrCannotWrite, "GI_Mess_FileErr_CannotWrite")              \
     X(kMessFileErrFileAccess, "GI_Mess_FileErr_FileAccess")                \
     X(kMessFileErrFileOpen, "GI_Mess_FileErr_FileOpen")                    \
+    X(kMessFileErrFolder, "GI_Mess_FileErr_Folder")                        \
+    X(kMessFileErrNotAFile, "GI_Mess_FileErr_NotAFile")                    \
     X(kMessFileErrFormat, "GI_Mess_FileErr_Format")                        \
     X(kMessFileErrHeadline, "GI_Mess_FileErr_Headline")                    \
     X(kMessFileErrMapRev, "GI_Mess_FileErr_MapRev")                        \

@@ -132,7 +132,11 @@ bool cmcGTex::BindLines(std::vector<std::string> lines) {
 }
 
 void cmcGTex::Fail(const std::string& key) {
-    platform::FatalStop("GTEX Error !\nThe index '" + key + "' was not found.");
+    // Which file lacks it: a damaged or cut-short installation is then found and replaced.
+    const std::string where = source_ == Source::File && !path_.empty()
+                                  ? " in " + path_ + " (the file is missing, damaged or cut short)"
+                                  : "";
+    platform::FatalStop("GTEX Error !\nThe index '" + key + "' was not found" + where + ".");
 }
 
 void cmcGTex::Open() {

@@ -23,6 +23,12 @@ TEST(Csv, LineEndsAndTrailingRecord) {
     EXPECT_EQ(rows, (std::vector<csv::Row>{{"a", "b"}, {"c", "d"}}));
     ASSERT_TRUE(csv::Parse("a,\r\n\r\n", &rows, &err));
     EXPECT_EQ(rows, (std::vector<csv::Row>{{"a", ""}, {""}}));
+    // CR CR LF (a file whose line ends were converted twice) ends one line; lone CRs each end
+    // one.
+    ASSERT_TRUE(csv::Parse("a,b\r\r\nc,d\r\r\n", &rows, &err));
+    EXPECT_EQ(rows, (std::vector<csv::Row>{{"a", "b"}, {"c", "d"}}));
+    ASSERT_TRUE(csv::Parse("a\r\rb\r", &rows, &err));
+    EXPECT_EQ(rows, (std::vector<csv::Row>{{"a"}, {""}, {"b"}}));
 }
 
 TEST(Csv, BadQuotingNamesTheLine) {

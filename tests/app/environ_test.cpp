@@ -29,6 +29,10 @@ const std::string kView = kRoot + "\\View Option";
 const std::string kWindow = kRoot + "\\Window Position";
 const std::string kSetup = kRoot + "\\Setup";
 
+std::string Replace(std::string text, const std::string& from, const std::string& to) {
+    return text.replace(text.find(from), from.size(), to);
+}
+
 std::unique_ptr<indEnviron> Make(test::MemorySettingsStore& store, int w = 1920, int h = 1080) {
     return std::make_unique<indEnviron>(indEnviron::kMutexName, indEnviron::kKeyPath, w, h, store,
                                         std::make_unique<test::MemoryInstanceLock>());
@@ -152,8 +156,8 @@ TEST(Environ, StoredSettingsLoadAndChangesSave) {
         EXPECT_EQ(e->comPort, 7);
         EXPECT_FALSE(e->comSpeedHigh);
         EXPECT_EQ(e->currentDirectory, "/home/skipper");
-        // Two distinct names and the empty ones collapsed into one.
-        EXPECT_EQ(e->recentFiles.Entries(), (std::vector<std::string>{"/f0.dat", "/f1.dat", ""}));
+        // Two distinct names; the empty slots are no files.
+        EXPECT_EQ(e->recentFiles.Entries(), (std::vector<std::string>{"/f0.dat", "/f1.dat"}));
         EXPECT_EQ(e->fontSizePercentage, 150);
         EXPECT_FALSE(e->toolbarVisible);
         EXPECT_EQ(e->printerFontSize, 9);
@@ -234,7 +238,7 @@ TEST(Environ, OneBadValueTakesItsDefaultAndTheOthersKeep) {
         {[](auto& s) { s.tree.Write(kGlobal, "Current Directory", SettingsValue::Int(1)); },
          "currentDirectory", ""},
         {[](auto& s) { s.tree.Write(kRecent, "Recent1", SettingsValue::Binary("x")); },
-         "recentFiles", "/f0.dat;;"},
+         "recentFiles", "/f0.dat;"},
         {[](auto& s) { s.tree.DeleteValue(kRecent, "Recent9"); }, "recentFiles",
          stored.at("recentFiles")},
         {[](auto& s) { s.tree.DeleteKey(kView); }, "fontSizePercentage", "100"},
@@ -269,7 +273,21 @@ TEST(Environ, RecentEntriesDifferingInCaseLoadAsTheLaterOne) {
     store.tree.Write(kRecent, "Recent1", SettingsValue::String("/b.dat"));
     store.tree.Write(kRecent, "Recent2", SettingsValue::String("/radio/a.DAT"));
     EXPECT_EQ(Make(store)->recentFiles.Entries(),
-              (std::vector<std::string>{"/b.dat", "/radio/a.DAT", ""}));
+              (std::vector<std::string>{"/b.dat", "/radio/a.DAT"}));
+}
+
+// An empty slot ahead of a file is dropped, so it cannot move up the list start after start.
+TEST(Environ, EmptyRecentEntriesAreDroppedOnLoad) {
+    test::MemorySettingsStore store;
+    StoreValid(store);
+    store.tree.Write(kRecent, "Recent0", SettingsValue::String(""));
+    store.tree.Write(kRecent, "Recent1", SettingsValue::String("/x.dat"));
+    for (int start = 0; start < 2; ++start) {
+        auto e = Make(store);
+        EXPECT_EQ(e->recentFiles.Entries(), std::vector<std::string>{"/x.dat"}) << start;
+        e.reset();  // saves at exit
+    }
+    EXPECT_EQ(store.tree.Read(kRecent, "Recent0")->bytes, "/x.dat");
 }
 
 TEST(Environ, SecondInstanceNeitherLoadsNorSaves) {
@@ -477,6 +495,46 @@ TEST_F(EnvironFileTest, AnUnreadableSettingsFileIsLeftAsItIs) {
         if (std::string(c.what) == "huge") {
             EXPECT_TRUE(Contents() == big);
         }
+    }
+}
+
+// A file with a foreign signature or lines of garbage is said once and kept as it was, as
+// settings.conf.bad, before the settings start afresh over it.
+TEST_F(EnvironFileTest, ADamagedSettingsFileIsToldAndKeptAsBad) {
+    {
+        Instance run;
+        run.env.modelType = 3;
+    }
+    const std::string whole = Contents();
+    const std::string signature = "\"BBT\"=int:753951";
+    ASSERT_NE(whole.find(signature), std::string::npos);
+    const struct {
+        const char* what;
+        std::string text;
+        int model;  // what the start then uses
+    } cases[] = {
+        {"signature", Replace(whole, signature, "\"BBT\"=int:1"), 2},
+        {"garbage", whole + "\x01\xff garbage\n", 3},
+    };
+    const std::string path = platform::SettingsFilePath();
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        std::remove((path + ".bad").c_str());
+        std::ofstream(path, std::ios::binary) << c.text;
+        {
+            Instance run;
+            EXPECT_EQ(run.env.modelType, c.model);
+            EXPECT_NE(run.env.LoadProblem().find(path + " is damaged"), std::string::npos)
+                << run.env.LoadProblem();
+            EXPECT_NE(run.env.LoadProblem().find(path + ".bad"), std::string::npos);
+        }
+        std::ifstream bad(path + ".bad", std::ios::binary);
+        std::stringstream kept;
+        kept << bad.rdbuf();
+        EXPECT_EQ(kept.str(), c.text);
+        Instance next;  // said once: the file saved over it is whole
+        EXPECT_EQ(next.env.LoadProblem(), "");
+        EXPECT_EQ(next.env.modelType, c.model);
     }
 }
 

@@ -43,15 +43,17 @@ class TempFolder {
 };
 
 // Runs the executable at exe with the arguments; stdout and stderr go through files so that
-// large outputs cannot block the child.
+// large outputs cannot block the child. stdoutPath, when given, takes the standard output
+// instead (/dev/full: a full disk).
 inline CliResult RunExecutable(const std::string& exe, const std::vector<std::string>& args,
-                               const TempFolder& tmp) {
+                               const TempFolder& tmp, const char* stdoutPath = nullptr) {
     std::vector<std::string> words = {exe};
     words.insert(words.end(), args.begin(), args.end());
     std::vector<char*> argv;
     for (auto& w : words) argv.push_back(w.data());
     argv.push_back(nullptr);
-    const std::string outPath = tmp / ".stdout", errPath = tmp / ".stderr";
+    const std::string outPath = stdoutPath ? stdoutPath : tmp / ".stdout";
+    const std::string errPath = tmp / ".stderr";
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
@@ -67,15 +69,15 @@ inline CliResult RunExecutable(const std::string& exe, const std::vector<std::st
         r.status = WIFEXITED(ws) ? WEXITSTATUS(ws) : 128 + WTERMSIG(ws);
     }
     posix_spawn_file_actions_destroy(&actions);
-    r.out = ReadFile(outPath);
+    if (!stdoutPath) r.out = ReadFile(outPath);
     r.err = ReadFile(errPath);
     return r;
 }
 
 // Runs bin/<program> of the build.
 inline CliResult RunProgram(const std::string& program, const std::vector<std::string>& args,
-                            const TempFolder& tmp) {
-    return RunExecutable(std::string(KELDA_BIN_DIR) + "/" + program, args, tmp);
+                            const TempFolder& tmp, const char* stdoutPath = nullptr) {
+    return RunExecutable(std::string(KELDA_BIN_DIR) + "/" + program, args, tmp, stdoutPath);
 }
 
 inline CliResult RunCli(const std::vector<std::string>& args, const TempFolder& tmp) {

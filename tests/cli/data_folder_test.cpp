@@ -43,6 +43,19 @@ TEST_F(InstalledLayout, FindsItsDataInTheSharedFolderOfItsPrefix) {
     EXPECT_EQ(checked.out, "ok\n");
 }
 
+// A factory file that holds another model's image is not handed out as this model's.
+TEST_F(InstalledLayout, AFactoryFileOfAnotherModelIsRefusedNamingTheFile) {
+    const std::string share = prefix + "/share/kelda/";
+    ASSERT_EQ(std::system(("cp '" + share + "KELDA02.kcf' '" + share + "KELDA03.kcf'").c_str()), 0);
+    const std::string file = tmp / "boat.kcf";
+    CliResult made = Run({"new", "--model", "3", "-o", file});
+    EXPECT_EQ(made.status, 3);
+    EXPECT_NE(made.err.find(share + "KELDA03.kcf"), std::string::npos) << made.err;
+    EXPECT_NE(made.err.find("model type 2, not of model type 3"), std::string::npos) << made.err;
+    EXPECT_NE(access(file.c_str(), F_OK), 0);
+    EXPECT_EQ(Run({"new", "--model", "2", "-o", file}).status, 0);
+}
+
 TEST_F(InstalledLayout, WithoutUsableDataItStopsNamingWhereItLooked) {
     const std::string file = tmp / "boat.kcf";
     ASSERT_EQ(Run({"new", "--model", "2", "-o", file}).status, 0);

@@ -1,6 +1,8 @@
 // kelda-cli on clone files: the real program on real files.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
 #include <functional>
 
@@ -211,6 +213,13 @@ TEST_F(CliFiles, AWrongMmsiIsRefusedAndKeepsTheStoredOneAndItsName) {
     // Empty clears, as it always did.
     ASSERT_EQ(RunCli({"set", path, "CT_DscIndId.CL_DscIndId_Id[3]="}, tmp).status, 0);
     EXPECT_EQ(RunCli({"get", path, "CT_DscIndId.CL_DscIndId_Id[3]"}, tmp).out, "\n");
+    // What the empty own ID shows is taken back: it empties the ID, and again changes nothing.
+    const std::string notSet = OverlayText("GI_AppInd_Dsc_SelfIdOff");
+    for (int pass = 0; pass < 2; ++pass) {
+        CliResult r = RunCli({"set", path, "CT_Null.CL_ComDsc_SelfId=" + notSet}, tmp);
+        EXPECT_EQ(r.status, 0) << r.err;
+        EXPECT_EQ(RunCli({"get", path, "CT_Null.CL_ComDsc_SelfId"}, tmp).out, notSet + "\n");
+    }
 }
 
 // set says what it stored when the cell's own rules changed the value, --strict refuses such
@@ -408,6 +417,127 @@ TEST_F(CliFiles, LostOutputAndImpossibleCsvFilesAreFileErrors) {
         EXPECT_NE(r.err.find(c.says), std::string::npos) << r.err;
         EXPECT_EQ(ReadFile(path), before);
     }
+}
+
+// What every program prints must arrive: to a full disk each one says so and ends in 12, where
+// it would end in 0 (or diff's 1) with its output lost.
+TEST_F(CliFiles, EveryPrintingCommandTellsALostOutput) {
+    const std::string a = test::MakeFactory(tmp, 2, "a.kcf");
+    const std::string b = test::MakeFactory(tmp, 3, "b.kcf");
+    const struct {
+        const char* program;
+        std::vector<std::string> args;
+    } cases[] = {
+        {"kelda-cli", {"check", a}},
+        {"kelda-cli", {"help"}},
+        {"kelda-cli", {"--help"}},
+        {"kelda-cli", {"diff", a, b}},
+        {"kelda-cli", {"diff", a, b, "--bytes"}},
+        {"kelda-radiosim", {"--help"}},
+        {"kelda-radiosim", {"--no-publish"}},  // the port's name is lost: it ends at once
+        {"kelda", {"--help"}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(c.program) + " " + c.args[0]);
+        CliResult r = test::RunProgram(c.program, c.args, tmp, "/dev/full");
+        EXPECT_EQ(r.status, 12) << r.err;
+        EXPECT_NE(r.err.find("writing to standard output failed: No space left on device"),
+                  std::string::npos)
+            << r.err;
+    }
+}
+
+// An output never replaces what the command reads, nor a clone file unless it is one itself;
+// named directly, through a symbolic link, or by content when the name does not say it.
+TEST_F(CliFiles, AnOutputThatWouldReplaceTheInputOrACloneFileIsRefused) {
+    const std::string boat = test::MakeFactory(tmp, 2, "boat.kcf");
+    const std::string other = test::MakeFactory(tmp, 3, "other.kcf");
+    const std::string plain = tmp / "plain-name";
+    WriteFile(plain, ReadFile(other));
+    ASSERT_EQ(symlink(boat.c_str(), (tmp / "link.csv").c_str()), 0);
+    WriteFile(tmp / "in.csv", RunCli({"export", boat, "--table", "int"}, tmp).out);
+    const std::vector<std::string> files = {boat, other, plain, tmp / "in.csv"};
+    std::vector<std::string> before;
+    for (const auto& f : files) before.push_back(ReadFile(f));
+    const std::vector<std::vector<std::string>> cases = {
+        {"export", boat, "--table", "int", "-o", boat},
+        {"export", boat, "--table", "int", "-o", tmp / "link.csv"},
+        {"export", boat, "--table", "int", "-o", other},
+        {"export", boat, "--table", "int", "-o", plain},
+        {"import", boat, "--table", "int", tmp / "in.csv", "-o", tmp / "in.csv"},
+        {"write", boat, "--log", boat, "--device", tmp / "no-such-device"},
+        {"info", "--log", other, "--device", tmp / "no-such-device"},
+        {"read", "-o", tmp / "new.kcf", "--log", plain, "--device", tmp / "no-such-device"},
+    };
+    for (const auto& args : cases) {
+        SCOPED_TRACE(args[0] + " " + args[args.size() - 1]);
+        CliResult r = RunCli(args, tmp);
+        EXPECT_EQ(r.status, 2) << r.err;
+        EXPECT_NE(r.err.find("would replace the"), std::string::npos) << r.err;
+        for (size_t i = 0; i < files.size(); ++i) EXPECT_EQ(ReadFile(files[i]), before[i]);
+    }
+    // A clone file saved over a clone file is a save, as it always was.
+    EXPECT_EQ(RunCli({"set", boat, "CT_WxCh.CL_WX_ChComment[0]=WX ONE", "-o", other}, tmp).status,
+              0);
+    EXPECT_EQ(RunCli({"import", boat, "--table", "int", tmp / "in.csv", "-o", plain}, tmp).status,
+              0);
+}
+
+// A folder, a device or a pipe named as the clone file is told as what it is, with its name.
+TEST_F(CliFiles, AFileThatIsNoPlainFileIsToldAsWhatItIs) {
+    ASSERT_EQ(mkfifo((tmp / "pipe").c_str(), 0600), 0);
+    const struct {
+        std::string path;
+        const char* says;
+    } cases[] = {{tmp.Path(), "GI_Mess_FileErr_Folder"},
+                 {"/dev/null", "GI_Mess_FileErr_NotAFile"},
+                 {tmp / "pipe", "GI_Mess_FileErr_NotAFile"},
+                 {tmp / "missing.kcf", "GI_Mess_FileErr_FileOpen"}};
+    for (const auto& c : cases) {
+        CliResult r = RunCli({"check", c.path}, tmp);
+        EXPECT_EQ(r.status, 11) << c.path;
+        EXPECT_NE(r.err.find(OverlayText(c.says)), std::string::npos) << r.err;
+        if (std::string(c.says) != "GI_Mess_FileErr_FileOpen") {
+            EXPECT_NE(r.err.find(c.path), std::string::npos) << r.err;
+        }
+    }
+}
+
+// A CSV value with a NUL or a line break is shown whole, on the message's one line.
+TEST_F(CliFiles, CsvValuesWithControlBytesAreShownSafely) {
+    const std::string path = test::MakeFactory(tmp, 2, "m.kcf");
+    auto rows = test::ParseCsv(RunCli({"export", path, "--table", "int"}, tmp).out);
+    rows[1][0] = std::string("X\0Y\nZ", 5);
+    WriteFile(tmp / "t.csv", test::FormatCsv(rows));
+    CliResult r = RunCli({"import", path, "--table", "int", tmp / "t.csv"}, tmp);
+    EXPECT_EQ(r.status, 2);
+    EXPECT_NE(r.err.find("is 'X\\0Y\\nZ' where"), std::string::npos) << r.err;
+}
+
+// The simulated radio reads its image as the other programs do: a device or a pipe is refused
+// at once, neither read without end nor waited on.
+TEST_F(CliFiles, TheSimulatedRadioRefusesAnImageThatIsNoPlainFile) {
+    ASSERT_EQ(mkfifo((tmp / "pipe").c_str(), 0600), 0);
+    for (const std::string& image : {std::string("/dev/zero"), tmp / "pipe", tmp.Path()}) {
+        CliResult r = test::RunProgram("kelda-radiosim", {"--no-publish", "--image", image}, tmp);
+        EXPECT_EQ(r.status, 2) << image;
+        EXPECT_NE(r.err.find(image + ": cannot be read"), std::string::npos) << r.err;
+    }
+}
+
+// A row number names a row of a table: an index no table has is refused, not shown overflowed.
+TEST_F(CliFiles, RowNumberCellsRefuseIndicesOutsideTheTables) {
+    const std::string path = test::MakeFactory(tmp, 2, "m.kcf");
+    for (const char* cell : {"CL_Misc_ChNo_1Base[2147483647]", "CL_Misc_ChNo_0Base[100000]",
+                             "CT_WxCh.CL_Misc_ChNo_1Base[500]"}) {
+        CliResult r = RunCli({"get", path, cell}, tmp);
+        EXPECT_EQ(r.status, 2) << cell;
+        EXPECT_NE(r.err.find("row"), std::string::npos) << r.err;
+    }
+    CliResult r =
+        RunCli({"get", path, "CL_Misc_ChNo_1Base[0]", "CT_IntCh.CL_Misc_ChNo_0Base[3]"}, tmp);
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out, "1\n3\n");
 }
 
 // A save that cannot be made says so, naming the file and the system's reason.

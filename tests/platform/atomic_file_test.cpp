@@ -48,6 +48,32 @@ TEST_F(AtomicFileTest, ReplacesTheFileWhole) {
     EXPECT_EQ(CountEntries(dir_), 1);  // no temporary left behind
 }
 
+// A save through a symbolic link writes the file the link names, whether it exists yet or not
+// (relative links count from the link's folder); the link stays a link. A loop of links is
+// refused.
+TEST_F(AtomicFileTest, SavesThroughALinkToTheFileItNames) {
+    mkdir((dir_ + "/sub").c_str(), 0700);
+    const struct {
+        const char* target;  // as the link holds it
+        std::string file;    // where the bytes must land
+    } cases[] = {{"sub/live.dat", dir_ + "/sub/live.dat"},
+                 {"sub/later.dat", dir_ + "/sub/later.dat"}};
+    WriteFile(dir_ + "/sub/live.dat", "old");
+    for (const auto& c : cases) {
+        const std::string link = dir_ + "/link-" + std::to_string(&c - cases);
+        ASSERT_EQ(symlink(c.target, link.c_str()), 0);
+        ASSERT_EQ(platform::WriteFileAtomically(link, "saved"), platform::WriteResult::Ok);
+        EXPECT_EQ(ReadAll(c.file), "saved") << c.target;
+        struct stat st {};
+        ASSERT_EQ(lstat(link.c_str(), &st), 0);
+        EXPECT_TRUE(S_ISLNK(st.st_mode)) << c.target;
+    }
+    ASSERT_EQ(symlink("loop-b", (dir_ + "/loop-a").c_str()), 0);
+    ASSERT_EQ(symlink("loop-a", (dir_ + "/loop-b").c_str()), 0);
+    EXPECT_EQ(platform::WriteFileAtomically(dir_ + "/loop-a", "x"),
+              platform::WriteResult::OpenFailed);
+}
+
 // A failure at any stage leaves the previous file exactly as it was and no litter.
 TEST_F(AtomicFileTest, FailureAtAnyStageKeepsThePreviousFile) {
     struct Case {

@@ -143,6 +143,28 @@ TEST_F(SettingsFileTest, UnreadableOrForeignFileReadsAsEmpty) {
     EXPECT_FALSE(junk.Read("K", "x"));
 }
 
+// The file is never saved larger than it may be read back: at the limit it is written and
+// reads back; one byte over, the previous file stays as it was and still reads.
+TEST_F(SettingsFileTest, SaveNeverWritesAFileTooLargeToReadBack) {
+    constexpr size_t kLimit = 4 * 1024 * 1024;
+    SettingsTree empty;
+    empty.Write("K", "x", SettingsValue::String(""));
+    const size_t overhead = empty.Serialize().size();
+    platform::FileSettingsStore s(path_);
+    s.Write("K", "x", SettingsValue::String(std::string(kLimit - overhead, 'a')));
+    ASSERT_TRUE(s.Commit());
+    ASSERT_EQ(ReadAll(path_).size(), kLimit);
+    EXPECT_EQ(platform::FileSettingsStore(path_).Read("K", "x")->bytes.size(), kLimit - overhead);
+
+    const std::string before = ReadAll(path_);
+    s.Write("K", "x", SettingsValue::String(std::string(kLimit - overhead + 1, 'b')));
+    EXPECT_FALSE(s.Commit());
+    EXPECT_EQ(ReadAll(path_), before);
+    platform::FileSettingsStore again(path_);
+    EXPECT_TRUE(again.LoadProblem().empty());
+    EXPECT_TRUE(again.KeyExists("K"));
+}
+
 // A child process stands for a second instance of the program.
 int InChild(const std::function<int()>& body) {
     pid_t pid = fork();

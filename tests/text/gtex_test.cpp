@@ -132,7 +132,8 @@ TEST(GTex, UnopenableSourceIsFatalOnFirstLookup) {
     missing.BindFile("/nonexistent/KELDA.OVL");
     empty.BindFile("");
     EXPECT_EXIT(missing.GetLine("GI_Sys_AppTitle"), testing::ExitedWithCode(3),
-                "GTEX Error !\nThe index 'GI_Sys_AppTitle' was not found.");
+                "GTEX Error !\nThe index 'GI_Sys_AppTitle' was not found in "
+                "/nonexistent/KELDA.OVL \\(the file is missing, damaged or cut short\\)");
     EXPECT_EXIT(empty.GetLine("K"), testing::ExitedWithCode(3), Fatal("K"));
     EXPECT_EXIT(unbound.GetLine("K"), testing::ExitedWithCode(3), Fatal("K"));
 }

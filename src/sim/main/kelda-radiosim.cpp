@@ -13,6 +13,7 @@
 
 #include "platform/PortDiscovery.h"
 #include "platform/PseudoTerminal.h"
+#include "platform/StandardOutput.h"
 #include "sim/SimImageFiles.h"
 #include "sim/SimLink.h"
 #include "sim/SimRadio.h"
@@ -67,6 +68,14 @@ uint64_t NowUs() {
                                      .count());
 }
 
+// Ends the program's output; what was printed and lost is told, exit 12.
+int FinishOutput(int status) {
+    std::string why;
+    if (platform::FinishStandardOutput(why)) return status;
+    std::fprintf(stderr, "kelda-radiosim: writing to standard output failed: %s\n", why.c_str());
+    return 12;
+}
+
 bool ParseInt(const char* text, int low, int high, int& out) {
     char* end = nullptr;
     long v = std::strtol(text, &end, 10);
@@ -91,8 +100,8 @@ int main(int argc, char** argv) {
         };
         const char* v = nullptr;
         if (a == "--help" || a == "-h") {
-            std::fputs(kUsage, stdout);
-            return 0;
+            platform::WriteStandardOutput(kUsage);
+            return FinishOutput(0);
         } else if (a == "--no-echo") {
             faults.noEcho = true;
         } else if (a == "--garble-echo") {
@@ -182,9 +191,14 @@ int main(int argc, char** argv) {
     sigaction(SIGHUP, &sa, nullptr);
     signal(SIGPIPE, SIG_IGN);
 
-    std::printf("%s\n", pty.SlavePath().c_str());
-    if (!link.empty()) std::printf("%s\n", link.c_str());
-    std::fflush(stdout);
+    // A caller that cannot learn the port's name cannot use the radio: end at once.
+    platform::WriteStandardOutput(pty.SlavePath() + "\n" + (link.empty() ? "" : link + "\n"));
+    if (std::string why; !platform::FinishStandardOutput(why)) {
+        std::fprintf(stderr, "kelda-radiosim: writing to standard output failed: %s\n",
+                     why.c_str());
+        platform::UnpublishPort(link);
+        return 12;
+    }
 
     SimLink line(radio, pty.MasterFd(), static_cast<unsigned>(baud));
     while (!gStop && !line.Broken()) {
