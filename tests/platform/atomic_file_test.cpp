@@ -63,7 +63,7 @@ TEST_F(AtomicFileTest, SavesThroughALinkToTheFileItNames) {
         const std::string link = dir_ + "/link-" + std::to_string(&c - cases);
         ASSERT_EQ(symlink(c.target, link.c_str()), 0);
         ASSERT_EQ(platform::WriteFileAtomically(link, "saved"), platform::WriteResult::Ok);
-        EXPECT_EQ(ReadAll(c.file), "saved") << c.target;
+        EXPECT_EQ(ReadFile(c.file), "saved") << c.target;
         struct stat st {};
         ASSERT_EQ(lstat(link.c_str(), &st), 0);
         EXPECT_TRUE(S_ISLNK(st.st_mode)) << c.target;

@@ -153,13 +153,13 @@ TEST_F(SettingsFileTest, SaveNeverWritesAFileTooLargeToReadBack) {
     platform::FileSettingsStore s(path_);
     s.Write("K", "x", SettingsValue::String(std::string(kLimit - overhead, 'a')));
     ASSERT_TRUE(s.Commit());
-    ASSERT_EQ(ReadAll(path_).size(), kLimit);
+    ASSERT_EQ(ReadFile(path_).size(), kLimit);
     EXPECT_EQ(platform::FileSettingsStore(path_).Read("K", "x")->bytes.size(), kLimit - overhead);
 
-    const std::string before = ReadAll(path_);
+    const std::string before = ReadFile(path_);
     s.Write("K", "x", SettingsValue::String(std::string(kLimit - overhead + 1, 'b')));
     EXPECT_FALSE(s.Commit());
-    EXPECT_EQ(ReadAll(path_), before);
+    EXPECT_EQ(ReadFile(path_), before);
     platform::FileSettingsStore again(path_);
     EXPECT_TRUE(again.LoadProblem().empty());
     EXPECT_TRUE(again.KeyExists("K"));
