@@ -23,7 +23,7 @@ std::optional<long> ParseNumber(const std::string& text) {
     return v;
 }
 
-std::string Printable(const std::string& text) {
+std::string Printable(std::string_view text) {
     std::string out;
     out.reserve(text.size());
     for (char c : text) {

@@ -5,6 +5,7 @@
 #include <optional>
 #include <set>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace cli {
@@ -53,7 +54,7 @@ void RefuseReplacing(const std::string& output, const std::string& what,
 
 // Text for a message on one line: control bytes (a NUL, a line break in a quoted CSV value)
 // stand as \0, \n, \r, \t or \xHH instead of cutting or breaking the line.
-std::string Printable(const std::string& text);
+std::string Printable(std::string_view text);
 
 // Parses "123", "0x1F" or "1Fh"-free hexadecimal with 0x; nullopt when not a number.
 std::optional<long> ParseNumber(const std::string& text);

@@ -7,6 +7,7 @@
 #include <cstring>
 #include <vector>
 
+#include "cli/CliArgs.h"
 #include "radio/ValueEditors.h"
 #include "sheet/TextHelpers.h"
 
@@ -296,27 +297,6 @@ std::string UnshownLetters(std::string_view text) {
         if (!seen) names.push_back(name);
     }
     return Joined(names);
-}
-
-std::string Printable(std::string_view text) {
-    std::string out;
-    for (char c : text) {
-        const auto b = static_cast<unsigned char>(c);
-        if (c == '\n') {
-            out += "\\n";
-        } else if (c == '\r') {
-            out += "\\r";
-        } else if (c == '\t') {
-            out += "\\t";
-        } else if (b < 0x20 || b == 0x7F) {
-            char hex[8];
-            std::snprintf(hex, sizeof hex, "\\x%02X", b);
-            out += hex;
-        } else {
-            out += c;
-        }
-    }
-    return out;
 }
 
 }  // namespace cli

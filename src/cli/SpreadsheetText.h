@@ -32,7 +32,4 @@ std::string UnwrapTextCell(std::string_view text);
 // "Ö and ß", "Ä, Ö and Ü"; empty when it shows every one.
 std::string UnshownLetters(std::string_view text);
 
-// The text with control characters written as \n, \r, \t or \xNN, for messages.
-std::string Printable(std::string_view text);
-
 }  // namespace cli

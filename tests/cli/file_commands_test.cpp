@@ -503,15 +503,15 @@ TEST_F(CliFiles, AFileThatIsNoPlainFileIsToldAsWhatItIs) {
     }
 }
 
-// A CSV value with a NUL or a line break is shown whole, on the message's one line.
+// A CSV value with a control byte or a line break is shown whole, on the message's one line.
 TEST_F(CliFiles, CsvValuesWithControlBytesAreShownSafely) {
     const std::string path = test::MakeFactory(tmp, 2, "m.kcf");
     auto rows = test::ParseCsv(RunCli({"export", path, "--table", "int"}, tmp).out);
-    rows[1][0] = std::string("X\0Y\nZ", 5);
+    rows[1][0] = "X\x01Y\nZ";
     WriteFile(tmp / "t.csv", test::FormatCsv(rows));
     CliResult r = RunCli({"import", path, "--table", "int", tmp / "t.csv"}, tmp);
     EXPECT_EQ(r.status, 2);
-    EXPECT_NE(r.err.find("is 'X\\0Y\\nZ' where"), std::string::npos) << r.err;
+    EXPECT_NE(r.err.find("is 'X\\x01Y\\nZ' where"), std::string::npos) << r.err;
 }
 
 // The simulated radio reads its image as the other programs do: a device or a pipe is refused
