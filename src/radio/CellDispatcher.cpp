@@ -39,7 +39,7 @@ bool IsRowNumberLabel(int label) {
 }
 
 // Popup-menu commands chosen on a cell. Returns false when the category pre-step is skipped.
-bool RunMenuCommand(cmcCellCall& c, int label) {
+bool RunMenuCommand(CellCall& c, int label) {
     cmcCellCapsule& req = c.req;
     const int command = req.menuCommand;
     if (command == 0) return true;
@@ -61,7 +61,7 @@ bool RunMenuCommand(cmcCellCall& c, int label) {
 }
 
 // Category pre-step. Returns true when it has answered the request itself.
-bool PreStep(cmcCellCall& c, int category, int label) {
+bool PreStep(CellCall& c, int category, int label) {
     cmcCellCapsule& req = c.req;
     if (category == CT_PopupMenu) {
         const cmcCellObj* opener = req.parent != nullptr ? req.parent->cell : nullptr;
@@ -103,7 +103,7 @@ bool PreStep(cmcCellCall& c, int category, int label) {
 }
 
 // Fixed-address settings and the EEPROM debug cells have dispatchers of their own.
-bool SettingsOrDebugCell(cmcCellCall& c, int label) {
+bool SettingsOrDebugCell(CellCall& c, int label) {
     if (IsSettingsLabel(label)) {
         SettingsCellContext settings;
         settings.image = &c.image;
@@ -150,7 +150,7 @@ cmcCellHandler cmcCellHandlerTable::Get(int label) const {
     return label >= 0 && label < kSize ? handlers_[label] : nullptr;
 }
 
-void cmcCellCall::ReadOnly() {
+void CellCall::ReadOnly() {
     TextColor(cellcolor::kOlive);
     if ((req.key >= 1 && req.key <= 126) || req.key == cellkey::kF2) {
         req.key = 0;
@@ -158,15 +158,15 @@ void cmcCellCall::ReadOnly() {
     }
 }
 
-void cmcCellCall::TextColor(uint32_t color) const {
+void CellCall::TextColor(uint32_t color) const {
     if (req.canvas != nullptr) req.canvas->SetFontColor(color);
 }
 
-const std::string& cmcCellCall::OwnText() const {
+const std::string& CellCall::OwnText() const {
     return GetText(cell);
 }
 
-void cmcCellCall::NotYet() {
+void CellCall::NotYet() {
     char buf[32];
     std::snprintf(buf, sizeof buf, "%d *Yet*", cell.Label);
     req.displayText = buf;
@@ -178,7 +178,7 @@ EditorSignal DispatchCell(cmcCellCapsule& req, bool notify) {
     cmcEeprom& image = host.WorkingImage();
     const bool input = req.key != 0 || req.commitMode != CommitMode::kNone || req.menuCommand != 0;
 
-    cmcCellCall c{req, host, image, *req.cell, datCh(&image)};
+    CellCall c{req, host, image, *req.cell, datCh(&image)};
     req.displayText.clear();
     req.resultFlags &= ~(cmcCellCapsule::kWarning | cmcCellCapsule::kError);
     req.signal = EditorSignal::kNone;

@@ -40,7 +40,7 @@ inline constexpr int kAllBound = 0x20;
 }  // namespace cellchange
 
 // What a label handler works with during one dispatch.
-struct cmcCellCall {
+struct CellCall {
     cmcCellCapsule& req;
     cmcCellHost& host;
     cmcEeprom& image;
@@ -64,7 +64,7 @@ struct cmcCellCall {
     void SetWarning() { req.resultFlags |= cmcCellCapsule::kWarning; }
 };
 
-using cmcCellHandler = void (*)(cmcCellCall& call);
+using cmcCellHandler = void (*)(CellCall& call);
 
 // Label -> handler. Each group of cells registers its handlers when the table is first built.
 class cmcCellHandlerTable {

@@ -22,18 +22,18 @@
 
 namespace {
 
-bool Enter(const cmcCellCall& c) {
+bool Enter(const CellCall& c) {
     return c.req.key == cellkey::kEnter;
 }
 
-void Run(cmcCellCall& c, cmcAppCommand command, int argument = 0, const std::string& text = {}) {
+void Run(CellCall& c, cmcAppCommand command, int argument = 0, const std::string& text = {}) {
     c.host.RunCommand(command, argument, text);
 }
 
-void ShowOwnText(cmcCellCall& c) {
+void ShowOwnText(CellCall& c) {
     c.req.displayText = c.OwnText();
 }
-void Nothing(cmcCellCall&) {}
+void Nothing(CellCall&) {}
 
 // --- application commands ---
 
@@ -52,25 +52,25 @@ constexpr PlainCommand kPlainCommands[] = {
     {CL_Menu_Clone_Info, cmcAppCommand::kCloneInfo},
 };
 
-void PlainCommandCell(cmcCellCall& c) {
+void PlainCommandCell(CellCall& c) {
     ShowOwnText(c);
     if (!Enter(c)) return;
     for (const PlainCommand& p : kPlainCommands)
         if (p.label == c.cell.Label) Run(c, p.command);
 }
 
-void FileSave(cmcCellCall& c) {
+void FileSave(CellCall& c) {
     ShowOwnText(c);
     if (Enter(c)) Run(c, c.host.DocumentUntitled() ? cmcAppCommand::kSaveAs : cmcAppCommand::kSave);
 }
 
-void PrintCurrent(cmcCellCall& c) {
+void PrintCurrent(CellCall& c) {
     ShowOwnText(c);
     if (!c.host.CanPrintCurrent()) c.cell.Flags |= kFlagDisabled;
     if (Enter(c)) Run(c, cmcAppCommand::kPrintCurrent);
 }
 
-void RecentFile(cmcCellCall& c) {
+void RecentFile(CellCall& c) {
     const int index = c.cell.Index;
     const std::string file = c.host.RecentFile(index);
     if (file.empty()) {
@@ -92,12 +92,12 @@ void RecentFile(cmcCellCall& c) {
     if (Enter(c)) Run(c, cmcAppCommand::kOpenRecent, index);
 }
 
-void EditTop(cmcCellCall& c) {
+void EditTop(CellCall& c) {
     ShowOwnText(c);
     EvMan().PostText(ev::kFillEditMenu, 0, CL_Menu_Edit_Top, keys::kPMenuNoItem);
 }
 
-void FontSize(cmcCellCall& c) {
+void FontSize(CellCall& c) {
     ShowOwnText(c);
     if (c.cell.Index == c.host.FontSize()) c.cell.Flags |= kFlagChecked;
     if (Enter(c)) Run(c, cmcAppCommand::kSetFontSize, c.cell.Index);
@@ -105,7 +105,7 @@ void FontSize(cmcCellCall& c) {
 
 // The View menu's switches: index 0 the toolbar, 1 the usable-only view of the channel lists
 // (the same switch as the channel attribute's chooser).
-void ToolBar(cmcCellCall& c) {
+void ToolBar(CellCall& c) {
     ShowOwnText(c);
     if (c.cell.Index == 1) {
         if (c.host.UsableOnlyView()) c.cell.Flags |= kFlagChecked;
@@ -116,7 +116,7 @@ void ToolBar(cmcCellCall& c) {
     if (Enter(c)) Run(c, cmcAppCommand::kToggleToolbar);
 }
 
-void PortCom(cmcCellCall& c) {
+void PortCom(CellCall& c) {
     ShowOwnText(c);
     if (c.cell.Index == c.host.SelectedPort()) c.cell.Flags |= kFlagChecked;
     if (Enter(c)) {
@@ -125,34 +125,34 @@ void PortCom(cmcCellCall& c) {
     }
 }
 
-void PortUsb(cmcCellCall& c) {
+void PortUsb(CellCall& c) {
     ShowOwnText(c);
     if (c.host.SelectedPort() > 4) c.cell.Flags |= kFlagChecked;
     if (Enter(c)) Run(c, cmcAppCommand::kPortNotice);
 }
 
-void PortList(cmcCellCall& c) {
+void PortList(CellCall& c) {
     ShowOwnText(c);
     if (Enter(c)) Run(c, cmcAppCommand::kPortDialog, c.cell.Label - CL_Menu_Port_ComList0);
 }
 
-void Model(cmcCellCall& c) {
+void Model(CellCall& c) {
     ShowOwnText(c);
     if (c.cell.Index == c.host.ModelType()) c.cell.Flags |= kFlagChecked;
     if (Enter(c)) Run(c, cmcAppCommand::kChangeModel, c.cell.Index);
 }
 
-void About(cmcCellCall& c) {
+void About(CellCall& c) {
     ShowOwnText(c);
     if (Enter(c)) EvMan().Post(ev::kAbout);
 }
 
-void HelpContents(cmcCellCall& c) {
+void HelpContents(CellCall& c) {
     ShowOwnText(c);
     if (Enter(c)) c.host.OpenHelp(-1);
 }
 
-void CallSheetCell(cmcCellCall& c) {
+void CallSheetCell(CellCall& c) {
     ShowOwnText(c);
     if (Enter(c)) Run(c, cmcAppCommand::kOpenSheet, 0, c.cell.Argument.value_or(std::string()));
 }
@@ -160,7 +160,7 @@ void CallSheetCell(cmcCellCall& c) {
 // --- check cells of the warning list ---
 
 // A line of the warning-check list answers for the faults it owns: 8 error, 4 warning.
-void CheckCellHandler(cmcCellCall& c) {
+void CheckCellHandler(CellCall& c) {
     ShowOwnText(c);
     std::vector<warncheck::Finding> mine;
     for (warncheck::Finding& f : warncheck::CheckImage(c.image, c.host.ModelType()))
@@ -170,26 +170,26 @@ void CheckCellHandler(cmcCellCall& c) {
 
 // --- popup-menu items ---
 
-void NoItem(cmcCellCall& c) {
+void NoItem(CellCall& c) {
     ShowOwnText(c);
     c.cell.Flags |= kFlagDisabled;
     if (c.host.PopupMenuItemCount() != 1) c.cell.Flags |= kFlagHidden;
 }
 
-void PasteItem(cmcCellCall& c) {
+void PasteItem(CellCall& c) {
     ShowOwnText(c);
     cmcRowCommander* rows = c.host.RowCommands();
     if (rows == nullptr || c.table == 0 || !rows->CanPaste(c.table)) c.cell.Flags |= kFlagDisabled;
 }
 
-void ClearItem(cmcCellCall& c) {
+void ClearItem(CellCall& c) {
     ShowOwnText(c);
     cmcRowCommander* rows = c.host.RowCommands();
     if (rows == nullptr || c.table == 0 || !rows->CanClear(c.table)) c.cell.Flags |= kFlagDisabled;
 }
 
 // Moving rows needs a row the commands may touch; the command itself stops at the range's ends.
-void CarryItem(cmcCellCall& c) {
+void CarryItem(CellCall& c) {
     ShowOwnText(c);
     cmcRowCommander* rows = c.host.RowCommands();
     if (rows == nullptr || c.table == 0 || !rows->InRange(c.table, c.row))
@@ -198,7 +198,7 @@ void CarryItem(cmcCellCall& c) {
 
 // --- soft-key choices that the radio cannot use now ---
 
-void FlexMarking(cmcCellCall& c) {
+void FlexMarking(CellCall& c) {
     ShowOwnText(c);
     const cmcCellObj* opener = c.req.parent != nullptr ? c.req.parent->cell : nullptr;
     if (opener == nullptr || opener->Label != CL_ComConf_KeyAssign_SoftKey) return;
@@ -212,7 +212,7 @@ void FlexMarking(cmcCellCall& c) {
 
 // --- clone information ---
 
-void CloneInfoModel(cmcCellCall& c) {
+void CloneInfoModel(CellCall& c) {
     // The radio's number may lie beyond the list: show nothing rather than read on.
     const int model = c.host.CloneInfoModel();
     if (model < 0) return;
@@ -234,37 +234,37 @@ std::string ShownIdentityText(std::string text, size_t width) {
     return text;
 }
 
-void CloneInfoRevision(cmcCellCall& c) {
+void CloneInfoRevision(CellCall& c) {
     c.req.displayText = ShownIdentityText(c.host.CloneInfoRevision(), 5);
 }
 
-void CloneInfoComment(cmcCellCall& c) {
+void CloneInfoComment(CellCall& c) {
     c.ReadOnly();
     c.req.displayText = ShownIdentityText(c.host.CloneInfoComment(), 16);
 }
 
 // --- row numbers and drawing-only cells ---
 
-void RowNumber(cmcCellCall& c) {
+void RowNumber(CellCall& c) {
     const int64_t first = c.cell.Label == CL_Misc_ChNo_1Base ? 1 : 0;
     c.req.displayText = std::to_string(int64_t{c.cell.Index} + first);
 }
 
-void QuarterPillar(cmcCellCall& c) {
+void QuarterPillar(CellCall& c) {
     if (c.req.canvas == nullptr) return;
     cmcCellRect r = c.req.rect;
     r.top = r.top + (r.bottom - r.top) * 7 / 10;
     c.req.canvas->FillRect(r, cellcolor::kGrey);
 }
 
-void CannotEdit(cmcCellCall& c) {
+void CannotEdit(CellCall& c) {
     c.ReadOnly();
     if (c.req.canvas == nullptr) return;
     const cmcCellRect& r = c.req.rect;
     c.req.canvas->DrawLine(r.right, r.top, r.left, r.bottom, cellcolor::kGrey);
 }
 
-void Dummy(cmcCellCall& c) {
+void Dummy(CellCall& c) {
     c.ReadOnly();
     ShowOwnText(c);
 }

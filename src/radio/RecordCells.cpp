@@ -26,7 +26,7 @@ bool IsChannelTable(int t) {
 }
 
 // The handler's table must be the cell's; a row the table does not have shows nothing.
-bool Ready(cmcCellCall& c, bool rightTable) {
+bool Ready(CellCall& c, bool rightTable) {
     if (!rightTable) {
         c.NotYet();
         return false;
@@ -39,12 +39,12 @@ bool Ready(cmcCellCall& c, bool rightTable) {
 }
 
 // "---": the value has no meaning for this row; not editable.
-void Dashes(cmcCellCall& c) {
+void Dashes(CellCall& c) {
     c.ReadOnly();
     c.req.displayText = "---";
 }
 
-bool FlagChoice(cmcCellCall& c, const char* list, uint8_t bit) {
+bool FlagChoice(CellCall& c, const char* list, uint8_t bit) {
     int v = (c.rec.flags & bit) ? 1 : 0;
     if (!EditChoice(c.req, list, kOrdinaryList, v)) return false;
     c.rec.flags = v ? (c.rec.flags | bit) : (c.rec.flags & ~bit);
@@ -54,7 +54,7 @@ bool FlagChoice(cmcCellCall& c, const char* list, uint8_t bit) {
 
 // A fixed-length name of the record; `filter` brings committed text into the radio's set.
 template <size_t N>
-bool TextCell(cmcCellCall& c, std::array<char, N>& text, void (*filter)(char*, int)) {
+bool TextCell(CellCall& c, std::array<char, N>& text, void (*filter)(char*, int)) {
     if (!EditText(c.req, text.data(), static_cast<int>(N))) return false;
     filter(text.data(), static_cast<int>(N));
     c.rec.Commit();
@@ -70,13 +70,13 @@ void ShortFilter(char* text, int) {
     ShortNameFilter(text);
 }
 
-void PostLabelChanged(const cmcCellCall& c) {
+void PostLabelChanged(const CellCall& c) {
     EvMan().Post(ev::kRepaintLabel, 0, c.cell.Label);
 }
 
 // --- channel lists (tables 1-3) ---
 
-void ChannelNumber(cmcCellCall& c) {
+void ChannelNumber(CellCall& c) {
     if (!Ready(c, IsChannelTable(c.table))) return;
     c.ReadOnly();
     c.req.displayText = c.rec.ChannelNumberText();
@@ -89,7 +89,7 @@ std::string AttrText(const char* list, const datCh& rec) {
     return text;
 }
 
-void ChannelAttr(cmcCellCall& c) {
+void ChannelAttr(CellCall& c) {
     if (!Ready(c, IsChannelTable(c.table))) return;
     const bool view = c.host.UsableOnlyView();
     const char* list = view ? keys::kSheetSelChATRUse : keys::kSheetSelChATRAll;
@@ -127,25 +127,25 @@ void ChannelAttr(cmcCellCall& c) {
     if (c.rec.Unused() && c.rec.marks != 0) c.SetError();
 }
 
-void ChannelTag(cmcCellCall& c) {
+void ChannelTag(CellCall& c) {
     if (Ready(c, IsChannelTable(c.table))) FlagChoice(c, keys::kSheetSelChTag, datCh::kTag);
 }
 // Marks a cell with what the warning check finds there: the same rules, for this cell alone.
-void MarkFindings(cmcCellCall& c) {
+void MarkFindings(CellCall& c) {
     c.req.resultFlags |= warncheck::MarkOf(warncheck::FindingsOfCell(
         c.image, c.host.ModelType(), c.cell.Category, c.cell.Label, c.row));
 }
 
-void ChannelTxInh(cmcCellCall& c) {
+void ChannelTxInh(CellCall& c) {
     if (!Ready(c, IsChannelTable(c.table))) return;
     FlagChoice(c, keys::kSheetSelChTxInh, datCh::kTxInh);
     MarkFindings(c);
 }
-void ChannelPoc(cmcCellCall& c) {
+void ChannelPoc(CellCall& c) {
     if (Ready(c, IsChannelTable(c.table))) FlagChoice(c, keys::kSheetSelChPoc, datCh::kPoc);
 }
 
-void ChannelSimplex(cmcCellCall& c) {
+void ChannelSimplex(CellCall& c) {
     if (!Ready(c, IsChannelTable(c.table))) return;
     if (SimplexIsFixed(c.row)) {
         Dashes(c);
@@ -159,13 +159,13 @@ void ChannelSimplex(cmcCellCall& c) {
     }
 }
 
-void ChannelComment(cmcCellCall& c) {
+void ChannelComment(CellCall& c) {
     if (Ready(c, IsChannelTable(c.table))) TextCell(c, c.rec.name, LcdFilter);
 }
 
 // --- DSC channels (table 4, row = channel number) ---
 
-void DscAttr(cmcCellCall& c) {
+void DscAttr(CellCall& c) {
     if (!Ready(c, c.table == mm::kDscCh)) return;
     if (c.row == 16) {  // the distress and calling channel is always in use
         c.ReadOnly();
@@ -175,26 +175,26 @@ void DscAttr(cmcCellCall& c) {
     if (FlagChoice(c, keys::kSheetSelMiscUsed, datCh::kUnused)) PostLabelChanged(c);
 }
 
-void DscTxInh(cmcCellCall& c) {
+void DscTxInh(CellCall& c) {
     if (!Ready(c, c.table == mm::kDscCh)) return;
     if (c.rec.Unused()) return Dashes(c);
     FlagChoice(c, keys::kSheetSelChTxInh, datCh::kTxInh);
     MarkFindings(c);
 }
 
-void DscPoc(cmcCellCall& c) {
+void DscPoc(CellCall& c) {
     if (!Ready(c, c.table == mm::kDscCh)) return;
     if (c.rec.Unused()) return Dashes(c);
     FlagChoice(c, keys::kSheetSelChPoc, datCh::kPoc);
 }
 
-void DscSimplex(cmcCellCall& c) {
+void DscSimplex(CellCall& c) {
     if (!Ready(c, c.table == mm::kDscCh)) return;
     if (c.rec.Unused() || c.row > 1000) return Dashes(c);
     FlagChoice(c, keys::kSheetSelChSimp, datCh::kSimplex);
 }
 
-void DscComment(cmcCellCall& c) {
+void DscComment(CellCall& c) {
     if (!Ready(c, c.table == mm::kDscCh)) return;
     if (c.rec.Unused()) return Dashes(c);
     TextCell(c, c.rec.name, LcdFilter);
@@ -202,7 +202,7 @@ void DscComment(cmcCellCall& c) {
 
 // --- weather channels (table 5) ---
 
-void WxAttr(cmcCellCall& c) {
+void WxAttr(CellCall& c) {
     if (!Ready(c, c.table == mm::kWxCh)) return;
     // Saving would put the factory's choice back.
     if (!smap::UserSetsWeather(c.host.ModelType())) RefuseFactoryValue(c.req);
@@ -213,7 +213,7 @@ void WxAttr(cmcCellCall& c) {
     if ((word & all) == all) c.SetError();
 }
 
-void WxComment(cmcCellCall& c) {
+void WxComment(CellCall& c) {
     if (!Ready(c, c.table == mm::kWxCh)) return;
     if (c.rec.Unused()) return Dashes(c);
     TextCell(c, c.rec.name, LcdFilter);
@@ -221,7 +221,7 @@ void WxComment(cmcCellCall& c) {
 
 // --- free channels (table 6) ---
 
-void FreeFrequency(cmcCellCall& c) {
+void FreeFrequency(CellCall& c) {
     if (!Ready(c, c.table == mm::kFreeCh)) return;
     const bool transmit = c.cell.Label == CL_Fch_FreqT;
     if (EditFrequency(c.req, c.rec, transmit)) c.rec.Commit();
@@ -229,7 +229,7 @@ void FreeFrequency(cmcCellCall& c) {
     MarkFindings(c);
 }
 
-void FreeName(cmcCellCall& c) {
+void FreeName(CellCall& c) {
     if (!Ready(c, c.table == mm::kFreeCh)) return;
     TextCell(c, c.rec.shortName, ShortFilter);
     MarkFindings(c);
@@ -241,7 +241,7 @@ bool IsIdTable(int t) {
     return t == mm::kDscIndId || t == mm::kDscGrpId;
 }
 
-void IdCell(cmcCellCall& c) {
+void IdCell(CellCall& c) {
     if (!Ready(c, IsIdTable(c.table))) return;
     if (EditId(c.req, c.rec.id.data())) {
         c.rec.Commit();
@@ -250,7 +250,7 @@ void IdCell(cmcCellCall& c) {
     MarkFindings(c);
 }
 
-void IdComment(cmcCellCall& c) {
+void IdComment(CellCall& c) {
     if (!Ready(c, IsIdTable(c.table))) return;
     TextCell(c, c.rec.name, LcdFilter);
     MarkFindings(c);
