@@ -153,7 +153,7 @@ const QFont& CachedFont(const cmcFont* font, double scale) {
     return CachedFontEntry(font, scale).qfont;
 }
 
-class QtCellCanvas : public cmcCellCanvas {
+class QtCellCanvas : public CellCanvas {
   public:
     explicit QtCellCanvas(QPainter& p) : p_(p) {}
     void SetFontColor(uint32_t color) override {

@@ -59,8 +59,8 @@ struct cmcCellCapsule {
     void* form = nullptr;              // window that owns the grid
     cmcCellGrid* grid = nullptr;       // none when only text is wanted
     cmcCellObj* cell = nullptr;
-    cmcCellCanvas* canvas = nullptr;  // set while painting
-    void* textStore = nullptr;        // passed through for the sheet (its marker images)
+    CellCanvas* canvas = nullptr;  // set while painting
+    void* textStore = nullptr;     // passed through for the sheet (its marker images)
     cmcCellRect rect;
     int selStart = 0;
     int selLength = 0;

@@ -26,9 +26,9 @@ inline constexpr uint32_t kRestrictText = 0x0000FFFF;
 inline constexpr uint32_t kRestrictBack = 0x00000080;
 }  // namespace cellcolor
 
-class cmcCellCanvas {
+class CellCanvas {
   public:
-    virtual ~cmcCellCanvas() = default;
+    virtual ~CellCanvas() = default;
     virtual void SetFontColor(uint32_t color) = 0;
     virtual void FillRect(const cmcCellRect& rect, uint32_t color) = 0;
     virtual void DrawLine(int x1, int y1, int x2, int y2, uint32_t color) = 0;

@@ -106,7 +106,7 @@ TEST_F(ShippedRendering, EveryCellOfEverySheetShowsAValueOnEveryFactoryImage) {
 // painted as the current cell, and every check of the warning list leave the image exactly as
 // it was, over every factory image and over images of random bytes.
 TEST_F(ShippedRendering, DrawingEveryCellNeverChangesTheImage) {
-    struct NullCanvas : cmcCellCanvas {
+    struct NullCanvas : CellCanvas {
         void SetFontColor(uint32_t) override {}
         void FillRect(const cmcCellRect&, uint32_t) override {}
         void DrawLine(int, int, int, int, uint32_t) override {}

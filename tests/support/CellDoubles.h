@@ -29,7 +29,7 @@ struct RecordingGrid : cmcCellGrid {
     }
 };
 
-struct RecordingCanvas : cmcCellCanvas {
+struct RecordingCanvas : CellCanvas {
     std::vector<uint32_t> fontColors;
     std::vector<std::pair<cmcCellRect, uint32_t>> fills;
     struct Line {
