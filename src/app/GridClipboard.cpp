@@ -77,7 +77,7 @@ bool SameLoosely(std::string_view a, std::string_view b) {
 }
 
 // Learns what Enter would open on a cell.
-struct ProbeGrid : cmcCellGrid {
+struct ProbeGrid : CellGrid {
     bool opened = false;
     int listLabel = 0;
     std::string sheet;

@@ -17,7 +17,7 @@
 #include "sheet/TextHelpers.h"
 #include "sheet/cmcSheetDef.h"
 
-class cmcCellGrid;
+class CellGrid;
 struct cmcEvent;
 
 // The widget side of a grid model.
@@ -46,7 +46,7 @@ class cmcGridHost {
     // The cursor is on a new cell (the popup menu follows it).
     virtual void CursorMoved() {}
     // The grid whose choosers the dispatcher opens; none: choice cells only step.
-    virtual cmcCellGrid* ChooserGrid() { return nullptr; }
+    virtual CellGrid* ChooserGrid() { return nullptr; }
     virtual void* Form() { return nullptr; }
     // Paint what is invalid now (before a replayed key acts).
     virtual void Flush() {}

@@ -54,7 +54,7 @@ std::string Render(cmcCellObj& cell) {
 }
 
 // Learns what Enter would open on the cell, without changing anything.
-struct ProbeGrid : cmcCellGrid {
+struct ProbeGrid : CellGrid {
     bool opened = false;
     int listLabel = 0;
     int value = 0;

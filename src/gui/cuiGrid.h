@@ -36,7 +36,7 @@ class cuiCellEditor : public QPlainTextEdit {
     cuiGrid* grid_;
 };
 
-class cuiGrid : public QAbstractScrollArea, public cmcGridHost, public cmcCellGrid {
+class cuiGrid : public QAbstractScrollArea, public cmcGridHost, public CellGrid {
     Q_OBJECT
   public:
     explicit cuiGrid(QWidget* parent = nullptr);
@@ -83,12 +83,12 @@ class cuiGrid : public QAbstractScrollArea, public cmcGridHost, public cmcCellGr
     bool EditorOpen() const override { return EditorVisible(); }
     bool Extending() const override;
     void CursorMoved() override;
-    cmcCellGrid* ChooserGrid() override { return this; }
+    CellGrid* ChooserGrid() override { return this; }
     void* Form() override { return window(); }
     void Flush() override;
     void Choose(int column, int row) override;
 
-    // cmcCellGrid
+    // CellGrid
     void OpenChooser(cmcCellCapsule& request, int listLabel, int value,
                      const std::string& chooserSheet) override;
 

@@ -57,7 +57,7 @@ struct cmcCellCapsule {
 
     cmcCellCapsule* parent = nullptr;  // chosen popup item's request, or the menu's opener
     void* form = nullptr;              // window that owns the grid
-    cmcCellGrid* grid = nullptr;       // none when only text is wanted
+    CellGrid* grid = nullptr;          // none when only text is wanted
     cmcCellObj* cell = nullptr;
     CellCanvas* canvas = nullptr;  // set while painting
     void* textStore = nullptr;     // passed through for the sheet (its marker images)

@@ -34,9 +34,9 @@ class CellCanvas {
     virtual void DrawLine(int x1, int y1, int x2, int y2, uint32_t color) = 0;
 };
 
-class cmcCellGrid {
+class CellGrid {
   public:
-    virtual ~cmcCellGrid() = default;
+    virtual ~CellGrid() = default;
     // Drop-down chooser under the request's cell: the sheet `chooserSheet`, cells of label
     // `listLabel`, the current value as the initial cell.
     virtual void OpenChooser(cmcCellCapsule& request, int listLabel, int value,

@@ -17,7 +17,7 @@
 
 namespace test {
 
-struct RecordingGrid : cmcCellGrid {
+struct RecordingGrid : CellGrid {
     struct Open {
         int listLabel;
         int value;
