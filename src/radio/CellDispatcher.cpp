@@ -20,9 +20,9 @@ namespace {
 
 cmcCellHost* g_host = nullptr;
 
-const cmcCellHandlerTable& Handlers() {
-    static const cmcCellHandlerTable table = [] {
-        cmcCellHandlerTable t;
+const CellHandlerTable& Handlers() {
+    static const CellHandlerTable table = [] {
+        CellHandlerTable t;
         RegisterCommandCells(t);
         RegisterRecordCells(t);
         return t;
@@ -140,13 +140,13 @@ bool HasCellHost() {
     return g_host != nullptr;
 }
 
-void cmcCellHandlerTable::Set(int label, cmcCellHandler handler) {
+void CellHandlerTable::Set(int label, cmcCellHandler handler) {
     if (label >= 0 && label < kSize) handlers_[label] = handler;
 }
-void cmcCellHandlerTable::SetRange(int firstLabel, int lastLabel, cmcCellHandler handler) {
+void CellHandlerTable::SetRange(int firstLabel, int lastLabel, cmcCellHandler handler) {
     for (int l = firstLabel; l <= lastLabel; ++l) Set(l, handler);
 }
-cmcCellHandler cmcCellHandlerTable::Get(int label) const {
+cmcCellHandler CellHandlerTable::Get(int label) const {
     return label >= 0 && label < kSize ? handlers_[label] : nullptr;
 }
 

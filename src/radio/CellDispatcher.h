@@ -67,7 +67,7 @@ struct CellCall {
 using cmcCellHandler = void (*)(CellCall& call);
 
 // Label -> handler. Each group of cells registers its handlers when the table is first built.
-class cmcCellHandlerTable {
+class CellHandlerTable {
   public:
     void Set(int label, cmcCellHandler handler);
     void SetRange(int firstLabel, int lastLabel, cmcCellHandler handler);
@@ -79,5 +79,5 @@ class cmcCellHandlerTable {
 };
 
 // The groups of handlers; the table calls each once (CellDispatcher.cpp lists them).
-void RegisterRecordCells(cmcCellHandlerTable& table);
-void RegisterCommandCells(cmcCellHandlerTable& table);
+void RegisterRecordCells(CellHandlerTable& table);
+void RegisterCommandCells(CellHandlerTable& table);

@@ -271,7 +271,7 @@ void Dummy(CellCall& c) {
 
 }  // namespace
 
-void RegisterCommandCells(cmcCellHandlerTable& t) {
+void RegisterCommandCells(CellHandlerTable& t) {
     t.Set(CL_Null, Nothing);
     t.Set(CL_Free_Byte_Hex, Nothing);
     t.Set(CL_FBits, Nothing);  // the bit window draws these itself

@@ -258,7 +258,7 @@ void IdComment(CellCall& c) {
 
 }  // namespace
 
-void RegisterRecordCells(cmcCellHandlerTable& t) {
+void RegisterRecordCells(CellHandlerTable& t) {
     t.Set(CL_ChList_No, ChannelNumber);
     t.Set(CL_ChList_Atr, ChannelAttr);
     t.Set(CL_ChList_Tag, ChannelTag);
