@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "radio/CellDispatchHost.h"
 #include "radio/CellDispatcher.h"
-#include "radio/cmcCellHost.h"
 #include "radio/cmcClnFile.h"
 #include "radio/cmcEeprom.h"
 #include "sheet/CellCatalogue.h"
@@ -17,7 +17,7 @@
 
 namespace {
 
-struct BenchHost : cmcCellHost {
+struct BenchHost : CellDispatchHost {
     cmcEeprom image;
     cmcEeprom& WorkingImage() override { return image; }
     int ModelType() const override { return 2; }

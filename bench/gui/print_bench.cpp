@@ -12,7 +12,7 @@
 #include "gui/AppSession.h"
 #include "gui/cuiPreview.h"
 #include "gui/cuiPrinter.h"
-#include "radio/cmcCellHost.h"
+#include "radio/CellDispatchHost.h"
 
 namespace {
 

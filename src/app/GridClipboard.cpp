@@ -6,9 +6,9 @@
 
 #include "app/cmcGridModel.h"
 #include "app/cuiMain.h"
+#include "radio/CellDispatchHost.h"
 #include "radio/CellDispatcher.h"
 #include "radio/CellSources.h"
-#include "radio/cmcCellHost.h"
 #include "radio/cmcEeprom.h"
 #include "sheet/TextHelpers.h"
 #include "sheet/cmcCellObj.h"

@@ -23,7 +23,7 @@
 #include "platform/FileDialogs.h"
 #include "platform/Prompt.h"
 #include "platform/SerialDevice.h"
-#include "radio/cmcCellHost.h"
+#include "radio/CellDispatchHost.h"
 #include "text/cmcGTex.h"
 
 // What differs between the programs. A part left empty leaves what is installed, at first the

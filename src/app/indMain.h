@@ -10,14 +10,14 @@
 #include "app/cmcCellNames.h"
 #include "app/cuiMain.h"
 #include "app/indModel.h"
-#include "radio/cmcCellHost.h"
+#include "radio/CellDispatchHost.h"
 
 struct cmcEvent;
 class datClipCh;
 class cmcCompareBase;
 class datRowCommands;
 
-class indMain : public cuiMain, public cmcCellHost, private indModelHost {
+class indMain : public cuiMain, public CellDispatchHost, private indModelHost {
   public:
     indMain();
     ~indMain() override;

@@ -7,11 +7,11 @@
 #include <vector>
 
 #include "cli/CliArgs.h"
+#include "radio/CellDispatchHost.h"
 #include "radio/CellDispatcher.h"
 #include "radio/CellSources.h"
 #include "radio/DebugCells.h"
 #include "radio/cmcCellCapsule.h"
-#include "radio/cmcCellHost.h"
 #include "radio/cmcCellUi.h"
 #include "radio/cmcEeprom.h"
 #include "sheet/CellCatalogue.h"

@@ -8,7 +8,7 @@
 
 #include "app/indEnviron.h"
 #include "gui/cuiSheet.h"
-#include "radio/cmcCellHost.h"
+#include "radio/CellDispatchHost.h"
 #include "sheet/TextHelpers.h"
 #include "sheet/cmcFont.h"
 #include "text/OverlayKeys.h"

@@ -24,7 +24,7 @@
 #include "app/cmcSheetTree.h"
 #include "base/EventCodes.h"
 #include "base/cmcEvMan.h"
-#include "radio/cmcCellHost.h"
+#include "radio/CellDispatchHost.h"
 #include "sheet/CellCatalogue.h"
 #include "sheet/cmcCellObj.h"
 #include "text/OverlayFormat.h"

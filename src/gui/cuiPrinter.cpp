@@ -26,7 +26,7 @@
 #include "platform/AtomicFile.h"
 #include "platform/Folders.h"
 #include "platform/Prompt.h"
-#include "radio/cmcCellHost.h"
+#include "radio/CellDispatchHost.h"
 #include "text/OverlayKeys.h"
 #include "text/cmcGTex.h"
 

@@ -11,7 +11,7 @@
 #include "base/cmcEvMan.h"
 #include "gui/CellPainter.h"
 #include "gui/cuiGrid.h"
-#include "radio/cmcCellHost.h"
+#include "radio/CellDispatchHost.h"
 #include "radio/datCh.h"
 #include "sheet/CellCatalogue.h"
 #include "sheet/ChannelSheetDef.h"

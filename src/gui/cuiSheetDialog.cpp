@@ -11,7 +11,7 @@
 #include "gui/CellPainter.h"
 #include "gui/cuiGrid.h"
 #include "gui/cuiSheet.h"
-#include "radio/cmcCellHost.h"
+#include "radio/CellDispatchHost.h"
 #include "sheet/cmcFont.h"
 #include "text/OverlayKeys.h"
 #include "text/cmcGTex.h"

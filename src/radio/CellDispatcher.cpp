@@ -6,10 +6,10 @@
 #include "base/EventCodes.h"
 #include "base/cmcEvMan.h"
 #include "platform/Fatal.h"
+#include "radio/CellDispatchHost.h"
 #include "radio/CellSources.h"
 #include "radio/DebugCells.h"
 #include "radio/SettingsCells.h"
-#include "radio/cmcCellHost.h"
 #include "radio/cmcEeprom.h"
 #include "radio/cmcRowCommander.h"
 #include "sheet/CellCatalogue.h"
@@ -18,7 +18,7 @@
 
 namespace {
 
-cmcCellHost* g_host = nullptr;
+CellDispatchHost* g_host = nullptr;
 
 const CellHandlerTable& Handlers() {
     static const CellHandlerTable table = [] {
@@ -129,11 +129,11 @@ bool SettingsOrDebugCell(CellCall& c, int label) {
 
 }  // namespace
 
-cmcCellHost& CellHost() {
+CellDispatchHost& CellHost() {
     if (g_host == nullptr) platform::FatalStop("No application object for the cells.");
     return *g_host;
 }
-cmcCellHost* InstallCellHost(cmcCellHost* host) {
+CellDispatchHost* InstallCellHost(CellDispatchHost* host) {
     return std::exchange(g_host, host);
 }
 bool HasCellHost() {
@@ -174,7 +174,7 @@ void CellCall::NotYet() {
 
 EditorSignal DispatchCell(cmcCellCapsule& req, bool notify) {
     if (req.cell == nullptr) return EditorSignal::kNone;
-    cmcCellHost& host = CellHost();
+    CellDispatchHost& host = CellHost();
     cmcEeprom& image = host.WorkingImage();
     const bool input = req.key != 0 || req.commitMode != CommitMode::kNone || req.menuCommand != 0;
 

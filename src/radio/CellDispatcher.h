@@ -9,7 +9,7 @@
 #include "radio/datCh.h"
 #include "sheet/CellCatalogue.h"
 
-class cmcCellHost;
+class CellDispatchHost;
 class cmcCellObj;
 class cmcEeprom;
 
@@ -42,7 +42,7 @@ inline constexpr int kAllBound = 0x20;
 // What a label handler works with during one dispatch.
 struct CellCall {
     cmcCellCapsule& req;
-    cmcCellHost& host;
+    CellDispatchHost& host;
     cmcEeprom& image;
     cmcCellObj& cell;
     datCh rec;      // loaded on the cell's table and row (table 0: nothing)

@@ -4,6 +4,7 @@
 
 #include "base/EventCodes.h"
 #include "base/cmcEvMan.h"
+#include "radio/CellDispatchHost.h"
 #include "radio/CellDispatcher.h"
 #include "radio/CellSources.h"
 #include "radio/MemoryMap.h"
@@ -11,7 +12,6 @@
 #include "radio/TransmitRules.h"
 #include "radio/ValueEditors.h"
 #include "radio/WarningCheck.h"
-#include "radio/cmcCellHost.h"
 #include "radio/cmcEeprom.h"
 #include "sheet/CellCatalogue.h"
 #include "sheet/cmcCellObj.h"

@@ -9,7 +9,7 @@
 #include "app/indMain.h"
 #include "base/cmcEvMan.h"
 #include "comm/indCloneMan.h"
-#include "radio/cmcCellHost.h"
+#include "radio/CellDispatchHost.h"
 #include "support/ManualClock.h"
 #include "support/ScriptedPrompter.h"
 #include "support/SimOnPty.h"

@@ -43,7 +43,7 @@ TEST(WireServices, InstallsTheProgramsPartsAndTheCoreThenPutsBackWhatWasThereBef
         EXPECT_EQ(&platform::GetClock(), &clock);  // a part not given stays as it was
         EXPECT_EQ(&EvMan(), &services->Hub());
         EXPECT_EQ(&Environ(), &services->Settings());
-        EXPECT_EQ(&CellHost(), static_cast<cmcCellHost*>(&services->App()));
+        EXPECT_EQ(&CellHost(), static_cast<CellDispatchHost*>(&services->App()));
         EXPECT_EQ(GTex().GetLine("GI_Sys_AppTitle", 0), "KELDA");
         EXPECT_EQ(services->App().CurrentModelType(), 2);  // the start model's factory image
         EXPECT_EQ(gWrapped, 1);  // the clone manager's port, made with the application object
@@ -94,7 +94,7 @@ TEST(WireServices, ASecondInstanceStopsAfterItsSettingsAndLeavesTheFirstInstalle
     std::unique_ptr<Services> second = WireServices(std::move(secondSetup));
     EXPECT_FALSE(second->FirstInstance());
     EXPECT_EQ(&Environ(), &first->Settings());
-    EXPECT_EQ(&CellHost(), static_cast<cmcCellHost*>(&first->App()));
+    EXPECT_EQ(&CellHost(), static_cast<CellDispatchHost*>(&first->App()));
 }
 
 }  // namespace

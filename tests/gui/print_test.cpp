@@ -31,7 +31,7 @@
 #include "gui/cuiPrinter.h"
 #include "platform/AtomicFile.h"
 #include "platform/qt/QtClock.h"
-#include "radio/cmcCellHost.h"
+#include "radio/CellDispatchHost.h"
 #include "support/ScriptedPrompter.h"
 
 namespace fs = std::filesystem;

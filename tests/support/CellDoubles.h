@@ -8,9 +8,9 @@
 #include <vector>
 
 #include "base/ScopedInstall.h"
+#include "radio/CellDispatchHost.h"
 #include "radio/CellSources.h"
 #include "radio/cmcCellCapsule.h"
-#include "radio/cmcCellHost.h"
 #include "radio/cmcEeprom.h"
 #include "sheet/cmcChoiceTable.h"
 #include "text/cmcGTex.h"
@@ -105,7 +105,7 @@ struct InstalledOverlay {
     std::optional<ScopedInstall<InstallChoiceTable>> choicesSlot;
 };
 
-struct RecordingHost : cmcCellHost {
+struct RecordingHost : CellDispatchHost {
     cmcEeprom image;
     int modelType = 2;
     bool usableOnly = false;

@@ -29,9 +29,9 @@ enum class cmcAppCommand {
     kOpenSheet,    // text: sheet reference
 };
 
-class cmcCellHost {
+class CellDispatchHost {
   public:
-    virtual ~cmcCellHost() = default;
+    virtual ~CellDispatchHost() = default;
 
     virtual cmcEeprom& WorkingImage() = 0;
     virtual int ModelType() const = 0;
@@ -75,6 +75,6 @@ class cmcCellHost {
 };
 
 // The process-wide host; tests install their own.
-cmcCellHost& CellHost();
-cmcCellHost* InstallCellHost(cmcCellHost* host);
+CellDispatchHost& CellHost();
+CellDispatchHost* InstallCellHost(CellDispatchHost* host);
 bool HasCellHost();
