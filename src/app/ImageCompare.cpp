@@ -12,7 +12,7 @@ namespace {
 
 // A cell is the same cell on both sides when its sheet and its item are; sheets are numbered
 // by their key across both sides.
-uint64_t CellKey(const cmcCellNames& names, const cmcCellNames::Place& p,
+uint64_t CellKey(const CellPlaces& names, const CellPlaces::Place& p,
                  const std::vector<int>& sheetIds) {
     const cmcCellObj& cell = names.Cell(p);
     return (uint64_t(uint32_t(sheetIds[p.sheet])) << 48) |
@@ -20,7 +20,7 @@ uint64_t CellKey(const cmcCellNames& names, const cmcCellNames::Place& p,
            (uint64_t(uint32_t(cell.Label) & 0xFFFFu) << 24) | (uint32_t(cell.Index) & 0xFFFFFFu);
 }
 
-std::vector<int> SheetIds(const cmcCellNames& names, std::vector<std::string>& keys) {
+std::vector<int> SheetIds(const CellPlaces& names, std::vector<std::string>& keys) {
     std::vector<int> ids;
     for (const auto& sheet : names.Sheets()) {
         size_t i = 0;
@@ -35,7 +35,7 @@ std::vector<int> SheetIds(const cmcCellNames& names, std::vector<std::string>& k
 
 namespace {
 
-bool SameSheets(const cmcCellNames& names, const cmcSheetTree& tree, int modelType) {
+bool SameSheets(const CellPlaces& names, const cmcSheetTree& tree, int modelType) {
     if (names.ModelType() != modelType) return false;
     size_t n = 0;
     for (const auto& node : tree.Nodes()) {
@@ -59,11 +59,11 @@ SheetValues TakeSheetValues(const cmcSheetTree& tree, int modelType, const Sheet
     if (same != nullptr && same->names && SameSheets(*same->names, tree, modelType)) {
         out.names = same->names;
     } else {
-        auto names = std::make_shared<cmcCellNames>();
+        auto names = std::make_shared<CellPlaces>();
         names->Build(tree, modelType);
         out.names = std::move(names);
     }
-    const cmcCellNames& names = *out.names;
+    const CellPlaces& names = *out.names;
     out.values.reserve(names.Cells().size());
     for (const auto& place : names.Cells()) out.values.push_back(CellText(names.Cell(place), 0));
     return out;
@@ -101,7 +101,7 @@ std::vector<CellDifference> CompareSheetValues(const SheetValues& a, const Sheet
     return out;
 }
 
-std::string CellPath(const cmcCellNames& names, const cmcCellNames::Place& place) {
+std::string CellPath(const CellPlaces& names, const CellPlaces::Place& place) {
     std::string path = names.Sheets()[place.sheet].caption;
     const std::string row = names.RowName(place, true);
     const std::string column = names.ColumnName(place);
@@ -116,7 +116,7 @@ void cmcCompareMarks::Set(const SheetValues& a, const SheetValues& b,
     for (const CellDifference& d : differences) {
         // A cell only one side shows has nothing to be marked against.
         if (d.a < 0 || d.b < 0) continue;
-        const cmcCellNames::Place& p = a.names->Cells()[static_cast<size_t>(d.a)];
+        const CellPlaces::Place& p = a.names->Cells()[static_cast<size_t>(d.a)];
         const cmcCellObj& cell = a.names->Cell(p);
         sheets_[a.names->Sheets()[static_cast<size_t>(p.sheet)].key].emplace(
             ItemKey(cell.Category, cell.Label, cell.Index), b.values[static_cast<size_t>(d.b)]);

@@ -9,14 +9,14 @@
 #include <unordered_map>
 #include <vector>
 
-#include "app/cmcCellNames.h"
+#include "app/CellPlaces.h"
 #include "radio/AddressRange.h"
 
 class cmcEeprom;
 class cmcSheetTree;
 
 struct SheetValues {
-    std::shared_ptr<const cmcCellNames> names;
+    std::shared_ptr<const CellPlaces> names;
     std::vector<std::string> values;  // one per names->Cells()
 };
 
@@ -35,7 +35,7 @@ struct CellDifference {
 std::vector<CellDifference> CompareSheetValues(const SheetValues& a, const SheetValues& b);
 
 // "International Channels | Channel 16 | Name": rendered from the installed working image.
-std::string CellPath(const cmcCellNames& names, const cmcCellNames::Place& place);
+std::string CellPath(const CellPlaces& names, const CellPlaces::Place& place);
 
 // The cells that differ from a compared file, as the sheets mark them: by sheet key and the
 // item the cell shows (not its row, which the usable-only view moves), with the value the other

@@ -209,7 +209,7 @@ void indMain::RecordChange(const cmcCellCapsule& req) {
     RecordStep(what);
 }
 
-const cmcCellNames& indMain::CellNames() const {
+const CellPlaces& indMain::CellNames() const {
     if (namesStale_ || names_.ModelType() != model_.ModelType()) {
         names_.Build(Tree(), model_.ModelType());
         namesStale_ = false;
@@ -242,13 +242,13 @@ std::string indMain::DescribeStep(const cmcUndoWhat& what) const {
     auto line = [](int n) { return GTex().GetLine(keys::kAppMessUndo, n); };
     switch (what.kind) {
         case cmcUndoWhat::kCellEdit: {
-            const cmcCellNames& names = CellNames();
+            const CellPlaces& names = CellNames();
             if (auto* place = names.Find(what.category, what.label, what.row))
                 return FormatOverlay(line(4), {names.Phrase(*place)});
             return {};
         }
         case cmcUndoWhat::kRowCommand: {
-            const cmcCellNames& names = CellNames();
+            const CellPlaces& names = CellNames();
             auto* first = names.Find(what.category, kCellNoLabel, what.row);
             auto* last = names.Find(what.category, kCellNoLabel, what.lastRow);
             std::string command = RowCommandName(what.command);

@@ -7,7 +7,7 @@
 #include <memory>
 #include <string>
 
-#include "app/cmcCellNames.h"
+#include "app/CellPlaces.h"
 #include "app/cuiMain.h"
 #include "app/indModel.h"
 #include "radio/CellDispatchHost.h"
@@ -75,7 +75,7 @@ class indMain : public cuiMain, public CellDispatchHost, private indModelHost {
     cmcRowCommander* RowCommands() override;
 
     // Where each value cell stands in the sheets of the current model and tree.
-    const cmcCellNames& CellNames() const;
+    const CellPlaces& CellNames() const;
 
   protected:
     void RefreshTreeData() override;
@@ -94,7 +94,7 @@ class indMain : public cuiMain, public CellDispatchHost, private indModelHost {
     indModel model_;
     std::unique_ptr<datClipCh> clipboard_;
     std::unique_ptr<datRowCommands> rowCommands_;
-    mutable cmcCellNames names_;
+    mutable CellPlaces names_;
     mutable bool namesStale_ = true;
     std::unique_ptr<cmcCompareBase> compareBase_;
     std::string aboutKeys_;  // the last letters typed in the About box, lower-cased

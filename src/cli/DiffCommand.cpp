@@ -96,7 +96,7 @@ int CmdDiff(int argc, char** argv) {
         return false;
     };
     std::vector<std::string> sheetsSaid;
-    auto sheetLine = [&](const Shown& side, const cmcCellNames::Place& place, const Shown& other,
+    auto sheetLine = [&](const Shown& side, const CellPlaces::Place& place, const Shown& other,
                          bool first) -> std::optional<std::string> {
         const auto& sheet = side.values.names->Sheets()[place.sheet];
         if (shows(other, sheet.key)) return std::nullopt;

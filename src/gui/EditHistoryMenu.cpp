@@ -198,10 +198,10 @@ void EditHistoryMenu::Recompute() {
     const int current = list_->currentRow();
     list_->clear();
     places_.clear();
-    const cmcCellNames& names = *c.mine.names;
+    const CellPlaces& names = *c.mine.names;
     for (const CellDifference& d : differences) {
         if (d.a < 0 || d.b < 0) continue;
-        const cmcCellNames::Place& p = names.Cells()[d.a];
+        const CellPlaces::Place& p = names.Cells()[d.a];
         const cmcCellObj& cell = names.Cell(p);
         list_->addItem(FromOverlay(CellPath(names, p) + ": \"" + TrimSpaces(c.mine.values[d.a]) +
                                    "\" -> \"" + TrimSpaces(c.theirs.values[d.b]) + "\""));

@@ -13,7 +13,7 @@
 class cmcSheetTree;
 class ChannelSheetDef;
 
-class cmcCellNames {
+class CellPlaces {
   public:
     struct Place {
         int sheet = 0;
@@ -26,10 +26,10 @@ class cmcCellNames {
         std::unique_ptr<ChannelSheetDef> def;
     };
 
-    cmcCellNames();
-    ~cmcCellNames();
-    cmcCellNames(cmcCellNames&&) noexcept;
-    cmcCellNames& operator=(cmcCellNames&&) noexcept;
+    CellPlaces();
+    ~CellPlaces();
+    CellPlaces(CellPlaces&&) noexcept;
+    CellPlaces& operator=(CellPlaces&&) noexcept;
 
     // Every sheet of the tree (the EEPROM window aside) with every channel row shown, as the
     // model type builds them. The installed text store must hold the sheets.

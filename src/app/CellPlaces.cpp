@@ -1,4 +1,4 @@
-#include "app/cmcCellNames.h"
+#include "app/CellPlaces.h"
 
 #include <cctype>
 
@@ -24,12 +24,12 @@ std::string InSentence(std::string word) {
 
 }  // namespace
 
-cmcCellNames::cmcCellNames() = default;
-cmcCellNames::~cmcCellNames() = default;
-cmcCellNames::cmcCellNames(cmcCellNames&&) noexcept = default;
-cmcCellNames& cmcCellNames::operator=(cmcCellNames&&) noexcept = default;
+CellPlaces::CellPlaces() = default;
+CellPlaces::~CellPlaces() = default;
+CellPlaces::CellPlaces(CellPlaces&&) noexcept = default;
+CellPlaces& CellPlaces::operator=(CellPlaces&&) noexcept = default;
 
-void cmcCellNames::Build(const cmcSheetTree& tree, int modelType) {
+void CellPlaces::Build(const cmcSheetTree& tree, int modelType) {
     sheets_.clear();
     cells_.clear();
     modelType_ = modelType;
@@ -57,11 +57,11 @@ void cmcCellNames::Build(const cmcSheetTree& tree, int modelType) {
     built_ = true;
 }
 
-cmcCellObj& cmcCellNames::Cell(const Place& place) const {
+cmcCellObj& CellPlaces::Cell(const Place& place) const {
     return sheets_[place.sheet].def->Cell(place.column, place.row);
 }
 
-const cmcCellNames::Place* cmcCellNames::Find(int category, int label, int index) const {
+const CellPlaces::Place* CellPlaces::Find(int category, int label, int index) const {
     // Settings labels are unique whatever category a caller gives them.
     const Place* loose = nullptr;
     for (const Place& p : cells_) {
@@ -73,11 +73,11 @@ const cmcCellNames::Place* cmcCellNames::Find(int category, int label, int index
     return loose;
 }
 
-std::string cmcCellNames::Shown(cmcCellObj& cell) const {
+std::string CellPlaces::Shown(cmcCellObj& cell) const {
     return TrimSpaces(cell.IsBound() ? CellText(cell, 0) : cell.Text);
 }
 
-std::string cmcCellNames::RowName(const Place& place, bool withSection) const {
+std::string CellPlaces::RowName(const Place& place, bool withSection) const {
     ChannelSheetDef& def = *sheets_[place.sheet].def;
     std::string name;
     auto add = [&](const std::string& part) {
@@ -107,13 +107,13 @@ std::string cmcCellNames::RowName(const Place& place, bool withSection) const {
     return name;
 }
 
-std::string cmcCellNames::ColumnName(const Place& place) const {
+std::string CellPlaces::ColumnName(const Place& place) const {
     ChannelSheetDef& def = *sheets_[place.sheet].def;
     if (def.FixedRows() == 0) return {};
     return Shown(def.Cell(place.column, def.FixedRows() - 1));
 }
 
-std::string cmcCellNames::Phrase(const Place& place) const {
+std::string CellPlaces::Phrase(const Place& place) const {
     std::string row = RowName(place, false);
     std::string column = ColumnName(place);
     if (row.empty()) row = sheets_[place.sheet].caption;
