@@ -965,8 +965,8 @@ void cmcGridModel::ResetColumnWidths() {
 
 // --- hit testing ---
 
-cmcCellRect cmcGridModel::CellRect(int column, int row) const {
-    cmcCellRect rect;
+CellRectangle cmcGridModel::CellRect(int column, int row) const {
+    CellRectangle rect;
     auto offset = [](const std::vector<int>& sizes, int fixed, int first, int i) {
         int pos = 0;
         if (i < fixed) {

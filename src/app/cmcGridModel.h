@@ -173,7 +173,7 @@ class cmcGridModel {
     Position CurrentPosition() const { return {col_, row_, left_, top_}; }
     // The cell's rectangle in the client area (right and bottom exclusive); a scrolled-away
     // cell lies outside it.
-    cmcCellRect CellRect(int column, int row) const;
+    CellRectangle CellRect(int column, int row) const;
     // The cell under a client point; false outside the cells.
     bool CellAtPoint(int x, int y, int& column, int& row) const;
 

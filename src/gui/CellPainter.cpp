@@ -160,7 +160,7 @@ class QtCellCanvas : public CellCanvas {
         fontColor = color;
         changed = true;
     }
-    void FillRect(const cmcCellRect& r, uint32_t color) override {
+    void FillRect(const CellRectangle& r, uint32_t color) override {
         p_.fillRect(QRect(QPoint(r.left, r.top), QPoint(r.right - 1, r.bottom - 1)),
                     ToQColor(color));
     }
@@ -469,7 +469,7 @@ void PaintGrid(QPainter& painter, cmcGridModel& model, const QRect& clip,
     const int lastRow = model.LastVisibleRow(), lastCol = model.LastVisibleColumn();
     auto paintRow = [&](int r) {
         auto paint = [&](int c) {
-            cmcCellRect cr = model.CellRect(c, r);
+            CellRectangle cr = model.CellRect(c, r);
             QRect rect(QPoint(cr.left, cr.top), QPoint(cr.right - 1, cr.bottom - 1));
             if (rect.isEmpty() || !rect.intersects(clip)) {
                 // A joined cell reaches left of its own rectangle.

@@ -121,7 +121,7 @@ EditorSignal cuiFBitsR::Dispatch(cmcCellCapsule& req, bool notify) {
     const int index = req.cell->Index;
     req.displayText.clear();
     if (req.canvas != nullptr && self->BitSet(index)) {
-        const cmcCellRect& r = req.rect;
+        const CellRectangle& r = req.rect;
         const int inset = std::max(3, std::min(r.right - r.left, r.bottom - r.top) / 4);
         req.canvas->FillRect({r.left + inset, r.top + inset, r.right - inset, r.bottom - inset},
                              kBlack);

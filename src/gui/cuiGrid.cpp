@@ -36,7 +36,7 @@ namespace {
 constexpr int kNear = 4;  // pixels from a column border that count as on it
 constexpr int kWheelRows = 3;
 
-QRect ToQRect(const cmcCellRect& r) {
+QRect ToQRect(const CellRectangle& r) {
     return QRect(QPoint(r.left, r.top), QPoint(r.right - 1, r.bottom - 1));
 }
 

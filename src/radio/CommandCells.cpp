@@ -252,7 +252,7 @@ void RowNumber(CellCall& c) {
 
 void QuarterPillar(CellCall& c) {
     if (c.req.canvas == nullptr) return;
-    cmcCellRect r = c.req.rect;
+    CellRectangle r = c.req.rect;
     r.top = r.top + (r.bottom - r.top) * 7 / 10;
     c.req.canvas->FillRect(r, cellcolor::kGrey);
 }
@@ -260,7 +260,7 @@ void QuarterPillar(CellCall& c) {
 void CannotEdit(CellCall& c) {
     c.ReadOnly();
     if (c.req.canvas == nullptr) return;
-    const cmcCellRect& r = c.req.rect;
+    const CellRectangle& r = c.req.rect;
     c.req.canvas->DrawLine(r.right, r.top, r.left, r.bottom, cellcolor::kGrey);
 }
 

@@ -61,7 +61,7 @@ struct cmcCellCapsule {
     cmcCellObj* cell = nullptr;
     CellCanvas* canvas = nullptr;  // set while painting
     void* textStore = nullptr;     // passed through for the sheet (its marker images)
-    cmcCellRect rect;
+    CellRectangle rect;
     int selStart = 0;
     int selLength = 0;
     int key = 0;          // 0 render only; see cellkey

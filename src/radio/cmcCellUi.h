@@ -7,7 +7,7 @@
 
 struct cmcCellCapsule;
 
-struct cmcCellRect {
+struct CellRectangle {
     int left = 0;
     int top = 0;
     int right = 0;
@@ -30,7 +30,7 @@ class CellCanvas {
   public:
     virtual ~CellCanvas() = default;
     virtual void SetFontColor(uint32_t color) = 0;
-    virtual void FillRect(const cmcCellRect& rect, uint32_t color) = 0;
+    virtual void FillRect(const CellRectangle& rect, uint32_t color) = 0;
     virtual void DrawLine(int x1, int y1, int x2, int y2, uint32_t color) = 0;
 };
 

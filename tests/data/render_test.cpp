@@ -108,7 +108,7 @@ TEST_F(ShippedRendering, EveryCellOfEverySheetShowsAValueOnEveryFactoryImage) {
 TEST_F(ShippedRendering, DrawingEveryCellNeverChangesTheImage) {
     struct NullCanvas : CellCanvas {
         void SetFontColor(uint32_t) override {}
-        void FillRect(const cmcCellRect&, uint32_t) override {}
+        void FillRect(const CellRectangle&, uint32_t) override {}
         void DrawLine(int, int, int, int, uint32_t) override {}
     } canvas;
     std::vector<std::string> sheets = ShownSheets();

@@ -31,14 +31,14 @@ struct RecordingGrid : CellGrid {
 
 struct RecordingCanvas : CellCanvas {
     std::vector<uint32_t> fontColors;
-    std::vector<std::pair<cmcCellRect, uint32_t>> fills;
+    std::vector<std::pair<CellRectangle, uint32_t>> fills;
     struct Line {
         int x1, y1, x2, y2;
         uint32_t color;
     };
     std::vector<Line> lines;
     void SetFontColor(uint32_t c) override { fontColors.push_back(c); }
-    void FillRect(const cmcCellRect& r, uint32_t c) override { fills.push_back({r, c}); }
+    void FillRect(const CellRectangle& r, uint32_t c) override { fills.push_back({r, c}); }
     void DrawLine(int x1, int y1, int x2, int y2, uint32_t c) override {
         lines.push_back({x1, y1, x2, y2, c});
     }
