@@ -6,10 +6,10 @@
 #include "text/cmcGTex.h"
 
 namespace {
-cmcChoiceSource* g_source = nullptr;
+ChoiceSource* g_source = nullptr;
 }  // namespace
 
-cmcChoiceSource* InstallChoiceSource(cmcChoiceSource* source) {
+ChoiceSource* InstallChoiceSource(ChoiceSource* source) {
     return std::exchange(g_source, source);
 }
 

@@ -9,14 +9,14 @@ std::string OverlayLine(const char* key, int line);
 
 // Choice lists: the items are the cells of label `label` in the entry "<list>_Cells", read
 // from the program's choice table unless a source of fixed lists is installed (tests).
-class cmcChoiceSource {
+class ChoiceSource {
   public:
-    virtual ~cmcChoiceSource() = default;
+    virtual ~ChoiceSource() = default;
     virtual std::string Text(const char* list, int label, int value) = 0;
     virtual int Step(const char* list, int label, int value, int direction) = 0;
     virtual bool ValueOfText(const char* list, int label, std::string_view text, int& value) = 0;
 };
-cmcChoiceSource* InstallChoiceSource(cmcChoiceSource* source);
+ChoiceSource* InstallChoiceSource(ChoiceSource* source);
 
 // The item's text; "error" for a value the list does not hold.
 std::string ChoiceText(const char* list, int label, int value);

@@ -45,7 +45,7 @@ struct RecordingCanvas : CellCanvas {
 };
 
 // Lists keyed by (list name, label): items in stepping order, each (value, text).
-struct FixedChoices : cmcChoiceSource {
+struct FixedChoices : ChoiceSource {
     std::map<std::pair<std::string, int>, std::vector<std::pair<int, std::string>>> lists;
 
     void Add(const std::string& list, int label, std::vector<std::pair<int, std::string>> items) {
