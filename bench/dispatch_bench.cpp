@@ -11,8 +11,8 @@
 #include "radio/cmcClnFile.h"
 #include "radio/cmcEeprom.h"
 #include "sheet/CellCatalogue.h"
+#include "sheet/ChoiceLists.h"
 #include "sheet/cmcCellObj.h"
-#include "sheet/cmcChoiceTable.h"
 #include "text/cmcGTex.h"
 
 namespace {
@@ -42,7 +42,7 @@ struct BenchHost : CellDispatchHost {
 // The shipped overlay and the factory image of model type 2, installed once.
 struct Setup {
     cmcGTex store;
-    cmcChoiceTable choices{&store};
+    ChoiceLists choices{&store};
     BenchHost host;
     Setup() {
         store.BindFile(std::string(KELDA_SOURCE_DIR) + "/data/overlay/KELDA.OVL");

@@ -6,8 +6,8 @@
 
 #include "sheet/BitFieldOverlay.h"
 #include "sheet/CellCatalogue.h"
+#include "sheet/ChoiceLists.h"
 #include "sheet/cmcCellObj.h"
-#include "sheet/cmcChoiceTable.h"
 #include "text/cmcGTex.h"
 
 namespace {
@@ -54,7 +54,7 @@ void BM_ParseCellRow(benchmark::State& state) {
 BENCHMARK(BM_ParseCellRow);
 
 void BM_ChoiceText(benchmark::State& state) {
-    cmcChoiceTable table(&Store());
+    ChoiceLists table(&Store());
     table.Find("GI_Sheet_Sel_Bench", CL_INT_ChAtr);
     int32_t v = 0;
     for (auto _ : state) {
@@ -67,7 +67,7 @@ BENCHMARK(BM_ChoiceText);
 void BM_ChoiceBuild40(benchmark::State& state) {
     Store();
     for (auto _ : state) {
-        cmcChoiceTable table(&Store());
+        ChoiceLists table(&Store());
         benchmark::DoNotOptimize(&table.Find("GI_Sheet_Sel_Bench", CL_INT_ChAtr));
     }
 }

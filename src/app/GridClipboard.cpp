@@ -10,9 +10,9 @@
 #include "radio/CellDispatcher.h"
 #include "radio/CellSources.h"
 #include "radio/cmcEeprom.h"
+#include "sheet/ChoiceLists.h"
 #include "sheet/TextHelpers.h"
 #include "sheet/cmcCellObj.h"
-#include "sheet/cmcChoiceTable.h"
 #include "text/OverlayFormat.h"
 #include "text/OverlayKeys.h"
 

@@ -15,8 +15,8 @@
 #include "radio/cmcCellUi.h"
 #include "radio/cmcEeprom.h"
 #include "sheet/CellCatalogue.h"
+#include "sheet/ChoiceLists.h"
 #include "sheet/TextHelpers.h"
-#include "sheet/cmcChoiceTable.h"
 
 namespace cli {
 

@@ -2,7 +2,7 @@
 
 #include <utility>
 
-#include "sheet/cmcChoiceTable.h"
+#include "sheet/ChoiceLists.h"
 #include "text/cmcGTex.h"
 
 namespace {
@@ -29,8 +29,8 @@ int ChoiceStep(const char* list, int label, int value, int direction) {
 
 bool ChoiceValueOfText(const char* list, int label, std::string_view text, int& value) {
     if (g_source != nullptr) return g_source->ValueOfText(list, label, text, value);
-    const cmcChoiceTable::Entry* first = nullptr;
-    for (const cmcChoiceTable::Entry& e : ChoiceTable().Find(list, label).byValue) {
+    const ChoiceLists::Entry* first = nullptr;
+    for (const ChoiceLists::Entry& e : ChoiceTable().Find(list, label).byValue) {
         if (e.text != text) continue;
         if (first == nullptr || e.line < first->line ||
             (e.line == first->line && e.position < first->position))

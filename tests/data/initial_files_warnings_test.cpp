@@ -13,7 +13,7 @@
 #include "radio/cmcClnFile.h"
 #include "radio/datCh.h"
 #include "sheet/CellCatalogue.h"
-#include "sheet/cmcChoiceTable.h"
+#include "sheet/ChoiceLists.h"
 #include "support/CellDoubles.h"
 #include "text/cmcGTex.h"
 
@@ -29,7 +29,7 @@ TEST(InitialFiles, ShowNothingInTheWarningCheckList) {
     cmcGTex text;
     ASSERT_TRUE(text.BindFile(shipped::OverlayPath()));
     ScopedInstall<InstallGTex> textSlot(&text);
-    cmcChoiceTable choices{&text};
+    ChoiceLists choices{&text};
     ScopedInstall<InstallChoiceTable> choicesSlot(&choices);
     test::RecordingHost host;
     ScopedInstall<InstallCellHost> hostSlot(&host);

@@ -12,7 +12,7 @@
 #include "base/ScopedInstall.h"
 #include "sheet/CellCatalogue.h"
 #include "sheet/ChannelSheetDef.h"
-#include "sheet/cmcChoiceTable.h"
+#include "sheet/ChoiceLists.h"
 #include "text/OverlayKeys.h"
 #include "text/cmcGTex.h"
 
@@ -294,7 +294,7 @@ TEST_F(ShippedSheets, MenusToolbarAndPopupsParse) {
 // Values the program stores must have a text in their list: a value missing from its list shows
 // "error". The lists named here are the ones whose values the program itself sets.
 TEST_F(ShippedSheets, ChoiceListsHoldTheValuesTheProgramStores) {
-    cmcChoiceTable table(&store_);
+    ChoiceLists table(&store_);
     struct Case {
         const char* list;
         int label;
@@ -331,7 +331,7 @@ TEST_F(ShippedSheets, ChoiceListsHoldTheValuesTheProgramStores) {
     for (const std::string& key : SheetKeys()) {
         if (key.rfind("GI_Sheet_Sel_", 0) != 0) continue;
         int label = key.rfind("GI_Sheet_Sel_KeyAs_Skey", 0) == 0 ? CL_FlexMarking : Flex0;
-        const cmcChoiceTable::List& list = table.Find(key, label);
+        const ChoiceLists::List& list = table.Find(key, label);
         EXPECT_GE(list.byValue.size(), 2u) << key;
         for (size_t i = 1; i < list.byValue.size(); ++i)
             EXPECT_LT(list.byValue[i - 1].value, list.byValue[i].value) << key;

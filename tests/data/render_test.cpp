@@ -14,7 +14,7 @@
 #include "radio/datCh.h"
 #include "sheet/CellCatalogue.h"
 #include "sheet/ChannelSheetDef.h"
-#include "sheet/cmcChoiceTable.h"
+#include "sheet/ChoiceLists.h"
 #include "support/CellDoubles.h"
 #include "text/OverlayKeys.h"
 
@@ -55,7 +55,7 @@ class ShippedRendering : public testing::Test {
 
     cmcGTex store_;
     ScopedInstall<InstallGTex> storeSlot_{&store_};
-    cmcChoiceTable choices_{&store_};
+    ChoiceLists choices_{&store_};
     ScopedInstall<InstallChoiceTable> choicesSlot_{&choices_};
     cmcEvMan hub_;
     ScopedInstall<InstallEvMan> hubSlot_{&hub_};

@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "sheet/CellCatalogue.h"
-#include "sheet/cmcChoiceTable.h"
+#include "sheet/ChoiceLists.h"
 #include "text/cmcGTex.h"
 
 namespace {
@@ -21,12 +21,12 @@ class ChoiceTableTest : public testing::Test {
         }));
     }
     cmcGTex store_;
-    cmcChoiceTable table_{&store_};
+    ChoiceLists table_{&store_};
     const char* sheet_ = "GI_Sheet_Sel_Test";
 };
 
 TEST_F(ChoiceTableTest, ListsAreBuiltOnceFromTheChooserSheet) {
-    const cmcChoiceTable::List& list = table_.Find(sheet_, CL_Dummy);
+    const ChoiceLists::List& list = table_.Find(sheet_, CL_Dummy);
     EXPECT_EQ(&list, &table_.Find(sheet_, CL_Dummy));
     EXPECT_EQ(list.lineCount, 3);
     EXPECT_EQ(list.longestLine, 3);
@@ -58,8 +58,8 @@ TEST_F(ChoiceTableTest, SteppingGoesColumnByColumnAndWraps) {
 
 TEST_F(ChoiceTableTest, SecondListUnderOneKeyIsFatal) {
     table_.Find(sheet_, CL_Dummy);
-    EXPECT_EXIT(table_.Insert(cmcChoiceTable::Key(sheet_, CL_Dummy), {}),
-                testing::ExitedWithCode(3), "Overlapped Hash2 table\\.");
+    EXPECT_EXIT(table_.Insert(ChoiceLists::Key(sheet_, CL_Dummy), {}), testing::ExitedWithCode(3),
+                "Overlapped Hash2 table\\.");
 }
 
 }  // namespace

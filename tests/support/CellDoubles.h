@@ -12,7 +12,7 @@
 #include "radio/CellSources.h"
 #include "radio/cmcCellCapsule.h"
 #include "radio/cmcEeprom.h"
-#include "sheet/cmcChoiceTable.h"
+#include "sheet/ChoiceLists.h"
 #include "text/cmcGTex.h"
 
 namespace test {
@@ -87,7 +87,7 @@ struct FixedChoices : ChoiceSource {
 // object's lifetime.
 struct InstalledOverlay {
     cmcGTex store;
-    cmcChoiceTable choices{&store};
+    ChoiceLists choices{&store};
     explicit InstalledOverlay(std::vector<std::string> lines) {
         store.BindLines(std::move(lines));
         Install();

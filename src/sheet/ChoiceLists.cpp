@@ -1,4 +1,4 @@
-#include "sheet/cmcChoiceTable.h"
+#include "sheet/ChoiceLists.h"
 
 #include <algorithm>
 #include <utility>
@@ -8,34 +8,34 @@
 #include "sheet/cmcHash.h"
 #include "text/cmcGTex.h"
 
-struct cmcChoiceTable::Node {
+struct ChoiceLists::Node {
     std::string key;
     List list;
     std::unique_ptr<Node> next;
 };
 
-cmcChoiceTable::cmcChoiceTable(cmcGTex* store)
+ChoiceLists::ChoiceLists(cmcGTex* store)
     : store_(store), buckets_(std::make_unique<std::unique_ptr<Node>[]>(kBuckets)) {}
 
-cmcChoiceTable::~cmcChoiceTable() {
+ChoiceLists::~ChoiceLists() {
     // Long chains are freed one node at a time rather than by recursion.
     for (uint32_t i = 0; i < kBuckets; ++i)
         for (std::unique_ptr<Node> node = std::move(buckets_[i]); node;)
             node = std::move(node->next);
 }
 
-std::string cmcChoiceTable::Key(std::string_view sheet, int label) {
+std::string ChoiceLists::Key(std::string_view sheet, int label) {
     return std::string(sheet) + "#" + std::to_string(label);
 }
 
-const cmcChoiceTable::List* cmcChoiceTable::Lookup(const std::string& key) const {
+const ChoiceLists::List* ChoiceLists::Lookup(const std::string& key) const {
     for (const Node* node = buckets_[cmcHash::BucketOf(key, kBuckets)].get(); node;
          node = node->next.get())
         if (node->key == key) return &node->list;
     return nullptr;
 }
 
-const cmcChoiceTable::List& cmcChoiceTable::Insert(const std::string& key, List list) {
+const ChoiceLists::List& ChoiceLists::Insert(const std::string& key, List list) {
     if (Lookup(key)) platform::FatalStop("Overlapped Hash2 table.");
     auto node = std::make_unique<Node>();
     node->key = key;
@@ -46,7 +46,7 @@ const cmcChoiceTable::List& cmcChoiceTable::Insert(const std::string& key, List 
     return head->list;
 }
 
-cmcChoiceTable::List cmcChoiceTable::Build(std::string_view sheet, int label) {
+ChoiceLists::List ChoiceLists::Build(std::string_view sheet, int label) {
     cmcGTex& store = store_ ? *store_ : GTex();
     std::string entry = std::string(sheet) + "_Cells";
     List list;
@@ -79,13 +79,13 @@ cmcChoiceTable::List cmcChoiceTable::Build(std::string_view sheet, int label) {
     return list;
 }
 
-const cmcChoiceTable::List& cmcChoiceTable::Find(std::string_view sheet, int label) {
+const ChoiceLists::List& ChoiceLists::Find(std::string_view sheet, int label) {
     std::string key = Key(sheet, label);
     if (const List* list = Lookup(key)) return *list;
     return Insert(key, Build(sheet, label));
 }
 
-const std::string& cmcChoiceTable::Text(std::string_view sheet, int label, int32_t value) {
+const std::string& ChoiceLists::Text(std::string_view sheet, int label, int32_t value) {
     static const std::string kError = "error";
     const List& list = Find(sheet, label);
     auto it = std::lower_bound(list.byValue.begin(), list.byValue.end(), value,
@@ -93,7 +93,7 @@ const std::string& cmcChoiceTable::Text(std::string_view sheet, int label, int32
     return it != list.byValue.end() && it->value == value ? it->text : kError;
 }
 
-int32_t cmcChoiceTable::Step(std::string_view sheet, int label, int32_t value, int step) {
+int32_t ChoiceLists::Step(std::string_view sheet, int label, int32_t value, int step) {
     const std::vector<Entry>& order = Find(sheet, label).byPosition;
     const int64_t count = int64_t(order.size());
     if (count == 0) return value;
@@ -106,14 +106,14 @@ int32_t cmcChoiceTable::Step(std::string_view sheet, int label, int32_t value, i
 }
 
 namespace {
-cmcChoiceTable* gChoiceTable = nullptr;
+ChoiceLists* gChoiceTable = nullptr;
 }
 
-cmcChoiceTable& ChoiceTable() {
-    if (!gChoiceTable) gChoiceTable = new cmcChoiceTable;  // lives for the whole process
+ChoiceLists& ChoiceTable() {
+    if (!gChoiceTable) gChoiceTable = new ChoiceLists;  // lives for the whole process
     return *gChoiceTable;
 }
 
-cmcChoiceTable* InstallChoiceTable(cmcChoiceTable* table) {
+ChoiceLists* InstallChoiceTable(ChoiceLists* table) {
     return std::exchange(gChoiceTable, table);
 }

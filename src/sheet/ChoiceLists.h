@@ -11,7 +11,7 @@
 
 class cmcGTex;
 
-class cmcChoiceTable {
+class ChoiceLists {
   public:
     static constexpr uint32_t kBuckets = 1031;
 
@@ -29,10 +29,10 @@ class cmcChoiceTable {
     };
 
     // Lists are read from `store`, or from the program's main store when none is given.
-    explicit cmcChoiceTable(cmcGTex* store = nullptr);
-    ~cmcChoiceTable();
-    cmcChoiceTable(const cmcChoiceTable&) = delete;
-    cmcChoiceTable& operator=(const cmcChoiceTable&) = delete;
+    explicit ChoiceLists(cmcGTex* store = nullptr);
+    ~ChoiceLists();
+    ChoiceLists(const ChoiceLists&) = delete;
+    ChoiceLists& operator=(const ChoiceLists&) = delete;
 
     // The text of `value` in the list; "error" when the value is not listed.
     const std::string& Text(std::string_view sheet, int label, int32_t value);
@@ -58,5 +58,5 @@ class cmcChoiceTable {
 };
 
 // The program's one choice table; tests install their own.
-cmcChoiceTable& ChoiceTable();
-cmcChoiceTable* InstallChoiceTable(cmcChoiceTable* table);
+ChoiceLists& ChoiceTable();
+ChoiceLists* InstallChoiceTable(ChoiceLists* table);
