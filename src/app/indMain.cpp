@@ -5,9 +5,9 @@
 #include "app/indEnviron.h"
 #include "base/EventCodes.h"
 #include "base/cmcEvMan.h"
+#include "radio/CompareBaseImage.h"
 #include "radio/SettingsMap.h"
 #include "radio/cmcCellCapsule.h"
-#include "radio/cmcCompareBase.h"
 #include "radio/datClipCh.h"
 #include "radio/datRowCommands.h"
 #include "sheet/CellCatalogue.h"
@@ -21,7 +21,7 @@ indMain::indMain()
       model_(Working(), Reference(), nullptr),
       clipboard_(std::make_unique<datClipCh>()),
       rowCommands_(std::make_unique<datRowCommands>(*clipboard_)),
-      compareBase_(std::make_unique<cmcCompareBase>(Working(), Scratch())) {
+      compareBase_(std::make_unique<CompareBaseImage>(Working(), Scratch())) {
     model_.SetHost(this);
     rowCommands_->SetCautionAsker(&AskRowCaution);
     rowCommands_->SetUsableOnlyQuery([] { return Environ().chListView; });

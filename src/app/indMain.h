@@ -14,7 +14,7 @@
 
 struct cmcEvent;
 class datClipCh;
-class cmcCompareBase;
+class CompareBaseImage;
 class datRowCommands;
 
 class indMain : public cuiMain, public CellDispatchHost, private indModelHost {
@@ -96,7 +96,7 @@ class indMain : public cuiMain, public CellDispatchHost, private indModelHost {
     std::unique_ptr<datRowCommands> rowCommands_;
     mutable CellPlaces names_;
     mutable bool namesStale_ = true;
-    std::unique_ptr<cmcCompareBase> compareBase_;
+    std::unique_ptr<CompareBaseImage> compareBase_;
     std::string aboutKeys_;  // the last letters typed in the About box, lower-cased
     int popupItems_ = 0;     // top-level items of the popup menu being shown
 };

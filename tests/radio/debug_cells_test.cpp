@@ -6,9 +6,9 @@
 #include "base/EventCodes.h"
 #include "base/ScopedInstall.h"
 #include "base/cmcEvMan.h"
+#include "radio/CompareBaseImage.h"
 #include "radio/DebugCells.h"
 #include "radio/cmcCellCapsule.h"
-#include "radio/cmcCompareBase.h"
 #include "radio/cmcEeprom.h"
 #include "sheet/CellCatalogue.h"
 #include "sheet/cmcCellObj.h"
@@ -229,7 +229,7 @@ TEST_F(DebugCellTest, CompareListsDifferencesOnce) {
 
 TEST_F(DebugCellTest, EventEightAndTheCompareRenewTheBase) {
     cmcEeprom scratch;
-    cmcCompareBase compare(image, scratch);
+    CompareBaseImage compare(image, scratch);
     image.SetByte(0x0005, 0x12);
     hub.Send(ev::kCopyCompareBase);
     EXPECT_TRUE(scratch.Equals(image));

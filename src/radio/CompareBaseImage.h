@@ -7,13 +7,13 @@
 class cmcEeprom;
 struct cmcEvent;
 
-class cmcCompareBase {
+class CompareBaseImage {
   public:
     // Both images belong to the caller; subscribes to the event hub for event 8.
-    cmcCompareBase(cmcEeprom& working, cmcEeprom& base);
-    ~cmcCompareBase();
-    cmcCompareBase(const cmcCompareBase&) = delete;
-    cmcCompareBase& operator=(const cmcCompareBase&) = delete;
+    CompareBaseImage(cmcEeprom& working, cmcEeprom& base);
+    ~CompareBaseImage();
+    CompareBaseImage(const CompareBaseImage&) = delete;
+    CompareBaseImage& operator=(const CompareBaseImage&) = delete;
 
     // The base becomes a copy of the working image.
     void Take();
