@@ -110,8 +110,8 @@ std::string CellPath(const CellPlaces& names, const CellPlaces::Place& place) {
     return path;
 }
 
-void cmcCompareMarks::Set(const SheetValues& a, const SheetValues& b,
-                          const std::vector<CellDifference>& differences, std::string source) {
+void CompareMarkSet::Set(const SheetValues& a, const SheetValues& b,
+                         const std::vector<CellDifference>& differences, std::string source) {
     sheets_.clear();
     for (const CellDifference& d : differences) {
         // A cell only one side shows has nothing to be marked against.
@@ -125,34 +125,34 @@ void cmcCompareMarks::Set(const SheetValues& a, const SheetValues& b,
     ++generation_;
 }
 
-void cmcCompareMarks::Clear() {
+void CompareMarkSet::Clear() {
     if (sheets_.empty() && source_.empty()) return;
     sheets_.clear();
     source_.clear();
     ++generation_;
 }
 
-const cmcCompareMarks::Table* cmcCompareMarks::ForSheet(std::string_view sheetKey) const {
+const CompareMarkSet::Table* CompareMarkSet::ForSheet(std::string_view sheetKey) const {
     if (sheets_.empty()) return nullptr;
     auto it = sheets_.find(std::string(sheetKey));
     return it == sheets_.end() ? nullptr : &it->second;
 }
 
-uint64_t cmcCompareMarks::ItemKey(int category, int label, int index) {
+uint64_t CompareMarkSet::ItemKey(int category, int label, int index) {
     return (uint64_t(uint32_t(category) & 0xFFFFu) << 48) |
            (uint64_t(uint32_t(label) & 0xFFFFu) << 32) | uint64_t(uint32_t(index));
 }
 
-const std::string* cmcCompareMarks::Find(std::string_view sheetKey, int category, int label,
-                                         int index) const {
+const std::string* CompareMarkSet::Find(std::string_view sheetKey, int category, int label,
+                                        int index) const {
     const Table* table = ForSheet(sheetKey);
     if (table == nullptr) return nullptr;
     auto it = table->find(ItemKey(category, label, index));
     return it == table->end() ? nullptr : &it->second;
 }
 
-cmcCompareMarks& CompareMarks() {
-    static cmcCompareMarks marks;
+CompareMarkSet& CompareMarks() {
+    static CompareMarkSet marks;
     return marks;
 }
 

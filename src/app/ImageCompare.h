@@ -40,7 +40,7 @@ std::string CellPath(const CellPlaces& names, const CellPlaces::Place& place);
 // The cells that differ from a compared file, as the sheets mark them: by sheet key and the
 // item the cell shows (not its row, which the usable-only view moves), with the value the other
 // file holds. One set per process, shared by every sheet on screen.
-class cmcCompareMarks {
+class CompareMarkSet {
   public:
     using Table = std::unordered_map<uint64_t, std::string>;  // item key -> other value
 
@@ -63,7 +63,7 @@ class cmcCompareMarks {
     std::string source_;
     uint64_t generation_ = 0;
 };
-cmcCompareMarks& CompareMarks();
+CompareMarkSet& CompareMarks();
 
 struct ByteDifference {
     int address;

@@ -204,7 +204,7 @@ bool cmcGridModel::DrawnSelected(int column, int row) const {
 }
 
 const std::string* cmcGridModel::CompareValue(int column, int row) {
-    const cmcCompareMarks& marks = CompareMarks();
+    const CompareMarkSet& marks = CompareMarks();
     if (marks.Generation() != compareGeneration_) {
         compareGeneration_ = marks.Generation();
         compareTable_ = marks.ForSheet(def_->Key());
@@ -212,7 +212,7 @@ const std::string* cmcGridModel::CompareValue(int column, int row) {
     if (compareTable_ == nullptr || !built_) return nullptr;
     const cmcCellObj& cell = def_->Cell(column, row);
     if (!cell.IsBound()) return nullptr;
-    auto it = compareTable_->find(cmcCompareMarks::ItemKey(cell.Category, cell.Label, cell.Index));
+    auto it = compareTable_->find(CompareMarkSet::ItemKey(cell.Category, cell.Label, cell.Index));
     return it == compareTable_->end() ? nullptr : &it->second;
 }
 

@@ -280,6 +280,6 @@ class cmcGridModel {
     int markTop_ = 0;
     int markBottom_ = -1;
     intptr_t popupIdentity_ = 0;
-    const cmcCompareMarks::Table* compareTable_ = nullptr;
+    const CompareMarkSet::Table* compareTable_ = nullptr;
     uint64_t compareGeneration_ = ~uint64_t{0};
 };
