@@ -832,7 +832,7 @@ std::optional<cmcCellObj> cmcGridModel::QueryPopupCell(intptr_t identity) {
     return *cell;
 }
 
-void cmcGridModel::OnEvent(void* user, cmcEvent& event) {
+void cmcGridModel::OnEvent(void* user, HubEvent& event) {
     auto* self = static_cast<cmcGridModel*>(user);
     switch (event.code) {
         case ev::kRepaintAll:

@@ -18,7 +18,7 @@
 #include "sheet/cmcSheetDef.h"
 
 class CellGrid;
-struct cmcEvent;
+struct HubEvent;
 
 // The widget side of a grid model.
 class cmcGridHost {
@@ -249,7 +249,7 @@ class cmcGridModel {
     void SendIndicatorClear();
     static void NotifyThunk(void* user, cmcCellCapsule& request, int flags);
     static void EditorThunk(void* user, cmcCellCapsule& request, int flag);
-    static void OnEvent(void* user, cmcEvent& event);
+    static void OnEvent(void* user, HubEvent& event);
 
     std::unique_ptr<cmcSheetDef> def_;
     cmcGridHost& host_;

@@ -285,7 +285,7 @@ void indMain::AfterHistoryStep(int modelType, const std::vector<cmcUndoHistory::
     }
 }
 
-void indMain::OnEvent(void* self, cmcEvent& event) {
+void indMain::OnEvent(void* self, HubEvent& event) {
     auto* app = static_cast<indMain*>(self);
     if (event.code == ev::kMenusBuilt) {
         // Menus and toolbar ask their states afresh.

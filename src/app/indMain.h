@@ -12,7 +12,7 @@
 #include "app/indModel.h"
 #include "radio/CellDispatchHost.h"
 
-struct cmcEvent;
+struct HubEvent;
 class datClipCh;
 class CompareBaseImage;
 class datRowCommands;
@@ -89,7 +89,7 @@ class indMain : public cuiMain, public CellDispatchHost, private indModelHost {
     // indModelHost
     void ModelTypeChanged(int type) override;
     void DocumentReset() override;
-    static void OnEvent(void* self, cmcEvent& event);
+    static void OnEvent(void* self, HubEvent& event);
 
     indModel model_;
     std::unique_ptr<datClipCh> clipboard_;

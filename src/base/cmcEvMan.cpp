@@ -44,9 +44,9 @@ size_t cmcEvMan::LiveSubscriptions() const {
     return n;
 }
 
-cmcEvent cmcEvMan::Make(int code, int mode, intptr_t first, int second, const void* data,
+HubEvent cmcEvMan::Make(int code, int mode, intptr_t first, int second, const void* data,
                         size_t length) {
-    cmcEvent e;
+    HubEvent e;
     e.code = code;
     e.mode = mode;
     e.first = first;
@@ -58,7 +58,7 @@ cmcEvent cmcEvMan::Make(int code, int mode, intptr_t first, int second, const vo
     return e;
 }
 
-void cmcEvMan::Deliver(cmcEvent& event) {
+void cmcEvMan::Deliver(HubEvent& event) {
     // Subscriptions added while delivering go in front and so miss this event; removed ones
     // are skipped from the moment they are marked.
     for (auto it = subs_.begin(); it != subs_.end(); ++it)
@@ -74,7 +74,7 @@ void cmcEvMan::SendText(int code, intptr_t first, int second, const std::string&
 }
 
 void cmcEvMan::SendData(int code, intptr_t first, int second, const void* data, size_t length) {
-    cmcEvent e = Make(code, cmcEvent::kSent, first, second, data, length);
+    HubEvent e = Make(code, HubEvent::kSent, first, second, data, length);
     Deliver(e);
 }
 
@@ -87,11 +87,11 @@ void cmcEvMan::PostText(int code, intptr_t first, int second, const std::string&
 }
 
 void cmcEvMan::PostData(int code, intptr_t first, int second, const void* data, size_t length) {
-    queue_.push_back(Make(code, cmcEvent::kPosted, first, second, data, length));
+    queue_.push_back(Make(code, HubEvent::kPosted, first, second, data, length));
 }
 
 std::optional<cmcEvAns> cmcEvMan::Query(int code, intptr_t first, int second) {
-    cmcEvent e = Make(code, cmcEvent::kQuery, first, second, nullptr, 0);
+    HubEvent e = Make(code, HubEvent::kQuery, first, second, nullptr, 0);
     queries_.push_back(&e);
     Deliver(e);
     queries_.pop_back();
@@ -115,7 +115,7 @@ void cmcEvMan::Pass() {
     // Only what was queued before the pass began; events raised meanwhile wait for the next.
     size_t count = queue_.size();
     for (size_t i = 0; i < count && !queue_.empty(); ++i) {
-        cmcEvent e = std::move(queue_.front());
+        HubEvent e = std::move(queue_.front());
         queue_.pop_front();
         Deliver(e);
     }

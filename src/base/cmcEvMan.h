@@ -17,7 +17,7 @@ struct cmcEvAns {
     std::vector<uint8_t> data;
 };
 
-struct cmcEvent {
+struct HubEvent {
     enum Mode { kPosted = 0, kSent = 1, kQuery = 2 };
     int code = 0;
     int mode = kSent;
@@ -33,7 +33,7 @@ struct cmcEvent {
     }
 };
 
-using cmcEvCallback = void (*)(void* user, cmcEvent& event);
+using cmcEvCallback = void (*)(void* user, HubEvent& event);
 
 class cmcEvMan {
   public:
@@ -70,13 +70,13 @@ class cmcEvMan {
         void* user;
         bool removed;
     };
-    void Deliver(cmcEvent& event);
-    static cmcEvent Make(int code, int mode, intptr_t first, int second, const void* data,
+    void Deliver(HubEvent& event);
+    static HubEvent Make(int code, int mode, intptr_t first, int second, const void* data,
                          size_t length);
 
     std::list<Subscription> subs_;  // newest first; nodes stay put while delivering
-    std::deque<cmcEvent> queue_;
-    std::vector<cmcEvent*> queries_;  // queries being delivered, innermost last
+    std::deque<HubEvent> queue_;
+    std::vector<HubEvent*> queries_;  // queries being delivered, innermost last
     cmcTask* task_ = nullptr;
 };
 

@@ -229,7 +229,7 @@ void EepromDebugWindow::UpdateStatus() {
     status_->setText(text.replace('\n', ' '));
 }
 
-void EepromDebugWindow::OnEvent(void* self, cmcEvent& event) {
+void EepromDebugWindow::OnEvent(void* self, HubEvent& event) {
     auto* w = static_cast<EepromDebugWindow*>(self);
     if (event.code == ev::kWarningsChanged || event.code == ev::kRebuildTree ||
         event.code == ev::kRepaintAll) {
@@ -261,7 +261,7 @@ QString FreeDebugWindow::Text() const {
     return memo_->toPlainText();
 }
 
-void FreeDebugWindow::OnEvent(void* self, cmcEvent& event) {
+void FreeDebugWindow::OnEvent(void* self, HubEvent& event) {
     if (event.code != ev::kDebugText) return;
     static_cast<FreeDebugWindow*>(self)->memo_->appendPlainText(Latin1(event.Text()));
 }

@@ -15,7 +15,7 @@ class cuiGrid;
 class indMain;
 struct cmcCellCapsule;
 enum class EditorSignal : int;
-struct cmcEvent;
+struct HubEvent;
 
 // The bit window: one byte of the EEPROM grid as eight cells, bit 7 first, in a borderless popup
 // under the byte. It holds the byte shifted up by kBitWindowShift, as the byte cell expects it
@@ -61,7 +61,7 @@ class EepromDebugWindow : public QDialog {
     cuiFBitsR* BitWindow() const { return bits_; }
 
   private:
-    static void OnEvent(void* self, cmcEvent& event);
+    static void OnEvent(void* self, HubEvent& event);
     void UpdateStatus();
 
     SheetPane* sheet_ = nullptr;
@@ -79,7 +79,7 @@ class FreeDebugWindow : public QDialog {
     QString Text() const;
 
   private:
-    static void OnEvent(void* self, cmcEvent& event);
+    static void OnEvent(void* self, HubEvent& event);
     QPlainTextEdit* memo_ = nullptr;
 };
 

@@ -29,7 +29,7 @@ class HelpViewer;
 class EditHistoryMenu;
 class cuiCloneProgress;
 class indMain;
-struct cmcEvent;
+struct HubEvent;
 class cmcCellObj;
 
 class TForm1 : public QMainWindow, public cuiMainView {
@@ -112,7 +112,7 @@ class TForm1 : public QMainWindow, public cuiMainView {
     void OnTick();
     void ShowAboutBox();
     void OpenDebugWindow(int code);
-    static void OnEvent(void* self, cmcEvent& event);
+    static void OnEvent(void* self, HubEvent& event);
 
     indMain* app_;
     EditHistoryMenu* history_ = nullptr;

@@ -266,7 +266,7 @@ void TForm1::OpenDebugWindow(int code) {
     }
 }
 
-void TForm1::OnEvent(void* self, cmcEvent& event) {
+void TForm1::OnEvent(void* self, HubEvent& event) {
     auto* w = static_cast<TForm1*>(self);
     switch (event.code) {
         case ev::kAbout:

@@ -807,7 +807,7 @@ cuiChooser::~cuiChooser() {
     EvMan().Unsubscribe(&cuiChooser::OnEvent, this);
 }
 
-void cuiChooser::OnEvent(void* self, cmcEvent& event) {
+void cuiChooser::OnEvent(void* self, HubEvent& event) {
     auto* chooser = static_cast<cuiChooser*>(self);
     const bool forOwner = event.first == reinterpret_cast<intptr_t>(chooser->owner_.data());
     switch (event.code) {

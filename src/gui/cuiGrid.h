@@ -18,7 +18,7 @@
 class cuiGrid;
 class cuiChooser;
 class QMenu;
-struct cmcEvent;
+struct HubEvent;
 
 // The in-place editor over a cell: a borderless text box of at most 1024 characters.
 class cuiCellEditor : public QPlainTextEdit {
@@ -165,7 +165,7 @@ class cuiChooser : public QFrame {
 
   private:
     // Closes on event 1 for its owner grid and on event 21; answers query 27 for the owner.
-    static void OnEvent(void* self, cmcEvent& event);
+    static void OnEvent(void* self, HubEvent& event);
 
     QPointer<cuiGrid> owner_;
     cuiGrid* grid_;

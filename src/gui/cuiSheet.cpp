@@ -196,7 +196,7 @@ void cuiSheet::FillEditMenu(QMenu* menu) {
     grid_->FillMenu(menu);
 }
 
-void cuiSheet::OnEvent(void* self, cmcEvent& event) {
+void cuiSheet::OnEvent(void* self, HubEvent& event) {
     auto* sheet = static_cast<cuiSheet*>(self);
     switch (event.code) {
         case ev::kIndicatorText:

@@ -15,7 +15,7 @@
 
 class cuiGrid;
 class QMenu;
-struct cmcEvent;
+struct HubEvent;
 
 // The definition of a sheet as the window shows it (channel lists by the options' view and
 // model); printing builds its sheets from the same.
@@ -72,7 +72,7 @@ class cuiSheet : public QFrame, public SheetPane {
   private:
     void Build(const ViewState& position, int initialLabel, int initialIndex);
     void ApplyTitle();
-    static void OnEvent(void* self, cmcEvent& event);
+    static void OnEvent(void* self, HubEvent& event);
 
     std::string reference_;
     std::string key_;

@@ -24,6 +24,6 @@ std::string CompareBaseImage::Compare() {
     return listing;
 }
 
-void CompareBaseImage::OnEvent(void* self, cmcEvent& event) {
+void CompareBaseImage::OnEvent(void* self, HubEvent& event) {
     if (event.code == ev::kCopyCompareBase) static_cast<CompareBaseImage*>(self)->Take();
 }

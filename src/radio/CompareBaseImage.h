@@ -5,7 +5,7 @@
 #include <string>
 
 class cmcEeprom;
-struct cmcEvent;
+struct HubEvent;
 
 class CompareBaseImage {
   public:
@@ -23,7 +23,7 @@ class CompareBaseImage {
     const cmcEeprom& Base() const { return base_; }
 
   private:
-    static void OnEvent(void* self, cmcEvent& event);
+    static void OnEvent(void* self, HubEvent& event);
 
     cmcEeprom& working_;
     cmcEeprom& base_;

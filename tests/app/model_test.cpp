@@ -101,7 +101,7 @@ class ModelTest : public testing::Test {
         std::filesystem::remove_all(folder);
     }
 
-    static void OnEvent(void* self, cmcEvent& e) {
+    static void OnEvent(void* self, HubEvent& e) {
         static_cast<ModelTest*>(self)->events.push_back(e.code);
     }
 

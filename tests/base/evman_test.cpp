@@ -11,10 +11,10 @@ namespace {
 
 struct Log {
     std::vector<std::string> seen;
-    static void A(void* self, cmcEvent& e) {
+    static void A(void* self, HubEvent& e) {
         static_cast<Log*>(self)->seen.push_back("A" + std::to_string(e.code));
     }
-    static void B(void* self, cmcEvent& e) {
+    static void B(void* self, HubEvent& e) {
         static_cast<Log*>(self)->seen.push_back("B" + std::to_string(e.code));
     }
 };
@@ -46,7 +46,7 @@ TEST_F(EvManTest, PostedInsideAHandlerWaitsForTheNextPass) {
         std::vector<int> codes;
     } ctx{&hub, {}};
     hub.Subscribe(
-        [](void* p, cmcEvent& e) {
+        [](void* p, HubEvent& e) {
             auto* c = static_cast<Ctx*>(p);
             c->codes.push_back(e.code);
             if (e.code == ev::kRebuildTree) c->hub->Post(ev::kWarningsChanged);
@@ -66,8 +66,8 @@ TEST_F(EvManTest, PostedInsideAHandlerWaitsForTheNextPass) {
 struct RemoveCtx {
     cmcEvMan* hub;
     int bCalls = 0;
-    static void B(void* p, cmcEvent&) { ++static_cast<RemoveCtx*>(p)->bCalls; }
-    static void RemoveB(void* p, cmcEvent&) { static_cast<RemoveCtx*>(p)->hub->Unsubscribe(&B, p); }
+    static void B(void* p, HubEvent&) { ++static_cast<RemoveCtx*>(p)->bCalls; }
+    static void RemoveB(void* p, HubEvent&) { static_cast<RemoveCtx*>(p)->hub->Unsubscribe(&B, p); }
 };
 
 TEST_F(EvManTest, RemovedDuringDeliveryGetsNothingMore) {
@@ -88,12 +88,12 @@ TEST_F(EvManTest, QueryReturnsFirstReplyOrNone) {
         cmcEvMan* hub;
     } ctx{&hub};
     hub.Subscribe(
-        [](void* p, cmcEvent& e) {
+        [](void* p, HubEvent& e) {
             if (e.code == ev::kQuerySelectedNode) static_cast<Ctx*>(p)->hub->Reply(7, 1, "n", 2);
         },
         &ctx);
     hub.Subscribe(
-        [](void* p, cmcEvent& e) {
+        [](void* p, HubEvent& e) {
             if (e.code == ev::kQuerySelectedNode) static_cast<Ctx*>(p)->hub->Reply(3, 0);
         },
         &ctx);
@@ -111,7 +111,7 @@ TEST_F(EvManTest, TextDataIsAnOwnedCopyWithItsNul) {
         size_t* len;
     } ctx{&got, &len};
     hub.Subscribe(
-        [](void* p, cmcEvent& e) {
+        [](void* p, HubEvent& e) {
             auto* c = static_cast<Ctx*>(p);
             *c->got = e.Text();
             *c->len = e.data.size();

@@ -27,7 +27,7 @@ class DebugCellTest : public testing::Test {
         hub.Subscribe(&DebugCellTest::OnEvent, this);
     }
     ~DebugCellTest() override { hub.Unsubscribe(&DebugCellTest::OnEvent, this); }
-    static void OnEvent(void* self, cmcEvent& e) {
+    static void OnEvent(void* self, HubEvent& e) {
         static_cast<DebugCellTest*>(self)->events.push_back({e.code, e.second});
     }
 

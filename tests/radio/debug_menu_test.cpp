@@ -14,7 +14,7 @@
 namespace {
 
 // Only the events of the debug tools (a key also clears the bottom bar with event 4).
-void Record(void* user, cmcEvent& event) {
+void Record(void* user, HubEvent& event) {
     if (event.code >= ev::kOpenFreeDebug && event.code <= ev::kCopyCompareBase)
         static_cast<std::vector<int>*>(user)->push_back(event.code);
 }

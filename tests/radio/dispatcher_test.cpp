@@ -32,7 +32,7 @@ struct EventLog {
         std::string text;
     };
     std::vector<Seen> seen;
-    static void On(void* self, cmcEvent& e) {
+    static void On(void* self, HubEvent& e) {
         static_cast<EventLog*>(self)->seen.push_back({e.code, e.mode, e.first, e.second, e.Text()});
     }
     int Count(int code) const {
@@ -246,7 +246,7 @@ TEST_F(DispatchTest, AttributeChooserSetsMarksAndView) {
     EXPECT_EQ(req.displayText, "Used P");
     ASSERT_NE(events.Last(ev::kRedrawChannelSheet), nullptr);
     EXPECT_EQ(events.Last(ev::kRedrawChannelSheet)->first, 0);
-    EXPECT_EQ(events.Last(ev::kRedrawChannelSheet)->mode, cmcEvent::kPosted);
+    EXPECT_EQ(events.Last(ev::kRedrawChannelSheet)->mode, HubEvent::kPosted);
 
     // The P channel marked unused is an error, and the check cell finds it.
     Call(CT_IntCh, CL_ChList_Atr, 12, ' ');

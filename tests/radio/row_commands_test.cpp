@@ -53,7 +53,7 @@ class RowCommandTest : public testing::Test {
         hub.Subscribe(&RowCommandTest::OnEvent, this);
     }
     ~RowCommandTest() override { hub.Unsubscribe(&RowCommandTest::OnEvent, this); }
-    static void OnEvent(void* self, cmcEvent& e) {
+    static void OnEvent(void* self, HubEvent& e) {
         auto* t = static_cast<RowCommandTest*>(self);
         t->events.push_back(e.code == ev::kIndicatorText
                                 ? "4:" + std::string(e.Text())

@@ -36,7 +36,7 @@ class SettingsCellTest : public testing::Test {
         hub.Subscribe(&SettingsCellTest::OnEvent, this);
     }
     ~SettingsCellTest() override { hub.Unsubscribe(&SettingsCellTest::OnEvent, this); }
-    static void OnEvent(void* self, cmcEvent& e) {
+    static void OnEvent(void* self, HubEvent& e) {
         static_cast<SettingsCellTest*>(self)->events.push_back(e.code);
     }
 

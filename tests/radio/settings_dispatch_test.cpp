@@ -52,7 +52,7 @@ class SettingsDispatchTest : public testing::Test {
         hub.Subscribe(&SettingsDispatchTest::OnEvent, this);
     }
     ~SettingsDispatchTest() override { hub.Unsubscribe(&SettingsDispatchTest::OnEvent, this); }
-    static void OnEvent(void* self, cmcEvent& e) {
+    static void OnEvent(void* self, HubEvent& e) {
         auto* t = static_cast<SettingsDispatchTest*>(self);
         t->events.push_back(e.code == ev::kIndicatorText ? "4:" + std::string(e.Text())
                                                          : std::to_string(e.code));
