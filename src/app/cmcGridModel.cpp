@@ -894,7 +894,7 @@ void cmcGridModel::FitColumn(int column) {
     cmcCellCapsule req;
     for (int r = 0; r < RowCount(); ++r) {
         cmcCellObj& cell = def_->Cell(column, r);
-        const cmcFont* font = EffectiveFont(cell, def_->BasicCell());
+        const CellFont* font = EffectiveFont(cell, def_->BasicCell());
         int w = 0;
         if (r < FixedRows()) {
             if (column + 1 < ColumnCount() && def_->Cell(column + 1, r).JoinLeft) continue;

@@ -17,9 +17,9 @@
 
 #include "app/cmcGridModel.h"
 #include "radio/cmcCellCapsule.h"
+#include "sheet/CellFont.h"
 #include "sheet/NameTables.h"
 #include "sheet/cmcCellObj.h"
-#include "sheet/cmcFont.h"
 
 namespace {
 
@@ -93,7 +93,7 @@ struct TextHash {
 };
 
 struct FontCacheEntry {
-    cmcFont font;
+    CellFont font;
     double scale = 1.0;
     QFont qfont;
     int height = 0;
@@ -102,7 +102,7 @@ struct FontCacheEntry {
     // out (shaping) costs more than everything else a cell's paint does.
     std::unordered_map<std::string, QStaticText, TextHash, std::equal_to<>> texts;
 
-    void Set(const cmcFont* f, double s) {
+    void Set(const CellFont* f, double s) {
         if (f) font = *f;
         scale = s;
         qfont = ToQFont(f, s);
@@ -126,13 +126,13 @@ struct FontCacheEntry {
 // Fonts of one application object; a test that makes a new application gets a new cache (the
 // old fonts are left alone, as they belong to a font system that is gone).
 struct FontCache {
-    std::unordered_map<const cmcFont*, FontCacheEntry> map;
+    std::unordered_map<const CellFont*, FontCacheEntry> map;
     FontCacheEntry fallback;
     FontCache() { fallback.Set(nullptr, 1.0); }
 };
 FontCache* gFontCache = nullptr;
 
-FontCacheEntry& CachedFontEntry(const cmcFont* font, double scale) {
+FontCacheEntry& CachedFontEntry(const CellFont* font, double scale) {
     if (!gFontCache) {
         gFontCache = new FontCache;
         QObject::connect(QCoreApplication::instance(), &QObject::destroyed,
@@ -149,7 +149,7 @@ FontCacheEntry& CachedFontEntry(const cmcFont* font, double scale) {
     return e;
 }
 
-const QFont& CachedFont(const cmcFont* font, double scale) {
+const QFont& CachedFont(const CellFont* font, double scale) {
     return CachedFontEntry(font, scale).qfont;
 }
 
@@ -196,7 +196,7 @@ QColor ToQColor(uint32_t c) {
     return QColor(int(c & 0xFF), int((c >> 8) & 0xFF), int((c >> 16) & 0xFF));
 }
 
-QFont ToQFont(const cmcFont* font, double scale) {
+QFont ToQFont(const CellFont* font, double scale) {
     QFont q = QApplication::font();
     if (!font) return q;
     if (!font->Face.empty() && font->Face != DefaultFaceName() &&
@@ -226,12 +226,12 @@ std::string ToLatin1(const QString& text) {
     return std::string(bytes.constData(), size_t(bytes.size()));
 }
 
-int QtTextSurface::TextWidth(std::string_view line, const cmcFont* font) {
+int QtTextSurface::TextWidth(std::string_view line, const CellFont* font) {
     QFontMetrics m(CachedFont(font, scale_));
     return m.horizontalAdvance(QString::fromLatin1(line.data(), qsizetype(line.size())));
 }
 
-int QtTextSurface::TextHeight(std::string_view, const cmcFont* font) {
+int QtTextSurface::TextHeight(std::string_view, const CellFont* font) {
     return CachedFontEntry(font, scale_).height;
 }
 
@@ -360,7 +360,7 @@ void PaintGridCell(QPainter& painter, cmcGridModel& model, int column, int row, 
         line(rect.right(), rect.top() + (rect.bottom() - rect.top()) * 7 / 10, rect.right(),
              rect.bottom());
 
-    const cmcFont* font = EffectiveFont(cell, model.Def().BasicCell());
+    const CellFont* font = EffectiveFont(cell, model.Def().BasicCell());
     FontCacheEntry& fontEntry = CachedFontEntry(font, o.scale);
     painter.setFont(fontEntry.qfont);
     uint32_t textColor = font ? font->Color : kClWindowText;

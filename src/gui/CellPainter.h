@@ -12,13 +12,13 @@
 #include "radio/cmcCellUi.h"
 #include "sheet/TextHelpers.h"
 
-class cmcFont;
+class CellFont;
 class cmcGridModel;
 
 // 0x00BBGGRR, or a system colour (0x80000000 + n) taken from the application's palette.
 QColor ToQColor(uint32_t color);
 // The toolkit font of a cell font (the default face becomes the desktop's sans-serif face).
-QFont ToQFont(const cmcFont* font, double scale = 1.0);
+QFont ToQFont(const CellFont* font, double scale = 1.0);
 // Overlay text (Latin-1) for the toolkit and back.
 QString FromLatin1(const std::string& text);
 std::string ToLatin1(const QString& text);
@@ -27,8 +27,8 @@ std::string ToLatin1(const QString& text);
 class QtTextSurface : public cmcTextSurface {
   public:
     explicit QtTextSurface(double scale = 1.0) : scale_(scale) {}
-    int TextWidth(std::string_view line, const cmcFont* font) override;
-    int TextHeight(std::string_view line, const cmcFont* font) override;
+    int TextWidth(std::string_view line, const CellFont* font) override;
+    int TextHeight(std::string_view line, const CellFont* font) override;
 
   private:
     double scale_;

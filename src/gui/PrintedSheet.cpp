@@ -9,8 +9,8 @@
 #include "app/indEnviron.h"
 #include "gui/cuiSheet.h"
 #include "radio/CellDispatchHost.h"
+#include "sheet/CellFont.h"
 #include "sheet/TextHelpers.h"
-#include "sheet/cmcFont.h"
 #include "text/OverlayKeys.h"
 #include "text/cmcGTex.h"
 
@@ -133,7 +133,7 @@ cmcPrintRect DrawPageFrame(QPainter* painter, const cmcPrintRect& margins, int d
     if (!painter) return body;
 
     const printlayout::FrameParts parts = printlayout::FramePartsFor(margins, frame);
-    cmcFont face;
+    CellFont face;
     if (style && style->titleFont) face = *style->titleFont;
     face.Style = 0;
     QFont font = ToQFont(&face);

@@ -62,7 +62,7 @@ int OverlayInt(const char* key, int fallback) {
 QFont FontOfCell(const cmcCellObj& cell) {
     QFont f = QApplication::font();
     if (!cell.Font) return f;
-    const cmcFont& font = *cell.Font;
+    const CellFont& font = *cell.Font;
     if (font.Size > 0) f.setPointSize(font.Size);
     const QString face = QString::fromStdString(font.Face);
     if (!face.isEmpty() && font.Face != DefaultFaceName() && QFontDatabase::hasFamily(face))

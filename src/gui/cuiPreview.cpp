@@ -25,8 +25,8 @@
 #include "app/indEnviron.h"
 #include "gui/CellPainter.h"
 #include "gui/IconSet.h"
+#include "sheet/CellFont.h"
 #include "sheet/TextHelpers.h"
-#include "sheet/cmcFont.h"
 #include "text/OverlayKeys.h"
 #include "text/cmcGTex.h"
 
@@ -34,7 +34,7 @@ namespace {
 
 // The font of the program's dialogs, from the overlay.
 QFont DialogFont() {
-    cmcFont font;
+    CellFont font;
     ApplyFontFields(font, GTex().GetLine(keys::kCellModelBasicDialog, 0));
     return ToQFont(&font);
 }

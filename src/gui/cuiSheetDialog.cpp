@@ -12,7 +12,7 @@
 #include "gui/cuiGrid.h"
 #include "gui/cuiSheet.h"
 #include "radio/CellDispatchHost.h"
-#include "sheet/cmcFont.h"
+#include "sheet/CellFont.h"
 #include "text/OverlayKeys.h"
 #include "text/cmcGTex.h"
 
@@ -31,7 +31,7 @@ cuiSheetDialog::cuiSheetDialog(QWidget* owner, const QString& title, cmcGTex& te
       owner_(owner) {
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowTitle(title);
-    cmcFont font;
+    CellFont font;
     ApplyFontFields(font, text.GetLine(keys::kCellModelBasicDialog, 0));
     setFont(ToQFont(&font));
 

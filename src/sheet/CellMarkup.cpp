@@ -125,8 +125,8 @@ void ApplyGroupAt(cmcCellObj& model, std::string_view group, int depth) {
     } else if (auto fields = KeyValue(group, "Font")) {
         if (!model.Font) {
             const cmcCellObj* parent = model.Parent;
-            model.Font = parent && parent->Font ? std::make_unique<cmcFont>(*parent->Font)
-                                                : std::make_unique<cmcFont>();
+            model.Font = parent && parent->Font ? std::make_unique<CellFont>(*parent->Font)
+                                                : std::make_unique<CellFont>();
         }
         ApplyFontFields(*model.Font, *fields);
     } else if (group.starts_with("%")) {

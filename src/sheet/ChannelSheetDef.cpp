@@ -23,7 +23,7 @@ void ChannelSheetDef::ApplyStyleKey(std::string_view group) {
     if (group.substr(0, 10) == "WithUsable") {
         if (!context_.usableOnly) return;
         style_.title += " " + Store().GetLine("GI_AppInd_chSheet_Usable_Title", 0);
-        style_.titleFont = std::make_unique<cmcFont>();
+        style_.titleFont = std::make_unique<CellFont>();
         ApplyFontFields(*style_.titleFont, Store().GetLine("GI_AppInd_chSheet_Usable_Font", 0));
         return;
     }

@@ -24,7 +24,7 @@ cmcCellObj& cmcCellObj::operator=(const cmcCellObj& other) {
     OwnedByLeft = other.OwnedByLeft;
     Flags = other.Flags;
     Color = other.Color;
-    Font = other.Font ? std::make_unique<cmcFont>(*other.Font) : nullptr;
+    Font = other.Font ? std::make_unique<CellFont>(*other.Font) : nullptr;
     PopupMenu = other.PopupMenu;
     Text = other.Text;
     return *this;
@@ -66,7 +66,7 @@ CellAddress GetAddress(const cmcCellObj& model) {
     return {model.Category, model.Label, model.Index};
 }
 
-const cmcFont* EffectiveFont(const cmcCellObj& model, const cmcCellObj& basicCell) {
+const CellFont* EffectiveFont(const cmcCellObj& model, const cmcCellObj& basicCell) {
     return model.Font ? model.Font.get() : basicCell.Font.get();
 }
 

@@ -13,8 +13,8 @@
 #include <string_view>
 
 #include "sheet/CellCatalogue.h"
+#include "sheet/CellFont.h"
 #include "sheet/NameTables.h"
-#include "sheet/cmcFont.h"
 
 // Values of a cell that names no category or no label (one past the last of each).
 constexpr int32_t kCellNoCategory = kNoCellCategory;
@@ -74,9 +74,9 @@ class cmcCellObj {
     uint8_t Flags = 0;  // Flag0 .. Flag7
 
     uint32_t Color = kClWindow;
-    std::unique_ptr<cmcFont> Font;  // none: the font of the sheet's basic cell
-    std::string PopupMenu;          // empty: look it up through the parent
-    std::string Text;               // empty when the cell has no display text
+    std::unique_ptr<CellFont> Font;  // none: the font of the sheet's basic cell
+    std::string PopupMenu;           // empty: look it up through the parent
+    std::string Text;                // empty when the cell has no display text
 
     bool Flag(int n) const { return (Flags >> n) & 1; }
     void SetFlag(int n, bool on) {
@@ -106,6 +106,6 @@ void CopyModel(cmcCellObj& target, const cmcCellObj& source);
 CellAddress GetAddress(const cmcCellObj& model);
 
 // The cell's own font, else the basic cell's; null when neither has one.
-const cmcFont* EffectiveFont(const cmcCellObj& model, const cmcCellObj& basicCell);
+const CellFont* EffectiveFont(const cmcCellObj& model, const cmcCellObj& basicCell);
 // The first popup-menu name on the way from the model up through its parents; empty for none.
 std::string EffectivePopupMenu(const cmcCellObj& model);

@@ -69,7 +69,7 @@ void cmcSheetDef::ApplyStyleKey(std::string_view group) {
     } else if (GroupStartsWith(group, "TitleColor", &rest)) {
         if (auto c = ColorByName(value())) style_.titleColor = *c;
     } else if (GroupStartsWith(group, "TitleFont", &rest)) {
-        style_.titleFont = std::make_unique<cmcFont>();
+        style_.titleFont = std::make_unique<CellFont>();
         ApplyFontFields(*style_.titleFont, value());
     } else if (GroupStartsWith(group, "FixedCols", &rest)) {
         style_.fixedCols = ParseDecimal(value());

@@ -9,15 +9,15 @@
 #include <string_view>
 #include <vector>
 
+#include "sheet/CellFont.h"
 #include "sheet/cmcCellObj.h"
-#include "sheet/cmcFont.h"
 
 class cmcGTex;
 
 struct SheetStyle {
     std::string title;  // empty: no title bar
     uint32_t titleColor = kClGrayText;
-    std::unique_ptr<cmcFont> titleFont;  // none: the framework's font
+    std::unique_ptr<CellFont> titleFont;  // none: the framework's font
     int fixedCols = 0;
     int fixedRows = 0;
     bool noPrint = false;

@@ -24,8 +24,8 @@ namespace {
 
 // 7 pixels a character, 15 a line: enough to tell widths apart.
 struct FixedSurface : cmcTextSurface {
-    int TextWidth(std::string_view line, const cmcFont*) override { return 7 * int(line.size()); }
-    int TextHeight(std::string_view, const cmcFont*) override { return 15; }
+    int TextWidth(std::string_view line, const CellFont*) override { return 7 * int(line.size()); }
+    int TextHeight(std::string_view, const CellFont*) override { return 15; }
 };
 
 struct Host : cmcGridHost {

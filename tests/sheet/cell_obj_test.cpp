@@ -11,7 +11,7 @@ TEST(CellObj, ResetWithoutParentKeepsOnlyCategoryAndIndex) {
     model.Index = 12;
     model.Argument = "x";
     model.Selectable = true;
-    model.Font = std::make_unique<cmcFont>();
+    model.Font = std::make_unique<CellFont>();
     model.PopupMenu = "M";
     model.Text = "t";
     ResetFromParent(model);
@@ -35,13 +35,13 @@ TEST(CellObj, ResetFromParentCopiesAllButFontAndPopupMenu) {
     parent.BottomLine = true;
     parent.Flags = 0x81;
     parent.Color = 0xFF;
-    parent.Font = std::make_unique<cmcFont>();
+    parent.Font = std::make_unique<CellFont>();
     parent.PopupMenu = "GI_PMenu_Edit";
     parent.Text = "parent";
 
     cmcCellObj model;
     model.Parent = &parent;
-    model.Font = std::make_unique<cmcFont>();
+    model.Font = std::make_unique<CellFont>();
     ResetFromParent(model);
     EXPECT_EQ(model.Parent, &parent);
     EXPECT_EQ(GetAddress(model), GetAddress(parent));
@@ -75,7 +75,7 @@ TEST(CellObj, CopyModelIsDeep) {
     source.Parent = &parent;
     source.Index = 9;
     source.Argument = "a";
-    source.Font = std::make_unique<cmcFont>();
+    source.Font = std::make_unique<CellFont>();
     source.Font->SetHeight(-17);
     source.Text = "x";
     cmcCellObj target;

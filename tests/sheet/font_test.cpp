@@ -1,9 +1,9 @@
 #include <gtest/gtest.h>
 
+#include "sheet/CellFont.h"
 #include "sheet/CodePage.h"
 #include "sheet/NameTables.h"
 #include "sheet/TextHelpers.h"
-#include "sheet/cmcFont.h"
 
 namespace {
 
@@ -26,8 +26,8 @@ TEST(NameTables, LookUpExactNamesOnly) {
     EXPECT_FALSE(PitchByName("Fixed"));
 }
 
-cmcFont Font17() {
-    cmcFont font;
+CellFont Font17() {
+    CellFont font;
     font.Face = "Arial";
     font.Charset = 0;
     font.Color = 0x123456;
@@ -40,36 +40,37 @@ cmcFont Font17() {
 TEST(FontFields, ApplyInOrderWithTheirRules) {
     struct Case {
         const char* fields;
-        void (*expect)(cmcFont& f);  // turns Font17() into the expected font
+        void (*expect)(CellFont& f);  // turns Font17() into the expected font
     };
     const Case cases[] = {
         // Only the named parts change; an empty face field selects the default face.
         {",,clWhite,,,fsBold,",
-         [](cmcFont& f) { f.Face = DefaultFaceName(), f.Color = 0x00FFFFFF, f.Style = kFsBold; }},
+         [](CellFont& f) { f.Face = DefaultFaceName(), f.Color = 0x00FFFFFF, f.Style = kFsBold; }},
         // No face field at all: the face stays.
-        {"DEFAULT_CHARSET", [](cmcFont& f) { f.Charset = 1; }},
+        {"DEFAULT_CHARSET", [](CellFont& f) { f.Charset = 1; }},
         {" \tGREEK_CHARSET \t, \tCourier New",
-         [](cmcFont& f) { f.Charset = 161, f.Face = "Courier New"; }},
+         [](CellFont& f) { f.Charset = 161, f.Face = "Courier New"; }},
         {"nonsense,,nonsense,0,0,nonsense,nonsense",
-         [](cmcFont& f) { f.Face = DefaultFaceName(); }},
-        {",Arial,,%1,,,", [](cmcFont& f) { f.SetHeight(1); }},   // 0 becomes 1
-        {",Arial,,%150", [](cmcFont& f) { f.SetHeight(-25); }},  // truncates toward zero
-        {",Arial,,-20,9", [](cmcFont& f) { f.SetSize(9); }},     // size set last wins
-        {",Arial,,,,fsBold+junk+fsUnderline", [](cmcFont& f) { f.Style = kFsBold | kFsUnderline; }},
-        {",Arial,,,,junk", [](cmcFont& /*f*/) {}},
-        {",Arial,,,,,fpVariable,ignored,ignored", [](cmcFont& f) { f.Pitch = kFpVariable; }},
+         [](CellFont& f) { f.Face = DefaultFaceName(); }},
+        {",Arial,,%1,,,", [](CellFont& f) { f.SetHeight(1); }},   // 0 becomes 1
+        {",Arial,,%150", [](CellFont& f) { f.SetHeight(-25); }},  // truncates toward zero
+        {",Arial,,-20,9", [](CellFont& f) { f.SetSize(9); }},     // size set last wins
+        {",Arial,,,,fsBold+junk+fsUnderline",
+         [](CellFont& f) { f.Style = kFsBold | kFsUnderline; }},
+        {",Arial,,,,junk", [](CellFont& /*f*/) {}},
+        {",Arial,,,,,fpVariable,ignored,ignored", [](CellFont& f) { f.Pitch = kFpVariable; }},
     };
     for (const Case& c : cases) {
-        cmcFont font = Font17();
+        CellFont font = Font17();
         ApplyFontFields(font, c.fields);
-        cmcFont expected = Font17();
+        CellFont expected = Font17();
         c.expect(expected);
         EXPECT_EQ(font, expected) << c.fields;
     }
 }
 
 TEST(FontFields, HeightAndSizeDescribeOneFont) {
-    cmcFont font;
+    CellFont font;
     font.SetHeight(-17);
     EXPECT_EQ(font.Size, 13);
     ApplyFontFields(font, ",,,,%200");
@@ -102,8 +103,8 @@ TEST(TextHelpers, FieldsAndBlanks) {
 }
 
 struct FixedSurface : cmcTextSurface {
-    int TextWidth(std::string_view line, const cmcFont*) override { return int(line.size()) * 7; }
-    int TextHeight(std::string_view, const cmcFont*) override { return 13; }
+    int TextWidth(std::string_view line, const CellFont*) override { return int(line.size()) * 7; }
+    int TextHeight(std::string_view, const CellFont*) override { return 13; }
 };
 
 TEST(TextHelpers, MeasureWidestLineAndSumOfHeights) {

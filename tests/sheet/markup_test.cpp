@@ -66,7 +66,7 @@ TEST_F(Markup, CellLines) {
              EXPECT_EQ(m.Color, 0x00808080u);
              ASSERT_TRUE(m.Font);
              // The basic cell's font with the default face, white and bold only.
-             cmcFont expected = *basic_.Font;
+             CellFont expected = *basic_.Font;
              expected.Color = 0x00FFFFFF;
              expected.Style = kFsBold;
              EXPECT_EQ(*m.Font, expected);

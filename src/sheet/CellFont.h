@@ -19,10 +19,10 @@ enum : uint8_t {
     kFpVariable = 2,
 };
 
-class cmcFont {
+class CellFont {
   public:
     // A fresh font: default face and character set, window text colour, 8 points.
-    cmcFont();
+    CellFont();
 
     std::string Face;
     int32_t Charset;
@@ -37,12 +37,12 @@ class cmcFont {
     void SetHeight(int32_t height);
     void SetSize(int32_t points);
 
-    bool operator==(const cmcFont&) const = default;
+    bool operator==(const CellFont&) const = default;
 };
 
 // Applies the comma-separated fields "charset,face,colour,height,size,styles,pitch" in order. An
 // absent field ends the list; fields past the seventh are ignored; unknown names change nothing.
-void ApplyFontFields(cmcFont& font, std::string_view fields);
+void ApplyFontFields(CellFont& font, std::string_view fields);
 
 // The face a font gets when none is named; depends on the user's language.
 const std::string& DefaultFaceName();

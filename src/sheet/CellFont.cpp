@@ -1,4 +1,4 @@
-#include "sheet/cmcFont.h"
+#include "sheet/CellFont.h"
 
 #include <algorithm>
 #include <cstdlib>
@@ -45,22 +45,22 @@ const std::string& DefaultFaceName() {
     return face;
 }
 
-cmcFont::cmcFont()
+CellFont::CellFont()
     : Face(DefaultFaceName()), Charset(kDefaultCharset), Color(kClWindowText), Height(0), Size(0) {
     SetSize(8);
 }
 
-void cmcFont::SetHeight(int32_t height) {
+void CellFont::SetHeight(int32_t height) {
     Height = height;
     Size = -MulDiv(height, kPointsPerInch, kPixelsPerInch);
 }
 
-void cmcFont::SetSize(int32_t points) {
+void CellFont::SetSize(int32_t points) {
     Size = points;
     Height = -MulDiv(points, kPixelsPerInch, kPointsPerInch);
 }
 
-void ApplyFontFields(cmcFont& font, std::string_view fields) {
+void ApplyFontFields(CellFont& font, std::string_view fields) {
     for (int n = 0; n < 7; ++n) {
         std::optional<std::string_view> field = FieldAt(fields, n, ',');
         if (!field) return;
