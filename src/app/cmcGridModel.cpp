@@ -31,7 +31,7 @@ std::string WidthKey(const std::string& name) {
 
 }  // namespace
 
-cmcGridModel::cmcGridModel(std::unique_ptr<cmcSheetDef> def, cmcGridHost& host)
+cmcGridModel::cmcGridModel(std::unique_ptr<cmcSheetDef> def, GridHost& host)
     : def_(std::move(def)), host_(host) {
     EvMan().Subscribe(&cmcGridModel::OnEvent, this);
     subscribed_ = true;

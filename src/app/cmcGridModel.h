@@ -21,9 +21,9 @@ class CellGrid;
 struct HubEvent;
 
 // The widget side of a grid model.
-class cmcGridHost {
+class GridHost {
   public:
-    virtual ~cmcGridHost() = default;
+    virtual ~GridHost() = default;
     // Measures text in a cell's font (the surface the sheet is built for).
     virtual cmcTextSurface& Surface() = 0;
     // Inner size of the area the cells are drawn in.
@@ -90,7 +90,7 @@ class cmcGridModel {
         int top = -1;
     };
 
-    cmcGridModel(std::unique_ptr<cmcSheetDef> def, cmcGridHost& host);
+    cmcGridModel(std::unique_ptr<cmcSheetDef> def, GridHost& host);
     ~cmcGridModel();
     cmcGridModel(const cmcGridModel&) = delete;
     cmcGridModel& operator=(const cmcGridModel&) = delete;
@@ -252,7 +252,7 @@ class cmcGridModel {
     static void OnEvent(void* user, HubEvent& event);
 
     std::unique_ptr<cmcSheetDef> def_;
-    cmcGridHost& host_;
+    GridHost& host_;
     cmcGridDispatcher dispatcher_ = nullptr;
     std::unique_ptr<cmcCellCapsule> owner_;
     std::optional<std::pair<int, int>> initial_;

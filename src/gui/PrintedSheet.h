@@ -21,7 +21,7 @@ struct PrintBlock {
     int rows = 0;
 };
 
-class PrintedSheet : public cmcGridHost {
+class PrintedSheet : public GridHost {
   public:
     // `key`: the sheet's definition name; `fontHeight`: the basic font's height in printer
     // pixels; `dpi`: the printer's resolution.
@@ -44,7 +44,7 @@ class PrintedSheet : public cmcGridHost {
     // Paints the block with its top left corner at `corner`, clipped to `clip`.
     void Draw(QPainter& painter, QPoint corner, const PrintBlock& block, const QRect& clip);
 
-    // cmcGridHost
+    // GridHost
     cmcTextSurface& Surface() override { return surface_; }
     int ClientWidth() const override { return 1 << 24; }
     int ClientHeight() const override { return 1 << 24; }

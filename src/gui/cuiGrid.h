@@ -36,7 +36,7 @@ class cuiCellEditor : public QPlainTextEdit {
     cuiGrid* grid_;
 };
 
-class cuiGrid : public QAbstractScrollArea, public cmcGridHost, public CellGrid {
+class cuiGrid : public QAbstractScrollArea, public GridHost, public CellGrid {
     Q_OBJECT
   public:
     explicit cuiGrid(QWidget* parent = nullptr);
@@ -70,7 +70,7 @@ class cuiGrid : public QAbstractScrollArea, public cmcGridHost, public CellGrid 
     QRect CellRectOnScreen(int column, int row) const;
     const CellPaintOptions& PaintOptions() const { return options_; }
 
-    // cmcGridHost
+    // GridHost
     cmcTextSurface& Surface() override { return surface_; }
     int ClientWidth() const override;
     int ClientHeight() const override;

@@ -28,7 +28,7 @@ struct FixedSurface : cmcTextSurface {
     int TextHeight(std::string_view, const CellFont*) override { return 15; }
 };
 
-struct Host : cmcGridHost {
+struct Host : GridHost {
     FixedSurface surface;
     int width = 400, height = 200;
     bool extending = false;
