@@ -10,7 +10,7 @@
 #include <memory>
 #include <string>
 
-#include "app/cmcGridModel.h"
+#include "app/GridModel.h"
 #include "base/cmcEvMan.h"
 #include "gui/AppSession.h"
 #include "gui/CellPainter.h"
@@ -87,7 +87,7 @@ void PaintOneScreen(benchmark::State& state) {
         PaintGrid(painter, *grid->Model(), image.rect(), grid->PaintOptions());
         benchmark::DoNotOptimize(image.bits());
     }
-    cmcGridModel& m = *grid->Model();
+    GridModel& m = *grid->Model();
     cells = (m.LastVisibleRow() - m.TopRow() + 1 + m.FixedRows()) * m.ColumnCount();
     state.counters["cells"] = cells;
 }
@@ -97,7 +97,7 @@ BENCHMARK(PaintOneScreen)->Unit(benchmark::kMicrosecond);
 void CommitToRepaintRequest(benchmark::State& state) {
     TheWorld();
     auto grid = ChannelGrid(900, 600);
-    cmcGridModel& m = *grid->Model();
+    GridModel& m = *grid->Model();
     const int row = 5, column = 6;
     m.SelectCell(column, row);
     int i = 0;

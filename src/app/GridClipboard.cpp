@@ -4,7 +4,7 @@
 #include <cctype>
 #include <vector>
 
-#include "app/cmcGridModel.h"
+#include "app/GridModel.h"
 #include "app/cuiMain.h"
 #include "radio/CellDispatchHost.h"
 #include "radio/CellDispatcher.h"
@@ -29,12 +29,12 @@ struct Block {
     int left = 0, top = 0, right = -1, bottom = -1;
 };
 
-bool InBlock(cmcGridModel& m, int c, int r) {
+bool InBlock(GridModel& m, int c, int r) {
     return m.Marked(c, r) || m.RowMarked(c, r);
 }
 
 // The marked cells' bounding box, or the cursor's cell.
-Block MarkedBlock(cmcGridModel& m) {
+Block MarkedBlock(GridModel& m) {
     Block b{m.Column(), m.Row(), m.Column(), m.Row()};
     if (!m.MultiSelectionActive()) return b;
     bool any = false;
@@ -52,7 +52,7 @@ Block MarkedBlock(cmcGridModel& m) {
 }
 
 // What a cell shows now.
-std::string Shown(cmcGridModel& m, int c, int r) {
+std::string Shown(GridModel& m, int c, int r) {
     cmcCellCapsule req;
     m.FillPaintRequest(req, c, r, false);
     m.Dispatcher()(req, false);
@@ -90,14 +90,14 @@ struct ProbeGrid : CellGrid {
 
 // The column's heading (the nearest fixed row's text above it) and the row's (the fixed
 // column's text), to name a cell in a message.
-std::string ColumnName(cmcGridModel& m, int c) {
+std::string ColumnName(GridModel& m, int c) {
     for (int r = m.FixedRows() - 1; r >= 0; --r) {
         std::string t = OneLine(Shown(m, c, r));
         if (!t.empty()) return t;
     }
     return std::to_string(c + 1);
 }
-std::string RowName(cmcGridModel& m, int r) {
+std::string RowName(GridModel& m, int r) {
     for (int c = 0; c < m.FixedCols(); ++c) {
         std::string t = OneLine(Shown(m, c, r));
         if (!t.empty()) return t;
@@ -106,7 +106,7 @@ std::string RowName(cmcGridModel& m, int r) {
 }
 
 // Types one field into a cell as the user would; the refusal, empty when it was taken.
-std::string TypeInto(cmcGridModel& m, int c, int r, const std::string& field) {
+std::string TypeInto(GridModel& m, int c, int r, const std::string& field) {
     if (SameLoosely(Shown(m, c, r), field)) return {};
     cmcEeprom& image = CellHost().WorkingImage();
     cmcEeprom held;
@@ -151,7 +151,7 @@ std::string TypeInto(cmcGridModel& m, int c, int r, const std::string& field) {
 
 }  // namespace
 
-std::string CopyBlockText(cmcGridModel& m) {
+std::string CopyBlockText(GridModel& m) {
     if (!m.Built() || m.Disabled()) return {};
     const Block b = MarkedBlock(m);
     std::string out;
@@ -169,7 +169,7 @@ std::string CopyBlockText(cmcGridModel& m) {
     return out;
 }
 
-PasteOutcome PasteBlockText(cmcGridModel& m, std::string_view text) {
+PasteOutcome PasteBlockText(GridModel& m, std::string_view text) {
     PasteOutcome outcome;
     if (!m.Built() || m.Disabled()) return outcome;
     if (text.size() > kMaxPasteBytes) {

@@ -7,12 +7,12 @@
 #include <string>
 #include <string_view>
 
-class cmcGridModel;
+class GridModel;
 
 // The marked block (the current cell when nothing is marked), as the cells show it: fields
 // separated by tabs, rows ended by line ends; only the block's selectable cells. A tab or line
 // end inside a shown text becomes a space.
-std::string CopyBlockText(cmcGridModel& model);
+std::string CopyBlockText(GridModel& model);
 
 struct PasteOutcome {
     bool ok = false;
@@ -29,4 +29,4 @@ inline constexpr size_t kMaxPasteBytes = size_t{1} << 20;
 // cell, or chosen from its list by its text. When a cell refuses its value, or the text does
 // not fit the sheet or holds a NUL, the image is put back as it was and the message names the
 // first refused cell and why. The changes are one undo step.
-PasteOutcome PasteBlockText(cmcGridModel& model, std::string_view text);
+PasteOutcome PasteBlockText(GridModel& model, std::string_view text);

@@ -15,7 +15,7 @@
 #include <unordered_map>
 #include <vector>
 
-#include "app/cmcGridModel.h"
+#include "app/GridModel.h"
 #include "radio/cmcCellCapsule.h"
 #include "sheet/CellFont.h"
 #include "sheet/NameTables.h"
@@ -306,7 +306,7 @@ void PaintCompareMark(QPainter& painter, const QRect& cell) {
     painter.setBrush(Qt::NoBrush);
 }
 
-void PaintGridCell(QPainter& painter, cmcGridModel& model, int column, int row, QRect rect,
+void PaintGridCell(QPainter& painter, GridModel& model, int column, int row, QRect rect,
                    const CellPaintOptions& o) {
     if (!model.Built() || model.ColumnWidth(column) < 1 || model.RowHeight(row) < 1) return;
     // A joined cell paints the model of the first cell of its run.
@@ -463,7 +463,7 @@ void PaintGridCell(QPainter& painter, cmcGridModel& model, int column, int row, 
         PaintCompareMark(painter, rect);
 }
 
-void PaintGrid(QPainter& painter, cmcGridModel& model, const QRect& clip,
+void PaintGrid(QPainter& painter, GridModel& model, const QRect& clip,
                const CellPaintOptions& options) {
     if (!model.Built()) return;
     const int lastRow = model.LastVisibleRow(), lastCol = model.LastVisibleColumn();

@@ -13,7 +13,7 @@
 #include "sheet/TextHelpers.h"
 
 class CellFont;
-class cmcGridModel;
+class GridModel;
 
 // 0x00BBGGRR, or a system colour (0x80000000 + n) taken from the application's palette.
 QColor ToQColor(uint32_t color);
@@ -46,11 +46,11 @@ struct CellPaintOptions {
 
 // Paints cell (column, row) of the model into `rect` (the cell's own rectangle; a cell joined
 // to its left neighbours extends itself leftwards).
-void PaintGridCell(QPainter& painter, cmcGridModel& model, int column, int row, QRect rect,
+void PaintGridCell(QPainter& painter, GridModel& model, int column, int row, QRect rect,
                    const CellPaintOptions& options);
 
 // Paints every visible cell of the model with its top left corner at the painter's origin.
-void PaintGrid(QPainter& painter, cmcGridModel& model, const QRect& clip,
+void PaintGrid(QPainter& painter, GridModel& model, const QRect& clip,
                const CellPaintOptions& options);
 
 // The marker shapes (also used where no image is at hand, as on paper).

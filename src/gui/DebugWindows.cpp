@@ -59,7 +59,7 @@ cuiFBitsR::cuiFBitsR(cuiGrid* owner, int column, int row, int held)
     layout->setContentsMargins(2, 2, 2, 2);
     grid_ = new cuiGrid(this);
     layout->addWidget(grid_);
-    cmcGridModel& model = grid_->Open(std::make_unique<cmcSheetDef>(GTex(), keys::kSheetFBitsR));
+    GridModel& model = grid_->Open(std::make_unique<cmcSheetDef>(GTex(), keys::kSheetFBitsR));
     model.SetDispatcher(&cuiFBitsR::Dispatch);
     model.SetInitialCell(CL_FBits, 1);
     model.SetScrollBars(false);

@@ -28,7 +28,7 @@ PrintedSheet::PrintedSheet(const std::string& key, int fontHeight, int dpi)
     SheetPaneOptions options;
     options.usableOnly = Environ().chListView;
     if (HasCellHost()) options.modelType = CellHost().ModelType();
-    model_ = std::make_unique<cmcGridModel>(MakeSheetDef(key, options), *this);
+    model_ = std::make_unique<GridModel>(MakeSheetDef(key, options), *this);
     model_->SetPrinting(true);
     model_->SetScale(scale_);
     // Cell fonts are sized in screen pixels and drawn at the printer's scale: the printer font
@@ -78,7 +78,7 @@ QSize PrintedSheet::Measure(const PrintBlock& b) const {
 }
 
 void PrintedSheet::Draw(QPainter& painter, QPoint corner, const PrintBlock& b, const QRect& clip) {
-    cmcGridModel& m = *model_;
+    GridModel& m = *model_;
     // Rows and columns of the block in paint order: the block's own first, then the fixed ones
     // over them (a joined cell reaches left of its own rectangle).
     std::vector<std::pair<int, int>> cols, rows;  // index, left/top offset

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "app/cmcGridModel.h"
+#include "app/GridModel.h"
 #include "app/cmcPrintLayout.h"
 #include "gui/CellPainter.h"
 
@@ -28,7 +28,7 @@ class PrintedSheet : public GridHost {
     PrintedSheet(const std::string& key, int fontHeight, int dpi);
     ~PrintedSheet() override;
 
-    cmcGridModel& Model() { return *model_; }
+    GridModel& Model() { return *model_; }
     const SheetStyle& Style() const { return model_->Def().Style(); }
     bool IsPrintable() const { return !Style().noPrint; }
     const std::string& Title() const { return Style().title; }
@@ -58,7 +58,7 @@ class PrintedSheet : public GridHost {
     int fontHeight_;
     double scale_;
     QtTextSurface surface_;
-    std::unique_ptr<cmcGridModel> model_;
+    std::unique_ptr<GridModel> model_;
 };
 
 // Whether a sheet may be printed (its style has no NoPrint), without building it.

@@ -64,7 +64,7 @@ void cuiCellEditor::LimitLength() {
 }
 
 void cuiCellEditor::keyPressEvent(QKeyEvent* event) {
-    using Nav = cmcGridModel::NavKey;
+    using Nav = GridModel::NavKey;
     switch (event->key()) {
         case Qt::Key_Return:
         case Qt::Key_Enter:
@@ -121,12 +121,12 @@ cuiGrid::~cuiGrid() {
     model_.reset();
 }
 
-cmcGridModel& cuiGrid::Open(std::unique_ptr<cmcSheetDef> def) {
+GridModel& cuiGrid::Open(std::unique_ptr<cmcSheetDef> def) {
     // A sheet built again (font size, view, position) keeps what was being typed: the text
     // goes to its cell before the cells are made anew.
     CloseEditor(true, false, false);
     model_.reset();
-    model_ = std::make_unique<cmcGridModel>(std::move(def), *this);
+    model_ = std::make_unique<GridModel>(std::move(def), *this);
     model_->SetPopupIdentity(reinterpret_cast<intptr_t>(this));
     return *model_;
 }
@@ -317,7 +317,7 @@ void cuiGrid::CloseEditor(bool commit, bool focusGrid, bool keepRefused) {
     viewport()->update();
 }
 
-void cuiGrid::EditorNavigation(cmcGridModel::NavKey key) {
+void cuiGrid::EditorNavigation(GridModel::NavKey key) {
     CloseEditor(true, true);
     if (model_ && !EditorVisible()) model_->NavigationKey(key, false);
 }
@@ -336,7 +336,7 @@ void cuiGrid::keyPressEvent(QKeyEvent* event) {
         forwarding_ = false;
         return;
     }
-    using Nav = cmcGridModel::NavKey;
+    using Nav = GridModel::NavKey;
     const Qt::KeyboardModifiers mods = event->modifiers() & ~Qt::KeypadModifier;
     shiftHeld_ = mods & Qt::ShiftModifier;
     const bool ctrlOnly = mods == Qt::ControlModifier;
@@ -639,7 +639,7 @@ struct MenuData : QObject {
 };
 
 void AddItems(QMenu* root, cuiGrid* grid, MenuData* data) {
-    cmcGridModel* model = grid->Model();
+    GridModel* model = grid->Model();
     auto& nodes = data->tree.Nodes();
     if (nodes.empty()) return;
     // The owner's cell as the sheet that owns the popup gives it (query 12): the items' states
@@ -647,8 +647,7 @@ void AddItems(QMenu* root, cuiGrid* grid, MenuData* data) {
     cmcCellCapsule opener;
     model->FillRequest(opener, model->Column(), model->Row());
     opener.notify = nullptr;
-    std::optional<cmcCellObj> owner =
-        cmcGridModel::QueryPopupCell(reinterpret_cast<intptr_t>(grid));
+    std::optional<cmcCellObj> owner = GridModel::QueryPopupCell(reinterpret_cast<intptr_t>(grid));
     if (owner) opener.cell = &*owner;
     int visible = 0;
     for (auto& node : nodes) visible += node.depth == nodes.front().depth;
@@ -773,7 +772,7 @@ cuiChooser::cuiChooser(cuiGrid* owner, int column, int row, const cmcCellCapsule
     grid_ = new cuiGrid(this);
     layout->addWidget(grid_);
     grid_->SetChooserOwner(owner, column, row);
-    cmcGridModel& model = grid_->Open(std::make_unique<cmcSheetDef>(GTex(), sheet));
+    GridModel& model = grid_->Open(std::make_unique<cmcSheetDef>(GTex(), sheet));
     model.SetChooser(request);
     model.SetInitialCell(listLabel, value);
     model.SetScrollBars(false);

@@ -2,7 +2,7 @@
 // The grid of a sheet on screen: paints the cells of its grid model, keeps fixed rows and
 // columns in place while the rest scrolls, forwards keys and mouse events to the model, and
 // carries the in-place editor, the drop-down choosers and the cells' popup menus. Decisions
-// live in the model (app/cmcGridModel.h); this class only paints and forwards.
+// live in the model (app/GridModel.h); this class only paints and forwards.
 #include <QAbstractScrollArea>
 #include <QPlainTextEdit>
 #include <QPointer>
@@ -11,7 +11,7 @@
 #include <memory>
 #include <string>
 
-#include "app/cmcGridModel.h"
+#include "app/GridModel.h"
 #include "gui/CellPainter.h"
 #include "radio/cmcCellUi.h"
 
@@ -43,9 +43,9 @@ class cuiGrid : public QAbstractScrollArea, public GridHost, public CellGrid {
     ~cuiGrid() override;
 
     // Makes the model of a sheet definition (not built yet: set it up, then Build).
-    cmcGridModel& Open(std::unique_ptr<cmcSheetDef> def);
+    GridModel& Open(std::unique_ptr<cmcSheetDef> def);
     void Build(std::string_view basicExtra = {});
-    cmcGridModel* Model() const { return model_.get(); }
+    GridModel* Model() const { return model_.get(); }
 
     cuiCellEditor* Editor() const { return editor_; }
     bool EditorVisible() const;
@@ -102,7 +102,7 @@ class cuiGrid : public QAbstractScrollArea, public GridHost, public CellGrid {
     // Editor keys that commit and then act on the grid. A value the cell refuses keeps the
     // editor open on the typed text, unless `keepRefused` is false (the sheet is made anew).
     void CloseEditor(bool commit, bool focusGrid, bool keepRefused = true);
-    void EditorNavigation(cmcGridModel::NavKey key);
+    void EditorNavigation(GridModel::NavKey key);
 
   signals:
     void CurrentCellChanged();
@@ -131,7 +131,7 @@ class cuiGrid : public QAbstractScrollArea, public GridHost, public CellGrid {
     // Runs the current cell's popup-menu item of this label; false when it offers none.
     bool TriggerPopupItem(int label);
 
-    std::unique_ptr<cmcGridModel> model_;
+    std::unique_ptr<GridModel> model_;
     QtTextSurface surface_;
     CellPaintOptions options_;
     cuiCellEditor* editor_ = nullptr;

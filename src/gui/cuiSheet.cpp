@@ -88,7 +88,7 @@ cuiSheet::~cuiSheet() {
 }
 
 void cuiSheet::Build(const ViewState& position, int initialLabel, int initialIndex) {
-    cmcGridModel& model = grid_->Open(MakeSheetDef(key_, options_));
+    GridModel& model = grid_->Open(MakeSheetDef(key_, options_));
     model.SetSavedPosition(position);
     model.SetScrollBars(scrollBars_);
     if (initialLabel >= 0) model.SetInitialCell(initialLabel, initialIndex);
@@ -136,7 +136,7 @@ SheetPosition cuiSheet::Position() const {
 }
 
 void cuiSheet::SetPosition(const SheetPosition& p) {
-    const cmcGridModel* m = grid_->Model();
+    const GridModel* m = grid_->Model();
     ViewState v{p.column, p.row, p.leftColumn, p.topRow};
     if (m && m->Built()) {  // clamped into the sheet
         v.column = std::min(v.column, m->ColumnCount() - 1);
@@ -144,13 +144,13 @@ void cuiSheet::SetPosition(const SheetPosition& p) {
     }
     RestoreViewState(v);
     if (p.leftColumn < 0 || p.topRow < 0) {
-        cmcGridModel* model = grid_->Model();
+        GridModel* model = grid_->Model();
         model->EnsureVisible(model->Column(), model->Row());
     }
 }
 
 const cmcCellObj* cuiSheet::CurrentCell() const {
-    const cmcGridModel* m = grid_->Model();
+    const GridModel* m = grid_->Model();
     return m && m->Built() && !m->Disabled() ? m->CurrentCell() : nullptr;
 }
 
@@ -160,19 +160,19 @@ void cuiSheet::SetFontPercent(int percent) {
 }
 
 int cuiSheet::CurrentLabel() const {
-    const cmcGridModel* m = grid_->Model();
+    const GridModel* m = grid_->Model();
     const cmcCellObj* cell = m ? m->CurrentCell() : nullptr;
     return cell && !m->Disabled() ? cell->Label : -1;
 }
 
 int cuiSheet::CurrentRow() const {
-    const cmcGridModel* m = grid_->Model();
+    const GridModel* m = grid_->Model();
     const cmcCellObj* cell = m ? m->CurrentCell() : nullptr;
     return cell && !m->Disabled() ? cell->Index : -1;
 }
 
 bool cuiSheet::GoToItem(int category, int label, int index) {
-    cmcGridModel* model = grid_->Model();
+    GridModel* model = grid_->Model();
     if (model == nullptr || !model->Built()) return false;
     if (model->GoToCell(category, label, index)) return true;
     if (!options_.usableOnly) return false;
@@ -184,7 +184,7 @@ bool cuiSheet::GoToItem(int category, int label, int index) {
 }
 
 cuiSheet::ViewState cuiSheet::SaveViewState() const {
-    const cmcGridModel* m = grid_->Model();
+    const GridModel* m = grid_->Model();
     return m && m->Built() ? m->CurrentPosition() : ViewState{};
 }
 

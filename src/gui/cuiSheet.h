@@ -10,7 +10,7 @@
 #include <memory>
 #include <string>
 
-#include "app/cmcGridModel.h"
+#include "app/GridModel.h"
 #include "gui/SheetPane.h"
 
 class cuiGrid;
@@ -24,7 +24,7 @@ std::unique_ptr<cmcSheetDef> MakeSheetDef(const std::string& key, const SheetPan
 class cuiSheet : public QFrame, public SheetPane {
     Q_OBJECT
   public:
-    using ViewState = cmcGridModel::Position;
+    using ViewState = GridModel::Position;
 
     // Without scroll bars the sheet is meant to be shown whole (NeededSize).
     explicit cuiSheet(const std::string& reference, const SheetPaneOptions& options = {},

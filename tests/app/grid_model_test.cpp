@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "app/cmcGridModel.h"
+#include "app/GridModel.h"
 #include "app/indEnviron.h"
 #include "base/ScopedInstall.h"
 #include "base/cmcEvMan.h"
@@ -98,8 +98,8 @@ class GridModelTest : public testing::Test {
     }
 
     // A sheet "S" with the style and cell lines; E is an editable cell model.
-    cmcGridModel& Make(const std::string& style, std::vector<std::string> cells,
-                       bool chooser = false) {
+    GridModel& Make(const std::string& style, std::vector<std::string> cells,
+                    bool chooser = false) {
         std::vector<std::string> lines = {"#S_Style", style, "#S_BasicCell", "{(%CT_IntCh.)}",
                                           "#S_Cells"};
         lines.insert(lines.end(), cells.begin(), cells.end());
@@ -109,7 +109,7 @@ class GridModelTest : public testing::Test {
         store_ = std::make_unique<cmcGTex>();
         store_->BindLines(lines);
         storeSlot_.emplace(store_.get());
-        model_ = std::make_unique<cmcGridModel>(std::make_unique<cmcSheetDef>(*store_, "S"), host_);
+        model_ = std::make_unique<GridModel>(std::make_unique<cmcSheetDef>(*store_, "S"), host_);
         model_->SetDispatcher(&FakeDispatch);
         if (chooser) {
             cmcCellCapsule owner;
@@ -120,7 +120,7 @@ class GridModelTest : public testing::Test {
         return *model_;
     }
     // A channel-list shape: a heading row and n rows of three editable cells.
-    cmcGridModel& List(int n, const std::string& style = "(FixedRows=1)(MultiSelect=Line)") {
+    GridModel& List(int n, const std::string& style = "(FixedRows=1)(MultiSelect=Line)") {
         return Make(style, {"H|H|H", ":(LoopFrom " + std::to_string(n) + ")",
                             "{($E)(%CL_ChList_Atr[0])}a|{($E)(%CL_ChList_Tag[0])}b|"
                             "{($E)(%CL_ChList_Comment[0])}c",
@@ -134,13 +134,13 @@ class GridModelTest : public testing::Test {
     std::unique_ptr<cmcEvMan> hub_;
     std::unique_ptr<indEnviron> environ_;
     std::unique_ptr<cmcGTex> store_;
-    std::unique_ptr<cmcGridModel> model_;
+    std::unique_ptr<GridModel> model_;
     std::optional<ScopedInstall<InstallEvMan>> hubSlot_;
     std::optional<ScopedInstall<InstallEnviron>> environSlot_;
     std::optional<ScopedInstall<InstallGTex>> storeSlot_;
 };
 
-using Nav = cmcGridModel::NavKey;
+using Nav = GridModel::NavKey;
 
 TEST_F(GridModelTest, CursorStartsOnTheFirstSelectableCellAndSkipsTheOthers) {
     // Row 1: S _ S; row 2: _ S _; row 3: S _ _.  (_ = not selectable)
@@ -199,7 +199,7 @@ TEST_F(GridModelTest, KeysOfTheSheet) {
     m.SelectCell(2, 1);
     m.NavigationKey(Nav::kRight, false);
     ASSERT_EQ(gCalls.size(), 1u);
-    EXPECT_EQ(gCalls[0].key, cmcGridModel::kKeyRight);
+    EXPECT_EQ(gCalls[0].key, GridModel::kKeyRight);
     EXPECT_EQ(At(), std::make_pair(2, 1));
     m.NavigationKey(Nav::kLeft, false);  // moved: nothing dispatched
     EXPECT_EQ(gCalls.size(), 1u);
@@ -346,7 +346,7 @@ TEST_F(GridModelTest, ADispatcherThatNeverStopsHandingOnKeysIsCutOff) {
         return EditorSignal::kNone;
     };
     m.KeyInput('q');
-    EXPECT_EQ(gCalls.size(), size_t(1 + cmcGridModel::kMaxReplays));
+    EXPECT_EQ(gCalls.size(), size_t(1 + GridModel::kMaxReplays));
 }
 
 TEST_F(GridModelTest, ACellOwnedByItsLeftNeighbourSelectsWithIt) {
@@ -396,11 +396,11 @@ TEST_F(GridModelTest, RedrawMaskBits) {
         {0x00, cell(CT_IntCh, CL_ChList_Atr, 5), false},
     };
     for (const Case& c : cases)
-        EXPECT_EQ(cmcGridModel::RedrawMatches(t, c.c, c.mask), c.hit)
+        EXPECT_EQ(GridModel::RedrawMatches(t, c.c, c.mask), c.hit)
             << "mask " << c.mask << " label " << c.c.Label << " index " << c.c.Index;
     // An index rule needs a target with a category.
-    EXPECT_FALSE(cmcGridModel::RedrawMatches(cell(kCellNoCategory, CL_ChList_Atr, 5),
-                                             cell(CT_IntCh, CL_ChList_Tag, 5), 0x08));
+    EXPECT_FALSE(GridModel::RedrawMatches(cell(kCellNoCategory, CL_ChList_Atr, 5),
+                                          cell(CT_IntCh, CL_ChList_Tag, 5), 0x08));
 }
 
 TEST_F(GridModelTest, ANotifiedChangeRepaintsTheRowOnScreenOnly) {
@@ -442,7 +442,7 @@ TEST_F(GridModelTest, ColumnWidthsAreLimitedFittedAndKept) {
     EXPECT_EQ(environ_->ReadInt(key, "1"), 10);
     auto& again = List(3);
     EXPECT_EQ(again.ColumnWidth(2), 50);
-    cmcGridModel::ResetColumnWidths();
+    GridModel::ResetColumnWidths();
     EXPECT_EQ(environ_->ReadInt(key, "2"), -1);
 }
 

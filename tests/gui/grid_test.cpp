@@ -83,7 +83,7 @@ class GridWindowTest : public testing::Test {
     }
     cuiSheet* Sheet() { return dynamic_cast<cuiSheet*>(window_->CurrentSheet()); }
     cuiGrid* Grid() { return Sheet()->Grid(); }
-    cmcGridModel& Model() { return *Grid()->Model(); }
+    GridModel& Model() { return *Grid()->Model(); }
     // What a cell shows now.
     std::string Shown(int column, int row) {
         cmcCellCapsule req;
@@ -180,7 +180,7 @@ TEST_F(GridWindowTest, AChooserUnderTheCellPicksAValue) {
     const QPoint cellBottom =
         Grid()->viewport()->mapToGlobal(Grid()->CellRectOnScreen(kTag, row).bottomLeft());
     EXPECT_GE(chooser->geometry().top(), cellBottom.y() - 1);
-    cmcGridModel& list = *chooser->Grid()->Model();
+    GridModel& list = *chooser->Grid()->Model();
     EXPECT_TRUE(list.IsChooser());
     const int start = list.Row();
     QTest::keyClick(chooser->Grid(), Qt::Key_Down);
@@ -202,7 +202,7 @@ TEST_F(GridWindowTest, InUseChooserSetsWhatItSays) {
         QTest::keyClick(Grid(), Qt::Key_Return);
         cuiChooser* chooser = Grid()->Chooser();
         ASSERT_NE(chooser, nullptr);
-        cmcGridModel& list = *chooser->Grid()->Model();
+        GridModel& list = *chooser->Grid()->Model();
         for (int r = 0; r < list.RowCount(); ++r)
             if (Trimmed(list.CellAt(0, r).Text) == text) {
                 list.SelectCell(0, r);
@@ -545,11 +545,11 @@ TEST_F(GridWindowTest, TheChooserAndThePopupAnswerTheirOwnersEvents) {
     Model().SelectCell(kTag, row);
     const auto owner = reinterpret_cast<intptr_t>(Grid());
 
-    std::optional<cmcCellObj> cell = cmcGridModel::QueryPopupCell(owner);
+    std::optional<cmcCellObj> cell = GridModel::QueryPopupCell(owner);
     ASSERT_TRUE(cell.has_value());
     EXPECT_EQ(cell->Label, Model().CellAt(kTag, row).Label);
     EXPECT_EQ(cell->Index, 9);
-    EXPECT_FALSE(cmcGridModel::QueryPopupCell(owner + 1).has_value());
+    EXPECT_FALSE(GridModel::QueryPopupCell(owner + 1).has_value());
 
     const std::string before = Shown(kTag, row);
     EXPECT_FALSE(EvMan().Query(ev::kQueryIgnoreWheel, owner).has_value());
@@ -791,7 +791,7 @@ TEST_F(GridWindowTest, AFrequencyOutsideTheBandIsRefusedAndTheEditorStaysOnIt) {
 namespace {
 
 // The free-channel cell (column, row) of a label and free row.
-std::pair<int, int> FreeCell(cmcGridModel& m, int label, int index) {
+std::pair<int, int> FreeCell(GridModel& m, int label, int index) {
     for (int r = 0; r < m.RowCount(); ++r)
         for (int c = 0; c < m.ColumnCount(); ++c)
             if (m.CellAt(c, r).Label == label && m.CellAt(c, r).Index == index) return {c, r};

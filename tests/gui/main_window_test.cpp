@@ -7,7 +7,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "app/cmcGridModel.h"
+#include "app/GridModel.h"
 #include "gui/AppSession.h"
 #include "gui/TForm1.h"
 #include "gui/cuiGrid.h"
@@ -65,7 +65,7 @@ TEST(MainWindow, TreeOpensSheetsOverTheFactoryImage) {
         bool found16 = false;
         auto* sheet = dynamic_cast<cuiSheet*>(w.CurrentSheet());
         ASSERT_NE(sheet, nullptr);
-        cmcGridModel& m = *sheet->Grid()->Model();
+        GridModel& m = *sheet->Grid()->Model();
         for (int r = 0; r < m.RowCount() && !found16; ++r) {
             cmcCellCapsule req;
             m.FillPaintRequest(req, 0, r, false);

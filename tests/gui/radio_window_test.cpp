@@ -23,7 +23,7 @@
 #include <thread>
 
 #include "app/CloneMessages.h"
-#include "app/cmcGridModel.h"
+#include "app/GridModel.h"
 #include "app/indEnviron.h"
 #include "app/indMain.h"
 #include "base/ScopedInstall.h"
@@ -338,7 +338,7 @@ TEST_F(RadioWindow, ReadEditWriteAndInformationThroughTheWindow) {
     QPointer<cuiCloneInfoDialog> info = Shown<cuiCloneInfoDialog>();
     EXPECT_FALSE(window->isEnabled());
     bool named = false;
-    cmcGridModel& m = *info->Grid()->Model();
+    GridModel& m = *info->Grid()->Model();
     for (int r = 0; r < m.RowCount(); ++r)
         for (int c = 0; c < m.ColumnCount(); ++c) {
             cmcCellCapsule req;

@@ -30,7 +30,7 @@
 #include <functional>
 #include <memory>
 
-#include "app/cmcGridModel.h"
+#include "app/GridModel.h"
 #include "app/indEnviron.h"
 #include "app/indMain.h"
 #include "base/ScopedInstall.h"
@@ -694,7 +694,7 @@ TEST_F(Window, HelpPopupNeverHoldsTheInput) {
     auto* sheet = dynamic_cast<cuiSheet*>(window_->CurrentSheet());
     ASSERT_NE(sheet, nullptr);
     cuiGrid* grid = sheet->Grid();
-    cmcGridModel& model = *grid->Model();
+    GridModel& model = *grid->Model();
     // The first sheet's longest transmission.
     for (int r = 0; r < model.RowCount(); ++r)
         for (int c = 0; c < model.ColumnCount(); ++c)

@@ -56,7 +56,7 @@ class GridHost {
 
 using cmcGridDispatcher = EditorSignal (*)(cmcCellCapsule& request, bool notify);
 
-class cmcGridModel {
+class GridModel {
   public:
     static constexpr int kMinWidth = 10;
     static constexpr int kMaxWidth = 650;
@@ -90,10 +90,10 @@ class cmcGridModel {
         int top = -1;
     };
 
-    cmcGridModel(std::unique_ptr<cmcSheetDef> def, GridHost& host);
-    ~cmcGridModel();
-    cmcGridModel(const cmcGridModel&) = delete;
-    cmcGridModel& operator=(const cmcGridModel&) = delete;
+    GridModel(std::unique_ptr<cmcSheetDef> def, GridHost& host);
+    ~GridModel();
+    GridModel(const GridModel&) = delete;
+    GridModel& operator=(const GridModel&) = delete;
 
     // Query 12 of the hub: the sheet whose popup menu has this identity answers with a copy of
     // its current cell; none when no sheet answers.

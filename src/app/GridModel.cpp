@@ -1,4 +1,4 @@
-#include "app/cmcGridModel.h"
+#include "app/GridModel.h"
 
 #include <algorithm>
 #include <cmath>
@@ -31,28 +31,28 @@ std::string WidthKey(const std::string& name) {
 
 }  // namespace
 
-cmcGridModel::cmcGridModel(std::unique_ptr<cmcSheetDef> def, GridHost& host)
+GridModel::GridModel(std::unique_ptr<cmcSheetDef> def, GridHost& host)
     : def_(std::move(def)), host_(host) {
-    EvMan().Subscribe(&cmcGridModel::OnEvent, this);
+    EvMan().Subscribe(&GridModel::OnEvent, this);
     subscribed_ = true;
 }
 
-cmcGridModel::~cmcGridModel() {
+GridModel::~GridModel() {
     // Widths were saved when they changed: the text store may be gone by now.
-    if (subscribed_) EvMan().Unsubscribe(&cmcGridModel::OnEvent, this);
+    if (subscribed_) EvMan().Unsubscribe(&GridModel::OnEvent, this);
 }
 
-void cmcGridModel::SetChooser(const cmcCellCapsule& owner) {
+void GridModel::SetChooser(const cmcCellCapsule& owner) {
     owner_ = std::make_unique<cmcCellCapsule>(owner);
 }
 
-void cmcGridModel::SetInitialCell(int label, int index) {
+void GridModel::SetInitialCell(int label, int index) {
     initial_ = std::make_pair(label, index);
 }
 
 // --- building ---
 
-void cmcGridModel::Build(std::string_view basicExtra) {
+void GridModel::Build(std::string_view basicExtra) {
     if (!dispatcher_) dispatcher_ = &DispatchCell;
     built_ = false;
     def_->Build(basicExtra);
@@ -78,7 +78,7 @@ void cmcGridModel::Build(std::string_view basicExtra) {
     host_.CursorMoved();
 }
 
-void cmcGridModel::SizeCells() {
+void GridModel::SizeCells() {
     const int cols = ColumnCount(), rows = RowCount();
     colWidths_.assign(static_cast<size_t>(cols), 1);
     rowHeights_.assign(static_cast<size_t>(rows), 1);
@@ -102,7 +102,7 @@ void cmcGridModel::SizeCells() {
     }
 }
 
-void cmcGridModel::PlaceInitialCursor() {
+void GridModel::PlaceInitialCursor() {
     col_ = row_ = 0;
     left_ = FixedCols();
     top_ = FixedRows();
@@ -147,63 +147,63 @@ void cmcGridModel::PlaceInitialCursor() {
     }
 }
 
-void cmcGridModel::ScrollHomeIfFirst() {
+void GridModel::ScrollHomeIfFirst() {
     if (col_ <= def_->FirstSelectableColumn()) left_ = FixedCols();
     if (row_ <= def_->FirstSelectableRow()) top_ = FixedRows();
 }
 
 // --- slots ---
 
-size_t cmcGridModel::Slot(int column, int row) const {
+size_t GridModel::Slot(int column, int row) const {
     return static_cast<size_t>(row) * static_cast<size_t>(ColumnCount()) +
            static_cast<size_t>(column);
 }
 
-void cmcGridModel::CheckCell(int column, int row) const {
+void GridModel::CheckCell(int column, int row) const {
     if (column < 0 || row < 0 || column >= ColumnCount() || row >= RowCount() || bits_.empty())
         platform::FatalStop("Illegal Cell selection");
 }
 
-cmcCellObj& cmcGridModel::CellAt(int column, int row) {
+cmcCellObj& GridModel::CellAt(int column, int row) {
     CheckCell(column, row);
     return def_->Cell(column, row);
 }
 
-bool cmcGridModel::Selectable(int column, int row) const {
+bool GridModel::Selectable(int column, int row) const {
     return column >= 0 && row >= 0 && column < ColumnCount() && row < RowCount() &&
            def_->Cell(column, row).Selectable;
 }
 
-bool cmcGridModel::MultiSelectable(int column, int row) const {
+bool GridModel::MultiSelectable(int column, int row) const {
     CheckCell(column, row);
     return def_->MultiSelectable(column, row);
 }
 
-bool cmcGridModel::Marked(int column, int row) const {
+bool GridModel::Marked(int column, int row) const {
     CheckCell(column, row);
     return bits_[Slot(column, row)].marked;
 }
 
-bool cmcGridModel::RowMarked(int column, int row) const {
+bool GridModel::RowMarked(int column, int row) const {
     CheckCell(column, row);
     return bits_[Slot(column, row)].rowMarked;
 }
 
-int cmcGridModel::OwnerColumn(int column, int row) const {
+int GridModel::OwnerColumn(int column, int row) const {
     int c = column;
     while (c >= 0 && def_->Cell(c, row).OwnedByLeft) --c;
     if (c == column) return column;
     return c >= 0 && def_->Cell(c, row).Selectable ? c : -1;
 }
 
-bool cmcGridModel::DrawnSelected(int column, int row) const {
+bool GridModel::DrawnSelected(int column, int row) const {
     if (column == col_ && row == row_) return true;
     const SlotBits& b = bits_[Slot(column, row)];
     if (def_->MultiSelectable(column, row) && (b.marked || b.rowMarked)) return true;
     return row == row_ && def_->Cell(column, row).OwnedByLeft && OwnerColumn(column, row) >= 0;
 }
 
-const std::string* cmcGridModel::CompareValue(int column, int row) {
+const std::string* GridModel::CompareValue(int column, int row) {
     const CompareMarkSet& marks = CompareMarks();
     if (marks.Generation() != compareGeneration_) {
         compareGeneration_ = marks.Generation();
@@ -216,14 +216,14 @@ const std::string* cmcGridModel::CompareValue(int column, int row) {
     return it == compareTable_->end() ? nullptr : &it->second;
 }
 
-const cmcCellObj* cmcGridModel::CurrentCell() const {
+const cmcCellObj* GridModel::CurrentCell() const {
     if (!built_ || col_ >= ColumnCount() || row_ >= RowCount()) return nullptr;
     return &def_->Cell(col_, row_);
 }
 
 // --- geometry ---
 
-void cmcGridModel::SetTopLeft(int left, int top) {
+void GridModel::SetTopLeft(int left, int top) {
     left = std::clamp(left, FixedCols(), std::max(FixedCols(), ColumnCount() - 1));
     top = std::clamp(top, FixedRows(), std::max(FixedRows(), RowCount() - 1));
     if (left == left_ && top == top_) return;
@@ -232,7 +232,7 @@ void cmcGridModel::SetTopLeft(int left, int top) {
     host_.ScrollChanged();
 }
 
-int cmcGridModel::LastVisibleColumn() const {
+int GridModel::LastVisibleColumn() const {
     int x = 0;
     for (int c = 0; c < FixedCols(); ++c) x += colWidths_[c];
     int last = left_;
@@ -244,7 +244,7 @@ int cmcGridModel::LastVisibleColumn() const {
     return last;
 }
 
-int cmcGridModel::LastVisibleRow() const {
+int GridModel::LastVisibleRow() const {
     int y = 0;
     for (int r = 0; r < FixedRows(); ++r) y += rowHeights_[r];
     int last = top_;
@@ -256,19 +256,19 @@ int cmcGridModel::LastVisibleRow() const {
     return last;
 }
 
-int cmcGridModel::NeededWidth() const {
+int GridModel::NeededWidth() const {
     int sum = 0;
     for (int w : colWidths_) sum += w;
     return sum;
 }
 
-int cmcGridModel::NeededHeight() const {
+int GridModel::NeededHeight() const {
     int sum = 0;
     for (int h : rowHeights_) sum += h;
     return sum;
 }
 
-void cmcGridModel::EnsureVisible(int column, int row) {
+void GridModel::EnsureVisible(int column, int row) {
     int left = left_, top = top_;
     if (column >= FixedCols()) {
         if (column < left) left = column;
@@ -298,7 +298,7 @@ void cmcGridModel::EnsureVisible(int column, int row) {
 
 // --- cursor ---
 
-bool cmcGridModel::StepOnce(int dx, int dy, bool wrap, int& column, int& row) {
+bool GridModel::StepOnce(int dx, int dy, bool wrap, int& column, int& row) {
     const int cols = ColumnCount(), rows = RowCount();
     int x = column, y = row;
     for (;;) {
@@ -341,7 +341,7 @@ bool cmcGridModel::StepOnce(int dx, int dy, bool wrap, int& column, int& row) {
 }
 
 // Ties go to the smaller row (column): the search looks there first.
-int cmcGridModel::NearestInColumn(int column) const {
+int GridModel::NearestInColumn(int column) const {
     for (int d = 0; d < RowCount(); ++d) {
         if (Selectable(column, rememberRow_ - d)) return rememberRow_ - d;
         if (Selectable(column, rememberRow_ + d)) return rememberRow_ + d;
@@ -349,7 +349,7 @@ int cmcGridModel::NearestInColumn(int column) const {
     return -1;
 }
 
-int cmcGridModel::NearestInRow(int row) const {
+int GridModel::NearestInRow(int row) const {
     for (int d = 0; d < ColumnCount(); ++d) {
         if (Selectable(rememberCol_ - d, row)) return rememberCol_ - d;
         if (Selectable(rememberCol_ + d, row)) return rememberCol_ + d;
@@ -357,7 +357,7 @@ int cmcGridModel::NearestInRow(int row) const {
     return -1;
 }
 
-void cmcGridModel::MoveCursor(int dx, int dy) {
+void GridModel::MoveCursor(int dx, int dy) {
     if (!built_ || disabled_) return;
     const int steps = dx != 0 ? std::abs(dx) : std::abs(dy);
     const int sx = Sign(dx), sy = dx != 0 ? 0 : Sign(dy);
@@ -373,12 +373,12 @@ void cmcGridModel::MoveCursor(int dx, int dy) {
     host_.ScrollChanged();
 }
 
-void cmcGridModel::SendIndicatorClear() {
+void GridModel::SendIndicatorClear() {
     EvMan().SendText(ev::kIndicatorText, cellcolor::kWindowText,
                      static_cast<int>(cellcolor::kBtnFace), "");
 }
 
-bool cmcGridModel::MaySelect(int column, int row) {
+bool GridModel::MaySelect(int column, int row) {
     CheckCell(column, row);
     if (!programmatic_) {
         // A refused value keeps its editor open, and the cursor on its cell.
@@ -396,7 +396,7 @@ bool cmcGridModel::MaySelect(int column, int row) {
     return ok;
 }
 
-void cmcGridModel::MoveTo(int column, int row, bool scroll) {
+void GridModel::MoveTo(int column, int row, bool scroll) {
     const int fromCol = col_, fromRow = row_;
     UpdateMarks(fromCol, fromRow, column, row);
     col_ = column;
@@ -414,21 +414,21 @@ void cmcGridModel::MoveTo(int column, int row, bool scroll) {
     host_.CursorMoved();
 }
 
-void cmcGridModel::SelectCell(int column, int row) {
+void GridModel::SelectCell(int column, int row) {
     programmatic_ = true;
     MaySelect(column, row);
     programmatic_ = false;
     MoveTo(column, row, true);
 }
 
-void cmcGridModel::PlaceCursor(int column, int row) {
+void GridModel::PlaceCursor(int column, int row) {
     programmatic_ = true;
     MaySelect(column, row);
     programmatic_ = false;
     MoveTo(column, row, false);
 }
 
-bool cmcGridModel::GoToCell(int category, int label, int index) {
+bool GridModel::GoToCell(int category, int label, int index) {
     for (int r = 0; r < RowCount(); ++r)
         for (int c = 0; c < ColumnCount(); ++c) {
             const cmcCellObj& cell = def_->Cell(c, r);
@@ -443,7 +443,7 @@ bool cmcGridModel::GoToCell(int category, int label, int index) {
 
 // --- marks ---
 
-void cmcGridModel::SetMark(int column, int row, bool on) {
+void GridModel::SetMark(int column, int row, bool on) {
     if (!def_->Cell(column, row).Selectable) return;
     bool& marked = bits_[Slot(column, row)].marked;
     if (marked == on) return;
@@ -455,7 +455,7 @@ void cmcGridModel::SetMark(int column, int row, bool on) {
     host_.InvalidateCell(column, row);
 }
 
-void cmcGridModel::ClearMultiSelection() {
+void GridModel::ClearMultiSelection() {
     // Only the rows that may hold marks: every input call clears, and a long list would
     // otherwise be walked whole for the one mark of the cursor.
     const int last = std::min(markBottom_, RowCount() - 1);
@@ -467,7 +467,7 @@ void cmcGridModel::ClearMultiSelection() {
     UpdateRowMarks();
 }
 
-void cmcGridModel::UpdateRowMarks() {
+void GridModel::UpdateRowMarks() {
     const bool lines = multiActive_ && def_->Style().multiSelect == 2;
     if (!lines && rowMarksCleared_) return;
     for (int r = 0; r < RowCount(); ++r) {
@@ -485,7 +485,7 @@ void cmcGridModel::UpdateRowMarks() {
     rowMarksCleared_ = !lines;
 }
 
-void cmcGridModel::UpdateMarks(int pCol, int pRow, int nCol, int nRow) {
+void GridModel::UpdateMarks(int pCol, int pRow, int nCol, int nRow) {
     const bool extending = host_.Extending();
     const bool moved = pCol != nCol || pRow != nRow;
     const bool possible = ((def_->Style().multiSelect != 0 && moved) || multiActive_) &&
@@ -515,7 +515,7 @@ void cmcGridModel::UpdateMarks(int pCol, int pRow, int nCol, int nRow) {
 
 // --- input ---
 
-bool cmcGridModel::NavigationKey(NavKey key, bool ctrlOnly) {
+bool GridModel::NavigationKey(NavKey key, bool ctrlOnly) {
     host_.CommitEditor();
     if (host_.EditorOpen()) return true;
     SendIndicatorClear();
@@ -562,8 +562,8 @@ bool cmcGridModel::NavigationKey(NavKey key, bool ctrlOnly) {
     return true;
 }
 
-bool cmcGridModel::ScanSelectable(int column, int row, bool forward, bool sameRow, int& toColumn,
-                                  int& toRow) const {
+bool GridModel::ScanSelectable(int column, int row, bool forward, bool sameRow, int& toColumn,
+                               int& toRow) const {
     if (!built_ || disabled_ || row < 0 || row >= RowCount()) return false;
     const int step = forward ? 1 : -1;
     int c = column + step, r = row;
@@ -581,7 +581,7 @@ bool cmcGridModel::ScanSelectable(int column, int row, bool forward, bool sameRo
     return false;
 }
 
-void cmcGridModel::JumpTo(int column, int row) {
+void GridModel::JumpTo(int column, int row) {
     if ((column == col_ && row == row_) || !MaySelect(column, row)) return;
     MoveTo(column, row, true);
     rememberCol_ = column;
@@ -590,7 +590,7 @@ void cmcGridModel::JumpTo(int column, int row) {
     host_.ScrollChanged();
 }
 
-EditorSignal cmcGridModel::KeyInput(int key) {
+EditorSignal GridModel::KeyInput(int key) {
     if (!built_ || disabled_) return EditorSignal::kNone;
     if (IsChooser()) {
         if (key == cellkey::kEnter || key == cellkey::kDoubleClick) host_.Choose(col_, row_);
@@ -604,14 +604,14 @@ EditorSignal cmcGridModel::KeyInput(int key) {
     return InputCall(req, col_, row_);
 }
 
-void cmcGridModel::Click(int column, int row) {
+void GridModel::Click(int column, int row) {
     if (!built_ || disabled_) return;
     const int owner = OwnerColumn(column, row);
     if (owner < 0) return;
     if (MaySelect(owner, row)) MoveTo(owner, row, true);
 }
 
-bool cmcGridModel::RightClick(int column, int row) {
+bool GridModel::RightClick(int column, int row) {
     if (!built_ || disabled_) return false;
     if (multiActive_) return true;
     const int owner = OwnerColumn(column, row);
@@ -623,17 +623,17 @@ bool cmcGridModel::RightClick(int column, int row) {
     return true;
 }
 
-void cmcGridModel::DoubleClick(int column, int row) {
+void GridModel::DoubleClick(int column, int row) {
     if (!built_ || disabled_) return;
     if (OwnerColumn(column, row) == col_ && row == row_) KeyInput(cellkey::kDoubleClick);
 }
 
-void cmcGridModel::Hover(int column, int row) {
+void GridModel::Hover(int column, int row) {
     if (!built_ || disabled_ || (column == col_ && row == row_)) return;
     if (Selectable(column, row) && MaySelect(column, row)) MoveTo(column, row, true);
 }
 
-EditorSignal cmcGridModel::MenuCommand(int label) {
+EditorSignal GridModel::MenuCommand(int label) {
     if (!built_ || disabled_) return EditorSignal::kNone;
     host_.CommitEditor();
     if (host_.EditorOpen()) return EditorSignal::kNone;
@@ -643,7 +643,7 @@ EditorSignal cmcGridModel::MenuCommand(int label) {
     return InputCall(req, col_, row_);
 }
 
-bool cmcGridModel::CommitText(int column, int row, const std::string& text) {
+bool GridModel::CommitText(int column, int row, const std::string& text) {
     if (!built_ || column >= ColumnCount() || row >= RowCount()) return true;
     cmcCellCapsule req;
     FillRequest(req, column, row);
@@ -653,7 +653,7 @@ bool cmcGridModel::CommitText(int column, int row, const std::string& text) {
     return req.refusal == nullptr;
 }
 
-void cmcGridModel::CommitChoice(int column, int row, cmcCellObj& chosen) {
+void GridModel::CommitChoice(int column, int row, cmcCellObj& chosen) {
     if (!built_ || column >= ColumnCount() || row >= RowCount()) return;
     cmcCellCapsule choice;
     choice.cell = &chosen;
@@ -664,12 +664,12 @@ void cmcGridModel::CommitChoice(int column, int row, cmcCellObj& chosen) {
     InputCall(req, column, row);
 }
 
-int cmcGridModel::RowSelectionIndex(int row) const {
+int GridModel::RowSelectionIndex(int row) const {
     const int c = std::min(FixedCols(), ColumnCount() - 1);
     return def_->Cell(c, row).Index;
 }
 
-void cmcGridModel::FillRequest(cmcCellCapsule& req, int column, int row) {
+void GridModel::FillRequest(cmcCellCapsule& req, int column, int row) {
     req.Reset();
     req.parent = owner_.get();
     req.form = host_.Form();
@@ -683,12 +683,12 @@ void cmcGridModel::FillRequest(cmcCellCapsule& req, int column, int row) {
         req.rowSelFirst = std::min(a, b);
         req.rowSelLast = std::max(a, b);
     }
-    req.notify = &cmcGridModel::NotifyThunk;
+    req.notify = &GridModel::NotifyThunk;
     req.user = this;
-    req.editorOpen = &cmcGridModel::EditorThunk;
+    req.editorOpen = &GridModel::EditorThunk;
 }
 
-void cmcGridModel::FillPaintRequest(cmcCellCapsule& req, int column, int row, bool selected) {
+void GridModel::FillPaintRequest(cmcCellCapsule& req, int column, int row, bool selected) {
     req.Reset();
     req.parent = owner_.get();
     req.cell = &CellAt(column, row);
@@ -696,7 +696,7 @@ void cmcGridModel::FillPaintRequest(cmcCellCapsule& req, int column, int row, bo
     if (printing_) req.resultFlags |= cmcCellCapsule::kPrinting;
 }
 
-EditorSignal cmcGridModel::InputCall(cmcCellCapsule& req, int column, int row) {
+EditorSignal GridModel::InputCall(cmcCellCapsule& req, int column, int row) {
     auto answer = [&](EditorSignal ans, int c, int r) {
         if (ans == EditorSignal::kChooser) {
             ClearMultiSelection();
@@ -745,13 +745,13 @@ EditorSignal cmcGridModel::InputCall(cmcCellCapsule& req, int column, int row) {
     return ans;
 }
 
-void cmcGridModel::NotifyThunk(void* user, cmcCellCapsule& request, int flags) {
-    auto* self = static_cast<cmcGridModel*>(user);
+void GridModel::NotifyThunk(void* user, cmcCellCapsule& request, int flags) {
+    auto* self = static_cast<GridModel*>(user);
     if (request.cell) self->RedrawMatching(*request.cell, flags);
 }
 
-void cmcGridModel::EditorThunk(void* user, cmcCellCapsule& request, int) {
-    auto* self = static_cast<cmcGridModel*>(user);
+void GridModel::EditorThunk(void* user, cmcCellCapsule& request, int) {
+    auto* self = static_cast<GridModel*>(user);
     if (!self->built_ || self->disabled_) return;
     self->host_.OpenEditor(self->col_, self->row_, request.displayText, request.selStart,
                            request.selLength);
@@ -759,7 +759,7 @@ void cmcGridModel::EditorThunk(void* user, cmcCellCapsule& request, int) {
 
 // --- redraw ---
 
-bool cmcGridModel::RedrawMatches(const cmcCellObj& t, const cmcCellObj& c, int mask) {
+bool GridModel::RedrawMatches(const cmcCellObj& t, const cmcCellObj& c, int mask) {
     const bool bound = c.Label != kCellNoLabel;
     const bool hasCat = t.Category != kCellNoCategory;
     if ((mask & 0x01) && c.Label == t.Label && c.Index == t.Index) return true;
@@ -774,7 +774,7 @@ bool cmcGridModel::RedrawMatches(const cmcCellObj& t, const cmcCellObj& c, int m
     return false;
 }
 
-void cmcGridModel::RedrawMatching(const cmcCellObj& target, int mask) {
+void GridModel::RedrawMatching(const cmcCellObj& target, int mask) {
     if (!built_ || mask == 0) return;
     auto visit = [&](auto&& match) {
         const int lastRow = std::min(RowCount() - 1, LastVisibleRow() + 1);
@@ -793,7 +793,7 @@ void cmcGridModel::RedrawMatching(const cmcCellObj& target, int mask) {
     visit([&](const cmcCellObj& c) { return RedrawMatches(target, c, mask); });
 }
 
-void cmcGridModel::RepaintWhere(int code, int value) {
+void GridModel::RepaintWhere(int code, int value) {
     if (!built_) return;
     cmcCellObj t;
     t.Category = 0;  // any category: the index rules apply to every bound cell
@@ -824,7 +824,7 @@ void cmcGridModel::RepaintWhere(int code, int value) {
     }
 }
 
-std::optional<cmcCellObj> cmcGridModel::QueryPopupCell(intptr_t identity) {
+std::optional<cmcCellObj> GridModel::QueryPopupCell(intptr_t identity) {
     std::optional<cmcEvAns> answer = EvMan().Query(ev::kQueryCurrentCell, identity);
     if (!answer || answer->data.size() != sizeof(const cmcCellObj*)) return std::nullopt;
     const cmcCellObj* cell = nullptr;
@@ -832,8 +832,8 @@ std::optional<cmcCellObj> cmcGridModel::QueryPopupCell(intptr_t identity) {
     return *cell;
 }
 
-void cmcGridModel::OnEvent(void* user, HubEvent& event) {
-    auto* self = static_cast<cmcGridModel*>(user);
+void GridModel::OnEvent(void* user, HubEvent& event) {
+    auto* self = static_cast<GridModel*>(user);
     switch (event.code) {
         case ev::kRepaintAll:
         case ev::kRepaintCategory:
@@ -862,12 +862,12 @@ void cmcGridModel::OnEvent(void* user, HubEvent& event) {
 
 // --- column widths ---
 
-bool cmcGridModel::SizedColumn(int column) const {
+bool GridModel::SizedColumn(int column) const {
     const int r = FixedRows();
     return r < RowCount() && def_->Cell(column, r).Selectable;
 }
 
-void cmcGridModel::ClampWidths(bool loading) {
+void GridModel::ClampWidths(bool loading) {
     if (printing_ || colWidths_.empty()) return;
     int maximum = kMaxWidth;
     if (!loading && host_.ClientWidth() > 0) {
@@ -879,7 +879,7 @@ void cmcGridModel::ClampWidths(bool loading) {
         if (SizedColumn(c)) colWidths_[c] = std::clamp(colWidths_[c], kMinWidth, maximum);
 }
 
-void cmcGridModel::SetColumnWidth(int column, int width, bool save) {
+void GridModel::SetColumnWidth(int column, int width, bool save) {
     if (column < 0 || column >= ColumnCount()) return;
     colWidths_[column] = std::max(width, 0);
     ClampWidths(false);
@@ -887,7 +887,7 @@ void cmcGridModel::SetColumnWidth(int column, int width, bool save) {
     host_.InvalidateAll();
 }
 
-void cmcGridModel::FitColumn(int column) {
+void GridModel::FitColumn(int column) {
     if (!built_ || column < 0 || column >= ColumnCount()) return;
     cmcTextSurface& surface = host_.Surface();
     int width = 0;
@@ -914,7 +914,7 @@ void cmcGridModel::FitColumn(int column) {
     host_.InvalidateAll();
 }
 
-std::string cmcGridModel::WidthName() const {
+std::string GridModel::WidthName() const {
     cmcGTex& store = def_->Store();
     for (int n = 0;; ++n) {
         std::string line = store.GetLine(keys::kCellWidthRegList, n);
@@ -926,7 +926,7 @@ std::string cmcGridModel::WidthName() const {
     return {};
 }
 
-void cmcGridModel::LoadColumnWidths() {
+void GridModel::LoadColumnWidths() {
     const std::string name = WidthName();
     if (name.empty()) return;
     const std::string key = WidthKey(name);
@@ -938,7 +938,7 @@ void cmcGridModel::LoadColumnWidths() {
     ClampWidths(true);
 }
 
-void cmcGridModel::SaveColumnWidths() {
+void GridModel::SaveColumnWidths() {
     if (printing_ || IsChooser() || colWidths_.empty()) return;
     const std::string name = WidthName();
     if (name.empty()) return;
@@ -951,7 +951,7 @@ void cmcGridModel::SaveColumnWidths() {
     }
 }
 
-void cmcGridModel::ResetColumnWidths() {
+void GridModel::ResetColumnWidths() {
     cmcGTex& store = GTex();
     for (int n = 0;; ++n) {
         std::string line = store.GetLine(keys::kCellWidthRegList, n);
@@ -965,7 +965,7 @@ void cmcGridModel::ResetColumnWidths() {
 
 // --- hit testing ---
 
-CellRectangle cmcGridModel::CellRect(int column, int row) const {
+CellRectangle GridModel::CellRect(int column, int row) const {
     CellRectangle rect;
     auto offset = [](const std::vector<int>& sizes, int fixed, int first, int i) {
         int pos = 0;
@@ -988,7 +988,7 @@ CellRectangle cmcGridModel::CellRect(int column, int row) const {
     return rect;
 }
 
-bool cmcGridModel::CellAtPoint(int x, int y, int& column, int& row) const {
+bool GridModel::CellAtPoint(int x, int y, int& column, int& row) const {
     if (!built_ || x < 0 || y < 0) return false;
     auto find = [](const std::vector<int>& sizes, int fixed, int first, int p) {
         int pos = 0;
