@@ -26,7 +26,7 @@ void cmcSettingsPortStore::Save(const std::map<int, std::string>& table) {
     store.Commit();
 }
 
-cmcPortTable::cmcPortTable(cmcPortStore* store) : store_(store) {}
+cmcPortTable::cmcPortTable(PortStore* store) : store_(store) {}
 
 void cmcPortTable::LoadOnce() {
     if (loaded_) return;

@@ -6,16 +6,16 @@
 #include <string>
 
 // Where the table is kept between runs (the settings store in the program, memory in tests).
-class cmcPortStore {
+class PortStore {
   public:
-    virtual ~cmcPortStore() = default;
+    virtual ~PortStore() = default;
     virtual std::map<int, std::string> Load() = 0;
     virtual void Save(const std::map<int, std::string>& table) = 0;
 };
 
 // The table in the per-user settings: key "Software\Vexa\KELDA\Ports", one string value per
 // number ("1" .. "256") holding the device path.
-class cmcSettingsPortStore : public cmcPortStore {
+class cmcSettingsPortStore : public PortStore {
   public:
     static constexpr const char* kKey = "Software\\Vexa\\KELDA\\Ports";
     std::map<int, std::string> Load() override;
@@ -28,7 +28,7 @@ class cmcPortTable {
     static constexpr int kLast = 256;
 
     // Without a store the table lives in memory only.
-    explicit cmcPortTable(cmcPortStore* store = nullptr);
+    explicit cmcPortTable(PortStore* store = nullptr);
 
     // The device path of a number, "" when the number is free.
     std::string DevicePath(int number);
@@ -46,7 +46,7 @@ class cmcPortTable {
     void LoadOnce();
     void Save();
 
-    cmcPortStore* store_;
+    PortStore* store_;
     bool loaded_ = false;
     std::map<int, std::string> table_;
 };

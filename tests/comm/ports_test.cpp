@@ -16,7 +16,7 @@ class FixedDiscovery : public platform::PortDiscovery {
     std::vector<platform::SerialDeviceInfo> Discover() override { return devices; }
 };
 
-class MemoryStore : public cmcPortStore {
+class MemoryStore : public PortStore {
   public:
     std::map<int, std::string> saved;
     std::map<int, std::string> Load() override { return saved; }
