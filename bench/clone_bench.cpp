@@ -10,7 +10,7 @@
 #include <string>
 
 #include "clone_runs.h"
-#include "comm/cmcPortTable.h"
+#include "comm/PortNumbering.h"
 #include "comm/indCloneMan.h"
 #include "platform/RunLoop.h"
 
@@ -25,7 +25,7 @@ void CloneBench(benchmark::State& state, bool write, unsigned baud) {
         state.SkipWithError("kelda-radiosim did not start");
         return;
     }
-    cmcPortTable table;
+    PortNumbering table;
     table.Assign(1, sim.device);
     InstallPortTable(&table);
     indCloneMan man;

@@ -18,7 +18,7 @@
 
 #include "app/CloneMessages.h"
 #include "clone_runs.h"
-#include "comm/cmcPortTable.h"
+#include "comm/PortNumbering.h"
 #include "comm/indCloneMan.h"
 #include "platform/RunLoop.h"
 #include "sim/SimRadio.h"
@@ -38,7 +38,7 @@ struct WindowLikeView : indCloneManView {
 void WindowPath(benchmark::State& state, bool write) {
     Radiosim sim("--baud 38400");
     if (sim.device.empty()) return state.SkipWithError("kelda-radiosim did not start");
-    cmcPortTable table;
+    PortNumbering table;
     table.Assign(1, sim.device);
     InstallPortTable(&table);
     indCloneMan man;
@@ -66,7 +66,7 @@ void UartPath(benchmark::State& state, bool write) {
                                          .count());
     });
     uart.Install();
-    cmcPortTable table;
+    PortNumbering table;
     table.Assign(1, "/dev/ttyS-uart-model");
     InstallPortTable(&table);
     double wire = 0, took = 0;

@@ -13,7 +13,7 @@
 #include "cli/CliCommands.h"
 #include "cli/CliSession.h"
 #include "cli/LinkLog.h"
-#include "comm/cmcPortTable.h"
+#include "comm/PortNumbering.h"
 #include "comm/cmcPorts.h"
 #include "comm/indCloneMan.h"
 #include "platform/AtomicFile.h"
@@ -64,7 +64,7 @@ class TerminalProgress : public indCloneManView {
 };
 
 struct PortChoice {
-    cmcPortTable table;  // a memory-only table for --device
+    PortNumbering table;  // a memory-only table for --device
     std::optional<ScopedInstall<InstallPortTable>> tableSlot;
     bool OwnTable() const { return tableSlot.has_value(); }
 };
@@ -80,7 +80,7 @@ void ChoosePort(const CliArgs& args, PortChoice& choice) {
         choice.tableSlot.emplace(&choice.table);
         Environ().comPort = 1;
     } else if (port) {
-        if (*port < cmcPortTable::kFirst || *port > cmcPortTable::kLast)
+        if (*port < PortNumbering::kFirst || *port > PortNumbering::kLast)
             throw UsageError{"--port must be 1 to 256"};
         PortTable().Refresh();
         Environ().comPort = static_cast<int>(*port);

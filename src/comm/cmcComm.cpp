@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "base/cmcTask.h"
-#include "comm/cmcPortTable.h"
+#include "comm/PortNumbering.h"
 
 cmcComm::cmcComm() : device_(platform::CreateSerialDevice()), pump_(new cmcTask) {
     pump_->SetCallback(&cmcComm::PumpTick, this);

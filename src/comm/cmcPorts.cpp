@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <climits>
 
-#include "comm/cmcPortTable.h"
+#include "comm/PortNumbering.h"
 #include "platform/PortDiscovery.h"
 
 namespace {
@@ -40,7 +40,7 @@ int PortNumberOf(const std::string& text) {
 
 int PortDialogChoice(int variant, const std::string& text) {
     long n = variant == 2 ? PortNumberOf(text) : LeadingNumber(text.c_str());
-    return n >= cmcPortTable::kFirst && n <= cmcPortTable::kLast ? static_cast<int>(n) : 0;
+    return n >= PortNumbering::kFirst && n <= PortNumbering::kLast ? static_cast<int>(n) : 0;
 }
 
 void ListRegisteredPorts(std::vector<std::string>& list) {

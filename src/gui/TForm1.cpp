@@ -22,7 +22,7 @@
 #include "app/indMain.h"
 #include "base/EventCodes.h"
 #include "base/cmcEvMan.h"
-#include "comm/cmcPortTable.h"
+#include "comm/PortNumbering.h"
 #include "gui/AboutBox.h"
 #include "gui/CloneInfoDialog.h"
 #include "gui/EditHistoryMenu.h"

@@ -7,8 +7,8 @@
 #include <vector>
 
 #include "base/ScopedInstall.h"
+#include "comm/PortNumbering.h"
 #include "comm/cmcComm.h"
-#include "comm/cmcPortTable.h"
 #include "platform/PseudoTerminal.h"
 #include "support/ManualClock.h"
 
@@ -36,7 +36,7 @@ class CommOnPty : public ::testing::Test {
 
     test::ManualClock clock;
     platform::PseudoTerminal pty;
-    cmcPortTable table;
+    PortNumbering table;
     ScopedInstall<InstallPortTable> tableSlot{&table};
     cmcComm port;
 };
@@ -55,7 +55,7 @@ TEST(cmcCommSettings, SettingsStringsGiveLineSettings) {
         {"4800,E,7,1", 4800, false, 7, 0},   {"1200", 1200, false, 4, 0},
     };
     test::ManualClock clock;
-    cmcPortTable empty;
+    PortNumbering empty;
     ScopedInstall<InstallPortTable> emptySlot(&empty);
     for (const Case& c : cases) {
         SCOPED_TRACE(c.text);

@@ -4,7 +4,7 @@
 #include <map>
 
 #include "base/ScopedInstall.h"
-#include "comm/cmcPortTable.h"
+#include "comm/PortNumbering.h"
 #include "comm/cmcPorts.h"
 #include "platform/PortDiscovery.h"
 
@@ -28,7 +28,7 @@ class Ports : public ::testing::Test {
     FixedDiscovery discovery;
     ScopedInstall<platform::InstallPortDiscovery> discoverySlot{&discovery};
     MemoryStore store;
-    cmcPortTable table{&store};
+    PortNumbering table{&store};
     ScopedInstall<InstallPortTable> tableSlot{&table};
 };
 
@@ -76,7 +76,7 @@ TEST_F(Ports, NewDevicesTakeTheLowestFreeNumberAndKeepIt) {
     ListPresentPorts(present);
     EXPECT_EQ(present, (std::vector<std::string>{"2", "3", "4"}));
     // Kept across runs: a fresh table over the same store gives the same numbers.
-    cmcPortTable again(&store);
+    PortNumbering again(&store);
     EXPECT_EQ(again.DevicePath(2), "/dev/serial/by-id/usb-FTDI");
     EXPECT_EQ(again.DevicePath(4), "/run/ports/radiosim");
     EXPECT_EQ(again.NumberOf("/dev/ttyS0"), 3);

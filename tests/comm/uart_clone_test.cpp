@@ -8,7 +8,7 @@
 
 #include "app/CloneMessages.h"
 #include "base/ScopedInstall.h"
-#include "comm/cmcPortTable.h"
+#include "comm/PortNumbering.h"
 #include "comm/indCloneMan.h"
 #include "sim/SimRadio.h"
 #include "support/ManualClock.h"
@@ -78,7 +78,7 @@ class UartClone : public ::testing::Test {
     test::ScriptedPrompter prompter;
     cmcGTex tex;
     ScopedInstall<InstallGTex> texSlot{&tex};
-    cmcPortTable table;
+    PortNumbering table;
     ScopedInstall<InstallPortTable> tableSlot{&table};
     SimRadio radio;
     test::UartModel uart{radio, 38400, [this] { return NowUs(); }};

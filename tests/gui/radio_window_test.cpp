@@ -28,7 +28,7 @@
 #include "app/indMain.h"
 #include "base/ScopedInstall.h"
 #include "cli/CliRunner.h"
-#include "comm/cmcPortTable.h"
+#include "comm/PortNumbering.h"
 #include "comm/cmcPorts.h"
 #include "comm/dst_CDrv_Result.h"
 #include "gui/AppSession.h"
@@ -172,7 +172,7 @@ class FixedDiscovery : public platform::PortDiscovery {
 TEST_F(RadioWindow, ConnectedPortsDialogSaysWhenNoPortIsConnectedOrNoneChosen) {
     FixedDiscovery discovery;
     ScopedInstall<platform::InstallPortDiscovery> discoverySlot{&discovery};
-    cmcPortTable table;
+    PortNumbering table;
     ScopedInstall<InstallPortTable> tableSlot{&table};
     {
         cuiPortDialog dialog(2, 3, window.get());

@@ -12,7 +12,7 @@
 #include <string>
 
 #include "base/ScopedInstall.h"
-#include "comm/cmcPortTable.h"
+#include "comm/PortNumbering.h"
 #include "platform/PseudoTerminal.h"
 #include "sim/SimLink.h"
 #include "sim/SimRadio.h"
@@ -49,7 +49,7 @@ class SimOnPty {
     SimRadio radio_;
     std::unique_ptr<SimLink> link_;
     std::unique_ptr<platform::Timer> timer_;
-    cmcPortTable table_;
+    PortNumbering table_;
     std::optional<ScopedInstall<InstallPortTable>> tableSlot_;
     int port_;
     const cmcComm* peer_ = nullptr;

@@ -1,4 +1,4 @@
-#include "comm/cmcPortTable.h"
+#include "comm/PortNumbering.h"
 
 #include <cstdlib>
 #include <utility>
@@ -26,9 +26,9 @@ void cmcSettingsPortStore::Save(const std::map<int, std::string>& table) {
     store.Commit();
 }
 
-cmcPortTable::cmcPortTable(PortStore* store) : store_(store) {}
+PortNumbering::PortNumbering(PortStore* store) : store_(store) {}
 
-void cmcPortTable::LoadOnce() {
+void PortNumbering::LoadOnce() {
     if (loaded_) return;
     loaded_ = true;
     if (!store_) return;
@@ -36,17 +36,17 @@ void cmcPortTable::LoadOnce() {
         if (n >= kFirst && n <= kLast && !path.empty()) table_[n] = path;
 }
 
-void cmcPortTable::Save() {
+void PortNumbering::Save() {
     if (store_) store_->Save(table_);
 }
 
-std::string cmcPortTable::DevicePath(int number) {
+std::string PortNumbering::DevicePath(int number) {
     LoadOnce();
     auto it = table_.find(number);
     return it == table_.end() ? std::string() : it->second;
 }
 
-int cmcPortTable::NumberOf(const std::string& path) {
+int PortNumbering::NumberOf(const std::string& path) {
     LoadOnce();
     for (const auto& [n, p] : table_)
         if (p == path) return n;
@@ -59,7 +59,7 @@ int cmcPortTable::NumberOf(const std::string& path) {
     return 0;
 }
 
-void cmcPortTable::Assign(int number, const std::string& path) {
+void PortNumbering::Assign(int number, const std::string& path) {
     LoadOnce();
     if (number < kFirst || number > kLast) return;
     for (auto it = table_.begin(); it != table_.end();)
@@ -68,7 +68,7 @@ void cmcPortTable::Assign(int number, const std::string& path) {
     Save();
 }
 
-std::map<int, std::string> cmcPortTable::Refresh() {
+std::map<int, std::string> PortNumbering::Refresh() {
     std::map<int, std::string> present;
     for (const auto& d : platform::GetPortDiscovery().Discover()) {
         // A port the system numbers itself (COM5) has that number here too.
@@ -79,21 +79,21 @@ std::map<int, std::string> cmcPortTable::Refresh() {
     return present;
 }
 
-const std::map<int, std::string>& cmcPortTable::Entries() {
+const std::map<int, std::string>& PortNumbering::Entries() {
     LoadOnce();
     return table_;
 }
 
 namespace {
-cmcPortTable* gTable = nullptr;
+PortNumbering* gTable = nullptr;
 }
 
-cmcPortTable& PortTable() {
+PortNumbering& PortTable() {
     static cmcSettingsPortStore settings;
-    static cmcPortTable kept(&settings);
+    static PortNumbering kept(&settings);
     return gTable ? *gTable : kept;
 }
 
-cmcPortTable* InstallPortTable(cmcPortTable* table) {
+PortNumbering* InstallPortTable(PortNumbering* table) {
     return std::exchange(gTable, table);
 }

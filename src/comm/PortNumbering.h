@@ -22,13 +22,13 @@ class cmcSettingsPortStore : public PortStore {
     void Save(const std::map<int, std::string>& table) override;
 };
 
-class cmcPortTable {
+class PortNumbering {
   public:
     static constexpr int kFirst = 1;
     static constexpr int kLast = 256;
 
     // Without a store the table lives in memory only.
-    explicit cmcPortTable(PortStore* store = nullptr);
+    explicit PortNumbering(PortStore* store = nullptr);
 
     // The device path of a number, "" when the number is free.
     std::string DevicePath(int number);
@@ -52,5 +52,5 @@ class cmcPortTable {
 };
 
 // The program's port table; kept in the settings store until another table is installed.
-cmcPortTable& PortTable();
-cmcPortTable* InstallPortTable(cmcPortTable* table);
+PortNumbering& PortTable();
+PortNumbering* InstallPortTable(PortNumbering* table);
