@@ -20,7 +20,7 @@ int MmToPixels(int32_t mm, int dpi, int limit) {
 
 }  // namespace
 
-cmcPrintRect Margins(std::string_view line, int dpi, int pageWidth, int pageHeight) {
+PrintRectangle Margins(std::string_view line, int dpi, int pageWidth, int pageHeight) {
     int32_t mm[4] = {0, 0, 0, 0};
     for (int i = 0; i < 4; ++i) {
         auto field = FieldAt(line, i, ',');
@@ -28,7 +28,7 @@ cmcPrintRect Margins(std::string_view line, int dpi, int pageWidth, int pageHeig
         mm[i] = ParseDecimal(TrimBlanks(*field));
     }
     const int w = std::max(pageWidth, 0), h = std::max(pageHeight, 0);
-    cmcPrintRect r;
+    PrintRectangle r;
     r.left = MmToPixels(mm[0], dpi, w / 4);
     r.top = MmToPixels(mm[1], dpi, h / 4);
     r.right = w - MmToPixels(mm[2], dpi, w / 4);
@@ -47,7 +47,7 @@ FrameMetrics FrameForLineHeight(int lineHeight) {
     return f;
 }
 
-FrameParts FramePartsFor(const cmcPrintRect& m, const FrameMetrics& f) {
+FrameParts FramePartsFor(const PrintRectangle& m, const FrameMetrics& f) {
     FrameParts p;
     p.headerTop = m.top;
     p.topBarTop = m.top + f.lineHeight + f.bar;
@@ -56,8 +56,8 @@ FrameParts FramePartsFor(const cmcPrintRect& m, const FrameMetrics& f) {
     return p;
 }
 
-cmcPrintRect BodyRect(const cmcPrintRect& m, const FrameMetrics& f) {
-    cmcPrintRect body = m;
+PrintRectangle BodyRect(const PrintRectangle& m, const FrameMetrics& f) {
+    PrintRectangle body = m;
     body.top += f.lineHeight + f.bar + 5 * f.bar;
     body.bottom -= f.lineHeight + f.bar + 5 * f.bar;
     return body;
@@ -123,7 +123,7 @@ int ToPreview(int x, int screenDpi, int printerDpi) {
     return static_cast<int>(static_cast<long long>(x) * screenDpi / printerDpi);
 }
 
-cmcPrintRect ToPreview(const cmcPrintRect& r, int screenDpi, int printerDpi) {
+PrintRectangle ToPreview(const PrintRectangle& r, int screenDpi, int printerDpi) {
     return {ToPreview(r.left, screenDpi, printerDpi), ToPreview(r.top, screenDpi, printerDpi),
             ToPreview(r.right, screenDpi, printerDpi), ToPreview(r.bottom, screenDpi, printerDpi)};
 }

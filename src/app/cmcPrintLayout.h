@@ -5,14 +5,14 @@
 #include <string_view>
 #include <vector>
 
-struct cmcPrintRect {
+struct PrintRectangle {
     int left = 0;
     int top = 0;
     int right = 0;
     int bottom = 0;
     int Width() const { return right - left; }
     int Height() const { return bottom - top; }
-    bool operator==(const cmcPrintRect&) const = default;
+    bool operator==(const PrintRectangle&) const = default;
 };
 
 namespace printlayout {
@@ -21,7 +21,7 @@ namespace printlayout {
 // pixels at `dpi`: left = l x dpi / 25.4, right = width - r x dpi / 25.4 and so on, truncated.
 // Missing or negative numbers count as 0; a margin is never more than a quarter of the page
 // side it lies on, so the body never vanishes whatever the overlay says.
-cmcPrintRect Margins(std::string_view line, int dpi, int pageWidth, int pageHeight);
+PrintRectangle Margins(std::string_view line, int dpi, int pageWidth, int pageHeight);
 
 // Line height b of the frame font (points at dpi) and the bar thickness c = b x 0.1 + 1.
 struct FrameMetrics {
@@ -34,7 +34,7 @@ FrameMetrics FrameForLineHeight(int lineHeight);
 
 // The body inside the frame: below the header line, its bar and a gap of 5 bars, and above the
 // footer line with the same bar and gap.
-cmcPrintRect BodyRect(const cmcPrintRect& margins, const FrameMetrics& frame);
+PrintRectangle BodyRect(const PrintRectangle& margins, const FrameMetrics& frame);
 // Where the frame draws: header text top, the two bars and the footer text top.
 struct FrameParts {
     int headerTop = 0;
@@ -42,7 +42,7 @@ struct FrameParts {
     int bottomBarTop = 0;  // bar from here, `bar` high
     int footerTop = 0;
 };
-FrameParts FramePartsFor(const cmcPrintRect& margins, const FrameMetrics& frame);
+FrameParts FramePartsFor(const PrintRectangle& margins, const FrameMetrics& frame);
 
 // Counts of the non-fixed columns of each column block, in order. `widths` are all columns'
 // widths; `mayStart[i]` says column i may begin a page (no header cell of it joins its left
@@ -58,6 +58,6 @@ int ShrunkFontHeight(int height, int extentWidth, int extentHeight, int bodyWidt
 
 // Printer pixels to preview pixels: x x screenDpi / printerDpi (whole numbers).
 int ToPreview(int x, int screenDpi, int printerDpi);
-cmcPrintRect ToPreview(const cmcPrintRect& r, int screenDpi, int printerDpi);
+PrintRectangle ToPreview(const PrintRectangle& r, int screenDpi, int printerDpi);
 
 }  // namespace printlayout

@@ -124,12 +124,12 @@ bool SheetIsPrintable(const std::string& key) {
     return !def->Style().noPrint;
 }
 
-cmcPrintRect DrawPageFrame(QPainter* painter, const cmcPrintRect& margins, int dpi,
-                           const std::string& title, const SheetStyle* style) {
+PrintRectangle DrawPageFrame(QPainter* painter, const PrintRectangle& margins, int dpi,
+                             const std::string& title, const SheetStyle* style) {
     cmcGTex& text = GTex();
     const int points = ParseDecimal(TrimBlanks(text.GetLine(keys::kSysPrinterFrameFont, 0)));
     const printlayout::FrameMetrics frame = printlayout::FrameFor(points, dpi);
-    const cmcPrintRect body = printlayout::BodyRect(margins, frame);
+    const PrintRectangle body = printlayout::BodyRect(margins, frame);
     if (!painter) return body;
 
     const printlayout::FrameParts parts = printlayout::FramePartsFor(margins, frame);

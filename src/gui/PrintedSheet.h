@@ -67,5 +67,5 @@ bool SheetIsPrintable(const std::string& key);
 // The page frame on a printer page (printer pixels): the sheet's title and the program's name
 // and revision above a bar, the maker below another. Returns the body rectangle; with no
 // painter it only measures.
-cmcPrintRect DrawPageFrame(QPainter* painter, const cmcPrintRect& margins, int dpi,
-                           const std::string& title, const SheetStyle* style);
+PrintRectangle DrawPageFrame(QPainter* painter, const PrintRectangle& margins, int dpi,
+                             const std::string& title, const SheetStyle* style);

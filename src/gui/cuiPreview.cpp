@@ -173,8 +173,8 @@ void cuiPreview::PreparePages(const PrintPage& page, int count) {
     resize(size);
 }
 
-void cuiPreview::AddPage(const std::string& sheet, const cmcPrintRect& margins,
-                         const PrintBlock& block, const cmcPrintRect& extent, int fontHeight) {
+void cuiPreview::AddPage(const std::string& sheet, const PrintRectangle& margins,
+                         const PrintBlock& block, const PrintRectangle& extent, int fontHeight) {
     const int p = ScreenDpi();
     PreviewPage page;
     page.sheet = sheet;
@@ -246,7 +246,7 @@ void cuiPreview::DrawRecord(QPainter& painter, const PreviewPage& page) {
         sheet_ = std::make_unique<PrintedSheet>(page.sheet, page.fontHeight, page_.dpi);
         sheetName_ = page.sheet;
     }
-    const cmcPrintRect body =
+    const PrintRectangle body =
         DrawPageFrame(&painter, page.printerMargins, page_.dpi, sheet_->Title(), &sheet_->Style());
     sheet_->Draw(painter, QPoint(body.left, body.top), page.block,
                  QRect(QPoint(body.left, body.top), QPoint(body.right - 1, body.bottom - 1)));
@@ -291,7 +291,8 @@ void cuiPreview::Repaginate() {
     std::set<std::string> seen;
     for (const PreviewPage& p : pages_)
         if (seen.insert(p.sheet).second) names.push_back(p.sheet);
-    const cmcPrintRect margins = pages_.empty() ? PrinterMargins(page_) : pages_[0].printerMargins;
+    const PrintRectangle margins =
+        pages_.empty() ? PrinterMargins(page_) : pages_[0].printerMargins;
     pages_.clear();
     sheet_.reset();
     if (printer_)

@@ -25,12 +25,12 @@ class QToolButton;
 
 // One printed page of the job.
 struct PreviewPage {
-    std::string sheet;            // definition name of the sheet
-    cmcPrintRect margins;         // page margins, preview pixels
-    cmcPrintRect extent;          // the block on paper, preview pixels
-    PrintBlock block;             // first non-fixed column and row, their counts
-    int fontHeight = 0;           // the printer font height the block was printed with (printer px)
-    cmcPrintRect printerMargins;  // the margins in printer pixels
+    std::string sheet;       // definition name of the sheet
+    PrintRectangle margins;  // page margins, preview pixels
+    PrintRectangle extent;   // the block on paper, preview pixels
+    PrintBlock block;        // first non-fixed column and row, their counts
+    int fontHeight = 0;      // the printer font height the block was printed with (printer px)
+    PrintRectangle printerMargins;  // the margins in printer pixels
 };
 
 class cuiPreview : public QDialog {
@@ -42,8 +42,8 @@ class cuiPreview : public QDialog {
     // Room for `count` pages of a job on `page`, none filled; sizes the window for the page.
     void PreparePages(const PrintPage& page, int count);
     // Records the next page (margins and extent in printer pixels).
-    void AddPage(const std::string& sheet, const cmcPrintRect& margins, const PrintBlock& block,
-                 const cmcPrintRect& extent, int fontHeight);
+    void AddPage(const std::string& sheet, const PrintRectangle& margins, const PrintBlock& block,
+                 const PrintRectangle& extent, int fontHeight);
     // Shows the first page modally; true when the user pressed Print.
     bool ShowPreview();
 

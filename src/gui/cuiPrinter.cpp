@@ -85,7 +85,7 @@ struct cuiPrinter::Output {
     }
 };
 
-cmcPrintRect PrinterMargins(const PrintPage& page) {
+PrintRectangle PrinterMargins(const PrintPage& page) {
     return printlayout::Margins(GTex().GetLine(keys::kSysPrinterMargins, 0), page.dpi, page.width,
                                 page.height);
 }
@@ -157,11 +157,11 @@ std::vector<std::string> cuiPrinter::TreeSheetNames() const {
 
 // --- one sheet ---
 
-int cuiPrinter::PrintSheet(const std::string& name, const cmcPrintRect& margins, bool previewOnly,
+int cuiPrinter::PrintSheet(const std::string& name, const PrintRectangle& margins, bool previewOnly,
                            bool record) {
     int height = PrinterFontHeight(Environ().printerFontSize, page_.dpi);
     auto sheet = std::make_unique<PrintedSheet>(name, height, page_.dpi);
-    const cmcPrintRect body =
+    const PrintRectangle body =
         DrawPageFrame(nullptr, margins, page_.dpi, sheet->Title(), &sheet->Style());
     const std::vector<int> colBlocks = printlayout::ColumnBlocks(
         sheet->ColumnWidths(), sheet->Model().FixedCols(), sheet->ColumnStarts(), body.Width());
@@ -211,8 +211,8 @@ int cuiPrinter::PrintSheet(const std::string& name, const cmcPrintRect& margins,
                 pagePrinted_ = true;
             }
             if (record && preview_) {
-                const cmcPrintRect ext{body.left, body.top, body.left + extent.width(),
-                                       body.top + extent.height()};
+                const PrintRectangle ext{body.left, body.top, body.left + extent.width(),
+                                         body.top + extent.height()};
                 preview_->AddPage(name, margins, block, ext, sheet->FontHeight());
             }
             ++pages;

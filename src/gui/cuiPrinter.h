@@ -49,7 +49,7 @@ class cuiPrinter {
     // Builds, paginates and outputs one sheet (its definition name) of the current job: drawn
     // unless previewOnly, each page recorded in the preview when record is set. Returns the
     // number of pages (0 for a sheet that is not printable).
-    int PrintSheet(const std::string& name, const cmcPrintRect& margins, bool previewOnly,
+    int PrintSheet(const std::string& name, const PrintRectangle& margins, bool previewOnly,
                    bool record);
 
     // Counts the pages of the sheets on `page` (margins from the overlay), prepares the preview
@@ -73,7 +73,7 @@ class cuiPrinter {
 
     // Job state, for the preview and tests.
     const PrintPage& Page() const { return page_; }
-    const cmcPrintRect& JobMargins() const { return margins_; }
+    const PrintRectangle& JobMargins() const { return margins_; }
     cuiPreview* Preview() const { return preview_; }
     bool PrintingAll() const { return printingAll_; }
     QDialog* PrintingDialog() const;
@@ -108,7 +108,7 @@ class cuiPrinter {
     int jobPage_ = 0;
     bool cancel_ = false;
     size_t sheetCounter_ = 0;
-    cmcPrintRect margins_;
+    PrintRectangle margins_;
     PrintPage page_;
     std::unique_ptr<QPrinter> setup_;  // before output_: a printer job ends before it goes
     std::unique_ptr<Output> output_;
@@ -123,6 +123,6 @@ class cuiPrinter {
 cuiPrinter& WindowPrinter(QWidget* window, cuiMain* app);
 
 // Margins of a page from the overlay, in its pixels.
-cmcPrintRect PrinterMargins(const PrintPage& page);
+PrintRectangle PrinterMargins(const PrintPage& page);
 // The printer font height in pixels at dpi for a size in points (8-12, clamped).
 int PrinterFontHeight(int points, int dpi);

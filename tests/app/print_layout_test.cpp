@@ -19,7 +19,7 @@ constexpr int kW = 4960, kH = 7016;
 TEST(PrintLayout, MarginsInPrinterPixels) {
     struct Case {
         const char* line;
-        cmcPrintRect expected;
+        PrintRectangle expected;
     } cases[] = {
         {"10, 10, 10, 10", {236, 236, kW - 236, kH - 236}},
         {" 15 ,\t20,5, 0 ", {354, 472, kW - 118, kH}},
@@ -36,8 +36,8 @@ TEST(PrintLayout, FrameOfTenPointsAt600Dpi) {
     const auto frame = FrameFor(10, 600);
     EXPECT_EQ(frame.lineHeight, 83);
     EXPECT_EQ(frame.bar, 9);
-    const cmcPrintRect margins{236, 236, kW - 236, kH - 236};
-    const cmcPrintRect body = BodyRect(margins, frame);
+    const PrintRectangle margins{236, 236, kW - 236, kH - 236};
+    const PrintRectangle body = BodyRect(margins, frame);
     EXPECT_EQ(body.top, 236 + 137);
     EXPECT_EQ(body.bottom, kH - 236 - 137);
     EXPECT_EQ(body.left, 236);
@@ -104,8 +104,8 @@ TEST(PrintLayout, ShrinkTakesTheTighterSide) {
 
 TEST(PrintLayout, PrinterToPreviewPixels) {
     EXPECT_EQ(printlayout::ToPreview(600, 96, 600), 96);
-    EXPECT_EQ(printlayout::ToPreview(cmcPrintRect{236, 236, 4724, 6780}, 96, 600),
-              (cmcPrintRect{37, 37, 755, 1084}));
+    EXPECT_EQ(printlayout::ToPreview(PrintRectangle{236, 236, 4724, 6780}, 96, 600),
+              (PrintRectangle{37, 37, 755, 1084}));
 }
 
 }  // namespace
