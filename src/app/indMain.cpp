@@ -129,7 +129,7 @@ void indMain::AboutKeyPress(char key) {
     if (aboutKeys_ == kMakerWord) EnterManufacturerMode();
 }
 
-cmcRowCommander* indMain::RowCommands() {
+RowCommander* indMain::RowCommands() {
     return rowCommands_.get();
 }
 

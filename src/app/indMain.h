@@ -72,7 +72,7 @@ class indMain : public cuiMain, public CellDispatchHost, private indModelHost {
     // copy of the working image.
     std::string DebugCompare();
     void ShowDebugStatus(const std::string& text) override { View().ShowDebugStatus(text); }
-    cmcRowCommander* RowCommands() override;
+    RowCommander* RowCommands() override;
 
     // Where each value cell stands in the sheets of the current model and tree.
     const CellPlaces& CellNames() const;

@@ -5,7 +5,7 @@
 #include <string>
 
 class cmcEeprom;
-class cmcRowCommander;
+class RowCommander;
 struct cmcCellCapsule;
 
 enum class cmcAppCommand {
@@ -67,7 +67,7 @@ class CellDispatchHost {
     virtual void OpenHelp(int label) = 0;
 
     // Row commands of record-table popup menus; none installed: no row can be touched.
-    virtual cmcRowCommander* RowCommands() { return nullptr; }
+    virtual RowCommander* RowCommands() { return nullptr; }
     // The EEPROM debug window's compare base; none: no byte is shown as changed.
     virtual const cmcEeprom* CompareBase() const { return nullptr; }
     // The EEPROM debug window's status line for its current byte.

@@ -9,9 +9,9 @@
 #include "radio/CellDispatchHost.h"
 #include "radio/CellSources.h"
 #include "radio/DebugCells.h"
+#include "radio/RowCommander.h"
 #include "radio/SettingsCells.h"
 #include "radio/cmcEeprom.h"
-#include "radio/cmcRowCommander.h"
 #include "sheet/CellCatalogue.h"
 #include "sheet/cmcCellObj.h"
 #include "text/OverlayKeys.h"
@@ -49,7 +49,7 @@ bool RunMenuCommand(CellCall& c, int label) {
         return true;
     }
     if (command >= CL_PMenu_Copy && command <= CL_PMenu_Insert) {
-        cmcRowCommander* rows = c.host.RowCommands();
+        RowCommander* rows = c.host.RowCommands();
         if (c.table != 0 && rows != nullptr && rows->InRange(c.table, c.row))
             rows->Run(command, req, c.rec);
         req.key = 0;

@@ -10,11 +10,11 @@
 #include "radio/CellDispatcher.h"
 #include "radio/CellSources.h"
 #include "radio/MemoryMap.h"
+#include "radio/RowCommander.h"
 #include "radio/SettingsMap.h"
 #include "radio/TransmitRules.h"
 #include "radio/WarningCheck.h"
 #include "radio/cmcEeprom.h"
-#include "radio/cmcRowCommander.h"
 #include "radio/datCh.h"
 #include "sheet/CellCatalogue.h"
 #include "sheet/cmcCellObj.h"
@@ -178,20 +178,20 @@ void NoItem(CellCall& c) {
 
 void PasteItem(CellCall& c) {
     ShowOwnText(c);
-    cmcRowCommander* rows = c.host.RowCommands();
+    RowCommander* rows = c.host.RowCommands();
     if (rows == nullptr || c.table == 0 || !rows->CanPaste(c.table)) c.cell.Flags |= kFlagDisabled;
 }
 
 void ClearItem(CellCall& c) {
     ShowOwnText(c);
-    cmcRowCommander* rows = c.host.RowCommands();
+    RowCommander* rows = c.host.RowCommands();
     if (rows == nullptr || c.table == 0 || !rows->CanClear(c.table)) c.cell.Flags |= kFlagDisabled;
 }
 
 // Moving rows needs a row the commands may touch; the command itself stops at the range's ends.
 void CarryItem(CellCall& c) {
     ShowOwnText(c);
-    cmcRowCommander* rows = c.host.RowCommands();
+    RowCommander* rows = c.host.RowCommands();
     if (rows == nullptr || c.table == 0 || !rows->InRange(c.table, c.row))
         c.cell.Flags |= kFlagDisabled;
 }

@@ -3,7 +3,7 @@
 // delete and insert over the current row or a selected block, moving whole records through
 // the channel clipboard. Reports go to the bottom bar (event 4), redraws through events 13
 // and 16; cautions go to the asker the application installs.
-#include "radio/cmcRowCommander.h"
+#include "radio/RowCommander.h"
 
 class cmcEeprom;
 class datClipCh;
@@ -12,7 +12,7 @@ class datClipCh;
 // deleting filled rows, inserting so that filled rows fall off the end.
 enum class RowCaution { Overwrite, Clear, Delete, Overflow };
 
-class datRowCommands : public cmcRowCommander {
+class datRowCommands : public RowCommander {
   public:
     // Answers a caution: true to go on. Without an asker every caution is refused.
     using CautionAsker = bool (*)(RowCaution caution);

@@ -12,7 +12,7 @@
 #include "radio/CellDispatcher.h"
 #include "radio/CellSources.h"
 #include "radio/MemoryMap.h"
-#include "radio/cmcRowCommander.h"
+#include "radio/RowCommander.h"
 #include "sheet/CellCatalogue.h"
 #include "sheet/cmcCellObj.h"
 #include "support/CellDoubles.h"
@@ -47,7 +47,7 @@ struct EventLog {
     }
 };
 
-struct FakeRows : cmcRowCommander {
+struct FakeRows : RowCommander {
     std::vector<int> ran;
     bool InRange(int, int row) const override { return row < 5; }
     bool CanClear(int table) const override { return table == mm::kFreeCh; }

@@ -120,7 +120,7 @@ struct RecordingHost : CellDispatchHost {
     int infoModel = 0;
     std::string infoRevision = "12345";
     std::string infoComment = "RADIO COMMENT   ";
-    cmcRowCommander* rows = nullptr;
+    RowCommander* rows = nullptr;
 
     struct Command {
         cmcAppCommand command;
@@ -156,7 +156,7 @@ struct RecordingHost : CellDispatchHost {
     void ArmWarningRecheck() override { ++recheckArmed; }
     void UpdateModified() override { ++modifiedUpdates; }
     void OpenHelp(int label) override { helpOpened.push_back(label); }
-    cmcRowCommander* RowCommands() override { return rows; }
+    RowCommander* RowCommands() override { return rows; }
 };
 
 }  // namespace test

@@ -4,9 +4,9 @@
 struct cmcCellCapsule;
 class datCh;
 
-class cmcRowCommander {
+class RowCommander {
   public:
-    virtual ~cmcRowCommander() = default;
+    virtual ~RowCommander() = default;
     // Whether the commands may touch this row of the table.
     virtual bool InRange(int table, int row) const = 0;
     // Whether clear, delete and insert are allowed on the table.
