@@ -6,7 +6,7 @@
 #include "platform/PortDiscovery.h"
 #include "platform/SettingsStore.h"
 
-std::map<int, std::string> cmcSettingsPortStore::Load() {
+std::map<int, std::string> SettingsPortStore::Load() {
     std::map<int, std::string> table;
     auto& store = platform::GetSettingsStore();
     for (const std::string& name : store.ValueNames(kKey)) {
@@ -18,7 +18,7 @@ std::map<int, std::string> cmcSettingsPortStore::Load() {
     return table;
 }
 
-void cmcSettingsPortStore::Save(const std::map<int, std::string>& table) {
+void SettingsPortStore::Save(const std::map<int, std::string>& table) {
     auto& store = platform::GetSettingsStore();
     store.DeleteKey(kKey);
     for (const auto& [n, path] : table)
@@ -89,7 +89,7 @@ PortNumbering* gTable = nullptr;
 }
 
 PortNumbering& PortTable() {
-    static cmcSettingsPortStore settings;
+    static SettingsPortStore settings;
     static PortNumbering kept(&settings);
     return gTable ? *gTable : kept;
 }

@@ -15,7 +15,7 @@ class PortStore {
 
 // The table in the per-user settings: key "Software\Vexa\KELDA\Ports", one string value per
 // number ("1" .. "256") holding the device path.
-class cmcSettingsPortStore : public PortStore {
+class SettingsPortStore : public PortStore {
   public:
     static constexpr const char* kKey = "Software\\Vexa\\KELDA\\Ports";
     std::map<int, std::string> Load() override;
