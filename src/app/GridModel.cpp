@@ -31,7 +31,7 @@ std::string WidthKey(const std::string& name) {
 
 }  // namespace
 
-GridModel::GridModel(std::unique_ptr<cmcSheetDef> def, GridHost& host)
+GridModel::GridModel(std::unique_ptr<SheetDef> def, GridHost& host)
     : def_(std::move(def)), host_(host) {
     EvMan().Subscribe(&GridModel::OnEvent, this);
     subscribed_ = true;

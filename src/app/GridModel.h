@@ -14,8 +14,8 @@
 #include "app/ImageCompare.h"
 #include "radio/cmcCellCapsule.h"
 #include "radio/cmcCellUi.h"
+#include "sheet/SheetDef.h"
 #include "sheet/TextHelpers.h"
-#include "sheet/cmcSheetDef.h"
 
 class CellGrid;
 struct HubEvent;
@@ -90,7 +90,7 @@ class GridModel {
         int top = -1;
     };
 
-    GridModel(std::unique_ptr<cmcSheetDef> def, GridHost& host);
+    GridModel(std::unique_ptr<SheetDef> def, GridHost& host);
     ~GridModel();
     GridModel(const GridModel&) = delete;
     GridModel& operator=(const GridModel&) = delete;
@@ -119,8 +119,8 @@ class GridModel {
     void Build(std::string_view basicExtra = {});
     bool Built() const { return built_; }
 
-    cmcSheetDef& Def() { return *def_; }
-    const cmcSheetDef& Def() const { return *def_; }
+    SheetDef& Def() { return *def_; }
+    const SheetDef& Def() const { return *def_; }
     int ColumnCount() const { return def_->ColumnCount(); }
     int RowCount() const { return def_->RowCount(); }
     int FixedCols() const { return def_->FixedCols(); }
@@ -251,7 +251,7 @@ class GridModel {
     static void EditorThunk(void* user, cmcCellCapsule& request, int flag);
     static void OnEvent(void* user, HubEvent& event);
 
-    std::unique_ptr<cmcSheetDef> def_;
+    std::unique_ptr<SheetDef> def_;
     GridHost& host_;
     cmcGridDispatcher dispatcher_ = nullptr;
     std::unique_ptr<cmcCellCapsule> owner_;

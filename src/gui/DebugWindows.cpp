@@ -22,8 +22,8 @@
 #include "radio/DebugCells.h"
 #include "radio/cmcCellCapsule.h"
 #include "sheet/CellCatalogue.h"
+#include "sheet/SheetDef.h"
 #include "sheet/cmcCellObj.h"
-#include "sheet/cmcSheetDef.h"
 #include "text/OverlayKeys.h"
 #include "text/cmcGTex.h"
 
@@ -59,7 +59,7 @@ cuiFBitsR::cuiFBitsR(cuiGrid* owner, int column, int row, int held)
     layout->setContentsMargins(2, 2, 2, 2);
     grid_ = new cuiGrid(this);
     layout->addWidget(grid_);
-    GridModel& model = grid_->Open(std::make_unique<cmcSheetDef>(GTex(), keys::kSheetFBitsR));
+    GridModel& model = grid_->Open(std::make_unique<SheetDef>(GTex(), keys::kSheetFBitsR));
     model.SetDispatcher(&cuiFBitsR::Dispatch);
     model.SetInitialCell(CL_FBits, 1);
     model.SetScrollBars(false);

@@ -14,7 +14,7 @@
 #include "gui/cuiPrinter.h"
 #include "platform/Prompt.h"
 #include "radio/cmcClnFile.h"
-#include "sheet/cmcSheetDef.h"
+#include "sheet/SheetDef.h"
 
 namespace {
 

@@ -119,7 +119,7 @@ void PrintedSheet::Draw(QPainter& painter, QPoint corner, const PrintBlock& b, c
 }
 
 bool SheetIsPrintable(const std::string& key) {
-    std::unique_ptr<cmcSheetDef> def = MakeSheetDef(key, {});
+    std::unique_ptr<SheetDef> def = MakeSheetDef(key, {});
     def->ReadStyle();
     return !def->Style().noPrint;
 }

@@ -121,7 +121,7 @@ cuiGrid::~cuiGrid() {
     model_.reset();
 }
 
-GridModel& cuiGrid::Open(std::unique_ptr<cmcSheetDef> def) {
+GridModel& cuiGrid::Open(std::unique_ptr<SheetDef> def) {
     // A sheet built again (font size, view, position) keeps what was being typed: the text
     // goes to its cell before the cells are made anew.
     CloseEditor(true, false, false);
@@ -173,7 +173,7 @@ QRect cuiGrid::CellRectOnScreen(int column, int row) const {
 void cuiGrid::InvalidateCell(int column, int row) {
     if (!model_ || !model_->Built()) return;
     // Joined and owned cells paint with their neighbours: repaint the whole run.
-    const cmcSheetDef& def = model_->Def();
+    const SheetDef& def = model_->Def();
     int first = column, last = column;
     while (first > 0 && (def.Cell(first, row).JoinLeft || def.Cell(first, row).OwnedByLeft))
         --first;
@@ -772,7 +772,7 @@ cuiChooser::cuiChooser(cuiGrid* owner, int column, int row, const cmcCellCapsule
     grid_ = new cuiGrid(this);
     layout->addWidget(grid_);
     grid_->SetChooserOwner(owner, column, row);
-    GridModel& model = grid_->Open(std::make_unique<cmcSheetDef>(GTex(), sheet));
+    GridModel& model = grid_->Open(std::make_unique<SheetDef>(GTex(), sheet));
     model.SetChooser(request);
     model.SetInitialCell(listLabel, value);
     model.SetScrollBars(false);

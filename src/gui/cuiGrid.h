@@ -43,7 +43,7 @@ class cuiGrid : public QAbstractScrollArea, public GridHost, public CellGrid {
     ~cuiGrid() override;
 
     // Makes the model of a sheet definition (not built yet: set it up, then Build).
-    GridModel& Open(std::unique_ptr<cmcSheetDef> def);
+    GridModel& Open(std::unique_ptr<SheetDef> def);
     void Build(std::string_view basicExtra = {});
     GridModel* Model() const { return model_.get(); }
 

@@ -30,7 +30,7 @@ std::string FontExtra(int percent) {
 
 }  // namespace
 
-std::unique_ptr<cmcSheetDef> MakeSheetDef(const std::string& key, const SheetPaneOptions& options) {
+std::unique_ptr<SheetDef> MakeSheetDef(const std::string& key, const SheetPaneOptions& options) {
     ChannelSheetContext context;
     context.usableOnly = options.usableOnly;
     context.modelVariant = options.modelType;

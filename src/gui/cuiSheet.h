@@ -19,7 +19,7 @@ struct HubEvent;
 
 // The definition of a sheet as the window shows it (channel lists by the options' view and
 // model); printing builds its sheets from the same.
-std::unique_ptr<cmcSheetDef> MakeSheetDef(const std::string& key, const SheetPaneOptions& options);
+std::unique_ptr<SheetDef> MakeSheetDef(const std::string& key, const SheetPaneOptions& options);
 
 class cuiSheet : public QFrame, public SheetPane {
     Q_OBJECT

@@ -5,7 +5,7 @@
 #include "text/cmcGTex.h"
 
 ChannelSheetDef::ChannelSheetDef(cmcGTex& store, std::string key, ChannelSheetContext context)
-    : cmcSheetDef(store, std::move(key)), context_(std::move(context)) {}
+    : SheetDef(store, std::move(key)), context_(std::move(context)) {}
 
 bool ChannelSheetDef::Usable(int row) const {
     return !context_.usable || context_.usable(BasicCell().Category, row);
@@ -27,7 +27,7 @@ void ChannelSheetDef::ApplyStyleKey(std::string_view group) {
         ApplyFontFields(*style_.titleFont, Store().GetLine("GI_AppInd_chSheet_Usable_Font", 0));
         return;
     }
-    cmcSheetDef::ApplyStyleKey(group);
+    SheetDef::ApplyStyleKey(group);
 }
 
 void ChannelSheetDef::ApplyRowDirective(std::string_view group) {
@@ -50,7 +50,7 @@ void ChannelSheetDef::ApplyRowDirective(std::string_view group) {
     } else if (GroupStartsWith(group, "Only_UsaAusExpModel", &rest)) {
         if (!UsesUsLists(context_.modelVariant)) SkipLines(count());
     } else {
-        cmcSheetDef::ApplyRowDirective(group);
+        SheetDef::ApplyRowDirective(group);
     }
 }
 

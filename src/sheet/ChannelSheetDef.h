@@ -5,7 +5,7 @@
 #include <functional>
 #include <string>
 
-#include "sheet/cmcSheetDef.h"
+#include "sheet/SheetDef.h"
 
 // What a channel sheet reads from the application while it is built.
 struct ChannelSheetContext {
@@ -21,7 +21,7 @@ struct ChannelSheetContext {
     std::function<bool(int category, int row)> usable;
 };
 
-class ChannelSheetDef : public cmcSheetDef {
+class ChannelSheetDef : public SheetDef {
   public:
     ChannelSheetDef(cmcGTex& store, std::string key, ChannelSheetContext context);
 

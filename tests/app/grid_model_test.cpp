@@ -14,7 +14,7 @@
 #include "base/ScopedInstall.h"
 #include "base/cmcEvMan.h"
 #include "sheet/CellCatalogue.h"
-#include "sheet/cmcSheetDef.h"
+#include "sheet/SheetDef.h"
 #include "support/ManualClock.h"
 #include "support/MemoryInstanceLock.h"
 #include "support/MemorySettingsStore.h"
@@ -109,7 +109,7 @@ class GridModelTest : public testing::Test {
         store_ = std::make_unique<cmcGTex>();
         store_->BindLines(lines);
         storeSlot_.emplace(store_.get());
-        model_ = std::make_unique<GridModel>(std::make_unique<cmcSheetDef>(*store_, "S"), host_);
+        model_ = std::make_unique<GridModel>(std::make_unique<SheetDef>(*store_, "S"), host_);
         model_->SetDispatcher(&FakeDispatch);
         if (chooser) {
             cmcCellCapsule owner;

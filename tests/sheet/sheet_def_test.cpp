@@ -8,7 +8,7 @@
 #include "base/ScopedInstall.h"
 #include "sheet/CellCatalogue.h"
 #include "sheet/ChannelSheetDef.h"
-#include "sheet/cmcSheetDef.h"
+#include "sheet/SheetDef.h"
 #include "text/cmcGTex.h"
 
 namespace {
@@ -37,7 +37,7 @@ InstalledStore SheetStore(const std::string& style, std::vector<std::string> cel
     return InstalledStore(std::move(store));
 }
 
-std::vector<int> IndexesOfColumn(const cmcSheetDef& sheet, int column) {
+std::vector<int> IndexesOfColumn(const SheetDef& sheet, int column) {
     std::vector<int> out;
     for (int r = 0; r < sheet.RowCount(); ++r) out.push_back(sheet.Cell(column, r).Index);
     return out;
@@ -54,7 +54,7 @@ TEST(SheetDef, LoopRepeatsItsOneRowBodyWithRisingItems) {
     };
     for (const Case& c : cases) {
         auto store = SheetStore("", {c.loop, "{($E)(%CL_ChList_Atr[1])}x", ":(LoopTo)"});
-        cmcSheetDef sheet(*store, "S");
+        SheetDef sheet(*store, "S");
         sheet.Build();
         EXPECT_EQ(IndexesOfColumn(sheet, 0), c.indexes) << c.loop;
         EXPECT_EQ(sheet.Cell(0, 0).Label, CL_ChList_Atr);
@@ -67,7 +67,7 @@ TEST(SheetDef, LoopRepeatsItsOneRowBodyWithRisingItems) {
 TEST(SheetDef, MultiLineLoopBodyIsReparsedAndCountersNumberIt) {
     auto store = SheetStore("", {"head", ":(LoopFrom 2)", "{(@ch0++)}a\\(@ch0)",
                                  "{($E)(%CL_ChList_Tag[@ch0])}b", ":(LoopTo)", "tail"});
-    cmcSheetDef sheet(*store, "S");
+    SheetDef sheet(*store, "S");
     sheet.Build();
     ASSERT_EQ(sheet.RowCount(), 6);
     std::vector<std::string> texts;
@@ -79,7 +79,7 @@ TEST(SheetDef, MultiLineLoopBodyIsReparsedAndCountersNumberIt) {
 
 TEST(SheetDef, ColumnsComeFromTheLongestRowAndEmptyLinesAreEmptyRows) {
     auto store = SheetStore("(FixedRows=5)(FixedCols=1)", {"a|b|c", "", "|x"});
-    cmcSheetDef sheet(*store, "S");
+    SheetDef sheet(*store, "S");
     sheet.Build();
     EXPECT_EQ(sheet.ColumnCount(), 3);
     EXPECT_EQ(sheet.RowCount(), 3);
@@ -96,7 +96,7 @@ TEST(SheetDef, StyleKeysAndSelectionDirectives) {
         "(TitleString=Channels)(TitleColor=clMaroon)(NoPrint)(MultiSelect=Line)(ColSizing)"
         "(PrintFontRatio=80)",
         {"h", ":(SelectOFF)", "{($E)}x", ":(SelectON)", "{($E)}y"});
-    cmcSheetDef sheet(*store, "S");
+    SheetDef sheet(*store, "S");
     sheet.Build();
     EXPECT_EQ(sheet.Style().title, "Channels");
     EXPECT_EQ(sheet.Style().titleColor, *ColorByName("clMaroon"));
@@ -113,7 +113,7 @@ TEST(SheetDef, StyleKeysAndSelectionDirectives) {
 
 TEST(SheetDefDeathTest, NoRowsIsIllegal) {
     auto store = SheetStore("", {});
-    cmcSheetDef sheet(*store, "S");
+    SheetDef sheet(*store, "S");
     EXPECT_EXIT(sheet.Build(), testing::ExitedWithCode(3), "Illegal Cell assign");
 }
 

@@ -1,4 +1,4 @@
-#include "sheet/cmcSheetDef.h"
+#include "sheet/SheetDef.h"
 
 #include <algorithm>
 
@@ -14,27 +14,27 @@ bool GroupStartsWith(std::string_view group, std::string_view key, std::string_v
     return true;
 }
 
-cmcSheetDef::cmcSheetDef(cmcGTex& store, std::string key) : store_(store), key_(std::move(key)) {}
+SheetDef::SheetDef(cmcGTex& store, std::string key) : store_(store), key_(std::move(key)) {}
 
-cmcSheetDef::~cmcSheetDef() = default;
+SheetDef::~SheetDef() = default;
 
-void cmcSheetDef::Build(std::string_view basicExtra) {
+void SheetDef::Build(std::string_view basicExtra) {
     ReadStyle();
     LoadBasicCell(basicExtra);
     CountCells();
     FillCells();
 }
 
-int cmcSheetDef::FixedCols() const {
+int SheetDef::FixedCols() const {
     return std::max(0, std::min(style_.fixedCols, columns_ - 1));
 }
 
-int cmcSheetDef::FixedRows() const {
+int SheetDef::FixedRows() const {
     return std::max(0, std::min(style_.fixedRows, RowCount() - 1));
 }
 
 // Applies every parenthesised group of a line; a double-byte character is never markup.
-void cmcSheetDef::ApplyGroups(std::string_view line, bool style) {
+void SheetDef::ApplyGroups(std::string_view line, bool style) {
     size_t i = 0;
     while (i < line.size()) {
         if (line[i] != '(') {
@@ -53,12 +53,12 @@ void cmcSheetDef::ApplyGroups(std::string_view line, bool style) {
     }
 }
 
-void cmcSheetDef::ReadStyle() {
+void SheetDef::ReadStyle() {
     style_ = SheetStyle{};
     ApplyGroups(store_.GetLine(key_ + "_Style", 0), true);
 }
 
-void cmcSheetDef::ApplyStyleKey(std::string_view group) {
+void SheetDef::ApplyStyleKey(std::string_view group) {
     std::string_view rest;
     auto value = [&rest]() {
         size_t eq = rest.find('=');
@@ -89,25 +89,25 @@ void cmcSheetDef::ApplyStyleKey(std::string_view group) {
     }
 }
 
-void cmcSheetDef::LoadBasicCell(std::string_view basicExtra) {
+void SheetDef::LoadBasicCell(std::string_view basicExtra) {
     std::string line = store_.GetLine(key_ + "_BasicCell", 0);
     line.append(basicExtra);
     basic_ = cmcCellObj{};
     ParseCell(line, basic_, nullptr, nullptr);
 }
 
-void cmcSheetDef::StartLoop(int count) {
+void SheetDef::StartLoop(int count) {
     loopStart_ = line_;
     loopCount_ = count < 1 ? 1 : count;
     loopEnded_ = false;
     loopBody_ = 0;
 }
 
-void cmcSheetDef::EndLoop() {
+void SheetDef::EndLoop() {
     loopEnded_ = true;
 }
 
-void cmcSheetDef::ApplyRowDirective(std::string_view group) {
+void SheetDef::ApplyRowDirective(std::string_view group) {
     std::string_view rest;
     if (GroupStartsWith(group, "LoopFrom", &rest)) {
         StartLoop(ParseDecimal(rest));
@@ -120,7 +120,7 @@ void cmcSheetDef::ApplyRowDirective(std::string_view group) {
     }
 }
 
-void cmcSheetDef::CountCells() {
+void SheetDef::CountCells() {
     rows_.clear();
     columns_ = 0;
     skip_ = 0;
@@ -164,7 +164,7 @@ void cmcSheetDef::CountCells() {
     if (columns_ == 0 || rows_.empty()) platform::FatalStop("Illegal Cell assign");
 }
 
-void cmcSheetDef::FillCells() {
+void SheetDef::FillCells() {
     const int rowCount = RowCount();
     cells_.assign(static_cast<size_t>(columns_) * rowCount, cmcCellObj{});
     multiSelectable_.assign(cells_.size(), false);

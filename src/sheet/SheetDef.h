@@ -32,12 +32,12 @@ struct SheetRow {
     bool multiSelect = true;  // the row takes part in multi-selection
 };
 
-class cmcSheetDef {
+class SheetDef {
   public:
-    cmcSheetDef(cmcGTex& store, std::string key);
-    virtual ~cmcSheetDef();
-    cmcSheetDef(const cmcSheetDef&) = delete;
-    cmcSheetDef& operator=(const cmcSheetDef&) = delete;
+    SheetDef(cmcGTex& store, std::string key);
+    virtual ~SheetDef();
+    SheetDef(const SheetDef&) = delete;
+    SheetDef& operator=(const SheetDef&) = delete;
 
     // Style, basic cell, counting and filling, in that order. `basicExtra` is markup appended
     // to the basic cell's line (the view's font-size override).
