@@ -2,7 +2,7 @@
 
 #include <cctype>
 
-#include "app/cmcSheetTree.h"
+#include "app/SheetTree.h"
 #include "radio/CellDispatcher.h"
 #include "radio/MemoryMap.h"
 #include "sheet/ChannelSheetDef.h"
@@ -29,12 +29,12 @@ CellPlaces::~CellPlaces() = default;
 CellPlaces::CellPlaces(CellPlaces&&) noexcept = default;
 CellPlaces& CellPlaces::operator=(CellPlaces&&) noexcept = default;
 
-void CellPlaces::Build(const cmcSheetTree& tree, int modelType) {
+void CellPlaces::Build(const SheetTree& tree, int modelType) {
     sheets_.clear();
     cells_.clear();
     modelType_ = modelType;
     for (const auto& node : tree.Nodes()) {
-        const std::string key = cmcSheetTree::SheetName(node.SheetReference());
+        const std::string key = SheetTree::SheetName(node.SheetReference());
         if (key.empty() || key == keys::kSheetEeDebugWin) continue;
         bool seen = false;
         for (const auto& s : sheets_) seen = seen || s.key == key;

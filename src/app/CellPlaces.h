@@ -10,7 +10,7 @@
 #include "sheet/TextHelpers.h"  // TrimSpaces, for the users of cell names
 #include "sheet/cmcCellObj.h"
 
-class cmcSheetTree;
+class SheetTree;
 class ChannelSheetDef;
 
 class CellPlaces {
@@ -33,7 +33,7 @@ class CellPlaces {
 
     // Every sheet of the tree (the EEPROM window aside) with every channel row shown, as the
     // model type builds them. The installed text store must hold the sheets.
-    void Build(const cmcSheetTree& tree, int modelType);
+    void Build(const SheetTree& tree, int modelType);
     bool Built() const { return built_; }
     int ModelType() const { return modelType_; }
 

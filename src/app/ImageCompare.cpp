@@ -2,7 +2,7 @@
 
 #include <unordered_map>
 
-#include "app/cmcSheetTree.h"
+#include "app/SheetTree.h"
 #include "radio/CellDispatcher.h"
 #include "radio/cmcEeprom.h"
 #include "sheet/ChannelSheetDef.h"
@@ -35,11 +35,11 @@ std::vector<int> SheetIds(const CellPlaces& names, std::vector<std::string>& key
 
 namespace {
 
-bool SameSheets(const CellPlaces& names, const cmcSheetTree& tree, int modelType) {
+bool SameSheets(const CellPlaces& names, const SheetTree& tree, int modelType) {
     if (names.ModelType() != modelType) return false;
     size_t n = 0;
     for (const auto& node : tree.Nodes()) {
-        const std::string key = cmcSheetTree::SheetName(node.SheetReference());
+        const std::string key = SheetTree::SheetName(node.SheetReference());
         if (key.empty() || key == keys::kSheetEeDebugWin) continue;
         bool seen = false;
         for (size_t i = 0; i < n && !seen; ++i) seen = names.Sheets()[i].key == key;
@@ -54,7 +54,7 @@ bool SameSheets(const CellPlaces& names, const cmcSheetTree& tree, int modelType
 
 }  // namespace
 
-SheetValues TakeSheetValues(const cmcSheetTree& tree, int modelType, const SheetValues* same) {
+SheetValues TakeSheetValues(const SheetTree& tree, int modelType, const SheetValues* same) {
     SheetValues out;
     if (same != nullptr && same->names && SameSheets(*same->names, tree, modelType)) {
         out.names = same->names;

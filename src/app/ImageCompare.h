@@ -13,7 +13,7 @@
 #include "radio/AddressRange.h"
 
 class cmcEeprom;
-class cmcSheetTree;
+class SheetTree;
 
 struct SheetValues {
     std::shared_ptr<const CellPlaces> names;
@@ -23,7 +23,7 @@ struct SheetValues {
 // Builds the tree's sheets for the model type and renders every value cell from the installed
 // cell host's working image. The sheets of `same` are used again when they are the sheets of
 // this tree and model (building them costs more than rendering them).
-SheetValues TakeSheetValues(const cmcSheetTree& tree, int modelType,
+SheetValues TakeSheetValues(const SheetTree& tree, int modelType,
                             const SheetValues* same = nullptr);
 
 // A cell whose value differs, or that only one side's sheets show (index -1 on the other).

@@ -280,13 +280,13 @@ void cuiMain::BuildTree() {
     EvMan().Send(ev::kRebuildTree);
 }
 
-cmcSheetTree::Counts cuiMain::RunWarningCheck() {
+SheetTree::Counts cuiMain::RunWarningCheck() {
     checkPending_ = false;
     lastWarnings_ =
         RunWarningCheckList(GTex(), warncheck::CheckImage(working_, CurrentModelType()));
     std::set<std::string> errors(lastWarnings_.errors.begin(), lastWarnings_.errors.end());
     std::set<std::string> warnings(lastWarnings_.warnings.begin(), lastWarnings_.warnings.end());
-    cmcSheetTree::Counts counts = tree_.Mark(errors, warnings);
+    SheetTree::Counts counts = tree_.Mark(errors, warnings);
     View().TreeChanged();
     return counts;
 }

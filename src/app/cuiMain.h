@@ -9,7 +9,7 @@
 #include <string>
 
 #include "app/ImageCompare.h"
-#include "app/cmcSheetTree.h"
+#include "app/SheetTree.h"
 #include "app/cmcUndoHistory.h"
 #include "app/cuiMainView.h"
 #include "comm/CloneResult.h"
@@ -79,10 +79,10 @@ class cuiMain {
     // Rebuilds the tree of sheets from the overlay, runs the warning check, closes the current
     // sheet and announces the new tree (event 28).
     virtual void BuildTree();
-    const cmcSheetTree& Tree() const { return tree_; }
+    const SheetTree& Tree() const { return tree_; }
     // Runs the warning check list over the working image and marks the tree; the counts are
     // of marked tree nodes, as the window shows them.
-    cmcSheetTree::Counts RunWarningCheck();
+    SheetTree::Counts RunWarningCheck();
     // The error and warning lists of the last check, in check-list order.
     const WarningLists& LastWarnings() const { return lastWarnings_; }
     // The window asks at start for the next tree build's check to wait until its first frame
@@ -191,7 +191,7 @@ class cuiMain {
     virtual void RefreshTreeData();
     // The tree data anew, with the marks of the last warning check.
     void RebuildTreeData();
-    cmcSheetTree& MutableTree() { return tree_; }
+    SheetTree& MutableTree() { return tree_; }
     void SetCodes(int modelCode, int subCode) {
         modelCode_ = modelCode;
         subCode_ = subCode;
@@ -214,7 +214,7 @@ class cuiMain {
     int documentSerial_ = 0;
     int lastFileError_ = 0;
     cmcEeprom working_, reference_, baseline_, scratch_;
-    cmcSheetTree tree_;
+    SheetTree tree_;
     WarningLists lastWarnings_;
     bool deferNextCheck_ = false;
     bool checkPending_ = false;

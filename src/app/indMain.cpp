@@ -67,7 +67,7 @@ void indMain::LoadStartImage() {
 
 void indMain::RefreshTreeData() {
     cuiMain::RefreshTreeData();
-    cmcSheetTree& tree = MutableTree();
+    SheetTree& tree = MutableTree();
     tree.ApplyRegional(Working().GetByte(smap::kFunctionSwitches), model_.ModelType(),
                        model_.MakerMode());
     if (!tree.Nodes().empty()) {

@@ -252,7 +252,7 @@ int CmdWarnings(int argc, char** argv) {
     if (int status = OpenDocument(session, args.Positional()[0]); status != kExitOk) return status;
     indMain& app = session.App();
     app.RunWarningCheck();
-    const cmcSheetTree& tree = app.Tree();
+    const SheetTree& tree = app.Tree();
     const WarningLists& lists = app.LastWarnings();
     std::string out;
     if (format == "csv") out = csv::FormatRow({"sheet", "row", "cell", "severity", "message"});

@@ -10,7 +10,7 @@
 #include <algorithm>
 
 #include "app/ImageCompare.h"
-#include "app/cmcSheetTree.h"
+#include "app/SheetTree.h"
 #include "app/indEnviron.h"
 #include "app/indMain.h"
 #include "base/EventCodes.h"
@@ -256,7 +256,7 @@ void EditHistoryMenu::GoTo(int index) {
     Place p = places_[static_cast<size_t>(index)];
     // The tree's reference of the sheet (a key may come with an argument there).
     for (const auto& node : app_->Tree().Nodes())
-        if (cmcSheetTree::SheetName(node.SheetReference()) == p.reference) {
+        if (SheetTree::SheetName(node.SheetReference()) == p.reference) {
             p.reference = node.SheetReference();
             break;
         }

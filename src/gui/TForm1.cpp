@@ -243,7 +243,7 @@ void TForm1::showEvent(QShowEvent* event) {
 
 int TForm1::TreeWidthForCaptions() const {
     if (!app_) return kMinTreeWidth;
-    cmcSheetTree all;
+    SheetTree all;
     all.Build(GTex(), keys::kTreeMain);
     const QFontMetrics metrics(tree_->font());
     // The first node carries the model's name.
@@ -254,7 +254,7 @@ int TForm1::TreeWidthForCaptions() const {
     const int margin = style->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, tree_) + 1;
     int widest = 0;
     for (size_t i = 0; i < all.Nodes().size(); ++i) {
-        const cmcSheetTree::Node& node = all.Nodes()[i];
+        const SheetTree::Node& node = all.Nodes()[i];
         int text = metrics.horizontalAdvance(FromOverlay(node.Caption()));
         if (i == 0) text += longestModel;
         const int indent = tree_->indentation() * (node.depth + (tree_->rootIsDecorated() ? 1 : 0));
@@ -328,14 +328,14 @@ void TForm1::FillTree() {
 
 void TForm1::UpdateTreeMarks() {
     if (!app_) return;
-    auto& nodes = const_cast<cmcSheetTree&>(app_->Tree()).Nodes();
+    auto& nodes = const_cast<SheetTree&>(app_->Tree()).Nodes();
     for (size_t i = 0; i < nodes.size() && i < treeItems_.size(); ++i)
         nodes[i].expanded = treeItems_[i]->isExpanded() || treeItems_[i]->childCount() == 0;
     for (size_t i = 0; i < nodes.size() && i < treeItems_.size(); ++i) {
         const int o = app_->Tree().ShownOverlay(static_cast<int>(i));
-        const int mark = o == cmcSheetTree::kOverlayError     ? icons::kTreeError
-                         : o == cmcSheetTree::kOverlayWarning ? icons::kTreeWarning
-                                                              : -1;
+        const int mark = o == SheetTree::kOverlayError     ? icons::kTreeError
+                         : o == SheetTree::kOverlayWarning ? icons::kTreeWarning
+                                                           : -1;
         treeItems_[i]->setIcon(0, icons::TreeWithMark(nodes[i].cell.ImageIndex, mark));
     }
 }
@@ -353,7 +353,7 @@ void TForm1::OnTreeSelection() {
     treeDelay_->stop();
     auto it = std::find(treeItems_.begin(), treeItems_.end(), tree_->currentItem());
     if (it == treeItems_.end()) return;
-    auto& node = const_cast<cmcSheetTree&>(app_->Tree()).Nodes()[it - treeItems_.begin()];
+    auto& node = const_cast<SheetTree&>(app_->Tree()).Nodes()[it - treeItems_.begin()];
     if (sheet_ && sheet_->Reference() == node.SheetReference()) return;
     CellRun(node.cell, cellkey::kEnter);  // the dispatcher opens the node's sheet through us
 }
@@ -374,7 +374,7 @@ void TForm1::OpenSheet(const std::string& reference) {
     splitter_->setStretchFactor(1, 1);
     sheet_->Widget()->show();
     // Placed and shown first, so that the scroll position is taken at the pane's real size.
-    const std::string name = cmcSheetTree::SheetName(reference);
+    const std::string name = SheetTree::SheetName(reference);
     for (const auto& [sheetName, position] : positions_)
         if (sheetName == name) {
             sheet_->SetPosition(position);
@@ -391,7 +391,7 @@ void TForm1::CloseSheet() {
     if (!sheet_) return;
     QWidget* grid = sheet_->Widget();
     if (grid->isVisible()) {
-        const std::string name = cmcSheetTree::SheetName(sheet_->Reference());
+        const std::string name = SheetTree::SheetName(sheet_->Reference());
         std::erase_if(positions_, [&](const auto& p) { return p.first == name; });
         positions_.insert(positions_.begin(), {name, sheet_->Position()});
         focusWasInGrid_ = !(tree_ && QApplication::focusWidget() == tree_);

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "app/cmcSheetTree.h"
+#include "app/SheetTree.h"
 #include "app/cuiMainView.h"
 #include "comm/indCloneMan.h"
 #include "gui/SheetPane.h"
@@ -128,7 +128,7 @@ class TForm1 : public QMainWindow, public cuiMainView {
     QPointer<AboutBox> about_;
     std::unique_ptr<HelpViewer> help_;
     QPointer<QWidget> eepromWindow_, freeDebugWindow_;
-    cmcSheetTree menuData_;
+    SheetTree menuData_;
     std::vector<cmcCellObj> menuPristine_;  // menu cells as parsed; states are asked afresh
     std::vector<QTreeWidgetItem*> treeItems_;
     std::vector<std::string> lastTreeRefs_;  // sheet reference of each item, for re-selection

@@ -69,7 +69,7 @@ void TForm1::BuildMenus() {
                     m->clear();
                     if (auto* sheet = dynamic_cast<cuiSheet*>(sheet_)) sheet->FillEditMenu(m);
                     if (!m->isEmpty()) return;
-                    cmcSheetTree none;
+                    SheetTree none;
                     none.Build(GTex(), keys::kPMenuNoItem);
                     if (!none.Nodes().empty())
                         m->addAction(FromOverlay(none.Nodes().front().Caption()))
@@ -211,7 +211,7 @@ void TForm1::RunWindowCommand(int command, int argument, const std::string& text
 }
 
 bool TForm1::CanPrintCurrent() const {
-    return sheet_ && SheetIsPrintable(cmcSheetTree::SheetName(sheet_->Reference()));
+    return sheet_ && SheetIsPrintable(SheetTree::SheetName(sheet_->Reference()));
 }
 
 HelpViewer* TForm1::Help() const {

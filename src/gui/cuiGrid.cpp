@@ -21,7 +21,7 @@
 #include <vector>
 
 #include "app/GridClipboard.h"
-#include "app/cmcSheetTree.h"
+#include "app/SheetTree.h"
 #include "base/EventCodes.h"
 #include "base/cmcEvMan.h"
 #include "radio/CellDispatchHost.h"
@@ -635,7 +635,7 @@ namespace {
 
 // The items of an overlay menu, kept alive as long as the QMenu that shows them.
 struct MenuData : QObject {
-    cmcSheetTree tree;
+    SheetTree tree;
 };
 
 void AddItems(QMenu* root, cuiGrid* grid, MenuData* data) {

@@ -149,7 +149,7 @@ std::vector<std::string> cuiPrinter::TreeSheetNames() const {
     for (const auto& node : app_->Tree().Nodes()) {
         const std::string reference = node.SheetReference();
         if (reference.empty()) continue;
-        std::string name = cmcSheetTree::SheetName(reference);
+        std::string name = SheetTree::SheetName(reference);
         if (!name.empty() && seen.insert(name).second) names.push_back(name);
     }
     return names;
@@ -365,7 +365,7 @@ void cuiPrinter::Print(bool all, const std::string& reference) {
     // A pending in-place edit is part of what is printed.
     EvMan().Send(ev::kCommitEditors);
     if (printingAll_ || preview_) return;  // one job at a time
-    current_ = cmcSheetTree::SheetName(reference);
+    current_ = SheetTree::SheetName(reference);
     if (!all && current_.empty()) return;
     if (!SetUp()) return;
     if (owner_) owner_->setEnabled(false);

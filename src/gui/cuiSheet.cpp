@@ -5,7 +5,7 @@
 #include <QStyle>
 #include <QVBoxLayout>
 
-#include "app/cmcSheetTree.h"
+#include "app/SheetTree.h"
 #include "app/indEnviron.h"
 #include "base/EventCodes.h"
 #include "base/cmcEvMan.h"
@@ -47,7 +47,7 @@ cuiSheet::cuiSheet(const std::string& reference, const SheetPaneOptions& options
                    bool scrollBars)
     : QFrame(parent),
       reference_(reference),
-      key_(cmcSheetTree::SheetName(reference)),
+      key_(SheetTree::SheetName(reference)),
       options_(options),
       scrollBars_(scrollBars) {
     auto* layout = new QVBoxLayout(this);

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "app/cmcSheetTree.h"
+#include "app/SheetTree.h"
 #include "text/cmcGTex.h"
 
 namespace {
@@ -30,7 +30,7 @@ std::vector<std::string> TreeOverlay() {
             "#End_Of_Ovl"};
 }
 
-std::vector<std::string> Captions(const cmcSheetTree& t) {
+std::vector<std::string> Captions(const SheetTree& t) {
     std::vector<std::string> out;
     for (const auto& n : t.Nodes()) out.push_back(std::string(n.depth, ' ') + n.Caption());
     return out;
@@ -43,7 +43,7 @@ class SheetTreeTest : public testing::Test {
         tree.Build(text, "GI_Tree_Main");
     }
     cmcGTex text;
-    cmcSheetTree tree;
+    SheetTree tree;
 };
 
 TEST_F(SheetTreeTest, RegionalBitsAndModelDecideTheNodes) {
@@ -92,15 +92,15 @@ TEST_F(SheetTreeTest, WarningListMarksNodesAndCollapsedParentsShowTheWorst) {
     int dsc = tree.FindByReference("GI_Sheet_DscSetup");
     ASSERT_GE(dsc, 0);
     tree.Nodes()[dsc].expanded = false;
-    EXPECT_EQ(tree.ShownOverlay(dsc), cmcSheetTree::kOverlayError);
+    EXPECT_EQ(tree.ShownOverlay(dsc), SheetTree::kOverlayError);
     tree.Nodes()[dsc].expanded = true;
-    EXPECT_EQ(tree.ShownOverlay(dsc), cmcSheetTree::kOverlayWarning);
-    EXPECT_EQ(tree.ShownOverlay(0), cmcSheetTree::kNoOverlay);  // the root is expanded
+    EXPECT_EQ(tree.ShownOverlay(dsc), SheetTree::kOverlayWarning);
+    EXPECT_EQ(tree.ShownOverlay(0), SheetTree::kNoOverlay);  // the root is expanded
 }
 
 TEST(SheetTree, SheetNameOfAReference) {
-    EXPECT_EQ(cmcSheetTree::SheetName("[x]GI_Sheet_IntCh,3"), "GI_Sheet_IntCh");
-    EXPECT_EQ(cmcSheetTree::SheetName("GI_Sheet_DscCall"), "GI_Sheet_DscCall");
+    EXPECT_EQ(SheetTree::SheetName("[x]GI_Sheet_IntCh,3"), "GI_Sheet_IntCh");
+    EXPECT_EQ(SheetTree::SheetName("GI_Sheet_DscCall"), "GI_Sheet_DscCall");
 }
 
 }  // namespace

@@ -3,7 +3,7 @@
 #include <string>
 
 #include "ShippedOverlay.h"
-#include "app/cmcSheetTree.h"
+#include "app/SheetTree.h"
 #include "base/ScopedInstall.h"
 #include "mkinitial/FactoryPlan.h"
 #include "radio/AddressRange.h"

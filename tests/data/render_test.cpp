@@ -6,7 +6,7 @@
 #include <random>
 
 #include "ShippedOverlay.h"
-#include "app/cmcSheetTree.h"
+#include "app/SheetTree.h"
 #include "base/ScopedInstall.h"
 #include "base/cmcEvMan.h"
 #include "radio/CellDispatcher.h"
@@ -176,7 +176,7 @@ TEST_F(ShippedRendering, TreeShowsEachModelsRegionalListsAndServiceSheetsInManuf
         LoadFactoryImage(model);
         const int availability = host_.image.GetByte(3000);
         for (bool maker : {false, true}) {
-            cmcSheetTree tree;
+            SheetTree tree;
             tree.Build(store_, keys::kTreeMain);
             tree.ApplyRegional(availability, model, maker);
             std::vector<std::string> expected = {keys::kSheetIntCh};

@@ -12,7 +12,7 @@
 
 class cmcGTex;
 
-class cmcSheetTree {
+class SheetTree {
   public:
     enum Overlay { kNoOverlay = -1, kOverlayError = 0, kOverlayWarning = 1 };
 

@@ -1,4 +1,4 @@
-#include "app/cmcSheetTree.h"
+#include "app/SheetTree.h"
 
 #include <algorithm>
 
@@ -37,7 +37,7 @@ std::vector<std::string> ReadBody(cmcGTex& text, const std::string& key) {
 
 }  // namespace
 
-std::string cmcSheetTree::SheetName(const std::string& reference) {
+std::string SheetTree::SheetName(const std::string& reference) {
     std::string name = reference.substr(0, reference.find(','));
     auto open = name.find('[');
     if (open != std::string::npos) {
@@ -47,7 +47,7 @@ std::string cmcSheetTree::SheetName(const std::string& reference) {
     return name;
 }
 
-bool cmcSheetTree::ParseBodyLine(const std::string& line, Node* node) {
+bool SheetTree::ParseBodyLine(const std::string& line, Node* node) {
     auto plus = line.find('+');
     node->cell = cmcCellObj();
     if (plus == std::string::npos) {
@@ -60,7 +60,7 @@ bool cmcSheetTree::ParseBodyLine(const std::string& line, Node* node) {
     return true;
 }
 
-void cmcSheetTree::Build(cmcGTex& text, const std::string& entry) {
+void SheetTree::Build(cmcGTex& text, const std::string& entry) {
     nodes_.clear();
     basic_ = cmcCellObj();
     ParseCell(text.GetLine(entry + "_BasicCell", 0), basic_, nullptr, nullptr);
@@ -73,30 +73,30 @@ void cmcSheetTree::Build(cmcGTex& text, const std::string& entry) {
     if (!nodes_.empty()) nodes_.front().expanded = true;
 }
 
-int cmcSheetTree::FindByReference(const std::string& reference) const {
+int SheetTree::FindByReference(const std::string& reference) const {
     for (size_t i = 0; i < nodes_.size(); ++i)
         if (nodes_[i].cell.Argument && *nodes_[i].cell.Argument == reference)
             return static_cast<int>(i);
     return -1;
 }
 
-int cmcSheetTree::ParentOf(int i) const {
+int SheetTree::ParentOf(int i) const {
     for (int j = i - 1; j >= 0; --j)
         if (nodes_[j].depth < nodes_[i].depth) return j;
     return -1;
 }
 
-int cmcSheetTree::SubtreeEnd(int i) const {
+int SheetTree::SubtreeEnd(int i) const {
     int end = i + 1;
     while (end < static_cast<int>(nodes_.size()) && nodes_[end].depth > nodes_[i].depth) ++end;
     return end;
 }
 
-void cmcSheetTree::DeleteSubtree(int i) {
+void SheetTree::DeleteSubtree(int i) {
     nodes_.erase(nodes_.begin() + i, nodes_.begin() + SubtreeEnd(i));
 }
 
-void cmcSheetTree::DeleteFlagged(int flag) {
+void SheetTree::DeleteFlagged(int flag) {
     // Full passes, one deletion each, until a pass finds nothing.
     for (;;) {
         auto it = std::find_if(nodes_.begin(), nodes_.end(),
@@ -106,7 +106,7 @@ void cmcSheetTree::DeleteFlagged(int flag) {
     }
 }
 
-void cmcSheetTree::ApplyRegional(int availability, int modelType, bool makerMode) {
+void SheetTree::ApplyRegional(int availability, int modelType, bool makerMode) {
     int anchor = FindByReference(kAnchorSheet);
     int insertAt = anchor < 0 ? 0 : anchor + 1;
     for (const auto& r : kRegionalSheets) {
@@ -131,8 +131,8 @@ void cmcSheetTree::ApplyRegional(int availability, int modelType, bool makerMode
     if (!makerMode) DeleteFlagged(kFlagMakerOnly);
 }
 
-cmcSheetTree::Counts cmcSheetTree::Mark(const std::set<std::string>& errors,
-                                        const std::set<std::string>& warnings) {
+SheetTree::Counts SheetTree::Mark(const std::set<std::string>& errors,
+                                  const std::set<std::string>& warnings) {
     Counts c;
     for (auto& n : nodes_) n.overlay = kNoOverlay;
     for (auto& n : nodes_) {
@@ -150,7 +150,7 @@ cmcSheetTree::Counts cmcSheetTree::Mark(const std::set<std::string>& errors,
     return c;
 }
 
-int cmcSheetTree::ShownOverlay(int i) const {
+int SheetTree::ShownOverlay(int i) const {
     int own = nodes_[i].overlay;
     if (nodes_[i].expanded || own == kOverlayError) return own;
     int worst = own;
