@@ -83,7 +83,7 @@ void GridModel::SizeCells() {
     colWidths_.assign(static_cast<size_t>(cols), 1);
     rowHeights_.assign(static_cast<size_t>(rows), 1);
     const auto& rowTable = def_->Rows();
-    cmcTextSurface& surface = host_.Surface();
+    TextSurface& surface = host_.Surface();
     for (int r = 0; r < rows; ++r) {
         if (r > 0 && rowTable[r].line == rowTable[r - 1].line) {
             rowHeights_[r] = rowHeights_[r - 1];
@@ -889,7 +889,7 @@ void GridModel::SetColumnWidth(int column, int width, bool save) {
 
 void GridModel::FitColumn(int column) {
     if (!built_ || column < 0 || column >= ColumnCount()) return;
-    cmcTextSurface& surface = host_.Surface();
+    TextSurface& surface = host_.Surface();
     int width = 0;
     cmcCellCapsule req;
     for (int r = 0; r < RowCount(); ++r) {

@@ -25,7 +25,7 @@ class GridHost {
   public:
     virtual ~GridHost() = default;
     // Measures text in a cell's font (the surface the sheet is built for).
-    virtual cmcTextSurface& Surface() = 0;
+    virtual TextSurface& Surface() = 0;
     // Inner size of the area the cells are drawn in.
     virtual int ClientWidth() const = 0;
     virtual int ClientHeight() const = 0;

@@ -24,7 +24,7 @@ QString FromLatin1(const std::string& text);
 std::string ToLatin1(const QString& text);
 
 // Measures text in cell fonts for the grid model.
-class QtTextSurface : public cmcTextSurface {
+class QtTextSurface : public TextSurface {
   public:
     explicit QtTextSurface(double scale = 1.0) : scale_(scale) {}
     int TextWidth(std::string_view line, const CellFont* font) override;

@@ -45,7 +45,7 @@ class PrintedSheet : public GridHost {
     void Draw(QPainter& painter, QPoint corner, const PrintBlock& block, const QRect& clip);
 
     // GridHost
-    cmcTextSurface& Surface() override { return surface_; }
+    TextSurface& Surface() override { return surface_; }
     int ClientWidth() const override { return 1 << 24; }
     int ClientHeight() const override { return 1 << 24; }
     void InvalidateCell(int, int) override {}

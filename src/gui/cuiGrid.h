@@ -71,7 +71,7 @@ class cuiGrid : public QAbstractScrollArea, public GridHost, public CellGrid {
     const CellPaintOptions& PaintOptions() const { return options_; }
 
     // GridHost
-    cmcTextSurface& Surface() override { return surface_; }
+    TextSurface& Surface() override { return surface_; }
     int ClientWidth() const override;
     int ClientHeight() const override;
     void InvalidateCell(int column, int row) override;

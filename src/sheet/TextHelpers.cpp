@@ -72,7 +72,7 @@ int32_t ParseDecimal(std::string_view text) {
                                        std::numeric_limits<int32_t>::max()));
 }
 
-TextExtent MeasureText(cmcTextSurface& surface, std::string_view text, const CellFont* font) {
+TextExtent MeasureText(TextSurface& surface, std::string_view text, const CellFont* font) {
     TextExtent extent;
     size_t start = 0;
     while (true) {

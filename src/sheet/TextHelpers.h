@@ -26,9 +26,9 @@ int32_t ParseDecimal(std::string_view text);
 
 // Measures text on a drawing surface; implemented by the views (screen, printer, preview).
 class CellFont;
-class cmcTextSurface {
+class TextSurface {
   public:
-    virtual ~cmcTextSurface() = default;
+    virtual ~TextSurface() = default;
     virtual int TextWidth(std::string_view line, const CellFont* font) = 0;
     virtual int TextHeight(std::string_view line, const CellFont* font) = 0;
 };
@@ -38,7 +38,7 @@ struct TextExtent {
     int height = 0;  // sum of the line heights
 };
 // Lines are split at line breaks; an empty text is measured as one empty line.
-TextExtent MeasureText(cmcTextSurface& surface, std::string_view text, const CellFont* font);
+TextExtent MeasureText(TextSurface& surface, std::string_view text, const CellFont* font);
 
 // The texts of the groups "(...)" of a style or directive line, in order: a group runs from '('
 // to the next ')' (or the end); characters of double-byte characters are never taken as either.

@@ -23,7 +23,7 @@
 namespace {
 
 // 7 pixels a character, 15 a line: enough to tell widths apart.
-struct FixedSurface : cmcTextSurface {
+struct FixedSurface : TextSurface {
     int TextWidth(std::string_view line, const CellFont*) override { return 7 * int(line.size()); }
     int TextHeight(std::string_view, const CellFont*) override { return 15; }
 };
@@ -42,7 +42,7 @@ struct Host : GridHost {
     std::set<std::pair<int, int>> invalid;
     std::vector<std::pair<int, int>> chosen;
 
-    cmcTextSurface& Surface() override { return surface; }
+    TextSurface& Surface() override { return surface; }
     int ClientWidth() const override { return width; }
     int ClientHeight() const override { return height; }
     void InvalidateCell(int c, int r) override { invalid.insert({c, r}); }

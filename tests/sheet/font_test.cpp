@@ -102,7 +102,7 @@ TEST(TextHelpers, FieldsAndBlanks) {
     EXPECT_EQ(ParenGroups("(LoopFrom 3"), G{"LoopFrom 3"});
 }
 
-struct FixedSurface : cmcTextSurface {
+struct FixedSurface : TextSurface {
     int TextWidth(std::string_view line, const CellFont*) override { return int(line.size()) * 7; }
     int TextHeight(std::string_view, const CellFont*) override { return 13; }
 };
