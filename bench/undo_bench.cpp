@@ -7,7 +7,7 @@
 
 #include "app/ImageCompare.h"
 #include "app/Services.h"
-#include "app/cmcUndoHistory.h"
+#include "app/UndoHistory.h"
 #include "app/indEnviron.h"
 #include "app/indMain.h"
 #include "base/cmcEvMan.h"
@@ -26,7 +26,7 @@ void Rename(cmcEeprom& image, int step) {
 void BM_UndoAndRedoOfOneStep(benchmark::State& state) {
     cmcEeprom image;
     image.SetSize(cmcEeprom::kImageSize);
-    cmcUndoHistory history;
+    UndoHistory history;
     history.Reset(image);
     for (int step = 0; step < 1000; ++step) {
         Rename(image, step);
@@ -43,7 +43,7 @@ BENCHMARK(BM_UndoAndRedoOfOneStep);
 void BM_CommitOfOneEdit(benchmark::State& state) {
     cmcEeprom image;
     image.SetSize(cmcEeprom::kImageSize);
-    cmcUndoHistory history;
+    UndoHistory history;
     history.Reset(image);
     int step = 0;
     for (auto _ : state) {
@@ -59,7 +59,7 @@ void BM_HistoryOfAThousandSteps(benchmark::State& state) {
     for (auto _ : state) {
         cmcEeprom image;
         image.SetSize(cmcEeprom::kImageSize);
-        cmcUndoHistory history;
+        UndoHistory history;
         history.Reset(image);
         for (int step = 0; step < 1000; ++step) {
             const int base = (step * 97) % (cmcEeprom::kImageSize - bytesPerStep);
@@ -71,7 +71,7 @@ void BM_HistoryOfAThousandSteps(benchmark::State& state) {
         benchmark::DoNotOptimize(held);
     }
     state.counters["held_bytes"] = static_cast<double>(held);
-    state.counters["cap_bytes"] = static_cast<double>(cmcUndoHistory::Limits{}.bytes);
+    state.counters["cap_bytes"] = static_cast<double>(UndoHistory::Limits{}.bytes);
 }
 BENCHMARK(BM_HistoryOfAThousandSteps)->Arg(10)->Arg(1000)->Arg(0x4000);
 

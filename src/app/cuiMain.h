@@ -10,7 +10,7 @@
 
 #include "app/ImageCompare.h"
 #include "app/SheetTree.h"
-#include "app/cmcUndoHistory.h"
+#include "app/UndoHistory.h"
 #include "app/cuiMainView.h"
 #include "comm/CloneResult.h"
 #include "radio/cmcEeprom.h"
@@ -151,8 +151,8 @@ class cuiMain {
     std::string UndoCaption() const;
     std::string RedoCaption() const;
     // Bytes the last undo or redo put back: the cells over them are repainted.
-    const std::vector<cmcUndoHistory::Range>& LastStepRanges() const { return lastStepRanges_; }
-    cmcUndoHistory& History() { return history_; }
+    const std::vector<UndoHistory::Range>& LastStepRanges() const { return lastStepRanges_; }
+    UndoHistory& History() { return history_; }
 
     cmcEeprom& Working() { return working_; }
     cmcEeprom& Reference() { return reference_; }
@@ -186,7 +186,7 @@ class cuiMain {
     // After an undo or redo: the model class puts back the model type the image had and
     // rebuilds what depends on the bytes put back.
     virtual void AfterHistoryStep(int /*modelType*/,
-                                  const std::vector<cmcUndoHistory::Range>& /*changed*/) {}
+                                  const std::vector<UndoHistory::Range>& /*changed*/) {}
     // Reads the tree from the overlay; the model class adds its regional pruning.
     virtual void RefreshTreeData();
     // The tree data anew, with the marks of the last warning check.
@@ -220,9 +220,9 @@ class cuiMain {
     bool checkPending_ = false;
     std::unique_ptr<cmcTick> recheck_;
     std::array<uint8_t, kRadioIdentitySize> radioIdentity_{};
-    cmcUndoHistory history_;
+    UndoHistory history_;
     int stepGroup_ = 0;
-    std::vector<cmcUndoHistory::Range> lastStepRanges_;
+    std::vector<UndoHistory::Range> lastStepRanges_;
     bool MoveInHistory(bool redo);
     std::string Caption(bool redo, const cmcUndoWhat* what) const;
 

@@ -271,7 +271,7 @@ std::string indMain::DescribeStep(const cmcUndoWhat& what) const {
     return {};
 }
 
-void indMain::AfterHistoryStep(int modelType, const std::vector<cmcUndoHistory::Range>& changed) {
+void indMain::AfterHistoryStep(int modelType, const std::vector<UndoHistory::Range>& changed) {
     if (modelType >= 0 && modelType != model_.ModelType()) {
         model_.ChangeModel(modelType, false);  // loads its factory image and rebuilds the tree
         return;

@@ -82,8 +82,7 @@ class indMain : public cuiMain, public CellDispatchHost, private indModelHost {
     std::string DescribeStep(const cmcUndoWhat& what) const override;
     std::vector<std::string> DescribeDifferences(const cmcEeprom& sent,
                                                  const cmcEeprom& held) override;
-    void AfterHistoryStep(int modelType,
-                          const std::vector<cmcUndoHistory::Range>& changed) override;
+    void AfterHistoryStep(int modelType, const std::vector<UndoHistory::Range>& changed) override;
 
   private:
     // indModelHost

@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "app/Services.h"
-#include "app/cmcUndoHistory.h"
+#include "app/UndoHistory.h"
 #include "app/indEnviron.h"
 #include "app/indMain.h"
 #include "base/cmcEvMan.h"
@@ -40,7 +40,7 @@ class History : public testing::Test {
         history.Reset(image);
     }
     cmcEeprom image;
-    cmcUndoHistory history;
+    UndoHistory history;
 };
 
 TEST_F(History, StepsPutBackExactlyTheirBytesAndANewStepDropsTheRedoSteps) {
@@ -51,7 +51,7 @@ TEST_F(History, StepsPutBackExactlyTheirBytesAndANewStepDropsTheRedoSteps) {
     image.SetByte(10, 3);
     ASSERT_TRUE(history.Commit(image, Named(2)));
 
-    std::vector<cmcUndoHistory::Range> changed;
+    std::vector<UndoHistory::Range> changed;
     ASSERT_TRUE(history.Undo(image, &changed));
     EXPECT_EQ(image.GetByte(10), 1);
     ASSERT_EQ(changed.size(), 1u);
@@ -90,7 +90,7 @@ TEST_F(History, AChangeNotYetAStepIsUndoneFirstAndAbsorbedBytesAreNoStep) {
 
 TEST_F(History, TheCapsDropTheOldestSteps) {
     struct Case {
-        cmcUndoHistory::Limits limits;
+        UndoHistory::Limits limits;
         int stepBytes;  // bytes each step changes
         size_t kept;
     };

@@ -24,7 +24,7 @@ struct cmcUndoWhat {
     int modelAfter = -1;
 };
 
-class cmcUndoHistory {
+class UndoHistory {
   public:
     struct Limits {
         size_t steps = 1000;
@@ -36,7 +36,7 @@ class cmcUndoHistory {
         int last;
     };
 
-    cmcUndoHistory() = default;
+    UndoHistory() = default;
     void SetLimits(Limits limits);
     const Limits& GetLimits() const { return limits_; }
 

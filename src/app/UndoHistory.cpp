@@ -1,4 +1,4 @@
-#include "app/cmcUndoHistory.h"
+#include "app/UndoHistory.h"
 
 #include <algorithm>
 #include <cstring>
@@ -14,34 +14,34 @@ constexpr int kBlock = 64;
 
 }  // namespace
 
-size_t cmcUndoHistory::Step::Cost() const {
+size_t UndoHistory::Step::Cost() const {
     return sizeof(Step) + runs.capacity() * sizeof(Run) + before.capacity() + after.capacity() +
            what.text.capacity();
 }
 
-void cmcUndoHistory::SetLimits(Limits limits) {
+void UndoHistory::SetLimits(Limits limits) {
     limits_ = limits;
     Trim();
 }
 
-void cmcUndoHistory::Reset(const cmcEeprom& image) {
+void UndoHistory::Reset(const cmcEeprom& image) {
     done_.clear();
     undone_.clear();
     held_ = 0;
     Absorb(image);
 }
 
-void cmcUndoHistory::Absorb(const cmcEeprom& image) {
+void UndoHistory::Absorb(const cmcEeprom& image) {
     const uint8_t* bytes = image.Bytes();
     last_.assign(bytes, bytes + image.Size());
 }
 
-bool cmcUndoHistory::InStep(const cmcEeprom& image) const {
+bool UndoHistory::InStep(const cmcEeprom& image) const {
     return static_cast<size_t>(image.Size()) == last_.size() &&
            (last_.empty() || std::memcmp(image.Bytes(), last_.data(), last_.size()) == 0);
 }
 
-bool cmcUndoHistory::Commit(const cmcEeprom& image, const cmcUndoWhat& what) {
+bool UndoHistory::Commit(const cmcEeprom& image, const cmcUndoWhat& what) {
     const int size = image.Size();
     if (static_cast<size_t>(size) != last_.size()) {
         // Another image size: nothing to measure against.
@@ -83,8 +83,8 @@ bool cmcUndoHistory::Commit(const cmcEeprom& image, const cmcUndoWhat& what) {
     return true;
 }
 
-void cmcUndoHistory::Apply(const Step& step, bool forward, cmcEeprom& image,
-                           std::vector<Range>* changed) {
+void UndoHistory::Apply(const Step& step, bool forward, cmcEeprom& image,
+                        std::vector<Range>* changed) {
     const std::vector<uint8_t>& bytes = forward ? step.after : step.before;
     size_t offset = 0;
     for (const Run& r : step.runs) {
@@ -95,7 +95,7 @@ void cmcUndoHistory::Apply(const Step& step, bool forward, cmcEeprom& image,
     }
 }
 
-bool cmcUndoHistory::Undo(cmcEeprom& image, std::vector<Range>* changed) {
+bool UndoHistory::Undo(cmcEeprom& image, std::vector<Range>* changed) {
     if (!InStep(image)) Commit(image, cmcUndoWhat{});
     if (done_.empty()) return false;
     Step step = std::move(done_.back());
@@ -105,7 +105,7 @@ bool cmcUndoHistory::Undo(cmcEeprom& image, std::vector<Range>* changed) {
     return true;
 }
 
-bool cmcUndoHistory::Redo(cmcEeprom& image, std::vector<Range>* changed) {
+bool UndoHistory::Redo(cmcEeprom& image, std::vector<Range>* changed) {
     // A change since the last step would make the redo steps meaningless; it drops them.
     if (!InStep(image)) Commit(image, cmcUndoWhat{});
     if (undone_.empty()) return false;
@@ -116,7 +116,7 @@ bool cmcUndoHistory::Redo(cmcEeprom& image, std::vector<Range>* changed) {
     return true;
 }
 
-void cmcUndoHistory::Trim() {
+void UndoHistory::Trim() {
     while (!done_.empty() &&
            (done_.size() + undone_.size() > limits_.steps || held_ > limits_.bytes)) {
         held_ -= done_.front().Cost();
