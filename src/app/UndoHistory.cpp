@@ -41,7 +41,7 @@ bool UndoHistory::InStep(const cmcEeprom& image) const {
            (last_.empty() || std::memcmp(image.Bytes(), last_.data(), last_.size()) == 0);
 }
 
-bool UndoHistory::Commit(const cmcEeprom& image, const cmcUndoWhat& what) {
+bool UndoHistory::Commit(const cmcEeprom& image, const UndoWhat& what) {
     const int size = image.Size();
     if (static_cast<size_t>(size) != last_.size()) {
         // Another image size: nothing to measure against.
@@ -96,7 +96,7 @@ void UndoHistory::Apply(const Step& step, bool forward, cmcEeprom& image,
 }
 
 bool UndoHistory::Undo(cmcEeprom& image, std::vector<Range>* changed) {
-    if (!InStep(image)) Commit(image, cmcUndoWhat{});
+    if (!InStep(image)) Commit(image, UndoWhat{});
     if (done_.empty()) return false;
     Step step = std::move(done_.back());
     done_.pop_back();
@@ -107,7 +107,7 @@ bool UndoHistory::Undo(cmcEeprom& image, std::vector<Range>* changed) {
 
 bool UndoHistory::Redo(cmcEeprom& image, std::vector<Range>* changed) {
     // A change since the last step would make the redo steps meaningless; it drops them.
-    if (!InStep(image)) Commit(image, cmcUndoWhat{});
+    if (!InStep(image)) Commit(image, UndoWhat{});
     if (undone_.empty()) return false;
     Step step = std::move(undone_.back());
     undone_.pop_back();

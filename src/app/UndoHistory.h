@@ -10,7 +10,7 @@
 
 class cmcEeprom;
 
-struct cmcUndoWhat {
+struct UndoWhat {
     enum Kind { kChange, kCellEdit, kRowCommand, kImport, kModelChange, kRadioRead };
     Kind kind = kChange;
     int category = 0;  // the edited cell, or the first row of a row command
@@ -47,12 +47,12 @@ class UndoHistory {
     void Absorb(const cmcEeprom& image);
     // Whatever changed since the last step becomes one step and the redo steps go. False, and
     // no step, when nothing changed.
-    bool Commit(const cmcEeprom& image, const cmcUndoWhat& what);
+    bool Commit(const cmcEeprom& image, const UndoWhat& what);
 
     bool CanUndo() const { return !done_.empty(); }
     bool CanRedo() const { return !undone_.empty(); }
-    const cmcUndoWhat* NextUndo() const { return done_.empty() ? nullptr : &done_.back().what; }
-    const cmcUndoWhat* NextRedo() const { return undone_.empty() ? nullptr : &undone_.back().what; }
+    const UndoWhat* NextUndo() const { return done_.empty() ? nullptr : &done_.back().what; }
+    const UndoWhat* NextRedo() const { return undone_.empty() ? nullptr : &undone_.back().what; }
     // Put back the bytes of the last step (or take the last undone one again). A change made
     // since the last step is taken as a step of its own first. The ranges touched go to
     // `changed`. False when there is nothing to undo or redo.
@@ -73,7 +73,7 @@ class UndoHistory {
         std::vector<Run> runs;
         std::vector<uint8_t> before;  // the runs' bytes one after another
         std::vector<uint8_t> after;
-        cmcUndoWhat what;
+        UndoWhat what;
         size_t Cost() const;
     };
     bool InStep(const cmcEeprom& image) const;

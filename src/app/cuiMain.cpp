@@ -306,14 +306,14 @@ void cuiMain::Tick() {
 
 // --- undo and redo ---
 
-void cuiMain::RecordStep(cmcUndoWhat what) {
+void cuiMain::RecordStep(UndoWhat what) {
     if (stepGroup_ > 0) return;
     if (what.modelBefore < 0) what.modelBefore = CurrentModelType();
     if (what.modelAfter < 0) what.modelAfter = CurrentModelType();
     history_.Commit(working_, what);
 }
 
-void cuiMain::EndStepGroup(const cmcUndoWhat& what) {
+void cuiMain::EndStepGroup(const UndoWhat& what) {
     if (stepGroup_ > 0) --stepGroup_;
     RecordStep(what);
 }
@@ -345,7 +345,7 @@ bool cuiMain::MoveInHistory(bool redo) {
     }
     EvMan().Send(ev::kCommitEditors);
     RecordStep({});
-    const cmcUndoWhat* next = redo ? history_.NextRedo() : history_.NextUndo();
+    const UndoWhat* next = redo ? history_.NextRedo() : history_.NextUndo();
     if (next == nullptr) return false;
     const int model = redo ? next->modelAfter : next->modelBefore;
     lastStepRanges_.clear();
@@ -360,7 +360,7 @@ bool cuiMain::MoveInHistory(bool redo) {
     return true;
 }
 
-std::string cuiMain::Caption(bool redo, const cmcUndoWhat* what) const {
+std::string cuiMain::Caption(bool redo, const UndoWhat* what) const {
     const int plain = redo ? 1 : 0;
     if (what == nullptr) return GTex().GetLine(keys::kAppMessUndo, plain);
     std::string words = DescribeStep(*what);

@@ -139,9 +139,9 @@ class cuiMain {
     // --- undo and redo ---
     // Takes what changed in the working image since the last step as one step (nothing when
     // nothing changed). Inside a group the steps wait for EndStepGroup, which makes them one.
-    void RecordStep(cmcUndoWhat what);
+    void RecordStep(UndoWhat what);
     void BeginStepGroup() { ++stepGroup_; }
-    void EndStepGroup(const cmcUndoWhat& what);
+    void EndStepGroup(const UndoWhat& what);
     // False, and nothing changes, when there is no step or a clone run is going on.
     bool Undo();
     bool Redo();
@@ -176,7 +176,7 @@ class cuiMain {
     cuiMainView& View() { return *view_; }
     const cuiMainView& View() const { return *view_; }
     // What a step was, in words ("change of channel 16 name"); empty for a step without a name.
-    virtual std::string DescribeStep(const cmcUndoWhat& /*what*/) const { return {}; }
+    virtual std::string DescribeStep(const UndoWhat& /*what*/) const { return {}; }
     // The cells that differ between what was sent and what the radio holds, one line each
     // ("International Channels | Channel 16 | Name: "DISTRESS" -> "DISTRESR"").
     virtual std::vector<std::string> DescribeDifferences(const cmcEeprom& /*sent*/,
@@ -224,7 +224,7 @@ class cuiMain {
     int stepGroup_ = 0;
     std::vector<UndoHistory::Range> lastStepRanges_;
     bool MoveInHistory(bool redo);
-    std::string Caption(bool redo, const cmcUndoWhat* what) const;
+    std::string Caption(bool redo, const UndoWhat* what) const;
 
     // Clone command chains.
     void StopClone(CloneOutcome outcome, CloneResult result = CloneResult::kOk);

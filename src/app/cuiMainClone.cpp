@@ -114,8 +114,8 @@ void cuiMain::ReadInfoDone(void* self, dst_CDrv_Result* r) {
 void cuiMain::ReadDone(void* self, dst_CDrv_Result* r) {
     auto* app = static_cast<cuiMain*>(self);
     if (r->result != CloneResult::kOk) return app->StopClone(CloneOutcome::kFailed, r->result);
-    cmcUndoWhat what;
-    what.kind = cmcUndoWhat::kRadioRead;
+    UndoWhat what;
+    what.kind = UndoWhat::kRadioRead;
     what.modelBefore = app->CurrentModelType();
     app->RecordStep({});  // an edit not yet a step stays apart from the read
     app->working_.Assign(r->image);

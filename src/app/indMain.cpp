@@ -167,8 +167,8 @@ void indMain::RunCommand(cmcAppCommand command, int argument, const std::string&
             break;
         case cmcAppCommand::kChangeModel: {
             RecordStep({});
-            cmcUndoWhat what;
-            what.kind = cmcUndoWhat::kModelChange;
+            UndoWhat what;
+            what.kind = UndoWhat::kModelChange;
             what.modelBefore = model_.ModelType();
             if (model_.ChangeModel(argument, true)) RecordStep(what);
             break;
@@ -190,21 +190,21 @@ void indMain::DocumentReset() {
 }
 
 void indMain::RecordChange(const cmcCellCapsule& req) {
-    cmcUndoWhat what;
+    UndoWhat what;
     if (req.cell == nullptr) return RecordStep(what);
     what.category = req.cell->Category;
     what.label = req.cell->Label;
     what.row = req.cell->Index;
     what.lastRow = what.row;
     if (req.menuCommand >= CL_PMenu_Copy && req.menuCommand <= CL_PMenu_Insert) {
-        what.kind = cmcUndoWhat::kRowCommand;
+        what.kind = UndoWhat::kRowCommand;
         what.command = req.menuCommand;
         if (req.rowSelFlags & cmcCellCapsule::kRowBlock) {
             what.row = req.rowSelFirst;
             what.lastRow = req.rowSelLast;
         }
     } else {
-        what.kind = cmcUndoWhat::kCellEdit;
+        what.kind = UndoWhat::kCellEdit;
     }
     RecordStep(what);
 }
@@ -238,16 +238,16 @@ std::string RowCommandName(int command) {
 
 }  // namespace
 
-std::string indMain::DescribeStep(const cmcUndoWhat& what) const {
+std::string indMain::DescribeStep(const UndoWhat& what) const {
     auto line = [](int n) { return GTex().GetLine(keys::kAppMessUndo, n); };
     switch (what.kind) {
-        case cmcUndoWhat::kCellEdit: {
+        case UndoWhat::kCellEdit: {
             const CellPlaces& names = CellNames();
             if (auto* place = names.Find(what.category, what.label, what.row))
                 return FormatOverlay(line(4), {names.Phrase(*place)});
             return {};
         }
-        case cmcUndoWhat::kRowCommand: {
+        case UndoWhat::kRowCommand: {
             const CellPlaces& names = CellNames();
             auto* first = names.Find(what.category, kCellNoLabel, what.row);
             auto* last = names.Find(what.category, kCellNoLabel, what.lastRow);
@@ -259,13 +259,13 @@ std::string indMain::DescribeStep(const cmcUndoWhat& what) const {
                 rows = FormatOverlay(line(10), {rows, names.RowName(*last, false)});
             return FormatOverlay(line(5), {command, rows});
         }
-        case cmcUndoWhat::kImport:
+        case UndoWhat::kImport:
             return FormatOverlay(line(6), {what.text});
-        case cmcUndoWhat::kModelChange:
+        case UndoWhat::kModelChange:
             return FormatOverlay(line(7), {GTex().GetLine(keys::kAppIndModel, what.modelAfter)});
-        case cmcUndoWhat::kRadioRead:
+        case UndoWhat::kRadioRead:
             return line(8);
-        case cmcUndoWhat::kChange:
+        case UndoWhat::kChange:
             break;
     }
     return {};

@@ -79,7 +79,7 @@ class indMain : public cuiMain, public CellDispatchHost, private indModelHost {
 
   protected:
     void RefreshTreeData() override;
-    std::string DescribeStep(const cmcUndoWhat& what) const override;
+    std::string DescribeStep(const UndoWhat& what) const override;
     std::vector<std::string> DescribeDifferences(const cmcEeprom& sent,
                                                  const cmcEeprom& held) override;
     void AfterHistoryStep(int modelType, const std::vector<UndoHistory::Range>& changed) override;

@@ -368,8 +368,8 @@ int CmdImport(int argc, char** argv) {
     ImportOptions options;
     options.strict = args.Has("--strict");
     ImportReport report = ImportTable(*table, csvText, options);
-    cmcUndoWhat what;
-    what.kind = cmcUndoWhat::kImport;
+    UndoWhat what;
+    what.kind = UndoWhat::kImport;
     what.text = *table;
     session.App().EndStepGroup(what);
     for (const auto& n : report.notes)

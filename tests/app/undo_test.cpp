@@ -26,9 +26,9 @@
 
 namespace {
 
-cmcUndoWhat Named(int row) {
-    cmcUndoWhat w;
-    w.kind = cmcUndoWhat::kCellEdit;
+UndoWhat Named(int row) {
+    UndoWhat w;
+    w.kind = UndoWhat::kCellEdit;
     w.row = row;
     return w;
 }
