@@ -44,7 +44,7 @@ QRect ToQRect(const CellRectangle& r) {
 
 // --- the in-place editor ---
 
-cuiCellEditor::cuiCellEditor(cuiGrid* grid) : QPlainTextEdit(grid->viewport()), grid_(grid) {
+CellEditor::CellEditor(cuiGrid* grid) : QPlainTextEdit(grid->viewport()), grid_(grid) {
     setFrameShape(QFrame::NoFrame);
     setLineWrapMode(QPlainTextEdit::NoWrap);
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
@@ -52,10 +52,10 @@ cuiCellEditor::cuiCellEditor(cuiGrid* grid) : QPlainTextEdit(grid->viewport()), 
     document()->setDocumentMargin(1);
     setTabChangesFocus(false);  // Tab and Shift+Tab move to the grid's next or previous cell
     hide();
-    connect(this, &QPlainTextEdit::textChanged, this, &cuiCellEditor::LimitLength);
+    connect(this, &QPlainTextEdit::textChanged, this, &CellEditor::LimitLength);
 }
 
-void cuiCellEditor::LimitLength() {
+void CellEditor::LimitLength() {
     const QString text = toPlainText();
     if (text.size() <= kMaxLength) return;
     QSignalBlocker block(this);
@@ -63,7 +63,7 @@ void cuiCellEditor::LimitLength() {
     moveCursor(QTextCursor::End);
 }
 
-void cuiCellEditor::keyPressEvent(QKeyEvent* event) {
+void CellEditor::keyPressEvent(QKeyEvent* event) {
     using Nav = GridModel::NavKey;
     switch (event->key()) {
         case Qt::Key_Return:
@@ -96,7 +96,7 @@ void cuiCellEditor::keyPressEvent(QKeyEvent* event) {
     }
 }
 
-void cuiCellEditor::focusOutEvent(QFocusEvent* event) {
+void CellEditor::focusOutEvent(QFocusEvent* event) {
     QPlainTextEdit::focusOutEvent(event);
     // A popup of the editor itself (its context menu) does not end the edit.
     if (event->reason() != Qt::PopupFocusReason) grid_->CloseEditor(true, false);
@@ -264,7 +264,7 @@ void cuiGrid::OpenEditor(int column, int row, const std::string& text, int selSt
     if (!model_) return;
     QRect r = CellRectOnScreen(column, row);
     if (r.width() < 1 || r.height() < 1) return;
-    if (!editor_) editor_ = new cuiCellEditor(this);
+    if (!editor_) editor_ = new CellEditor(this);
     const cmcCellObj& cell = model_->CellAt(column, row);
     QFont font = ToQFont(EffectiveFont(cell, model_->Def().BasicCell()));
     editor_->setFont(font);
@@ -279,7 +279,7 @@ void cuiGrid::OpenEditor(int column, int row, const std::string& text, int selSt
     editor_->setGeometry(g);
     {
         QSignalBlocker block(editor_);
-        editor_->setPlainText(FromLatin1(text).left(cuiCellEditor::kMaxLength));
+        editor_->setPlainText(FromLatin1(text).left(CellEditor::kMaxLength));
     }
     QTextCursor cursor = editor_->textCursor();
     const int length = int(editor_->toPlainText().size());

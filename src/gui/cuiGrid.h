@@ -21,11 +21,11 @@ class QMenu;
 struct HubEvent;
 
 // The in-place editor over a cell: a borderless text box of at most 1024 characters.
-class cuiCellEditor : public QPlainTextEdit {
+class CellEditor : public QPlainTextEdit {
     Q_OBJECT
   public:
     static constexpr int kMaxLength = 1024;
-    explicit cuiCellEditor(cuiGrid* grid);
+    explicit CellEditor(cuiGrid* grid);
 
   protected:
     void keyPressEvent(QKeyEvent* event) override;
@@ -47,7 +47,7 @@ class cuiGrid : public QAbstractScrollArea, public GridHost, public CellGrid {
     void Build(std::string_view basicExtra = {});
     GridModel* Model() const { return model_.get(); }
 
-    cuiCellEditor* Editor() const { return editor_; }
+    CellEditor* Editor() const { return editor_; }
     bool EditorVisible() const;
     // The open drop-down chooser, if any.
     cuiChooser* Chooser() const;
@@ -134,7 +134,7 @@ class cuiGrid : public QAbstractScrollArea, public GridHost, public CellGrid {
     std::unique_ptr<GridModel> model_;
     QtTextSurface surface_;
     CellPaintOptions options_;
-    cuiCellEditor* editor_ = nullptr;
+    CellEditor* editor_ = nullptr;
     int editCol_ = -1, editRow_ = -1;
     bool committing_ = false;
     bool forwarding_ = false;  // a key on its way to the editor

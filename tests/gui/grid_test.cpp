@@ -160,7 +160,7 @@ TEST_F(GridWindowTest, APastedThousandCharactersAreCutToWhatTheCellTakes) {
     ASSERT_TRUE(Grid()->Editor()->isVisible());
     Grid()->Editor()->selectAll();
     Grid()->Editor()->insertPlainText(QString(1000, 'M') + QString(1000, 'N'));
-    EXPECT_EQ(Grid()->Editor()->toPlainText().size(), cuiCellEditor::kMaxLength);
+    EXPECT_EQ(Grid()->Editor()->toPlainText().size(), CellEditor::kMaxLength);
     QTest::keyClick(Grid()->Editor(), Qt::Key_Return);
     const std::string stored(Channel(7).name.data(), 10);
     EXPECT_EQ(stored, std::string(10, 'M'));
