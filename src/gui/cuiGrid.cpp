@@ -149,7 +149,7 @@ bool cuiGrid::EditorVisible() const {
     return editor_ && editor_->isVisible();
 }
 
-cuiChooser* cuiGrid::Chooser() const {
+ChooserPopup* cuiGrid::Chooser() const {
     return chooser_.data();
 }
 
@@ -737,8 +737,8 @@ void cuiGrid::OpenChooser(cmcCellCapsule& request, int listLabel, int value,
     if (!model_) return;
     if (chooser_) chooser_->close();
     if (chooserHook_ && chooserHook_(request, listLabel, value, chooserSheet)) return;
-    auto* popup = new cuiChooser(this, model_->Column(), model_->Row(), request, listLabel, value,
-                                 chooserSheet);
+    auto* popup = new ChooserPopup(this, model_->Column(), model_->Row(), request, listLabel, value,
+                                   chooserSheet);
     chooser_ = popup;
     popup->show();
     popup->Grid()->setFocus(Qt::PopupFocusReason);
@@ -759,11 +759,11 @@ void cuiGrid::ChoiceMade(int column, int row, cmcCellObj& chosen) {
     viewport()->update();
 }
 
-cuiChooser::cuiChooser(cuiGrid* owner, int column, int row, const cmcCellCapsule& request,
-                       int listLabel, int value, const std::string& sheet)
+ChooserPopup::ChooserPopup(cuiGrid* owner, int column, int row, const cmcCellCapsule& request,
+                           int listLabel, int value, const std::string& sheet)
     : QFrame(owner, Qt::Popup), owner_(owner) {
     setAttribute(Qt::WA_DeleteOnClose);
-    EvMan().Subscribe(&cuiChooser::OnEvent, this);
+    EvMan().Subscribe(&ChooserPopup::OnEvent, this);
     setFrameShape(QFrame::Panel);
     setFrameShadow(QFrame::Raised);
     setLineWidth(1);
@@ -802,12 +802,12 @@ cuiChooser::cuiChooser(cuiGrid* owner, int column, int row, const cmcCellCapsule
     move(std::max(left, work.left()), std::max(top, work.top()));
 }
 
-cuiChooser::~cuiChooser() {
-    EvMan().Unsubscribe(&cuiChooser::OnEvent, this);
+ChooserPopup::~ChooserPopup() {
+    EvMan().Unsubscribe(&ChooserPopup::OnEvent, this);
 }
 
-void cuiChooser::OnEvent(void* self, HubEvent& event) {
-    auto* chooser = static_cast<cuiChooser*>(self);
+void ChooserPopup::OnEvent(void* self, HubEvent& event) {
+    auto* chooser = static_cast<ChooserPopup*>(self);
     const bool forOwner = event.first == reinterpret_cast<intptr_t>(chooser->owner_.data());
     switch (event.code) {
         case ev::kControlGone:  // the owner grid goes away
@@ -824,7 +824,7 @@ void cuiChooser::OnEvent(void* self, HubEvent& event) {
     }
 }
 
-void cuiChooser::keyPressEvent(QKeyEvent* event) {
+void ChooserPopup::keyPressEvent(QKeyEvent* event) {
     if (event->key() == Qt::Key_Escape) {
         close();
         return;

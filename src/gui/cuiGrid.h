@@ -16,7 +16,7 @@
 #include "radio/cmcCellUi.h"
 
 class cuiGrid;
-class cuiChooser;
+class ChooserPopup;
 class QMenu;
 struct HubEvent;
 
@@ -50,7 +50,7 @@ class cuiGrid : public QAbstractScrollArea, public GridHost, public CellGrid {
     CellEditor* Editor() const { return editor_; }
     bool EditorVisible() const;
     // The open drop-down chooser, if any.
-    cuiChooser* Chooser() const;
+    ChooserPopup* Chooser() const;
     // Opens the current cell's popup menu at a global position (the context-menu key uses
     // the cell's corner); `exec` false only builds it (tests read its items).
     QMenu* PopupMenu(const QPoint& globalPos, bool exec = true);
@@ -145,19 +145,19 @@ class cuiGrid : public QAbstractScrollArea, public GridHost, public CellGrid {
     int sizingLeft_ = 0;
     QPoint lastMouse_;
     QTimer edgeTimer_;
-    QPointer<cuiChooser> chooser_;
+    QPointer<ChooserPopup> chooser_;
     ChooserHook chooserHook_;
     QPointer<cuiGrid> chooserOwner_;
     int ownerCol_ = -1, ownerRow_ = -1;
 };
 
 // A drop-down chooser: a small sheet in a borderless popup under the cell it was opened on.
-class cuiChooser : public QFrame {
+class ChooserPopup : public QFrame {
     Q_OBJECT
   public:
-    cuiChooser(cuiGrid* owner, int column, int row, const cmcCellCapsule& request, int listLabel,
-               int value, const std::string& sheet);
-    ~cuiChooser() override;
+    ChooserPopup(cuiGrid* owner, int column, int row, const cmcCellCapsule& request, int listLabel,
+                 int value, const std::string& sheet);
+    ~ChooserPopup() override;
     cuiGrid* Grid() const { return grid_; }
 
   protected:

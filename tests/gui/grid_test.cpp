@@ -173,7 +173,7 @@ TEST_F(GridWindowTest, AChooserUnderTheCellPicksAValue) {
     Model().SelectCell(kTag, row);
     const std::string before = Shown(kTag, row);
     QTest::keyClick(Grid(), Qt::Key_Return);
-    cuiChooser* chooser = Grid()->Chooser();
+    ChooserPopup* chooser = Grid()->Chooser();
     ASSERT_NE(chooser, nullptr);
     EXPECT_TRUE(chooser->isVisible());
     // Under the cell, as a small sheet with the current value as its cursor.
@@ -200,7 +200,7 @@ TEST_F(GridWindowTest, InUseChooserSetsWhatItSays) {
     Model().SelectCell(kInUse, row);
     auto choose = [&](const std::string& text) {
         QTest::keyClick(Grid(), Qt::Key_Return);
-        cuiChooser* chooser = Grid()->Chooser();
+        ChooserPopup* chooser = Grid()->Chooser();
         ASSERT_NE(chooser, nullptr);
         GridModel& list = *chooser->Grid()->Model();
         for (int r = 0; r < list.RowCount(); ++r)
@@ -554,7 +554,7 @@ TEST_F(GridWindowTest, TheChooserAndThePopupAnswerTheirOwnersEvents) {
     const std::string before = Shown(kTag, row);
     EXPECT_FALSE(EvMan().Query(ev::kQueryIgnoreWheel, owner).has_value());
     QTest::keyClick(Grid(), Qt::Key_Return);
-    QPointer<cuiChooser> chooser = Grid()->Chooser();
+    QPointer<ChooserPopup> chooser = Grid()->Chooser();
     ASSERT_FALSE(chooser.isNull());
     EXPECT_TRUE(EvMan().Query(ev::kQueryIgnoreWheel, owner).has_value());
     EvMan().Send(ev::kControlGone, owner + 1);  // another grid
