@@ -88,11 +88,11 @@ void cuiProgressWindow::keyPressEvent(QKeyEvent* event) {
     QWidget::keyPressEvent(event);
 }
 
-cuiCloneProgress::~cuiCloneProgress() {
+CloneProgressView::~CloneProgressView() {
     delete window_;
 }
 
-void cuiCloneProgress::RunStarted(CloneOperation /*operation*/, bool showProgress) {
+void CloneProgressView::RunStarted(CloneOperation /*operation*/, bool showProgress) {
     main_->setEnabled(false);
     if (!showProgress) return;
     lastFilled_ = 0;
@@ -108,13 +108,13 @@ void cuiCloneProgress::RunStarted(CloneOperation /*operation*/, bool showProgres
     window_->show();
 }
 
-void cuiCloneProgress::ProgressChanged(int filled) {
+void CloneProgressView::ProgressChanged(int filled) {
     if (!window_) return;
     window_->SetProgress(filled, ProgressLine(manager_.CurrentProgress()));
     lastFilled_ = window_->Box()->Filled();
 }
 
-void cuiCloneProgress::RunEnded() {
+void CloneProgressView::RunEnded() {
     if (window_) {
         window_->hide();
         window_->deleteLater();

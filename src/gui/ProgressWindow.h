@@ -46,11 +46,11 @@ class cuiProgressWindow : public QWidget {
 
 // The window's side of the clone manager: disables the main window for every run and shows
 // the progress window for reads and writes.
-class cuiCloneProgress : public indCloneManView {
+class CloneProgressView : public indCloneManView {
   public:
-    cuiCloneProgress(QWidget* mainWindow, indCloneMan& manager)
+    CloneProgressView(QWidget* mainWindow, indCloneMan& manager)
         : main_(mainWindow), manager_(manager) {}
-    ~cuiCloneProgress() override;
+    ~CloneProgressView() override;
     void RunStarted(CloneOperation operation, bool showProgress) override;
     void ProgressChanged(int filled) override;
     void RunEnded() override;

@@ -99,7 +99,7 @@ TForm1::TForm1(indMain* app, QWidget* parent) : QMainWindow(parent), app_(app) {
     setFont(FontOfCell(windowCell));
     PlaceOnDesktop();
     app_->SetView(this);
-    cloneProgress_ = std::make_unique<cuiCloneProgress>(this, app_->CloneMan());
+    cloneProgress_ = std::make_unique<CloneProgressView>(this, app_->CloneMan());
     app_->CloneMan().SetView(cloneProgress_.get());
     BuildMenus();
     history_ = new EditHistoryMenu(this, app_);

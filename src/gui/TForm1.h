@@ -27,7 +27,7 @@ class MainStatusBar;
 #include "gui/AboutBox.h"
 class HelpViewer;
 class EditHistoryMenu;
-class cuiCloneProgress;
+class CloneProgressView;
 class indMain;
 struct HubEvent;
 class cmcCellObj;
@@ -66,7 +66,7 @@ class TForm1 : public QMainWindow, public cuiMainView {
 
     SheetPane* CurrentSheet() const { return sheet_; }
     QTreeWidget* TreeView() const { return tree_; }
-    cuiCloneProgress* CloneProgress() const { return cloneProgress_.get(); }
+    CloneProgressView* CloneProgress() const { return cloneProgress_.get(); }
     MainToolbar* Toolbar() const { return toolbar_; }
     MainStatusBar* StatusPanels() const { return status_; }
     QSplitter* Splitter() const { return splitter_; }
@@ -123,7 +123,7 @@ class TForm1 : public QMainWindow, public cuiMainView {
     MainToolbar* toolbar_ = nullptr;
     MainStatusBar* status_ = nullptr;
     // Disables the window while the radio is read or written and shows the progress.
-    std::unique_ptr<cuiCloneProgress> cloneProgress_;
+    std::unique_ptr<CloneProgressView> cloneProgress_;
     QTimer* treeDelay_ = nullptr;
     QPointer<AboutBox> about_;
     std::unique_ptr<HelpViewer> help_;
