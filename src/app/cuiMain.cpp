@@ -33,11 +33,11 @@ std::string TrimSlash(std::string path) {
 // Shows the busy cursor for the life of a command.
 class BusyCursor {
   public:
-    explicit BusyCursor(cuiMainView& view) : view_(view) { view_.SetBusy(true); }
+    explicit BusyCursor(DocumentView& view) : view_(view) { view_.SetBusy(true); }
     ~BusyCursor() { view_.SetBusy(false); }
 
   private:
-    cuiMainView& view_;
+    DocumentView& view_;
 };
 
 }  // namespace

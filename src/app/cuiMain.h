@@ -1,17 +1,17 @@
 #pragma once
 // The application core: the document's images, its file, its modified state, and the document
 // and clone commands. It has no window; the window (or the command-line tool) drives it and
-// receives its effects through cuiMainView. Model-specific behaviour lives in the virtual
+// receives its effects through DocumentView. Model-specific behaviour lives in the virtual
 // operations that the model class overrides.
 #include <array>
 #include <cstdint>
 #include <memory>
 #include <string>
 
+#include "app/DocumentView.h"
 #include "app/ImageCompare.h"
 #include "app/SheetTree.h"
 #include "app/UndoHistory.h"
-#include "app/cuiMainView.h"
 #include "comm/CloneResult.h"
 #include "radio/cmcEeprom.h"
 
@@ -32,7 +32,7 @@ class cuiMain {
     cuiMain(const cuiMain&) = delete;
     cuiMain& operator=(const cuiMain&) = delete;
 
-    void SetView(cuiMainView* view) { view_ = view ? view : &noView_; }
+    void SetView(DocumentView* view) { view_ = view ? view : &noView_; }
 
     // --- model operations (overridden by the model class) ---
     virtual void InitIdentity();
@@ -173,8 +173,8 @@ class cuiMain {
     const std::string& BaseName() const { return baseName_; }
 
   protected:
-    cuiMainView& View() { return *view_; }
-    const cuiMainView& View() const { return *view_; }
+    DocumentView& View() { return *view_; }
+    const DocumentView& View() const { return *view_; }
     // What a step was, in words ("change of channel 16 name"); empty for a step without a name.
     virtual std::string DescribeStep(const UndoWhat& /*what*/) const { return {}; }
     // The cells that differ between what was sent and what the radio holds, one line each
@@ -206,8 +206,8 @@ class cuiMain {
     int imageSize_;
     int modelCode_ = 0;
     int subCode_ = 0;
-    cuiMainView noView_;
-    cuiMainView* view_ = &noView_;
+    DocumentView noView_;
+    DocumentView* view_ = &noView_;
     std::string documentDirectory_;
     std::string documentPath_;
     bool modified_ = false;

@@ -9,8 +9,8 @@
 #include <string>
 #include <vector>
 
+#include "app/DocumentView.h"
 #include "app/SheetTree.h"
-#include "app/cuiMainView.h"
 #include "comm/indCloneMan.h"
 #include "gui/SheetPane.h"
 
@@ -32,14 +32,14 @@ class indMain;
 struct HubEvent;
 class cmcCellObj;
 
-class TForm1 : public QMainWindow, public cuiMainView {
+class TForm1 : public QMainWindow, public DocumentView {
     Q_OBJECT
   public:
     // Without an application the window is an empty frame (tests of the frame alone).
     explicit TForm1(indMain* app = nullptr, QWidget* parent = nullptr);
     ~TForm1() override;
 
-    // cuiMainView
+    // DocumentView
     void SetTitle(const std::string& title) override;
     void CloseSheet() override;
     void SetBusy(bool busy) override;

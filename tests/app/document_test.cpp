@@ -33,7 +33,7 @@ class TestMain : public cuiMain {
     int adoptions = 0, loads = 0;
 };
 
-struct Titles : cuiMainView {
+struct Titles : DocumentView {
     std::vector<std::string> titles;
     int closes = 0;
     void SetTitle(const std::string& t) override { titles.push_back(t); }

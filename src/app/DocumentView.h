@@ -3,9 +3,9 @@
 // command-line tool) uses the defaults, which do nothing.
 #include <string>
 
-class cuiMainView {
+class DocumentView {
   public:
-    virtual ~cuiMainView() = default;
+    virtual ~DocumentView() = default;
     // Window caption and application title.
     virtual void SetTitle(const std::string& /*title*/) {}
     // Closes the current sheet, remembering its cursor position.
