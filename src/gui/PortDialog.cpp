@@ -43,7 +43,7 @@ void cuiRefillingCombo::showPopup() {
     QComboBox::showPopup();
 }
 
-cuiPortDialog::cuiPortDialog(int variant, int currentPort, QWidget* owner)
+PortDialog::PortDialog(int variant, int currentPort, QWidget* owner)
     : QDialog(owner), variant_(std::clamp(variant, 0, 2)) {
     setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
                    Qt::WindowCloseButtonHint);
@@ -100,7 +100,7 @@ cuiPortDialog::cuiPortDialog(int variant, int currentPort, QWidget* owner)
     ok_->setDefault(true);
     ok_->setAutoDefault(true);
     cancel_->setAutoDefault(false);
-    connect(ok_, &QPushButton::clicked, this, &cuiPortDialog::Accept);
+    connect(ok_, &QPushButton::clicked, this, &PortDialog::Accept);
     connect(cancel_, &QPushButton::clicked, this, &QDialog::reject);
 
     int clientWidth =
@@ -118,7 +118,7 @@ cuiPortDialog::cuiPortDialog(int variant, int currentPort, QWidget* owner)
     input->setFocus();
 }
 
-void cuiPortDialog::Refill() {
+void PortDialog::Refill() {
     if (!list_) return;
     std::vector<std::string> entries = ListFor(variant_);
     QStringList items;
@@ -151,12 +151,12 @@ void cuiPortDialog::Refill() {
     list_->view()->setMinimumWidth(std::max(popup, list_->width()));
 }
 
-std::string cuiPortDialog::InputText() const {
+std::string PortDialog::InputText() const {
     QString text = field_ ? field_->text() : list_->currentText();
     return text.trimmed().toLatin1().toStdString();
 }
 
-void cuiPortDialog::Accept() {
+void PortDialog::Accept() {
     int port = PortDialogChoice(variant_, InputText());
     if (port > 0) {
         chosen_ = port;
@@ -182,7 +182,7 @@ void cuiPortDialog::Accept() {
 }
 
 int ShowPortDialog(int variant, int currentPort, QWidget* owner) {
-    cuiPortDialog dialog(variant, currentPort, owner);
+    PortDialog dialog(variant, currentPort, owner);
     dialog.exec();
     return dialog.ChosenPort();
 }

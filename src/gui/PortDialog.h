@@ -22,10 +22,10 @@ class cuiRefillingCombo : public QComboBox {
     void showPopup() override;
 };
 
-class cuiPortDialog : public QDialog {
+class PortDialog : public QDialog {
     Q_OBJECT
   public:
-    cuiPortDialog(int variant, int currentPort, QWidget* owner);
+    PortDialog(int variant, int currentPort, QWidget* owner);
 
     int Variant() const { return variant_; }
     // The port accepted by OK (0 until then).

@@ -127,7 +127,7 @@ class RadioWindow : public ::testing::Test {
 
 TEST_F(RadioWindow, PortDialogsTakeOnlyPortsOneTo256) {
     const std::string refused = "The port number must be from 1 to 256.";
-    cuiPortDialog dialog(0, 1, window.get());
+    PortDialog dialog(0, 1, window.get());
     dialog.show();
     Shot(&dialog, "port_dialog_number");
     ASSERT_NE(dialog.Field(), nullptr);
@@ -145,14 +145,14 @@ TEST_F(RadioWindow, PortDialogsTakeOnlyPortsOneTo256) {
     dialog.Field()->setText(QString(1000, '7'));  // a pasted flood is cut to four characters
     EXPECT_EQ(dialog.Field()->text(), "7777");
     for (auto [typed, port] : {std::pair{" 7 ", 7}, std::pair{"256", 256}}) {
-        cuiPortDialog d(0, 1, window.get());
+        PortDialog d(0, 1, window.get());
         d.show();
         d.Field()->setText(typed);
         QTest::keyClick(d.Field(), Qt::Key_Return);  // OK is the default button
         EXPECT_EQ(d.ChosenPort(), port);
         EXPECT_FALSE(d.isVisible());
     }
-    cuiPortDialog cancelled(0, 1, window.get());
+    PortDialog cancelled(0, 1, window.get());
     cancelled.show();
     cancelled.Field()->setText("9");
     QTest::mouseClick(cancelled.CancelButton(), Qt::LeftButton);
@@ -175,7 +175,7 @@ TEST_F(RadioWindow, ConnectedPortsDialogSaysWhenNoPortIsConnectedOrNoneChosen) {
     PortNumbering table;
     ScopedInstall<InstallPortTable> tableSlot{&table};
     {
-        cuiPortDialog dialog(2, 3, window.get());
+        PortDialog dialog(2, 3, window.get());
         dialog.show();
         ASSERT_EQ(dialog.List()->count(), 0);
         QTest::mouseClick(dialog.OkButton(), Qt::LeftButton);
@@ -187,7 +187,7 @@ TEST_F(RadioWindow, ConnectedPortsDialogSaysWhenNoPortIsConnectedOrNoneChosen) {
     }
     discovery.devices = {{"/dev/ttyUSB0", "/dev/ttyUSB0", "FT232R USB UART (ttyUSB0)", 0}};
     prompter->Clear();
-    cuiPortDialog dialog(2, 3, window.get());  // port 3 is not plugged in
+    PortDialog dialog(2, 3, window.get());  // port 3 is not plugged in
     dialog.show();
     ASSERT_EQ(dialog.List()->count(), 1);
     ASSERT_EQ(dialog.List()->currentIndex(), -1);
@@ -203,7 +203,7 @@ TEST_F(RadioWindow, ConnectedPortsListIsRefilledWhenDroppedDown) {
     Radiosim first(dir, {}, "first");
     const int firstPort = PortOf(first.Device());
     ASSERT_GT(firstPort, 0);
-    cuiPortDialog dialog(2, firstPort, window.get());
+    PortDialog dialog(2, firstPort, window.get());
     dialog.show();
     ASSERT_NE(dialog.List(), nullptr);
     EXPECT_FALSE(dialog.List()->isEditable());
@@ -226,7 +226,7 @@ TEST_F(RadioWindow, ConnectedPortsListIsRefilledWhenDroppedDown) {
     EXPECT_EQ(dialog.ChosenPort(), secondPort);
 
     // The known-ports variant is editable and keeps what was typed when it is refilled.
-    cuiPortDialog known(1, 1, window.get());
+    PortDialog known(1, 1, window.get());
     known.show();
     ASSERT_TRUE(known.List()->isEditable());
     EXPECT_GE(known.List()->count(), 2);
@@ -275,7 +275,7 @@ TEST_F(RadioWindow, ReadEditWriteAndInformationThroughTheWindow) {
     QAction* choose = FindAction(window.get(), "Choose from &Connected Ports...");
     ASSERT_NE(choose, nullptr);
     QTimer::singleShot(0, [&] {
-        auto* d = qobject_cast<cuiPortDialog*>(QApplication::activeModalWidget());
+        auto* d = qobject_cast<PortDialog*>(QApplication::activeModalWidget());
         if (!d) return;
         for (int i = 0; i < d->List()->count(); ++i)
             if (PortNumberOf(d->List()->itemText(i).toStdString()) == port)
