@@ -17,21 +17,21 @@ constexpr int kMarginTop = 8;
 constexpr int kMarginBottom = 24;
 }  // namespace
 
-cuiProgressBox::cuiProgressBox(QWidget* parent) : QFrame(parent) {
+ProgressBox::ProgressBox(QWidget* parent) : QFrame(parent) {
     setFrameStyle(QFrame::Panel | QFrame::Sunken);
     setLineWidth(1);
     setContentsMargins(0, 0, 0, 0);
     setFixedSize(kWidth + 2 * frameWidth(), kHeight + 2 * frameWidth());
 }
 
-void cuiProgressBox::SetFilled(int filled) {
+void ProgressBox::SetFilled(int filled) {
     filled = std::clamp(filled, 0, indCloneMan::kSegments);
     if (filled == filled_) return;
     filled_ = filled;
     update();
 }
 
-void cuiProgressBox::paintEvent(QPaintEvent* event) {
+void ProgressBox::paintEvent(QPaintEvent* event) {
     QFrame::paintEvent(event);
     QPainter p(this);
     const QRect box = contentsRect();
@@ -50,7 +50,7 @@ cuiProgressWindow::cuiProgressWindow(QWidget* owner)
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(kMarginSide, kMarginTop, kMarginSide, kMarginBottom / 3);
     layout->setSpacing(kMarginBottom / 3);
-    box_ = new cuiProgressBox(this);
+    box_ = new ProgressBox(this);
     layout->addWidget(box_, 0, Qt::AlignHCenter);
     line_ = new QLabel(this);
     line_->setAlignment(Qt::AlignCenter);

@@ -11,10 +11,10 @@ class QLabel;
 
 // The bar: 32 segments in a box of 256 by 16 pixels, each with a last pixel column in the
 // window colour that separates it from the next.
-class cuiProgressBox : public QFrame {
+class ProgressBox : public QFrame {
     Q_OBJECT
   public:
-    explicit cuiProgressBox(QWidget* parent);
+    explicit ProgressBox(QWidget* parent);
     void SetFilled(int filled);
     int Filled() const { return filled_; }
     static constexpr int kWidth = 256;
@@ -32,7 +32,7 @@ class cuiProgressWindow : public QWidget {
   public:
     explicit cuiProgressWindow(QWidget* owner);
     void SetProgress(int filled, const std::string& line);
-    cuiProgressBox* Box() const { return box_; }
+    ProgressBox* Box() const { return box_; }
     QString Line() const;
 
   protected:
@@ -40,7 +40,7 @@ class cuiProgressWindow : public QWidget {
     void keyPressEvent(QKeyEvent* event) override;
 
   private:
-    cuiProgressBox* box_;
+    ProgressBox* box_;
     QLabel* line_;
 };
 
