@@ -43,7 +43,7 @@ void ProgressBox::paintEvent(QPaintEvent* event) {
                    palette().color(QPalette::Highlight));
 }
 
-cuiProgressWindow::cuiProgressWindow(QWidget* owner)
+ProgressWindow::ProgressWindow(QWidget* owner)
     : QWidget(owner, Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint) {
     // A fixed caption, as the run cannot be named before the radio has answered.
     setWindowTitle(QStringLiteral("Cloning"));
@@ -69,21 +69,21 @@ cuiProgressWindow::cuiProgressWindow(QWidget* owner)
     layout->setSizeConstraint(QLayout::SetFixedSize);
 }
 
-void cuiProgressWindow::SetProgress(int filled, const std::string& line) {
+void ProgressWindow::SetProgress(int filled, const std::string& line) {
     box_->SetFilled(filled);
     line_->setText(QString::fromStdString(line));
 }
 
-QString cuiProgressWindow::Line() const {
+QString ProgressWindow::Line() const {
     return line_->text();
 }
 
-void cuiProgressWindow::closeEvent(QCloseEvent* event) {
+void ProgressWindow::closeEvent(QCloseEvent* event) {
     // The run goes on whatever the user does; a closed window would only hide that.
     event->ignore();
 }
 
-void cuiProgressWindow::keyPressEvent(QKeyEvent* event) {
+void ProgressWindow::keyPressEvent(QKeyEvent* event) {
     if (event->key() == Qt::Key_Escape) return;
     QWidget::keyPressEvent(event);
 }
@@ -97,7 +97,7 @@ void CloneProgressView::RunStarted(CloneOperation /*operation*/, bool showProgre
     if (!showProgress) return;
     lastFilled_ = 0;
     delete window_;
-    window_ = new cuiProgressWindow(main_);
+    window_ = new ProgressWindow(main_);
     window_->SetProgress(0, ProgressLine(manager_.CurrentProgress()));
     window_->adjustSize();
     const QRect o = main_->frameGeometry();

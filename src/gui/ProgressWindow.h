@@ -27,10 +27,10 @@ class ProgressBox : public QFrame {
     int filled_ = 0;
 };
 
-class cuiProgressWindow : public QWidget {
+class ProgressWindow : public QWidget {
     Q_OBJECT
   public:
-    explicit cuiProgressWindow(QWidget* owner);
+    explicit ProgressWindow(QWidget* owner);
     void SetProgress(int filled, const std::string& line);
     ProgressBox* Box() const { return box_; }
     QString Line() const;
@@ -54,7 +54,7 @@ class CloneProgressView : public indCloneManView {
     void RunStarted(CloneOperation operation, bool showProgress) override;
     void ProgressChanged(int filled) override;
     void RunEnded() override;
-    cuiProgressWindow* Window() const { return window_; }
+    ProgressWindow* Window() const { return window_; }
     // Segments the bar showed last (32 when a run ended with all its data moved).
     int LastFilled() const { return lastFilled_; }
 
@@ -62,5 +62,5 @@ class CloneProgressView : public indCloneManView {
     QWidget* main_;
     int lastFilled_ = 0;
     indCloneMan& manager_;
-    cuiProgressWindow* window_ = nullptr;
+    ProgressWindow* window_ = nullptr;
 };

@@ -239,7 +239,7 @@ TEST_F(RadioWindow, ConnectedPortsListIsRefilledWhenDroppedDown) {
 }
 
 TEST_F(RadioWindow, ProgressWindowKeepsItsSizeAndPlaceWhileTheLineChanges) {
-    cuiProgressWindow progress(window.get());
+    ProgressWindow progress(window.get());
     progress.SetProgress(0, ProgressLine({CloneOperation::kRead, 0, 18208, 0}));
     progress.adjustSize();
     progress.show();
@@ -287,8 +287,8 @@ TEST_F(RadioWindow, ReadEditWriteAndInformationThroughTheWindow) {
 
     // Read: the progress window stands over the disabled main window and cannot be closed.
     App().RunCommand(cmcAppCommand::kCloneRead, 0, {});
-    ASSERT_TRUE(QTest::qWaitFor([&] { return Shown<cuiProgressWindow>() != nullptr; }, 5000));
-    cuiProgressWindow* progress = Shown<cuiProgressWindow>();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return Shown<ProgressWindow>() != nullptr; }, 5000));
+    ProgressWindow* progress = Shown<ProgressWindow>();
     EXPECT_FALSE(window->isEnabled());
     EXPECT_TRUE(progress->isEnabled());
     EXPECT_FALSE(progress->close());
@@ -302,7 +302,7 @@ TEST_F(RadioWindow, ReadEditWriteAndInformationThroughTheWindow) {
     ASSERT_TRUE(Ended(App(), 30000));
     ASSERT_EQ(App().LastCloneOutcome(), cuiMain::CloneOutcome::kDone) << App().LastCloneResult();
     EXPECT_EQ(window->CloneProgress()->LastFilled(), 32);
-    EXPECT_EQ(Shown<cuiProgressWindow>(), nullptr);
+    EXPECT_EQ(Shown<ProgressWindow>(), nullptr);
     EXPECT_TRUE(window->isEnabled());
     EXPECT_TRUE(App().Untitled());
     EXPECT_TRUE(App().Modified());
@@ -361,7 +361,7 @@ TEST_F(RadioWindow, ARadioThatGoesAwayMidReadIsALostConnection) {
     cmcEeprom before;
     before.Assign(App().Working());
     App().RunCommand(cmcAppCommand::kCloneRead, 0, {});
-    ASSERT_TRUE(QTest::qWaitFor([&] { return Shown<cuiProgressWindow>() != nullptr; }, 5000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return Shown<ProgressWindow>() != nullptr; }, 5000));
     QTest::qWait(1000);
     ASSERT_EQ(App().LastCloneOutcome(), cuiMain::CloneOutcome::kRunning);
     radio.Kill();
