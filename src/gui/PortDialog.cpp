@@ -38,7 +38,7 @@ std::vector<std::string> ListFor(int variant) {
 
 }  // namespace
 
-void cuiRefillingCombo::showPopup() {
+void RefillingCombo::showPopup() {
     if (beforePopup) beforePopup();
     QComboBox::showPopup();
 }
@@ -70,7 +70,7 @@ PortDialog::PortDialog(int variant, int currentPort, QWidget* owner)
         field_->selectAll();
         input = field_;
     } else {
-        list_ = new cuiRefillingCombo(this);
+        list_ = new RefillingCombo(this);
         list_->setEditable(variant_ == 1);
         const int scroll = style()->pixelMetric(QStyle::PM_ScrollBarExtent);
         const QString widest = variant_ == 1 ? QStringLiteral("9999WW") : kWidestDescribed;

@@ -14,10 +14,10 @@ class QLineEdit;
 class QPushButton;
 
 // A drop-down list that asks for fresh entries just before it opens.
-class cuiRefillingCombo : public QComboBox {
+class RefillingCombo : public QComboBox {
     Q_OBJECT
   public:
-    explicit cuiRefillingCombo(QWidget* parent) : QComboBox(parent) {}
+    explicit RefillingCombo(QWidget* parent) : QComboBox(parent) {}
     std::function<void()> beforePopup;
     void showPopup() override;
 };
@@ -32,7 +32,7 @@ class PortDialog : public QDialog {
     int ChosenPort() const { return chosen_; }
     // The input control: the number field or the list.
     QLineEdit* Field() const { return field_; }
-    cuiRefillingCombo* List() const { return list_; }
+    RefillingCombo* List() const { return list_; }
     QPushButton* OkButton() const { return ok_; }
     QPushButton* CancelButton() const { return cancel_; }
     // Fills the list as dropping it down does.
@@ -46,7 +46,7 @@ class PortDialog : public QDialog {
     int chosen_ = 0;
     QLabel* notice_ = nullptr;
     QLineEdit* field_ = nullptr;
-    cuiRefillingCombo* list_ = nullptr;
+    RefillingCombo* list_ = nullptr;
     QPushButton* ok_ = nullptr;
     QPushButton* cancel_ = nullptr;
 };
