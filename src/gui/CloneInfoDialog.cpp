@@ -3,7 +3,7 @@
 #include "text/OverlayKeys.h"
 #include "text/cmcGTex.h"
 
-cuiSheetDialog* ShowCloneInfoDialog(QWidget* owner) {
+SheetDialog* ShowCloneInfoDialog(QWidget* owner) {
     const std::string title = GTex().GetLine(keys::kSysAppTitle, 0);
     return ShowSheetDialog(owner, QString::fromLatin1(title.data(), qsizetype(title.size())),
                            GTex(), keys::kSheetCloneInfo);

@@ -1,9 +1,9 @@
 #pragma once
 // The radio's identity after Radio > Information: the overlay's clone information sheet in a
 // sheet dialog, titled with the application's title.
-#include "gui/cuiSheetDialog.h"
+#include "gui/SheetDialog.h"
 
-using cuiCloneInfoDialog = cuiSheetDialog;
+using cuiCloneInfoDialog = SheetDialog;
 
 // Builds and shows the dialog without waiting; it frees itself when closed.
-cuiSheetDialog* ShowCloneInfoDialog(QWidget* owner);
+SheetDialog* ShowCloneInfoDialog(QWidget* owner);

@@ -29,10 +29,10 @@
 #include "gui/CellPainter.h"
 #include "gui/EditHistoryMenu.h"
 #include "gui/MainStatusBar.h"
+#include "gui/SheetDialog.h"
 #include "gui/TForm1.h"
 #include "gui/cuiGrid.h"
 #include "gui/cuiSheet.h"
-#include "gui/cuiSheetDialog.h"
 #include "radio/cmcEeprom.h"
 #include "radio/datCh.h"
 #include "sheet/CellCatalogue.h"
@@ -580,7 +580,7 @@ TEST_F(GridWindowTest, TheChooserAndThePopupAnswerTheirOwnersEvents) {
 // the owner without input while it is open, closed by Enter or Escape.
 TEST_F(GridWindowTest, ASheetDialogShowsItsSheetWholeAndClosesOnEnterOrEscape) {
     for (int key : {Qt::Key_Return, Qt::Key_Escape}) {
-        QPointer<cuiSheetDialog> dialog =
+        QPointer<SheetDialog> dialog =
             ShowSheetDialog(window_.get(), "Radio", GTex(), "GI_Sheet_CloneInfo");
         ASSERT_FALSE(dialog.isNull());
         QApplication::processEvents();
@@ -604,8 +604,7 @@ TEST_F(GridWindowTest, ASheetDialogShowsItsSheetWholeAndClosesOnEnterOrEscape) {
     const QRect area = corner.screen()->availableGeometry();
     corner.setGeometry(area.right() - 60, area.bottom() - 30, 50, 20);
     corner.show();
-    QPointer<cuiSheetDialog> dialog =
-        ShowSheetDialog(&corner, "Radio", GTex(), "GI_Sheet_CloneInfo");
+    QPointer<SheetDialog> dialog = ShowSheetDialog(&corner, "Radio", GTex(), "GI_Sheet_CloneInfo");
     QApplication::processEvents();
     EXPECT_LE(dialog->frameGeometry().right(), area.right());
     EXPECT_LE(dialog->frameGeometry().bottom(), area.bottom());

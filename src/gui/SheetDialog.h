@@ -11,12 +11,11 @@ class cmcGTex;
 class cuiGrid;
 class cuiSheet;
 
-class cuiSheetDialog : public QDialog {
+class SheetDialog : public QDialog {
     Q_OBJECT
   public:
-    cuiSheetDialog(QWidget* owner, const QString& title, cmcGTex& text,
-                   const std::string& sheetKey);
-    ~cuiSheetDialog() override;
+    SheetDialog(QWidget* owner, const QString& title, cmcGTex& text, const std::string& sheetKey);
+    ~SheetDialog() override;
 
     cuiSheet* Sheet() const { return sheet_; }
     cuiGrid* Grid() const;
@@ -32,5 +31,5 @@ class cuiSheetDialog : public QDialog {
 
 // Builds the dialog, disables the owner and shows the dialog without waiting; the dialog frees
 // itself when closed and then gives the owner back its input.
-cuiSheetDialog* ShowSheetDialog(QWidget* owner, const QString& title, cmcGTex& text,
-                                const std::string& sheetKey);
+SheetDialog* ShowSheetDialog(QWidget* owner, const QString& title, cmcGTex& text,
+                             const std::string& sheetKey);

@@ -1,4 +1,4 @@
-#include "gui/cuiSheetDialog.h"
+#include "gui/SheetDialog.h"
 
 #include <QGuiApplication>
 #include <QHBoxLayout>
@@ -24,8 +24,8 @@ constexpr int kButtonGap = 5;
 
 }  // namespace
 
-cuiSheetDialog::cuiSheetDialog(QWidget* owner, const QString& title, cmcGTex& text,
-                               const std::string& sheetKey)
+SheetDialog::SheetDialog(QWidget* owner, const QString& title, cmcGTex& text,
+                         const std::string& sheetKey)
     : QDialog(owner, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint |
                          Qt::CustomizeWindowHint),
       owner_(owner) {
@@ -71,7 +71,7 @@ cuiSheetDialog::cuiSheetDialog(QWidget* owner, const QString& title, cmcGTex& te
     Place();
 }
 
-cuiSheetDialog::~cuiSheetDialog() {
+SheetDialog::~SheetDialog() {
     if (owner_) {
         owner_->setEnabled(true);
         owner_->raise();
@@ -79,7 +79,7 @@ cuiSheetDialog::~cuiSheetDialog() {
     }
 }
 
-void cuiSheetDialog::Place() {
+void SheetDialog::Place() {
     // Centred over the owner, then pushed back inside the work area of its screen: the right
     // edge first, then the left; the bottom, then the top. The frame counts once it is known.
     QScreen* screen =
@@ -94,13 +94,13 @@ void cuiSheetDialog::Place() {
     move(x, y);
 }
 
-cuiGrid* cuiSheetDialog::Grid() const {
+cuiGrid* SheetDialog::Grid() const {
     return sheet_->Grid();
 }
 
-cuiSheetDialog* ShowSheetDialog(QWidget* owner, const QString& title, cmcGTex& text,
-                                const std::string& sheetKey) {
-    auto* dialog = new cuiSheetDialog(owner, title, text, sheetKey);
+SheetDialog* ShowSheetDialog(QWidget* owner, const QString& title, cmcGTex& text,
+                             const std::string& sheetKey) {
+    auto* dialog = new SheetDialog(owner, title, text, sheetKey);
     if (owner) owner->setEnabled(false);
     dialog->setEnabled(true);
     dialog->show();
