@@ -6,10 +6,10 @@
 #include "base/EventCodes.h"
 #include "base/cmcEvMan.h"
 #include "radio/CompareBaseImage.h"
+#include "radio/RecordRowCommands.h"
 #include "radio/SettingsMap.h"
 #include "radio/cmcCellCapsule.h"
 #include "radio/datClipCh.h"
-#include "radio/datRowCommands.h"
 #include "sheet/CellCatalogue.h"
 #include "sheet/cmcCellObj.h"
 #include "text/OverlayFormat.h"
@@ -20,7 +20,7 @@ indMain::indMain()
     : cuiMain("KELDA", cmcEeprom::kImageSize),
       model_(Working(), Reference(), nullptr),
       clipboard_(std::make_unique<datClipCh>()),
-      rowCommands_(std::make_unique<datRowCommands>(*clipboard_)),
+      rowCommands_(std::make_unique<RecordRowCommands>(*clipboard_)),
       compareBase_(std::make_unique<CompareBaseImage>(Working(), Scratch())) {
     model_.SetHost(this);
     rowCommands_->SetCautionAsker(&AskRowCaution);

@@ -15,7 +15,7 @@
 struct HubEvent;
 class datClipCh;
 class CompareBaseImage;
-class datRowCommands;
+class RecordRowCommands;
 
 class indMain : public cuiMain, public CellDispatchHost, private indModelHost {
   public:
@@ -92,7 +92,7 @@ class indMain : public cuiMain, public CellDispatchHost, private indModelHost {
 
     indModel model_;
     std::unique_ptr<datClipCh> clipboard_;
-    std::unique_ptr<datRowCommands> rowCommands_;
+    std::unique_ptr<RecordRowCommands> rowCommands_;
     mutable CellPlaces names_;
     mutable bool namesStale_ = true;
     std::unique_ptr<CompareBaseImage> compareBase_;

@@ -9,11 +9,11 @@
 #include "base/ScopedInstall.h"
 #include "base/cmcEvMan.h"
 #include "radio/MemoryMap.h"
+#include "radio/RecordRowCommands.h"
 #include "radio/cmcCellCapsule.h"
 #include "radio/cmcEeprom.h"
 #include "radio/datCh.h"
 #include "radio/datClipCh.h"
-#include "radio/datRowCommands.h"
 #include "sheet/CellCatalogue.h"
 #include "support/ManualClock.h"
 #include "support/ScriptedPrompter.h"
@@ -103,7 +103,7 @@ class RowCommandTest : public testing::Test {
     test::ScriptedPrompter prompts;
     cmcEeprom image;
     datClipCh clipboard;
-    datRowCommands commands;
+    RecordRowCommands commands;
     cmcCellCapsule req;
     datCh record;
     std::vector<std::string> events;

@@ -10,10 +10,10 @@
 #include "base/cmcEvMan.h"
 #include "radio/CellDispatcher.h"
 #include "radio/DebugCells.h"
+#include "radio/RecordRowCommands.h"
 #include "radio/cmcCellCapsule.h"
 #include "radio/cmcEeprom.h"
 #include "radio/datClipCh.h"
-#include "radio/datRowCommands.h"
 #include "sheet/CellCatalogue.h"
 #include "sheet/cmcCellObj.h"
 #include "support/CellDoubles.h"
@@ -93,7 +93,7 @@ class SettingsDispatchTest : public testing::Test {
     ScopedInstall<InstallCellHost> hostSlot{&host};
     test::RecordingGrid grid;
     datClipCh clipboard;
-    datRowCommands rows;
+    RecordRowCommands rows;
     cmcEeprom base;
     cmcCellObj cell;
     cmcCellCapsule req;

@@ -12,7 +12,7 @@ class datClipCh;
 // deleting filled rows, inserting so that filled rows fall off the end.
 enum class RowCaution { Overwrite, Clear, Delete, Overflow };
 
-class datRowCommands : public RowCommander {
+class RecordRowCommands : public RowCommander {
   public:
     // Answers a caution: true to go on. Without an asker every caution is refused.
     using CautionAsker = bool (*)(RowCaution caution);
@@ -29,7 +29,7 @@ class datRowCommands : public RowCommander {
     using ViewQuery = bool (*)();
 
     // The clipboard is the program-wide one; it must outlive this object.
-    explicit datRowCommands(datClipCh& clipboard) : clip_(clipboard) {}
+    explicit RecordRowCommands(datClipCh& clipboard) : clip_(clipboard) {}
     void SetCautionAsker(CautionAsker ask) { ask_ = ask; }
     // Without a query every row counts as shown.
     void SetUsableOnlyQuery(ViewQuery query) { usableOnly_ = query; }

@@ -1,4 +1,4 @@
-#include "radio/datRowCommands.h"
+#include "radio/RecordRowCommands.h"
 
 #include <algorithm>
 #include <string>
@@ -62,7 +62,7 @@ void BlankRows(cmcEeprom& image, int table, int first, int count) {
 
 }  // namespace
 
-datRowCommands::Range datRowCommands::RangeOf(int table) {
+RecordRowCommands::Range RecordRowCommands::RangeOf(int table) {
     switch (table) {
         // Channel rows stand for fixed channels: their records can be copied and moved but a
         // cleared row would have no meaning.
@@ -82,16 +82,16 @@ datRowCommands::Range datRowCommands::RangeOf(int table) {
     }
 }
 
-bool datRowCommands::InRange(int table, int row) const {
+bool RecordRowCommands::InRange(int table, int row) const {
     const Range r = RangeOf(table);
     return row >= r.first && row <= r.last;
 }
 
-bool datRowCommands::CanPaste(int table) const {
+bool RecordRowCommands::CanPaste(int table) const {
     return clip_.CanPaste(table);
 }
 
-void datRowCommands::Run(int command, cmcCellCapsule& req, datCh& record) {
+void RecordRowCommands::Run(int command, cmcCellCapsule& req, datCh& record) {
     if (record.image == nullptr) return;
     Block b{record.table, record.row, record.row, record.row, RangeOf(record.table)};
     if (!InRange(b.table, b.current)) return;
@@ -137,7 +137,7 @@ void datRowCommands::Run(int command, cmcCellCapsule& req, datCh& record) {
     }
 }
 
-bool datRowCommands::ReachesHiddenRows(int command, const Block& b, cmcEeprom& image) const {
+bool RecordRowCommands::ReachesHiddenRows(int command, const Block& b, cmcEeprom& image) const {
     // Only the channel tables hide rows: every row of another table counts as usable.
     if (!usableOnly_ || !usableOnly_()) return false;
     int first = b.first, last = b.last;
@@ -162,13 +162,13 @@ bool datRowCommands::ReachesHiddenRows(int command, const Block& b, cmcEeprom& i
     return false;
 }
 
-void datRowCommands::Copy(cmcCellCapsule& req, Block& b, cmcEeprom& image) {
+void RecordRowCommands::Copy(cmcCellCapsule& req, Block& b, cmcEeprom& image) {
     clip_.CopyRows(image, b.table, b.first, b.Count());
     SelectBlock(req, b.first, b.last);
     Report(keys::kAppMessSCopy);
 }
 
-void datRowCommands::Paste(cmcCellCapsule& req, Block& b, cmcEeprom& image, datCh& record) {
+void RecordRowCommands::Paste(cmcCellCapsule& req, Block& b, cmcEeprom& image, datCh& record) {
     if (!clip_.CanPaste(b.table)) return;
     const int count = std::min(clip_.Count(), b.range.last - b.current + 1);
     if (count <= 0) return;
@@ -185,7 +185,7 @@ void datRowCommands::Paste(cmcCellCapsule& req, Block& b, cmcEeprom& image, datC
     Report(keys::kAppMessSPaste);
 }
 
-void datRowCommands::Carry(cmcCellCapsule& req, Block& b, cmcEeprom& image, bool up) {
+void RecordRowCommands::Carry(cmcCellCapsule& req, Block& b, cmcEeprom& image, bool up) {
     if (up ? b.first <= b.range.first : b.last >= b.range.last) return;
     const int n = b.Count();
     datClipCh block;
@@ -207,14 +207,14 @@ void datRowCommands::Carry(cmcCellCapsule& req, Block& b, cmcEeprom& image, bool
     EvMan().Post(ev::kRepaintAll);
 }
 
-void datRowCommands::Clear(cmcCellCapsule& /*req*/, Block& b, cmcEeprom& image) {
+void RecordRowCommands::Clear(cmcCellCapsule& /*req*/, Block& b, cmcEeprom& image) {
     if (!b.range.canClear || !Confirm(RowCaution::Clear)) return;
     BlankRows(image, b.table, b.first, b.Count());
     for (int row = b.first; row <= b.last; ++row) EvMan().Post(ev::kRepaintIndex, 0, row);
     Report(keys::kAppMessSClear);
 }
 
-void datRowCommands::Delete(cmcCellCapsule& req, Block& b, cmcEeprom& image) {
+void RecordRowCommands::Delete(cmcCellCapsule& req, Block& b, cmcEeprom& image) {
     if (!b.range.canClear) return;
     if (AnyFull(image, b.table, b.first, b.last) && !Confirm(RowCaution::Delete)) return;
     const int n = b.Count();
@@ -228,7 +228,7 @@ void datRowCommands::Delete(cmcCellCapsule& req, Block& b, cmcEeprom& image) {
     Report(keys::kAppMessSDelete);
 }
 
-void datRowCommands::Insert(cmcCellCapsule& req, Block& b, cmcEeprom& image) {
+void RecordRowCommands::Insert(cmcCellCapsule& req, Block& b, cmcEeprom& image) {
     if (!b.range.canClear) return;
     const int n = b.Count();
     if (AnyFull(image, b.table, b.range.last - n + 1, b.range.last) &&
