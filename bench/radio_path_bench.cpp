@@ -29,7 +29,7 @@ namespace {
 using namespace clonebench;
 
 // What the window does every 30 ms while data moves.
-struct WindowLikeView : indCloneManView {
+struct WindowLikeView : CloneManView {
     indCloneMan* man = nullptr;
     size_t chars = 0;
     void ProgressChanged(int) override { chars += ProgressLine(man->CurrentProgress()).size(); }

@@ -35,7 +35,7 @@ void OnInterrupt(int) {
 }
 
 // Progress of reads and writes as a bar of 32 segments on stderr, when stderr is a terminal.
-class TerminalProgress : public indCloneManView {
+class TerminalProgress : public CloneManView {
   public:
     TerminalProgress() : shown_(platform::ErrorStreamIsTerminal()) {}
     void RunStarted(CloneOperation operation, bool showProgress) override {

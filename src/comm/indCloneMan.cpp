@@ -8,7 +8,7 @@
 
 namespace {
 
-indCloneManView gNoView;
+CloneManView gNoView;
 
 int RangeBytes(const AddressRange* ranges) {
     int total = 0;
@@ -118,7 +118,7 @@ void indCloneMan::Done(void* self, dst_CDrv_Result* result) {
         else if (result->result == CloneResult::kOk)
             result->result = CloneResult::kIncomplete;
     }
-    indCloneManView* view = man->view_ ? man->view_ : &gNoView;
+    CloneManView* view = man->view_ ? man->view_ : &gNoView;
     if (man->operation_ != CloneOperation::kInfo) view->ProgressChanged(man->ProgressFilled());
     if (result->result != CloneResult::kOk && man->failureReport_) {
         CloneFailure failure = man->Failure(result->result);

@@ -14,9 +14,9 @@ class cmcTask;
 
 // What the manager asks of the window around it (the command-line tool shows progress on the
 // terminal; the window disables itself and shows a progress window).
-class indCloneManView {
+class CloneManView {
   public:
-    virtual ~indCloneManView() = default;
+    virtual ~CloneManView() = default;
     // A run starts: disable the main window; for reads and writes also open the progress.
     virtual void RunStarted(CloneOperation /*operation*/, bool /*showProgress*/) {}
     // Every 30 ms while a read or write runs: segments filled of 32 (may reach 33 at the end).
@@ -69,7 +69,7 @@ class indCloneMan {
     // Where the port number of each run comes from (the program-wide port setting); port 1
     // until set.
     void SetPortSource(std::function<int()> source) { portSource_ = std::move(source); }
-    void SetView(indCloneManView* view) { view_ = view; }
+    void SetView(CloneManView* view) { view_ = view; }
     // Messages name the port by its device path (the user named a device, not a number).
     void SetPortNamedByDevice(bool on) { portByDevice_ = on; }
 
@@ -120,7 +120,7 @@ class indCloneMan {
     CloneOperation operation_ = CloneOperation::kNone;
     cmcTask* task_ = nullptr;
     std::function<int()> portSource_;
-    indCloneManView* view_ = nullptr;
+    CloneManView* view_ = nullptr;
     int port_ = 1;          // of the current run
     uint32_t startMs_ = 0;  // when the current read or write began
     bool portByDevice_ = false;

@@ -46,7 +46,7 @@ class ProgressWindow : public QWidget {
 
 // The window's side of the clone manager: disables the main window for every run and shows
 // the progress window for reads and writes.
-class CloneProgressView : public indCloneManView {
+class CloneProgressView : public CloneManView {
   public:
     CloneProgressView(QWidget* mainWindow, indCloneMan& manager)
         : main_(mainWindow), manager_(manager) {}

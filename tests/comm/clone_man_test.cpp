@@ -31,7 +31,7 @@ std::vector<std::string> Overlay() {
     return lines;
 }
 
-struct View : indCloneManView {
+struct View : CloneManView {
     std::vector<std::string> calls;
     int lastFilled = -1;
     void RunStarted(CloneOperation operation, bool progress) override {
