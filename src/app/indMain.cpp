@@ -35,7 +35,7 @@ indMain::~indMain() {
 
 void indMain::InitIdentity() {
     cuiMain::InitIdentity();
-    SetCodes(indModel::kModelCode, indModel::kSubCode);
+    SetCodes(RadioModel::kModelCode, RadioModel::kSubCode);
 }
 
 bool indMain::IsOwnImage(const cmcEeprom& image, bool strict) {
@@ -59,9 +59,9 @@ bool indMain::ConfirmMakerWrite() {
 
 void indMain::LoadStartImage() {
     // Whatever was stored, the program starts with the start model.
-    model_.SetModelType(indModel::kStartModelType);
-    Environ().modelType = indModel::kStartModelType;
-    model_.LoadInitialFile(indModel::kStartModelType);
+    model_.SetModelType(RadioModel::kStartModelType);
+    Environ().modelType = RadioModel::kStartModelType;
+    model_.LoadInitialFile(RadioModel::kStartModelType);
     ResetDocumentToReference();
 }
 

@@ -1,6 +1,6 @@
 #pragma once
 // The application object of this radio: the document core of cuiMain with the model operations
-// of indModel behind its virtual slots, and the host the cell dispatcher reaches the program
+// of RadioModel behind its virtual slots, and the host the cell dispatcher reaches the program
 // through. The window and the command-line tool both run this one class.
 #include <array>
 #include <cstdint>
@@ -8,8 +8,8 @@
 #include <string>
 
 #include "app/CellPlaces.h"
+#include "app/RadioModel.h"
 #include "app/cuiMain.h"
-#include "app/indModel.h"
 #include "radio/CellDispatchHost.h"
 
 struct HubEvent;
@@ -22,8 +22,8 @@ class indMain : public cuiMain, public CellDispatchHost, private indModelHost {
     indMain();
     ~indMain() override;
 
-    indModel& Model() { return model_; }
-    const indModel& Model() const { return model_; }
+    RadioModel& Model() { return model_; }
+    const RadioModel& Model() const { return model_; }
 
     // --- model operations ---
     void InitIdentity() override;
@@ -90,7 +90,7 @@ class indMain : public cuiMain, public CellDispatchHost, private indModelHost {
     void DocumentReset() override;
     static void OnEvent(void* self, HubEvent& event);
 
-    indModel model_;
+    RadioModel model_;
     std::unique_ptr<datClipCh> clipboard_;
     std::unique_ptr<RecordRowCommands> rowCommands_;
     mutable CellPlaces names_;

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "app/indModel.h"
+#include "app/RadioModel.h"
 #include "base/EventCodes.h"
 #include "base/ScopedInstall.h"
 #include "base/cmcEvMan.h"
@@ -136,7 +136,7 @@ class ModelTest : public testing::Test {
     test::ScriptedPrompter prompts;
     cmcEeprom working, reference;
     Host host;
-    indModel model;
+    RadioModel model;
     std::vector<int> events;
     std::filesystem::path folder;
 };
@@ -148,7 +148,7 @@ TEST(ModelVersion, DigitsMakeTheNumberAndAnythingElseCountsAsZero) {
     } cases[] = {{"0102", 102}, {"9999", 9999}, {"0000", 0}, {"01:2", 0}, {"01/2", 0}};
     for (const auto& c : cases) {
         const auto* d = reinterpret_cast<const uint8_t*>(c.digits);
-        EXPECT_EQ(indModel::VersionNumber(d[0], d[1], d[2], d[3]), c.version) << c.digits;
+        EXPECT_EQ(RadioModel::VersionNumber(d[0], d[1], d[2], d[3]), c.version) << c.digits;
     }
 }
 
@@ -377,7 +377,7 @@ TEST_F(ModelTest, BrokenImagesChangeOnlyAdoptableAddresses) {
                 }
             }
             // Whatever came in, the mirror is consistent afterwards.
-            EXPECT_EQ(working.GetByte(0x02DF), indModel::ComplementSum(working, 0x01C0, 287));
+            EXPECT_EQ(working.GetByte(0x02DF), RadioModel::ComplementSum(working, 0x01C0, 287));
         }
     }
 }

@@ -5,7 +5,7 @@
 #include <string>
 
 #include "ShippedOverlay.h"
-#include "app/indModel.h"
+#include "app/RadioModel.h"
 #include "base/ScopedInstall.h"
 #include "mkinitial/FactoryImage.h"
 #include "mkinitial/FactoryPlan.h"
@@ -81,7 +81,7 @@ TEST(InitialFiles, SurviveStartUpAdoptionAndOpenThenSave) {
         ASSERT_TRUE(LoadShipped(m.type, &shipped));
         working.SetSize(cmcEeprom::kImageSize);
         reference.SetSize(cmcEeprom::kImageSize);
-        indModel model(working, reference);
+        RadioModel model(working, reference);
         model.SetInitialFolder(kInitial);
         model.SetModelType(m.type);
         model.LoadInitialFile(m.type);

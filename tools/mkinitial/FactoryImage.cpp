@@ -6,7 +6,7 @@
 #include <set>
 #include <vector>
 
-#include "app/indModel.h"
+#include "app/RadioModel.h"
 #include "radio/AddressRange.h"
 #include "radio/MemoryMap.h"
 #include "radio/SettingsMap.h"
@@ -243,7 +243,7 @@ bool BuildFactoryImage(const FactoryPlan& plan, int type, cmcEeprom* image, std:
     // (the mirror of the version block with its check byte, the current P channels). Repeat
     // until nothing changes, so that adopting the shipped image is a no-op.
     cmcEeprom reference, unused;
-    indModel adopter(unused, reference);
+    RadioModel adopter(unused, reference);
     adopter.SetModelType(type);
     for (int round = 0;; ++round) {
         reference.Assign(*image);

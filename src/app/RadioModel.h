@@ -25,14 +25,14 @@ class indModelHost {
     virtual void BuildTree() {}
 };
 
-class indModel {
+class RadioModel {
   public:
     static constexpr int kModelCode = mm::kModelCode;
     static constexpr int kSubCode = mm::kSubCode;
     static constexpr int kStartModelType = 2;
 
     // The images are owned by the caller and must outlive this object.
-    indModel(cmcEeprom& working, cmcEeprom& reference, indModelHost* host = nullptr);
+    RadioModel(cmcEeprom& working, cmcEeprom& reference, indModelHost* host = nullptr);
 
     int ModelType() const { return modelType_; }
     // Sets the model type without loading anything (start-up and tests).

@@ -1,4 +1,4 @@
-#include "app/indModel.h"
+#include "app/RadioModel.h"
 
 #include <cstring>
 #include <string>
@@ -85,10 +85,10 @@ constexpr uint8_t kSoftKeyFiller = 0x09;
 
 }  // namespace
 
-indModel::indModel(cmcEeprom& working, cmcEeprom& reference, indModelHost* host)
+RadioModel::RadioModel(cmcEeprom& working, cmcEeprom& reference, indModelHost* host)
     : working_(working), reference_(reference), host_(host) {}
 
-bool indModel::IsOwnImage(const cmcEeprom& image, bool strict) const {
+bool RadioModel::IsOwnImage(const cmcEeprom& image, bool strict) const {
     if (image.Size() <= smap::kMapMarker || Get(image, smap::kMapMarker) != 1) return false;
     if (!strict) return true;
     static const char kMaker[] = "Vexa Inc";
@@ -98,7 +98,7 @@ bool indModel::IsOwnImage(const cmcEeprom& image, bool strict) const {
     return true;
 }
 
-int indModel::VersionNumber(uint8_t c0, uint8_t c1, uint8_t c2, uint8_t c3) {
+int RadioModel::VersionNumber(uint8_t c0, uint8_t c1, uint8_t c2, uint8_t c3) {
     const uint8_t c[4] = {c0, c1, c2, c3};
     int n = 0;
     for (uint8_t d : c) {
@@ -109,18 +109,18 @@ int indModel::VersionNumber(uint8_t c0, uint8_t c1, uint8_t c2, uint8_t c3) {
     return n;
 }
 
-int indModel::ImageVersion(const cmcEeprom& image) {
+int RadioModel::ImageVersion(const cmcEeprom& image) {
     const int* a = smap::kVersionDigits;
     return VersionNumber(Get(image, a[0]), Get(image, a[1]), Get(image, a[2]), Get(image, a[3]));
 }
 
-uint8_t indModel::ComplementSum(const cmcEeprom& image, int first, int count) {
+uint8_t RadioModel::ComplementSum(const cmcEeprom& image, int first, int count) {
     unsigned sum = 0;
     for (int i = 0; i < count; ++i) sum += Get(image, first + i);
     return static_cast<uint8_t>(~sum & 0xFF);
 }
 
-void indModel::OnImageLoaded(cmcEeprom& image) {
+void RadioModel::OnImageLoaded(cmcEeprom& image) {
     // A file made for a model type this program does not know stays with the current one: it
     // has no factory image to switch to, and a bad file must not end the program.
     const int type = Get(image, smap::kModelIndex);
@@ -129,7 +129,7 @@ void indModel::OnImageLoaded(cmcEeprom& image) {
     EvMan().Send(ev::kRebuildTree);
 }
 
-void indModel::AdoptChannels(cmcEeprom& image) {
+void RadioModel::AdoptChannels(cmcEeprom& image) {
     datCh ch(&image);
     // The flag byte takes the reference's value; committing then writes back what the cursor
     // read before, so the bits the cursor stores stay the image's own.
@@ -155,7 +155,7 @@ void indModel::AdoptChannels(cmcEeprom& image) {
     }
 }
 
-void indModel::AdoptFixedValues(cmcEeprom& image, bool forSave) {
+void RadioModel::AdoptFixedValues(cmcEeprom& image, bool forSave) {
     if (forSave) {
         for (int i = 0; i < 3; ++i) {
             image.SetByte(smap::kCurrentPChannels + 2 * i, Get(image, mm::kPChannelRows + 2 * i));
@@ -182,7 +182,7 @@ void indModel::AdoptFixedValues(cmcEeprom& image, bool forSave) {
     CopyAreasFrom(image, reference_, smap::kAdoptSettings, forSave, regional);
 }
 
-void indModel::AdoptSoftKeys(cmcEeprom& image) {
+void RadioModel::AdoptSoftKeys(cmcEeprom& image) {
     const bool scan = smap::ScanSwitchedOn(Get(image, smap::kFunctionSwitches));
     const bool watch = smap::WatchSwitchedOn(Get(image, smap::kFunctionSwitches2));
     if (scan && watch) {
@@ -198,7 +198,7 @@ void indModel::AdoptSoftKeys(cmcEeprom& image) {
     }
 }
 
-void indModel::AdoptNames(cmcEeprom& image) {
+void RadioModel::AdoptNames(cmcEeprom& image) {
     datCh ch(&image);
     for (int row = 0; row < Rows(kUsaCh); ++row) {
         ch.Load(kUsaCh, row);
@@ -212,7 +212,7 @@ void indModel::AdoptNames(cmcEeprom& image) {
     }
 }
 
-void indModel::AdoptDscSetup(cmcEeprom& image) {
+void RadioModel::AdoptDscSetup(cmcEeprom& image) {
     for (int slot = smap::kDscChannelRefFirst; slot <= smap::kDscChannelRefLast; ++slot) {
         CopyBits(image, reference_, smap::kDscChannelRefBits + slot, 0x02);
     }
@@ -279,7 +279,7 @@ void indModel::AdoptDscSetup(cmcEeprom& image) {
     }
 }
 
-void indModel::AdoptVersionBlock(cmcEeprom& image) {
+void RadioModel::AdoptVersionBlock(cmcEeprom& image) {
     if (ImageVersion(image) < ImageVersion(reference_)) {
         CopyBytes(image, reference_, smap::kVersionBlock, smap::kVersionBlockLength);
     }
@@ -291,7 +291,7 @@ void indModel::AdoptVersionBlock(cmcEeprom& image) {
                   ComplementSum(image, smap::kVersionMirror, smap::kVersionBlockLength - 1));
 }
 
-void indModel::AdoptImage(cmcEeprom& image, bool forSave) {
+void RadioModel::AdoptImage(cmcEeprom& image, bool forSave) {
     AdoptChannels(image);
     AdoptFixedValues(image, forSave);
     AdoptSoftKeys(image);
@@ -302,7 +302,7 @@ void indModel::AdoptImage(cmcEeprom& image, bool forSave) {
     AdoptVersionBlock(image);
 }
 
-void indModel::AdjustImage(cmcEeprom& image) {
+void RadioModel::AdjustImage(cmcEeprom& image) {
     // Entries are read from a copy, so moving one never overwrites one still to be read.
     cmcEeprom copy;
     copy.Assign(image);
@@ -331,7 +331,7 @@ void indModel::AdjustImage(cmcEeprom& image) {
     }
 }
 
-int indModel::ModelTypeCount() const {
+int RadioModel::ModelTypeCount() const {
     constexpr int kMaxTypes = 256;
     int n = 0;
     while (n < kMaxTypes) {
@@ -342,12 +342,12 @@ int indModel::ModelTypeCount() const {
     return n;
 }
 
-std::string indModel::InitialFilePath(int type) const {
+std::string RadioModel::InitialFilePath(int type) const {
     const std::string folder = initialFolder_.empty() ? platform::ProgramFolder() : initialFolder_;
     return platform::JoinPath(folder, GTex().GetLine(keys::kAppInitialFile, type));
 }
 
-void indModel::LoadInitialFile(int type) {
+void RadioModel::LoadInitialFile(int type) {
     const std::string path = InitialFilePath(type);
     cmcClnFile file;
     file.Attach(&reference_);
@@ -367,14 +367,14 @@ void indModel::LoadInitialFile(int type) {
     AdoptImage(reference_, false);
 }
 
-bool indModel::AskCaution(const char* key) {
+bool RadioModel::AskCaution(const char* key) {
     const int answer =
         platform::GetPrompter().Show(GTex().GetText(key), AppTitle(), platform::PromptIcon::Warning,
                                      platform::PromptButtons::OkCancel);
     return answer == platform::kAnswerOk;
 }
 
-bool indModel::ChangeModel(int newType, bool confirm) {
+bool RadioModel::ChangeModel(int newType, bool confirm) {
     if (newType == modelType_) return false;
     if (confirm && !AskCaution(keys::kAppMessChangeModel)) return false;
     modelType_ = newType;
@@ -388,12 +388,12 @@ bool indModel::ChangeModel(int newType, bool confirm) {
     return true;
 }
 
-bool indModel::ConfirmMakerWrite() {
+bool RadioModel::ConfirmMakerWrite() {
     if (!makerMode_) return true;
     return AskCaution(keys::kMessMakerCaution);
 }
 
-bool indModel::EnterManufacturerMode() {
+bool RadioModel::EnterManufacturerMode() {
     if (makerMode_) return false;
     if (!AskCaution(keys::kMessMakerCaution)) return false;
     makerMode_ = true;
