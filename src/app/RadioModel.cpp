@@ -85,7 +85,7 @@ constexpr uint8_t kSoftKeyFiller = 0x09;
 
 }  // namespace
 
-RadioModel::RadioModel(cmcEeprom& working, cmcEeprom& reference, indModelHost* host)
+RadioModel::RadioModel(cmcEeprom& working, cmcEeprom& reference, RadioModelHost* host)
     : working_(working), reference_(reference), host_(host) {}
 
 bool RadioModel::IsOwnImage(const cmcEeprom& image, bool strict) const {

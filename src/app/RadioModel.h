@@ -13,9 +13,9 @@ class cmcEeprom;
 
 // What the model operations need from the program around them. The defaults do nothing, which
 // is what a tool without a sheet tree or a document title wants.
-class indModelHost {
+class RadioModelHost {
   public:
-    virtual ~indModelHost() = default;
+    virtual ~RadioModelHost() = default;
     // The model type changed; the program keeps it in its settings.
     virtual void ModelTypeChanged(int /*type*/) {}
     // The working image was replaced by the reference image: the document becomes untitled and
@@ -32,13 +32,13 @@ class RadioModel {
     static constexpr int kStartModelType = 2;
 
     // The images are owned by the caller and must outlive this object.
-    RadioModel(cmcEeprom& working, cmcEeprom& reference, indModelHost* host = nullptr);
+    RadioModel(cmcEeprom& working, cmcEeprom& reference, RadioModelHost* host = nullptr);
 
     int ModelType() const { return modelType_; }
     // Sets the model type without loading anything (start-up and tests).
     void SetModelType(int type) { modelType_ = type; }
     bool MakerMode() const { return makerMode_; }
-    void SetHost(indModelHost* host) { host_ = host; }
+    void SetHost(RadioModelHost* host) { host_ = host; }
     // Folder of the initial files; the program's own folder unless set (tests, tools).
     void SetInitialFolder(std::string folder) { initialFolder_ = std::move(folder); }
 
@@ -94,7 +94,7 @@ class RadioModel {
 
     cmcEeprom& working_;
     cmcEeprom& reference_;
-    indModelHost* host_;
+    RadioModelHost* host_;
     int modelType_ = kStartModelType;
     bool makerMode_ = false;
     std::string initialFolder_;

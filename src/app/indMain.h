@@ -17,7 +17,7 @@ class datClipCh;
 class CompareBaseImage;
 class RecordRowCommands;
 
-class indMain : public cuiMain, public CellDispatchHost, private indModelHost {
+class indMain : public cuiMain, public CellDispatchHost, private RadioModelHost {
   public:
     indMain();
     ~indMain() override;
@@ -85,7 +85,7 @@ class indMain : public cuiMain, public CellDispatchHost, private indModelHost {
     void AfterHistoryStep(int modelType, const std::vector<UndoHistory::Range>& changed) override;
 
   private:
-    // indModelHost
+    // RadioModelHost
     void ModelTypeChanged(int type) override;
     void DocumentReset() override;
     static void OnEvent(void* self, HubEvent& event);

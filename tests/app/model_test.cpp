@@ -121,7 +121,7 @@ class ModelTest : public testing::Test {
         }
     }
 
-    struct Host : indModelHost {
+    struct Host : RadioModelHost {
         std::vector<std::string> calls;
         void ModelTypeChanged(int type) override { calls.push_back("type" + std::to_string(type)); }
         void DocumentReset() override { calls.push_back("reset"); }
