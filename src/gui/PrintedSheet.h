@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "app/GridModel.h"
-#include "app/cmcPrintLayout.h"
+#include "app/PrintLayout.h"
 #include "gui/CellPainter.h"
 
 class QPainter;

@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "app/cmcPrintLayout.h"
+#include "app/PrintLayout.h"
 #include "gui/PrintedSheet.h"
 #include "gui/cuiPrinter.h"
 

@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "app/cmcPrintLayout.h"
+#include "app/PrintLayout.h"
 #include "gui/PrintedSheet.h"
 
 class QDialog;

@@ -3,7 +3,7 @@
 
 #include <vector>
 
-#include "app/cmcPrintLayout.h"
+#include "app/PrintLayout.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "app/cmcPrintLayout.h"
+#include "app/PrintLayout.h"
 
 #include <algorithm>
 #include <cmath>
