@@ -9,7 +9,7 @@
 #include <QStyle>
 #include <algorithm>
 
-#include "comm/cmcPorts.h"
+#include "comm/PortLists.h"
 #include "platform/Prompt.h"
 #include "text/OverlayKeys.h"
 #include "text/cmcGTex.h"

@@ -4,8 +4,8 @@
 #include <map>
 
 #include "base/ScopedInstall.h"
+#include "comm/PortLists.h"
 #include "comm/PortNumbering.h"
-#include "comm/cmcPorts.h"
 #include "platform/PortDiscovery.h"
 
 namespace {

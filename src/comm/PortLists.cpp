@@ -1,4 +1,4 @@
-#include "comm/cmcPorts.h"
+#include "comm/PortLists.h"
 
 #include <algorithm>
 #include <climits>
