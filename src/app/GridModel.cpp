@@ -11,7 +11,7 @@
 #include "base/cmcEvMan.h"
 #include "platform/Fatal.h"
 #include "radio/CellDispatcher.h"
-#include "radio/cmcCellUi.h"
+#include "radio/CellUi.h"
 #include "text/OverlayKeys.h"
 #include "text/cmcGTex.h"
 

@@ -12,8 +12,8 @@
 #include <vector>
 
 #include "app/ImageCompare.h"
+#include "radio/CellUi.h"
 #include "radio/cmcCellCapsule.h"
-#include "radio/cmcCellUi.h"
 #include "sheet/SheetDef.h"
 #include "sheet/TextHelpers.h"
 

@@ -9,7 +9,7 @@
 #include <cstdint>
 #include <string>
 
-#include "radio/cmcCellUi.h"
+#include "radio/CellUi.h"
 #include "sheet/TextHelpers.h"
 
 class CellFont;

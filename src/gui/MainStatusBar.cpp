@@ -4,7 +4,7 @@
 #include <QPointer>
 #include <QResizeEvent>
 
-#include "radio/cmcCellUi.h"
+#include "radio/CellUi.h"
 #include "sheet/NameTables.h"
 
 namespace {

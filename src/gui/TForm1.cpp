@@ -37,7 +37,7 @@
 #include "platform/qt/FontWarmup.h"
 #include "radio/CellDispatchHost.h"
 #include "radio/CellDispatcher.h"
-#include "radio/cmcCellUi.h"
+#include "radio/CellUi.h"
 #include "text/OverlayKeys.h"
 #include "text/cmcGTex.h"
 

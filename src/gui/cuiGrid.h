@@ -13,7 +13,7 @@
 
 #include "app/GridModel.h"
 #include "gui/CellPainter.h"
-#include "radio/cmcCellUi.h"
+#include "radio/CellUi.h"
 
 class cuiGrid;
 class ChooserPopup;

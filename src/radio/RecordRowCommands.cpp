@@ -5,9 +5,9 @@
 
 #include "base/EventCodes.h"
 #include "base/cmcEvMan.h"
+#include "radio/CellUi.h"
 #include "radio/MemoryMap.h"
 #include "radio/cmcCellCapsule.h"
-#include "radio/cmcCellUi.h"
 #include "radio/datClipCh.h"
 #include "sheet/CellCatalogue.h"
 #include "text/OverlayKeys.h"

@@ -6,11 +6,11 @@
 
 #include "base/EventCodes.h"
 #include "base/cmcEvMan.h"
+#include "radio/CellUi.h"
 #include "radio/Mmsi.h"
 #include "radio/SettingsMap.h"
 #include "radio/ValueEditors.h"
 #include "radio/cmcCellCapsule.h"
-#include "radio/cmcCellUi.h"
 #include "radio/cmcEeprom.h"
 #include "sheet/CellCatalogue.h"
 #include "sheet/ModelTypes.h"

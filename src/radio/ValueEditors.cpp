@@ -5,9 +5,9 @@
 #include <cstring>
 
 #include "radio/CellSources.h"
+#include "radio/CellUi.h"
 #include "radio/TransmitRules.h"
 #include "radio/cmcCellCapsule.h"
-#include "radio/cmcCellUi.h"
 #include "radio/datCh.h"
 #include "sheet/ModelTypes.h"
 #include "sheet/TextHelpers.h"

@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <string>
 
-#include "radio/cmcCellUi.h"
+#include "radio/CellUi.h"
 
 class cmcCellObj;
 struct cmcCellCapsule;
