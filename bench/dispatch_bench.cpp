@@ -33,7 +33,7 @@ struct BenchHost : CellDispatchHost {
     int CloneInfoModel() const override { return 0; }
     std::string CloneInfoRevision() const override { return "00000"; }
     std::string CloneInfoComment() const override { return std::string(16, ' '); }
-    void RunCommand(cmcAppCommand, int, const std::string&) override {}
+    void RunCommand(AppCommand, int, const std::string&) override {}
     void ArmWarningRecheck() override {}
     void UpdateModified() override {}
     void OpenHelp(int) override {}

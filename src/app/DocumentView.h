@@ -17,7 +17,7 @@ class DocumentView {
     // The tree data or its warning marks changed: redraw the tree.
     virtual void TreeChanged() {}
     // Commands of menu and toolbar cells that only a window has (printing, port dialogs, font
-    // size, toolbar, opening a sheet); the number is a cmcAppCommand.
+    // size, toolbar, opening a sheet); the number is a AppCommand.
     virtual void RunWindowCommand(int /*command*/, int /*argument*/, const std::string& /*text*/) {}
     // A sheet is open that can be printed (Print Sheet is offered).
     virtual bool CanPrintCurrent() const { return false; }

@@ -133,39 +133,39 @@ RowCommander* indMain::RowCommands() {
     return rowCommands_.get();
 }
 
-void indMain::RunCommand(cmcAppCommand command, int argument, const std::string& text) {
+void indMain::RunCommand(AppCommand command, int argument, const std::string& text) {
     switch (command) {
-        case cmcAppCommand::kNew:
+        case AppCommand::kNew:
             New();
             break;
-        case cmcAppCommand::kOpen:
+        case AppCommand::kOpen:
             OpenWithDialog();
             break;
-        case cmcAppCommand::kSave:
+        case AppCommand::kSave:
             Save();
             break;
-        case cmcAppCommand::kSaveAs:
+        case AppCommand::kSaveAs:
             SaveAs();
             break;
-        case cmcAppCommand::kOpenRecent: {
+        case AppCommand::kOpenRecent: {
             std::string path = RecentFile(argument);
             if (!path.empty()) OpenFile(path);
             break;
         }
-        case cmcAppCommand::kSelectPort:
+        case AppCommand::kSelectPort:
             Environ().comPort = argument;
             EvMan().Send(ev::kMenusBuilt);
             break;
-        case cmcAppCommand::kCloneRead:
+        case AppCommand::kCloneRead:
             ReadFromRadio();
             break;
-        case cmcAppCommand::kCloneWrite:
+        case AppCommand::kCloneWrite:
             WriteToRadio();
             break;
-        case cmcAppCommand::kCloneInfo:
+        case AppCommand::kCloneInfo:
             CloneInformation();
             break;
-        case cmcAppCommand::kChangeModel: {
+        case AppCommand::kChangeModel: {
             RecordStep({});
             UndoWhat what;
             what.kind = UndoWhat::kModelChange;

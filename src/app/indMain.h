@@ -62,7 +62,7 @@ class indMain : public cuiMain, public CellDispatchHost, private RadioModelHost 
     int CloneInfoModel() const override;
     std::string CloneInfoRevision() const override;
     std::string CloneInfoComment() const override;
-    void RunCommand(cmcAppCommand command, int argument, const std::string& text) override;
+    void RunCommand(AppCommand command, int argument, const std::string& text) override;
     void ArmWarningRecheck() override { cuiMain::ArmWarningRecheck(); }
     void UpdateModified() override { CheckModified(); }
     void RecordChange(const cmcCellCapsule& request) override;

@@ -455,7 +455,7 @@ void TForm1::RunCommandLine(const std::vector<std::string>& arguments) {
         if (a == "--device" && i + 1 < arguments.size()) {
             // The device gets a number in the port table, and that number is the port.
             int port = PortTable().NumberOf(arguments[++i]);
-            if (port > 0) app_->RunCommand(cmcAppCommand::kSelectPort, port, {});
+            if (port > 0) app_->RunCommand(AppCommand::kSelectPort, port, {});
             continue;
         }
         if (QString::fromStdString(a).compare(QStringLiteral("/svcmode"), Qt::CaseInsensitive) ==

@@ -170,24 +170,24 @@ void TForm1::ApplyFontSize() {
 }
 
 void TForm1::RunWindowCommand(int command, int argument, const std::string& text) {
-    switch (static_cast<cmcAppCommand>(command)) {
-        case cmcAppCommand::kOpenSheet:
+    switch (static_cast<AppCommand>(command)) {
+        case AppCommand::kOpenSheet:
             OpenSheet(text);
             break;
-        case cmcAppCommand::kExit:
+        case AppCommand::kExit:
             close();
             break;
-        case cmcAppCommand::kPrintCurrent:
-        case cmcAppCommand::kPrintAll:
+        case AppCommand::kPrintCurrent:
+        case AppCommand::kPrintAll:
             WindowPrinter(this, app_)
-                .Print(command == int(cmcAppCommand::kPrintAll),
+                .Print(command == int(AppCommand::kPrintAll),
                        sheet_ ? sheet_->Reference() : std::string());
             break;
-        case cmcAppCommand::kToggleToolbar:
+        case AppCommand::kToggleToolbar:
             Environ().toolbarVisible = !Environ().toolbarVisible;
             if (toolbar_) toolbar_->SetVisible(Environ().toolbarVisible);
             break;
-        case cmcAppCommand::kSetFontSize:
+        case AppCommand::kSetFontSize:
             Environ().fontSizePercentage = SaneFontSize(argument);
             ApplyFontSize();
             // A larger font widens a tree panel that would cut its captions.
@@ -197,12 +197,12 @@ void TForm1::RunWindowCommand(int command, int argument, const std::string& text
                 splitter_->setSizes({tree, qMax(1, total - tree)});
             }
             break;
-        case cmcAppCommand::kPortDialog:
-        case cmcAppCommand::kPortNotice: {
+        case AppCommand::kPortDialog:
+        case AppCommand::kPortNotice: {
             // The notice for a port beyond the menu's four is the plain number field.
-            int variant = command == static_cast<int>(cmcAppCommand::kPortDialog) ? argument : 0;
+            int variant = command == static_cast<int>(AppCommand::kPortDialog) ? argument : 0;
             int port = ShowPortDialog(variant, Environ().comPort, this);
-            if (port > 0) app_->RunCommand(cmcAppCommand::kSelectPort, port, {});
+            if (port > 0) app_->RunCommand(AppCommand::kSelectPort, port, {});
             break;
         }
         default:

@@ -8,7 +8,7 @@ class cmcEeprom;
 class RowCommander;
 struct cmcCellCapsule;
 
-enum class cmcAppCommand {
+enum class AppCommand {
     kNew,
     kOpen,
     kSave,  // to the document's file
@@ -56,7 +56,7 @@ class CellDispatchHost {
     virtual std::string CloneInfoRevision() const = 0;  // 5 characters
     virtual std::string CloneInfoComment() const = 0;   // 16 characters
 
-    virtual void RunCommand(cmcAppCommand command, int argument, const std::string& text) = 0;
+    virtual void RunCommand(AppCommand command, int argument, const std::string& text) = 0;
     // (Re)start the 250 ms timer of the delayed warning check.
     virtual void ArmWarningRecheck() = 0;
     // Compare the working image with the baseline and update the title.

@@ -26,7 +26,7 @@ bool Enter(const CellCall& c) {
     return c.req.key == cellkey::kEnter;
 }
 
-void Run(CellCall& c, cmcAppCommand command, int argument = 0, const std::string& text = {}) {
+void Run(CellCall& c, AppCommand command, int argument = 0, const std::string& text = {}) {
     c.host.RunCommand(command, argument, text);
 }
 
@@ -39,17 +39,13 @@ void Nothing(CellCall&) {}
 
 struct PlainCommand {
     int label;
-    cmcAppCommand command;
+    AppCommand command;
 };
 constexpr PlainCommand kPlainCommands[] = {
-    {CL_Menu_File_New, cmcAppCommand::kNew},
-    {CL_Menu_File_Open, cmcAppCommand::kOpen},
-    {CL_Menu_File_SaveAs, cmcAppCommand::kSaveAs},
-    {CL_Menu_File_Print_All, cmcAppCommand::kPrintAll},
-    {CL_Menu_File_Exit, cmcAppCommand::kExit},
-    {CL_Menu_Clone_Read, cmcAppCommand::kCloneRead},
-    {CL_Menu_Clone_Write, cmcAppCommand::kCloneWrite},
-    {CL_Menu_Clone_Info, cmcAppCommand::kCloneInfo},
+    {CL_Menu_File_New, AppCommand::kNew},           {CL_Menu_File_Open, AppCommand::kOpen},
+    {CL_Menu_File_SaveAs, AppCommand::kSaveAs},     {CL_Menu_File_Print_All, AppCommand::kPrintAll},
+    {CL_Menu_File_Exit, AppCommand::kExit},         {CL_Menu_Clone_Read, AppCommand::kCloneRead},
+    {CL_Menu_Clone_Write, AppCommand::kCloneWrite}, {CL_Menu_Clone_Info, AppCommand::kCloneInfo},
 };
 
 void PlainCommandCell(CellCall& c) {
@@ -61,13 +57,13 @@ void PlainCommandCell(CellCall& c) {
 
 void FileSave(CellCall& c) {
     ShowOwnText(c);
-    if (Enter(c)) Run(c, c.host.DocumentUntitled() ? cmcAppCommand::kSaveAs : cmcAppCommand::kSave);
+    if (Enter(c)) Run(c, c.host.DocumentUntitled() ? AppCommand::kSaveAs : AppCommand::kSave);
 }
 
 void PrintCurrent(CellCall& c) {
     ShowOwnText(c);
     if (!c.host.CanPrintCurrent()) c.cell.Flags |= kFlagDisabled;
-    if (Enter(c)) Run(c, cmcAppCommand::kPrintCurrent);
+    if (Enter(c)) Run(c, AppCommand::kPrintCurrent);
 }
 
 void RecentFile(CellCall& c) {
@@ -89,7 +85,7 @@ void RecentFile(CellCall& c) {
     c.req.displayText = number + shown;
     SetText(c.cell, c.req.displayText);
     c.cell.Flags |= kFlagCaption;
-    if (Enter(c)) Run(c, cmcAppCommand::kOpenRecent, index);
+    if (Enter(c)) Run(c, AppCommand::kOpenRecent, index);
 }
 
 void EditTop(CellCall& c) {
@@ -100,7 +96,7 @@ void EditTop(CellCall& c) {
 void FontSize(CellCall& c) {
     ShowOwnText(c);
     if (c.cell.Index == c.host.FontSize()) c.cell.Flags |= kFlagChecked;
-    if (Enter(c)) Run(c, cmcAppCommand::kSetFontSize, c.cell.Index);
+    if (Enter(c)) Run(c, AppCommand::kSetFontSize, c.cell.Index);
 }
 
 // The View menu's switches: index 0 the toolbar, 1 the usable-only view of the channel lists
@@ -113,14 +109,14 @@ void ToolBar(CellCall& c) {
         return;
     }
     if (c.host.ToolbarVisible()) c.cell.Flags |= kFlagChecked;
-    if (Enter(c)) Run(c, cmcAppCommand::kToggleToolbar);
+    if (Enter(c)) Run(c, AppCommand::kToggleToolbar);
 }
 
 void PortCom(CellCall& c) {
     ShowOwnText(c);
     if (c.cell.Index == c.host.SelectedPort()) c.cell.Flags |= kFlagChecked;
     if (Enter(c)) {
-        Run(c, cmcAppCommand::kSelectPort, c.cell.Index);
+        Run(c, AppCommand::kSelectPort, c.cell.Index);
         EvMan().Send(ev::kMenusBuilt);
     }
 }
@@ -128,18 +124,18 @@ void PortCom(CellCall& c) {
 void PortUsb(CellCall& c) {
     ShowOwnText(c);
     if (c.host.SelectedPort() > 4) c.cell.Flags |= kFlagChecked;
-    if (Enter(c)) Run(c, cmcAppCommand::kPortNotice);
+    if (Enter(c)) Run(c, AppCommand::kPortNotice);
 }
 
 void PortList(CellCall& c) {
     ShowOwnText(c);
-    if (Enter(c)) Run(c, cmcAppCommand::kPortDialog, c.cell.Label - CL_Menu_Port_ComList0);
+    if (Enter(c)) Run(c, AppCommand::kPortDialog, c.cell.Label - CL_Menu_Port_ComList0);
 }
 
 void Model(CellCall& c) {
     ShowOwnText(c);
     if (c.cell.Index == c.host.ModelType()) c.cell.Flags |= kFlagChecked;
-    if (Enter(c)) Run(c, cmcAppCommand::kChangeModel, c.cell.Index);
+    if (Enter(c)) Run(c, AppCommand::kChangeModel, c.cell.Index);
 }
 
 void About(CellCall& c) {
@@ -154,7 +150,7 @@ void HelpContents(CellCall& c) {
 
 void CallSheetCell(CellCall& c) {
     ShowOwnText(c);
-    if (Enter(c)) Run(c, cmcAppCommand::kOpenSheet, 0, c.cell.Argument.value_or(std::string()));
+    if (Enter(c)) Run(c, AppCommand::kOpenSheet, 0, c.cell.Argument.value_or(std::string()));
 }
 
 // --- check cells of the warning list ---

@@ -233,7 +233,7 @@ TEST_F(AppUndo, AModelChangeIsOneStepThatPutsTheModelBack) {
     Type(CT_IntCh, CL_ChList_Comment, 6, "MINE");
     const std::vector<uint8_t> edited = Bytes();
     const int before = app->Model().ModelType();
-    app->RunCommand(cmcAppCommand::kChangeModel, 0, "");
+    app->RunCommand(AppCommand::kChangeModel, 0, "");
     ASSERT_EQ(app->Model().ModelType(), 0);
     EXPECT_EQ(app->UndoCaption(), "Undo change of model to USA");
     ASSERT_TRUE(app->Undo());

@@ -514,7 +514,7 @@ TEST_F(Printing, PrintSheetFromTheWindowShowsThePreview) {
         EXPECT_FALSE(window.isEnabled());
         preview->reject();
     });
-    window.RunWindowCommand(int(cmcAppCommand::kPrintCurrent), 0, {});
+    window.RunWindowCommand(int(AppCommand::kPrintCurrent), 0, {});
     EXPECT_TRUE(shown);
     EXPECT_TRUE(window.isEnabled());
     EXPECT_FALSE(fs::exists(dir_ + "/window.pdf"));

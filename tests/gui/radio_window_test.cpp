@@ -286,7 +286,7 @@ TEST_F(RadioWindow, ReadEditWriteAndInformationThroughTheWindow) {
     ASSERT_EQ(Environ().comPort, port);
 
     // Read: the progress window stands over the disabled main window and cannot be closed.
-    App().RunCommand(cmcAppCommand::kCloneRead, 0, {});
+    App().RunCommand(AppCommand::kCloneRead, 0, {});
     ASSERT_TRUE(QTest::qWaitFor([&] { return Shown<ProgressWindow>() != nullptr; }, 5000));
     ProgressWindow* progress = Shown<ProgressWindow>();
     EXPECT_FALSE(window->isEnabled());
@@ -323,7 +323,7 @@ TEST_F(RadioWindow, ReadEditWriteAndInformationThroughTheWindow) {
     commit.inputText = "NEW NAME";
     DispatchCell(commit, false);
     prompter->Clear();
-    App().RunCommand(cmcAppCommand::kCloneWrite, 0, {});
+    App().RunCommand(AppCommand::kCloneWrite, 0, {});
     ASSERT_TRUE(Ended(App(), 60000));
     ASSERT_EQ(App().LastCloneOutcome(), cuiMain::CloneOutcome::kDone) << App().LastCloneResult();
     ASSERT_TRUE(QTest::qWaitFor([&] { return !ReadFile(saved).empty(); }, 3000));
@@ -332,7 +332,7 @@ TEST_F(RadioWindow, ReadEditWriteAndInformationThroughTheWindow) {
     EXPECT_EQ(ReadFile(got), "NEW NAME\n");
 
     // Information: the radio's comment in the overlay's clone information sheet.
-    App().RunCommand(cmcAppCommand::kCloneInfo, 0, {});
+    App().RunCommand(AppCommand::kCloneInfo, 0, {});
     ASSERT_TRUE(Ended(App(), 10000));
     ASSERT_TRUE(QTest::qWaitFor([&] { return Shown<cuiCloneInfoDialog>() != nullptr; }, 2000));
     QPointer<cuiCloneInfoDialog> info = Shown<cuiCloneInfoDialog>();
@@ -360,7 +360,7 @@ TEST_F(RadioWindow, ARadioThatGoesAwayMidReadIsALostConnection) {
     ASSERT_GT(Environ().comPort, 0);
     cmcEeprom before;
     before.Assign(App().Working());
-    App().RunCommand(cmcAppCommand::kCloneRead, 0, {});
+    App().RunCommand(AppCommand::kCloneRead, 0, {});
     ASSERT_TRUE(QTest::qWaitFor([&] { return Shown<ProgressWindow>() != nullptr; }, 5000));
     QTest::qWait(1000);
     ASSERT_EQ(App().LastCloneOutcome(), cuiMain::CloneOutcome::kRunning);

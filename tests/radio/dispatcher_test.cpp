@@ -482,8 +482,8 @@ TEST_F(DispatchTest, CommandCellsRunAndShowMenuState) {
     CellRun(save, cellkey::kDoubleClick);
     CellRun(save, ' ');
     ASSERT_EQ(host.commands.size(), 2u);
-    EXPECT_EQ(host.commands[0].command, cmcAppCommand::kSaveAs);
-    EXPECT_EQ(host.commands[1].command, cmcAppCommand::kSave);
+    EXPECT_EQ(host.commands[0].command, AppCommand::kSaveAs);
+    EXPECT_EQ(host.commands[1].command, AppCommand::kSave);
 
     host.recent = {"", "a&b.kcf"};
     const struct {
@@ -549,14 +549,14 @@ TEST_F(DispatchTest, CommandCellsRunAndShowMenuState) {
     host.commands.clear();
     const struct {
         int label, index;
-        cmcAppCommand command;
+        AppCommand command;
         int argument;
     } runs[] = {
-        {CL_Menu_Port_Com, 3, cmcAppCommand::kSelectPort, 3},
-        {CL_Menu_Port_ComList2, 0, cmcAppCommand::kPortDialog, 2},
-        {CL_Model, 6, cmcAppCommand::kChangeModel, 6},
-        {CL_Menu_File_Recent, 1, cmcAppCommand::kOpenRecent, 1},
-        {CL_Menu_Clone_Write, 0, cmcAppCommand::kCloneWrite, 0},
+        {CL_Menu_Port_Com, 3, AppCommand::kSelectPort, 3},
+        {CL_Menu_Port_ComList2, 0, AppCommand::kPortDialog, 2},
+        {CL_Model, 6, AppCommand::kChangeModel, 6},
+        {CL_Menu_File_Recent, 1, AppCommand::kOpenRecent, 1},
+        {CL_Menu_Clone_Write, 0, AppCommand::kCloneWrite, 0},
     };
     for (const auto& r : runs) {
         cmcCellObj item;

@@ -123,7 +123,7 @@ struct RecordingHost : CellDispatchHost {
     RowCommander* rows = nullptr;
 
     struct Command {
-        cmcAppCommand command;
+        AppCommand command;
         int argument;
         std::string text;
     };
@@ -150,7 +150,7 @@ struct RecordingHost : CellDispatchHost {
     int CloneInfoModel() const override { return infoModel; }
     std::string CloneInfoRevision() const override { return infoRevision; }
     std::string CloneInfoComment() const override { return infoComment; }
-    void RunCommand(cmcAppCommand c, int argument, const std::string& text) override {
+    void RunCommand(AppCommand c, int argument, const std::string& text) override {
         commands.push_back({c, argument, text});
     }
     void ArmWarningRecheck() override { ++recheckArmed; }
