@@ -140,13 +140,13 @@ bool HasCellHost() {
     return g_host != nullptr;
 }
 
-void CellHandlerTable::Set(int label, cmcCellHandler handler) {
+void CellHandlerTable::Set(int label, CellHandler handler) {
     if (label >= 0 && label < kSize) handlers_[label] = handler;
 }
-void CellHandlerTable::SetRange(int firstLabel, int lastLabel, cmcCellHandler handler) {
+void CellHandlerTable::SetRange(int firstLabel, int lastLabel, CellHandler handler) {
     for (int l = firstLabel; l <= lastLabel; ++l) Set(l, handler);
 }
-cmcCellHandler CellHandlerTable::Get(int label) const {
+CellHandler CellHandlerTable::Get(int label) const {
     return label >= 0 && label < kSize ? handlers_[label] : nullptr;
 }
 
@@ -202,7 +202,7 @@ EditorSignal DispatchCell(cmcCellCapsule& req, bool notify) {
     bool answered = false;
     if (RunMenuCommand(c, label)) answered = PreStep(c, category, label);
     if (!answered) {
-        if (cmcCellHandler handler = Handlers().Get(label)) {
+        if (CellHandler handler = Handlers().Get(label)) {
             handler(c);
         } else if (!SettingsOrDebugCell(c, label)) {
             c.NotYet();

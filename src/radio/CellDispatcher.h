@@ -64,18 +64,18 @@ struct CellCall {
     void SetWarning() { req.resultFlags |= cmcCellCapsule::kWarning; }
 };
 
-using cmcCellHandler = void (*)(CellCall& call);
+using CellHandler = void (*)(CellCall& call);
 
 // Label -> handler. Each group of cells registers its handlers when the table is first built.
 class CellHandlerTable {
   public:
-    void Set(int label, cmcCellHandler handler);
-    void SetRange(int firstLabel, int lastLabel, cmcCellHandler handler);
-    cmcCellHandler Get(int label) const;
+    void Set(int label, CellHandler handler);
+    void SetRange(int firstLabel, int lastLabel, CellHandler handler);
+    CellHandler Get(int label) const;
 
   private:
     static constexpr int kSize = kCellLabelCount;
-    cmcCellHandler handlers_[kSize] = {};
+    CellHandler handlers_[kSize] = {};
 };
 
 // The groups of handlers; the table calls each once (CellDispatcher.cpp lists them).
