@@ -26,13 +26,13 @@ cmcEvMan::~cmcEvMan() {
     if (gHub == this) gHub = nullptr;
 }
 
-void cmcEvMan::Subscribe(cmcEvCallback callback, void* user) {
+void cmcEvMan::Subscribe(HubCallback callback, void* user) {
     if (reinterpret_cast<uintptr_t>(callback) < kNoCallableBelow) return;
     Unsubscribe(callback, user);
     subs_.push_front({callback, user, false});
 }
 
-void cmcEvMan::Unsubscribe(cmcEvCallback callback, void* user) {
+void cmcEvMan::Unsubscribe(HubCallback callback, void* user) {
     for (auto& s : subs_)
         if (s.callback == callback && s.user == user) s.removed = true;
 }

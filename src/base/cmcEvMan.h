@@ -33,7 +33,7 @@ struct HubEvent {
     }
 };
 
-using cmcEvCallback = void (*)(void* user, HubEvent& event);
+using HubCallback = void (*)(void* user, HubEvent& event);
 
 class cmcEvMan {
   public:
@@ -42,8 +42,8 @@ class cmcEvMan {
     cmcEvMan(const cmcEvMan&) = delete;
     cmcEvMan& operator=(const cmcEvMan&) = delete;
 
-    void Subscribe(cmcEvCallback callback, void* user);
-    void Unsubscribe(cmcEvCallback callback, void* user);
+    void Subscribe(HubCallback callback, void* user);
+    void Unsubscribe(HubCallback callback, void* user);
 
     void Send(int code, intptr_t first = 0, int second = 0);
     void SendText(int code, intptr_t first, int second, const std::string& text);
@@ -66,7 +66,7 @@ class cmcEvMan {
 
   private:
     struct Subscription {
-        cmcEvCallback callback;
+        HubCallback callback;
         void* user;
         bool removed;
     };

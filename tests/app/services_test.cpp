@@ -67,7 +67,7 @@ TEST(WireServices, PostedEventsRunOnTheClockTheProgramGives) {
     ASSERT_TRUE(services->FirstInstance());
     constexpr int kCode = 4242;
     int delivered = 0;
-    cmcEvCallback count = [](void* user, HubEvent& event) {
+    HubCallback count = [](void* user, HubEvent& event) {
         if (event.code == kCode) ++*static_cast<int*>(user);
     };
     EvMan().Subscribe(count, &delivered);
