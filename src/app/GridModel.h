@@ -54,7 +54,7 @@ class GridHost {
     virtual void Choose(int /*column*/, int /*row*/) {}
 };
 
-using cmcGridDispatcher = EditorSignal (*)(cmcCellCapsule& request, bool notify);
+using GridDispatcher = EditorSignal (*)(cmcCellCapsule& request, bool notify);
 
 class GridModel {
   public:
@@ -101,8 +101,8 @@ class GridModel {
     static std::optional<cmcCellObj> QueryPopupCell(intptr_t identity);
 
     // Set-up before Build.
-    void SetDispatcher(cmcGridDispatcher dispatcher) { dispatcher_ = dispatcher; }
-    cmcGridDispatcher Dispatcher() const { return dispatcher_; }
+    void SetDispatcher(GridDispatcher dispatcher) { dispatcher_ = dispatcher; }
+    GridDispatcher Dispatcher() const { return dispatcher_; }
     // A drop-down chooser: `owner` is the request of the cell it was opened on.
     void SetChooser(const cmcCellCapsule& owner);
     void SetInitialCell(int label, int index);
@@ -253,7 +253,7 @@ class GridModel {
 
     std::unique_ptr<SheetDef> def_;
     GridHost& host_;
-    cmcGridDispatcher dispatcher_ = nullptr;
+    GridDispatcher dispatcher_ = nullptr;
     std::unique_ptr<cmcCellCapsule> owner_;
     std::optional<std::pair<int, int>> initial_;
     Position saved_;
