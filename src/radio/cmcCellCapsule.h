@@ -10,7 +10,7 @@ class cmcCellObj;
 struct cmcCellCapsule;
 
 // Called at the end of an input call with the redraw mask of the grid.
-using cmcCellNotify = void (*)(void* user, cmcCellCapsule& request, int changeFlags);
+using CellNotify = void (*)(void* user, cmcCellCapsule& request, int changeFlags);
 // Opens the in-place editor on the current cell with the request's text and selection.
 using cmcCellEditorOpen = void (*)(void* user, cmcCellCapsule& request, int flag);
 
@@ -79,7 +79,7 @@ struct cmcCellCapsule {
     int row = 0;
     int gotoFlag = 0;
     int replayKey = 0;
-    cmcCellNotify notify = nullptr;
+    CellNotify notify = nullptr;
     void* user = nullptr;
     cmcCellEditorOpen editorOpen = nullptr;
     EditorSignal signal = EditorSignal::kNone;  // of the last dispatch
