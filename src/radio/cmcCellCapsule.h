@@ -12,7 +12,7 @@ struct cmcCellCapsule;
 // Called at the end of an input call with the redraw mask of the grid.
 using CellNotify = void (*)(void* user, cmcCellCapsule& request, int changeFlags);
 // Opens the in-place editor on the current cell with the request's text and selection.
-using cmcCellEditorOpen = void (*)(void* user, cmcCellCapsule& request, int flag);
+using CellEditorOpen = void (*)(void* user, cmcCellCapsule& request, int flag);
 
 // How a request commits a value.
 enum class CommitMode : int {
@@ -81,7 +81,7 @@ struct cmcCellCapsule {
     int replayKey = 0;
     CellNotify notify = nullptr;
     void* user = nullptr;
-    cmcCellEditorOpen editorOpen = nullptr;
+    CellEditorOpen editorOpen = nullptr;
     EditorSignal signal = EditorSignal::kNone;  // of the last dispatch
     // Overlay key of why a committed value was refused (nothing was changed); the dispatcher
     // shows it in the bottom bar, the command line prints it.
