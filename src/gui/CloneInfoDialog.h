@@ -3,7 +3,7 @@
 // sheet dialog, titled with the application's title.
 #include "gui/SheetDialog.h"
 
-using cuiCloneInfoDialog = SheetDialog;
+using CloneInfoDialog = SheetDialog;
 
 // Builds and shows the dialog without waiting; it frees itself when closed.
 SheetDialog* ShowCloneInfoDialog(QWidget* owner);

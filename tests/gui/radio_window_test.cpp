@@ -334,8 +334,8 @@ TEST_F(RadioWindow, ReadEditWriteAndInformationThroughTheWindow) {
     // Information: the radio's comment in the overlay's clone information sheet.
     App().RunCommand(AppCommand::kCloneInfo, 0, {});
     ASSERT_TRUE(Ended(App(), 10000));
-    ASSERT_TRUE(QTest::qWaitFor([&] { return Shown<cuiCloneInfoDialog>() != nullptr; }, 2000));
-    QPointer<cuiCloneInfoDialog> info = Shown<cuiCloneInfoDialog>();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return Shown<CloneInfoDialog>() != nullptr; }, 2000));
+    QPointer<CloneInfoDialog> info = Shown<CloneInfoDialog>();
     EXPECT_FALSE(window->isEnabled());
     bool named = false;
     GridModel& m = *info->Grid()->Model();
