@@ -16,9 +16,9 @@
 #include <QStyle>
 #include <QStyleFactory>
 #include <QStyleOption>
-#include <QSvgRenderer>
 
 #include "gui/DataPaths.h"
+#include "gui/IconPicture.h"
 #include "platform/Folders.h"
 
 namespace {
@@ -161,8 +161,8 @@ class SvgIconEngine : public QIconEngine {
             if (!px.isEmpty()) {
                 QPainter painter(&pixmap);
                 painter.setRenderHint(QPainter::Antialiasing);
-                QSvgRenderer(file_).render(&painter);
-                if (!mark_.isEmpty()) QSvgRenderer(mark_).render(&painter);
+                icons::DrawPicture(painter, file_, px);
+                if (!mark_.isEmpty()) icons::DrawPicture(painter, mark_, px);
             }
             if (mode == QIcon::Disabled) {
                 // Greyed as the style would grey a bitmap icon.
