@@ -16,7 +16,8 @@ constexpr int kBlock = 64;
 
 size_t UndoHistory::Step::Cost() const {
     return sizeof(Step) + runs.capacity() * sizeof(Run) + before.capacity() + after.capacity() +
-           what.text.capacity();
+           what.text.capacity() + (what.documentBefore ? what.documentBefore->baseline.size() : 0) +
+           (what.documentAfter ? what.documentAfter->baseline.size() : 0);
 }
 
 void UndoHistory::SetLimits(Limits limits) {

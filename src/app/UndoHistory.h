@@ -5,10 +5,19 @@
 #include <cstddef>
 #include <cstdint>
 #include <deque>
+#include <memory>
 #include <string>
 #include <vector>
 
 class cmcEeprom;
+
+// The document around a step that replaces it (a model change, a read from the radio): its
+// file name, the image last saved and whether it was modified.
+struct UndoDocument {
+    std::string path;
+    bool modified = false;
+    std::vector<uint8_t> baseline;
+};
 
 struct UndoWhat {
     enum Kind { kChange, kCellEdit, kRowCommand, kImport, kModelChange, kRadioRead };
@@ -22,6 +31,10 @@ struct UndoWhat {
     // Model type before and after the step; undo and redo put the model back with the bytes.
     int modelBefore = -1;
     int modelAfter = -1;
+    // Set only for steps that replace the document: undo and redo give its file name and its
+    // modified mark back with the bytes.
+    std::shared_ptr<const UndoDocument> documentBefore;
+    std::shared_ptr<const UndoDocument> documentAfter;
 };
 
 class UndoHistory {

@@ -313,6 +313,22 @@ void cuiMain::RecordStep(UndoWhat what) {
     history_.Commit(working_, what);
 }
 
+std::shared_ptr<const UndoDocument> cuiMain::DocumentState() const {
+    auto document = std::make_shared<UndoDocument>();
+    document->path = documentPath_;
+    document->modified = modified_;
+    document->baseline.assign(baseline_.Bytes(), baseline_.Bytes() + baseline_.Size());
+    return document;
+}
+
+void cuiMain::RestoreDocumentState(const UndoDocument& document) {
+    if (static_cast<int>(document.baseline.size()) == baseline_.Size())
+        baseline_.WriteBlock(0, document.baseline.data(), baseline_.Size());
+    documentPath_ = document.path;
+    modified_ = document.modified || working_.Differs(baseline_);
+    UpdateTitle();
+}
+
 void cuiMain::EndStepGroup(const UndoWhat& what) {
     if (stepGroup_ > 0) --stepGroup_;
     RecordStep(what);
@@ -348,12 +364,17 @@ bool cuiMain::MoveInHistory(bool redo) {
     const UndoWhat* next = redo ? history_.NextRedo() : history_.NextUndo();
     if (next == nullptr) return false;
     const int model = redo ? next->modelAfter : next->modelBefore;
+    // A step that replaced the document gives back the document it replaced, unless the user
+    // has saved under another name since: that name stays.
+    const auto from = redo ? next->documentBefore : next->documentAfter;
+    const auto to = redo ? next->documentAfter : next->documentBefore;
     lastStepRanges_.clear();
     if (redo)
         history_.Redo(working_, &lastStepRanges_);
     else
         history_.Undo(working_, &lastStepRanges_);
     AfterHistoryStep(model, lastStepRanges_);
+    if (from && to && documentPath_ == from->path) RestoreDocumentState(*to);
     CheckModified();
     ArmWarningRecheck();
     EvMan().Send(ev::kRepaintAll);

@@ -140,6 +140,9 @@ class cuiMain {
     // Takes what changed in the working image since the last step as one step (nothing when
     // nothing changed). Inside a group the steps wait for EndStepGroup, which makes them one.
     void RecordStep(UndoWhat what);
+    // The document as it stands (file name, modified mark, saved image), for a step that
+    // replaces it.
+    std::shared_ptr<const UndoDocument> DocumentState() const;
     void BeginStepGroup() { ++stepGroup_; }
     void EndStepGroup(const UndoWhat& what);
     // False, and nothing changes, when there is no step or a clone run is going on.
@@ -201,6 +204,7 @@ class cuiMain {
     static std::string FileNamePart(const std::string& path);
     static std::string DirectoryPart(const std::string& path);
     void SetDocumentPath(const std::string& path);
+    void RestoreDocumentState(const UndoDocument& document);
 
     std::string baseName_;
     int imageSize_;

@@ -118,14 +118,16 @@ void cuiMain::ReadDone(void* self, dst_CDrv_Result* r) {
     what.kind = UndoWhat::kRadioRead;
     what.modelBefore = app->CurrentModelType();
     app->RecordStep({});  // an edit not yet a step stays apart from the read
+    what.documentBefore = app->DocumentState();
     app->working_.Assign(r->image);
     ++app->documentSerial_;
     app->AdjustImage(app->working_);
     app->OnImageLoaded(app->working_);
-    app->RecordStep(what);
     // A read is a new, unsaved document.
     app->modified_ = true;
     app->SetDocumentPath("");
+    what.documentAfter = app->DocumentState();
+    app->RecordStep(what);
     app->View().CloseSheet();
     EvMan().Send(ev::kRebuildTree);
     app->StopClone(CloneOutcome::kDone);

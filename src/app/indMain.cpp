@@ -170,7 +170,11 @@ void indMain::RunCommand(AppCommand command, int argument, const std::string& te
             UndoWhat what;
             what.kind = UndoWhat::kModelChange;
             what.modelBefore = model_.ModelType();
-            if (model_.ChangeModel(argument, true)) RecordStep(what);
+            what.documentBefore = DocumentState();
+            if (model_.ChangeModel(argument, true)) {
+                what.documentAfter = DocumentState();
+                RecordStep(what);
+            }
             break;
         }
         default:

@@ -229,19 +229,46 @@ TEST_F(AppUndo, CaptionsNameTheStepAndTheMenuCommandsAreDisabledWhenEmpty) {
     EXPECT_EQ(app->RedoCaption(), "Redo change of own MMSI (DSC ID of this radio)");
 }
 
-TEST_F(AppUndo, AModelChangeIsOneStepThatPutsTheModelBack) {
-    Type(CT_IntCh, CL_ChList_Comment, 6, "MINE");
-    const std::vector<uint8_t> edited = Bytes();
+TEST_F(AppUndo, AModelChangeIsOneStepThatPutsTheModelTheFileNameAndTheModifiedMarkBack) {
+    char tmpl[] = "/tmp/kelda-undo-XXXXXX";
+    const std::string dir = mkdtemp(tmpl);
+    const std::string path = dir + "/boat.kcf";
+    const std::string other = dir + "/other.kcf";
     const int before = app->Model().ModelType();
+    // A saved file, then the same file with an edit not yet saved.
+    for (bool edited : {false, true}) {
+        SCOPED_TRACE(edited);
+        Type(CT_IntCh, CL_ChList_Comment, 6, "MINE");
+        ASSERT_EQ(app->SaveToFile(path), 0);
+        if (edited) Type(CT_IntCh, CL_ChList_Comment, 8, "MORE");
+        const std::vector<uint8_t> held = Bytes();
+        app->RunCommand(AppCommand::kChangeModel, 0, "");
+        ASSERT_EQ(app->Model().ModelType(), 0);
+        EXPECT_TRUE(app->Untitled());
+        EXPECT_EQ(app->UndoCaption(), "Undo change of model to USA");
+        ASSERT_TRUE(app->Undo());
+        EXPECT_EQ(app->Model().ModelType(), before);
+        EXPECT_EQ(Bytes(), held);
+        EXPECT_EQ(app->DocumentPath(), path);
+        EXPECT_EQ(app->Modified(), edited);
+        ASSERT_TRUE(app->Redo());
+        EXPECT_EQ(app->Model().ModelType(), 0);
+        EXPECT_TRUE(app->Untitled());
+        EXPECT_FALSE(app->Modified());
+        ASSERT_TRUE(app->Undo());
+        EXPECT_EQ(app->DocumentPath(), path);
+    }
+    // Saved under another name after the change: that name stays, and the old bytes differ
+    // from what it holds.
     app->RunCommand(AppCommand::kChangeModel, 0, "");
-    ASSERT_EQ(app->Model().ModelType(), 0);
-    EXPECT_EQ(app->UndoCaption(), "Undo change of model to USA");
+    ASSERT_EQ(app->SaveToFile(other), 0);
     ASSERT_TRUE(app->Undo());
     EXPECT_EQ(app->Model().ModelType(), before);
-    EXPECT_EQ(Bytes(), edited);
+    EXPECT_EQ(app->DocumentPath(), other);
     EXPECT_TRUE(app->Modified());
-    ASSERT_TRUE(app->Redo());
-    EXPECT_EQ(app->Model().ModelType(), 0);
+    std::remove(path.c_str());
+    std::remove(other.c_str());
+    rmdir(dir.c_str());
 }
 
 TEST_F(AppUndo, SavingKeepsTheHistoryAndNewAndOpenClearIt) {
@@ -285,8 +312,10 @@ TEST_F(AppUndo, AReadIsOneStepAndNothingMovesWhileTheRadioIsBusy) {
         [&] { return app->LastCloneOutcome() != cuiMain::CloneOutcome::kRunning; }, 120000, 5));
     ASSERT_EQ(app->LastCloneOutcome(), cuiMain::CloneOutcome::kDone);
     EXPECT_EQ(app->UndoCaption(), "Undo read from the radio");
+    EXPECT_TRUE(app->Untitled());
     ASSERT_TRUE(app->Undo());
     EXPECT_EQ(Bytes(), edited);
+    EXPECT_TRUE(app->Modified());
     EXPECT_EQ(app->UndoCaption(), "Undo change of channel 4 name");
 }
 
