@@ -3,7 +3,6 @@
 #include <QAction>
 #include <QApplication>
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QHBoxLayout>
@@ -21,6 +20,7 @@
 #include "app/WindowPlacement.h"
 #include "gui/DataPaths.h"
 #include "gui/IconSet.h"
+#include "platform/FileReader.h"
 #include "platform/Folders.h"
 #include "platform/Prompt.h"
 #include "text/OverlayFormat.h"
@@ -39,19 +39,29 @@ int OverlayNumber(const char* key, int fallback) {
     return ok && v > 0 && v < 10000 ? v : fallback;
 }
 
+// The whole file when it is a plain file within the help's limit; nothing otherwise.
+std::optional<QByteArray> ReadHelpFile(const QString& file) {
+    platform::FileReader reader;
+    if (reader.Open(file.toStdString()) != platform::FileStatus::Ok) return std::nullopt;
+    if (reader.Size() > kMaxHelpFileBytes) return std::nullopt;
+    std::string bytes;
+    if (reader.ReadAll(kMaxHelpFileBytes, bytes) != platform::FileStatus::Ok) return std::nullopt;
+    return QByteArray(bytes.data(), static_cast<qsizetype>(bytes.size()));
+}
+
 // The page's words, without its markup, for the search.
 QString PlainText(const QString& file) {
-    QFile f(file);
-    if (!f.open(QIODevice::ReadOnly)) return {};
-    QString html = QString::fromUtf8(f.read(1 << 20));
+    const auto bytes = ReadHelpFile(file);
+    if (!bytes) return {};
+    QString html = QString::fromUtf8(*bytes);
     html.remove(QRegularExpression(QStringLiteral("<[^>]*>")));
     return html;
 }
 
 QString PageTitle(const QString& file) {
-    QFile f(file);
-    if (!f.open(QIODevice::ReadOnly)) return QFileInfo(file).fileName();
-    const QString html = QString::fromUtf8(f.read(1 << 16));
+    const auto bytes = ReadHelpFile(file);
+    if (!bytes) return QFileInfo(file).fileName();
+    const QString html = QString::fromUtf8(bytes->left(1 << 16));
     const auto m = QRegularExpression(QStringLiteral("<title>([^<]*)</title>"),
                                       QRegularExpression::CaseInsensitiveOption)
                        .match(html);
@@ -59,6 +69,28 @@ QString PageTitle(const QString& file) {
 }
 
 }  // namespace
+
+QVariant HelpBrowser::loadResource(int type, const QUrl& name) {
+    QUrl url = name;
+    if (url.isRelative() && source().isValid()) url = source().resolved(url);
+    QString file = url.isLocalFile() ? url.toLocalFile() : QString();
+    if (file.isEmpty() || !QFileInfo::exists(file)) {
+        // As the browser itself looks: beside the page shown, then in the search paths.
+        file.clear();
+        for (const QString& dir : searchPaths()) {
+            const QString candidate = QDir(dir).filePath(name.path());
+            if (QFileInfo::exists(candidate)) {
+                file = candidate;
+                break;
+            }
+        }
+    }
+    if (file.isEmpty()) return QTextBrowser::loadResource(type, name);
+    if (auto bytes = ReadHelpFile(file)) return *bytes;
+    if (type != QTextDocument::HtmlResource && type != QTextDocument::MarkdownResource) return {};
+    return QStringLiteral("<p>%1</p>")
+        .arg(Latin1(GTex().GetLine(keys::kSysHtmlHelpError, 1)).toHtmlEscaped());
+}
 
 HelpWindow::HelpWindow(const QString& contentsFile, QWidget* parent)
     : QWidget(parent, Qt::Window), contents_(contentsFile) {
@@ -87,7 +119,7 @@ HelpWindow::HelpWindow(const QString& contentsFile, QWidget* parent)
     bar->addStretch(1);
     bar->addWidget(search_, 2);
     layout->addLayout(bar);
-    browser_ = new QTextBrowser(this);
+    browser_ = new HelpBrowser(this);
     browser_->setOpenLinks(true);
     browser_->setOpenExternalLinks(true);
     browser_->setSearchPaths({QFileInfo(contentsFile).absolutePath()});
@@ -259,7 +291,8 @@ int HelpViewer::ShowPopup(int contextNumber, QPoint cursor) {
         return kNoHelpFile;
     }
     const QString topic = TopicFile(contextNumber);
-    if (topic.isEmpty() || !QFileInfo(topic).isFile()) {
+    if (topic.isEmpty() || !QFileInfo(topic).isFile() ||
+        QFileInfo(topic).size() > kMaxHelpFileBytes) {
         // The earlier pop-up, if any, stays where it was.
         Report(kNoTopic);
         return kNoTopic;
@@ -268,7 +301,7 @@ int HelpViewer::ShowPopup(int contextNumber, QPoint cursor) {
     closer_.reset();
     const int width = OverlayNumber(keys::kSysHtmlHelpPopupWidth, 420);
     const int height = OverlayNumber(keys::kSysHtmlHelpPopupHeight, 300);
-    auto* popup = new QTextBrowser(main_);
+    auto* popup = new HelpBrowser(main_);
     // A tool-tip window: it never takes the keyboard or grabs the mouse, so the window under it
     // goes on working; the closer takes it away as the user moves on.
     popup->setWindowFlags(Qt::ToolTip);

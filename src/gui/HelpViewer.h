@@ -10,9 +10,25 @@
 
 class QLineEdit;
 #include <QTextBrowser>
+#include <QUrl>
+#include <QVariant>
 class QToolButton;
 class PopupCloser;
 #include <memory>
+
+// The most the help reads of one file (a page, a style sheet, a picture), as the other files
+// the program reads are bounded.
+inline constexpr qint64 kMaxHelpFileBytes = qint64{1} << 20;
+
+// A browser that reads the help's files itself: a file beyond kMaxHelpFileBytes, or one that
+// is no plain file, shows the help's "no help" text in place of a page (and nothing in place
+// of a picture), so no file can stall the window or fill the memory.
+class HelpBrowser : public QTextBrowser {
+    Q_OBJECT
+  public:
+    using QTextBrowser::QTextBrowser;
+    QVariant loadResource(int type, const QUrl& name) override;
+};
 
 // The help window: one page at a time with its history.
 class HelpWindow : public QWidget {

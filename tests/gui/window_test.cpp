@@ -1,6 +1,7 @@
 // The main window driven as a user drives it: menus, toolbar, tree keys, restarts over one
 // settings file, the About box, help, manufacturer mode and the debug windows.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <QAbstractItemDelegate>
 #include <QAction>
@@ -778,6 +779,42 @@ TEST_F(Window, AMissingHelpFolderGivesTheHelpErrorWithItsPath) {
     EXPECT_EQ(prompts_.shown()[0].icon, platform::PromptIcon::Error);
     EXPECT_NE(prompts_.shown()[0].text.find(data + "/help/index.html"), std::string::npos)
         << prompts_.shown()[0].text;
+    SetGuiDataFolder(KELDA_BIN_DIR);
+}
+
+// A help page far beyond the limit, or one that is no file at all, never stalls F1 or the help
+// window: the pop-up is refused with the help's error and the window shows that text instead.
+TEST_F(Window, AnOutsizedOrOddHelpPageGivesTheHelpErrorAndNeverStalls) {
+    const std::string data = dir_ + "/data";
+    fs::create_directory(data);
+    for (const auto& e : fs::directory_iterator(KELDA_BIN_DIR))
+        if (e.path().extension() == ".OVL" || e.path().extension() == ".kcf" ||
+            e.path().filename() == "help")
+            fs::copy(e.path(), data + "/" + e.path().filename().string(),
+                     fs::copy_options::recursive);
+    session_ = std::make_unique<AppSession>(data, settings_, 1280, 800);
+    window_ = std::make_unique<TForm1>(&session_->App());
+    window_->show();
+    Trigger("Help", "Contents");
+    ASSERT_NE(window_->Help(), nullptr);
+    HelpWindow* help = window_->Help()->Window();
+    ASSERT_NE(help, nullptr);
+    const QString page = window_->Help()->TopicFile(1001);
+    const std::string noHelp = GTex().GetLine("GI_Sys_HtmlHelp_Error", 1);
+    fs::resize_file(page.toStdString(), 20 << 20);  // 20 MB of NULs
+    const QString odd = QString::fromStdString(data + "/help/odd.html");
+    ASSERT_EQ(mkfifo(odd.toLocal8Bit().constData(), 0600), 0);  // opening it would wait forever
+
+    prompts_.Clear();
+    EXPECT_EQ(window_->Help()->ShowPopup(1001, QPoint(10, 10)), HelpViewer::kNoTopic);
+    ASSERT_EQ(prompts_.shown().size(), 1u);
+    EXPECT_EQ(prompts_.shown()[0].text, noHelp);
+    for (const QString& file : {page, odd}) {
+        help->ShowPage(file);
+        EXPECT_EQ(help->Browser()->toPlainText().trimmed().toStdString(), noHelp);
+    }
+    help->Search("channel");  // reads every page, the odd ones left out
+    EXPECT_TRUE(help->Browser()->toHtml().contains("topic"));
     SetGuiDataFolder(KELDA_BIN_DIR);
 }
 
