@@ -173,6 +173,10 @@ class cuiMain {
     bool VerifyAfterWriteChoosable() const;
     int ModelCode() const { return modelCode_; }
     int SubCode() const { return subCode_; }
+    // The address ranges a write sends to the radio whose identity block is `identity` (the
+    // whole writable memory for an older radio or in manufacturer mode), and those a read takes.
+    const AddressRange* WriteRangesFor(const uint8_t* identity) const;
+    static const AddressRange* ReadRanges();
     const std::string& BaseName() const { return baseName_; }
 
   protected:

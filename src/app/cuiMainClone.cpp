@@ -176,19 +176,26 @@ void cuiMain::WriteInfoDone(void* self, dst_CDrv_Result* r) {
 
     cmcEeprom copy;
     copy.Assign(app->working_);
-    const int radioVersion =
-        Version(id[kIdVersion[0]], id[kIdVersion[1]], id[kIdVersion[2]], id[kIdVersion[3]]);
-    const cmcEeprom& ref = app->reference_;
-    const int refVersion = Version(ref.GetByte(kImageVersion[0]), ref.GetByte(kImageVersion[1]),
-                                   ref.GetByte(kImageVersion[2]), ref.GetByte(kImageVersion[3]));
-    const AddressRange* list =
-        (app->MakerMode() || radioVersion < refVersion) ? kFullWriteList : kShortWriteList;
+    const AddressRange* list = app->WriteRangesFor(id.data());
     app->written_.Assign(copy);
     app->writtenList_ = list;
     app->verifyBytes_.clear();
     app->verifyMeaning_.clear();
     if (!app->cloneMan_->StartWrite(copy, list, &cuiMain::WriteDone, app))
         app->StopClone(CloneOutcome::kStopped);
+}
+
+const AddressRange* cuiMain::WriteRangesFor(const uint8_t* id) const {
+    const int radioVersion =
+        Version(id[kIdVersion[0]], id[kIdVersion[1]], id[kIdVersion[2]], id[kIdVersion[3]]);
+    const cmcEeprom& ref = reference_;
+    const int refVersion = Version(ref.GetByte(kImageVersion[0]), ref.GetByte(kImageVersion[1]),
+                                   ref.GetByte(kImageVersion[2]), ref.GetByte(kImageVersion[3]));
+    return (MakerMode() || radioVersion < refVersion) ? kFullWriteList : kShortWriteList;
+}
+
+const AddressRange* cuiMain::ReadRanges() {
+    return kReadList;
 }
 
 void cuiMain::WriteDone(void* self, dst_CDrv_Result* r) {

@@ -23,5 +23,9 @@ int CmdPorts(int argc, char** argv);
 int CmdInfo(int argc, char** argv);
 int CmdRead(int argc, char** argv);
 int CmdWrite(int argc, char** argv);
+int CmdFleet(int argc, char** argv);
+
+// Reads a CSV file (at most 4 MB); false with `why` set when it cannot be read.
+bool ReadCsvFile(const std::string& path, std::string& text, std::string& why);
 
 }  // namespace cli

@@ -69,6 +69,8 @@ int WriteOutput(const std::string& path, const std::string& text) {
     return kExitFatal;
 }
 
+}  // namespace
+
 // The largest table as CSV is some tens of kilobytes; anything near this is no table.
 constexpr int64_t kMaxCsvFile = 4 * 1024 * 1024;
 
@@ -101,6 +103,8 @@ bool ReadCsvFile(const std::string& path, std::string& text, std::string& why) {
             return false;
     }
 }
+
+namespace {
 
 // Model types are the lines of the initial-file list.
 int ModelTypeCount() {
@@ -401,7 +405,7 @@ int RunCommand(const std::string& command, int argc, char** argv) {
         {"get", CmdGet},       {"set", CmdSet},       {"warnings", CmdWarnings},
         {"export", CmdExport}, {"import", CmdImport}, {"diff", CmdDiff},
         {"ports", CmdPorts},   {"info", CmdInfo},     {"read", CmdRead},
-        {"write", CmdWrite},
+        {"write", CmdWrite},   {"fleet", CmdFleet},
     };
     for (const auto& c : kCommands)
         if (command == c.name) return c.run(argc, argv);
