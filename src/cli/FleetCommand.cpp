@@ -41,9 +41,13 @@ std::string RowName(int number, const std::string& mmsi) {
     return "row " + std::to_string(number) + " (MMSI " + mmsi + ")";
 }
 
+// The rows named one by one, the first 20 of a long list and how many more.
 std::string RowList(const std::vector<fleet::Row>& rows) {
+    constexpr size_t kNamed = 20;
     std::string out;
-    for (const auto& r : rows) out += (out.empty() ? "" : ", ") + RowName(r.number, r.mmsi);
+    for (size_t i = 0; i < rows.size() && i < kNamed; ++i)
+        out += (out.empty() ? "" : ", ") + RowName(rows[i].number, rows[i].mmsi);
+    if (rows.size() > kNamed) out += " and " + std::to_string(rows.size() - kNamed) + " more";
     return out;
 }
 
