@@ -137,7 +137,7 @@ TEST_F(CliFleet, ABadListIsRefusedWholeNamingEveryBadRowAndNoRadioIsTouched) {
     // Lists and command lines refused before any radio, with what the message names.
     WriteFile(tmp / "empty.csv", "");
     WriteFile(tmp / "header.csv", "MMSI,Comment\r\n");
-    WriteFile(tmp / "binary.csv", std::string("\x89PNG\r\n\x1a\n\0\0\"x", 14));
+    WriteFile(tmp / "binary.csv", std::string("\x89PNG\r\n\x1a\n\0\0\"x", 12));
     WriteFile(tmp / "good.csv", "MMSI\n211000001\n");
     WriteFile(tmp / "atis.csv", "MMSI,ATIS\n211000001,9211000001\n");
     struct Case {
