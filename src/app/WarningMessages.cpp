@@ -88,6 +88,10 @@ std::string TransmitReason(const Finding& f) {
             return std::string("transmit is on; ") + PlanOf(f) + " limits channel " + ch +
                    " to 1 W, and the radio transmits at the power last chosen: use low power "
                    "there";
+        case Why::NoLowPowerKey:
+            return std::string("transmit is on; ") + PlanOf(f) + " limits channel " + ch +
+                   " to 1 W, but no soft key switches the radio to low power, so it may transmit "
+                   "there at high power: set a soft key to high/low power";
         default:
             return "transmit is on where a ship must not transmit";
     }
@@ -110,6 +114,11 @@ std::string FreeTransmitReason(const Finding& f) {
         case Why::LowPower:
             return "transmits on " + Mhz(f.hz) + ", channel " + std::to_string(f.arg) +
                    ", which is limited to 1 W: use low power there";
+        case Why::NoLowPowerKey:
+            return "transmits on " + Mhz(f.hz) + ", channel " + std::to_string(f.arg) + "; " +
+                   PlanOf(f) +
+                   " limits it to 1 W, but no soft key switches the radio to low power, so it "
+                   "may transmit there at high power: set a soft key to high/low power";
         default:
             return "transmits where a ship must not";
     }

@@ -32,6 +32,8 @@ inline constexpr bool WatchSwitchedOn(uint8_t switches2) {
 }
 // Soft-key functions 0 (scan) and 1 (dual/tri watch) do nothing while their function is off.
 inline constexpr int kSoftKeyScan = 0, kSoftKeyWatch = 1;
+// The soft-key function that switches the transmitter between high and low power.
+inline constexpr int kSoftKeyPower = 36;
 inline constexpr bool SoftKeyAvailable(int function, uint8_t switches, uint8_t switches2) {
     if (function == kSoftKeyScan) return ScanSwitchedOn(switches);
     if (function == kSoftKeyWatch) return WatchSwitchedOn(switches2);

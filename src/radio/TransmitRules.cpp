@@ -44,13 +44,17 @@ bool In(int n, std::initializer_list<int> list) {
 }
 
 // The rule of a plan for voice transmission on the ship side of channel n (1-28, 60-88).
-Verdict ShipSideRule(Plan plan, int n, int shown) {
+Verdict ShipSideRule(const cmcEeprom& image, Plan plan, int n, int shown) {
     if (n == 70) return {Tx::Forbidden, Why::DataOnly, shown};
     if (plan == Plan::Usa && n == 15) return {Tx::Forbidden, Why::PlanReceiveOnly, shown};
-    // The 1 W channels: on-board communication (15, 17) and the guards beside 16 (75, 76) in
-    // the international and Canadian plans; bridge-to-bridge 13 and 67 in the US plan, which
-    // sets no limit on 17 (state control) and has no 15 to transmit on.
-    const bool low = plan == Plan::Usa ? In(n, {13, 67, 75, 76}) : In(n, {15, 17, 75, 76});
+    // Bridge-to-bridge 13 and 67 of the US plan: 1 W, yet a ship must be able to call there, so
+    // transmitting is right as long as a key brings the radio to low power.
+    if (plan == Plan::Usa && In(n, {13, 67}))
+        return LowPowerKey(image) ? Verdict{} : Verdict{Tx::LowPower, Why::NoLowPowerKey, shown};
+    // The other 1 W channels: on-board communication (15, 17) and the guards beside 16 (75, 76)
+    // in the international and Canadian plans; the US plan sets no limit on 17 (state control)
+    // and has no 15 to transmit on.
+    const bool low = plan == Plan::Usa ? In(n, {75, 76}) : In(n, {15, 17, 75, 76});
     if (low) return {Tx::LowPower, Why::LowPower, shown};
     return {};
 }
@@ -80,7 +84,7 @@ uint32_t RowShipHz(int row) {
 namespace {
 
 // Voice transmission on channel `number` as the radio numbers it (nn, 10nn, 20nn).
-Verdict NumberRule(Plan plan, int number) {
+Verdict NumberRule(const cmcEeprom& image, Plan plan, int number) {
     if (number > 2000) {
         const int n = number - 2000;
         return {Tx::Forbidden, n == 87 || n == 88 ? Why::DataOnly : Why::CoastSide, number};
@@ -89,7 +93,7 @@ Verdict NumberRule(Plan plan, int number) {
         return {Tx::Forbidden, Why::DataOnly, number};
     const int n = number > 1000 ? number - 1000 : number;
     if (!ShipHz(n)) return {};
-    return ShipSideRule(plan, n, number);
+    return ShipSideRule(image, plan, n, number);
 }
 
 int RowNumber(int row) {
@@ -107,20 +111,20 @@ Verdict ChannelRowTransmit(const cmcEeprom& image, int table, int row) {
     datCh c(const_cast<cmcEeprom*>(&image));
     c.Load(table, row);
     if (!c.Addressed() || c.Unused() || (c.flags & datCh::kTxInh)) return {};
-    return NumberRule(PlanOfTable(table), RowNumber(row));
+    return NumberRule(image, PlanOfTable(table), RowNumber(row));
 }
 
-Verdict DscChannelTransmit(int number, int modelType) {
-    return NumberRule(PlanOfModel(modelType), number);
+Verdict DscChannelTransmit(const cmcEeprom& image, int number, int modelType) {
+    return NumberRule(image, PlanOfModel(modelType), number);
 }
 
-Verdict FreeChannelTransmit(uint32_t hz, int modelType) {
+Verdict FreeChannelTransmit(const cmcEeprom& image, uint32_t hz, int modelType) {
     if (hz == 0) return {Tx::Forbidden, Why::Blank, 0, 0};
     if (hz == kDscHz || hz == kAis1Hz || hz == kAis2Hz)
         return {Tx::Forbidden, Why::DataOnly, 0, hz};
     if (hz >= kShipLowHz && hz <= kShipHighHz) {
         Verdict v{};
-        if (int n = ChannelOfShipHz(hz)) v = ShipSideRule(PlanOfModel(modelType), n, n);
+        if (int n = ChannelOfShipHz(hz)) v = ShipSideRule(image, PlanOfModel(modelType), n, n);
         v.hz = hz;
         return v;
     }
@@ -128,6 +132,12 @@ Verdict FreeChannelTransmit(uint32_t hz, int modelType) {
         if (extra.hz == hz && modelType >= 0 && modelType < 32 && (extra.models >> modelType) & 1)
             return {Tx::Ok, Why::None, 0, hz};
     return {Tx::Forbidden, Why::NotShipFrequency, 0, hz};
+}
+
+bool LowPowerKey(const cmcEeprom& image) {
+    for (int key = 0; key < smap::kSoftKeyCount; ++key)
+        if (image.GetByte(smap::kSoftKeys + key) == smap::kSoftKeyPower) return true;
+    return false;
 }
 
 bool DscOnInland(const cmcEeprom& image, int modelType) {

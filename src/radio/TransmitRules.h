@@ -4,6 +4,7 @@
 // free (user) channels. The ship side of the VHF maritime band is Appendix 18 of the ITU Radio
 // Regulations (156.000-157.425 MHz); the national plans in data/plans add their own channels
 // and limits (the US plan: 15 receive-only, 13 and 67 at 1 W; the UK plan: M1 and M2).
+// The radio cannot limit one channel's power: it transmits at the power last chosen.
 #include <cstdint>
 
 class cmcEeprom;
@@ -23,6 +24,8 @@ enum class Why {
     CoastSide,         // a coast station's transmit frequency (20nn)
     PlanReceiveOnly,   // the plan makes the channel receive-only (US 15)
     LowPower,          // the plan limits the channel to 1 W
+    NoLowPowerKey,     // ... and a ship must call there (US 13, 67), but no key brings the
+                       // radio to low power
     NotShipFrequency,  // a free channel outside the ship side of the plans the radio carries
     Blank,             // a free channel with no transmit frequency
 };
@@ -59,10 +62,14 @@ Verdict ChannelRowTransmit(const cmcEeprom& image, int table, int row);
 
 // Transmitting on a DSC channel number (the working channel a DSC call moves to) of a radio of
 // this model.
-Verdict DscChannelTransmit(int number, int modelType);
+Verdict DscChannelTransmit(const cmcEeprom& image, int number, int modelType);
 
 // Transmitting on a free channel's frequency (0 = blank) in a radio of this model.
-Verdict FreeChannelTransmit(uint32_t hz, int modelType);
+Verdict FreeChannelTransmit(const cmcEeprom& image, uint32_t hz, int modelType);
+
+// Whether a soft key switches the radio between high and low power, so that the owner can
+// bring it to 1 W where a plan asks for it.
+bool LowPowerKey(const cmcEeprom& image);
 
 // Model types from this one on are the inland-waterway radios (ATIS), where DSC is not allowed.
 inline constexpr int kFirstInlandModelType = 7;

@@ -94,7 +94,7 @@ void DscChannel(const cmcEeprom& image, int modelType, int number, std::vector<F
     datCh c(Mutable(image));
     c.Load(mm::kDscCh, number);
     if (c.Unused() || (c.flags & datCh::kTxInh)) return;
-    const txrules::Verdict v = txrules::DscChannelTransmit(number, modelType);
+    const txrules::Verdict v = txrules::DscChannelTransmit(image, number, modelType);
     if (v.tx == Tx::Ok) return;
     Finding f;
     f.check = CL_Check_Dsc_ChTx;
@@ -133,8 +133,8 @@ void FreeRow(const cmcEeprom& image, int modelType, int row, std::vector<Finding
     else if (c.rxHz < txrules::kRxLowHz || c.rxHz > txrules::kRxHighHz)
         add(CL_Fch_FreqR, true, Code::FreeRxOutside).hz = c.rxHz;
     if (transmits) {
-        const txrules::Verdict v =
-            txrules::FreeChannelTransmit((c.state & datCh::kTxBlank) ? 0 : c.txHz, modelType);
+        const txrules::Verdict v = txrules::FreeChannelTransmit(
+            image, (c.state & datCh::kTxBlank) ? 0 : c.txHz, modelType);
         if (v.tx != Tx::Ok) {
             Finding& f = add(CL_Fch_FreqT, v.tx == Tx::Forbidden, Code::FreeTransmit);
             f.hz = v.hz;

@@ -102,10 +102,34 @@ TEST(WarningList, OneEntryPerFaultWordForWord) {
          [](cmcEeprom& im) { SetChannel(im, mm::kUsaCh, Row(15), true, true); },
          {"E USA list, channel 15: transmit is on, but the US plan makes channel 15 "
           "receive-only"}},
+        // US 13 and 67 transmit, as a ship must call there; the 1 W limit is a fault only
+        // while no soft key brings the radio to low power.
         {0,
-         [](cmcEeprom& im) { SetChannel(im, mm::kUsaCh, Row(13), true, true); },
-         {"W USA list, channel 13: transmit is on; the US plan limits channel 13 to 1 W, and the "
-          "radio transmits at the power last chosen: use low power there"}},
+         [](cmcEeprom& im) { im.SetByte(smap::kSoftKeys + 3, 9); },
+         {"W USA list, channel 13: transmit is on; the US plan limits channel 13 to 1 W, but no "
+          "soft key switches the radio to low power, so it may transmit there at high power: set "
+          "a soft key to high/low power",
+          "W USA list, channel 67: transmit is on; the US plan limits channel 67 to 1 W, but no "
+          "soft key switches the radio to low power, so it may transmit there at high power: set "
+          "a soft key to high/low power",
+          "W DSC channels, channel 13: transmit is on; the US plan limits channel 13 to 1 W, but "
+          "no soft key switches the radio to low power, so it may transmit there at high power: "
+          "set a soft key to high/low power",
+          "W DSC channels, channel 67: transmit is on; the US plan limits channel 67 to 1 W, but "
+          "no soft key switches the radio to low power, so it may transmit there at high power: "
+          "set a soft key to high/low power"}},
+        {0,
+         [](cmcEeprom& im) {
+             im.SetByte(smap::kSoftKeys + 3, 9);
+             im.SetByte(smap::kSoftKeys + 12, smap::kSoftKeyPower);
+             SetChannel(im, mm::kUsaCh, Row(13), true, true);
+         },
+         {}},
+        {2,
+         [](cmcEeprom& im) { SetChannel(im, mm::kIntCh, Row(17), true, true); },
+         {"W International list, channel 17: transmit is on; the international plan limits "
+          "channel 17 to 1 W, and the radio transmits at the power last chosen: use low power "
+          "there"}},
         {2,
          [](cmcEeprom& im) { SetChannel(im, mm::kIntCh, Row(70), true, true); },
          {"E International list, channel 70: transmit is on, but channel 70 carries DSC calls "
