@@ -54,7 +54,12 @@ void ReportFileError(int code, const std::string& path) {
     if (!text.empty()) ShowWarning(text);
 }
 
-std::string ReadErrorText(const std::string& path, int code) {
+std::string ReadErrorText(const std::string& path, int code, int mapRevision) {
+    if (code == FileErr_MapRev && mapRevision < 0) {
+        cmcGTex& tex = GTex();
+        return tex.GetText(keys::kMessFileErrHeadline) + "\n\n" +
+               tex.GetText(keys::kMessFileErrNoMapRev) + "\n\n" + path;
+    }
     if (code == FileErr_FileOpen) {
         const platform::PathKind kind = platform::KindOfPath(path);
         if (kind == platform::PathKind::Folder || kind == platform::PathKind::Other) {
@@ -68,8 +73,8 @@ std::string ReadErrorText(const std::string& path, int code) {
     return FileErrorText(code, path);
 }
 
-void ReportReadError(const std::string& path, int code) {
-    const std::string text = ReadErrorText(path, code);
+void ReportReadError(const std::string& path, int code, int mapRevision) {
+    const std::string text = ReadErrorText(path, code, mapRevision);
     if (!text.empty()) ShowWarning(text);
 }
 

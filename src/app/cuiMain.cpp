@@ -186,7 +186,7 @@ int cuiMain::ReadDocumentFile(const std::string& path, cmcEeprom& image) {
         else
             code = file.CheckCoverage(kDocumentRanges);
     }
-    ReportReadError(path, code);
+    ReportReadError(path, code, file.MapRevision());
     return code;
 }
 

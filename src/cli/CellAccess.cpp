@@ -160,7 +160,25 @@ SetOutcome SetChoice(cmcCellObj& cell, const ProbeGrid& probe, const std::string
         CommitChoice(cell, probe.listLabel, static_cast<int>(*n));
         return {};
     }
-    if (SameLoosely(shownBefore, v)) return {};
+    // A channel's use shows with its P and C marks after it ("Used PC"): the marks are not
+    // part of the choice.
+    const bool channelUse = cell.Label == CL_ChList_Atr;
+    auto shows = [&](const std::string& shown) {
+        if (SameLoosely(shown, v)) return true;
+        if (!channelUse) return false;
+        for (const char* marks : {"P", "C", "PC"})
+            if (SameLoosely(shown, v + marks)) return true;
+        return false;
+    };
+    if (shows(shownBefore)) return {};
+    // "Make this the P channel" and "... the C channel" are actions: taken as the window takes
+    // them, the mark moving here from the channel that had it.
+    if (channelUse)
+        for (const auto& e : items)
+            if ((e.value == 1 || e.value == 2) && SameLoosely(e.text, v)) {
+                CommitChoice(cell, probe.listLabel, e.value);
+                return {};
+            }
 
     // Some lists hold actions rather than values (the channel attribute: "Not used" toggles),
     // so an item is taken when the cell then shows the text asked for; failing that, two
@@ -174,7 +192,7 @@ SetOutcome SetChoice(cmcCellObj& cell, const ProbeGrid& probe, const std::string
         if (!SameLoosely(e.text, v)) order.push_back(e.value);
     for (int first : order) {
         CommitChoice(cell, probe.listLabel, first);
-        if (SameLoosely(Render(cell), v)) return {};
+        if (shows(Render(cell))) return {};
         image.Assign(before);
     }
     // Pairs only for short lists: action lists are short, and long value lists need no pairs.
@@ -184,7 +202,7 @@ SetOutcome SetChoice(cmcCellObj& cell, const ProbeGrid& probe, const std::string
         for (int second : order) {
             CommitChoice(cell, probe.listLabel, first);
             CommitChoice(cell, probe.listLabel, second);
-            if (SameLoosely(Render(cell), v)) return {};
+            if (shows(Render(cell))) return {};
             image.Assign(before);
         }
     }

@@ -16,7 +16,10 @@
 #include "platform/AtomicFile.h"
 #include "platform/FileReader.h"
 #include "platform/StandardOutput.h"
+#include "radio/SettingsMap.h"
 #include "radio/cmcClnFile.h"
+#include "sheet/CellCatalogue.h"
+#include "sheet/TextHelpers.h"
 #include "text/OverlayKeys.h"
 #include "text/cmcGTex.h"
 
@@ -225,6 +228,15 @@ int CmdSet(int argc, char** argv) {
     // not pass for done.
     if (!refused) {
         for (auto& e : edits) shown.push_back(GetCell(e.cell));
+        // The soft keys follow the scan and watch functions switched on: the save gives them
+        // the set that fits, which a change of those switches must not make silently.
+        std::vector<cmcCellObj> keys(smap::kSoftKeyCount);
+        std::vector<std::string> keysBefore;
+        for (int k = 0; k < smap::kSoftKeyCount; ++k) {
+            keys[k].Label = CL_ComConf_KeyAssign_SoftKey;
+            keys[k].Index = k;
+            keysBefore.push_back(GetCell(keys[k]));
+        }
         cmcEeprom& working = session.App().Working();
         cmcEeprom edited;
         edited.Assign(working);
@@ -236,6 +248,15 @@ int CmdSet(int argc, char** argv) {
                          "this value\n",
                          CellName(edits[i].cell).c_str());
             refused = true;
+        }
+        for (int k = 0; k < smap::kSoftKeyCount && !refused; ++k) {
+            const std::string now = GetCell(keys[k]);
+            if (now == keysBefore[k]) continue;
+            std::fprintf(stderr,
+                         "kelda-cli: %s: soft key %d becomes '%s' (was '%s'): the soft keys "
+                         "follow the scan and watch functions switched on\n",
+                         CellName(keys[k]).c_str(), k + 1, Printable(TrimSpaces(now)).c_str(),
+                         Printable(TrimSpaces(keysBefore[k])).c_str());
         }
         working.Assign(edited);
     }

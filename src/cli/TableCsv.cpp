@@ -36,6 +36,13 @@ constexpr TableName kTables[] = {
     {"ind", "GI_Sheet_DscIndId"}, {"grp", "GI_Sheet_DscGrpId"},
 };
 
+// A cell's value without the grid's padding: the spaces after it ("Used ", a name's unused
+// places). Spaces before it belong to the value (a name may start with one).
+std::string Unpadded(std::string_view text) {
+    while (!text.empty() && text.back() == ' ') text.remove_suffix(1);
+    return std::string(text);
+}
+
 // The table's sheet as a window would build it, with every channel row shown.
 struct TableSheet {
     std::unique_ptr<ChannelSheetDef> def;
@@ -168,7 +175,7 @@ std::string ExportTable(const std::string& table, char separator) {
         csv::Row row;
         // The grid's padding ("Used ", the heading's spaces) is no part of a value.
         for (size_t c = 0; c < sheet.columns.size(); ++c) {
-            std::string value = TrimSpaces(sheet.Show(int(c), r));
+            std::string value = Unpadded(sheet.Show(int(c), r));
             if (NeedsFormulaGuard(value)) value = "'" + value;
             row.push_back(std::move(value));
         }
@@ -195,7 +202,7 @@ bool ExportTableWorkbook(const std::string& table, const std::string& path, std:
     for (size_t c = 0; c < header.size(); ++c) {
         size_t width = header[c].size();
         for (int r = 0; r < sheet.DataRows(); ++r)
-            width = std::max(width, TrimSpaces(sheet.Show(int(c), r)).size());
+            width = std::max(width, Unpadded(sheet.Show(int(c), r)).size());
         worksheet_set_column(page, lxw_col_t(c), lxw_col_t(c), double(width) + 2,
                              c == 0 ? nullptr : text);
         worksheet_write_string(page, 0, lxw_col_t(c), header[c].c_str(), heading);
@@ -203,7 +210,7 @@ bool ExportTableWorkbook(const std::string& table, const std::string& path, std:
     worksheet_freeze_panes(page, 1, 1);
     for (int r = 0; r < sheet.DataRows(); ++r) {
         for (size_t c = 0; c < header.size(); ++c) {
-            const std::string value = TrimSpaces(sheet.Show(int(c), r));
+            const std::string value = Unpadded(sheet.Show(int(c), r));
             const auto row = lxw_row_t(r + 1);
             // The row heading is a number where it is a plain one, so the rows can be counted
             // and sorted back; every value is text, kept as the radio shows it.
@@ -307,7 +314,7 @@ ImportReport ImportTable(const std::string& table, const std::string& csvText,
                                           "' holds a line break; a value is one line");
                 continue;
             }
-            const std::string old = TrimSpaces(sheet.Show(int(c), r));
+            const std::string old = Unpadded(sheet.Show(int(c), r));
             if (IsMmsiColumn(sheet.Cell(int(c), r)) && value.size() >= 7 && value.size() <= 8 &&
                 value.find_first_not_of("0123456789") == std::string::npos) {
                 const std::string padded = std::string(9 - value.size(), '0') + value;
@@ -325,7 +332,7 @@ ImportReport ImportTable(const std::string& table, const std::string& csvText,
             }
             // What the sheet already shows needs no edit; this keeps a round trip exact.
             // (with or without the grid's padding, as older exports carry it).
-            if (old == TrimSpaces(value)) continue;
+            if (old == Unpadded(value)) continue;
             cmcEeprom& image = CellHost().WorkingImage();
             cmcEeprom before;
             before.Assign(image);

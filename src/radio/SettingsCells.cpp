@@ -261,6 +261,11 @@ void Simple(cmcCellCapsule& req, Ctx& c, const SimpleCell& s) {
         c.changeFlags |= s.changeFlags;
         // The regional switches decide which channel sheets the tree offers.
         if (s.rebuildTree) EvMan().Send(ev::kRebuildTree);
+        // The soft keys follow scan and the watches: the save reassigns them, never silently.
+        if (s.label == CL_ComCom_ScanF || s.label == CL_ComCom_DualWatchF ||
+            s.label == CL_ComCom_TriWatchF)
+            EvMan().PostText(ev::kIndicatorText, cellcolor::kWindowText, cellcolor::kBtnFace,
+                             GTex().GetText(keys::kBotttomSoftKeysFollow));
     }
 }
 

@@ -43,6 +43,7 @@
     X(kBotttomFrequency, "GI_Botttom_Frequency")                           \
     X(kBotttomPaste, "GI_Botttom_Paste")                                   \
     X(kBotttomHiddenRows, "GI_Botttom_HiddenRows")                         \
+    X(kBotttomSoftKeysFollow, "GI_Botttom_SoftKeysFollow")                 \
     X(kBotttomCloseWhileBusy, "GI_Botttom_CloseWhileBusy")                 \
     X(kCellWidthRegList, "GI_CellWidthRegList")                            \
     X(kFormMainBasicCell, "GI_Form_Main_BasicCell")                        \
@@ -71,6 +72,7 @@
     X(kMessFileErrFormat, "GI_Mess_FileErr_Format")                        \
     X(kMessFileErrHeadline, "GI_Mess_FileErr_Headline")                    \
     X(kMessFileErrMapRev, "GI_Mess_FileErr_MapRev")                        \
+    X(kMessFileErrNoMapRev, "GI_Mess_FileErr_NoMapRev")                    \
     X(kMessFileErrModel, "GI_Mess_FileErr_Model")                          \
     X(kMessFileErrNewer, "GI_Mess_FileErr_Newer")                          \
     X(kMessMakerCaution, "GI_Mess_Maker_Caution")                          \

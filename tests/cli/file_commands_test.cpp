@@ -87,7 +87,9 @@ TEST_F(CliFiles, CheckReportsEachFileErrorWithItsMessageAndExitStatus) {
         {"other model", [](std::string f) { return f.replace(0, 4, "3716"); }, 13,
          "GI_Mess_FileErr_Model"},
         {"no revision line", [](std::string f) { return f.erase(f.find("#MapRev=1\r\n"), 11); }, 15,
-         "GI_Mess_FileErr_MapRev"},
+         "GI_Mess_FileErr_NoMapRev"},
+        {"revision 2", [](std::string f) { return f.replace(f.find("#MapRev=1"), 9, "#MapRev=2"); },
+         15, "GI_Mess_FileErr_MapRev"},
         {"last line missing", [](std::string f) { return f.substr(0, f.find("471010")); }, 17,
          "GI_Mess_FileErr_Coverage"},
         {"bytes beyond the document", [](std::string f) { return f + "4720010A\r\n"; }, 18,
@@ -151,6 +153,66 @@ TEST_F(CliFiles, SetCommitsAsTheSheetEditorsAndGetShowsTheResult) {
     ASSERT_EQ(get.status, 0) << get.err;
     EXPECT_EQ(get.out, "HARBOUR\nTag\nPOC\nUsed \n156.81250\n<-\nXY\n211234567\nFRIEND, BO\n");
     EXPECT_EQ(RunCli({"check", path}, tmp).status, 0);
+}
+
+// Every choice the channel-use cell lists is taken as the window takes it: "Not used" on the P
+// and C channel keeps its marks, "Make this the P channel" moves the mark here.
+TEST_F(CliFiles, SetTakesEveryChoiceOfAChannelsUse) {
+    const std::string path = test::MakeFactory(tmp, 2, "m.kcf");
+    const std::string pc = "CT_IntCh.CL_ChList_Atr[32]", other = "CT_IntCh.CL_ChList_Atr[12]";
+    ASSERT_EQ(RunCli({"get", path, pc}, tmp).out, "Used PC\n");
+    CliResult r = RunCli({"set", path, pc + "=Not used"}, tmp);
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(RunCli({"get", path, pc}, tmp).out, "Not used PC\n");
+    EXPECT_EQ(RunCli({"set", path, pc + "=Not used"}, tmp).status, 0);  // already so
+    EXPECT_EQ(RunCli({"get", path, pc}, tmp).out, "Not used PC\n");
+    r = RunCli({"set", path, other + "=Make this the P channel", pc + "=Used"}, tmp);
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(RunCli({"get", path, other, pc}, tmp).out, "Used P\nUsed C\n");
+    r = RunCli({"set", path, other + "=make this the c channel"}, tmp);
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(RunCli({"get", path, other, pc}, tmp).out, "Used PC\nUsed \n");
+}
+
+// Names keep the spaces they start with through an export and an import; only the padding
+// after them goes.
+TEST_F(CliFiles, TablesKeepLeadingSpacesOfNames) {
+    const std::string path = test::MakeFactory(tmp, 2, "m.kcf");
+    ASSERT_EQ(RunCli({"set", path, "CT_IntCh.CL_ChList_Comment[12]=  HARBOUR",
+                      "CT_DscIndId.CL_DscIndId_Id[0]=235012345",
+                      "CT_DscIndId.CL_DscIndId_Comment[0]= BOB"},
+                     tmp)
+                  .status,
+              0);
+    CliResult ints = RunCli({"export", path, "--table", "int"}, tmp);
+    EXPECT_NE(ints.out.find("\n6,Used,-,TX/RX,-,Simplex,\"  HARBOUR\"\r\n"), std::string::npos)
+        << ints.out;
+    CliResult ind = RunCli({"export", path, "--table", "ind"}, tmp);
+    EXPECT_NE(ind.out.find("\n1,235012345,\" BOB\"\r\n"), std::string::npos) << ind.out;
+    const std::string before = ReadFile(path);
+    WriteFile(tmp / "ind.csv", ind.out);
+    CliResult back = RunCli({"import", path, "--table", "ind", tmp / "ind.csv"}, tmp);
+    EXPECT_EQ(back.status, 0) << back.err;
+    EXPECT_TRUE(ReadFile(path) == before) << "the round trip changed the file";
+}
+
+// Switching scan off gives the soft keys another set when the file is saved: set says which.
+TEST_F(CliFiles, SetSaysWhichSoftKeysTheScanSwitchChanges) {
+    const std::string path = test::MakeFactory(tmp, 2, "m.kcf");
+    CliResult r = RunCli({"set", path, "CL_ComCom_ScanF=Off"}, tmp);
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_NE(r.err.find("CL_ComConf_KeyAssign_SoftKey[4]: soft key 5 becomes 'Dual watch / tri "
+                         "watch' (was 'Scan'): the soft keys follow the scan and watch functions "
+                         "switched on\n"),
+              std::string::npos)
+        << r.err;
+    EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 8) << r.err;
+    EXPECT_EQ(RunCli({"get", path, "CL_ComConf_KeyAssign_SoftKey[4]"}, tmp).out,
+              "Dual watch / tri watch\n");
+    // Another switch leaves them alone and says nothing.
+    r = RunCli({"set", path, "CL_ComCom_BandEx=Off"}, tmp);
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.err, "");
 }
 
 TEST_F(CliFiles, RefusedValuesAndUnknownCellsSaveNothing) {
@@ -253,6 +315,9 @@ TEST_F(CliFiles, SetSaysWhatItStoredAndRefusesWhatWouldNotBeKept) {
         {m2, "CL_MakerR_DwTw_Timer=OFF", 2, 2, "Enter seconds from 0.80 to 1.50", "1.20 sec"},
         {m2, "CL_ComCom_TotTimer=5 min", 2, 2, "Enter seconds from 0 to 600", "300 sec"},
         {m2, "CL_MakerR_TX_Mute_Timer=off", 0, 2, "stored as \"0\"", "0 msec"},
+        // Below the range and above it alike.
+        {m2, "CL_ComCom_RemoteID=0", 2, 2, "Enter a number from 1 to 69", "1"},
+        {m2, "CL_ComCom_RemoteID=70", 2, 2, "Enter a number from 1 to 69", "1"},
         // What the cell already holds, however it is written.
         {m2, "CL_MakerR_DwTw_Timer=1.20", 0, 0, nothing, "1.20 sec"},
         {m2, "CL_MakerR_DwTw_Timer=1.2", 0, 0, nothing, "1.20 sec"},

@@ -26,7 +26,8 @@ class SettingsCellTest : public testing::Test {
     SettingsCellTest() {
         text.BindLines({"#GI_AppInd_Dsc_SelfIdOff", "OFF (no ID)", "#GI_Botttom_EnterNumber",
                         "Enter a number from %s to %s.", "Enter seconds from %s to %s.",
-                        "Enter milliseconds from %s to %s.", "#End_Of_Ovl"});
+                        "Enter milliseconds from %s to %s.", "#GI_Botttom_SoftKeysFollow",
+                        "Soft keys follow.", "#End_Of_Ovl"});
         choices.Add(kOnOff, 1, {{0, "OFF"}, {1, "ON"}});
         choices.Add("GI_Sheet_Sel_KeyAs_SkeyMU", 2, {{0, "SCAN"}, {1, "DW"}, {2, "MU2"}});
         choices.Add("GI_Sheet_Sel_KeyAs_SkeyME", 2, {{0, "SCAN"}, {1, "DW"}, {2, "ME2"}});
@@ -37,7 +38,9 @@ class SettingsCellTest : public testing::Test {
     }
     ~SettingsCellTest() override { hub.Unsubscribe(&SettingsCellTest::OnEvent, this); }
     static void OnEvent(void* self, HubEvent& e) {
-        static_cast<SettingsCellTest*>(self)->events.push_back(e.code);
+        auto* test = static_cast<SettingsCellTest*>(self);
+        test->events.push_back(e.code);
+        if (e.code == ev::kIndicatorText) test->bottomBar = e.Text();
     }
 
     // Runs one request on a cell; returns the request for inspection.
@@ -83,6 +86,7 @@ class SettingsCellTest : public testing::Test {
     cmcCellCapsule req;
     bool handled = false;
     std::vector<int> events;
+    std::string bottomBar;
 };
 
 TEST_F(SettingsCellTest, OwnIdValidityErrorAndCheckByte) {
@@ -215,6 +219,18 @@ TEST_F(SettingsCellTest, RegionalSwitchesAskForATreeRebuild) {
     Run(CL_ComCom_ScanF, 0, cellkey::kSpace);
     EXPECT_EQ(image.GetByte(0x0BB8), 0x10);
     EXPECT_TRUE(events.empty());
+}
+
+// Scan and the watches decide the soft keys the save gives the radio: switching one says so in
+// the bottom bar; another switch does not.
+TEST_F(SettingsCellTest, ScanAndWatchSwitchesSayTheSoftKeysFollow) {
+    for (int label :
+         {CL_ComCom_ScanF, CL_ComCom_DualWatchF, CL_ComCom_TriWatchF, CL_ComCom_BandEx}) {
+        bottomBar.clear();
+        Run(label, 0, cellkey::kSpace);
+        hub.Pass();
+        EXPECT_EQ(bottomBar, label == CL_ComCom_BandEx ? "" : "Soft keys follow.") << label;
+    }
 }
 
 TEST_F(SettingsCellTest, SoftKeysUseTheModelsListAndCheckTheFunctions) {
