@@ -1,15 +1,20 @@
 // Rendering cells through the dispatcher, as the sheets do on every paint, and the whole
-// warning check list, as the delayed re-check runs it after an edit.
+// warning check, as the delayed re-check runs it after an edit.
 #include <benchmark/benchmark.h>
 
+#include <cstdio>
 #include <cstdlib>
 #include <string>
 #include <vector>
 
+#include "app/WarningMessages.h"
 #include "radio/CellDispatchHost.h"
 #include "radio/CellDispatcher.h"
+#include "radio/MemoryMap.h"
+#include "radio/WarningCheck.h"
 #include "radio/cmcClnFile.h"
 #include "radio/cmcEeprom.h"
+#include "radio/datCh.h"
 #include "sheet/CellCatalogue.h"
 #include "sheet/ChoiceLists.h"
 #include "sheet/cmcCellObj.h"
@@ -116,31 +121,61 @@ void BM_RenderDataCell(benchmark::State& state) {
 }
 BENCHMARK(BM_RenderDataCell);
 
-// The whole warning check list of the shipped overlay over the factory image.
-void BM_WarningCheckList(benchmark::State& state) {
-    Setup& s = Installed();
-    std::vector<cmcCellObj> checks;
-    for (int n = 0;; ++n) {
-        const std::string line = s.store.GetLine("GI_WarningCheckList", n);
-        if (!line.empty() && line[0] == '#') break;
-        cmcCellObj cell;
-        ParseCell(line, cell, nullptr, nullptr);
-        checks.push_back(std::move(cell));
-    }
-    cmcCellCapsule req;
-    int flagged = 0;
-    for (auto _ : state) {
-        flagged = 0;
-        for (cmcCellObj& cell : checks) {
-            req.Reset();
-            req.cell = &cell;
-            DispatchCell(req, false);
-            flagged += (req.resultFlags & (cmcCellCapsule::kWarning | cmcCellCapsule::kError)) != 0;
+// An image with every address-book row and every user channel filled, the user channels in use
+// in all three lists: the most the warning check has to look at.
+void FillEveryRow(cmcEeprom& image) {
+    datCh c(&image);
+    for (int t : {mm::kDscIndId, mm::kDscGrpId}) {
+        for (int r = 0; r < mm::kTables[t].rows; ++r) {
+            c.Load(t, r);
+            const int n = 100 * t + r;  // distinct numbers and names
+            // 2350xxxxx a ship of the United Kingdom, 02350xxxx a group of it.
+            const char* first = t == mm::kDscIndId ? "2350" : "0235";
+            char digits[16];
+            std::snprintf(digits, sizeof digits, "%s%05d", first, n);
+            for (int i = 0; i < 5; ++i)
+                c.id[i] = static_cast<uint8_t>((digits[2 * i] - '0') * 10 +
+                                               (i < 4 ? digits[2 * i + 1] - '0' : 0));
+            char name[16];
+            std::snprintf(name, sizeof name, "BOAT %05d", n);
+            for (int i = 0; i < 10; ++i) c.name[i] = name[i];
+            c.kind = t == mm::kDscIndId ? 0 : 1;
+            c.state |= datCh::kLoaded;
+            c.Store();
         }
     }
-    state.counters["items"] = double(checks.size());
-    state.counters["flagged"] = flagged;
+    for (int r = 0; r < mm::kFreeRows; ++r) {
+        c.Load(mm::kFreeCh, r);
+        c.state &= ~(datCh::kRxBlank | datCh::kTxBlank);
+        c.rxHz = c.txHz = 156'025'000u + 12'500u * static_cast<uint32_t>(r);
+        c.shortName = {'U', static_cast<char>('A' + r % 26), static_cast<char>(r < 35 ? 'A' : 'B')};
+        c.Store();
+        for (int t : {mm::kIntCh, mm::kUsaCh, mm::kCanCh}) {
+            c.Load(t, mm::kFirstFreeRow + r);
+            c.flags &= ~(datCh::kUnused | datCh::kTxInh);
+            c.Store();
+        }
+    }
 }
-BENCHMARK(BM_WarningCheckList)->Unit(benchmark::kMicrosecond);
+
+// The warning check over an image as the window runs it after an edit, with every entry worded:
+// the factory image of model type 2 (0), and the same with every row filled (1).
+void BM_WarningCheckList(benchmark::State& state) {
+    Setup& s = Installed();
+    cmcEeprom image;
+    image.Assign(s.host.image);
+    if (state.range(0) == 1) FillEveryRow(image);
+    size_t entries = 0, length = 0;
+    for (auto _ : state) {
+        const std::vector<warncheck::Finding> findings = warncheck::CheckImage(image, 2);
+        length = 0;
+        for (const warncheck::Finding& f : findings) length += WarningText(f).size();
+        entries = findings.size();
+        benchmark::DoNotOptimize(length);
+    }
+    state.counters["entries"] = double(entries);
+    state.SetLabel(state.range(0) == 1 ? "every row filled" : "factory image");
+}
+BENCHMARK(BM_WarningCheckList)->Arg(0)->Arg(1)->Unit(benchmark::kMicrosecond);
 
 }  // namespace

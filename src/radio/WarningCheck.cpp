@@ -50,6 +50,19 @@ std::string TrimmedText(std::string s) {
     return s;
 }
 
+// A finding of one cell: the line of the warning-check list that owns it, the cell (category,
+// label, row), its severity and its reason.
+Finding MakeFinding(int check, int category, int label, int row, bool error, Code code) {
+    Finding f;
+    f.check = check;
+    f.category = category;
+    f.label = label;
+    f.row = row;
+    f.error = error;
+    f.code = code;
+    return f;
+}
+
 cmcEeprom* Mutable(const cmcEeprom& image) {
     // The cursor only reads here; it wants a pointer it could store through.
     return const_cast<cmcEeprom*>(&image);
@@ -61,13 +74,8 @@ void ChannelRow(const cmcEeprom& image, const ListKind& list, int row, std::vect
     if (!c.Addressed()) return;
     if (c.Unused()) {
         if (c.marks == 0) return;
-        Finding f;
-        f.check = list.unusedCheck;
-        f.category = list.category;
-        f.label = CL_ChList_Atr;
-        f.row = row;
-        f.error = true;
-        f.code = Code::UnusedWithMark;
+        Finding f = MakeFinding(list.unusedCheck, list.category, CL_ChList_Atr, row, true,
+                                Code::UnusedWithMark);
         f.channel = TrimmedText(c.ChannelNumberText());
         f.arg = c.marks;
         out.push_back(std::move(f));
@@ -75,13 +83,8 @@ void ChannelRow(const cmcEeprom& image, const ListKind& list, int row, std::vect
     }
     const txrules::Verdict v = txrules::ChannelRowTransmit(image, list.table, row);
     if (v.tx == Tx::Ok) return;
-    Finding f;
-    f.check = list.transmitCheck;
-    f.category = list.category;
-    f.label = CL_ChList_TxInh;
-    f.row = row;
-    f.error = v.tx == Tx::Forbidden;
-    f.code = Code::Transmit;
+    Finding f = MakeFinding(list.transmitCheck, list.category, CL_ChList_TxInh, row,
+                            v.tx == Tx::Forbidden, Code::Transmit);
     f.channel = TrimmedText(c.ChannelNumberText());
     f.arg = v.channel;
     f.why = v.why;
@@ -96,13 +99,8 @@ void DscChannel(const cmcEeprom& image, int modelType, int number, std::vector<F
     if (c.Unused() || (c.flags & datCh::kTxInh)) return;
     const txrules::Verdict v = txrules::DscChannelTransmit(image, number, modelType);
     if (v.tx == Tx::Ok) return;
-    Finding f;
-    f.check = CL_Check_Dsc_ChTx;
-    f.category = CT_DscCh;
-    f.label = CL_DSC_TxInh;
-    f.row = number;
-    f.error = v.tx == Tx::Forbidden;
-    f.code = Code::Transmit;
+    Finding f = MakeFinding(CL_Check_Dsc_ChTx, CT_DscCh, CL_DSC_TxInh, number,
+                            v.tx == Tx::Forbidden, Code::Transmit);
     f.channel = std::to_string(number);
     f.arg = v.channel;
     f.why = v.why;
@@ -117,15 +115,8 @@ void FreeRow(const cmcEeprom& image, int modelType, int row, std::vector<Finding
     c.Load(mm::kFreeCh, row);
     const std::string name = Trimmed(c.shortName);
     auto add = [&](int label, bool error, Code code) -> Finding& {
-        Finding f;
-        f.check = CL_Check_Free_Freq;
-        f.category = CT_FreeCh;
-        f.label = label;
-        f.row = row;
-        f.error = error;
-        f.code = code;
-        f.channel = name;
-        out.push_back(std::move(f));
+        out.push_back(MakeFinding(CL_Check_Free_Freq, CT_FreeCh, label, row, error, code));
+        out.back().channel = name;
         return out.back();
     };
     if (c.state & datCh::kRxBlank)
@@ -151,13 +142,8 @@ void Weather(const cmcEeprom& image, std::vector<Finding>& out) {
         image.GetByte(mm::kWxUnusedWord) | (image.GetByte(mm::kWxUnusedWord + 1) << 8);
     const unsigned all = (1u << mm::kWxRows) - 1;
     if ((word & all) != all) return;
-    Finding f;
-    f.check = CL_Check_WX_ChInh;
-    f.category = CT_WxCh;
-    f.label = CL_WX_ChAtr;
-    f.error = true;
-    f.code = Code::WeatherAllOff;
-    out.push_back(std::move(f));
+    out.push_back(
+        MakeFinding(CL_Check_WX_ChInh, CT_WxCh, CL_WX_ChAtr, 0, true, Code::WeatherAllOff));
 }
 
 std::string OwnDigits(const cmcEeprom& image) {
@@ -171,12 +157,8 @@ void OwnId(const cmcEeprom& image, std::vector<Finding>& out) {
     if (digits.empty()) return;  // no own ID: the radio asks for one
     const mmsi::Fault fault = mmsi::CheckShipMmsi(digits);
     if (fault == mmsi::Fault::None) return;
-    Finding f;
-    f.check = CL_Check_Dsc_SelfId;
-    f.category = CT_Null;
-    f.label = CL_ComDsc_SelfId;
-    f.error = true;
-    f.code = Code::OwnIdFault;
+    Finding f =
+        MakeFinding(CL_Check_Dsc_SelfId, CT_Null, CL_ComDsc_SelfId, 0, true, Code::OwnIdFault);
     f.mmsiFault = fault;
     f.digits = digits;
     out.push_back(std::move(f));
@@ -204,17 +186,13 @@ class AddressBook {
         if (!e.valid) return;
         const bool individual = table == mm::kDscIndId;
         auto add = [&](bool idCell, bool error, Code code) -> Finding& {
-            Finding f;
-            f.check = individual ? CL_Check_Dsc_Id : CL_Check_DscGrp_Id;
-            f.category = individual ? CT_DscIndId : CT_DscGrpId;
-            f.label = individual ? (idCell ? CL_DscIndId_Id : CL_DscIndId_Comment)
-                                 : (idCell ? CL_DscGrpId_Id : CL_DscGrpId_Comment);
-            f.row = row;
-            f.error = error;
-            f.code = code;
-            f.channel = e.name;
-            f.digits = e.digits;
-            out.push_back(std::move(f));
+            const int label = individual ? (idCell ? CL_DscIndId_Id : CL_DscIndId_Comment)
+                                         : (idCell ? CL_DscGrpId_Id : CL_DscGrpId_Comment);
+            out.push_back(MakeFinding(individual ? CL_Check_Dsc_Id : CL_Check_DscGrp_Id,
+                                      individual ? CT_DscIndId : CT_DscGrpId, label, row, error,
+                                      code));
+            out.back().channel = e.name;
+            out.back().digits = e.digits;
             return out.back();
         };
         // The kind of number: a group's in the individual book, or one station's in the group
@@ -278,26 +256,15 @@ void CallTable(const cmcEeprom& image, std::vector<Finding>& out) {
     };
     for (int row = 0; row < smap::kCallRows; ++row) {
         if (at(row, smap::kCallAlarmMax) >= at(row, smap::kCallAlarmMin)) continue;
-        Finding f;
-        f.check = CL_Check_Dsc_Call;
-        f.category = CT_Null;
-        f.label = CL_DscCall_Alarm_Max;
-        f.row = row;
-        f.error = true;
-        f.code = Code::CallAlarmRange;
-        out.push_back(std::move(f));
+        out.push_back(MakeFinding(CL_Check_Dsc_Call, CT_Null, CL_DscCall_Alarm_Max, row, true,
+                                  Code::CallAlarmRange));
     }
     // Rows 8 and 10, and 9 and 11, are the two halves of one call.
     for (int row : {10, 11}) {
         if (at(row, smap::kCallTx) == at(row - 2, smap::kCallTx)) continue;
-        Finding f;
-        f.check = CL_Check_Dsc_Tx;
-        f.category = CT_Null;
-        f.label = CL_DscCall_Tx;
-        f.row = row;
+        Finding f =
+            MakeFinding(CL_Check_Dsc_Tx, CT_Null, CL_DscCall_Tx, row, true, Code::CallHalvesDiffer);
         f.other = row - 2;
-        f.error = true;
-        f.code = Code::CallHalvesDiffer;
         out.push_back(std::move(f));
     }
 }
@@ -308,13 +275,8 @@ void SoftKeys(const cmcEeprom& image, std::vector<Finding>& out) {
     for (int row = 0; row < smap::kSoftKeyCount; ++row) {
         const int function = image.GetByte(smap::kSoftKeys + row);
         if (smap::SoftKeyAvailable(function, sw, sw2)) continue;
-        Finding f;
-        f.check = CL_Check_Conf_Softkey;
-        f.category = CT_Null;
-        f.label = CL_ComConf_KeyAssign_SoftKey;
-        f.row = row;
-        f.error = true;
-        f.code = Code::SoftKeyIdle;
+        Finding f = MakeFinding(CL_Check_Conf_Softkey, CT_Null, CL_ComConf_KeyAssign_SoftKey, row,
+                                true, Code::SoftKeyIdle);
         f.arg = function;
         out.push_back(std::move(f));
     }
@@ -322,13 +284,8 @@ void SoftKeys(const cmcEeprom& image, std::vector<Finding>& out) {
 
 void Inland(const cmcEeprom& image, int modelType, std::vector<Finding>& out) {
     if (!txrules::DscOnInland(image, modelType)) return;
-    Finding f;
-    f.check = CL_Check_Dsc_Inland;
-    f.category = CT_Null;
-    f.label = CL_ComDsc_IntCh;
-    f.error = true;
-    f.code = Code::DscOnInland;
-    out.push_back(std::move(f));
+    out.push_back(
+        MakeFinding(CL_Check_Dsc_Inland, CT_Null, CL_ComDsc_IntCh, 0, true, Code::DscOnInland));
 }
 
 }  // namespace

@@ -246,6 +246,38 @@ TEST(WarningList, OneEntryPerFaultWordForWord) {
     }
 }
 
+// An image with every address-book row and every user channel in use, each right, gives no
+// entry: the rules compare rows with each other without taking a full table for a fault.
+TEST(WarningList, EveryRowInUseAndRightGivesNoEntry) {
+    for (int model : {0, 2}) {
+        cmcEeprom image;
+        LoadFactory(image, model);
+        for (int r = 0; r < mm::kIndividualIdRows; ++r) {
+            const std::string n = std::to_string(10000 + r).substr(1);
+            SetId(image, mm::kDscIndId, r, ("23501" + n).c_str(), ("SHIP " + n).c_str());
+        }
+        for (int r = 0; r < mm::kGroupIdRows; ++r) {
+            const std::string n = std::to_string(10000 + r).substr(1);
+            SetId(image, mm::kDscGrpId, r, ("02351" + n).c_str(), ("FLEET " + n).c_str());
+        }
+        // Between the channels of the ship side (odd multiples of 6.25 kHz), named.
+        for (int r = 0; r < mm::kFreeRows; ++r) {
+            const uint32_t hz = 156'000'000u + 6'250u * static_cast<uint32_t>(2 * r + 1);
+            const char name[4] = {static_cast<char>('A' + r % 26), static_cast<char>('0' + r / 26),
+                                  ' ', 0};
+            SetFree(image, r, hz, hz, name);
+            SetChannel(image, mm::kUsaCh, mm::kFirstFreeRow + r, true, true);
+            SetChannel(image, mm::kCanCh, mm::kFirstFreeRow + r, true, true);
+        }
+        EXPECT_EQ(Entries(image, model), std::vector<std::string>{}) << "model " << model;
+        // The last row of the full book is still compared with the first.
+        SetId(image, mm::kDscIndId, mm::kIndividualIdRows - 1, "235010000", "LAST");
+        EXPECT_EQ(Entries(image, model),
+                  std::vector<std::string>{"W Individual MMSIs, row 75 (LAST): MMSI 235010000 is "
+                                           "already in row 1 (SHIP 0000)"});
+    }
+}
+
 // Bytes that are no digits in a stored MMSI, and random images, give no entry for the number
 // and never crash.
 TEST(WarningList, DamagedAndRandomImages) {
