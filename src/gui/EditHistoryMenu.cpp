@@ -15,6 +15,7 @@
 #include "app/indMain.h"
 #include "base/EventCodes.h"
 #include "base/cmcEvMan.h"
+#include "gui/GridAccessible.h"
 #include "gui/SheetPane.h"
 #include "gui/TForm1.h"
 #include "gui/cuiSheet.h"
@@ -74,6 +75,7 @@ EditHistoryMenu::EditHistoryMenu(TForm1* window, indMain* app)
                 if (first != nullptr) edit->insertSeparator(first);
             }
             UpdateActions();
+            AssignAccessKeys(edit);
         });
     }
 

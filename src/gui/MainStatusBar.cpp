@@ -4,6 +4,7 @@
 #include <QPointer>
 #include <QResizeEvent>
 
+#include "gui/GridAccessible.h"
 #include "radio/CellUi.h"
 #include "sheet/NameTables.h"
 
@@ -43,6 +44,8 @@ class MainStatusBar::Panel : public QWidget {
         text_ = text;
         back_ = back;
         s_ = s;
+        // What the panel says reaches assistive technology as the panel's description.
+        if (accessibleDescription() != s) setAccessibleDescription(s);
         update();
     }
     const QString& Text() const { return s_; }
@@ -70,6 +73,7 @@ MainStatusBar::MainStatusBar(QWidget* parent) : QStatusBar(parent) {
     setSizeGripEnabled(false);
     indicator_ = new Panel(this, Qt::AlignLeft);
     indicator_->setMinimumWidth(kIndicatorMinimum);
+    indicator_->setAccessibleName(axtext::Text(axtext::kStatusName));
     addWidget(indicator_, 1);
     end_ = new QWidget(this);
     addPermanentWidget(end_, 0);
@@ -104,6 +108,7 @@ void MainStatusBar::ShowMakerPanel(const std::string& label) {
         maker_->show();
     }
     maker_->Set(Qt::white, QColor(0x80, 0, 0), text);
+    maker_->setAccessibleName(text);
     Layout();
 }
 

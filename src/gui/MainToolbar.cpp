@@ -3,7 +3,9 @@
 #include <QAction>
 #include <QMainWindow>
 #include <QToolBar>
+#include <QToolButton>
 
+#include "gui/GridAccessible.h"
 #include "gui/IconSet.h"
 #include "radio/CellDispatcher.h"
 #include "radio/cmcCellCapsule.h"
@@ -45,6 +47,8 @@ MainToolbar::MainToolbar(QMainWindow* window, cmcGTex& text, const std::string& 
         b.image = b.pristine.ImageIndex;
         b.action = row->addAction(icons::Toolbar(b.image), FromOverlay(b.pristine.Text));
         b.action->setToolTip(FromOverlay(b.pristine.Text));
+        if (QWidget* button = row->widgetForAction(b.action))
+            button->setAccessibleName(FromOverlay(b.pristine.Text));
         connect(b.action, &QAction::triggered, this, [this, i] {
             Button& button = buttons_[i];
             button.cell = button.pristine;
@@ -64,6 +68,10 @@ QToolBar* MainToolbar::AddRow(QMainWindow* window, const QString& name) {
     bar->setContentsMargins(4, 0, 0, 0);
     bar->toggleViewAction()->setVisible(false);
     bar->setContextMenuPolicy(Qt::PreventContextMenu);
+    bar->setAccessibleName(name.isEmpty() ? axtext::Text(axtext::kToolbarName) : name);
+    // The button that shows the buttons a narrow window leaves out has no text of its own.
+    if (auto* more = bar->findChild<QToolButton*>(QStringLiteral("qt_toolbar_ext_button")))
+        more->setAccessibleName(axtext::Text(axtext::kToolbarMore));
     window->addToolBar(Qt::TopToolBarArea, bar);
     bar->setVisible(visible_);
     rows_.push_back(bar);

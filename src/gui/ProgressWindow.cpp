@@ -1,5 +1,6 @@
 #include "gui/ProgressWindow.h"
 
+#include <QAccessible>
 #include <QCloseEvent>
 #include <QFontMetrics>
 #include <QKeyEvent>
@@ -10,6 +11,7 @@
 #include <string>
 
 #include "app/CloneMessages.h"
+#include "gui/GridAccessible.h"
 
 namespace {
 constexpr int kMarginSide = 16;
@@ -22,6 +24,8 @@ ProgressBox::ProgressBox(QWidget* parent) : QFrame(parent) {
     setLineWidth(1);
     setContentsMargins(0, 0, 0, 0);
     setFixedSize(kWidth + 2 * frameWidth(), kHeight + 2 * frameWidth());
+    setAccessibleName(axtext::Text(axtext::kProgressBar));
+    InstallGridAccessibility();
 }
 
 void ProgressBox::SetFilled(int filled) {
@@ -29,6 +33,10 @@ void ProgressBox::SetFilled(int filled) {
     if (filled == filled_) return;
     filled_ = filled;
     update();
+    if (QAccessible::isActive()) {
+        QAccessibleValueChangeEvent event(this, Percent());
+        QAccessible::updateAccessibility(&event);
+    }
 }
 
 void ProgressBox::paintEvent(QPaintEvent* event) {
@@ -54,6 +62,7 @@ ProgressWindow::ProgressWindow(QWidget* owner)
     layout->addWidget(box_, 0, Qt::AlignHCenter);
     line_ = new QLabel(this);
     line_->setAlignment(Qt::AlignCenter);
+    line_->setAccessibleDescription(axtext::Text(axtext::kProgressText));
     // As wide as the longest line it will show: a window that followed the text's width would
     // shrink and grow under the user's eyes, with the bar sliding sideways and off centre.
     const QFontMetrics fm(line_->font());

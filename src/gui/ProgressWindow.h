@@ -17,6 +17,8 @@ class ProgressBox : public QFrame {
     explicit ProgressBox(QWidget* parent);
     void SetFilled(int filled);
     int Filled() const { return filled_; }
+    // How much of the run is done, 0 to 100.
+    int Percent() const { return filled_ * 100 / indCloneMan::kSegments; }
     static constexpr int kWidth = 256;
     static constexpr int kHeight = 16;
 

@@ -102,6 +102,8 @@ class TForm1 : public QMainWindow, public DocumentView {
     void BuildLayout();
     void BuildMenus();
     void RunMenuCell(size_t node);
+    // F6: the focus goes from the list of sheets to the sheet and back.
+    void SwitchTreeAndSheet();
     void FillTree();
     void UpdateTreeMarks();
     void UpdateMenuStates(QMenu* menu);

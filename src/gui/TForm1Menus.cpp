@@ -16,11 +16,13 @@
 #include "base/cmcEvMan.h"
 #include "gui/AboutBox.h"
 #include "gui/DebugWindows.h"
+#include "gui/GridAccessible.h"
 #include "gui/HelpViewer.h"
 #include "gui/MainStatusBar.h"
 #include "gui/MainToolbar.h"
 #include "gui/PortDialog.h"
 #include "gui/TForm1.h"
+#include "gui/cuiGrid.h"
 #include "gui/cuiPrinter.h"
 #include "gui/cuiSheet.h"
 #include "radio/CellDispatchHost.h"
@@ -105,7 +107,28 @@ void TForm1::BuildMenus() {
         const cmcCellObj* cell = sheet_ ? sheet_->CurrentCell() : nullptr;
         ShowHelp(cell ? cell->Label : -1);
     });
+    menuBar()->setAccessibleName(axtext::Text(axtext::kMenuBar));
+    // F6 and Shift+F6: between the list of sheets and the sheet, without a mouse.
+    for (const QKeySequence& keys :
+         {QKeySequence(Qt::Key_F6), QKeySequence(Qt::SHIFT | Qt::Key_F6)}) {
+        auto* f6 = new QShortcut(keys, this);
+        connect(f6, &QShortcut::activated, this, [this] { SwitchTreeAndSheet(); });
+    }
     UpdateMenuBar();
+}
+
+void TForm1::SwitchTreeAndSheet() {
+    QWidget* focus = QApplication::focusWidget();
+    const bool inTree = focus && (focus == tree_ || tree_->isAncestorOf(focus));
+    if (!inTree || !sheet_) {
+        tree_->setFocus(Qt::ShortcutFocusReason);
+        return;
+    }
+    QWidget* pane = sheet_->Widget();
+    if (auto* grid = pane->findChild<cuiGrid*>())
+        grid->setFocus(Qt::ShortcutFocusReason);
+    else
+        pane->setFocus(Qt::ShortcutFocusReason);
 }
 
 void TForm1::RunMenuCell(size_t node) {
@@ -151,6 +174,7 @@ void TForm1::UpdateMenuStates(QMenu* menu) {
         a->setCheckable(checked);
         a->setChecked(checked);
     }
+    AssignAccessKeys(menu);
 }
 
 void TForm1::UpdateMakerPanel() {

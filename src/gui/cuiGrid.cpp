@@ -1,6 +1,7 @@
 #include "gui/cuiGrid.h"
 
 #include <QAbstractTextDocumentLayout>
+#include <QAccessible>
 #include <QApplication>
 #include <QClipboard>
 #include <QContextMenuEvent>
@@ -24,6 +25,7 @@
 #include "app/SheetTree.h"
 #include "base/EventCodes.h"
 #include "base/cmcEvMan.h"
+#include "gui/GridAccessible.h"
 #include "radio/CellDispatchHost.h"
 #include "sheet/CellCatalogue.h"
 #include "sheet/cmcCellObj.h"
@@ -113,6 +115,7 @@ cuiGrid::cuiGrid(QWidget* parent) : QAbstractScrollArea(parent) {
     setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     edgeTimer_.setInterval(60);
     connect(&edgeTimer_, &QTimer::timeout, this, &cuiGrid::EdgeScroll);
+    InstallGridAccessibility();
 }
 
 cuiGrid::~cuiGrid() {
@@ -143,6 +146,13 @@ void cuiGrid::Build(std::string_view basicExtra) {
     setEnabled(!model_->Disabled());
     UpdateScrollBars();
     viewport()->update();
+    if (QAccessible::isActive()) {
+        // Readers ask for the cells afresh; nothing they held points into the old sheet.
+        QAccessibleTableModelChangeEvent reset(this, QAccessibleTableModelChangeEvent::ModelReset);
+        QAccessible::updateAccessibility(&reset);
+        spokenCol_ = spokenRow_ = -1;
+        if (hasFocus()) AnnounceCursor();
+    }
 }
 
 bool cuiGrid::EditorVisible() const {
@@ -182,6 +192,7 @@ void cuiGrid::InvalidateCell(int column, int row) {
         ++last;
     QRect r = ToQRect(model_->CellRect(first, row)).united(ToQRect(model_->CellRect(last, row)));
     if (r.intersects(viewport()->rect())) viewport()->update(r);
+    if (QAccessible::isActive()) AnnounceValue(column, row);
 }
 
 void cuiGrid::InvalidateAll() {
@@ -255,6 +266,37 @@ bool cuiGrid::Extending() const {
 
 void cuiGrid::CursorMoved() {
     emit CurrentCellChanged();
+    if (QAccessible::isActive()) AnnounceCursor();
+}
+
+void cuiGrid::AnnounceCursor() {
+    if (!model_ || !model_->Built() || model_->Disabled() || !hasFocus()) return;
+    const int index = model_->Row() * model_->ColumnCount() + model_->Column();
+    spokenText_ = SpeakCell(*this, model_->Column(), model_->Row()).shown;
+    spokenCol_ = model_->Column();
+    spokenRow_ = model_->Row();
+    QAccessibleEvent focus(this, QAccessible::Focus);
+    focus.setChild(index);
+    QAccessible::updateAccessibility(&focus);
+    QAccessibleEvent selection(this, QAccessible::Selection);
+    selection.setChild(index);
+    QAccessible::updateAccessibility(&selection);
+}
+
+void cuiGrid::AnnounceValue(int column, int row) {
+    if (column != spokenCol_ || row != spokenRow_ || column != model_->Column() ||
+        row != model_->Row())
+        return;
+    std::string shown = SpeakCell(*this, column, row).shown;
+    if (shown == spokenText_) return;
+    spokenText_ = std::move(shown);
+    const int index = row * model_->ColumnCount() + column;
+    QAccessibleEvent name(this, QAccessible::NameChanged);
+    name.setChild(index);
+    QAccessible::updateAccessibility(&name);
+    QAccessibleValueChangeEvent value(this, FromLatin1(spokenText_));
+    value.setChild(index);
+    QAccessible::updateAccessibility(&value);
 }
 
 // --- editor ---
@@ -288,6 +330,10 @@ void cuiGrid::OpenEditor(int column, int row, const std::string& text, int selSt
     editor_->setTextCursor(cursor);
     editCol_ = column;
     editRow_ = row;
+    // Announced as an editor of this cell, before it takes the focus.
+    const std::string label = RowLabelOf(*this, column, row);
+    editor_->setAccessibleName(axtext::Text(axtext::kEditorName, {label}));
+    editor_->setAccessibleDescription(axtext::Text(axtext::kEditorDescription));
     editor_->show();
     editor_->setFocus(Qt::OtherFocusReason);
     viewport()->update();
@@ -379,7 +425,8 @@ void cuiGrid::keyPressEvent(QKeyEvent* event) {
                 }
         return;
     }
-    if (event->key() == Qt::Key_Menu) {
+    if (event->key() == Qt::Key_Menu ||
+        (event->key() == Qt::Key_F10 && mods == Qt::ShiftModifier)) {
         QRect r = CellRectOnScreen(model_->Column(), model_->Row());
         PopupMenu(viewport()->mapToGlobal(r.bottomLeft()));
         return;
@@ -619,6 +666,7 @@ bool cuiGrid::viewportEvent(QEvent* event) {
 
 void cuiGrid::focusInEvent(QFocusEvent* event) {
     QAbstractScrollArea::focusInEvent(event);
+    if (QAccessible::isActive()) AnnounceCursor();
     EvMan().Send(ev::kRefreshMenuStates);
     viewport()->update();
 }
@@ -705,6 +753,7 @@ void cuiGrid::FillMenu(QMenu* menu) {
     data->setParent(menu);
     data->tree.Build(GTex(), name);
     AddItems(menu, this, data);
+    AssignAccessKeys(menu);
 }
 
 QMenu* cuiGrid::PopupMenu(const QPoint& globalPos, bool exec) {
@@ -772,6 +821,10 @@ ChooserPopup::ChooserPopup(cuiGrid* owner, int column, int row, const cmcCellCap
     grid_ = new cuiGrid(this);
     layout->addWidget(grid_);
     grid_->SetChooserOwner(owner, column, row);
+    const std::string label = RowLabelOf(*owner, column, row);
+    grid_->setAccessibleName(axtext::Text(axtext::kChooserName, {label}));
+    grid_->setAccessibleDescription(axtext::Text(axtext::kChooserDescription));
+    setAccessibleName(grid_->accessibleName());
     GridModel& model = grid_->Open(std::make_unique<SheetDef>(GTex(), sheet));
     model.SetChooser(request);
     model.SetInitialCell(listLabel, value);

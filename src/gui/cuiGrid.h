@@ -127,6 +127,10 @@ class cuiGrid : public QAbstractScrollArea, public GridHost, public CellGrid {
     // Column whose right border lies within 4 pixels of x in a fixed row; -1 none.
     int SizingColumn(int x, int y, bool* nearLeft = nullptr) const;
     void EdgeScroll();
+    // Tells assistive technology, when any listens, that the cursor's cell has the focus, or
+    // that what the cursor's cell shows changed.
+    void AnnounceCursor();
+    void AnnounceValue(int column, int row);
     void ChoiceMade(int column, int row, cmcCellObj& chosen);
     // Runs the current cell's popup-menu item of this label; false when it offers none.
     bool TriggerPopupItem(int label);
@@ -149,6 +153,8 @@ class cuiGrid : public QAbstractScrollArea, public GridHost, public CellGrid {
     ChooserHook chooserHook_;
     QPointer<cuiGrid> chooserOwner_;
     int ownerCol_ = -1, ownerRow_ = -1;
+    std::string spokenText_;  // what the cursor's cell showed when last announced
+    int spokenCol_ = -1, spokenRow_ = -1;
 };
 
 // A drop-down chooser: a small sheet in a borderless popup under the cell it was opened on.

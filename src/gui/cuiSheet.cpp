@@ -10,6 +10,7 @@
 #include "base/EventCodes.h"
 #include "base/cmcEvMan.h"
 #include "gui/CellPainter.h"
+#include "gui/GridAccessible.h"
 #include "gui/cuiGrid.h"
 #include "radio/CellDispatchHost.h"
 #include "radio/datCh.h"
@@ -100,6 +101,10 @@ void cuiSheet::Build(const ViewState& position, int initialLabel, int initialInd
 
 void cuiSheet::ApplyTitle() {
     const SheetStyle& style = grid_->Model()->Def().Style();
+    // Assistive technology names the grid after the sheet.
+    const std::string name = !style.title.empty() ? style.title : GTex().GetLine(key_, 0);
+    grid_->setAccessibleName(FromLatin1(name));
+    grid_->setAccessibleDescription(axtext::Text(axtext::kSheetDescription));
     title_->setVisible(!style.title.empty());
     if (style.title.empty()) return;
     title_->setText(FromLatin1(style.title));

@@ -5,6 +5,7 @@
 //
 // Add a key with one line: X(constantName, "GI_Key").
 #define KELDA_OVERLAY_KEYS(X)                                              \
+    X(kAccess, "GI_Access")                                                \
     X(kCellModelBasic, "CellModel_Basic")                                  \
     X(kCellModelBasicDialog, "CellModel_BasicDialog")                      \
     X(kCellModelEWh, "CellModel_eWh")                                      \
