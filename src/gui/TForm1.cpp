@@ -218,9 +218,11 @@ void TForm1::BuildLayout() {
     tree_->setMinimumWidth(kMinTreeWidth);
     tree_->setEditTriggers(QAbstractItemView::NoEditTriggers);
     tree_->setIconSize(QSize(20, 20));
-    tree_->setAccessibleName(axtext::Text(axtext::kTreeName));
-    tree_->setAccessibleDescription(axtext::Text(axtext::kTreeDescription));
-    splitter_->setAccessibleName(axtext::Text(axtext::kSplitterName));
+    if (app_) {
+        tree_->setAccessibleName(axtext::Text(axtext::kTreeName));
+        tree_->setAccessibleDescription(axtext::Text(axtext::kTreeDescription));
+        splitter_->setAccessibleName(axtext::Text(axtext::kSplitterName));
+    }
     placeholder_ = new QWidget(splitter_);
     splitter_->setStretchFactor(0, 0);
     splitter_->setStretchFactor(1, 1);
