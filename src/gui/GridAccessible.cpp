@@ -84,8 +84,8 @@ QAccessibleInterface* GridFactory(const QString& className, QObject* object) {
 }  // namespace
 
 QChar AccessKeyOf(const QString& text) {
-    const int end = text.contains(QLatin1Char('\t')) ? int(text.indexOf(QLatin1Char('\t')))
-                                                      : int(text.size());
+    const int end =
+        text.contains(QLatin1Char('\t')) ? int(text.indexOf(QLatin1Char('\t'))) : int(text.size());
     for (int i = 0; i + 1 < end; ++i) {
         if (text[i] != QLatin1Char('&')) continue;
         if (text[i + 1] == QLatin1Char('&')) {
@@ -110,7 +110,7 @@ void AssignAccessKeys(QMenu* menu) {
         if (a->isSeparator() || !AccessKeyOf(a->text()).isNull()) continue;
         QString text = a->text();
         const int end = text.contains(QLatin1Char('\t')) ? int(text.indexOf(QLatin1Char('\t')))
-                                                          : int(text.size());
+                                                         : int(text.size());
         int chosen = -1;
         // Words' first letters, then any letter or digit.
         for (int pass = 0; pass < 2 && chosen < 0; ++pass)
@@ -164,9 +164,9 @@ CellSpeech SpeakCell(cuiGrid& grid, int column, int row) {
                 axtext::Text(f.error ? axtext::kError : axtext::kWarning, {WarningText(f)}));
         }
         if (lines.empty())
-            lines = ToLatin1(axtext::Text(
-                (flags & cmcCellCapsule::kError) ? axtext::kError : axtext::kWarning,
-                {ToLatin1(axtext::Text(axtext::kUnnamedError))}));
+            lines = ToLatin1(
+                axtext::Text((flags & cmcCellCapsule::kError) ? axtext::kError : axtext::kWarning,
+                             {ToLatin1(axtext::Text(axtext::kUnnamedError))}));
         out.description = std::move(lines);
     }
     return out;

@@ -283,7 +283,8 @@ TEST_F(Accessibility, AnErrorCellDescribesItsFinding) {
             found = true;
             EXPECT_EQ(speech.description.rfind("error: ", 0), 0u) << speech.description;
             EXPECT_GT(speech.description.size(), 10u);
-            EXPECT_TRUE(Table()->cellAt(r, c)->text(QAccessible::Description).startsWith("error: "));
+            EXPECT_TRUE(
+                Table()->cellAt(r, c)->text(QAccessible::Description).startsWith("error: "));
             break;
         }
     EXPECT_TRUE(found);
