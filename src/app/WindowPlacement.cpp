@@ -68,6 +68,25 @@ PlaceRect FitOntoDesktop(PlaceRect window, const std::vector<PlaceRect>& workAre
     return window;
 }
 
+PlaceRect FitFramedOntoDesktop(PlaceRect client, PlaceMargins frame,
+                               const std::vector<PlaceRect>& workAreas, bool mayShrink) {
+    PlaceRect framed{client.left - frame.left, client.top - frame.top, client.right + frame.right,
+                     client.bottom + frame.bottom};
+    if (mayShrink) {
+        const PlaceRect area = NearestWorkArea(
+            {framed.left + framed.Width() / 2, framed.top + framed.Height() / 2}, workAreas);
+        const int minWidth = frame.left + frame.right + 1;
+        const int minHeight = frame.top + frame.bottom + 1;
+        if (area.Width() >= minWidth && framed.Width() > area.Width())
+            framed.right = framed.left + area.Width();
+        if (area.Height() >= minHeight && framed.Height() > area.Height())
+            framed.bottom = framed.top + area.Height();
+    }
+    framed = FitOntoDesktop(framed, workAreas);
+    return {framed.left + frame.left, framed.top + frame.top, framed.right - frame.right,
+            framed.bottom - frame.bottom};
+}
+
 PlacePoint PopupPosition(PlacePoint cursor, int width, int height, const PlaceRect& workArea) {
     PlacePoint at;
     at.x = cursor.x - width / 2;

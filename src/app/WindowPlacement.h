@@ -24,6 +24,17 @@ PlaceRect NearestWorkArea(PlacePoint point, const std::vector<PlaceRect>& workAr
 // window is larger than the work area its top-left corner ends inside it.
 PlaceRect FitOntoDesktop(PlaceRect window, const std::vector<PlaceRect>& workAreas);
 
+// The frame a window manager draws around a window (title bar, borders), in pixels.
+struct PlaceMargins {
+    int left = 0, top = 0, right = 0, bottom = 0;
+};
+
+// Where a window goes with its frame counted: the client rectangle is grown by the frame, made
+// no larger than the work area under its centre when it may shrink, and fitted as
+// FitOntoDesktop fits it. The client rectangle that results.
+PlaceRect FitFramedOntoDesktop(PlaceRect client, PlaceMargins frame,
+                               const std::vector<PlaceRect>& workAreas, bool mayShrink);
+
 // Top-left corner of a help pop-up of the given size opened at the mouse cursor: centred on the
 // cursor horizontally and just below it, kept inside the work area; above the cursor when there
 // is no room below.

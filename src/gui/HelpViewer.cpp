@@ -20,6 +20,7 @@
 #include "app/WindowPlacement.h"
 #include "gui/DataPaths.h"
 #include "gui/IconSet.h"
+#include "gui/ScreenFit.h"
 #include "platform/FileReader.h"
 #include "platform/Folders.h"
 #include "platform/Prompt.h"
@@ -277,7 +278,14 @@ int HelpViewer::ShowContents() {
         Report(kNoHelpFile);
         return kNoHelpFile;
     }
-    if (!window_) window_ = new HelpWindow(file, main_);
+    if (!window_) {
+        window_ = new HelpWindow(file, main_);
+        // Centred over the main window, all of it, frame included, on the screen.
+        QRect client(QPoint(), window_->size());
+        client.moveCenter(main_ ? main_->geometry().center() : QPoint(client.width() / 2, 0));
+        FitIntoScreen(window_, client, true);
+        RefitWhenFramed(window_, true);
+    }
     window_->ShowPage(file);
     window_->show();
     window_->raise();

@@ -17,7 +17,6 @@
 #include <QTreeWidget>
 
 #include "app/InstanceHandoff.h"
-#include "app/WindowPlacement.h"
 #include "app/indEnviron.h"
 #include "app/indMain.h"
 #include "base/EventCodes.h"
@@ -32,6 +31,7 @@
 #include "gui/MainStatusBar.h"
 #include "gui/MainToolbar.h"
 #include "gui/ProgressWindow.h"
+#include "gui/ScreenFit.h"
 #include "platform/FileNames.h"
 #include "platform/Folders.h"
 #include "platform/Prompt.h"
@@ -71,15 +71,6 @@ QFont FontOfCell(const cmcCellObj& cell) {
     f.setBold(font.Style & kFsBold);
     f.setItalic(font.Style & kFsItalic);
     return f;
-}
-
-std::vector<PlaceRect> WorkAreas() {
-    std::vector<PlaceRect> areas;
-    for (QScreen* screen : QGuiApplication::screens()) {
-        const QRect r = screen->availableGeometry();
-        areas.push_back({r.left(), r.top(), r.left() + r.width(), r.top() + r.height()});
-    }
-    return areas;
 }
 
 }  // namespace
@@ -187,9 +178,7 @@ void TForm1::PlaceOnDesktop() {
         r.width = qMax(r.width, minimumWidth());
         r.height = qMax(r.height, minimumHeight());
     }
-    const PlaceRect fitted =
-        FitOntoDesktop({r.left, r.top, r.left + r.width, r.top + r.height}, WorkAreas());
-    setGeometry(fitted.left, fitted.top, fitted.Width(), fitted.Height());
+    FitIntoScreen(this, QRect(r.left, r.top, r.width, r.height), false);
 }
 
 void TForm1::WidenForFirstSheet() {
@@ -201,11 +190,11 @@ void TForm1::WidenForFirstSheet() {
     if (!screen) screen = QGuiApplication::primaryScreen();
     if (!screen) return;
     const QRect area = screen->availableGeometry();
-    const int w = qMin(needed, area.width());
+    const QMargins frame = FrameMargins(this);
+    const int w = qMin(needed, area.width() - frame.left() - frame.right());
     if (w <= width()) return;
     const int left = area.left() + (area.width() - w) / 2;
-    const PlaceRect fitted = FitOntoDesktop({left, y(), left + w, y() + height()}, WorkAreas());
-    setGeometry(fitted.left, fitted.top, fitted.Width(), fitted.Height());
+    FitIntoScreen(this, QRect(left, y(), w, height()), false);
 }
 
 void TForm1::BuildLayout() {
@@ -233,11 +222,24 @@ void TForm1::BuildLayout() {
     splitter_->setSizes({storedTreeWidth_, qMax(1, width() - storedTreeWidth_)});
 }
 
+void TForm1::changeEvent(QEvent* event) {
+    QMainWindow::changeEvent(event);
+    // The notice that closing waits for the run goes as soon as the run has ended.
+    if (event->type() == QEvent::EnabledChange && isEnabled() && status_ &&
+        !busyNotice_.isEmpty()) {
+        if (status_->IndicatorText() == busyNotice_)
+            status_->SetIndicator(cellcolor::kWindowText, cellcolor::kBtnFace, {});
+        busyNotice_.clear();
+    }
+}
+
 void TForm1::showEvent(QShowEvent* event) {
     QMainWindow::showEvent(event);
     if (splitterPlaced_) return;
     // The splitter knows its real width only now; sizing it earlier lost pixels at each start.
     splitterPlaced_ = true;
+    // The window manager's frame is known only once the window is shown: it must fit too.
+    RefitWhenFramed(this, false);
     const int total = splitter_->width() - splitter_->handleWidth();
     splitter_->setSizes({storedTreeWidth_, qMax(1, total - storedTreeWidth_)});
     // The first sheet opens as soon as the window is there rather than at the next tick.
@@ -427,6 +429,7 @@ void TForm1::closeEvent(QCloseEvent* event) {
             // A read or write of the radio, or printing, is running: say why nothing happens.
             status_->SetIndicator(cellcolor::kRestrictText, cellcolor::kRestrictBack,
                                   GTex().GetText(keys::kBotttomCloseWhileBusy));
+            busyNotice_ = status_->IndicatorText();
             event->ignore();
             return;
         }

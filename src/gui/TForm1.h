@@ -90,6 +90,7 @@ class TForm1 : public QMainWindow, public DocumentView {
   protected:
     void closeEvent(QCloseEvent* event) override;
     void showEvent(QShowEvent* event) override;
+    void changeEvent(QEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dropEvent(QDropEvent* event) override;
@@ -137,6 +138,7 @@ class TForm1 : public QMainWindow, public DocumentView {
     QFont treeFont_;                         // the tree's own font at 100 %
     int storedTreeWidth_ = 200;
     bool splitterPlaced_ = false;
+    QString busyNotice_;  // the bottom bar's word that closing waits for a run, while shown
     bool defaultPlacement_ = false;  // the default rectangle, not a stored one
     bool focusWasInGrid_ = false;
     // Cursor and scroll of each sheet the user left, newest first.

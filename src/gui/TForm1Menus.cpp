@@ -25,6 +25,7 @@
 #include "gui/cuiGrid.h"
 #include "gui/cuiPrinter.h"
 #include "gui/cuiSheet.h"
+#include "platform/FileNames.h"
 #include "radio/CellDispatchHost.h"
 #include "radio/CellDispatcher.h"
 #include "sheet/CellCatalogue.h"
@@ -168,6 +169,19 @@ void TForm1::UpdateMenuStates(QMenu* menu) {
         cell = menuPristine_[i];
         const std::string text = CellText(cell, 0);
         a->setText(FromOverlay(text.empty() ? menuPristine_[i].Text : text));
+        if (cell.Label == CL_Menu_File_Recent && app_) {
+            // A recent file shows its name, readable whatever its bytes; where it lies is the
+            // entry's tip.
+            const std::string path = app_->RecentFile(cell.Index);
+            if (!path.empty()) {
+                const QString shown = QString::fromStdString(platform::ShownText(path));
+                a->setText(QStringLiteral("&%1 %2")
+                               .arg(cell.Index + 1)
+                               .arg(shown.section('/', -1).replace('&', QStringLiteral("&&"))));
+                a->setToolTip(shown);
+                menu->setToolTipsVisible(true);
+            }
+        }
         const bool checked = cell.Flags & kFlagChecked;
         a->setVisible(!(cell.Flags & kFlagHidden));
         a->setEnabled(!(cell.Flags & kFlagDisabled));

@@ -25,6 +25,7 @@
 #include "app/indEnviron.h"
 #include "gui/CellPainter.h"
 #include "gui/IconSet.h"
+#include "gui/ScreenFit.h"
 #include "sheet/CellFont.h"
 #include "sheet/TextHelpers.h"
 #include "text/OverlayKeys.h"
@@ -169,7 +170,12 @@ void cuiPreview::PreparePages(const PrintPage& page, int count) {
     QSize size(w + 50, h + toolbar_->sizeHint().height() + status_->sizeHint().height() + 50);
     const QWidget* main = parentWidget();
     const QScreen* s = main && main->screen() ? main->screen() : QGuiApplication::primaryScreen();
-    if (s) size = size.boundedTo(s->availableGeometry().size());
+    if (s) {
+        // With the window manager's frame around it.
+        const QMargins frame = FrameMargins(this);
+        size = size.boundedTo(s->availableGeometry().size() -
+                              QSize(frame.left() + frame.right(), frame.top() + frame.bottom()));
+    }
     resize(size);
 }
 
@@ -190,13 +196,14 @@ bool cuiPreview::ShowPreview() {
     last_ = PageCount() - 1;
     current_ = 0;
     Render();
-    // Centred in the work area, never at a negative offset.
+    // Centred in the work area, all of it with its frame inside.
     const QWidget* main = parentWidget();
     const QScreen* s = main && main->screen() ? main->screen() : QGuiApplication::primaryScreen();
     if (s) {
         const QRect area = s->availableGeometry();
-        move(std::max(area.left(), area.left() + (area.width() - width()) / 2),
-             std::max(area.top(), area.top() + (area.height() - height()) / 2));
+        QRect client(QPoint(), size());
+        client.moveCenter(area.center());
+        FitIntoScreen(this, client, true);
     }
     print_ = false;
     exec();
@@ -313,7 +320,8 @@ void cuiPreview::OpenSettings() {
     auto* label = new QLabel(QStringLiteral("Font Size: "), dialog);
     auto* list = new QComboBox(dialog);
     list->setObjectName(QStringLiteral("fontSize"));
-    for (int k = 1; k <= 5; ++k) list->addItem(QString::number(k));
+    // The printer font's sizes as people know them, in points.
+    for (int points = 8; points <= 12; ++points) list->addItem(QStringLiteral("%1 pt").arg(points));
     list->setCurrentIndex(std::clamp(Environ().printerFontSize, 8, 12) - 8);
     list->adjustSize();
     label->setGeometry(10, 10, fm.horizontalAdvance(label->text()), list->height());
@@ -398,6 +406,7 @@ bool cuiPreview::HandleKey(QKeyEvent* e) {
 
 void cuiPreview::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);
+    RefitWhenFramed(this, true);
     QTimer::singleShot(0, this, [this] { ShowBitmap(); });
 }
 

@@ -75,8 +75,11 @@ void RecentFile(CellCall& c) {
         if (index != 0) c.cell.Flags |= kFlagHidden;
         return;
     }
+    // The file's name; the window gives the whole path as the entry's tip.
+    const size_t slash = file.find_last_of("/\\");
+    const std::string name = slash == std::string::npos ? file : file.substr(slash + 1);
     std::string shown;
-    for (char ch : file) {
+    for (char ch : name) {
         shown += ch;
         if (ch == '&') shown += '&';  // a single "&" would mark an access key
     }

@@ -55,6 +55,30 @@ TEST(FitOntoDesktop, MovesWithoutResizing) {
     }
 }
 
+TEST(FitFramedOntoDesktop, TheFrameStaysOnTheScreenAndOnlyAWindowThatMayShrinkShrinks) {
+    const PlaceRect screen = R(0, 0, 1280, 800);
+    const PlaceMargins frame{4, 30, 4, 4};
+    struct Case {
+        const char* what;
+        PlaceRect client;
+        bool mayShrink;
+        PlaceRect expected;
+    };
+    const Case cases[] = {
+        {"inside with its frame stays", R(100, 100, 800, 600), true, R(100, 100, 800, 600)},
+        {"title bar above the screen", R(0, 0, 800, 600), false, R(4, 30, 800, 600)},
+        {"a preview as tall as the screen", R(0, 40, 843, 800), true, R(4, 30, 843, 766)},
+        {"too large and may not shrink: frame's corner inside", R(0, 0, 1400, 900), false,
+         R(4, 30, 1400, 900)},
+        {"too large and may shrink", R(300, 200, 1400, 900), true, R(4, 30, 1272, 766)},
+    };
+    for (const Case& c : cases) {
+        const PlaceRect got = FitFramedOntoDesktop(c.client, frame, {screen}, c.mayShrink);
+        EXPECT_EQ(got, c.expected) << c.what << ": got " << got.left << "," << got.top << " "
+                                   << got.Width() << "x" << got.Height();
+    }
+}
+
 TEST(NearestWorkArea, HoldingMonitorElseClosest) {
     const std::vector<PlaceRect> areas = {R(0, 0, 1920, 1080), R(1920, 0, 1280, 1024)};
     EXPECT_EQ(NearestWorkArea({2000, 10}, areas), areas[1]);

@@ -164,6 +164,26 @@ TEST_F(Printing, ThePdfHoldsTheCellsOfTheImageUnderThePageFrame) {
     }
 }
 
+// With the channel lists showing usable channels only, the printed lists hold only those rows.
+TEST_F(Printing, ChannelListsPrintAsTheViewShowsThem) {
+    ASSERT_EQ(session_->App().OpenFile(TestImage()), 0);
+    int pages[2] = {0, 0};
+    std::string text[2];
+    for (bool usableOnly : {false, true}) {
+        Environ().chListView = usableOnly;
+        const std::string out = dir_ + (usableOnly ? "/usable.pdf" : "/all.pdf");
+        std::string reason;
+        pages[usableOnly] = printer_->WritePdf({"GI_Sheet_IntCh"}, out, &reason);
+        ASSERT_GT(pages[usableOnly], 0) << reason;
+        text[usableOnly] = PdfText(out);
+    }
+    Environ().chListView = false;
+    EXPECT_LT(pages[1], pages[0]);
+    EXPECT_TRUE(Has(text[0], "Not used"));
+    EXPECT_FALSE(Has(text[1], "Not used"));
+    EXPECT_TRUE(Has(text[1], "MAYDAY ZZ"));
+}
+
 // On a page too narrow for the channel list its columns go on several pages, each with the
 // channel number column again, and the rows of one row block on each of them.
 TEST_F(Printing, ANarrowPageCutsTheSheetIntoColumnBlocks) {
@@ -362,7 +382,7 @@ TEST_F(Printing, ASmallerPrinterFontPaginatesAgainFromTheFirstPage) {
         QTimer::singleShot(0, [&p] {
             auto* list = p.SettingsDialog()->findChild<QComboBox*>("fontSize");
             ASSERT_NE(list, nullptr);
-            EXPECT_EQ(list->currentText(), QStringLiteral("5"));  // 12 points
+            EXPECT_EQ(list->currentText(), QStringLiteral("12 pt"));
             Shot(p.SettingsDialog(), "print-preview-setting");
             list->setCurrentIndex(0);  // 8 points
             for (auto* b : p.SettingsDialog()->findChildren<QPushButton*>())
