@@ -109,7 +109,15 @@ std::string CloneFailureText(const CloneFailure& failure) {
         default:
             break;
     }
-    if (std::string line = LineText(failure); !line.empty()) text += "\n" + line;
+    if (std::string line = LineText(failure); !line.empty()) {
+        // With nothing at all on the line there was no answer to compare: that is all there is
+        // to say.
+        if (code == CloneResult::kEchoFailed &&
+            failure.line == CloneFailure::Line::kNothingCameBack)
+            text = line;
+        else
+            text += "\n" + line;
+    }
     if (!hints.empty()) {
         text += "\n\n";
         // A port named by its device (--device) was not chosen in the Port menu: the hint

@@ -158,7 +158,8 @@ TEST_F(CloneManager, EveryStartIsRefusedWhileBusy) {
 }
 
 // What the line did tells the user more than "the answer did not match": a port with nothing
-// on it at all, or a port where something else keeps sending, each say so and name the port.
+// on it at all says only that (there was no answer to compare), and a port where something else
+// keeps sending says so; each names the port.
 TEST_F(CloneManager, ALineThatGivesNothingBackOrNeverFallsQuietIsNamedInTheMessage) {
     const std::string where = "port 7 (" + sim->DevicePath() + ")";
     sim->Stop();  // no cable on this port: not even the echo comes back
@@ -166,7 +167,7 @@ TEST_F(CloneManager, ALineThatGivesNothingBackOrNeverFallsQuietIsNamedInTheMessa
     Finish();
     EXPECT_EQ(caller.result, CloneResult::kEchoFailed);
     ASSERT_EQ(prompter.shown().size(), 1u);
-    EXPECT_EQ(prompter.shown()[0].text, "H4\nNothing at all came back on " + where +
+    EXPECT_EQ(prompter.shown()[0].text, "Nothing at all came back on " + where +
                                             ": the programming cable is not on this port, or "
                                             "it is not plugged in.\n\nC0\nC1\nC2\nC3");
 
