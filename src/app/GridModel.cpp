@@ -25,6 +25,9 @@ int Mod(int v, int n) {
     return ((v % n) + n) % n;
 }
 
+// Beside the widths: the font size, in percent, they were made at.
+const std::string kWidthPercentValue = "percent";
+
 std::string WidthKey(const std::string& name) {
     return std::string(indEnviron::kKeyPath) + "\\Display\\" + name + "\\colwidth";
 }
@@ -81,6 +84,7 @@ void GridModel::Build(std::string_view basicExtra) {
 void GridModel::SizeCells() {
     const int cols = ColumnCount(), rows = RowCount();
     colWidths_.assign(static_cast<size_t>(cols), 1);
+    headerWidths_.assign(static_cast<size_t>(cols), 0);
     rowHeights_.assign(static_cast<size_t>(rows), 1);
     const auto& rowTable = def_->Rows();
     TextSurface& surface = host_.Surface();
@@ -97,6 +101,10 @@ void GridModel::SizeCells() {
             const int padW = static_cast<int>(std::lround(ext.width + 8 * scale_));
             const int padH = static_cast<int>(std::lround(ext.height + 2 * scale_));
             if (cell.AutoWidth) colWidths_[c] = std::max(colWidths_[c], padW);
+            // A heading of its own column, not one that spans the next.
+            if (cell.AutoWidth && r < FixedRows() && !cell.JoinLeft &&
+                (c + 1 >= cols || !def_->Cell(c + 1, r).JoinLeft))
+                headerWidths_[c] = std::max(headerWidths_[c], padW);
             if (cell.AutoHeight) rowHeights_[r] = std::max(rowHeights_[r], padH);
         }
     }
@@ -930,10 +938,17 @@ void GridModel::LoadColumnWidths() {
     const std::string name = WidthName();
     if (name.empty()) return;
     const std::string key = WidthKey(name);
+    // Widths are kept with the font size they were made at (100 % before sizes were kept); at
+    // another size they grow or shrink with the font, and no heading is ever cut.
+    const int made = Environ().ReadInt(key, kWidthPercentValue);
+    const int percent = made >= 25 && made <= 800 ? made : 100;
     for (int c = 0; c < ColumnCount(); ++c) {
         if (!SizedColumn(c)) continue;
         int v = Environ().ReadInt(key, std::to_string(c));
-        if (v >= 0) colWidths_[c] = v;
+        if (v >= 0)
+            colWidths_[c] = static_cast<int>(std::lround(double(v) * fontPercent_ / percent));
+        if (c < static_cast<int>(headerWidths_.size()))
+            colWidths_[c] = std::max(colWidths_[c], headerWidths_[c]);
     }
     ClampWidths(true);
 }
@@ -949,6 +964,8 @@ void GridModel::SaveColumnWidths() {
         if (Environ().ReadInt(key, value) != colWidths_[c])
             Environ().WriteInt(key, value, colWidths_[c]);
     }
+    if (Environ().ReadInt(key, kWidthPercentValue) != fontPercent_)
+        Environ().WriteInt(key, kWidthPercentValue, fontPercent_);
 }
 
 void GridModel::ResetColumnWidths() {

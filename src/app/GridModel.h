@@ -112,6 +112,9 @@ class GridModel {
     // Printer pixels per screen pixel: the room measured around texts grows with it.
     void SetScale(double scale) { scale_ = scale; }
     void SetScrollBars(bool on) { scrollBars_ = on; }
+    // The font size, in percent, the next build draws at: stored column widths are kept with
+    // the size they were made at and scaled to this one.
+    void SetFontPercent(int percent) { fontPercent_ = percent > 0 ? percent : 100; }
     bool ScrollBars() const { return scrollBars_; }
 
     // Builds or rebuilds everything from the overlay; `basicExtra` is appended to the basic
@@ -259,6 +262,8 @@ class GridModel {
     Position saved_;
     bool printing_ = false;
     double scale_ = 1.0;
+    int fontPercent_ = 100;
+    std::vector<int> headerWidths_;  // what each column's own heading needs
     bool scrollBars_ = true;
     bool built_ = false;
     bool disabled_ = false;

@@ -138,6 +138,8 @@ class TForm1 : public QMainWindow, public DocumentView {
     QFont treeFont_;                         // the tree's own font at 100 %
     int storedTreeWidth_ = 200;
     bool splitterPlaced_ = false;
+    int treeWidthBeforeFont_ = -1;  // the tree's width before a larger font widened it
+    int treeWidenedTo_ = -1;        // the width the larger font gave it
     QString busyNotice_;  // the bottom bar's word that closing waits for a run, while shown
     bool defaultPlacement_ = false;  // the default rectangle, not a stored one
     bool focusWasInGrid_ = false;

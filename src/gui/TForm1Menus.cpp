@@ -225,16 +225,27 @@ void TForm1::RunWindowCommand(int command, int argument, const std::string& text
             Environ().toolbarVisible = !Environ().toolbarVisible;
             if (toolbar_) toolbar_->SetVisible(Environ().toolbarVisible);
             break;
-        case AppCommand::kSetFontSize:
+        case AppCommand::kSetFontSize: {
+            const int before = TreePanelWidth();
             Environ().fontSizePercentage = SaneFontSize(argument);
             ApplyFontSize();
-            // A larger font widens a tree panel that would cut its captions.
-            if (const int needed = TreeWidthForCaptions(); TreePanelWidth() < needed) {
-                const int total = splitter_->width() - splitter_->handleWidth();
+            const int needed = TreeWidthForCaptions();
+            const int total = splitter_->width() - splitter_->handleWidth();
+            if (TreePanelWidth() < needed) {
+                // A larger font widens a tree panel that would cut its captions; the width it
+                // had is kept to go back to.
                 const int tree = qMin(needed, qMax(kMinTreeWidth, total / 2));
+                if (treeWidthBeforeFont_ < 0) treeWidthBeforeFont_ = before;
                 splitter_->setSizes({tree, qMax(1, total - tree)});
+                treeWidenedTo_ = TreePanelWidth();
+            } else if (treeWidthBeforeFont_ >= 0 && needed <= treeWidthBeforeFont_ &&
+                       before == treeWidenedTo_) {
+                // Back to a size the old width holds, and not moved by the user since.
+                splitter_->setSizes({treeWidthBeforeFont_, qMax(1, total - treeWidthBeforeFont_)});
+                treeWidthBeforeFont_ = -1;
             }
             break;
+        }
         case AppCommand::kPortDialog:
         case AppCommand::kPortNotice: {
             // The notice for a port beyond the menu's four is the plain number field.

@@ -92,6 +92,7 @@ void cuiSheet::Build(const ViewState& position, int initialLabel, int initialInd
     GridModel& model = grid_->Open(MakeSheetDef(key_, options_));
     model.SetSavedPosition(position);
     model.SetScrollBars(scrollBars_);
+    model.SetFontPercent(options_.fontPercent);
     if (initialLabel >= 0) model.SetInitialCell(initialLabel, initialIndex);
     // The grid needs its size before the widths are limited by it.
     if (!grid_->isVisible()) grid_->resize(std::max(grid_->width(), 600), grid_->height());

@@ -53,6 +53,7 @@
 #include "radio/DebugCells.h"
 #include "radio/cmcCellCapsule.h"
 #include "sheet/CellCatalogue.h"
+#include "sheet/TextHelpers.h"
 #include "sheet/cmcCellObj.h"
 #include "support/ScriptedFileDialogs.h"
 #include "support/ScriptedPrompter.h"
@@ -359,6 +360,49 @@ TEST_F(Window, FontSizeIsCheckedAppliedAndKeptAndAnAbsurdStoredSizeFallsBack) {
     EXPECT_EQ(Checked(sizes), QStringList{"100 %"});
 }
 
+// Column widths grow and shrink with the font, and a heading is never cut, also where the
+// stored width was made at another size.
+TEST_F(Window, ColumnWidthsFollowTheFontSizeAndNeverCutAHeading) {
+    Start();
+    OpenNode("International");
+    auto* sheet = dynamic_cast<cuiSheet*>(window_->CurrentSheet());
+    ASSERT_NE(sheet, nullptr);
+    const auto widths = [&] {
+        std::vector<int> w;
+        for (int c = 0; c < sheet->Grid()->Model()->ColumnCount(); ++c)
+            w.push_back(sheet->Grid()->Model()->ColumnWidth(c));
+        return w;
+    };
+    const auto cutHeadings = [&] {
+        GridModel& m = *sheet->Grid()->Model();
+        std::string cut;
+        for (int c = m.FixedCols(); c < m.ColumnCount(); ++c) {
+            const cmcCellObj& head = m.Def().Cell(c, m.FixedRows() - 1);
+            const int needed = MeasureText(sheet->Grid()->Surface(), head.Text,
+                                           EffectiveFont(head, m.Def().BasicCell()))
+                                   .width;
+            if (needed > m.ColumnWidth(c)) cut += head.Text + " ";
+        }
+        return cut;
+    };
+    const std::vector<int> at100 = widths();
+    // The user narrows the transmit column (a width of the sheet's own, stored at 100 %).
+    const int narrowed = 3;
+    ASSERT_LT(narrowed, static_cast<int>(at100.size()));
+    sheet->Grid()->Model()->SetColumnWidth(narrowed, at100[narrowed] + 20, true);
+    Trigger("View", "150 %");
+    sheet = dynamic_cast<cuiSheet*>(window_->CurrentSheet());
+    Shot(window_.get(), "sheet_font_150");
+    EXPECT_EQ(cutHeadings(), "");
+    const std::vector<int> at150 = widths();
+    EXPECT_NEAR(at150[narrowed], (at100[narrowed] + 20) * 1.5, 1.0);
+    for (size_t c = 1; c < at100.size(); ++c) EXPECT_GT(at150[c], at100[c]) << "column " << c;
+    Trigger("View", "100 %");
+    sheet = dynamic_cast<cuiSheet*>(window_->CurrentSheet());
+    EXPECT_EQ(cutHeadings(), "");
+    EXPECT_NEAR(widths()[narrowed], at100[narrowed] + 20, 1.0);
+}
+
 TEST_F(Window, SplitterWidthIsTheSameOverFiveRestarts) {
     Start();
     ASSERT_TRUE(WaitUntil([&] { return window_->CurrentSheet() != nullptr; }));
@@ -391,8 +435,10 @@ TEST_F(Window, TreeShowsEveryCaptionWholeUntilTheUserSetsItsWidth) {
     EXPECT_EQ(CutCaptions(window_->TreeView()), "");
     EXPECT_GT(window_->TreePanelWidth(), first);
     Shot(window_.get(), "tree_font_200");
-    // A width the user chose is kept, even where it cuts.
+    // Back to the size the old width holds: the old width comes back.
     Trigger("View", "100 %");
+    EXPECT_EQ(window_->TreePanelWidth(), first);
+    // A width the user chose is kept, even where it cuts.
     SetTreeWidth(window_->Splitter(), 90);
     Restart();
     EXPECT_EQ(window_->TreePanelWidth(), 90);
