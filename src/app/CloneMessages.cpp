@@ -59,6 +59,57 @@ std::string LineText(const CloneFailure& f) {
 
 }  // namespace
 
+std::string DeviceOpenText(const std::string& device, const platform::OpenFailure& failure) {
+    using platform::OpenFault;
+    std::string text = device + ": ";
+    switch (failure.fault) {
+        case OpenFault::kNone:
+            return {};
+        case OpenFault::kNoSuchPort:
+            return text + "there is no such port on this computer";
+        case OpenFault::kInUse:
+            return text + "the port is in use by another program";
+        case OpenFault::kNotSerial:
+            return text + "this is not a serial port; choose the device of the programming cable";
+        case OpenFault::kLineSettings:
+            return text + "the line settings are refused: " + failure.systemText;
+        case OpenFault::kSystem:
+            return text + failure.systemText;
+        case OpenFault::kNoAccess:
+            break;
+    }
+    text += failure.systemText;
+    const platform::DeviceAccess& access = failure.access;
+    switch (access.kind) {
+        case platform::DeviceAccess::Kind::kGroup:
+            return text + " (the user must belong to the group \"" + access.name +
+                   "\" that owns the device, e.g. sudo usermod -aG " + access.name +
+                   " $USER, then log in again)";
+        case platform::DeviceAccess::Kind::kRootOnly:
+            return text + " (only root can open this device)";
+        case platform::DeviceAccess::Kind::kOwnerOnly:
+            return text + " (only its owner \"" + access.name + "\" can open this device)";
+        case platform::DeviceAccess::Kind::kUnknown:
+            break;
+    }
+    return text;
+}
+
+std::string PortOpenText(const PortOpenFailure& failure) {
+    switch (failure.cause) {
+        case PortOpenFailure::Cause::kNone:
+            return {};
+        case PortOpenFailure::Cause::kNoDeviceForNumber:
+            return "port " + std::to_string(failure.portNumber) +
+                   ": no serial device has this number";
+        case PortOpenFailure::Cause::kNoBaudRate:
+            return failure.device + ": no baud rate given";
+        case PortOpenFailure::Cause::kDevice:
+            break;
+    }
+    return DeviceOpenText(failure.device, failure.failure);
+}
+
 std::string CloneFailureText(const CloneFailure& failure) {
     const CloneResult code = failure.code;
     if (code == CloneResult::kOk) return {};
@@ -76,7 +127,7 @@ std::string CloneFailureText(const CloneFailure& failure) {
         case CloneResult::kPortFailed: {
             text = WithPort(text, failure.portNamedByDevice && !device.empty() ? device : port);
             // Which device and why, so that a user can act on it.
-            const std::string& why = failure.openError;
+            const std::string why = PortOpenText(failure.openFailure);
             if (!why.empty()) text += "\n" + why;
             break;
         }

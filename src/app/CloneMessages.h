@@ -10,6 +10,11 @@
 // "Reading: 9216 of 18208 bytes, about 8 s left".
 std::string ProgressLine(const indCloneMan::Progress& progress);
 
+// Why a device or a port could not be opened, naming it: "/dev/ttyUSB0: the port is in use by
+// another program", with the system's words and who may open it where the system refused.
+std::string DeviceOpenText(const std::string& device, const platform::OpenFailure& failure);
+std::string PortOpenText(const PortOpenFailure& failure);
+
 // The code's headline with the port named, the hints that fit it, and the advice to write again
 // when a write failed after data went out; "" for 0.
 std::string CloneFailureText(const CloneFailure& failure);

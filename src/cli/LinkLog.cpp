@@ -4,6 +4,7 @@
 #include <cstring>
 #include <memory>
 
+#include "app/CloneMessages.h"
 #include "platform/Clock.h"
 #include "platform/SerialDevice.h"
 
@@ -29,7 +30,7 @@ class LoggingDevice : public platform::SerialDevice {
         bool ok = inner_->Open(path, line);
         if (gLog)
             std::fprintf(gLog, "# open %s at %u baud: %s\n", path.c_str(), line.baud,
-                         ok ? "ok" : inner_->LastError().c_str());
+                         ok ? "ok" : DeviceOpenText(path, inner_->LastFailure()).c_str());
         return ok;
     }
     void Close() override {
@@ -55,7 +56,7 @@ class LoggingDevice : public platform::SerialDevice {
         lostLogged_ = lostLogged_ || lost;
         return lost;
     }
-    const std::string& LastError() const override { return inner_->LastError(); }
+    const platform::OpenFailure& LastFailure() const override { return inner_->LastFailure(); }
 
   private:
     std::unique_ptr<platform::SerialDevice> inner_;

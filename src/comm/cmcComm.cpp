@@ -40,7 +40,7 @@ bool cmcComm::Open(int portNumber, const std::string& settings) {
     if (IsOpen()) return false;
     portNumber_ = portNumber;
     writeError_ = 0;
-    openError_.clear();
+    openFailure_ = {};
     ParseSettings(settings);
     devicePath_ = PortTable().DevicePath(portNumber);
     if (devicePath_.empty()) {
@@ -49,12 +49,12 @@ bool cmcComm::Open(int portNumber, const std::string& settings) {
         devicePath_ = PortTable().DevicePath(portNumber);
     }
     if (devicePath_.empty()) {
-        openError_ = "port " + std::to_string(portNumber) + ": no serial device has this number";
+        openFailure_ = {PortOpenFailure::Cause::kNoDeviceForNumber, portNumber, {}, {}};
         return false;
     }
     if (baud_ == 0) {
         // No time-out can be derived from a zero rate; refuse rather than divide by it.
-        openError_ = devicePath_ + ": no baud rate given";
+        openFailure_ = {PortOpenFailure::Cause::kNoBaudRate, portNumber, devicePath_, {}};
         return false;
     }
     platform::SerialLine line;
@@ -63,7 +63,8 @@ bool cmcComm::Open(int portNumber, const std::string& settings) {
     line.dataBits = dataBits_;
     line.stopBits = stopBits_;
     if (!device_->Open(devicePath_, line)) {
-        openError_ = device_->LastError();
+        openFailure_ = {PortOpenFailure::Cause::kDevice, portNumber, devicePath_,
+                        device_->LastFailure()};
         return false;
     }
     return true;

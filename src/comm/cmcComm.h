@@ -12,6 +12,16 @@
 
 class cmcTask;
 
+// Why a port could not be opened: no device behind its number, no baud rate, or the device's
+// own refusal. The application words it.
+struct PortOpenFailure {
+    enum class Cause { kNone, kNoDeviceForNumber, kNoBaudRate, kDevice };
+    Cause cause = Cause::kNone;
+    int portNumber = 0;
+    std::string device;
+    platform::OpenFailure failure;  // for kDevice
+};
+
 class cmcComm {
   public:
     cmcComm();
@@ -35,7 +45,7 @@ class cmcComm {
     int PortNumber() const { return portNumber_; }
     // The device the port number led to and, after a failed Open, why it failed.
     const std::string& DevicePath() const { return devicePath_; }
-    const std::string& OpenError() const { return openError_; }
+    const PortOpenFailure& LastOpenFailure() const { return openFailure_; }
 
     // The line settings of the last Open.
     unsigned BaudRate() const { return baud_; }
@@ -70,7 +80,7 @@ class cmcComm {
     int stopBits_ = 0;
     cmcTask* pump_ = nullptr;
     std::string devicePath_;
-    std::string openError_;
+    PortOpenFailure openFailure_;
     uint64_t bytesRead_ = 0;
     uint64_t bytesWritten_ = 0;
 };

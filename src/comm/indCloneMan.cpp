@@ -142,7 +142,7 @@ CloneFailure indCloneMan::Failure(CloneResult code) const {
     f.operation = operation_;
     f.port = port_;
     f.device = driver_.Port().DevicePath();
-    f.openError = driver_.Port().OpenError();
+    f.openFailure = driver_.Port().LastOpenFailure();
     f.portNamedByDevice = portByDevice_;
     return f;
 }

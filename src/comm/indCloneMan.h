@@ -31,8 +31,8 @@ struct CloneFailure {
     CloneOperation operation = CloneOperation::kNone;  // of the run
     bool dataSent = false;                             // data frames went out before the run failed
     int port = 1;
-    std::string device;     // the device path behind the port, if known
-    std::string openError;  // why the port could not be opened
+    std::string device;           // the device path behind the port, if known
+    PortOpenFailure openFailure;  // why the port could not be opened
     bool portNamedByDevice = false;
     // What the line did, when that tells the user more than the code.
     enum class Line {

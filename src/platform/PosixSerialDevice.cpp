@@ -57,7 +57,7 @@ class PosixSerialDevice : public SerialDevice {
 
     bool Open(const std::string& path, const SerialLine& line) override {
         Close();
-        error_.clear();
+        failure_ = {};
         lost_ = false;
         int fd = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
         if (fd < 0) return Fail(path, errno, -1);
@@ -160,7 +160,7 @@ class PosixSerialDevice : public SerialDevice {
         return lost_;
     }
 
-    const std::string& LastError() const override { return error_; }
+    const OpenFailure& LastFailure() const override { return failure_; }
 
   private:
     // A driver that still counts bytes after the flush (a USB adapter's transfer in flight)
@@ -219,23 +219,24 @@ class PosixSerialDevice : public SerialDevice {
 
     bool Fail(const std::string& path, int err, int fd) {
         if (fd >= 0) ::close(fd);
-        error_ = path + ": ";
-        if (err == EBUSY)
-            error_ += "the port is in use by another program";
-        else if (err == ENOTTY || err == EISDIR)
+        failure_ = {};
+        if (err == EBUSY) {
+            failure_.fault = OpenFault::kInUse;
+        } else if (err == ENOTTY || err == EISDIR) {
             // A file, a folder or another kind of device: the system's own words for it
             // ("Inappropriate ioctl for device") tell a user nothing.
-            error_ += "this is not a serial port; choose the device of the programming cable";
-        else
-            error_ += std::strerror(err);
+            failure_.fault = OpenFault::kNotSerial;
+        } else {
+            failure_.fault = err == EACCES ? OpenFault::kNoAccess : OpenFault::kSystem;
+            failure_.systemText = std::strerror(err);
+        }
         if (err == EACCES) {
             struct stat st {};
             if (stat(path.c_str(), &st) == 0) {
                 const group* g = getgrgid(st.st_gid);
                 const passwd* u = getpwuid(st.st_uid);
-                std::string hint = PermissionHint(st.st_mode, st.st_uid, u ? u->pw_name : "",
-                                                  st.st_gid, g ? g->gr_name : "");
-                if (!hint.empty()) error_ += " (" + hint + ")";
+                failure_.access = AccessOf(st.st_mode, st.st_uid, u ? u->pw_name : "", st.st_gid,
+                                           g ? g->gr_name : "");
             }
         }
         return false;
@@ -243,7 +244,7 @@ class PosixSerialDevice : public SerialDevice {
 
     int fd_ = -1;
     bool lost_ = false;
-    std::string error_;
+    OpenFailure failure_;
 };
 
 }  // namespace
@@ -252,20 +253,17 @@ namespace {
 SerialDeviceWrapper gWrapper = nullptr;
 }  // namespace
 
-std::string PermissionHint(unsigned mode, unsigned ownerUid, const std::string& ownerName,
-                           unsigned groupGid, const std::string& groupName) {
+DeviceAccess AccessOf(unsigned mode, unsigned ownerUid, const std::string& ownerName,
+                      unsigned groupGid, const std::string& groupName) {
     const bool groupCan = (mode & S_IRGRP) && (mode & S_IWGRP);
     // Joining root's group is no advice to give; a device open to no group is the owner's.
-    if (groupCan && groupGid != 0) {
-        std::string name = groupName.empty() ? std::to_string(groupGid) : groupName;
-        return "the user must belong to the group \"" + name +
-               "\" that owns the device, e.g. sudo usermod -aG " + name +
-               " $USER, then log in again";
-    }
-    if (ownerUid == 0) return "only root can open this device";
+    if (groupCan && groupGid != 0)
+        return {DeviceAccess::Kind::kGroup,
+                groupName.empty() ? std::to_string(groupGid) : groupName};
+    if (ownerUid == 0) return {DeviceAccess::Kind::kRootOnly, {}};
     if (!(mode & (S_IRUSR | S_IWUSR))) return {};
-    return "only its owner \"" + (ownerName.empty() ? std::to_string(ownerUid) : ownerName) +
-           "\" can open this device";
+    return {DeviceAccess::Kind::kOwnerOnly,
+            ownerName.empty() ? std::to_string(ownerUid) : ownerName};
 }
 
 SerialDeviceWrapper InstallSerialDeviceWrapper(SerialDeviceWrapper wrapper) {

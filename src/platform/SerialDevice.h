@@ -14,12 +14,41 @@ struct SerialLine {
     int stopBits = 0;  // 0 one, 1 one and a half (taken as two here), 2 two
 };
 
+// Why an open failed: a code that the application words, with what only the system can say.
+enum class OpenFault {
+    kNone,
+    kNoSuchPort,    // nothing of that name on this computer
+    kInUse,         // another program holds the port
+    kNotSerial,     // a file, a folder or another kind of device
+    kNoAccess,      // the system refuses this user (see `access`)
+    kLineSettings,  // the device refused the line settings
+    kSystem,        // another cause, in the system's own words
+};
+
+// Who may open a device that refused this user, from its mode bits and owners.
+struct DeviceAccess {
+    enum class Kind {
+        kUnknown,    // the mode bits give no clue
+        kGroup,      // members of the group `name`
+        kRootOnly,   // only root
+        kOwnerOnly,  // only the owner `name`
+    };
+    Kind kind = Kind::kUnknown;
+    std::string name;
+};
+
+struct OpenFailure {
+    OpenFault fault = OpenFault::kNone;
+    std::string systemText;  // the system's words for the cause, where it has them
+    DeviceAccess access;     // for kNoAccess
+};
+
 class SerialDevice {
   public:
     virtual ~SerialDevice() = default;
 
     // Opens the device exclusively, raw, with the line settings, DTR off and RTS on, and both
-    // directions purged. On failure returns false and fills the reason (device and cause).
+    // directions purged. On failure returns false and keeps why (LastFailure).
     virtual bool Open(const std::string& path, const SerialLine& line) = 0;
     virtual void Close() = 0;
     virtual bool IsOpen() const = 0;
@@ -34,17 +63,17 @@ class SerialDevice {
     // The line hung up or failed for good while open (cable pulled, adapter unplugged, the
     // other end of a pseudo-terminal closed): nothing will come or go any more.
     virtual bool LineLost() = 0;
-    // Why the last Open failed, for messages that name the device.
-    virtual const std::string& LastError() const = 0;
+    // Why the last Open failed.
+    virtual const OpenFailure& LastFailure() const = 0;
 };
 
 // The platform's device (termios on POSIX).
 std::unique_ptr<SerialDevice> CreateSerialDevice();
 
-// The hint added to a refused open: which group to join, or that only root (or the owner) can
-// open the device. Empty when the mode bits give no clue.
-std::string PermissionHint(unsigned mode, unsigned ownerUid, const std::string& ownerName,
-                           unsigned groupGid, const std::string& groupName);
+// Who may open a device with these mode bits and owners: its group (not root's), else root or
+// its owner alone.
+DeviceAccess AccessOf(unsigned mode, unsigned ownerUid, const std::string& ownerName,
+                      unsigned groupGid, const std::string& groupName);
 
 // Wraps every device made from now on, e.g. in a tap that logs the bytes for a bug report;
 // nullptr removes the wrapper.

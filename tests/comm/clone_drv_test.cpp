@@ -4,6 +4,7 @@
 #include <cstring>
 #include <optional>
 
+#include "app/CloneMessages.h"
 #include "comm/cmcCloneDrv.h"
 #include "comm/cmcComm.h"
 #include "support/ManualClock.h"
@@ -369,8 +370,9 @@ TEST_F(CloneRun, PortThatCannotBeOpenedGivesTwo) {
     ASSERT_TRUE(drv->StartInfo(&Outcome::Done, &out));
     Finish();
     EXPECT_EQ(out.result, CloneResult::kPortFailed);
-    EXPECT_NE(drv->Port().OpenError().find(sim->DevicePath()), std::string::npos);
-    EXPECT_NE(drv->Port().OpenError().find("in use"), std::string::npos);
+    EXPECT_NE(PortOpenText(drv->Port().LastOpenFailure()).find(sim->DevicePath()),
+              std::string::npos);
+    EXPECT_NE(PortOpenText(drv->Port().LastOpenFailure()).find("in use"), std::string::npos);
     holder.Close();
 
     // A number without a device, and a device that does not exist.
@@ -388,7 +390,8 @@ TEST_F(CloneRun, PortThatCannotBeOpenedGivesTwo) {
     ASSERT_TRUE(drv->StartInfo(&Outcome::Done, &out));
     Finish();
     EXPECT_EQ(out.result, CloneResult::kPortFailed);
-    EXPECT_NE(drv->Port().OpenError().find("/dev/kelda-no-such-device"), std::string::npos);
+    EXPECT_NE(PortOpenText(drv->Port().LastOpenFailure()).find("/dev/kelda-no-such-device"),
+              std::string::npos);
 }
 
 TEST_F(CloneRun, InformationThenReadFromInsideTheCompletion) {

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "app/CloneMessages.h"
 #include "base/ScopedInstall.h"
 #include "comm/PortNumbering.h"
 #include "comm/cmcComm.h"
@@ -74,7 +75,7 @@ TEST(cmcCommSettings, SettingsStringsGiveLineSettings) {
 }
 
 TEST_F(CommOnPty, OpensTheDeviceOfItsNumberOnceAndExclusively) {
-    ASSERT_TRUE(port.Open(12, "38400,N,8,1")) << port.OpenError();
+    ASSERT_TRUE(port.Open(12, "38400,N,8,1")) << PortOpenText(port.LastOpenFailure());
     EXPECT_EQ(port.DevicePath(), pty.SlavePath());
     EXPECT_FALSE(port.Open(12, "9600,N,8,1"));  // already open: refused, left as it was
     EXPECT_TRUE(port.IsOpen());
@@ -82,15 +83,15 @@ TEST_F(CommOnPty, OpensTheDeviceOfItsNumberOnceAndExclusively) {
 
     cmcComm second;
     EXPECT_FALSE(second.Open(12, "38400,N,8,1"));
-    EXPECT_NE(second.OpenError().find(pty.SlavePath()), std::string::npos);
-    EXPECT_NE(second.OpenError().find("in use"), std::string::npos);
+    EXPECT_NE(PortOpenText(second.LastOpenFailure()).find(pty.SlavePath()), std::string::npos);
+    EXPECT_NE(PortOpenText(second.LastOpenFailure()).find("in use"), std::string::npos);
 
     // After closing, the exclusive mode is gone too, also for a plain opener.
     port.Close();
     int fd = ::open(pty.SlavePath().c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK);
     EXPECT_GE(fd, 0);
     if (fd >= 0) ::close(fd);
-    EXPECT_TRUE(second.Open(12, "38400,N,8,1")) << second.OpenError();
+    EXPECT_TRUE(second.Open(12, "38400,N,8,1")) << PortOpenText(second.LastOpenFailure());
 }
 
 TEST_F(CommOnPty, WritesGoOutInChunksOfAtMost1024) {
@@ -161,8 +162,9 @@ TEST_F(CommOnPty, LineThatStopsTakingBytesSetsTheWriteError) {
 TEST_F(CommOnPty, DeviceThatDoesNotExistNamesItself) {
     table.Assign(3, "/dev/kelda-no-such-port");
     EXPECT_FALSE(port.Open(3, "38400,N,8,1"));
-    EXPECT_NE(port.OpenError().find("/dev/kelda-no-such-port"), std::string::npos);
-    EXPECT_NE(port.OpenError().find("No such file"), std::string::npos);
+    EXPECT_NE(PortOpenText(port.LastOpenFailure()).find("/dev/kelda-no-such-port"),
+              std::string::npos);
+    EXPECT_NE(PortOpenText(port.LastOpenFailure()).find("No such file"), std::string::npos);
 }
 
 }  // namespace

@@ -1,4 +1,4 @@
-// The POSIX serial device: a hung-up line is noticed, and a refused open says what to do.
+// The POSIX serial device: a hung-up line is noticed, and a refused open says why.
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -17,7 +17,8 @@ TEST(PosixSerialDevice, TheOtherEndGoingAwayIsALostLineNotAQuietOne) {
     platform::PseudoTerminal pty;
     ASSERT_TRUE(pty.Open());
     auto device = platform::CreateSerialDevice();
-    ASSERT_TRUE(device->Open(pty.SlavePath(), platform::SerialLine{38400})) << device->LastError();
+    ASSERT_TRUE(device->Open(pty.SlavePath(), platform::SerialLine{38400}))
+        << static_cast<int>(device->LastFailure().fault);
     uint8_t buf[16];
     EXPECT_EQ(device->Read(buf, sizeof buf), 0);
     EXPECT_FALSE(device->LineLost());  // quiet, still there
@@ -38,36 +39,39 @@ TEST(PosixSerialDevice, APathThatIsNoSerialPortIsToldAsSuch) {
         SCOPED_TRACE(path);
         auto device = platform::CreateSerialDevice();
         EXPECT_FALSE(device->Open(path, platform::SerialLine{38400}));
-        EXPECT_EQ(device->LastError(),
-                  path + ": this is not a serial port; choose the device of the programming cable");
+        EXPECT_EQ(device->LastFailure().fault, platform::OpenFault::kNotSerial);
         EXPECT_FALSE(device->IsOpen());
     }
     std::remove(file.c_str());
     rmdir(folder);
 }
 
-TEST(PosixSerialDevice, PermissionHintNamesTheGroupToJoinOrWhoAloneMayOpen) {
+// Who may open a device that refused the user: its group (not root's), else root or the owner
+// alone, else nobody named.
+TEST(PosixSerialDevice, AccessNamesTheGroupToJoinOrWhoAloneMayOpen) {
+    using Kind = platform::DeviceAccess::Kind;
     struct Case {
         unsigned mode, uid;
         const char* owner;
         unsigned gid;
         const char* group;
-        const char* hint;
+        Kind kind;
+        const char* name;
     } const cases[] = {
-        {S_IFCHR | 0660, 0, "root", 20, "dialout",
-         "the user must belong to the group \"dialout\" that owns the device, e.g. sudo usermod "
-         "-aG dialout $USER, then log in again"},
-        {S_IFCHR | 0660, 0, "root", 987, "",
-         "the user must belong to the group \"987\" that owns the device, e.g. sudo usermod -aG "
-         "987 $USER, then log in again"},
-        {S_IFCHR | 0660, 0, "root", 0, "root", "only root can open this device"},
-        {S_IFCHR | 0600, 0, "root", 20, "dialout", "only root can open this device"},
-        {S_IFCHR | 0620, 1000, "ann", 5, "tty", "only its owner \"ann\" can open this device"},
-        {S_IFCHR | 0000, 1000, "ann", 5, "tty", ""},
+        {S_IFCHR | 0660, 0, "root", 20, "dialout", Kind::kGroup, "dialout"},
+        {S_IFCHR | 0660, 0, "root", 987, "", Kind::kGroup, "987"},
+        {S_IFCHR | 0660, 0, "root", 0, "root", Kind::kRootOnly, ""},
+        {S_IFCHR | 0600, 0, "root", 20, "dialout", Kind::kRootOnly, ""},
+        {S_IFCHR | 0620, 1000, "ann", 5, "tty", Kind::kOwnerOnly, "ann"},
+        {S_IFCHR | 0620, 1000, "", 5, "tty", Kind::kOwnerOnly, "1000"},
+        {S_IFCHR | 0000, 1000, "ann", 5, "tty", Kind::kUnknown, ""},
     };
-    for (const Case& c : cases)
-        EXPECT_EQ(platform::PermissionHint(c.mode, c.uid, c.owner, c.gid, c.group), c.hint)
-            << std::oct << c.mode << " " << c.owner << " " << c.group;
+    for (const Case& c : cases) {
+        const platform::DeviceAccess access =
+            platform::AccessOf(c.mode, c.uid, c.owner, c.gid, c.group);
+        EXPECT_EQ(access.kind, c.kind) << std::oct << c.mode << " " << c.owner << " " << c.group;
+        EXPECT_EQ(access.name, c.name) << std::oct << c.mode << " " << c.owner << " " << c.group;
+    }
 }
 
 }  // namespace

@@ -15,8 +15,9 @@ class UartDevice : public platform::SerialDevice {
     explicit UartDevice(UartModel* model) : model_(model) {}
     ~UartDevice() override { Close(); }
     bool Open(const std::string&, const platform::SerialLine&) override {
+        failure_ = {};
         if (!model_->Open()) {
-            error_ = "uart: the port is in use by another program";
+            failure_.fault = platform::OpenFault::kInUse;
             return false;
         }
         mine_ = true;
@@ -32,12 +33,12 @@ class UartDevice : public platform::SerialDevice {
     int InputWaiting() override { return mine_ ? model_->InputWaiting() : 0; }
     int OutputQueued() override { return mine_ ? model_->OutputQueued() : 0; }
     bool LineLost() override { return mine_ && model_->LineLost(); }
-    const std::string& LastError() const override { return error_; }
+    const platform::OpenFailure& LastFailure() const override { return failure_; }
 
   private:
     UartModel* model_;
     bool mine_ = false;
-    std::string error_;
+    platform::OpenFailure failure_;
 };
 
 std::unique_ptr<platform::SerialDevice> MakeUart(std::unique_ptr<platform::SerialDevice> real) {

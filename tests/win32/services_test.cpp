@@ -180,7 +180,7 @@ TEST(SerialPort, APortThatDoesNotExistIsNamedInTheRefusal) {
     auto device = platform::CreateSerialDevice();
     EXPECT_FALSE(device->Open("COM231", {38400}));
     EXPECT_FALSE(device->IsOpen());
-    EXPECT_EQ(device->LastError(), "COM231: there is no such port on this computer");
+    EXPECT_EQ(device->LastFailure().fault, platform::OpenFault::kNoSuchPort);
 }
 
 // A COM port with the simulated radio behind it, named by KELDA_TEST_COM_PORT (the Windows
@@ -197,10 +197,10 @@ class RadioPort : public ::testing::Test {
 
 TEST_F(RadioPort, BytesGoOutAndTheEchoComesBackWithinTheTimeOuts) {
     auto device = platform::CreateSerialDevice();
-    ASSERT_TRUE(device->Open(name, {38400})) << device->LastError();
+    ASSERT_TRUE(device->Open(name, {38400})) << device->LastFailure().systemText;
     auto other = platform::CreateSerialDevice();
     EXPECT_FALSE(other->Open(name, {38400}));
-    EXPECT_EQ(other->LastError(), name + ": the port is in use by another program");
+    EXPECT_EQ(other->LastFailure().fault, platform::OpenFault::kInUse);
 
     const uint8_t frame[] = {0xFE, 0xFE, 0x01, 0x02, 0x03, 0x04, 0x05, 0xFD};
     using clock = std::chrono::steady_clock;

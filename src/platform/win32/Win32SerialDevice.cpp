@@ -28,12 +28,12 @@ class Win32SerialDevice : public SerialDevice {
 
     bool Open(const std::string& path, const SerialLine& line) override {
         Close();
-        error_.clear();
+        failure_ = {};
         lost_ = false;
         // No sharing: a port that another program holds is refused, and so is a second open.
         HANDLE h = CreateFileW(DeviceName(path).c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
                                OPEN_EXISTING, 0, nullptr);
-        if (h == INVALID_HANDLE_VALUE) return Fail(path, GetLastError());
+        if (h == INVALID_HANDLE_VALUE) return Fail(GetLastError());
         // Some drivers let a second opener through (Wine's emulation does): between our own
         // programs a mutex named after the port refuses it all the same.
         std::wstring mutexName = L"Local\\KELDA serial port ";
@@ -42,14 +42,14 @@ class Win32SerialDevice : public SerialDevice {
         if (m == nullptr || GetLastError() == ERROR_ALREADY_EXISTS) {
             if (m) CloseHandle(m);
             CloseHandle(h);
-            return Fail(path, ERROR_ACCESS_DENIED);
+            return Fail(ERROR_ACCESS_DENIED);
         }
         handle_ = h;
         portMutex_ = m;
         if (!Configure(line)) {
             const DWORD e = GetLastError();
             Close();
-            return Fail(path, e ? e : ERROR_INVALID_PARAMETER, "the line settings are refused");
+            return Fail(e ? e : ERROR_INVALID_PARAMETER, OpenFault::kLineSettings);
         }
         // Some drivers (and emulations) have no modem lines: the calls fail there, harmlessly.
         EscapeCommFunction(handle_, CLRDTR);
@@ -121,7 +121,7 @@ class Win32SerialDevice : public SerialDevice {
         return lost_;
     }
 
-    const std::string& LastError() const override { return error_; }
+    const OpenFailure& LastFailure() const override { return failure_; }
 
   private:
     bool QueueState(COMSTAT& stat) {
@@ -195,14 +195,16 @@ class Win32SerialDevice : public SerialDevice {
         return SetWriteTimeout(1000);
     }
 
-    bool Fail(const std::string& path, DWORD err, const std::string& what = {}) {
-        error_ = path + ": ";
-        if (err == ERROR_FILE_NOT_FOUND || err == ERROR_PATH_NOT_FOUND)
-            error_ += "there is no such port on this computer";
-        else if (err == ERROR_ACCESS_DENIED || err == ERROR_SHARING_VIOLATION)
-            error_ += "the port is in use by another program";
-        else
-            error_ += (what.empty() ? "" : what + ": ") + win32::SystemMessage(err);
+    bool Fail(DWORD err, OpenFault otherwise = OpenFault::kSystem) {
+        failure_ = {};
+        if (err == ERROR_FILE_NOT_FOUND || err == ERROR_PATH_NOT_FOUND) {
+            failure_.fault = OpenFault::kNoSuchPort;
+        } else if (err == ERROR_ACCESS_DENIED || err == ERROR_SHARING_VIOLATION) {
+            failure_.fault = OpenFault::kInUse;
+        } else {
+            failure_.fault = otherwise;
+            failure_.systemText = win32::SystemMessage(err);
+        }
         return false;
     }
 
@@ -210,7 +212,7 @@ class Win32SerialDevice : public SerialDevice {
     HANDLE portMutex_ = nullptr;
     DWORD writeTimeout_ = 0;
     bool lost_ = false;
-    std::string error_;
+    OpenFailure failure_;
 };
 
 SerialDeviceWrapper gWrapper = nullptr;
