@@ -504,6 +504,10 @@ TEST_F(CliFiles, EveryPrintingCommandTellsALostOutput) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(std::string(c.program) + " " + c.args[0]);
+        // A build without the window program (the sanitizer build) has no kelda to ask.
+        if (std::string(c.program) == "kelda" &&
+            access((std::string(KELDA_BIN_DIR) + "/kelda").c_str(), X_OK) != 0)
+            continue;
         CliResult r = test::RunProgram(c.program, c.args, tmp, "/dev/full");
         EXPECT_EQ(r.status, 12) << r.err;
         EXPECT_NE(r.err.find("writing to standard output failed: No space left on device"),
