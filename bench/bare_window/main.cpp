@@ -7,39 +7,8 @@
 #include <QSplitter>
 #include <QTimer>
 #include <QTreeWidget>
-#include <cstdio>
-#include <ctime>
 
-namespace {
-
-class QuitAfterPaint : public QObject {
-  public:
-    explicit QuitAfterPaint(QWidget* target) : target_(target) {}
-    bool eventFilter(QObject* watched, QEvent* event) override {
-        if (event->type() == QEvent::Paint && !done_ && watched->isWidgetType() &&
-            (watched == target_ || target_->isAncestorOf(static_cast<QWidget*>(watched)))) {
-            done_ = true;
-            QTimer::singleShot(0, qApp, [] {
-                timespec now{};
-                clock_gettime(CLOCK_MONOTONIC, &now);
-                timespec cpu{};
-                clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &cpu);
-                std::printf("first-sheet-painted %lld %lld\n",
-                            static_cast<long long>(now.tv_sec) * 1000000000LL + now.tv_nsec,
-                            static_cast<long long>(cpu.tv_sec) * 1000000000LL + cpu.tv_nsec);
-                std::fflush(stdout);
-                QApplication::quit();
-            });
-        }
-        return false;
-    }
-
-  private:
-    QWidget* target_;
-    bool done_ = false;
-};
-
-}  // namespace
+#include "QuitAfterPaint.h"
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
