@@ -8,6 +8,7 @@
 #include <QPolygon>
 #include <QStaticText>
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <functional>
 #include <optional>
@@ -156,10 +157,7 @@ const QFont& CachedFont(const CellFont* font, double scale) {
 class QtCellCanvas : public CellCanvas {
   public:
     explicit QtCellCanvas(QPainter& p) : p_(p) {}
-    void SetFontColor(uint32_t color) override {
-        fontColor = color;
-        changed = true;
-    }
+    void SetFontColor(uint32_t) override {}
     void FillRect(const CellRectangle& r, uint32_t color) override {
         p_.fillRect(QRect(QPoint(r.left, r.top), QPoint(r.right - 1, r.bottom - 1)),
                     ToQColor(color));
@@ -168,8 +166,6 @@ class QtCellCanvas : public CellCanvas {
         p_.setPen(ToQColor(color));
         p_.drawLine(x1, y1, x2, y2);
     }
-    uint32_t fontColor = 0;
-    bool changed = false;
 
   private:
     QPainter& p_;
@@ -306,18 +302,98 @@ void PaintCompareMark(QPainter& painter, const QRect& cell) {
     painter.setBrush(Qt::NoBrush);
 }
 
-void PaintGridCell(QPainter& painter, GridModel& model, int column, int row, QRect rect,
-                   const CellPaintOptions& o) {
-    if (!model.Built() || model.ColumnWidth(column) < 1 || model.RowHeight(row) < 1) return;
+namespace {
+
+// The share of light of an sRGB channel value, as WCAG linearises it.
+double LinearChannel(int v) {
+    static const auto table = [] {
+        std::array<double, 256> t{};
+        for (int i = 0; i < 256; ++i) {
+            const double c = i / 255.0;
+            t[size_t(i)] = c <= 0.04045 ? c / 12.92 : std::pow((c + 0.055) / 1.055, 2.4);
+        }
+        return t;
+    }();
+    return table[size_t(std::clamp(v, 0, 255))];
+}
+
+double Luminance(const QColor& c) {
+    return 0.2126 * LinearChannel(c.red()) + 0.7152 * LinearChannel(c.green()) +
+           0.0722 * LinearChannel(c.blue());
+}
+
+QColor Mix(const QColor& from, const QColor& to, int step, int steps) {
+    const auto channel = [&](int a, int b) { return a + ((b - a) * step + steps / 2) / steps; };
+    return QColor(channel(from.red(), to.red()), channel(from.green(), to.green()),
+                  channel(from.blue(), to.blue()));
+}
+
+// `moving` taken towards `target` by the fewest steps that make it readable against `fixed`
+// (the target itself when nothing short of it does).
+QColor MoveUntilReadable(const QColor& moving, const QColor& fixed, const QColor& target) {
+    constexpr int kSteps = 256;
+    int low = 0, high = kSteps;  // high always reads (or is the target)
+    while (high - low > 1) {
+        const int mid = (low + high) / 2;
+        if (ContrastRatio(Mix(moving, target, mid, kSteps), fixed) >= kReadableContrast)
+            high = mid;
+        else
+            low = mid;
+    }
+    return Mix(moving, target, high, kSteps);
+}
+
+// The dispatcher's own fills and lines, kept until the cell's background is down.
+class RecordingCanvas : public CellCanvas {
+  public:
+    explicit RecordingCanvas(CellCanvas* out) : out_(out) {}
+    void SetFontColor(uint32_t color) override {
+        fontColor = color;
+        changed = true;
+    }
+    void FillRect(const CellRectangle& r, uint32_t color) override {
+        if (out_ && count_ < kMax) ops_[count_++] = {true, r, 0, 0, 0, 0, color};
+    }
+    void DrawLine(int x1, int y1, int x2, int y2, uint32_t color) override {
+        if (out_ && count_ < kMax) ops_[count_++] = {false, {}, x1, y1, x2, y2, color};
+    }
+    void Replay() const {
+        for (int i = 0; i < count_; ++i) {
+            const Op& op = ops_[size_t(i)];
+            if (op.fill)
+                out_->FillRect(op.rect, op.color);
+            else
+                out_->DrawLine(op.x1, op.y1, op.x2, op.y2, op.color);
+        }
+    }
+    uint32_t fontColor = 0;
+    bool changed = false;
+
+  private:
+    struct Op {
+        bool fill;
+        CellRectangle rect;
+        int x1, y1, x2, y2;
+        uint32_t color;
+    };
+    static constexpr int kMax = 4;
+    CellCanvas* out_;
+    std::array<Op, kMax> ops_{};
+    int count_ = 0;
+};
+
+CellLook LookOf(GridModel& model, int column, int row, QRect rect, const CellPaintOptions& o,
+                RecordingCanvas& canvas) {
+    CellLook look;
     // A joined cell paints the model of the first cell of its run.
     int source = column;
     while (source > 0 && model.Def().Cell(source, row).JoinLeft) {
         --source;
         rect.setLeft(rect.left() - model.ColumnWidth(source));
     }
+    look.source = source;
+    look.rect = rect;
     cmcCellObj& cell = model.Def().Cell(source, row);
-    const bool rightJoined =
-        column + 1 < model.ColumnCount() && model.Def().Cell(column + 1, row).JoinLeft;
     const bool selected = model.DrawnSelected(source, row);
 
     const uint32_t window = Resolve(kClWindow), windowText = Resolve(kClWindowText);
@@ -339,11 +415,101 @@ void PaintGridCell(QPainter& painter, GridModel& model, int column, int row, QRe
         back = Tint(window, windowText, 3, 4);
         onInactive = true;
     }
-    if (back != kWhite || o.printing) painter.fillRect(rect, ToQColor(back));
+    look.fill = back != kWhite || o.printing;
+    look.back = ToQColor(back);
+    if (onHighlight) {
+        // The selection's colour is ours: darkened or lightened until its text reads on it.
+        const QColor text = ToQColor(kClHighlightText);
+        if (ContrastRatio(text, look.back) < kReadableContrast)
+            look.back = MoveUntilReadable(
+                look.back, text, Luminance(text) > Luminance(look.back) ? Qt::black : Qt::white);
+    }
+    look.line =
+        plain ? (o.printing ? QColor(Qt::black) : QColor(0x80, 0x80, 0x80)) : QColor(Qt::white);
+
+    look.font = EffectiveFont(cell, model.Def().BasicCell());
+    uint32_t textColor = look.font ? look.font->Color : kClWindowText;
+    if (onHighlight) textColor = kClHighlightText;
+    if (cell.IsBound()) {
+        cmcCellCapsule req;
+        model.FillPaintRequest(req, source, row, selected);
+        req.canvas = &canvas;
+        req.rect = {rect.left(), rect.top(), rect.right() + 1, rect.bottom() + 1};
+        model.Dispatcher()(req, false);
+        look.text = std::move(req.displayText);
+        look.flags = req.resultFlags;
+        look.mark = req.mark;
+        if (canvas.changed) textColor = canvas.fontColor;
+    } else {
+        look.text = cell.Text;
+    }
+
+    if (o.printing) {
+        look.pen = dark ? QColor(Qt::white) : QColor(Qt::black);
+    } else {
+        if (onInactive) {
+            const uint32_t t = Resolve(textColor);
+            if (textColor == kClBtnFace || t == back || t == 0x00C0C0C0 || textColor == kClGrayText)
+                textColor = kClWindow;
+        }
+        look.pen = ReadableOn(ToQColor(textColor), look.back);
+    }
+    return look;
+}
+
+}  // namespace
+
+double ContrastRatio(const QColor& a, const QColor& b) {
+    const double la = Luminance(a), lb = Luminance(b);
+    return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
+}
+
+QColor ReadableOn(const QColor& text, const QColor& back) {
+    // A screen of cells has few pairs of colours: the last ones are remembered.
+    struct Pair {
+        QRgb text = 0, back = 0, out = 0;
+        bool set = false;
+    };
+    static std::array<Pair, 8> pairs;
+    static size_t next = 0;
+    const QRgb t = text.rgb(), b = back.rgb();
+    for (const Pair& p : pairs)
+        if (p.set && p.text == t && p.back == b) return QColor(p.out);
+    QColor out = text;
+    if (ContrastRatio(text, back) < kReadableContrast) {
+        // Black or white, whichever stands out more, always reads (at least 4.58:1).
+        const QColor target = ContrastRatio(Qt::black, back) >= ContrastRatio(Qt::white, back)
+                                  ? Qt::black
+                                  : Qt::white;
+        out = MoveUntilReadable(text, back, target);
+    }
+    pairs[next] = {t, b, out.rgb(), true};
+    next = (next + 1) % pairs.size();
+    return out;
+}
+
+CellLook LookOfCell(GridModel& model, int column, int row, QRect rect,
+                    const CellPaintOptions& options, CellCanvas* canvas) {
+    RecordingCanvas recording(canvas);
+    CellLook look = LookOf(model, column, row, rect, options, recording);
+    recording.Replay();
+    return look;
+}
+
+void PaintGridCell(QPainter& painter, GridModel& model, int column, int row, QRect rect,
+                   const CellPaintOptions& o) {
+    if (!model.Built() || model.ColumnWidth(column) < 1 || model.RowHeight(row) < 1) return;
+    QtCellCanvas drawn(painter);
+    RecordingCanvas canvas(&drawn);
+    const CellLook look = LookOf(model, column, row, rect, o, canvas);
+    rect = look.rect;
+    const cmcCellObj& cell = model.Def().Cell(look.source, row);
+    const bool rightJoined =
+        column + 1 < model.ColumnCount() && model.Def().Cell(column + 1, row).JoinLeft;
+    if (look.fill) painter.fillRect(rect, look.back);
 
     // Lines along the bottom and the right edge.
-    const QColor lineColor =
-        plain ? (o.printing ? QColor(Qt::black) : QColor(0x80, 0x80, 0x80)) : QColor(Qt::white);
+    const QColor lineColor = look.line;
     painter.setPen(lineColor);
     const auto line = [&](int x1, int y1, int x2, int y2) {
         // Unscaled on screen a one-pixel rectangle gives the pen's pixels at a fraction of its
@@ -360,42 +526,13 @@ void PaintGridCell(QPainter& painter, GridModel& model, int column, int row, QRe
         line(rect.right(), rect.top() + (rect.bottom() - rect.top()) * 7 / 10, rect.right(),
              rect.bottom());
 
-    const CellFont* font = EffectiveFont(cell, model.Def().BasicCell());
-    FontCacheEntry& fontEntry = CachedFontEntry(font, o.scale);
+    FontCacheEntry& fontEntry = CachedFontEntry(look.font, o.scale);
     painter.setFont(fontEntry.qfont);
-    uint32_t textColor = font ? font->Color : kClWindowText;
-    if (onHighlight) textColor = kClHighlightText;
-
-    std::string text;
-    uint8_t flags = 0;
-    MarkerPlace mark = MarkerPlace::kAuto;
-    if (cell.IsBound()) {
-        cmcCellCapsule req;
-        model.FillPaintRequest(req, source, row, selected);
-        QtCellCanvas canvas(painter);
-        req.canvas = &canvas;
-        req.rect = {rect.left(), rect.top(), rect.right() + 1, rect.bottom() + 1};
-        model.Dispatcher()(req, false);
-        text = std::move(req.displayText);
-        flags = req.resultFlags;
-        mark = req.mark;
-        if (canvas.changed) textColor = canvas.fontColor;
-    } else {
-        text = cell.Text;
-    }
-
-    QColor pen;
-    if (o.printing) {
-        pen = dark ? QColor(Qt::white) : QColor(Qt::black);
-    } else {
-        if (onInactive) {
-            const uint32_t t = Resolve(textColor);
-            if (textColor == kClBtnFace || t == back || t == 0x00C0C0C0 || textColor == kClGrayText)
-                textColor = kClWindow;
-        }
-        pen = ToQColor(textColor);
-    }
-    painter.setPen(pen);
+    canvas.Replay();
+    painter.setPen(look.pen);
+    const std::string& text = look.text;
+    const uint8_t flags = look.flags;
+    MarkerPlace mark = look.mark;
 
     // Layout: lines stacked, aligned as the markup says. On screen the laid-out texts are
     // kept per font; paper is laid out afresh for the printer's resolution.
@@ -459,7 +596,7 @@ void PaintGridCell(QPainter& painter, GridModel& model, int column, int row, QRe
             PaintMarker(painter, box, flags & cmcCellCapsule::kError, o.printing);
         }
     }
-    if (o.compareMarks && !o.printing && cell.IsBound() && model.CompareValue(source, row))
+    if (o.compareMarks && !o.printing && cell.IsBound() && model.CompareValue(look.source, row))
         PaintCompareMark(painter, rect);
 }
 

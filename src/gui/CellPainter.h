@@ -10,6 +10,7 @@
 #include <string>
 
 #include "radio/CellUi.h"
+#include "radio/cmcCellCapsule.h"
 #include "sheet/TextHelpers.h"
 
 class CellFont;
@@ -43,6 +44,33 @@ struct CellPaintOptions {
     bool chooser = false;        // a drop-down chooser's sheet
     bool compareMarks = true;    // mark cells that differ from a compared file (not on paper)
 };
+
+// Contrast of two colours by WCAG's formula: 1 (none) to 21 (black on white).
+double ContrastRatio(const QColor& a, const QColor& b);
+// The contrast text needs to be read easily (WCAG's level AA for text).
+constexpr double kReadableContrast = 4.5;
+// `text` where it reads on `back`; otherwise the least change of it, towards black on a light
+// background or towards white on a dark one, that does.
+QColor ReadableOn(const QColor& text, const QColor& back);
+
+// How one cell looks on screen or paper: what PaintGridCell draws, decided apart from drawing.
+struct CellLook {
+    int source = 0;     // the cell whose model is painted (the first of a joined run)
+    QRect rect;         // widened over the joined cells to its left
+    bool fill = false;  // a pure white cell on screen leaves the grid's background
+    QColor back;        // the fill, also where nothing is filled
+    QColor line;        // bottom and right edge lines
+    QColor pen;         // the text's colour, readable on `back` on screen
+    const CellFont* font = nullptr;
+    std::string text;
+    uint8_t flags = 0;  // the dispatcher's result flags (warning, error)
+    MarkerPlace mark = MarkerPlace::kAuto;
+};
+// `canvas` receives what the dispatcher draws itself (fills and lines), to be drawn after the
+// cell's background; none is needed to learn the look alone.
+class CellCanvas;
+CellLook LookOfCell(GridModel& model, int column, int row, QRect rect,
+                    const CellPaintOptions& options, CellCanvas* canvas = nullptr);
 
 // Paints cell (column, row) of the model into `rect` (the cell's own rectangle; a cell joined
 // to its left neighbours extends itself leftwards).

@@ -113,8 +113,10 @@ void cuiSheet::ApplyTitle() {
     p.setColor(QPalette::Window, ToQColor(style.titleColor));
     // A title without a font of its own (the usable-only view switched off) takes the usual
     // text colour again, not the one the last title had.
-    p.setColor(QPalette::WindowText, style.titleFont ? ToQColor(style.titleFont->Color)
-                                                     : palette().color(QPalette::WindowText));
+    // Readable on the bar in any palette.
+    const QColor text =
+        style.titleFont ? ToQColor(style.titleFont->Color) : palette().color(QPalette::WindowText);
+    p.setColor(QPalette::WindowText, ReadableOn(text, ToQColor(style.titleColor)));
     title_->setPalette(p);
     QFont f = style.titleFont ? ToQFont(style.titleFont.get()) : font();
     title_->setFont(f);
