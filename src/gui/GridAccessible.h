@@ -34,6 +34,16 @@ enum Line {
     kMenuBar = 15,
     kSheetName = 16,
     kSplitterName = 17,
+    kProgressCaption = 18,
+    kHelpCaption = 19,
+    kHelpContents = 20,
+    kHelpBack = 21,
+    kHelpForward = 22,
+    kHelpSearch = 23,
+    kHelpPageName = 24,
+    kHelpPageDescription = 25,
+    kHelpSearchTitle = 26,
+    kHelpNothingFound = 27,
 };
 // The line with its "%s" places filled.
 QString Text(Line line, std::initializer_list<std::string> args = {});

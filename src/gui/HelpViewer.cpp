@@ -18,7 +18,9 @@
 
 #include "app/PopupDismissal.h"
 #include "app/WindowPlacement.h"
+#include "gui/CellPainter.h"
 #include "gui/DataPaths.h"
+#include "gui/GridAccessible.h"
 #include "gui/IconSet.h"
 #include "gui/ScreenFit.h"
 #include "platform/FileReader.h"
@@ -97,22 +99,23 @@ HelpWindow::HelpWindow(const QString& contentsFile, QWidget* parent)
     : QWidget(parent, Qt::Window), contents_(contentsFile) {
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowIcon(icons::Application());
-    setWindowTitle(Latin1(GTex().GetLine(keys::kSysAppTitle, 0)) + QStringLiteral(" Help"));
+    setWindowTitle(axtext::Text(axtext::kHelpCaption, {GTex().GetLine(keys::kSysAppTitle, 0)}));
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(4, 4, 4, 4);
     auto* bar = new QHBoxLayout;
     auto* home = new QToolButton(this);
-    home->setText(tr("Contents"));
+    home->setText(axtext::Text(axtext::kHelpContents));
     back_ = new QToolButton(this);
-    back_->setText(tr("Back"));
+    back_->setText(axtext::Text(axtext::kHelpBack));
     back_->setArrowType(Qt::LeftArrow);
     back_->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
     forward_ = new QToolButton(this);
-    forward_->setText(tr("Forward"));
+    forward_->setText(axtext::Text(axtext::kHelpForward));
     forward_->setArrowType(Qt::RightArrow);
     forward_->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
     search_ = new QLineEdit(this);
-    search_->setPlaceholderText(tr("Search the help"));
+    search_->setPlaceholderText(axtext::Text(axtext::kHelpSearch));
+    search_->setAccessibleName(search_->placeholderText());
     search_->setClearButtonEnabled(true);
     bar->addWidget(home);
     bar->addWidget(back_);
@@ -121,6 +124,8 @@ HelpWindow::HelpWindow(const QString& contentsFile, QWidget* parent)
     bar->addWidget(search_, 2);
     layout->addLayout(bar);
     browser_ = new HelpBrowser(this);
+    browser_->setAccessibleName(axtext::Text(axtext::kHelpPageName));
+    browser_->setAccessibleDescription(axtext::Text(axtext::kHelpPageDescription));
     browser_->setOpenLinks(true);
     browser_->setOpenExternalLinks(true);
     browser_->setSearchPaths({QFileInfo(contentsFile).absolutePath()});
@@ -145,7 +150,8 @@ void HelpWindow::Search(const QString& words) {
     if (wanted.isEmpty()) return;
     const QDir dir = QFileInfo(contents_).absoluteDir();
     QString html =
-        QStringLiteral("<h1>%1</h1><ul>").arg(tr("Search: %1").arg(words.toHtmlEscaped()));
+        QStringLiteral("<h1>%1</h1><ul>")
+            .arg(axtext::Text(axtext::kHelpSearchTitle, {ToLatin1(words)}).toHtmlEscaped());
     int found = 0;
     for (const QString& name : dir.entryList({QStringLiteral("*.html")}, QDir::Files, QDir::Name)) {
         const QString file = dir.filePath(name);
@@ -158,7 +164,9 @@ void HelpWindow::Search(const QString& words) {
                     .arg(QUrl::fromLocalFile(file).toString(), PageTitle(file).toHtmlEscaped());
     }
     html += QStringLiteral("</ul>");
-    if (found == 0) html += QStringLiteral("<p>%1</p>").arg(tr("No page holds these words."));
+    if (found == 0)
+        html += QStringLiteral("<p>%1</p>")
+                    .arg(axtext::Text(axtext::kHelpNothingFound).toHtmlEscaped());
     browser_->setHtml(html);
 }
 

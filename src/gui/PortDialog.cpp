@@ -115,6 +115,13 @@ PortDialog::PortDialog(int variant, int currentPort, QWidget* owner)
         QRect o = owner->frameGeometry();
         move(o.x() + (o.width() - width()) / 2, o.y() + (o.height() - height()) / 2);
     }
+    // A reader hears the port field by the dialog's caption, with the notice as its help.
+    input->setAccessibleName(windowTitle());
+    input->setAccessibleDescription(notice_->text());
+    if (list_ && list_->lineEdit()) {
+        list_->lineEdit()->setAccessibleName(windowTitle());
+        list_->lineEdit()->setAccessibleDescription(notice_->text());
+    }
     input->setFocus();
 }
 

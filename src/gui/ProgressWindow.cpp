@@ -53,8 +53,8 @@ void ProgressBox::paintEvent(QPaintEvent* event) {
 
 ProgressWindow::ProgressWindow(QWidget* owner)
     : QWidget(owner, Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint) {
-    // A fixed caption, as the run cannot be named before the radio has answered.
-    setWindowTitle(QStringLiteral("Cloning"));
+    // One caption for every run, as the run cannot be named before the radio has answered.
+    setWindowTitle(axtext::Text(axtext::kProgressCaption));
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(kMarginSide, kMarginTop, kMarginSide, kMarginBottom / 3);
     layout->setSpacing(kMarginBottom / 3);

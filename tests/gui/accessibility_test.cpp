@@ -22,9 +22,13 @@
 #include "app/GridModel.h"
 #include "app/SheetTree.h"
 #include "app/indMain.h"
+#include "gui/AboutBox.h"
 #include "gui/AppSession.h"
 #include "gui/GridAccessible.h"
+#include "gui/HelpViewer.h"
+#include "gui/PortDialog.h"
 #include "gui/ProgressWindow.h"
+#include "gui/SheetDialog.h"
 #include "gui/TForm1.h"
 #include "gui/cuiGrid.h"
 #include "gui/cuiSheet.h"
@@ -32,6 +36,7 @@
 #include "sheet/CellCatalogue.h"
 #include "support/ScriptedPrompter.h"
 #include "support/TestFiles.h"
+#include "text/OverlayKeys.h"
 #include "text/cmcGTex.h"
 
 namespace {
@@ -134,6 +139,15 @@ TEST_F(Accessibility, TheFunctionsSheetIsATableWhoseCellsSayTheirSettingAndValue
     EXPECT_EQ(Name(headers.front()), "Dual watch");
     EXPECT_TRUE(headers.front()->state().readOnly);
     EXPECT_FALSE(headers.front()->state().focusable);
+    // A heading joined over its row says its text in every column it covers.
+    GridModel& m = *Grid()->Model();
+    int heading = -1;
+    for (int r = 0; r < m.RowCount() && heading < 0; ++r)
+        if (m.CellAt(0, r).Text == "Scan and watch") heading = r;
+    ASSERT_GE(heading, 0);
+    ASSERT_TRUE(m.CellAt(m.ColumnCount() - 1, heading).JoinLeft);
+    for (int c = 0; c < m.ColumnCount(); ++c)
+        EXPECT_EQ(Name(Table()->cellAt(heading, c)), "Scan and watch") << c;
     // The table knows its own cells back, and the cursor's cell is the focused child.
     EXPECT_EQ(grid->child(grid->indexOfChild(dual)), dual);
     Grid()->setFocus();
@@ -328,6 +342,69 @@ TEST_F(Accessibility, WindowPartsHaveNamesFromTheOverlay) {
     EXPECT_FALSE(bar->text(QAccessible::Name).isEmpty());
     ASSERT_NE(bar->valueInterface(), nullptr);
     EXPECT_EQ(bar->valueInterface()->currentValue().toInt(), 25);
+}
+
+// Every control of the help window and the dialogs that a reader can land on says what it is,
+// and the windows' captions come from the overlay.
+TEST_F(Accessibility, TheHelpWindowAndTheDialogsNameEveryControl) {
+    std::vector<QString> unnamed;
+    int controls = 0;
+    const auto walk = [&](QWidget* top) {
+        ASSERT_FALSE(top->windowTitle().isEmpty()) << top->metaObject()->className();
+        std::vector<QAccessibleInterface*> todo{QAccessible::queryAccessibleInterface(top)};
+        while (!todo.empty()) {
+            QAccessibleInterface* iface = todo.back();
+            todo.pop_back();
+            if (!iface || iface->state().invisible) continue;
+            switch (iface->role()) {
+                case QAccessible::PushButton:
+                case QAccessible::CheckBox:
+                case QAccessible::RadioButton:
+                case QAccessible::ComboBox:
+                case QAccessible::EditableText:
+                case QAccessible::Table:
+                case QAccessible::ProgressBar:
+                    ++controls;
+                    if (iface->text(QAccessible::Name).trimmed().isEmpty())
+                        unnamed.push_back(QString("%1 in %2")
+                                              .arg(iface->object()
+                                                       ? iface->object()->metaObject()->className()
+                                                       : "?",
+                                                   top->windowTitle()));
+                    break;
+                default:
+                    break;
+            }
+            for (int i = 0; i < iface->childCount(); ++i) todo.push_back(iface->child(i));
+        }
+    };
+    HelpViewer help(window_.get());
+    HelpWindow helpWindow(help.HelpFile());
+    helpWindow.show();
+    EXPECT_EQ(helpWindow.windowTitle(),
+              axtext::Text(axtext::kHelpCaption, {GTex().GetLine(keys::kSysAppTitle, 0)}));
+    walk(&helpWindow);
+    helpWindow.Search("zzzz-nowhere");
+    EXPECT_TRUE(
+        helpWindow.Browser()->toPlainText().contains(axtext::Text(axtext::kHelpNothingFound)));
+    AboutBox about(window_.get(), [](char) {});
+    about.show();
+    walk(&about);
+    for (int variant : {0, 1}) {
+        PortDialog port(variant, 1, window_.get());
+        port.show();
+        walk(&port);
+    }
+    SheetDialog info(window_.get(), "Radio Information", GTex(), "GI_Sheet_CloneInfo");
+    info.show();
+    walk(&info);
+    ProgressWindow progress(window_.get());
+    progress.show();
+    EXPECT_EQ(progress.windowTitle(), axtext::Text(axtext::kProgressCaption));
+    walk(&progress);
+    EXPECT_GT(controls, 10);
+    EXPECT_TRUE(unnamed.empty())
+        << QStringList(unnamed.begin(), unnamed.end()).join(", ").toStdString();
 }
 
 TEST_F(Accessibility, F6MovesBetweenTreeAndSheetAndShiftF10OpensTheCellsCommands) {
