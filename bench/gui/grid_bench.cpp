@@ -1,11 +1,15 @@
 // The sheet grid over the shipped overlay and factory image, offscreen: building and painting
 // the whole 418-row international channel list, painting one screen of it, and the path from a
-// committed edit to the repaint request of the cells it changed.
+// committed edit to the repaint request of the cells it changed, and a step of the cursor while a
+// screen reader listens.
 #include <benchmark/benchmark.h>
 
+#include <QAccessible>
 #include <QApplication>
 #include <QImage>
+#include <QKeyEvent>
 #include <QPainter>
+#include <QThread>
 #include <cstdlib>
 #include <memory>
 #include <string>
@@ -106,5 +110,52 @@ void CommitToRepaintRequest(benchmark::State& state) {
     }
 }
 BENCHMARK(CommitToRepaintRequest)->Unit(benchmark::kMicrosecond);
+
+// One Down or Up key on the channel list with a screen reader's bridge listening: the cursor's
+// move, its focus and selection events, and the bridge's own work for them (it asks the cell
+// for its name, state and place and sends them over the accessibility bus). Needs the bus:
+// scripts/atspi-test.sh --run build/bin/kelda_gui_bench --benchmark_filter=CursorStep
+void CursorStepWithReaderListening(benchmark::State& state) {
+    TheWorld();
+    // The bridge comes up once it has reached the bus.
+    for (int wait = 0; wait < 300 && !QAccessible::isActive(); ++wait) {
+        QApplication::processEvents();
+        QThread::msleep(10);
+    }
+    if (!QAccessible::isActive()) {
+        state.SkipWithError("no accessibility bus: run it through scripts/atspi-test.sh --run");
+        return;
+    }
+    auto grid = ChannelGrid(900, 600);
+    grid->show();
+    grid->activateWindow();
+    for (int wait = 0; wait < 200 && !grid->isActiveWindow(); ++wait) {
+        QApplication::processEvents();
+        QThread::msleep(10);
+    }
+    grid->setFocus();
+    QApplication::processEvents();
+    if (!grid->hasFocus()) {
+        state.SkipWithError("the grid did not get the focus");
+        return;
+    }
+    GridModel& m = *grid->Model();
+    m.SelectCell(2, 5);
+    int i = 0;
+    for (auto _ : state) {
+        QKeyEvent key(QEvent::KeyPress, (i++ & 1) ? Qt::Key_Up : Qt::Key_Down, Qt::NoModifier);
+        QApplication::sendEvent(grid.get(), &key);
+        QApplication::processEvents();  // the bridge's queued work
+    }
+    grid.reset();
+    QApplication::processEvents();
+    // The application's clean-up reaches into Qt's accessibility cache, which ends at exit
+    // before the world made ahead of it: the application goes first.
+    std::atexit([] {
+        TheWorld().session.reset();
+        TheWorld().app.reset();
+    });
+}
+BENCHMARK(CursorStepWithReaderListening)->Unit(benchmark::kMicrosecond);
 
 }  // namespace
