@@ -1,16 +1,15 @@
 #include "comm/cmcCloneDrv.h"
 
 #include <algorithm>
-#include <cstdio>
 #include <cstring>
 #include <ostream>
 
-#include "base/Hex.h"
 #include "base/cmcTask.h"
+
+namespace cf = clone_frames;
 
 namespace {
 
-constexpr int kMaxFrame = 521;          // longest received frame, as seen without its 0xFD
 constexpr int kEchoLimitSending = 128;  // unconfirmed echo bytes allowed while sending
 constexpr int kCompactAbove = 4096;
 constexpr int kStepsPerTick = 8;      // hand-overs between states run within one tick
@@ -21,11 +20,6 @@ constexpr int kQuietLimitMs = 15000;  // longer than a whole read the radio may 
 constexpr int kStrangerMs = 1000;
 constexpr int kDiscardPerStep = 65535;
 constexpr int kFramesPerStep = 8;
-const char kHex[] = "0123456789ABCDEF";
-
-bool IsBcd(uint8_t b) {
-    return (b >> 4) <= 9 && (b & 0x0F) <= 9;
-}
 
 void SetBit(cmcBuff& map, int address) {
     map.At(address / 8) |= static_cast<uint8_t>(1u << (address % 8));
@@ -152,23 +146,26 @@ void cmcCloneDrv::Tick() {
         if (result_->result != CloneResult::kLineLost) result_->result = CloneResult::kSendFailed;
         state_ = kFinished;
     }
-    if (state_ == kFinished) {
-        port_.Close();
-        state_ = kIdle;
-        std::unique_ptr<dst_CDrv_Result> record = std::move(result_);
-        if (callback_) {
-            Callback callback = callback_;
-            void* user = user_;
-            callback_ = nullptr;
-            user_ = nullptr;
-            callback(user, record.get());  // may start the next run
-        }
-        record.reset();
-        receive_.Reset();
-        frame_.Reset();
-        expectedEcho_.Reset();
-    }
+    if (state_ == kFinished) Finish();
     if (state_ == kIdle) task_->SetInterval(-1);
+}
+
+void cmcCloneDrv::Finish() {
+    port_.Close();
+    state_ = kIdle;
+    std::unique_ptr<dst_CDrv_Result> record = std::move(result_);
+    if (callback_) {
+        Callback callback = callback_;
+        void* user = user_;
+        callback_ = nullptr;
+        user_ = nullptr;
+        callback(user, record.get());  // may start the next run
+    }
+    record.reset();
+    receive_.Reset();
+    framer_.Reset();
+    outgoing_.Reset();
+    expectedEcho_.Reset();
 }
 
 int cmcCloneDrv::ReadIntoQueue() {
@@ -180,127 +177,78 @@ int cmcCloneDrv::ReadIntoQueue() {
     return n;
 }
 
+// One step of the machine: the echo of what was sent is taken off the line first; a state
+// runs only once no more echo is owed than it allows; a state that made no progress until its
+// deadline ends the run.
 void cmcCloneDrv::Step() {
     const int s = state_;
     int next = s + 1;
     bool progress = true;
     const bool expired = deadline_.Remaining() == 0;
 
-    bool mismatch = false;
-    bool waiting = false;
     if (!echoCheck_) {
         expectedEcho_.SetSize(0);
-    } else if (s != kDraining && expectedEcho_.Size() > 0) {
-        ReadIntoQueue();
-        progress = false;
-        while (receive_.Size() > 0 && expectedEcho_.Size() > 0) {
-            if (receive_.At(0) != expectedEcho_.At(0)) {
-                mismatch = true;
-                break;
-            }
-            receive_.PopFront();
-            expectedEcho_.PopFront();
-            ++echoMatched_;
-            progress = true;
-        }
-        while (unconfirmedFront_ < unconfirmed_.size() &&
-               unconfirmed_[unconfirmedFront_].first <= echoMatched_)
-            dataConfirmed_ += unconfirmed_[unconfirmedFront_++].second;
-        if (expectedEcho_.Size() == 0) expectedEcho_.Reset();
-        int limit = s == kSending ? kEchoLimitSending : 0;
-        waiting = expectedEcho_.Size() > limit;
-    }
-
-    if (mismatch) {
+        DoState(s, next, progress);
+    } else if (s == kDraining || expectedEcho_.Size() == 0) {
+        DoState(s, next, progress);
+    } else if (const uint64_t before = echoMatched_; !MatchEcho()) {
         result_->result = CloneResult::kEchoFailed;
         next = kDraining;
-    } else if (waiting) {
-        next = s;
     } else {
-        DoState(s, next, progress);
+        progress = echoMatched_ != before;
+        const int allowed = s == kSending ? kEchoLimitSending : 0;
+        if (expectedEcho_.Size() > allowed)
+            next = s;
+        else
+            DoState(s, next, progress);
     }
 
     if (next != s) progress = true;
-    if (progress) {
+    if (progress)
         deadline_.Start(next == kAwaitAck ? kAckTimeout : kNormalTimeout);
-    } else if (expired) {
-        if (s == kDraining || s == kPreparing) {
-            // The port's own output did not go out: the port stopped sending, whatever the
-            // radio did. A run that had already succeeded keeps its success.
-            if (result_->result != CloneResult::kOk || s == kPreparing)
-                result_->result = CloneResult::kSendFailed;
-        } else if (echoCheck_ && expectedEcho_.Size() > 0 &&
-                   !(operation_ == CloneOperation::kWrite && echoMatched_ > 0)) {
-            result_->result = CloneResult::kEchoFailed;
-        } else {
-            // Data went out and came back, and then the line fell silent: nothing came back
-            // different, the radio (or its end of the cable) stopped.
-            result_->result = CloneResult::kTimeout;
-        }
-        // A port whose output never drains must not hold the run forever.
-        next = s == kDraining ? kFinished : kDraining;
-    }
+    else if (expired)
+        OnTimeout(s, next);
     if (receive_.Size() > kCompactAbove) receive_.Compact();
     if (expectedEcho_.Size() > kCompactAbove) expectedEcho_.Compact();
     state_ = next;
 }
 
-void cmcCloneDrv::SendRequest(uint8_t command) {
-    cmcBuff frame;
-    frame.AppendFill(kPreamble, requestPreamble_);
-    const uint8_t body[] = {kPreamble,
-                            kPreamble,
-                            kRadio,
-                            kProgram,
-                            command,
-                            static_cast<uint8_t>(word1_ >> 8),
-                            static_cast<uint8_t>(word1_),
-                            static_cast<uint8_t>(word2_ >> 8),
-                            static_cast<uint8_t>(word2_),
-                            kEnd};
-    frame.AppendBytes(body, sizeof body);
-    port_.Write(frame.Data(), frame.Size());
-    expectedEcho_.Append(frame);
-    echoQueued_ += static_cast<uint64_t>(frame.Size());
-    frame_.SetSize(0);
-}
-
-// The one framer: a frame runs from 0xFE (a later 0xFE starts it again) to 0xFD and holds at
-// most kMaxFrame bytes before the 0xFD; bytes outside a frame are line noise.
-cmcCloneDrv::FrameStep cmcCloneDrv::PushFrameByte(int b) {
-    if (b == kPreamble) {
-        frame_.AssignBytes(&kPreamble, 1);
-    } else if (frame_.Size() == 0) {
-        // outside a frame
-    } else if (b == kEnd) {
-        return FrameStep::Complete;
-    } else if (frame_.Size() >= kMaxFrame) {
-        return FrameStep::Overflow;
-    } else {
-        frame_.AppendByte(static_cast<uint8_t>(b));
-    }
-    return FrameStep::Partial;
-}
-
-bool cmcCloneDrv::CollectFrame(cmcBuff& completed) {
+// Takes the echo of sent bytes off the received ones; false when a byte came back different.
+bool cmcCloneDrv::MatchEcho() {
     ReadIntoQueue();
-    bool done = false;
-    for (int b; (b = receive_.PopFront()) >= 0;) {
-        switch (PushFrameByte(b)) {
-            case FrameStep::Partial:
-                break;
-            case FrameStep::Complete:
-                completed.Assign(frame_);
-                frame_.SetSize(0);
-                done = true;
-                break;
-            case FrameStep::Overflow:
-                frame_.Reset();
-                completed.AssignBytes("\0", 1);  // no check accepts this
-                return true;
+    bool same = true;
+    while (receive_.Size() > 0 && expectedEcho_.Size() > 0) {
+        if (receive_.At(0) != expectedEcho_.At(0)) {
+            same = false;
+            break;
         }
+        receive_.PopFront();
+        expectedEcho_.PopFront();
+        ++echoMatched_;
     }
-    return done;
+    while (unconfirmedFront_ < unconfirmed_.size() &&
+           unconfirmed_[unconfirmedFront_].first <= echoMatched_)
+        dataConfirmed_ += unconfirmed_[unconfirmedFront_++].second;
+    if (expectedEcho_.Size() == 0) expectedEcho_.Reset();
+    return same;
+}
+
+void cmcCloneDrv::OnTimeout(int s, int& next) {
+    if (s == kDraining || s == kPreparing) {
+        // The port's own output did not go out: the port stopped sending, whatever the radio
+        // did. A run that had already succeeded keeps its success.
+        if (result_->result != CloneResult::kOk || s == kPreparing)
+            result_->result = CloneResult::kSendFailed;
+    } else if (echoCheck_ && expectedEcho_.Size() > 0 &&
+               !(operation_ == CloneOperation::kWrite && echoMatched_ > 0)) {
+        result_->result = CloneResult::kEchoFailed;
+    } else {
+        // Data went out and came back, and then the line fell silent: nothing came back
+        // different, the radio (or its end of the cable) stopped.
+        result_->result = CloneResult::kTimeout;
+    }
+    // A port whose output never drains must not hold the run forever.
+    next = s == kDraining ? kFinished : kDraining;
 }
 
 void cmcCloneDrv::DoState(int s, int& next, bool& progress) {
@@ -311,114 +259,25 @@ void cmcCloneDrv::DoState(int s, int& next, bool& progress) {
         case kPreparing:
             if (port_.OutputPending() > 0) next = s;
             break;
-        case kOpening: {
-            if (!settling_) {
-                port_.Close();
-                if (!port_.Open(portNumber_, settings_)) {
-                    result_->result = CloneResult::kPortFailed;
-                    next = kDraining;
-                    break;
-                }
-                settling_ = true;
-                settle_.Start(kSettleMs);
-                quietLimit_.Start(kQuietLimitMs);
-                strangerLimit_.Start(kStrangerMs);
-                frameStartSeen_ = false;
-                lineHistory_ = 0;
-                next = s;
-                break;
-            }
-            // Throw away what arrives until the line has been quiet for a while: a radio may
-            // still be sending the rest of its memory after a failed or interrupted read, and a
-            // new run must not take that for an answer. Waiting step by step keeps the thread
-            // free; the limit keeps a chattering device from holding the run for ever.
-            int discarded = 0;
-            for (int n; discarded < kDiscardPerStep &&
-                        (n = port_.Read(readArea_, sizeof readArea_)) > 0;) {
-                discarded += n;
-                NoteFrameStarts(readArea_, n);
-            }
-            receive_.SetSize(0);
-            if (discarded > 0) settle_.Start(kSettleMs);
-            if (settle_.Remaining() > 0 && !frameStartSeen_ && strangerLimit_.Remaining() == 0) {
-                // Data all along and never the start of a frame: not a radio. Saying so now
-                // beats failing on a garbled answer after the quiet limit.
-                settling_ = false;
-                result_->result = CloneResult::kOtherSender;
-                next = kDraining;
-                break;
-            }
-            const bool overLimit = quietLimit_.Remaining() == 0;
-            if (settle_.Remaining() > 0 && !overLimit) {
-                next = s;
-                progress = true;  // waiting for quiet is not a silent radio
-                break;
-            }
-            settling_ = false;
-            neverQuiet_ = settle_.Remaining() > 0;
-            next = operation_ == CloneOperation::kRead    ? kSendReadRequest
-                   : operation_ == CloneOperation::kWrite ? kSendWriteRequest
-                                                          : kSendInfoRequest;
+        case kOpening:
+            DoOpening(next, progress);
             break;
-        }
         case kSendInfoRequest:
-            SendRequest(kCmdInfo);
+            SendRequest(cf::kCmdInfo);
             next = kAwaitInfoReply;
             break;
-        case kAwaitInfoReply: {
-            next = s;
-            progress = false;
-            cmcBuff f;
-            if (!CollectFrame(f)) break;
-            const uint8_t* d = f.Data();
-            if (f.Size() >= 8 && d[0] == kPreamble && d[1] == kProgram && d[2] == kRadio &&
-                d[3] == kCmdInfoReply) {
-                if (!IsBcd(d[4]) || !IsBcd(d[5]) || !IsBcd(d[6]) || !IsBcd(d[7])) {
-                    result_->result = CloneResult::kBadFrame;
-                } else {
-                    result_->word1 = d[4] * 256 + d[5];
-                    result_->word2 = d[6] * 256 + d[7];
-                    result_->information.AssignBytes(d + 8, f.Size() - 8);
-                    result_->result = CloneResult::kOk;
-                    progress = true;
-                }
-            } else {
-                result_->result = CloneResult::kBadFrame;
-            }
-            next = kDraining;
+        case kAwaitInfoReply:
+            DoAwaitInfoReply(next, progress);
             break;
-        }
         case kSendReadRequest:
-            SendRequest(kCmdRead);
+            SendRequest(cf::kCmdRead);
             next = kReceiving;
             break;
-        case kReceiving: {
-            next = s;
-            progress = false;
-            ReadIntoQueue();
-            for (int b; (b = receive_.PopFront()) >= 0;) {
-                const FrameStep step = PushFrameByte(b);
-                if (step == FrameStep::Partial) continue;
-                if (step == FrameStep::Overflow) {
-                    result_->result = CloneResult::kBadFrame;
-                    next = kDraining;
-                    break;
-                }
-                const std::optional<CloneResult> end = CheckFrame();
-                if (!end) {
-                    ++frameCounter_;
-                    progress = true;
-                    frame_.SetSize(0);
-                    continue;
-                }
-                result_->result = *end == CloneResult::kOk && haveRanges_ ? CoverageCheck() : *end;
-                next = kDraining;
-                break;
-            }
+        case kReceiving:
+            DoReceiving(next, progress);
             break;
-        }
         case kSendWriteRequest:
-            SendRequest(kCmdWrite);
+            SendRequest(cf::kCmdWrite);
             next = kSending;
             break;
         case kSending:
@@ -426,96 +285,168 @@ void cmcCloneDrv::DoState(int s, int& next, bool& progress) {
             break;
         case kSendEnd: {
             cmcBuff frame;
-            const uint8_t head[] = {kPreamble, kPreamble, kRadio, kProgram, kCmdEnd};
-            frame.AppendBytes(head, sizeof head);
-            frame.AppendBytes(kMaker, 9);
-            if (countInEndFrame_) {
-                char count[3];
-                std::snprintf(count, sizeof count, "%02X", frameCounter_ % 256);
-                frame.AppendBytes(count, 2);
-            }
-            frame.AppendByte(kEnd);
-            port_.Write(frame.Data(), frame.Size());
-            expectedEcho_.Append(frame);
-            echoQueued_ += static_cast<uint64_t>(frame.Size());
-            progress = true;
+            cf::AppendEndFrame(frame, EndFrameCount());
+            Send(frame);
             next = kAwaitAck;
             break;
         }
-        case kAwaitAck: {
-            next = s;
-            progress = false;
-            cmcBuff f;
-            if (!CollectFrame(f)) break;
-            const uint8_t ack[] = {kPreamble, kProgram, kRadio, kCmdAck, 0x00};
-            bool ok = f.Size() == 5 && std::memcmp(f.Data(), ack, 5) == 0;
-            result_->result = ok ? CloneResult::kOk : CloneResult::kNotAcknowledged;
-            next = kDraining;
+        case kAwaitAck:
+            DoAwaitAck(next, progress);
+            break;
+        case kDraining: {
+            const bool drained = port_.OutputPending() == 0;
+            next = drained ? kFinished : s;
+            progress = drained;
             break;
         }
-        case kDraining:
-            progress = false;
-            if (port_.OutputPending() == 0) {
-                next = kFinished;
-                progress = true;
-            } else {
-                next = s;
-            }
-            break;
         default:
             break;
     }
 }
 
-// Checks the frame in frame_ (0xFE up to the 0xFD): nothing when data was taken in, kOk for a
-// correct end frame, else why the frame ends the run.
-std::optional<CloneResult> cmcCloneDrv::CheckFrame() {
-    const int len = frame_.Size();
-    const uint8_t* d = frame_.Data();
-    if (len <= 11 || len >= kMaxFrame + 2 || d[0] != kPreamble || d[1] != kProgram ||
-        d[2] != kRadio)
-        return CloneResult::kBadFrame;
-    if (d[3] == kCmdData) return CheckDataFrame();
-    if (d[3] != kCmdEnd) return CloneResult::kBadFrame;
-    std::string expected = kMaker;
-    if (countInEndFrame_) {
-        char count[3];
-        std::snprintf(count, sizeof count, "%02X", frameCounter_ % 256);
-        expected += count;
-    }
-    if (len != 4 + static_cast<int>(expected.size())) return CloneResult::kBadFrame;
-    if (std::memcmp(d + 4, expected.data(), 9) != 0) return CloneResult::kBadFrame;
-    if (std::memcmp(d + 4 + 9, expected.data() + 9, expected.size() - 9) != 0)
-        return CloneResult::kBadCount;
-    return CloneResult::kOk;
+void cmcCloneDrv::Send(const cmcBuff& frame) {
+    port_.Write(frame.Data(), frame.Size());
+    expectedEcho_.Append(frame);
+    echoQueued_ += static_cast<uint64_t>(frame.Size());
 }
 
-std::optional<CloneResult> cmcCloneDrv::CheckDataFrame() {
-    const uint8_t* body = frame_.Data() + 4;
-    const int chars = frame_.Size() - 4;
-    if (chars % 2 != 0) return CloneResult::kBadFrame;
-    std::vector<uint8_t> bytes(static_cast<size_t>(chars / 2));
-    for (int i = 0; i < chars; i += 2) {
-        // Lower-case digits are not part of the protocol.
-        const int hi = HexValue(static_cast<char>(body[i]), HexDigits::UpperOnly);
-        const int lo = HexValue(static_cast<char>(body[i + 1]), HexDigits::UpperOnly);
-        if (hi < 0 || lo < 0) return CloneResult::kBadFrame;
-        bytes[static_cast<size_t>(i / 2)] = static_cast<uint8_t>(hi * 16 + lo);
+void cmcCloneDrv::SendRequest(uint8_t command) {
+    cmcBuff frame;
+    cf::AppendRequest(frame, command, word1_, word2_, requestPreamble_);
+    Send(frame);
+    framer_.Clear();
+}
+
+std::optional<int> cmcCloneDrv::EndFrameCount() const {
+    if (!countInEndFrame_) return std::nullopt;
+    return frameCounter_;
+}
+
+void cmcCloneDrv::DoOpening(int& next, bool& progress) {
+    next = kOpening;
+    if (!settling_) {
+        port_.Close();
+        if (!port_.Open(portNumber_, settings_)) {
+            result_->result = CloneResult::kPortFailed;
+            next = kDraining;
+            return;
+        }
+        settling_ = true;
+        settle_.Start(kSettleMs);
+        quietLimit_.Start(kQuietLimitMs);
+        strangerLimit_.Start(kStrangerMs);
+        frameStartSeen_ = false;
+        lineHistory_ = 0;
+        return;
     }
-    const int n = bytes.size() >= 3 ? bytes[2] : -1;
-    if (static_cast<int>(bytes.size()) != n + 4) return CloneResult::kBadFrame;
-    unsigned sum = 0;
-    for (uint8_t b : bytes) sum += b;
-    if (sum % 256 != 0) return CloneResult::kBadFrame;
-    const int address = bytes[0] * 256 + bytes[1];
+    // Throw away what arrives until the line has been quiet for a while: a radio may still be
+    // sending the rest of its memory after a failed or interrupted read, and a new run must not
+    // take that for an answer. Waiting step by step keeps the thread free; the limit keeps a
+    // chattering device from holding the run for ever.
+    int discarded = 0;
+    for (int n; discarded < kDiscardPerStep && (n = port_.Read(readArea_, sizeof readArea_)) > 0;) {
+        discarded += n;
+        if (!frameStartSeen_) frameStartSeen_ = cf::FrameStartIn(lineHistory_, readArea_, n);
+    }
+    receive_.SetSize(0);
+    if (discarded > 0) settle_.Start(kSettleMs);
+    if (settle_.Remaining() > 0 && !frameStartSeen_ && strangerLimit_.Remaining() == 0) {
+        // Data all along and never the start of a frame: not a radio. Saying so now beats
+        // failing on a garbled answer after the quiet limit.
+        settling_ = false;
+        result_->result = CloneResult::kOtherSender;
+        next = kDraining;
+        return;
+    }
+    if (settle_.Remaining() > 0 && quietLimit_.Remaining() > 0) {
+        progress = true;  // waiting for quiet is not a silent radio
+        return;
+    }
+    settling_ = false;
+    neverQuiet_ = settle_.Remaining() > 0;
+    next = operation_ == CloneOperation::kRead    ? kSendReadRequest
+           : operation_ == CloneOperation::kWrite ? kSendWriteRequest
+                                                  : kSendInfoRequest;
+}
+
+// Feeds the received bytes to the framer; true when a frame was completed, the last one in
+// `completed`. A frame longer than any the protocol has ends the wait too, with a frame no
+// check accepts.
+bool cmcCloneDrv::CollectFrame(cmcBuff& completed) {
+    ReadIntoQueue();
+    bool done = false;
+    for (int b; (b = receive_.PopFront()) >= 0;) {
+        switch (framer_.Push(b)) {
+            case cf::FrameStep::Partial:
+                break;
+            case cf::FrameStep::Complete:
+                completed.Assign(framer_.Frame());
+                framer_.Clear();
+                done = true;
+                break;
+            case cf::FrameStep::Overflow:
+                framer_.Reset();
+                completed.SetSize(0);
+                return true;
+        }
+    }
+    return done;
+}
+
+void cmcCloneDrv::DoAwaitInfoReply(int& next, bool& progress) {
+    next = kAwaitInfoReply;
+    progress = false;
+    cmcBuff frame;
+    if (!CollectFrame(frame)) return;
+    if (const std::optional<cf::InfoReply> reply = cf::ParseInfoReply(frame)) {
+        result_->word1 = reply->word1;
+        result_->word2 = reply->word2;
+        result_->information.AssignBytes(reply->information, reply->informationSize);
+        result_->result = CloneResult::kOk;
+        progress = true;
+    } else {
+        result_->result = CloneResult::kBadFrame;
+    }
+    next = kDraining;
+}
+
+void cmcCloneDrv::DoReceiving(int& next, bool& progress) {
+    next = kReceiving;
+    progress = false;
+    ReadIntoQueue();
+    cf::DataBlock block;
+    for (int b; (b = receive_.PopFront()) >= 0;) {
+        const cf::FrameStep step = framer_.Push(b);
+        if (step == cf::FrameStep::Partial) continue;
+        std::optional<CloneResult> end = CloneResult::kBadFrame;
+        if (step == cf::FrameStep::Complete) {
+            end = cf::ParseReadFrame(framer_.Frame(), EndFrameCount(), block);
+            if (!end) end = TakeBlock(block);
+        }
+        if (!end) {
+            ++frameCounter_;
+            progress = true;
+            framer_.Clear();
+            continue;
+        }
+        result_->result = *end == CloneResult::kOk && haveRanges_ ? CoverageCheck() : *end;
+        next = kDraining;
+        return;
+    }
+}
+
+// Stores a received block in the image; nothing when it fits, else kOutOfRange.
+std::optional<CloneResult> cmcCloneDrv::TakeBlock(const cf::DataBlock& block) {
+    const int address = block.address;
+    const int n = block.count;
     cmcEeprom& image = result_->image;
     if (n > 0 && (address + n > imageSize_ || !image.IsValidAddress(address) ||
                   !image.IsValidAddress(address + n - 1)))
         return CloneResult::kOutOfRange;
     if (n > 0) {
-        image.WriteBlock(address, bytes.data() + 3, n);
-        // The map only grows: frames may come in any order, and shrinking it would let a
-        // later growth drop the marks of higher addresses.
+        image.WriteBlock(address, block.bytes.data(), n);
+        // The map only grows: frames may come in any order, and shrinking it would let a later
+        // growth drop the marks of higher addresses.
         cmcBuff& map = result_->receivedMap;
         map.SetSize(std::max(map.Size(), (address + n + 7) / 8));
         for (int a = address; a < address + n; ++a) SetBit(map, a);
@@ -542,15 +473,13 @@ CloneResult cmcCloneDrv::CoverageCheck() {
     return CloneResult::kIncomplete;
 }
 
-// A frame starts with two 0xFE and the two addresses, the radio's answers (to the program) as
-// well as the echo of the program's own frames (to the radio).
-void cmcCloneDrv::NoteFrameStarts(const uint8_t* bytes, int n) {
-    constexpr uint32_t kToProgram = 0xFEFEEFEEu;
-    constexpr uint32_t kToRadio = 0xFEFEEEEFu;
-    for (int i = 0; i < n && !frameStartSeen_; ++i) {
-        lineHistory_ = (lineHistory_ << 8) | bytes[i];
-        frameStartSeen_ = lineHistory_ == kToProgram || lineHistory_ == kToRadio;
-    }
+void cmcCloneDrv::DoAwaitAck(int& next, bool& progress) {
+    next = kAwaitAck;
+    progress = false;
+    cmcBuff frame;
+    if (!CollectFrame(frame)) return;
+    result_->result = cf::IsAck(frame) ? CloneResult::kOk : CloneResult::kNotAcknowledged;
+    next = kDraining;
 }
 
 bool cmcCloneDrv::AtEndMarker() const {
@@ -558,25 +487,11 @@ bool cmcCloneDrv::AtEndMarker() const {
 }
 
 void cmcCloneDrv::ComposeDataFrame(int address, int last) {
-    int n = std::min(kBlockSize - address % kBlockSize, last - address + 1);
-    frame_.AppendFill(kPreamble, frameCounter_ == 0 ? firstDataPreamble_ : dataPreamble_);
-    const uint8_t head[] = {kPreamble, kPreamble, kRadio, kProgram, kCmdData};
-    frame_.AppendBytes(head, sizeof head);
-    char text[8];
-    std::snprintf(text, sizeof text, "%04X%02X", address & 0xFFFF, n);
-    frame_.AppendBytes(text, 6);
-    unsigned sum = static_cast<unsigned>((address >> 8) & 0xFF) + (address & 0xFF) + n;
-    for (int i = 0; i < n; ++i) {
-        uint8_t b = result_->image.GetByte(address + i);
-        sum += b;
-        const uint8_t pair[] = {static_cast<uint8_t>(kHex[b >> 4]),
-                                static_cast<uint8_t>(kHex[b & 15])};
-        frame_.AppendBytes(pair, 2);
-    }
-    uint8_t check = static_cast<uint8_t>((256 - sum % 256) % 256);
-    const uint8_t tail[] = {static_cast<uint8_t>(kHex[check >> 4]),
-                            static_cast<uint8_t>(kHex[check & 15]), kEnd};
-    frame_.AppendBytes(tail, 3);
+    const int n = cf::DataFrameBytes(address, last);
+    uint8_t bytes[cf::kBlockSize];
+    for (int i = 0; i < n; ++i) bytes[i] = result_->image.GetByte(address + i);
+    cf::AppendDataFrame(outgoing_, address, bytes, n,
+                        frameCounter_ == 0 ? firstDataPreamble_ : dataPreamble_);
     ++frameCounter_;
     currentAddress_ += n;
     dataCounter_ += n;
@@ -584,12 +499,11 @@ void cmcCloneDrv::ComposeDataFrame(int address, int last) {
 }
 
 void cmcCloneDrv::DoSending(int& next, bool& progress) {
-    const int s = kSending;
-    next = s;
+    next = kSending;
     progress = false;
     for (int pass = 0; pass < kFramesPerStep; ++pass) {
         if (AtEndMarker()) {
-            if (port_.OutputPending() == 0 && frame_.Size() == 0) {
+            if (port_.OutputPending() == 0 && outgoing_.Size() == 0) {
                 next = kSendEnd;
                 return;
             }
@@ -600,13 +514,11 @@ void cmcCloneDrv::DoSending(int& next, bool& progress) {
         } else {
             ComposeDataFrame(currentAddress_, ranges_[currentRange_].last);
         }
-        if (frame_.Size() == 0 || port_.OutputPending() > 4 * frame_.Size()) return;
-        port_.Write(frame_.Data(), frame_.Size());
-        expectedEcho_.Append(frame_);
-        echoQueued_ += static_cast<uint64_t>(frame_.Size());
+        if (outgoing_.Size() == 0 || port_.OutputPending() > 4 * outgoing_.Size()) return;
+        Send(outgoing_);
         unconfirmed_.emplace_back(echoQueued_, heldData_);
         heldData_ = 0;
-        frame_.SetSize(0);
+        outgoing_.SetSize(0);
         progress = true;
         if (AtEndMarker()) return;
     }

@@ -2,10 +2,8 @@
 // The clone protocol driver: runs one exchange with the radio at a time (information, read or
 // write) as a state machine stepped every 10 ms by a task, over a serial port it owns and keeps
 // open only while a run lasts. There are no retries: any error ends the run with a result code
-// in the record handed to the completion.
-//
-// Frames: preamble 0xFE..., 0xFE 0xFE, to, from, command, body, 0xFD. The program is 0xEF and the
-// radio 0xEE. Every byte sent comes back on the receive line first (the link echoes).
+// in the record handed to the completion. The frames themselves are built and checked in
+// comm/CloneFrames.h; every byte sent comes back on the receive line first (the link echoes).
 #include <cstdint>
 #include <memory>
 #include <optional>
@@ -14,6 +12,7 @@
 
 #include "base/cmcBuff.h"
 #include "base/cmcTick.h"
+#include "comm/CloneFrames.h"
 #include "comm/cmcComm.h"
 #include "comm/dst_CDrv_Result.h"
 #include "radio/AddressRange.h"
@@ -41,19 +40,6 @@ class cmcCloneDrv {
         kFinished = 14,
     };
 
-    static constexpr uint8_t kPreamble = 0xFE;
-    static constexpr uint8_t kEnd = 0xFD;
-    static constexpr uint8_t kRadio = 0xEE;
-    static constexpr uint8_t kProgram = 0xEF;
-    static constexpr uint8_t kCmdInfo = 0xE0;
-    static constexpr uint8_t kCmdInfoReply = 0xE1;
-    static constexpr uint8_t kCmdRead = 0xE2;
-    static constexpr uint8_t kCmdWrite = 0xE3;
-    static constexpr uint8_t kCmdData = 0xE4;
-    static constexpr uint8_t kCmdEnd = 0xE5;
-    static constexpr uint8_t kCmdAck = 0xE6;
-    static constexpr const char* kMaker = "Vexa Inc.";
-    static constexpr int kBlockSize = 16;
     static constexpr int kNormalTimeout = 1000;
     static constexpr int kAckTimeout = 2000;
 
@@ -100,20 +86,24 @@ class cmcCloneDrv {
   private:
     static void TaskTick(void* self, cmcTask* task);
     bool Begin(CloneOperation operation, Callback callback, void* user);
+    void Finish();
     void Step();
+    bool MatchEcho();
+    void OnTimeout(int s, int& next);
     void DoState(int s, int& next, bool& progress);
-    int ReadIntoQueue();
-    void SendRequest(uint8_t command);
-    // What one received byte did to the frame being gathered in frame_.
-    enum class FrameStep { Partial, Complete, Overflow };
-    FrameStep PushFrameByte(int b);
-    bool CollectFrame(cmcBuff& completed);
-    std::optional<CloneResult> CheckFrame();
-    std::optional<CloneResult> CheckDataFrame();
-    CloneResult CoverageCheck();
+    void DoOpening(int& next, bool& progress);
+    void DoAwaitInfoReply(int& next, bool& progress);
+    void DoReceiving(int& next, bool& progress);
     void DoSending(int& next, bool& progress);
+    void DoAwaitAck(int& next, bool& progress);
+    int ReadIntoQueue();
+    void Send(const cmcBuff& frame);
+    void SendRequest(uint8_t command);
+    bool CollectFrame(cmcBuff& completed);
+    std::optional<int> EndFrameCount() const;
+    std::optional<CloneResult> TakeBlock(const clone_frames::DataBlock& block);
+    CloneResult CoverageCheck();
     void ComposeDataFrame(int address, int last);
-    void NoteFrameStarts(const uint8_t* bytes, int n);
     bool AtEndMarker() const;
 
     int word1_ = 0;
@@ -129,7 +119,8 @@ class cmcCloneDrv {
     bool echoCheck_ = false;
     cmcComm port_;
     cmcBuff receive_;
-    cmcBuff frame_;
+    clone_frames::Framer framer_;
+    cmcBuff outgoing_;  // a composed data frame not yet handed to the port
     cmcBuff expectedEcho_;
     uint8_t readArea_[256] = {};
     int dataCounter_ = 0;
