@@ -35,7 +35,8 @@ struct Document {
 void BM_CloneFileWrite(benchmark::State& state) {
     Document doc;
     for (auto _ : state) {
-        if (doc.file.Write(doc.path, kDocumentRanges) != 0) state.SkipWithError("write failed");
+        if (doc.file.Write(doc.path, kDocumentRanges) != FileError::kNone)
+            state.SkipWithError("write failed");
     }
 }
 BENCHMARK(BM_CloneFileWrite)->Unit(benchmark::kMicrosecond);
@@ -50,9 +51,11 @@ BENCHMARK(BM_CloneFileFormat)->Unit(benchmark::kMicrosecond);
 // Open: reading the file, checking every line, storing the bytes and the coverage check.
 void BM_CloneFileRead(benchmark::State& state) {
     Document doc;
-    if (doc.file.Write(doc.path, kDocumentRanges) != 0) state.SkipWithError("write failed");
+    if (doc.file.Write(doc.path, kDocumentRanges) != FileError::kNone)
+        state.SkipWithError("write failed");
     for (auto _ : state) {
-        if (doc.file.Read(doc.path, kDocumentRanges) != 0) state.SkipWithError("read failed");
+        if (doc.file.Read(doc.path, kDocumentRanges) != FileError::kNone)
+            state.SkipWithError("read failed");
     }
 }
 BENCHMARK(BM_CloneFileRead)->Unit(benchmark::kMicrosecond);

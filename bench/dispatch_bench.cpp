@@ -58,7 +58,8 @@ struct Setup {
         file.Attach(&host.image);
         file.SetCodes(cmcClnFile::kModelCode, cmcClnFile::kSubCode);
         file.SetRevisionCheck(&cmcClnFile::AcceptCurrentRevision, nullptr);
-        if (file.Read(std::string(KELDA_SOURCE_DIR) + "/data/initial/KELDA02.kcf", nullptr) != 0)
+        if (file.Read(std::string(KELDA_SOURCE_DIR) + "/data/initial/KELDA02.kcf", nullptr) !=
+            FileError::kNone)
             std::abort();
         InstallCellHost(&host);
     }

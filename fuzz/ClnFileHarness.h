@@ -35,15 +35,17 @@ inline std::string CheckCloneFileRead(const uint8_t* data, size_t size) {
         for (const AddressRange* list : {static_cast<const AddressRange*>(kDocumentRanges),
                                          static_cast<const AddressRange*>(nullptr)}) {
             image.Assign(before);
-            const int code = file.ReadText(text, list);
-            if (code < FileErr_None || code > FileErr_Data)
-                return "unknown code " + std::to_string(code);
-            if (code != FileErr_None) {
+            const FileError code = file.ReadText(text, list);
+            const int number = FileErrorNumber(code);
+            if (number < FileErrorNumber(FileError::kNone) ||
+                number > FileErrorNumber(FileError::kData))
+                return "unknown code " + std::to_string(number);
+            if (code != FileError::kNone) {
                 if (!image.Equals(before)) return "refused file changed the image";
                 continue;
             }
             if (!list) continue;
-            if (file.CheckCoverage(list) != FileErr_None) return "accepted file lacks coverage";
+            if (file.CheckCoverage(list) != FileError::kNone) return "accepted file lacks coverage";
             // Written out and read again, an accepted document gives the same bytes.
             cmcEeprom again;
             again.SetSize(cmcEeprom::kImageSize);
@@ -55,7 +57,7 @@ inline std::string CheckCloneFileRead(const uint8_t* data, size_t size) {
             reader.Attach(&again);
             reader.SetCodes(cmcClnFile::kModelCode, cmcClnFile::kSubCode);
             reader.SetRevisionCheck(&cmcClnFile::AcceptCurrentRevision, nullptr);
-            if (reader.ReadText(writer.FormatText(list), list) != FileErr_None)
+            if (reader.ReadText(writer.FormatText(list), list) != FileError::kNone)
                 return "rewritten document refused";
             for (int a = kDocumentRanges[0].first; a <= kDocumentRanges[0].last; ++a)
                 if (again.GetByte(a) != image.GetByte(a)) return "rewritten document differs";

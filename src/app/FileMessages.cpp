@@ -8,25 +8,25 @@
 
 namespace {
 
-const char* MessageKey(int code) {
+const char* MessageKey(FileError code) {
     switch (code) {
-        case FileErr_FileOpen:
+        case FileError::kFileOpen:
             return keys::kMessFileErrFileOpen;
-        case FileErr_FileAccess:
+        case FileError::kFileAccess:
             return keys::kMessFileErrFileAccess;
-        case FileErr_Model:
+        case FileError::kModel:
             return keys::kMessFileErrModel;
-        case FileErr_Extra:
+        case FileError::kExtra:
             return keys::kMessFileErrExtra;
-        case FileErr_MapRev:
+        case FileError::kMapRev:
             return keys::kMessFileErrMapRev;
-        case FileErr_Format:
+        case FileError::kFormat:
             return keys::kMessFileErrFormat;
-        case FileErr_Coverage:
+        case FileError::kCoverage:
             return keys::kMessFileErrCoverage;
-        case FileErr_Data:
+        case FileError::kData:
             return keys::kMessFileErrData;
-        case FileErr_Newer:
+        case FileError::kNewer:
             return keys::kMessFileErrNewer;
         default:
             return nullptr;
@@ -40,7 +40,7 @@ void ShowWarning(const std::string& text) {
 
 }  // namespace
 
-std::string FileErrorText(int code, const std::string& path) {
+std::string FileErrorText(FileError code, const std::string& path) {
     const char* key = MessageKey(code);
     if (!key) return {};
     cmcGTex& tex = GTex();
@@ -49,18 +49,18 @@ std::string FileErrorText(int code, const std::string& path) {
     return text;
 }
 
-void ReportFileError(int code, const std::string& path) {
+void ReportFileError(FileError code, const std::string& path) {
     const std::string text = FileErrorText(code, path);
     if (!text.empty()) ShowWarning(text);
 }
 
-std::string ReadErrorText(const std::string& path, int code, int mapRevision) {
-    if (code == FileErr_MapRev && mapRevision < 0) {
+std::string ReadErrorText(const std::string& path, FileError code, int mapRevision) {
+    if (code == FileError::kMapRev && mapRevision < 0) {
         cmcGTex& tex = GTex();
         return tex.GetText(keys::kMessFileErrHeadline) + "\n\n" +
                tex.GetText(keys::kMessFileErrNoMapRev) + "\n\n" + path;
     }
-    if (code == FileErr_FileOpen) {
+    if (code == FileError::kFileOpen) {
         const platform::PathKind kind = platform::KindOfPath(path);
         if (kind == platform::PathKind::Folder || kind == platform::PathKind::Other) {
             cmcGTex& tex = GTex();
@@ -73,7 +73,7 @@ std::string ReadErrorText(const std::string& path, int code, int mapRevision) {
     return FileErrorText(code, path);
 }
 
-void ReportReadError(const std::string& path, int code, int mapRevision) {
+void ReportReadError(const std::string& path, FileError code, int mapRevision) {
     const std::string text = ReadErrorText(path, code, mapRevision);
     if (!text.empty()) ShowWarning(text);
 }

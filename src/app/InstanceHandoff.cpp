@@ -98,10 +98,10 @@ HandoffAnswer TakeHandedFile(cuiMain& app, const HandoffRequest& request, bool w
     // A file that cannot be used is said at once, without asking about unsaved changes first.
     cmcEeprom image;
     image.Assign(app.Working());
-    if (int code = app.ReadDocumentFile(request.path, image); code != 0)
+    if (FileError code = app.ReadDocumentFile(request.path, image); code != FileError::kNone)
         return {HandoffAnswer::kRefused, FileErrorText(code, request.path)};
     if (app.OpenFile(request.path) == 0) return {HandoffAnswer::kOpened, {}};
-    if (int code = app.LastFileError(); code != 0)
+    if (FileError code = app.LastFileError(); code != FileError::kNone)
         return {HandoffAnswer::kRefused, FileErrorText(code, request.path)};
     return {HandoffAnswer::kRefused, Line(1, request.path)};
 }

@@ -353,9 +353,9 @@ void RadioModel::LoadInitialFile(int type) {
     file.Attach(&reference_);
     file.SetCodes(kModelCode, kSubCode);
     file.SetRevisionCheck(&cmcClnFile::AcceptCurrentRevision, nullptr);
-    const int rc = file.Read(path, kDocumentRanges);
+    const FileError rc = file.Read(path, kDocumentRanges);
     ReportFileError(rc, path);
-    if (rc != 0 || !IsOwnImage(reference_, false)) {
+    if (rc != FileError::kNone || !IsOwnImage(reference_, false)) {
         platform::FatalStop("Cannot open '" + path + "'.");
     }
     // The factory image of another model type would be handed out as this one's.

@@ -172,17 +172,17 @@ int cuiMain::OpenWithDialog() {
     return OpenFile(*path);
 }
 
-int cuiMain::ReadDocumentFile(const std::string& path, cmcEeprom& image) {
+FileError cuiMain::ReadDocumentFile(const std::string& path, cmcEeprom& image) {
     cmcClnFile file;
     file.Attach(&image);
     file.SetCodes(modelCode_, subCode_);
     file.SetRevisionCheck(&cmcClnFile::AcceptCurrentRevision, nullptr);
-    int code = file.Read(path, nullptr);
-    if (code == FileErr_None) {
+    FileError code = file.Read(path, nullptr);
+    if (code == FileError::kNone) {
         if (!IsOwnImage(image, false))
-            code = FileErr_Data;
+            code = FileError::kData;
         else if (CheckImageExtra(image))
-            code = FileErr_Newer;
+            code = FileError::kNewer;
         else
             code = file.CheckCoverage(kDocumentRanges);
     }
@@ -191,7 +191,7 @@ int cuiMain::ReadDocumentFile(const std::string& path, cmcEeprom& image) {
 }
 
 int cuiMain::OpenFile(const std::string& path) {
-    lastFileError_ = FileErr_None;  // a declined question is no file error
+    lastFileError_ = FileError::kNone;  // a declined question is no file error
     bool same = RecentFileList::SamePath(path, DocumentName());
     if (ConfirmDiscard(same) == kCancel) return 1;
     scratch_.Assign(working_);
@@ -199,7 +199,7 @@ int cuiMain::OpenFile(const std::string& path) {
     BusyCursor busy(View());
 
     lastFileError_ = ReadDocumentFile(path, scratch_);
-    if (lastFileError_ != FileErr_None) return 1;
+    if (lastFileError_ != FileError::kNone) return 1;
     documentDirectory_ = DirectoryPart(path);
     Environ().currentDirectory = documentDirectory_;
     SetDocumentPath(path);
@@ -244,7 +244,7 @@ int cuiMain::SaveToFile(const std::string& path) {
     file.SetMapRevision(cmcClnFile::kMapRevision);
     file.SetComment(cmcClnFile::CommentFromImage(working_));
     lastFileError_ = file.Write(path, kDocumentRanges);
-    if (lastFileError_ != FileErr_None) {
+    if (lastFileError_ != FileError::kNone) {
         ReportWriteError(path, file.Reason());
         return 1;
     }

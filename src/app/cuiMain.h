@@ -13,6 +13,7 @@
 #include "app/SheetTree.h"
 #include "app/UndoHistory.h"
 #include "comm/CloneResult.h"
+#include "radio/FileError.h"
 #include "radio/cmcEeprom.h"
 
 class cmcTick;
@@ -120,9 +121,9 @@ class cuiMain {
     int OpenFile(const std::string& path);
     // Open's reading and checks of a clone file into an image, without touching the document.
     // Reports a failure and returns its file error code (0 when the file is good).
-    int ReadDocumentFile(const std::string& path, cmcEeprom& image);
+    FileError ReadDocumentFile(const std::string& path, cmcEeprom& image);
     // File error code of the last Open or Save (0 after success).
-    int LastFileError() const { return lastFileError_; }
+    FileError LastFileError() const { return lastFileError_; }
     void Save();
     int SaveAs();
     int SaveToFile(const std::string& path);
@@ -220,7 +221,7 @@ class cuiMain {
     std::string documentPath_;
     bool modified_ = false;
     int documentSerial_ = 0;
-    int lastFileError_ = 0;
+    FileError lastFileError_ = FileError::kNone;
     cmcEeprom working_, reference_, baseline_, scratch_;
     SheetTree tree_;
     WarningLists lastWarnings_;

@@ -8,6 +8,8 @@
 #include <string_view>
 #include <vector>
 
+#include "radio/FileError.h"
+
 namespace cli {
 
 // Exit statuses: scripts rely on these numbers.
@@ -22,7 +24,10 @@ constexpr int kExitFleetPartial = 6;     // fleet: some rows written, others fai
 constexpr int kExitFleetNothing = 7;     // fleet: no row written
 constexpr int kExitFileErrorBase = 10;   // + file error code
 constexpr int kExitCloneErrorBase = 20;  // + clone result code
-constexpr int kExitOutputLost = 12;      // file error 2: what was printed did not arrive
+constexpr int ExitStatusOf(FileError code) {
+    return kExitFileErrorBase + FileErrorNumber(code);
+}
+constexpr int kExitOutputLost = 12;  // file error 2: what was printed did not arrive
 
 struct UsageError {
     std::string message;

@@ -213,7 +213,7 @@ int CmdRead(int argc, char** argv) {
     if (!platform::CanWriteFileAtomically(*out, why)) {
         std::fprintf(stderr, "kelda-cli: %s cannot be written (%s); the radio was not read\n",
                      out->c_str(), why.c_str());
-        return kExitFileErrorBase + FileErr_FileOpen;
+        return ExitStatusOf(FileError::kFileOpen);
     }
     indMain& app = run.session->App();
     app.ReadFromRadio();
@@ -222,7 +222,7 @@ int CmdRead(int argc, char** argv) {
         return kExitInterrupted;
     }
     if (app.LastCloneOutcome() != cuiMain::CloneOutcome::kDone) return OutcomeStatus(app);
-    if (app.SaveToFile(*out) != 0) return kExitFileErrorBase + app.LastFileError();
+    if (app.SaveToFile(*out) != 0) return ExitStatusOf(app.LastFileError());
     return kExitOk;
 }
 
@@ -232,8 +232,7 @@ int CmdWrite(int argc, char** argv) {
         throw UsageError{"usage: kelda-cli write FILE [--yes] [--verify] --port N"};
     run.Start(run.args.Has("--yes"));
     indMain& app = run.session->App();
-    if (app.OpenFile(run.args.Positional()[0]) != 0)
-        return kExitFileErrorBase + app.LastFileError();
+    if (app.OpenFile(run.args.Positional()[0]) != 0) return ExitStatusOf(app.LastFileError());
     Environ().verifyAfterWrite = run.args.Has("--verify");
     app.WriteToRadio();
     if (app.LastCloneOutcome() == cuiMain::CloneOutcome::kStopped && !run.args.Has("--yes")) {

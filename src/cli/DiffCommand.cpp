@@ -30,7 +30,7 @@ struct Shown {
 };
 
 int OpenShown(indMain& app, const std::string& path, Shown& out, const Shown* other) {
-    if (app.OpenFile(path) != 0) return kExitFileErrorBase + app.LastFileError();
+    if (app.OpenFile(path) != 0) return ExitStatusOf(app.LastFileError());
     out.model = app.Model().ModelType();
     out.image.Assign(app.Working());
     out.values = TakeSheetValues(app.Tree(), out.model, other ? &other->values : nullptr);
@@ -63,10 +63,10 @@ int CmdDiff(int argc, char** argv) {
     cmcEeprom rawA, rawB;
     rawA.SetSize(app.ImageSize());
     rawB.SetSize(app.ImageSize());
-    if (int code = app.ReadDocumentFile(pathA, rawA); code != FileErr_None)
-        return kExitFileErrorBase + code;
-    if (int code = app.ReadDocumentFile(pathB, rawB); code != FileErr_None)
-        return kExitFileErrorBase + code;
+    if (FileError code = app.ReadDocumentFile(pathA, rawA); code != FileError::kNone)
+        return ExitStatusOf(code);
+    if (FileError code = app.ReadDocumentFile(pathB, rawB); code != FileError::kNone)
+        return ExitStatusOf(code);
     const std::vector<ByteDifference> bytes = CompareBytes(rawA, rawB, kDocumentRanges);
 
     std::string out;

@@ -42,12 +42,12 @@ void NeedWords(const CliArgs& args, size_t count, const char* what, bool atLeast
 // Opens the document as the window's Open does; returns 0 or the file error's exit status.
 int OpenDocument(CliSession& session, const std::string& path) {
     if (session.App().OpenFile(path) == 0) return kExitOk;
-    return kExitFileErrorBase + session.App().LastFileError();
+    return ExitStatusOf(session.App().LastFileError());
 }
 
 int SaveDocument(CliSession& session, const std::string& path) {
     if (session.App().SaveToFile(path) == 0) return kExitOk;
-    return kExitFileErrorBase + session.App().LastFileError();
+    return ExitStatusOf(session.App().LastFileError());
 }
 
 // Writes text to a file (atomically) or to stdout for "" or "-".
@@ -63,11 +63,11 @@ int WriteOutput(const std::string& path, const std::string& text) {
             return kExitOk;
         case platform::WriteResult::OpenFailed:
             std::fprintf(stderr, "kelda-cli: cannot write %s: %s\n", path.c_str(), reason.c_str());
-            return kExitFileErrorBase + FileErr_FileOpen;
+            return ExitStatusOf(FileError::kFileOpen);
         case platform::WriteResult::WriteFailed:
             std::fprintf(stderr, "kelda-cli: writing %s failed: %s\n", path.c_str(),
                          reason.c_str());
-            return kExitFileErrorBase + FileErr_FileAccess;
+            return ExitStatusOf(FileError::kFileAccess);
     }
     return kExitFatal;
 }
@@ -160,8 +160,9 @@ int CmdDump(int argc, char** argv) {
     // Open applies afterwards.
     cmcEeprom image;
     image.SetSize(app.ImageSize());
-    if (int code = app.ReadDocumentFile(args.Positional()[0], image); code != FileErr_None)
-        return kExitFileErrorBase + code;
+    if (FileError code = app.ReadDocumentFile(args.Positional()[0], image);
+        code != FileError::kNone)
+        return ExitStatusOf(code);
     std::string out;
     char buf[8];
     for (long a = from; a <= to;) {
@@ -364,7 +365,7 @@ int CmdExport(int argc, char** argv) {
     if (!made || bytes.empty()) {
         std::fprintf(stderr, "kelda-cli: cannot write %s: %s\n", out.c_str(),
                      why.empty() ? "the workbook could not be made" : why.c_str());
-        return kExitFileErrorBase + FileErr_FileOpen;
+        return ExitStatusOf(FileError::kFileOpen);
     }
     return WriteOutput(out, bytes);
 }
@@ -384,7 +385,7 @@ int CmdImport(int argc, char** argv) {
     std::string csvText, why;
     if (!ReadCsvFile(csvPath, csvText, why)) {
         std::fprintf(stderr, "kelda-cli: cannot read %s: %s\n", csvPath.c_str(), why.c_str());
-        return kExitFileErrorBase + FileErr_FileOpen;
+        return ExitStatusOf(FileError::kFileOpen);
     }
     CliSession session(DataFolder(args));
     if (int status = OpenDocument(session, file); status != kExitOk) return status;

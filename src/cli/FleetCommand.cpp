@@ -144,12 +144,12 @@ int CmdFleet(int argc, char** argv) {
     std::string listText, why;
     if (!ReadCsvFile(*listPath, listText, why)) {
         std::fprintf(stderr, "kelda-cli: cannot read %s: %s\n", listPath->c_str(), why.c_str());
-        return kExitFileErrorBase + FileErr_FileOpen;
+        return ExitStatusOf(FileError::kFileOpen);
     }
 
     CliSession session(args.ValueOr("--data", CliSession::DefaultDataFolder()), args.Has("--yes"));
     indMain& app = session.App();
-    if (app.OpenFile(templatePath) != 0) return kExitFileErrorBase + app.LastFileError();
+    if (app.OpenFile(templatePath) != 0) return ExitStatusOf(app.LastFileError());
     if (app.RunWarningCheck().errors > 0) {
         std::fprintf(stderr,
                      "kelda-cli: the template %s has errors in its warning list (see kelda-cli "

@@ -152,7 +152,7 @@ struct EditHistoryMenu::Comparison {
 bool EditHistoryMenu::CompareWith(const std::string& path) {
     auto c = std::make_unique<Comparison>();
     c->other.SetSize(app_->ImageSize());
-    if (app_->ReadDocumentFile(path, c->other) != FileErr_None) return false;  // reported
+    if (app_->ReadDocumentFile(path, c->other) != FileError::kNone) return false;  // reported
     c->name = path.substr(path.find_last_of('/') + 1);
     // The EEPROM window marks the bytes that differ from its compare base.
     app_->Scratch().Assign(c->other);

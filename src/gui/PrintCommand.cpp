@@ -95,7 +95,7 @@ int RunPrintCommand(int argc, char** argv) {
     std::unique_ptr<Services> services = WireServices(std::move(setup));
     SetGuiDataFolder(services->DataFolder());
     indMain& app = services->App();
-    if (app.OpenFile(a.file) != 0) return kExitFileErrorBase + app.LastFileError();
+    if (app.OpenFile(a.file) != 0) return kExitFileErrorBase + FileErrorNumber(app.LastFileError());
 
     cuiPrinter printer(nullptr, &app);
     const std::vector<std::string> available = printer.TreeSheetNames();

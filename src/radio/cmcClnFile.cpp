@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cctype>
 #include <climits>
+#include <ostream>
 
 #include "base/Hex.h"
 #include "platform/AtomicFile.h"
@@ -48,21 +49,25 @@ int LeadingDecimal(std::string_view s) {
 }
 
 // Reads a whole regular file. Directories, devices and pipes cannot be opened as clone files.
-int LoadFile(const std::string& path, std::string& out) {
+FileError LoadFile(const std::string& path, std::string& out) {
     platform::FileReader file;
-    if (file.Open(path) != platform::FileStatus::Ok) return FileErr_FileOpen;
+    if (file.Open(path) != platform::FileStatus::Ok) return FileError::kFileOpen;
     out.clear();
     switch (file.ReadAll(kLargestFile, out)) {
         case platform::FileStatus::Ok:
-            return FileErr_None;
+            return FileError::kNone;
         case platform::FileStatus::TooLarge:
-            return FileErr_Format;
+            return FileError::kFormat;
         default:  // unreadable after all (an I/O error on the medium)
-            return FileErr_FileOpen;
+            return FileError::kFileOpen;
     }
 }
 
 }  // namespace
+
+std::ostream& operator<<(std::ostream& out, FileError code) {
+    return out << FileErrorNumber(code);
+}
 
 cmcEeprom& cmcClnFile::Image() const {
     if (!image_) platform::FatalStop("Clone file used without an image.");
@@ -158,27 +163,27 @@ std::string cmcClnFile::FormatText(const AddressRange* list) const {
     return out;
 }
 
-int cmcClnFile::Write(const std::string& path, const AddressRange* list) {
+FileError cmcClnFile::Write(const std::string& path, const AddressRange* list) {
     reason_.clear();
     switch (platform::WriteFileAtomically(path, FormatText(list), &reason_)) {
         case platform::WriteResult::Ok:
-            return FileErr_None;
+            return FileError::kNone;
         case platform::WriteResult::OpenFailed:
-            return FileErr_FileOpen;
+            return FileError::kFileOpen;
         case platform::WriteResult::WriteFailed:
-            return FileErr_FileAccess;
+            return FileError::kFileAccess;
     }
-    return FileErr_FileAccess;
+    return FileError::kFileAccess;
 }
 
-int cmcClnFile::Read(const std::string& path, const AddressRange* list) {
+FileError cmcClnFile::Read(const std::string& path, const AddressRange* list) {
     std::string text;
-    int code = LoadFile(path, text);
-    if (code == FileErr_None) code = ReadText(text, list);
+    FileError code = LoadFile(path, text);
+    if (code == FileError::kNone) code = ReadText(text, list);
     return code;
 }
 
-int cmcClnFile::ReadText(std::string_view text, const AddressRange* list) {
+FileError cmcClnFile::ReadText(std::string_view text, const AddressRange* list) {
     cmcEeprom& image = Image();
     FitMaps();
     cmcEeprom saved;
@@ -187,13 +192,13 @@ int cmcClnFile::ReadText(std::string_view text, const AddressRange* list) {
     // Only a revision line of this file counts.
     mapRevision_ = -1;
 
-    int code = ParseLines(text);
-    if (code == FileErr_None && list) code = CheckCoverage(list);
-    if (code != FileErr_None) image.Assign(saved);
+    FileError code = ParseLines(text);
+    if (code == FileError::kNone && list) code = CheckCoverage(list);
+    if (code != FileError::kNone) image.Assign(saved);
     return code;
 }
 
-int cmcClnFile::ParseLines(std::string_view text) {
+FileError cmcClnFile::ParseLines(std::string_view text) {
     // Splits off the next line. CR LF and LF both end a line; a last line without either keeps
     // its final character, which the data line check then drops as if it were the line end.
     size_t pos = 0;
@@ -210,15 +215,15 @@ int cmcClnFile::ParseLines(std::string_view text) {
 
     std::string_view line;
     bool ended = false;
-    if (!nextLine(line, ended) || !ended || line.size() != 8) return FileErr_Format;
+    if (!nextLine(line, ended) || !ended || line.size() != 8) return FileError::kFormat;
     for (char c : line)
-        if (c < '0' || c > '9') return FileErr_Format;
+        if (c < '0' || c > '9') return FileError::kFormat;
     // Each decimal digit is taken as a nibble: "3715" is 0x3715.
     int model = 0, sub = 0;
     for (int i = 0; i < 4; ++i) model = model * 16 + (line[i] - '0');
     for (int i = 4; i < 8; ++i) sub = sub * 16 + (line[i] - '0');
-    if (model != modelCode_) return FileErr_Model;
-    if (sub != subCode_) return FileErr_Extra;
+    if (model != modelCode_) return FileError::kModel;
+    if (sub != subCode_) return FileError::kExtra;
 
     bool revisionChecked = false;
     while (nextLine(line, ended)) {
@@ -229,56 +234,56 @@ int cmcClnFile::ParseLines(std::string_view text) {
         }
         if (!revisionChecked) {
             if (!revisionCheck_ || !revisionCheck_(mapRevision_, revisionUser_))
-                return FileErr_MapRev;
+                return FileError::kMapRev;
             revisionChecked = true;
         }
         if (!ended) line.remove_suffix(1);
-        int code = ParseDataLine(line);
-        if (code != FileErr_None) return code;
+        const FileError code = ParseDataLine(line);
+        if (code != FileError::kNone) return code;
     }
-    return FileErr_None;
+    return FileError::kNone;
 }
 
-int cmcClnFile::ParseDataLine(std::string_view line) {
+FileError cmcClnFile::ParseDataLine(std::string_view line) {
     const int length = static_cast<int>(line.size());
-    if (length < kShortestDataLine || length > kLongestDataLine) return FileErr_Format;
+    if (length < kShortestDataLine || length > kLongestDataLine) return FileError::kFormat;
     // Every character is a digit; the bytes are decoded first, so a bad digit anywhere leaves
     // the image as it was.
     uint8_t values[(kLongestDataLine - 6) / 2];
     const int pairs = length / 2;
     for (int i = 0; i < pairs; ++i) {
         const int high = HexValue(line[2 * i]), low = HexValue(line[2 * i + 1]);
-        if (high < 0 || low < 0) return FileErr_Format;
+        if (high < 0 || low < 0) return FileError::kFormat;
         if (i >= 3) values[i - 3] = static_cast<uint8_t>(high * 16 + low);
     }
-    if (length % 2 != 0 && HexValue(line.back()) < 0) return FileErr_Format;
+    if (length % 2 != 0 && HexValue(line.back()) < 0) return FileError::kFormat;
     const int address = HexField(line.substr(0, 4));
     const int count = HexField(line.substr(4, 2));
-    if (length != 6 + 2 * count) return FileErr_Format;
+    if (length != 6 + 2 * count) return FileError::kFormat;
     cmcEeprom& image = Image();
     if (!image.IsValidAddress(address) || !image.IsValidAddress(address + count - 1))
-        return FileErr_Data;
+        return FileError::kData;
     for (int i = 0; i < count; ++i) {
         image.SetByte(address + i, values[i]);
         MarkRead(address + i);
     }
-    return FileErr_None;
+    return FileError::kNone;
 }
 
 void cmcClnFile::MarkRead(int address) {
     readMap_[static_cast<size_t>(address) / 8] |= uint8_t(1u << (address % 8));
 }
 
-int cmcClnFile::CheckCoverage(const AddressRange* list) {
-    if (!list) return FileErr_Coverage;
+FileError cmcClnFile::CheckCoverage(const AddressRange* list) {
+    if (!list) return FileError::kCoverage;
     FitMaps();
     std::fill(requiredMap_.begin(), requiredMap_.end(), 0);
     ForEachRange(list, Image().Size(), [&](int first, int last) {
         for (int a = first; a <= last; ++a)
             requiredMap_[static_cast<size_t>(a) / 8] |= uint8_t(1u << (a % 8));
     });
-    if (readMap_ == requiredMap_) return FileErr_None;
+    if (readMap_ == requiredMap_) return FileError::kNone;
     for (size_t i = 0; i < readMap_.size(); ++i)
-        if (readMap_[i] & ~requiredMap_[i]) return FileErr_Data;
-    return FileErr_Coverage;
+        if (readMap_[i] & ~requiredMap_[i]) return FileError::kData;
+    return FileError::kCoverage;
 }

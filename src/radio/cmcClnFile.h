@@ -11,23 +11,10 @@
 #include <vector>
 
 #include "radio/AddressRange.h"
+#include "radio/FileError.h"
 #include "radio/MemoryMap.h"
 
 class cmcEeprom;
-
-// File error codes; stored scripts and callers compare the numbers.
-enum FileError : int {
-    FileErr_None = 0,
-    FileErr_FileOpen = 1,    // the file cannot be opened or read, or the folder not written
-    FileErr_FileAccess = 2,  // writing failed part way
-    FileErr_Model = 3,       // header model code differs
-    FileErr_Extra = 4,       // header sub-code differs
-    FileErr_MapRev = 5,      // memory map revision refused
-    FileErr_Format = 6,      // bad header or data line
-    FileErr_Coverage = 7,    // required addresses missing
-    FileErr_Data = 8,        // address outside the image or the required ranges; content check
-    FileErr_Newer = 9,       // the model's newer-map check failed
-};
 
 class cmcClnFile {
   public:
@@ -56,18 +43,18 @@ class cmcClnFile {
     static bool AcceptCurrentRevision(int mapRevision, void* user);
 
     // Both return a FileError code and show nothing; the application words the message.
-    int Write(const std::string& path, const AddressRange* list);
+    FileError Write(const std::string& path, const AddressRange* list);
     // With no list the coverage check is skipped (call CheckCoverage later).
-    int Read(const std::string& path, const AddressRange* list);
+    FileError Read(const std::string& path, const AddressRange* list);
 
     // Read without a file and without a report: the text is what the file would hold.
-    int ReadText(std::string_view text, const AddressRange* list);
+    FileError ReadText(std::string_view text, const AddressRange* list);
     // The whole text Write puts into the file.
     std::string FormatText(const AddressRange* list) const;
 
-    // Compares the addresses the last read stored with the list: 0, Data when something outside
-    // the list was read, Coverage when something of it is missing (or there is no list).
-    int CheckCoverage(const AddressRange* list);
+    // Compares the addresses the last read stored with the list: kNone, kData when something
+    // outside the list was read, kCoverage when something of it is missing (or there is no list).
+    FileError CheckCoverage(const AddressRange* list);
 
     // The system's reason of the last failed Write ("No space left on device").
     const std::string& Reason() const { return reason_; }
@@ -81,8 +68,8 @@ class cmcClnFile {
     static std::string CommentFromImage(const cmcEeprom& image);
 
   private:
-    int ParseLines(std::string_view text);
-    int ParseDataLine(std::string_view line);
+    FileError ParseLines(std::string_view text);
+    FileError ParseDataLine(std::string_view line);
     void MarkRead(int address);
     void FitMaps();
     cmcEeprom& Image() const;

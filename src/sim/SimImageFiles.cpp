@@ -36,9 +36,10 @@ bool ReadCloneFile(const std::string& path, cmcEeprom& image, std::string& error
     file.Attach(&image);
     file.SetCodes(cmcClnFile::kModelCode, cmcClnFile::kSubCode);
     file.SetRevisionCheck(&cmcClnFile::AcceptCurrentRevision, nullptr);
-    int code = file.ReadText(text, kDocumentRanges);
-    if (code != FileErr_None) {
-        error = path + ": not a clone file of this radio (file error " + std::to_string(code) + ")";
+    const FileError code = file.ReadText(text, kDocumentRanges);
+    if (code != FileError::kNone) {
+        error = path + ": not a clone file of this radio (file error " +
+                std::to_string(FileErrorNumber(code)) + ")";
         return false;
     }
     return true;

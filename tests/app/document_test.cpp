@@ -148,13 +148,13 @@ TEST_F(DocumentTest, AFailedOpenChangesNothing) {
     writer.SetCodes(0x3715, 1);
     writer.SetMapRevision(1);
     std::string foreign = dir + "/foreign.kcf";
-    ASSERT_EQ(writer.Write(foreign, kDocumentRanges), 0);
+    ASSERT_EQ(writer.Write(foreign, kDocumentRanges), FileError::kNone);
     std::string damaged = dir + "/damaged.kcf";
     std::ofstream(damaged) << "37150001\r\n#MapRev=1\r\n0000XYZ\r\n";
     std::string partial = dir + "/partial.kcf";
     other.SetByte(kMapMarker, 1);
     AddressRange part[] = {{0x0000, 0x0FFF}, kEndOfRanges};
-    ASSERT_EQ(writer.Write(partial, part), 0);
+    ASSERT_EQ(writer.Write(partial, part), FileError::kNone);
 
     struct Case {
         std::string path;

@@ -29,7 +29,7 @@ void LoadFactory(cmcEeprom& image, int model) {
     file.Attach(&image);
     file.SetCodes(cmcClnFile::kModelCode, cmcClnFile::kSubCode);
     file.SetRevisionCheck(cmcClnFile::AcceptCurrentRevision, nullptr);
-    ASSERT_EQ(file.ReadText(text.str(), kDocumentRanges), FileErr_None);
+    ASSERT_EQ(file.ReadText(text.str(), kDocumentRanges), FileError::kNone);
 }
 
 std::vector<std::string> Entries(const cmcEeprom& image, int model) {

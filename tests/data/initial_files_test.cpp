@@ -42,7 +42,7 @@ bool LoadShipped(int type, cmcEeprom* image) {
     file.Attach(image);
     file.SetCodes(cmcClnFile::kModelCode, cmcClnFile::kSubCode);
     file.SetRevisionCheck(cmcClnFile::AcceptCurrentRevision, nullptr);
-    return file.ReadText(ReadFile(kInitial + "/" + m->file), kDocumentRanges) == FileErr_None;
+    return file.ReadText(ReadFile(kInitial + "/" + m->file), kDocumentRanges) == FileError::kNone;
 }
 
 TEST(InitialFiles, AreTheGeneratorsOutput) {
@@ -98,9 +98,9 @@ TEST(InitialFiles, SurviveStartUpAdoptionAndOpenThenSave) {
         file.Attach(&scratch);
         file.SetCodes(cmcClnFile::kModelCode, cmcClnFile::kSubCode);
         file.SetRevisionCheck(cmcClnFile::AcceptCurrentRevision, nullptr);
-        ASSERT_EQ(file.ReadText(ReadFile(kInitial + "/" + m.file), nullptr), FileErr_None);
+        ASSERT_EQ(file.ReadText(ReadFile(kInitial + "/" + m.file), nullptr), FileError::kNone);
         EXPECT_TRUE(model.IsOwnImage(scratch, false));
-        EXPECT_EQ(file.CheckCoverage(kDocumentRanges), FileErr_None);
+        EXPECT_EQ(file.CheckCoverage(kDocumentRanges), FileError::kNone);
         working.Assign(scratch);
         model.OnImageLoaded(working);
         EXPECT_EQ(model.ModelType(), m.type);

@@ -46,7 +46,7 @@ TEST(InitialFiles, ShowNothingInTheWarningCheckList) {
         file.SetRevisionCheck(cmcClnFile::AcceptCurrentRevision, nullptr);
         ASSERT_EQ(
             file.Read(std::string(KELDA_SOURCE_DIR) + "/data/initial/" + m.file, kDocumentRanges),
-            FileErr_None);
+            FileError::kNone);
         host.modelType = m.type;
         WarningLists lists = RunWarningCheckList(text, check);
         std::string found;
@@ -63,7 +63,7 @@ TEST(InitialFiles, ShowNothingInTheWarningCheckList) {
         file.SetRevisionCheck(cmcClnFile::AcceptCurrentRevision, nullptr);
         ASSERT_EQ(
             file.Read(std::string(KELDA_SOURCE_DIR) + "/data/initial/" + m.file, kDocumentRanges),
-            FileErr_None);
+            FileError::kNone);
         for (int label = 0; label < kCellLabelCount; ++label) {
             if (!IsSettingsLabel(label)) continue;
             const std::string name = LabelName(label);

@@ -59,7 +59,7 @@ bool LoadShipped(const PlanModel& m, cmcEeprom* image) {
     file.Attach(image);
     file.SetCodes(cmcClnFile::kModelCode, cmcClnFile::kSubCode);
     file.SetRevisionCheck(cmcClnFile::AcceptCurrentRevision, nullptr);
-    return file.ReadText(ReadFile(kInitial + "/" + m.file), kDocumentRanges) == FileErr_None;
+    return file.ReadText(ReadFile(kInitial + "/" + m.file), kDocumentRanges) == FileError::kNone;
 }
 
 // The radio's form of a reference designator: Canadian nnB is the coast side 20nn.

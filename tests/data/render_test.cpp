@@ -33,7 +33,7 @@ class ShippedRendering : public testing::Test {
         file.Attach(&host_.image);
         file.SetCodes(cmcClnFile::kModelCode, cmcClnFile::kSubCode);
         file.SetRevisionCheck(&cmcClnFile::AcceptCurrentRevision, nullptr);
-        ASSERT_EQ(file.Read(path, nullptr), 0) << path;
+        ASSERT_EQ(file.Read(path, nullptr), FileError::kNone) << path;
         host_.modelType = model;
     }
 

@@ -509,7 +509,7 @@ TEST_F(GridWindowTest, SaveCommitsTheEditInProgress) {
     EXPECT_FALSE(session_->App().Modified());
     cmcEeprom saved;
     saved.SetSize(session_->App().ImageSize());
-    ASSERT_EQ(session_->App().ReadDocumentFile(path, saved), 0);
+    ASSERT_EQ(session_->App().ReadDocumentFile(path, saved), FileError::kNone);
     datCh rec(&saved);
     rec.Load(1, 24);
     EXPECT_EQ(Trimmed(std::string(rec.name.data(), 10)), "PILOTS");

@@ -78,12 +78,12 @@ class ClnFileTest : public testing::Test {
     std::string DocumentText() { return file_.FormatText(kDocumentRanges); }
 
     // The file layer shows nothing itself; the application's message of the code is one warning.
-    void ExpectReported(int code) {
+    void ExpectReported(FileError code) {
         ASSERT_TRUE(prompter_.shown().empty());
         ReportFileError(code);
         ASSERT_EQ(prompter_.shown().size(), 1u);
         const auto& box = prompter_.shown()[0];
-        EXPECT_EQ(box.text, "Cannot use the file.\n\nM" + std::to_string(code));
+        EXPECT_EQ(box.text, "Cannot use the file.\n\nM" + std::to_string(FileErrorNumber(code)));
         EXPECT_EQ(box.caption, "KELDA");
         EXPECT_EQ(box.icon, platform::PromptIcon::Warning);
         EXPECT_EQ(box.buttons, platform::PromptButtons::Ok);
@@ -111,7 +111,7 @@ class ClnFileTest : public testing::Test {
 TEST_F(ClnFileTest, SavedDocumentHasTheExactLines) {
     for (int i = 0; i < 16; ++i) image_.SetByte(0x0F1B + i, "Sea Breeze \x01\x7F  "[i]);
     file_.SetComment(cmcClnFile::CommentFromImage(image_));
-    ASSERT_EQ(file_.Write(path_, kDocumentRanges), 0);
+    ASSERT_EQ(file_.Write(path_, kDocumentRanges), FileError::kNone);
     EXPECT_TRUE(prompter_.shown().empty());
 
     auto lines = SplitCrLf(ReadFile(path_));
@@ -154,14 +154,14 @@ TEST_F(ClnFileTest, CommentTakesPrintableImageBytes) {
 }
 
 TEST_F(ClnFileTest, ReadRestoresWhatWasWritten) {
-    ASSERT_EQ(file_.Write(path_, kDocumentRanges), 0);
+    ASSERT_EQ(file_.Write(path_, kDocumentRanges), FileError::kNone);
     cmcEeprom copy;
     copy.SetSize(cmcEeprom::kImageSize);
     cmcClnFile reader;
     reader.Attach(&copy);
     reader.SetCodes(0x3715, 0x0001);
     reader.SetRevisionCheck(cmcClnFile::AcceptCurrentRevision, nullptr);
-    EXPECT_EQ(reader.Read(path_, kDocumentRanges), 0);
+    EXPECT_EQ(reader.Read(path_, kDocumentRanges), FileError::kNone);
     EXPECT_EQ(reader.MapRevision(), 1);
     for (int a = 0; a <= 0x471F; ++a) ASSERT_EQ(copy.GetByte(a), image_.GetByte(a)) << a;
     EXPECT_EQ(copy.GetByte(0x4720), 0);  // outside the document, untouched
@@ -173,7 +173,7 @@ TEST_F(ClnFileTest, ReadRestoresWhatWasWritten) {
 TEST_F(ClnFileTest, ReaderTakesLinesInAnyOrderAndForm) {
     image_.Fill(0);
     const std::string text = "37150001\n#MapRev=1\r\n000202ab0c\n000001FF\r\n000101EE\n000201CD\n";
-    EXPECT_EQ(file_.ReadText(text, nullptr), 0);
+    EXPECT_EQ(file_.ReadText(text, nullptr), FileError::kNone);
     EXPECT_EQ(image_.GetByte(0), 0xFF);
     EXPECT_EQ(image_.GetByte(1), 0xEE);
     EXPECT_EQ(image_.GetByte(2), 0xCD);
@@ -181,10 +181,10 @@ TEST_F(ClnFileTest, ReaderTakesLinesInAnyOrderAndForm) {
     const AddressRange four[] = {{0, 3}, kEndOfRanges};
     const AddressRange three[] = {{0, 2}, kEndOfRanges};
     const AddressRange five[] = {{0, 4}, kEndOfRanges};
-    EXPECT_EQ(file_.CheckCoverage(four), 0);
-    EXPECT_EQ(file_.CheckCoverage(three), FileErr_Data);
-    EXPECT_EQ(file_.CheckCoverage(five), FileErr_Coverage);
-    EXPECT_EQ(file_.CheckCoverage(nullptr), FileErr_Coverage);
+    EXPECT_EQ(file_.CheckCoverage(four), FileError::kNone);
+    EXPECT_EQ(file_.CheckCoverage(three), FileError::kData);
+    EXPECT_EQ(file_.CheckCoverage(five), FileError::kCoverage);
+    EXPECT_EQ(file_.CheckCoverage(nullptr), FileError::kCoverage);
 }
 
 // Every bad file is refused with its code, leaves the image exactly as it was and shows one box.
@@ -206,43 +206,45 @@ TEST_F(ClnFileTest, BadFilesChangeNothing) {
     struct Case {
         const char* name;
         std::string text;
-        int code;
+        FileError code;
     } cases[] = {
-        {"letter in header", replaced("37150001", "3715000A"), FileErr_Format},
-        {"lower-case header", "3715000a\r\n#MapRev=1\r\n000001FF\r\n", FileErr_Format},
-        {"short header", replaced("37150001", "3715001"), FileErr_Format},
-        {"header without line end", "37150001", FileErr_Format},
-        {"other sub-code", replaced("37150001", "37150002"), FileErr_Extra},
-        {"other model", replaced("37150001", "37160001"), FileErr_Model},
-        {"empty file", "", FileErr_Format},
-        {"no revision line", replaced("#MapRev=1\r\n", ""), FileErr_MapRev},
-        {"revision after data", head.substr(0, 21) + "000001FF\r\n#MapRev=1\r\n", FileErr_MapRev},
-        {"revision 2", replaced("#MapRev=1", "#MapRev=2"), FileErr_MapRev},
-        {"revision without digits", replaced("#MapRev=1", "#MapRev=x1"), FileErr_MapRev},
-        {"four-digit data line", head + "0000\r\n", FileErr_Format},
-        {"empty line", head + "\r\n", FileErr_Format},
-        {"count 16 with 15 bytes", head + "000010" + std::string(30, '0') + "\r\n", FileErr_Format},
-        {"non-hex digit", head + "000001FG\r\n", FileErr_Format},
-        {"odd length ending in a non-hex digit", head + "000001FFG\r\n", FileErr_Format},
-        {"odd length", head + "000001FF0\r\n", FileErr_Format},
+        {"letter in header", replaced("37150001", "3715000A"), FileError::kFormat},
+        {"lower-case header", "3715000a\r\n#MapRev=1\r\n000001FF\r\n", FileError::kFormat},
+        {"short header", replaced("37150001", "3715001"), FileError::kFormat},
+        {"header without line end", "37150001", FileError::kFormat},
+        {"other sub-code", replaced("37150001", "37150002"), FileError::kExtra},
+        {"other model", replaced("37150001", "37160001"), FileError::kModel},
+        {"empty file", "", FileError::kFormat},
+        {"no revision line", replaced("#MapRev=1\r\n", ""), FileError::kMapRev},
+        {"revision after data", head.substr(0, 21) + "000001FF\r\n#MapRev=1\r\n",
+         FileError::kMapRev},
+        {"revision 2", replaced("#MapRev=1", "#MapRev=2"), FileError::kMapRev},
+        {"revision without digits", replaced("#MapRev=1", "#MapRev=x1"), FileError::kMapRev},
+        {"four-digit data line", head + "0000\r\n", FileError::kFormat},
+        {"empty line", head + "\r\n", FileError::kFormat},
+        {"count 16 with 15 bytes", head + "000010" + std::string(30, '0') + "\r\n",
+         FileError::kFormat},
+        {"non-hex digit", head + "000001FG\r\n", FileError::kFormat},
+        {"odd length ending in a non-hex digit", head + "000001FFG\r\n", FileError::kFormat},
+        {"odd length", head + "000001FF0\r\n", FileError::kFormat},
         {"NUL in data line",
          head + std::string("0000\0"
                             "01FF\r\n",
                             11),
-         FileErr_Format},
+         FileError::kFormat},
         {"NUL in header",
          std::string("3715\0"
                      "001\r\n",
                      10),
-         FileErr_Format},
+         FileError::kFormat},
         {"line longer than the buffer", head + "0000FF" + std::string(800, 'A') + "\r\n",
-         FileErr_Format},
-        {"past the image end", head + "7FFF020000\r\n", FileErr_Data},
-        {"beyond the document", good + "47200100\r\n", FileErr_Data},
-        {"one byte missing", missingByte, FileErr_Coverage},
-        {"last line without line end", withoutLastEnd, FileErr_Format},
-        {"random bytes", noise, FileErr_Format},
-        {"NUL bytes", std::string(100, '\0'), FileErr_Format},
+         FileError::kFormat},
+        {"past the image end", head + "7FFF020000\r\n", FileError::kData},
+        {"beyond the document", good + "47200100\r\n", FileError::kData},
+        {"one byte missing", missingByte, FileError::kCoverage},
+        {"last line without line end", withoutLastEnd, FileError::kFormat},
+        {"random bytes", noise, FileError::kFormat},
+        {"NUL bytes", std::string(100, '\0'), FileError::kFormat},
     };
     cmcEeprom before;
     before.Assign(image_);
@@ -254,12 +256,12 @@ TEST_F(ClnFileTest, BadFilesChangeNothing) {
         ExpectReported(c.code);
     }
 
-    EXPECT_EQ(file_.Read(dir_, kDocumentRanges), FileErr_FileOpen);
-    ExpectReported(FileErr_FileOpen);
-    EXPECT_EQ(file_.Read(dir_ + "/missing.cln", kDocumentRanges), FileErr_FileOpen);
-    ExpectReported(FileErr_FileOpen);
+    EXPECT_EQ(file_.Read(dir_, kDocumentRanges), FileError::kFileOpen);
+    ExpectReported(FileError::kFileOpen);
+    EXPECT_EQ(file_.Read(dir_ + "/missing.cln", kDocumentRanges), FileError::kFileOpen);
+    ExpectReported(FileError::kFileOpen);
     file_.SetRevisionCheck(nullptr, nullptr);
-    EXPECT_EQ(file_.ReadText(good, kDocumentRanges), FileErr_MapRev);
+    EXPECT_EQ(file_.ReadText(good, kDocumentRanges), FileError::kMapRev);
     EXPECT_TRUE(image_.Equals(before));
 }
 
@@ -273,21 +275,21 @@ TEST_F(ClnFileTest, LowerCaseDataAndLongRemarksAreAccepted) {
     cmcEeprom expected;
     expected.Assign(image_);
     image_.Fill(0);
-    EXPECT_EQ(file_.ReadText(text, kDocumentRanges), 0);
+    EXPECT_EQ(file_.ReadText(text, kDocumentRanges), FileError::kNone);
     EXPECT_TRUE(image_.Equals(expected));
 }
 
 TEST_F(ClnFileTest, FailedWriteKeepsThePreviousFile) {
-    ASSERT_EQ(file_.Write(path_, kDocumentRanges), 0);
+    ASSERT_EQ(file_.Write(path_, kDocumentRanges), FileError::kNone);
     const std::string previous = ReadFile(path_);
     image_.Fill(0x11);
     struct Case {
         platform::WriteFault fault;
-        int code;
+        FileError code;
     } cases[] = {
-        {platform::WriteFault::Open, FileErr_FileOpen},
-        {platform::WriteFault::Write, FileErr_FileAccess},
-        {platform::WriteFault::Rename, FileErr_FileAccess},
+        {platform::WriteFault::Open, FileError::kFileOpen},
+        {platform::WriteFault::Write, FileError::kFileAccess},
+        {platform::WriteFault::Rename, FileError::kFileAccess},
     };
     for (const auto& c : cases) {
         platform::InjectWriteFault(c.fault);
@@ -295,24 +297,24 @@ TEST_F(ClnFileTest, FailedWriteKeepsThePreviousFile) {
         EXPECT_EQ(ReadFile(path_), previous);
         ExpectWriteReported(path_);
     }
-    EXPECT_EQ(file_.Write(dir_, kDocumentRanges), FileErr_FileOpen);
+    EXPECT_EQ(file_.Write(dir_, kDocumentRanges), FileError::kFileOpen);
     ExpectWriteReported(dir_);
-    EXPECT_EQ(file_.Write(dir_ + "/no/folder.cln", kDocumentRanges), FileErr_FileOpen);
+    EXPECT_EQ(file_.Write(dir_ + "/no/folder.cln", kDocumentRanges), FileError::kFileOpen);
     ExpectWriteReported(dir_ + "/no/folder.cln");
 }
 
 TEST_F(ClnFileTest, ReportShowsNothingForSuccessOrUnknownCodes) {
-    for (int code : {0, 10, -1}) ReportFileError(code);
+    for (int code : {0, 10, -1}) ReportFileError(static_cast<FileError>(code));
     EXPECT_TRUE(prompter_.shown().empty());
-    for (int code = 1; code <= 9; ++code) ExpectReported(code);
+    for (int code = 1; code <= 9; ++code) ExpectReported(static_cast<FileError>(code));
 }
 
 // The maps follow the image when it is resized after being attached.
 TEST_F(ClnFileTest, ReadsIntoAnImageResizedAfterAttach) {
     image_.SetSize(64);
-    EXPECT_EQ(file_.ReadText("37150001\n#MapRev=1\n003F01AA\n", nullptr), 0);
+    EXPECT_EQ(file_.ReadText("37150001\n#MapRev=1\n003F01AA\n", nullptr), FileError::kNone);
     EXPECT_EQ(image_.GetByte(0x3F), 0xAA);
-    EXPECT_EQ(file_.ReadText("37150001\n#MapRev=1\n004001AA\n", nullptr), FileErr_Data);
+    EXPECT_EQ(file_.ReadText("37150001\n#MapRev=1\n004001AA\n", nullptr), FileError::kData);
 }
 
 }  // namespace

@@ -61,7 +61,7 @@ class TransmitChecks : public testing::Test {
         factory.SetSize(cmcEeprom::kImageSize);
         file.SetCodes(cmcClnFile::kModelCode, cmcClnFile::kSubCode);
         file.SetRevisionCheck(cmcClnFile::AcceptCurrentRevision, nullptr);
-        EXPECT_EQ(file.ReadText(text.str(), kDocumentRanges), FileErr_None);
+        EXPECT_EQ(file.ReadText(text.str(), kDocumentRanges), FileError::kNone);
     }
 
     // What each transmit check reports, those that report anything.
