@@ -38,15 +38,15 @@ class LoggingDevice : public platform::SerialDevice {
         inner_->Close();
     }
     bool IsOpen() const override { return inner_->IsOpen(); }
-    int Read(uint8_t* buf, int max) override {
-        int n = inner_->Read(buf, max);
-        LogBytes('<', buf, n);
-        return n;
+    platform::IoResult Read(uint8_t* buf, int max) override {
+        const platform::IoResult r = inner_->Read(buf, max);
+        LogBytes('<', buf, r.count);
+        return r;
     }
-    int Write(const uint8_t* buf, int n, int timeoutMs) override {
-        int done = inner_->Write(buf, n, timeoutMs);
-        LogBytes('>', buf, done);
-        return done;
+    platform::IoResult Write(const uint8_t* buf, int n, int timeoutMs) override {
+        const platform::IoResult r = inner_->Write(buf, n, timeoutMs);
+        LogBytes('>', buf, r.count);
+        return r;
     }
     int InputWaiting() override { return inner_->InputWaiting(); }
     int OutputQueued() override { return inner_->OutputQueued(); }

@@ -39,7 +39,7 @@ void cmcComm::ParseSettings(const std::string& settings) {
 bool cmcComm::Open(int portNumber, const std::string& settings) {
     if (IsOpen()) return false;
     portNumber_ = portNumber;
-    writeError_ = 0;
+    writeStatus_ = platform::IoStatus::kOk;
     openFailure_ = {};
     ParseSettings(settings);
     devicePath_ = PortTable().DevicePath(portNumber);
@@ -74,7 +74,7 @@ void cmcComm::Close() {
     pump_->SetInterval(-1);
     device_->Close();
     output_.Reset();
-    writeError_ = 0;
+    writeStatus_ = platform::IoStatus::kOk;
 }
 
 bool cmcComm::IsOpen() const {
@@ -86,10 +86,11 @@ int cmcComm::Read(uint8_t* buffer, int max) {
     int waiting = device_->InputWaiting();
     int n = std::min(max, waiting);
     if (n <= 0) return 0;
-    n = device_->Read(buffer, n);
-    if (n <= 0) return 0;
-    bytesRead_ += static_cast<uint64_t>(n);
-    return n;
+    const platform::IoResult got = device_->Read(buffer, n);
+    // A failed read is the line's loss, which LineLost tells.
+    if (got.status != platform::IoStatus::kOk || got.count <= 0) return 0;
+    bytesRead_ += static_cast<uint64_t>(got.count);
+    return got.count;
 }
 
 void cmcComm::Write(const void* bytes, int length) {
@@ -121,18 +122,20 @@ void cmcComm::Service() {
     // After a short write the line has stalled: each further try would hold the one thread for
     // another whole write time-out (a run composes several frames at once). The owner sees the
     // flag, ends its run and closes the port, which clears it.
-    if (IsOpen() && !writeError_) {
+    if (IsOpen() && writeStatus_ == platform::IoStatus::kOk) {
         // Top the driver's queue up to one chunk rather than wait for it to run empty: on a port
         // that reports its queue honestly, waiting leaves the line idle until the next look.
         int room = kOutputChunk - std::max(device_->OutputQueued(), 0);
         int n = std::min(output_.Size(), room);
         if (n > 0) {
             int timeout = static_cast<int>(WriteMsPerByte()) * n + kWriteTimeoutConstant;
-            int sent = device_->Write(output_.Data(), n, timeout);
-            bytesWritten_ += static_cast<uint64_t>(std::max(sent, 0));
-            if (sent < n) {
-                // The line did not take the bytes in time; the owner sees the flag and ends.
-                writeError_ = 1;
+            const platform::IoResult sent = device_->Write(output_.Data(), n, timeout);
+            bytesWritten_ += static_cast<uint64_t>(std::max(sent.count, 0));
+            if (sent.status != platform::IoStatus::kOk || sent.count < n) {
+                // The line did not take the bytes in time, or failed; the owner sees the flag
+                // and ends.
+                writeStatus_ = sent.status == platform::IoStatus::kOk ? platform::IoStatus::kTimeout
+                                                                      : sent.status;
                 pump_->SetInterval(-1);
                 return;
             }

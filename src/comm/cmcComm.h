@@ -38,7 +38,7 @@ class cmcComm {
     int InputWaiting();
     int OutputQueued();
     int OutputPending();
-    bool WriteError() const { return writeError_ != 0; }
+    bool WriteError() const { return writeStatus_ != platform::IoStatus::kOk; }
     // The line hung up or failed for good while open (cable pulled, adapter unplugged).
     bool LineLost();
 
@@ -72,7 +72,7 @@ class cmcComm {
 
     std::unique_ptr<platform::SerialDevice> device_;
     int portNumber_ = 0;
-    int writeError_ = 0;
+    platform::IoStatus writeStatus_ = platform::IoStatus::kOk;  // how the last write ended
     cmcBuff output_;
     unsigned baud_ = 9600;
     bool parityCheck_ = false;

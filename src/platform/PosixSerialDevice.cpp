@@ -99,19 +99,19 @@ class PosixSerialDevice : public SerialDevice {
 
     bool IsOpen() const override { return fd_ >= 0; }
 
-    int Read(uint8_t* buf, int max) override {
-        if (fd_ < 0 || max <= 0) return 0;
+    IoResult Read(uint8_t* buf, int max) override {
+        if (fd_ < 0 || max <= 0) return {};
         ssize_t n = ::read(fd_, buf, static_cast<size_t>(max));
         if (n < 0) {
-            if (errno == EAGAIN || errno == EINTR) return 0;
+            if (errno == EAGAIN || errno == EINTR) return {};
             NoteFailure(errno);
-            return -1;
+            return {IoStatus::kIoError, 0};
         }
-        return static_cast<int>(n);
+        return {IoStatus::kOk, static_cast<int>(n)};
     }
 
-    int Write(const uint8_t* buf, int n, int timeoutMs) override {
-        if (fd_ < 0) return 0;
+    IoResult Write(const uint8_t* buf, int n, int timeoutMs) override {
+        if (fd_ < 0) return {IoStatus::kIoError, 0};
         using clock = std::chrono::steady_clock;
         auto limit = clock::now() + std::chrono::milliseconds(timeoutMs);
         int done = 0;
@@ -123,18 +123,19 @@ class PosixSerialDevice : public SerialDevice {
             }
             if (w < 0 && errno != EAGAIN && errno != EINTR) {
                 NoteFailure(errno);
-                break;
+                return {IoStatus::kIoError, done};
             }
             auto left = std::chrono::duration_cast<std::chrono::milliseconds>(limit - clock::now());
-            if (left.count() <= 0) break;
+            if (left.count() <= 0) return {IoStatus::kTimeout, done};
             pollfd p{fd_, POLLOUT, 0};
-            if (poll(&p, 1, static_cast<int>(left.count())) < 0 && errno != EINTR) break;
+            if (poll(&p, 1, static_cast<int>(left.count())) < 0 && errno != EINTR)
+                return {IoStatus::kIoError, done};
             if (p.revents & (POLLERR | POLLHUP | POLLNVAL)) {
                 lost_ = true;
-                break;
+                return {IoStatus::kIoError, done};
             }
         }
-        return done;
+        return {IoStatus::kOk, done};
     }
 
     int InputWaiting() override {

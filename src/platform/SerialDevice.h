@@ -37,6 +37,18 @@ struct DeviceAccess {
     std::string name;
 };
 
+// How a read or a write ended: a write whose time ran out is told from a line that failed.
+enum class IoStatus {
+    kOk,
+    kTimeout,  // the device did not take all the bytes in the time given
+    kIoError,  // the system reported a failure of the line (I/O error, hang-up), or no device
+};
+
+struct IoResult {
+    IoStatus status = IoStatus::kOk;
+    int count = 0;  // bytes moved, also when the transfer ended early
+};
+
 struct OpenFailure {
     OpenFault fault = OpenFault::kNone;
     std::string systemText;  // the system's words for the cause, where it has them
@@ -52,11 +64,12 @@ class SerialDevice {
     virtual bool Open(const std::string& path, const SerialLine& line) = 0;
     virtual void Close() = 0;
     virtual bool IsOpen() const = 0;
-    // Bytes read into buf without waiting; -1 when the read failed (a hung-up line).
-    virtual int Read(uint8_t* buf, int max) = 0;
-    // Writes n bytes, waiting at most timeoutMs for the device to take them; returns the
-    // number transferred (fewer than n when the time ran out or the line failed).
-    virtual int Write(const uint8_t* buf, int n, int timeoutMs) = 0;
+    // Reads into buf what has arrived, without waiting (kOk with a count of 0 when nothing
+    // has); kIoError when the read failed (a hung-up line).
+    virtual IoResult Read(uint8_t* buf, int max) = 0;
+    // Writes n bytes, waiting at most timeoutMs for the device to take them: kOk when all went,
+    // else kTimeout or kIoError with the number transferred before.
+    virtual IoResult Write(const uint8_t* buf, int n, int timeoutMs) = 0;
     // Receive and transmit queue counts of the driver.
     virtual int InputWaiting() = 0;
     virtual int OutputQueued() = 0;

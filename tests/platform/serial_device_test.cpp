@@ -20,12 +20,31 @@ TEST(PosixSerialDevice, TheOtherEndGoingAwayIsALostLineNotAQuietOne) {
     ASSERT_TRUE(device->Open(pty.SlavePath(), platform::SerialLine{38400}))
         << static_cast<int>(device->LastFailure().fault);
     uint8_t buf[16];
-    EXPECT_EQ(device->Read(buf, sizeof buf), 0);
+    const platform::IoResult quiet = device->Read(buf, sizeof buf);
+    EXPECT_EQ(quiet.status, platform::IoStatus::kOk);
+    EXPECT_EQ(quiet.count, 0);
     EXPECT_FALSE(device->LineLost());  // quiet, still there
     pty.Close();                       // as when the simulated radio is killed
     EXPECT_TRUE(device->LineLost());
+    EXPECT_EQ(device->Write(buf, sizeof buf, 100).status, platform::IoStatus::kIoError);
     device->Close();
     EXPECT_FALSE(device->LineLost());  // a closed port has no line to lose
+}
+
+// A line that stops taking bytes is a time-out with the count that went, not a failed line.
+TEST(PosixSerialDevice, AStalledWriteIsATimeOutNotAnError) {
+    platform::PseudoTerminal pty;
+    ASSERT_TRUE(pty.Open());
+    auto device = platform::CreateSerialDevice();
+    ASSERT_TRUE(device->Open(pty.SlavePath(), platform::SerialLine{38400}));
+    // Nobody reads the other end: the terminal's buffers fill and then take nothing more.
+    const std::string block(1 << 20, 'x');
+    const auto* bytes = reinterpret_cast<const uint8_t*>(block.data());
+    const platform::IoResult r = device->Write(bytes, static_cast<int>(block.size()), 50);
+    EXPECT_EQ(r.status, platform::IoStatus::kTimeout);
+    EXPECT_GT(r.count, 0);
+    EXPECT_LT(r.count, static_cast<int>(block.size()));
+    EXPECT_FALSE(device->LineLost());
 }
 
 // A path that leads to something other than a serial port is named as such, not with the

@@ -28,8 +28,19 @@ class UartDevice : public platform::SerialDevice {
         mine_ = false;
     }
     bool IsOpen() const override { return mine_; }
-    int Read(uint8_t* buf, int max) override { return mine_ ? model_->Read(buf, max) : 0; }
-    int Write(const uint8_t* buf, int n, int) override { return mine_ ? model_->Write(buf, n) : 0; }
+    platform::IoResult Read(uint8_t* buf, int max) override {
+        if (!mine_) return {};
+        const int n = model_->Read(buf, max);
+        if (n < 0) return {platform::IoStatus::kIoError, 0};
+        return {platform::IoStatus::kOk, n};
+    }
+    platform::IoResult Write(const uint8_t* buf, int n, int) override {
+        if (!mine_) return {platform::IoStatus::kIoError, 0};
+        const int done = model_->Write(buf, n);
+        if (done == n) return {platform::IoStatus::kOk, done};
+        return {model_->LineLost() ? platform::IoStatus::kIoError : platform::IoStatus::kTimeout,
+                done};
+    }
     int InputWaiting() override { return mine_ ? model_->InputWaiting() : 0; }
     int OutputQueued() override { return mine_ ? model_->OutputQueued() : 0; }
     bool LineLost() override { return mine_ && model_->LineLost(); }

@@ -205,7 +205,9 @@ TEST_F(RadioPort, BytesGoOutAndTheEchoComesBackWithinTheTimeOuts) {
     const uint8_t frame[] = {0xFE, 0xFE, 0x01, 0x02, 0x03, 0x04, 0x05, 0xFD};
     using clock = std::chrono::steady_clock;
     auto start = clock::now();
-    EXPECT_EQ(device->Write(frame, sizeof frame, 500), static_cast<int>(sizeof frame));
+    const platform::IoResult sent = device->Write(frame, sizeof frame, 500);
+    EXPECT_EQ(sent.status, platform::IoStatus::kOk);
+    EXPECT_EQ(sent.count, static_cast<int>(sizeof frame));
     EXPECT_LT(clock::now() - start, std::chrono::milliseconds(500));
 
     // The simulated radio's line echoes every byte, as the real cable does.
@@ -217,9 +219,9 @@ TEST_F(RadioPort, BytesGoOutAndTheEchoComesBackWithinTheTimeOuts) {
             continue;
         }
         uint8_t buf[64];
-        const int n = device->Read(buf, sizeof buf);
-        ASSERT_GE(n, 0);
-        echo.insert(echo.end(), buf, buf + n);
+        const platform::IoResult got = device->Read(buf, sizeof buf);
+        ASSERT_EQ(got.status, platform::IoStatus::kOk);
+        echo.insert(echo.end(), buf, buf + got.count);
     }
     EXPECT_EQ(echo, std::vector<uint8_t>(frame, frame + sizeof frame));
     EXPECT_EQ(device->InputWaiting(), 0);
@@ -229,7 +231,9 @@ TEST_F(RadioPort, BytesGoOutAndTheEchoComesBackWithinTheTimeOuts) {
     // Nothing waiting: a read returns at once with nothing.
     uint8_t none[4];
     start = clock::now();
-    EXPECT_EQ(device->Read(none, sizeof none), 0);
+    const platform::IoResult nothing = device->Read(none, sizeof none);
+    EXPECT_EQ(nothing.status, platform::IoStatus::kOk);
+    EXPECT_EQ(nothing.count, 0);
     EXPECT_LT(clock::now() - start, std::chrono::milliseconds(100));
 }
 

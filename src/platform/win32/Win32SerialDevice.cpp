@@ -73,35 +73,37 @@ class Win32SerialDevice : public SerialDevice {
 
     bool IsOpen() const override { return handle_ != INVALID_HANDLE_VALUE; }
 
-    int Read(uint8_t* buf, int max) override {
-        if (!IsOpen() || max <= 0) return 0;
+    IoResult Read(uint8_t* buf, int max) override {
+        if (!IsOpen() || max <= 0) return {};
         DWORD got = 0;
         if (!ReadFile(handle_, buf, static_cast<DWORD>(max), &got, nullptr)) {
             NoteFailure(GetLastError());
-            return -1;
+            return {IoStatus::kIoError, 0};
         }
-        return static_cast<int>(got);
+        return {IoStatus::kOk, static_cast<int>(got)};
     }
 
-    int Write(const uint8_t* buf, int n, int timeoutMs) override {
-        if (!IsOpen() || n <= 0) return 0;
+    IoResult Write(const uint8_t* buf, int n, int timeoutMs) override {
+        if (!IsOpen()) return {IoStatus::kIoError, 0};
+        if (n <= 0) return {};
         using clock = std::chrono::steady_clock;
         const auto limit = clock::now() + std::chrono::milliseconds(timeoutMs);
         int done = 0;
         while (done < n) {
             auto left =
                 std::chrono::duration_cast<std::chrono::milliseconds>(limit - clock::now()).count();
-            if (left <= 0) break;
+            if (left <= 0) return {IoStatus::kTimeout, done};
             SetWriteTimeout(static_cast<DWORD>(left));
             DWORD wrote = 0;
             if (!WriteFile(handle_, buf + done, static_cast<DWORD>(n - done), &wrote, nullptr)) {
                 NoteFailure(GetLastError());
-                break;
+                return {IoStatus::kIoError, done};
             }
-            if (wrote == 0) break;  // the time-out ran out with nothing taken
+            // The time-out ran out with nothing taken.
+            if (wrote == 0) return {IoStatus::kTimeout, done};
             done += static_cast<int>(wrote);
         }
-        return done;
+        return {IoStatus::kOk, done};
     }
 
     int InputWaiting() override {
