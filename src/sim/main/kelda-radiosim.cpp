@@ -9,7 +9,9 @@
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
+#include <optional>
 #include <string>
+#include <utility>
 
 #include "platform/PortDiscovery.h"
 #include "platform/PseudoTerminal.h"
@@ -84,88 +86,143 @@ bool ParseInt(const char* text, int low, int high, int& out) {
     return true;
 }
 
-}  // namespace
-
-int main(int argc, char** argv) {
+// What the command line asks for.
+struct Options {
     SimFaults faults;
     std::string imagePath, savePath, name = "radiosim";
     int baud = 0, block = 16;
     bool publish = true;
+};
+
+// Sets an option without a value; false when `a` is none.
+bool SetSwitch(const std::string& a, Options& o) {
+    static const std::pair<const char*, bool SimFaults::*> kFaults[] = {
+        {"--no-echo", &SimFaults::noEcho},         {"--garble-echo", &SimFaults::garbleEcho},
+        {"--wrong-count", &SimFaults::wrongCount}, {"--refuse-write", &SimFaults::refuseWrite},
+        {"--refuse-read", &SimFaults::refuseRead}, {"--silent", &SimFaults::silent},
+        {"--chatter", &SimFaults::chatter},
+    };
+    for (const auto& [option, fault] : kFaults) {
+        if (a == option) {
+            o.faults.*fault = true;
+            return true;
+        }
+    }
+    if (a != "--no-publish") return false;
+    o.publish = false;
+    return true;
+}
+
+bool TakesValue(const std::string& a) {
+    for (const char* option :
+         {"--stop-write", "--stall-write", "--drop-frame", "--bad-checksum", "--corrupt-store",
+          "--model-group", "--version", "--baud", "--block", "--image", "--save", "--name"})
+        if (a == option) return true;
+    return false;
+}
+
+// Sets option `a` from its value `v` (nullptr when the command line ended); what is wrong with
+// the value, or "".
+std::string SetValue(const std::string& a, const char* v, Options& o) {
+    auto number = [v](int low, int high, int& out, const std::string& error) {
+        return v && ParseInt(v, low, high, out) ? std::string() : error;
+    };
+    if (a == "--stop-write")
+        return number(1, 1 << 20, o.faults.stopWrite, a + " needs a byte count from 1");
+    if (a == "--stall-write")
+        return number(1, 1 << 20, o.faults.stallWrite, a + " needs a byte count from 1");
+    if (a == "--drop-frame" || a == "--bad-checksum")
+        return number(1, 1 << 20, a == "--drop-frame" ? o.faults.dropFrame : o.faults.badChecksum,
+                      a + " needs a frame number from 1");
+    if (a == "--corrupt-store") {
+        char* end = nullptr;
+        const long address = v ? std::strtol(v, &end, 0) : -1;
+        if (!v || *v == '\0' || *end != '\0' || address < 0 || address >= SimRadio::kImageSize)
+            return "--corrupt-store needs an address from 0 to 0x7FFF";
+        o.faults.corruptStore = static_cast<int>(address);
+        return {};
+    }
+    if (a == "--model-group")
+        return number(0, 1, o.faults.modelGroup, "--model-group needs 0 or 1");
+    if (a == "--version") {
+        if (!v || std::strlen(v) != 4 || std::strspn(v, "0123456789") != 4)
+            return "--version needs four digits";
+        o.faults.version = v;
+        return {};
+    }
+    if (a == "--baud") return number(1, 10000000, o.baud, "--baud needs a positive number");
+    if (a == "--block") return number(1, 254, o.block, "--block needs a number from 1 to 254");
+    if (!v) return a + " needs a value";
+    (a == "--image" ? o.imagePath : a == "--save" ? o.savePath : o.name) = v;
+    return {};
+}
+
+// The options, or the exit status when the program ends here (help, a bad option).
+std::optional<int> ParseOptions(int argc, char** argv, Options& o) {
     for (int i = 1; i < argc; ++i) {
-        std::string a = argv[i];
-        auto value = [&](const char* what) -> const char* {
-            if (i + 1 >= argc) return nullptr;
-            (void)what;
-            return argv[++i];
-        };
-        const char* v = nullptr;
+        const std::string a = argv[i];
         if (a == "--help" || a == "-h") {
             platform::WriteStandardOutput(kUsage);
             return FinishOutput(0);
-        } else if (a == "--no-echo") {
-            faults.noEcho = true;
-        } else if (a == "--garble-echo") {
-            faults.garbleEcho = true;
-        } else if (a == "--wrong-count") {
-            faults.wrongCount = true;
-        } else if (a == "--refuse-write") {
-            faults.refuseWrite = true;
-        } else if (a == "--refuse-read") {
-            faults.refuseRead = true;
-        } else if (a == "--silent") {
-            faults.silent = true;
-        } else if (a == "--no-publish") {
-            publish = false;
-        } else if (a == "--chatter") {
-            faults.chatter = true;
-        } else if (a == "--stop-write") {
-            if (!(v = value(a.c_str())) || !ParseInt(v, 1, 1 << 20, faults.stopWrite))
-                return Fail("--stop-write needs a byte count from 1");
-        } else if (a == "--stall-write") {
-            if (!(v = value(a.c_str())) || !ParseInt(v, 1, 1 << 20, faults.stallWrite))
-                return Fail("--stall-write needs a byte count from 1");
-        } else if (a == "--drop-frame" || a == "--bad-checksum") {
-            int k = 0;
-            if (!(v = value(a.c_str())) || !ParseInt(v, 1, 1 << 20, k))
-                return Fail(a + " needs a frame number from 1");
-            (a == "--drop-frame" ? faults.dropFrame : faults.badChecksum) = k;
-        } else if (a == "--corrupt-store") {
-            v = value(a.c_str());
-            char* end = nullptr;
-            const long address = v ? std::strtol(v, &end, 0) : -1;
-            if (!v || *v == '\0' || *end != '\0' || address < 0 || address >= SimRadio::kImageSize)
-                return Fail("--corrupt-store needs an address from 0 to 0x7FFF");
-            faults.corruptStore = static_cast<int>(address);
-        } else if (a == "--model-group") {
-            if (!(v = value(a.c_str())) || !ParseInt(v, 0, 1, faults.modelGroup))
-                return Fail("--model-group needs 0 or 1");
-        } else if (a == "--version") {
-            v = value(a.c_str());
-            if (!v || std::strlen(v) != 4 || std::strspn(v, "0123456789") != 4)
-                return Fail("--version needs four digits");
-            faults.version = v;
-        } else if (a == "--baud") {
-            if (!(v = value(a.c_str())) || !ParseInt(v, 1, 10000000, baud))
-                return Fail("--baud needs a positive number");
-        } else if (a == "--block") {
-            if (!(v = value(a.c_str())) || !ParseInt(v, 1, 254, block))
-                return Fail("--block needs a number from 1 to 254");
-        } else if (a == "--image" || a == "--save" || a == "--name") {
-            if (!(v = value(a.c_str()))) return Fail(a + " needs a value");
-            (a == "--image" ? imagePath : a == "--save" ? savePath : name) = v;
-        } else {
+        }
+        if (SetSwitch(a, o)) continue;
+        if (!TakesValue(a)) {
             std::fputs(kUsage, stderr);
             return Fail("unknown option " + a);
         }
+        const char* v = i + 1 < argc ? argv[++i] : nullptr;
+        if (const std::string error = SetValue(a, v, o); !error.empty()) return Fail(error);
     }
+    return std::nullopt;
+}
 
-    SimRadio radio(faults);
-    radio.SetBlockSize(block);
+// A link in the ports folder under the first free name; "" when none could be made.
+std::string PublishLink(const std::string& name, const std::string& device) {
+    std::string link;
+    for (int n = 1; n < 100 && link.empty(); ++n)
+        link = platform::PublishPort(n == 1 ? name : name + "-" + std::to_string(n), device,
+                                     "KELDA simulated radio");
+    if (link.empty()) std::fprintf(stderr, "kelda-radiosim: could not publish a port link\n");
+    return link;
+}
+
+void CatchStopSignals() {
+    struct sigaction sa {};
+    sa.sa_handler = OnSignal;
+    sigaction(SIGINT, &sa, nullptr);
+    sigaction(SIGTERM, &sa, nullptr);
+    sigaction(SIGHUP, &sa, nullptr);
+    signal(SIGPIPE, SIG_IGN);
+}
+
+// Serves the line until a signal or the other end's going away.
+void Serve(SimRadio& radio, int fd, int baud) {
+    SimLink line(radio, fd, static_cast<unsigned>(baud));
+    while (!gStop && !line.Broken()) {
+        int64_t due = line.Service(NowUs());
+        int timeout = due < 0 ? 100 : static_cast<int>((due + 999) / 1000);
+        if (due >= 0 && due < 1000) timeout = 0;
+        pollfd p{fd, POLLIN, 0};
+        if (timeout > 0 || due < 0)
+            poll(&p, 1, timeout);
+        else if (due > 0)
+            usleep(static_cast<useconds_t>(due));
+    }
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    Options o;
+    if (std::optional<int> status = ParseOptions(argc, argv, o)) return *status;
+
+    SimRadio radio(o.faults);
+    radio.SetBlockSize(o.block);
     std::string error;
-    if (!LoadSimImage(imagePath, radio.Image(), error)) return Fail(error);
+    if (!LoadSimImage(o.imagePath, radio.Image(), error)) return Fail(error);
     radio.SetUpIdentity();
-    if (!savePath.empty()) {
-        radio.OnWritten([savePath](const cmcEeprom& image) {
+    if (!o.savePath.empty()) {
+        radio.OnWritten([savePath = o.savePath](const cmcEeprom& image) {
             std::string why;
             if (SaveSimImage(savePath, image, why))
                 std::fprintf(stderr, "kelda-radiosim: write run saved to %s\n", savePath.c_str());
@@ -176,20 +233,8 @@ int main(int argc, char** argv) {
 
     platform::PseudoTerminal pty;
     if (!pty.Open(&error)) return Fail(error);
-    std::string link;
-    if (publish) {
-        for (int n = 1; n < 100 && link.empty(); ++n)
-            link = platform::PublishPort(n == 1 ? name : name + "-" + std::to_string(n),
-                                         pty.SlavePath(), "KELDA simulated radio");
-        if (link.empty()) std::fprintf(stderr, "kelda-radiosim: could not publish a port link\n");
-    }
-
-    struct sigaction sa {};
-    sa.sa_handler = OnSignal;
-    sigaction(SIGINT, &sa, nullptr);
-    sigaction(SIGTERM, &sa, nullptr);
-    sigaction(SIGHUP, &sa, nullptr);
-    signal(SIGPIPE, SIG_IGN);
+    const std::string link = o.publish ? PublishLink(o.name, pty.SlavePath()) : std::string();
+    CatchStopSignals();
 
     // A caller that cannot learn the port's name cannot use the radio: end at once.
     platform::WriteStandardOutput(pty.SlavePath() + "\n" + (link.empty() ? "" : link + "\n"));
@@ -199,18 +244,7 @@ int main(int argc, char** argv) {
         platform::UnpublishPort(link);
         return 12;
     }
-
-    SimLink line(radio, pty.MasterFd(), static_cast<unsigned>(baud));
-    while (!gStop && !line.Broken()) {
-        int64_t due = line.Service(NowUs());
-        int timeout = due < 0 ? 100 : static_cast<int>((due + 999) / 1000);
-        if (due >= 0 && due < 1000) timeout = 0;
-        pollfd p{pty.MasterFd(), POLLIN, 0};
-        if (timeout > 0 || due < 0)
-            poll(&p, 1, timeout);
-        else if (due > 0)
-            usleep(static_cast<useconds_t>(due));
-    }
+    Serve(radio, pty.MasterFd(), o.baud);
     platform::UnpublishPort(link);
     return 0;
 }
