@@ -49,47 +49,12 @@ int Print(const std::string& text, bool different) {
     return different ? kExitDifferent : kExitOk;
 }
 
-}  // namespace
-
-int CmdDiff(int argc, char** argv) {
-    CliArgs args(argc, argv, 2, {"--data"}, {"--bytes"});
-    if (args.Positional().size() != 2) throw UsageError{kDiffUsage};
-    const std::string pathA = args.Positional()[0];
-    const std::string pathB = args.Positional()[1];
-    CliSession session(args.ValueOr("--data", CliSession::DefaultDataFolder()));
-    indMain& app = session.App();
-
-    // The bytes as the files hold them, before Open brings them into line with their model.
-    cmcEeprom rawA, rawB;
-    rawA.SetSize(app.ImageSize());
-    rawB.SetSize(app.ImageSize());
-    if (FileError code = app.ReadDocumentFile(pathA, rawA); code != FileError::kNone)
-        return ExitStatusOf(code);
-    if (FileError code = app.ReadDocumentFile(pathB, rawB); code != FileError::kNone)
-        return ExitStatusOf(code);
-    const std::vector<ByteDifference> bytes = CompareBytes(rawA, rawB, kDocumentRanges);
-
-    std::string out;
-    if (args.Has("--bytes")) {
-        char line[32];
-        for (const auto& d : bytes) {
-            std::snprintf(line, sizeof line, "%04X: %02X %02X\n", d.address, d.a, d.b);
-            out += line;
-        }
-        return Print(out, !bytes.empty());
-    }
-
-    Shown a, b;
-    if (int status = OpenShown(app, pathA, a, nullptr); status != kExitOk) return status;
-    if (int status = OpenShown(app, pathB, b, &a); status != kExitOk) return status;
-    if (a.model != b.model) {
-        out += "Model: " + Quoted(GTex().GetLine(keys::kAppIndModel, a.model)) + " -> " +
-               Quoted(GTex().GetLine(keys::kAppIndModel, b.model)) + "\n";
-    }
-    const std::vector<CellDifference> cells = CompareSheetValues(a.values, b.values);
+// The cells that differ, a line each in the order of `cells`, named from their own side's data;
+// a sheet that only one side's model or channel sets show is one line, not all its cells.
+std::string CellLines(indMain& app, const Shown& a, const Shown& b,
+                      const std::vector<CellDifference>& cells) {
     std::vector<std::string> lines(cells.size());
     const std::string none = "(not shown)";
-    // A sheet that only one side's model or channel sets show is one line, not all its cells.
     auto shows = [](const Shown& side, const std::string& key) {
         for (const auto& sheet : side.values.names->Sheets())
             if (sheet.key == key) return true;
@@ -131,8 +96,51 @@ int CmdDiff(int argc, char** argv) {
         lines[i] =
             CellPath(*b.values.names, place) + ": " + none + " -> " + Quoted(b.values.values[d.b]);
     }
+    std::string out;
     for (const auto& line : lines)
         if (!line.empty()) out += line + "\n";
+    return out;
+}
+
+}  // namespace
+
+int CmdDiff(int argc, char** argv) {
+    CliArgs args(argc, argv, 2, {"--data"}, {"--bytes"});
+    if (args.Positional().size() != 2) throw UsageError{kDiffUsage};
+    const std::string pathA = args.Positional()[0];
+    const std::string pathB = args.Positional()[1];
+    CliSession session(args.ValueOr("--data", CliSession::DefaultDataFolder()));
+    indMain& app = session.App();
+
+    // The bytes as the files hold them, before Open brings them into line with their model.
+    cmcEeprom rawA, rawB;
+    rawA.SetSize(app.ImageSize());
+    rawB.SetSize(app.ImageSize());
+    if (FileError code = app.ReadDocumentFile(pathA, rawA); code != FileError::kNone)
+        return ExitStatusOf(code);
+    if (FileError code = app.ReadDocumentFile(pathB, rawB); code != FileError::kNone)
+        return ExitStatusOf(code);
+    const std::vector<ByteDifference> bytes = CompareBytes(rawA, rawB, kDocumentRanges);
+
+    std::string out;
+    if (args.Has("--bytes")) {
+        char line[32];
+        for (const auto& d : bytes) {
+            std::snprintf(line, sizeof line, "%04X: %02X %02X\n", d.address, d.a, d.b);
+            out += line;
+        }
+        return Print(out, !bytes.empty());
+    }
+
+    Shown a, b;
+    if (int status = OpenShown(app, pathA, a, nullptr); status != kExitOk) return status;
+    if (int status = OpenShown(app, pathB, b, &a); status != kExitOk) return status;
+    if (a.model != b.model) {
+        out += "Model: " + Quoted(GTex().GetLine(keys::kAppIndModel, a.model)) + " -> " +
+               Quoted(GTex().GetLine(keys::kAppIndModel, b.model)) + "\n";
+    }
+    const std::vector<CellDifference> cells = CompareSheetValues(a.values, b.values);
+    out += CellLines(app, a, b, cells);
     if (!bytes.empty() && cells.empty() && a.model == b.model) {
         out += std::to_string(bytes.size()) +
                " byte(s) differ that no sheet shows (kelda-cli diff --bytes lists them)\n";
