@@ -144,6 +144,56 @@ void ApplyGroupAt(cmcCellObj& model, std::string_view group, int depth) {
     }
 }
 
+// One alignment or flag character of the attributes; `on` is false after a '!'.
+void ApplyFlag(cmcCellObj& model, char c, bool on) {
+    switch (c) {
+        case '<':
+            model.HAlign = kAlignLeft;
+            break;
+        case '^':
+            model.HAlign = kAlignCentre;
+            break;
+        case '>':
+            model.HAlign = kAlignRight;
+            break;
+        case '~':
+            model.VAlign = kAlignTop;
+            break;
+        case '-':
+            model.VAlign = kAlignMiddle;
+            break;
+        case '_':
+            model.VAlign = kAlignBottom;
+            break;
+        case 'W':
+            model.AutoWidth = on;
+            break;
+        case 'H':
+            model.AutoHeight = on;
+            break;
+        case '+':
+            model.JoinLeft = on;
+            break;
+        case 'B':
+            model.BottomLine = on;
+            break;
+        case 'X':
+            model.RightLine = on ? kRightLineFull : kRightLineNone;
+            break;
+        case 'Q':
+            model.RightLine = on ? kRightLineLow : kRightLineNone;
+            break;
+        case 'S':
+            model.Selectable = on;
+            break;
+        case 'T':
+            model.OwnedByLeft = on;
+            break;
+        default:
+            break;
+    }
+}
+
 void ApplyAttributesAt(cmcCellObj& model, std::string_view text, int depth) {
     bool clear = false;  // '!' seen: the next flag character clears its bit
     size_t i = 0;
@@ -174,53 +224,7 @@ void ApplyAttributesAt(cmcCellObj& model, std::string_view text, int depth) {
             ++i;
             continue;
         }
-        bool on = !clear;
-        switch (c) {
-            case '<':
-                model.HAlign = kAlignLeft;
-                break;
-            case '^':
-                model.HAlign = kAlignCentre;
-                break;
-            case '>':
-                model.HAlign = kAlignRight;
-                break;
-            case '~':
-                model.VAlign = kAlignTop;
-                break;
-            case '-':
-                model.VAlign = kAlignMiddle;
-                break;
-            case '_':
-                model.VAlign = kAlignBottom;
-                break;
-            case 'W':
-                model.AutoWidth = on;
-                break;
-            case 'H':
-                model.AutoHeight = on;
-                break;
-            case '+':
-                model.JoinLeft = on;
-                break;
-            case 'B':
-                model.BottomLine = on;
-                break;
-            case 'X':
-                model.RightLine = on ? kRightLineFull : kRightLineNone;
-                break;
-            case 'Q':
-                model.RightLine = on ? kRightLineLow : kRightLineNone;
-                break;
-            case 'S':
-                model.Selectable = on;
-                break;
-            case 'T':
-                model.OwnedByLeft = on;
-                break;
-            default:
-                break;
-        }
+        ApplyFlag(model, text[i], !clear);
         clear = false;
         ++i;
     }
