@@ -134,15 +134,29 @@ GridModel& cuiGrid::Open(std::unique_ptr<SheetDef> def) {
     return *model_;
 }
 
+void cuiGrid::ApplyBackground() {
+    QPalette p = viewport()->palette();
+    p.setColor(QPalette::Window, ToQColor(model_->Def().BasicCell().Color));
+    viewport()->setPalette(p);
+    viewport()->setAutoFillBackground(true);
+}
+
+void cuiGrid::changeEvent(QEvent* event) {
+    QAbstractScrollArea::changeEvent(event);
+    if ((event->type() == QEvent::PaletteChange ||
+         event->type() == QEvent::ApplicationPaletteChange) &&
+        model_ && model_->Built()) {
+        ApplyBackground();
+        viewport()->update();
+    }
+}
+
 void cuiGrid::Build(std::string_view basicExtra) {
     if (!model_) return;
     CloseEditor(true, false, false);
     model_->Build(basicExtra);
     options_.chooser = model_->IsChooser();
-    QPalette p = viewport()->palette();
-    p.setColor(QPalette::Window, ToQColor(model_->Def().BasicCell().Color));
-    viewport()->setPalette(p);
-    viewport()->setAutoFillBackground(true);
+    ApplyBackground();
     setEnabled(!model_->Disabled());
     UpdateScrollBars();
     viewport()->update();

@@ -121,9 +121,13 @@ class cuiGrid : public QAbstractScrollArea, public GridHost, public CellGrid {
     void focusOutEvent(QFocusEvent* event) override;
     void scrollContentsBy(int dx, int dy) override;
     bool viewportEvent(QEvent* event) override;
+    // A palette changed while the program runs (a dark desktop theme) colours the sheet anew.
+    void changeEvent(QEvent* event) override;
 
   private:
     void UpdateScrollBars();
+    // The area beyond the cells in the basic cell's colour.
+    void ApplyBackground();
     // Column whose right border lies within 4 pixels of x in a fixed row; -1 none.
     int SizingColumn(int x, int y, bool* nearLeft = nullptr) const;
     void EdgeScroll();

@@ -100,6 +100,14 @@ void cuiSheet::Build(const ViewState& position, int initialLabel, int initialInd
     ApplyTitle();
 }
 
+void cuiSheet::changeEvent(QEvent* event) {
+    QFrame::changeEvent(event);
+    if ((event->type() == QEvent::PaletteChange ||
+         event->type() == QEvent::ApplicationPaletteChange) &&
+        grid_ && grid_->Model() && grid_->Model()->Built())
+        ApplyTitle();
+}
+
 void cuiSheet::ApplyTitle() {
     const SheetStyle& style = grid_->Model()->Def().Style();
     // Assistive technology names the grid after the sheet.

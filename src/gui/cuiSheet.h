@@ -69,6 +69,10 @@ class cuiSheet : public QFrame, public SheetPane {
     // A text for the bottom bar in the colours given (0x00BBGGRR or system colours).
     void StatusMessage(const QString& text, unsigned textColor, unsigned backColor);
 
+  protected:
+    // The title's colours follow a palette changed while the program runs.
+    void changeEvent(QEvent* event) override;
+
   private:
     void Build(const ViewState& position, int initialLabel, int initialIndex);
     void ApplyTitle();

@@ -193,23 +193,35 @@ TEST_F(SheetContrast, EveryTextOfEverySheetReadsUnderLightDarkAndHighContrastPal
     for (const auto& node : session_->App().Tree().Nodes())
         if (!node.SheetReference().empty()) references.push_back(node.SheetReference());
     ASSERT_GT(references.size(), 8u);
+    const auto checkTitle = [](cuiSheet& sheet, const std::string& where,
+                               std::vector<std::string>& failures) {
+        for (QLabel* title : sheet.findChildren<QLabel*>())
+            if (title->isVisible() && !title->text().isEmpty()) {
+                const QColor text = title->palette().color(QPalette::WindowText);
+                const QColor back = title->palette().color(QPalette::Window);
+                if (ContrastRatio(text, back) < kReadableContrast)
+                    failures.push_back(where + " title: " + Describe(text, back));
+            }
+    };
     for (const NamedPalette& p : Palettes()) {
+        // The sheet open as the palette changes follows it at once.
         QApplication::setPalette(p.palette);
+        QApplication::processEvents();
         std::vector<std::string> failures;
         int checked = 0;
+        if (auto* open = dynamic_cast<cuiSheet*>(window_->CurrentSheet())) {
+            EXPECT_EQ(open->Grid()->viewport()->palette().color(QPalette::Window),
+                      p.palette.color(QPalette::Base))
+                << p.name;
+            checkTitle(*open, "open sheet", failures);
+        }
         for (const std::string& reference : references) {
             window_->OpenSheet(reference);
             QApplication::processEvents();
             auto* sheet = dynamic_cast<cuiSheet*>(window_->CurrentSheet());
             if (!sheet) continue;
             Sweep(reference, *sheet->Grid(), false, failures, checked);
-            for (QLabel* title : sheet->findChildren<QLabel*>())
-                if (title->isVisible() && !title->text().isEmpty()) {
-                    const QColor text = title->palette().color(QPalette::WindowText);
-                    const QColor back = title->palette().color(QPalette::Window);
-                    if (ContrastRatio(text, back) < kReadableContrast)
-                        failures.push_back(reference + " title: " + Describe(text, back));
-                }
+            checkTitle(*sheet, reference, failures);
         }
         // A drop-down chooser: the Tri watch choices of the Functions sheet.
         window_->OpenSheet("GI_Sheet_ComCom");
