@@ -96,6 +96,23 @@ void UndoHistory::Apply(const Step& step, bool forward, cmcEeprom& image,
     }
 }
 
+void UndoHistory::Discard(cmcEeprom& image, std::vector<Range>* changed) {
+    const int size = image.Size();
+    if (static_cast<size_t>(size) != last_.size()) return;
+    const uint8_t* now = image.Bytes();
+    for (int a = 0; a < size;) {
+        if (now[a] == last_[a]) {
+            ++a;
+            continue;
+        }
+        int end = a + 1;
+        while (end < size && now[end] != last_[end]) ++end;
+        image.WriteBlock(a, last_.data() + a, end - a);
+        if (changed) changed->push_back({a, end - 1});
+        a = end;
+    }
+}
+
 bool UndoHistory::Undo(cmcEeprom& image, std::vector<Range>* changed) {
     if (!InStep(image)) Commit(image, UndoWhat{});
     if (done_.empty()) return false;

@@ -61,6 +61,9 @@ class UndoHistory {
     // Whatever changed since the last step becomes one step and the redo steps go. False, and
     // no step, when nothing changed.
     bool Commit(const cmcEeprom& image, const UndoWhat& what);
+    // Puts back the image as the last step left it: what changed since goes without a step. The
+    // ranges put back go to `changed`.
+    void Discard(cmcEeprom& image, std::vector<Range>* changed = nullptr);
 
     bool CanUndo() const { return !done_.empty(); }
     bool CanRedo() const { return !undone_.empty(); }

@@ -329,9 +329,31 @@ void cuiMain::RestoreDocumentState(const UndoDocument& document) {
     UpdateTitle();
 }
 
+void cuiMain::BeginStepGroup() {
+    if (stepGroup_ == 0) {
+        RecordStep({});  // an earlier change stays a step of its own
+        modifiedBeforeGroup_ = modified_;
+    }
+    ++stepGroup_;
+}
+
 void cuiMain::EndStepGroup(const UndoWhat& what) {
     if (stepGroup_ > 0) --stepGroup_;
     RecordStep(what);
+}
+
+void cuiMain::DiscardStepGroup() {
+    if (stepGroup_ > 0) --stepGroup_;
+    if (stepGroup_ > 0) return;  // the changes belong to the enclosing group
+    EvMan().Send(ev::kCommitEditors);
+    lastStepRanges_.clear();
+    history_.Discard(working_, &lastStepRanges_);
+    if (lastStepRanges_.empty()) return;
+    AfterHistoryStep(CurrentModelType(), lastStepRanges_);
+    modified_ = modifiedBeforeGroup_ || working_.Differs(baseline_);
+    UpdateTitle();
+    ArmWarningRecheck();
+    EvMan().Send(ev::kRepaintAll);
 }
 
 bool cuiMain::CanUndo() const {

@@ -144,8 +144,11 @@ class cuiMain {
     // The document as it stands (file name, modified mark, saved image), for a step that
     // replaces it.
     std::shared_ptr<const UndoDocument> DocumentState() const;
-    void BeginStepGroup() { ++stepGroup_; }
+    void BeginStepGroup();
     void EndStepGroup(const UndoWhat& what);
+    // Ends the outermost group calling its changes off: the image as it was when the group
+    // began, no step, and the modified mark as it was then.
+    void DiscardStepGroup();
     // False, and nothing changes, when there is no step or a clone run is going on.
     bool Undo();
     bool Redo();
@@ -231,6 +234,7 @@ class cuiMain {
     std::array<uint8_t, kRadioIdentitySize> radioIdentity_{};
     UndoHistory history_;
     int stepGroup_ = 0;
+    bool modifiedBeforeGroup_ = false;
     std::vector<UndoHistory::Range> lastStepRanges_;
     bool MoveInHistory(bool redo);
     std::string Caption(bool redo, const UndoWhat* what) const;

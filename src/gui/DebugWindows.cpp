@@ -9,7 +9,9 @@
 #include <QScreen>
 #include <QTimer>
 #include <QVBoxLayout>
+#include <utility>
 
+#include "app/cuiMain.h"
 #include "app/indEnviron.h"
 #include "app/indMain.h"
 #include "base/EventCodes.h"
@@ -144,8 +146,13 @@ EditorSignal cuiFBitsR::Dispatch(cmcCellCapsule& req, bool notify) {
     return EditorSignal::kNone;
 }
 
-EepromDebugWindow::EepromDebugWindow(QWidget* mainWindow) : QDialog(mainWindow, Qt::Window) {
+EepromDebugWindow::EepromDebugWindow(QWidget* mainWindow, cuiMain& app)
+    : QDialog(mainWindow, Qt::Window), app_(app) {
     setAttribute(Qt::WA_DeleteOnClose);
+    // Nothing else may change the image meanwhile, so that Cancel takes back only this window's
+    // edits.
+    setWindowModality(Qt::WindowModal);
+    app_.BeginStepGroup();
     setWindowTitle(Latin1(GTex().GetLine(keys::kSheetEeDebugWin, 0)));
     auto* layout = new QVBoxLayout(this);
     SheetPaneOptions options;
@@ -180,9 +187,11 @@ EepromDebugWindow::EepromDebugWindow(QWidget* mainWindow) : QDialog(mainWindow, 
     buttons->addWidget(ok);
     buttons->addWidget(cancel);
     layout->addLayout(buttons);
-    // Edits land in the image as they are made; both buttons only close the window.
-    connect(ok, &QPushButton::clicked, this, &QDialog::close);
-    connect(cancel, &QPushButton::clicked, this, &QDialog::close);
+    ok->setObjectName(QStringLiteral("EepromWindowOk"));
+    cancel->setObjectName(QStringLiteral("EepromWindowCancel"));
+    for (QPushButton* b : {setComp_, redraw, ok, cancel}) b->setAutoDefault(false);
+    connect(ok, &QPushButton::clicked, this, &QDialog::accept);
+    connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
     connect(setComp_, &QPushButton::clicked, this, [] {
         EvMan().Send(ev::kCopyCompareBase);
         EvMan().Post(ev::kWarningsChanged);
@@ -199,6 +208,21 @@ EepromDebugWindow::EepromDebugWindow(QWidget* mainWindow) : QDialog(mainWindow, 
 
 EepromDebugWindow::~EepromDebugWindow() {
     EvMan().Unsubscribe(&EepromDebugWindow::OnEvent, this);
+    // Gone without an answer (the program ends): the edits stay, as a step.
+    if (editing_) app_.EndStepGroup({});
+}
+
+void EepromDebugWindow::done(int result) {
+    if (bits_) bits_->close();
+    if (std::exchange(editing_, false)) {
+        EvMan().Send(ev::kCommitEditors);  // a byte still in its editor counts as typed
+        if (result == QDialog::Accepted)
+            app_.EndStepGroup({});
+        else
+            app_.DiscardStepGroup();
+    }
+    QDialog::done(result);
+    deleteLater();  // the next opening begins afresh
 }
 
 QString EepromDebugWindow::StatusText() const {

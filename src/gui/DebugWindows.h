@@ -12,6 +12,7 @@ class QPlainTextEdit;
 class QPushButton;
 class SheetPane;
 class cuiGrid;
+class cuiMain;
 class indMain;
 struct cmcCellCapsule;
 enum class EditorSignal : int;
@@ -43,11 +44,15 @@ class cuiFBitsR : public QFrame {
     cuiGrid* grid_ = nullptr;
 };
 
+// The EEPROM window holds the main window while it is open. Its byte edits land in the image as
+// they are made; OK keeps them as one undo step, Cancel (or Escape, or closing it) puts every byte
+// it changed back and leaves no step.
 class EepromDebugWindow : public QDialog {
     Q_OBJECT
   public:
-    explicit EepromDebugWindow(QWidget* mainWindow);
+    EepromDebugWindow(QWidget* mainWindow, cuiMain& app);
     ~EepromDebugWindow() override;
+    void done(int result) override;
 
     SheetPane* Sheet() const { return sheet_; }
     QString StatusText() const;
@@ -64,6 +69,8 @@ class EepromDebugWindow : public QDialog {
     static void OnEvent(void* self, HubEvent& event);
     void UpdateStatus();
 
+    cuiMain& app_;
+    bool editing_ = true;  // the window's undo group is open
     SheetPane* sheet_ = nullptr;
     QLabel* status_ = nullptr;
     QPushButton* setComp_ = nullptr;

@@ -303,7 +303,7 @@ void TForm1::ShowAboutBox() {
 
 void TForm1::OpenDebugWindow(int code) {
     if (code == ev::kOpenEepromDebug) {
-        if (!eepromWindow_) eepromWindow_ = new EepromDebugWindow(this);
+        if (!eepromWindow_) eepromWindow_ = new EepromDebugWindow(this, *app_);
         eepromWindow_->show();
         eepromWindow_->raise();
     } else if (code == ev::kOpenFreeDebug) {

@@ -9,6 +9,7 @@
 #include <QDir>
 #include <QFile>
 #include <QImage>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
@@ -38,6 +39,7 @@
 #include "base/cmcEvMan.h"
 #include "gui/AboutBox.h"
 #include "gui/AppSession.h"
+#include "gui/CellPainter.h"
 #include "gui/DataPaths.h"
 #include "gui/DebugWindows.h"
 #include "gui/HelpViewer.h"
@@ -892,7 +894,6 @@ TEST_F(Window, DebugWindowByteEditLandsInTheImageAndTheCompareListsIt) {
     ASSERT_TRUE(grid->EditorVisible());
     QTest::keyClick(grid->Editor(), Qt::Key_Return);
     EXPECT_EQ(App().Working().GetByte(address), wanted);
-    EXPECT_TRUE(App().CanUndo());
     EXPECT_TRUE(WaitUntil([&] { return debug->StatusText().startsWith(hex.toUpper()); }));
     // One digit alone is that digit's value.
     QTest::keyClick(grid, Qt::Key_7);
@@ -904,6 +905,19 @@ TEST_F(Window, DebugWindowByteEditLandsInTheImageAndTheCompareListsIt) {
     ASSERT_TRUE(WaitUntil([&] { return debug->BitWindow() != nullptr; }));
     cuiFBitsR* bits = debug->BitWindow();
     EXPECT_EQ(bits->Held(), 0x07 << kBitWindowShift);
+    // Each bit cell under its bit number, 7 first.
+    GridModel* bitModel = bits->Grid()->Model();
+    for (int index = 1; index <= 8; ++index) {
+        std::string heading;
+        for (int c = 0; c < bitModel->ColumnCount(); ++c)
+            for (int r = 0; r < bitModel->RowCount(); ++r)
+                if (bitModel->CellAt(c, r).Label == CL_FBits &&
+                    bitModel->CellAt(c, r).Index == index)
+                    for (int above = 0; above < r; ++above)
+                        if (!bitModel->CellAt(c, above).Text.empty())
+                            heading = bitModel->CellAt(c, above).Text;
+        EXPECT_EQ(heading, std::to_string(8 - index));
+    }
     EXPECT_TRUE(bits->BitSet(8));
     EXPECT_FALSE(bits->BitSet(1));
     QTest::keyClick(bits->Grid(), Qt::Key_Space);
@@ -923,22 +937,100 @@ TEST_F(Window, DebugWindowByteEditLandsInTheImageAndTheCompareListsIt) {
     QTest::keyClick(bits->Grid(), Qt::Key_Return);
     EXPECT_TRUE(WaitUntil([&] { return debug->BitWindow() == nullptr; }));
     EXPECT_EQ(App().Working().GetByte(address), 0xC7);
-    // Each commit is a step of its own.
-    App().Undo();
-    EXPECT_EQ(App().Working().GetByte(address), 0x07);
-    App().Undo();
-    EXPECT_EQ(App().Working().GetByte(address), wanted);
-    App().Redo();
-    App().Redo();
-    EXPECT_EQ(App().Working().GetByte(address), 0xC7);
-    const uint8_t edited = 0xC7;
-    // The debug compare lists the byte, and right after it lists nothing.
+    // OK keeps the window's edits as one step.
     Shot(debug, "eeprom_window");
+    debug->findChild<QPushButton*>("EepromWindowOk")->click();
+    EXPECT_TRUE(WaitUntil([&] { return window_->findChild<EepromDebugWindow*>() == nullptr; }));
+    const uint8_t edited = 0xC7;
+    App().Undo();
+    EXPECT_EQ(App().Working().GetByte(address), old);
+    App().Redo();
+    EXPECT_EQ(App().Working().GetByte(address), edited);
+    // The debug compare lists the byte, and right after it lists nothing.
     const std::string listing = App().DebugCompare();
     char line[32];
     std::snprintf(line, sizeof line, "%04X : %02X -> %02X", address, old, edited);
     EXPECT_EQ(listing, line);
     EXPECT_EQ(App().DebugCompare(), "");
+}
+
+// The maker's sheets have maroon title bars: their titles read at 4.5:1 or better.
+TEST_F(Window, MakerSheetTitlesAreReadable) {
+    Start();
+    prompts_.SetDefaultAnswer(platform::kAnswerOk);
+    window_->RunCommandLine({"kelda", "/svcmode"});
+    auto contrast = [](const QLabel* title) {
+        return ContrastRatio(title->palette().color(QPalette::Window),
+                             title->palette().color(QPalette::WindowText));
+    };
+    for (const char* node : {"Manufacturer Values", "EEPROM"}) {
+        OpenNode(node);
+        auto* sheet = dynamic_cast<cuiSheet*>(window_->CurrentSheet());
+        ASSERT_NE(sheet, nullptr) << node;
+        EXPECT_EQ(sheet->TitleBar()->palette().color(QPalette::Window), QColor(0x80, 0, 0));
+        EXPECT_GE(contrast(sheet->TitleBar()), kReadableContrast) << node;
+    }
+    Shot(window_.get(), "maker_sheet_title");
+    Trigger("Debug", "EEPROM Window...");
+    auto* debug = window_->findChild<EepromDebugWindow*>();
+    ASSERT_NE(debug, nullptr);
+    EXPECT_GE(contrast(static_cast<cuiSheet*>(debug->Sheet())->TitleBar()), kReadableContrast);
+    debug->reject();
+}
+
+// Cancel takes back the window's own edits, those typed and those of the bit window, and only
+// those: no step is left, the edit made before it stays, and the file is as unmodified as before.
+TEST_F(Window, EepromWindowCancelTakesBackOnlyItsOwnEdits) {
+    Start();
+    prompts_.SetDefaultAnswer(platform::kAnswerOk);
+    window_->RunCommandLine({"kelda", "/svcmode"});
+    const int address = 0x0200;
+    for (bool editBefore : {false, true}) {
+        SCOPED_TRACE(editBefore ? "after an edit in the main window" : "in an unmodified file");
+        const uint8_t before = editBefore ? uint8_t(App().Working().GetByte(0x0300) ^ 0x0F) : 0;
+        if (editBefore) {
+            App().Working().SetByte(0x0300, before);
+            App().RecordStep({});
+            App().CheckModified();
+        }
+        const size_t steps = App().History().UndoCount();
+        const bool modified = App().Modified();
+        cmcEeprom image;
+        image.Assign(App().Working());
+        Trigger("Debug", "EEPROM Window...");
+        auto* debug = window_->findChild<EepromDebugWindow*>();
+        ASSERT_NE(debug, nullptr);
+        EXPECT_EQ(debug->windowModality(), Qt::WindowModal);
+        auto* grid = static_cast<cuiSheet*>(debug->Sheet())->Grid();
+        debug->GoTo(address);
+        grid->setFocus();
+        const uint8_t typed = App().Working().GetByte(address) == 0x3C ? 0xC3 : 0x3C;
+        QTest::keyClicks(grid, QString("%1").arg(typed, 2, 16, QChar('0')));
+        QTest::keyClick(grid->Editor(), Qt::Key_Return);
+        ASSERT_EQ(App().Working().GetByte(address), typed);
+        debug->GoTo(address + 1);
+        QTest::keyClick(grid, Qt::Key_Return);
+        ASSERT_TRUE(WaitUntil([&] { return debug->BitWindow() != nullptr; }));
+        QTest::keyClick(debug->BitWindow()->Grid(), Qt::Key_Space);
+        QTest::keyClick(debug->BitWindow()->Grid(), Qt::Key_Return);
+        ASSERT_TRUE(WaitUntil([&] { return debug->BitWindow() == nullptr; }));
+        ASSERT_NE(App().Working().GetByte(address + 1), image.GetByte(address + 1));
+        // A byte left in its editor is taken back too.
+        debug->GoTo(address + 2);
+        QTest::keyClick(grid, Qt::Key_5);
+        ASSERT_TRUE(grid->EditorVisible());
+        debug->findChild<QPushButton*>("EepromWindowCancel")->click();
+        EXPECT_TRUE(WaitUntil([&] { return window_->findChild<EepromDebugWindow*>() == nullptr; }));
+        EXPECT_FALSE(App().Working().Differs(image));
+        EXPECT_EQ(App().History().UndoCount(), steps);
+        EXPECT_EQ(App().Modified(), modified);
+        EXPECT_EQ(window_->isWindowModified(), modified);
+        if (editBefore) {
+            EXPECT_EQ(App().Working().GetByte(0x0300), before);
+            App().Undo();  // the earlier edit is still the last step
+            EXPECT_NE(App().Working().GetByte(0x0300), before);
+        }
+    }
 }
 
 }  // namespace
