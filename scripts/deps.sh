@@ -5,7 +5,7 @@
 set -euo pipefail
 packages=("$@")
 [ $# -gt 0 ] || packages=(build-essential cmake ninja-build pkg-config qt6-base-dev qt6-svg-dev libgl-dev
-          libgtest-dev libbenchmark-dev xvfb xauth xdotool poppler-utils clang-format
+          libgtest-dev libbenchmark-dev xvfb xauth xdotool xclip poppler-utils clang-format
           librsvg2-bin dpkg-dev file desktop-file-utils appstream shared-mime-info xdg-utils
           libglib2.0-bin man-db groff-base bash-completion libxlsxwriter-dev lintian
           dbus at-spi2-core python3-pyatspi)

@@ -13,6 +13,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <string>
 #include <thread>
 #include <vector>
@@ -252,6 +253,96 @@ TEST_F(Desktop, ASecondStartHandsItsFileToTheRunningWindow) {
     second = Run("timeout 30 " + Quote(Kelda()) + " " + Quote(latin1));
     EXPECT_EQ(second.status, 0) << second.out;
     EXPECT_EQ(WindowName(window), "caf\xC3\xA9.kcf - KELDA");
+}
+
+}  // namespace
+
+namespace {
+
+// Typing and the clipboard with the rest of the desktop: the real X clipboard, read and filled
+// from outside with xclip as a spreadsheet or a text editor would.
+class DesktopClipboard : public Desktop {
+  protected:
+    void SetUp() override {
+        if (!OnPath("xclip")) GTEST_SKIP() << "xclip is needed (scripts/deps.sh installs it)";
+        Desktop::SetUp();
+    }
+    // Starts KELDA on the file with the cursor in the first cell of User Channels.
+    void OpenUserChannels(const std::string& file) {
+        const pid_t kelda = Launch({Kelda(), file});
+        const std::string window = MainWindow(kelda);
+        ASSERT_FALSE(window.empty());
+        Focus(window);
+        // The tree from its top: the radio, three channel tables, then User Channels.
+        Keys("Home Down Down Down Down");
+        Pause(1500);  // the tree opens the sheet a moment after the selection
+        Keys("Tab");
+        Pause(300);
+    }
+    std::string Clipboard() { return Run("timeout 10 xclip -o -selection clipboard").out; }
+    void SetClipboard(const std::string& text) {
+        const fs::path path = dir_ / "clipboard.txt";
+        std::ofstream(path, std::ios::binary) << text;
+        // xclip stays in the background as the clipboard's owner until the display goes.
+        const Result r =
+            Run("xclip -selection clipboard -i " + Quote(path.string()) + " >/dev/null");
+        ASSERT_EQ(r.status, 0) << r.out;
+    }
+    std::string Get(const std::string& file, const std::string& cell) {
+        return Run(Cli() + " get " + Quote(file) + " " + Quote(cell)).out;
+    }
+    static std::string Bytes(const std::string& file) {
+        std::ifstream in(file, std::ios::binary);
+        return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    }
+};
+
+// A decimal comma is a decimal separator; a frequency outside the band is refused, the editor
+// keeps the text to correct it, and Escape leaves the cell and the file as they were.
+TEST_F(DesktopClipboard, TypedFrequencyWithACommaIsStoredAndOneOutsideTheBandIsRefused) {
+    const std::string file = CloneFile("typed.kcf");
+    OpenUserChannels(file);
+    Type("156,8");
+    Keys("Return ctrl+s");
+    ASSERT_TRUE(
+        WaitForOutput(Cli() + " get " + Quote(file) + " 'CT_FreeCh.CL_Fch_FreqR[0]'", "156.80000"))
+        << Get(file, "CT_FreeCh.CL_Fch_FreqR[0]");
+    const std::string saved = Bytes(file);
+
+    Type("1568");
+    Keys("Return");
+    Pause(300);
+    Keys("ctrl+a ctrl+c");  // inside the editor that stayed open
+    EXPECT_TRUE(WaitForOutput("timeout 10 xclip -o -selection clipboard", "1568")) << Clipboard();
+    Keys("Escape ctrl+c");  // the cell itself
+    EXPECT_TRUE(WaitForOutput("timeout 10 xclip -o -selection clipboard", "156.80000"))
+        << Clipboard();
+    Keys("ctrl+s");
+    Pause(500);
+    EXPECT_TRUE(Bytes(file) == saved) << "the refused value changed the file";
+}
+
+// Rows copied with Ctrl+C come out of the clipboard as tab-separated text, one line a row; a
+// block from a spreadsheet (Windows line ends, a decimal comma) pasted with Ctrl+V fills the
+// cells from the cursor.
+TEST_F(DesktopClipboard, ABlockFromASpreadsheetIsPastedAndRowsAreCopiedAsTabSeparatedText) {
+    const std::string file = CloneFile("pasted.kcf");
+    OpenUserChannels(file);
+    SetClipboard("157.1\t157.2\tM2\r\n160,6\t<-\tM3\r\n");
+    Keys("ctrl+v ctrl+s");
+    ASSERT_TRUE(
+        WaitForOutput(Cli() + " get " + Quote(file) + " 'CT_FreeCh.CL_Fch_ChName[1]'", "M3"))
+        << Run(Cli() + " export " + Quote(file) + " --table free").out;
+    EXPECT_EQ(Run(Cli() + " get " + Quote(file) +
+                  " 'CT_FreeCh.CL_Fch_FreqR[0]' 'CT_FreeCh.CL_Fch_FreqT[0]'"
+                  " 'CT_FreeCh.CL_Fch_ChName[0]' 'CT_FreeCh.CL_Fch_FreqR[1]'"
+                  " 'CT_FreeCh.CL_Fch_FreqT[1]'")
+                  .out,
+              "157.10000\n157.20000\nM2\n160.60000\n<-\n");
+
+    Keys("shift+Down shift+Right shift+Right ctrl+c");
+    EXPECT_TRUE(WaitForOutput("timeout 10 xclip -o -selection clipboard", "M3"));
+    EXPECT_EQ(Clipboard(), "157.10000\t157.20000\tM2\n160.60000\t<-\tM3\n");
 }
 
 }  // namespace
