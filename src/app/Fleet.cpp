@@ -141,11 +141,12 @@ List ReadList(const std::string& input, const cmcEeprom& templ, int modelType) {
             "the columns: MMSI, Comment, ATIS)");
     if (!list.problems.empty()) return list;
 
-    // The template's own errors are the template's fault, not any row's.
+    // The template's own errors are the template's fault, not any row's. A row changes only the
+    // own ID and the clone comment, and no check reads the comment: the checks the own ID takes
+    // part in are all that a row can change.
     cmcEeprom image;
     image.Assign(templ);
-    const std::vector<warncheck::Finding> templateFindings =
-        warncheck::CheckImage(image, modelType);
+    const std::vector<warncheck::Finding> templateFindings = warncheck::CheckOwnIdentity(image);
 
     std::unordered_map<std::string, int> seen;
     const bool inland = modelType >= txrules::kFirstInlandModelType;
@@ -195,7 +196,7 @@ List ReadList(const std::string& input, const cmcEeprom& templ, int modelType) {
         if (problems.empty()) {
             image.Assign(templ);
             ApplyRow(image, row);
-            for (const auto& f : warncheck::CheckImage(image, modelType)) {
+            for (const auto& f : warncheck::CheckOwnIdentity(image)) {
                 if (!f.error) continue;
                 bool own = false;
                 for (const auto& t : templateFindings) own = own || SameFinding(f, t);
@@ -348,6 +349,7 @@ struct FleetRun::CableRun : CloneManView {
         man->SetFailureReport(
             [this](const CloneFailure& f) { failureText = Headline(CloneFailureText(f)); });
         task->SetCallback(&CableRun::Tick, this);
+        awaitGone = cable.doneRadioOn && !run.options_.askForRadio;
     }
     ~CableRun() override {
         cmcTask::Release(task);
@@ -674,6 +676,97 @@ bool FleetRun::GiveBack(const Row& row) {
     }
     queue_.insert(queue_.begin(), row);
     return true;
+}
+
+// --- what a window shows ---
+
+Board::Board(const std::vector<Row>& rows, const std::vector<Cable>& cables,
+             const std::vector<std::string>& doneBefore) {
+    std::unordered_map<std::string, bool> done;
+    for (const auto& mmsi : doneBefore) done[mmsi] = true;
+    rows_.reserve(rows.size());
+    for (const auto& r : rows) {
+        RowLine line;
+        line.row = r;
+        if (done.count(r.mmsi)) line.state = RowLine::kDoneBefore;
+        rows_.push_back(std::move(line));
+    }
+    for (const auto& c : cables) {
+        CableLine line;
+        line.cable = c;
+        cables_.push_back(std::move(line));
+    }
+}
+
+std::vector<Row> Board::ToWrite() const {
+    std::vector<Row> rows;
+    for (const auto& line : rows_)
+        if (line.state != RowLine::kDoneBefore) rows.push_back(line.row);
+    return rows;
+}
+
+int Board::Take(const Event& e, bool cut) {
+    CableLine* cable = e.cable >= 0 && static_cast<size_t>(e.cable) < cables_.size()
+                           ? &cables_[static_cast<size_t>(e.cable)]
+                           : nullptr;
+    RowLine* line = e.row >= 1 && static_cast<size_t>(e.row) <= rows_.size()
+                        ? &rows_[static_cast<size_t>(e.row - 1)]
+                        : nullptr;
+    if (cable) {
+        switch (e.kind) {
+            case Event::kPortFailed:
+                cable->state = CableLine::kLeftOut;
+                cable->message = e.message;
+                break;
+            case Event::kRadioFound:
+            case Event::kProgress:
+                cable->state = CableLine::kWriting;
+                cable->row = e.row;
+                break;
+            case Event::kWritten:
+            case Event::kFailed:
+            case Event::kGone:
+                cable->state = cut ? CableLine::kFinished : CableLine::kWaiting;
+                cable->row = 0;
+                // A radio cut off is not done: written again at once, it holds the data whole.
+                cable->radioDone = e.kind != Event::kGone && !cut;
+                break;
+            case Event::kIdle:
+                cable->state = CableLine::kFinished;
+                cable->row = 0;
+                break;
+        }
+    }
+    if ((e.kind == Event::kFailed && e.partial) || (cut && e.partial)) partial_.push_back(e);
+    if (!line) return -1;
+    switch (e.kind) {
+        case Event::kRadioFound:
+            line->state = RowLine::kWriting;
+            line->port = e.port;
+            line->percent = 0;
+            line->message.clear();
+            break;
+        case Event::kProgress:
+            line->percent = e.percent;
+            break;
+        case Event::kWritten:
+            line->state = e.log.result == "verified" ? RowLine::kVerified : RowLine::kWritten;
+            line->percent = 100;
+            break;
+        case Event::kFailed:
+            line->state = cut ? RowLine::kCut : e.retry ? RowLine::kRetry : RowLine::kFailed;
+            line->message = e.message;
+            break;
+        default:
+            return -1;
+    }
+    return e.row - 1;
+}
+
+int Board::Count(RowLine::State state) const {
+    int n = 0;
+    for (const auto& line : rows_) n += line.state == state;
+    return n;
 }
 
 }  // namespace fleet

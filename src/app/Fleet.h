@@ -101,6 +101,9 @@ struct Options {
 struct Cable {
     int port = 0;      // number in the port table
     std::string name;  // as messages name it
+    // The radio on it is one an earlier run has done: the cable waits for it to go before it
+    // takes a row, as after a radio of this run.
+    bool doneRadioOn = false;
 };
 
 class FleetRun {
@@ -141,6 +144,49 @@ class FleetRun {
     Options options_;
     std::function<void(const Event&)> report_;
     bool stopping_ = false;
+};
+
+// What a window shows of a run: a line per list row and per cable, folded from the run's events,
+// and the radios that may hold part of the data.
+struct RowLine {
+    enum State { kWaiting, kDoneBefore, kWriting, kWritten, kVerified, kRetry, kFailed, kCut };
+    Row row;
+    State state = kWaiting;
+    std::string port;  // the cable that has or had it
+    int percent = 0;
+    std::string message;  // why it failed or was cut off
+};
+struct CableLine {
+    enum State { kWaiting, kWriting, kLeftOut, kFinished };
+    Cable cable;
+    State state = kWaiting;
+    int row = 0;
+    std::string message;
+    bool radioDone = false;  // the radio last done on it has not been seen to go
+};
+
+class Board {
+  public:
+    // The list's rows; those whose MMSI is in `doneBefore` (a log's) are not written again.
+    Board(const std::vector<Row>& rows, const std::vector<Cable>& cables,
+          const std::vector<std::string>& doneBefore);
+
+    // The rows to hand to the run.
+    std::vector<Row> ToWrite() const;
+    // Folds an event of the run in (and one of FleetRun::Abort, as `cut`); the row line it
+    // changed, or -1.
+    int Take(const Event& event, bool cut = false);
+
+    const std::vector<RowLine>& Rows() const { return rows_; }
+    const std::vector<CableLine>& Cables() const { return cables_; }
+    int Count(RowLine::State state) const;
+    // Radios a failure or a cut left after data went out: they may hold part of it.
+    const std::vector<Event>& Partial() const { return partial_; }
+
+  private:
+    std::vector<RowLine> rows_;  // by row number - 1
+    std::vector<CableLine> cables_;
+    std::vector<Event> partial_;
 };
 
 }  // namespace fleet

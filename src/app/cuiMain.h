@@ -64,6 +64,9 @@ class cuiMain {
     };
     void ReadFromRadio();
     void WriteToRadio();
+    // What Write asks before the document goes into radios as a template: no error in the
+    // warning list (else it says so), no clone run under way, manufacturer mode confirmed.
+    bool ReadyToWriteTemplate();
     void CloneInformation();
     indCloneMan& CloneMan() { return *cloneMan_; }
     CloneOutcome LastCloneOutcome() const { return cloneOutcome_; }

@@ -149,6 +149,15 @@ void cuiMain::WriteToRadio() {
     if (!cloneMan_->StartInfo(&cuiMain::WriteInfoDone, this)) StopClone(CloneOutcome::kStopped);
 }
 
+bool cuiMain::ReadyToWriteTemplate() {
+    EvMan().Send(ev::kCommitEditors);
+    if (RunWarningCheck().errors > 0) {
+        ShowText(keys::kMessDataError, platform::PromptIcon::Error);
+        return false;
+    }
+    return !cloneMan_->IsBusy() && ConfirmMakerWrite();
+}
+
 void cuiMain::WriteInfoDone(void* self, dst_CDrv_Result* r) {
     auto* app = static_cast<cuiMain*>(self);
     if (r->result != CloneResult::kOk) return app->StopClone(CloneOutcome::kFailed, r->result);

@@ -165,6 +165,10 @@ void indMain::RunCommand(AppCommand command, int argument, const std::string& te
         case AppCommand::kCloneInfo:
             CloneInformation();
             break;
+        case AppCommand::kCloneFleet:
+            if (ReadyToWriteTemplate())
+                View().RunWindowCommand(static_cast<int>(command), argument, text);
+            break;
         case AppCommand::kChangeModel: {
             RecordStep({});
             UndoWhat what;

@@ -16,6 +16,7 @@
 #include "base/cmcEvMan.h"
 #include "gui/AboutBox.h"
 #include "gui/DebugWindows.h"
+#include "gui/FleetDialog.h"
 #include "gui/GridAccessible.h"
 #include "gui/HelpViewer.h"
 #include "gui/MainStatusBar.h"
@@ -246,6 +247,9 @@ void TForm1::RunWindowCommand(int command, int argument, const std::string& text
             }
             break;
         }
+        case AppCommand::kCloneFleet:
+            if (app_) ShowFleetDialog(*app_, this);
+            break;
         case AppCommand::kPortDialog:
         case AppCommand::kPortNotice: {
             // The notice for a port beyond the menu's four is the plain number field.

@@ -27,6 +27,7 @@ enum class AppCommand {
     kCloneInfo,
     kChangeModel,  // argument: model index (the application asks for confirmation)
     kOpenSheet,    // text: sheet reference
+    kCloneFleet,   // the document as the template of many radios
 };
 
 class CellDispatchHost {

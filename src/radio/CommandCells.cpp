@@ -46,6 +46,7 @@ constexpr PlainCommand kPlainCommands[] = {
     {CL_Menu_File_SaveAs, AppCommand::kSaveAs},     {CL_Menu_File_Print_All, AppCommand::kPrintAll},
     {CL_Menu_File_Exit, AppCommand::kExit},         {CL_Menu_Clone_Read, AppCommand::kCloneRead},
     {CL_Menu_Clone_Write, AppCommand::kCloneWrite}, {CL_Menu_Clone_Info, AppCommand::kCloneInfo},
+    {CL_Menu_Clone_Fleet, AppCommand::kCloneFleet},
 };
 
 void PlainCommandCell(CellCall& c) {

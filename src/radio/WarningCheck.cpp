@@ -307,6 +307,15 @@ std::vector<Finding> CheckImage(const cmcEeprom& image, int modelType) {
     return out;
 }
 
+std::vector<Finding> CheckOwnIdentity(const cmcEeprom& image) {
+    std::vector<Finding> out;
+    OwnId(image, out);
+    const AddressBook book(image);
+    for (int r = 0; r < mm::kIndividualIdRows; ++r) book.Row(mm::kDscIndId, r, out);
+    for (int r = 0; r < mm::kGroupIdRows; ++r) book.Row(mm::kDscGrpId, r, out);
+    return out;
+}
+
 std::vector<Finding> FindingsOfCell(const cmcEeprom& image, int modelType, int category, int label,
                                     int row) {
     std::vector<Finding> all;

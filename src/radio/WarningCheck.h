@@ -56,6 +56,10 @@ struct Finding {
 // Every fault of the image, list by list in the order of the warning-check list.
 std::vector<Finding> CheckImage(const cmcEeprom& image, int modelType);
 
+// The faults that the own MMSI takes part in (the own ID itself, and contacts that repeat it):
+// all that changes when only the own ID changes, as CheckImage would find them.
+std::vector<Finding> CheckOwnIdentity(const cmcEeprom& image);
+
 // The findings of one cell (the cell's marker): the same rules, for that cell alone.
 std::vector<Finding> FindingsOfCell(const cmcEeprom& image, int modelType, int category, int label,
                                     int row);

@@ -27,7 +27,7 @@ constexpr const char* kLabelNames[] = {
 };
 
 static_assert(std::size(kCategoryNames) == 10);
-static_assert(std::size(kLabelNames) == 312);
+static_assert(std::size(kLabelNames) == 313);
 
 // Both vocabularies share one table; each is put in on its first look-up.
 cmcHash& NameTable() {

@@ -331,5 +331,6 @@
     X(CL_Check_Can_ChTx) \
     X(CL_Check_Dsc_ChTx) \
     X(CL_Check_Free_Freq) \
-    X(CL_Check_Dsc_Inland)
+    X(CL_Check_Dsc_Inland) \
+    X(CL_Menu_Clone_Fleet)
 // clang-format on

@@ -48,6 +48,7 @@
     X(kBotttomCloseWhileBusy, "GI_Botttom_CloseWhileBusy")                 \
     X(kCellWidthRegList, "GI_CellWidthRegList")                            \
     X(kFormMainBasicCell, "GI_Form_Main_BasicCell")                        \
+    X(kFleetDialog, "GI_Fleet_Dialog")                                     \
     X(kMenuMain, "GI_Menu_Main")                                           \
     X(kMessCloneErrCheck, "GI_Mess_CloneErr_Check")                        \
     X(kMessCloneErrCheckDevice, "GI_Mess_CloneErr_CheckDevice")            \

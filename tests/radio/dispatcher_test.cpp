@@ -557,6 +557,7 @@ TEST_F(DispatchTest, CommandCellsRunAndShowMenuState) {
         {CL_Model, 6, AppCommand::kChangeModel, 6},
         {CL_Menu_File_Recent, 1, AppCommand::kOpenRecent, 1},
         {CL_Menu_Clone_Write, 0, AppCommand::kCloneWrite, 0},
+        {CL_Menu_Clone_Fleet, 0, AppCommand::kCloneFleet, 0},
     };
     for (const auto& r : runs) {
         cmcCellObj item;

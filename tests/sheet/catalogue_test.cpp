@@ -46,7 +46,8 @@ TEST(CellCatalogue, NamesHaveTheirFixedNumbers) {
     // The transmit checks of the warning list come after the original labels.
     EXPECT_EQ(CL_Check_Int_ChTx, 306);
     EXPECT_EQ(CL_Check_Dsc_Inland, 311);
-    EXPECT_EQ(kNoCellLabel, 312);
+    EXPECT_EQ(CL_Menu_Clone_Fleet, 312);
+    EXPECT_EQ(kNoCellLabel, 313);
 
     const char* categories[] = {"CT_Null",     "CT_PopupMenu", "CT_IntCh", "CT_UsaCh",
                                 "CT_CanCh",    "CT_DscCh",     "CT_WxCh",  "CT_FreeCh",
@@ -67,13 +68,13 @@ TEST(CellCatalogue, EveryLabelRoundTripsAndIsUnique) {
         EXPECT_TRUE(seen.insert(name).second) << name;
         EXPECT_EQ(LabelByName(name), i);
     }
-    EXPECT_EQ(seen.size(), 312u);
+    EXPECT_EQ(seen.size(), 313u);
 }
 
 TEST(CellCatalogue, EmptyNamesAndOutOfRangeNumbers) {
     EXPECT_EQ(CategoryByName(""), 10);
-    EXPECT_EQ(LabelByName(""), 312);
-    EXPECT_EQ(LabelName(312), "");
+    EXPECT_EQ(LabelByName(""), 313);
+    EXPECT_EQ(LabelName(313), "");
     EXPECT_EQ(LabelName(-1), "");
 }
 
