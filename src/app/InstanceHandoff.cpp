@@ -39,8 +39,7 @@ std::optional<HandoffRequest> DecodeHandoffRequest(const std::string& message) {
     if (!StartsWith(message, kOpen)) return std::nullopt;
     HandoffRequest request{message.substr(sizeof kOpen - 1)};
     // Only a whole absolute path: the running window has another working folder.
-    if (request.path.empty() || request.path[0] != '/' ||
-        request.path.find('\0') != std::string::npos)
+    if (!platform::IsAbsolutePath(request.path) || request.path.find('\0') != std::string::npos)
         return std::nullopt;
     return request;
 }
@@ -83,9 +82,9 @@ std::vector<std::string> CommandLineFiles(const std::vector<std::string>& argume
 }
 
 std::string HandedPath(const std::string& argument, const std::string& startFolder) {
-    if (argument.empty() || argument[0] == '/') return argument;
+    if (argument.empty() || platform::IsAbsolutePath(argument)) return argument;
     std::string path = argument;
-    while (path.rfind("./", 0) == 0) path.erase(0, 2);
+    while (path.rfind("./", 0) == 0 || path.rfind(".\\", 0) == 0) path.erase(0, 2);
     return platform::JoinPath(startFolder, path);
 }
 

@@ -69,21 +69,18 @@ void cuiMain::InitIdentity() {
 }
 
 std::string cuiMain::FileNamePart(const std::string& path) {
-    auto slash = path.find_last_of('/');
-    return slash == std::string::npos ? path : path.substr(slash + 1);
+    return platform::FileNamePart(path);
 }
 
 std::string cuiMain::DirectoryPart(const std::string& path) {
-    auto slash = path.find_last_of('/');
-    if (slash == std::string::npos) return platform::CurrentFolder();
-    return slash == 0 ? std::string("/") : path.substr(0, slash);
+    std::string folder = platform::FolderPart(path);
+    return folder.empty() ? platform::CurrentFolder() : folder;
 }
 
 std::string cuiMain::DocumentName() const {
     if (!documentPath_.empty()) return documentPath_;
-    std::string dir = documentDirectory_;
-    if (dir.empty() || dir.back() != '/') dir += '/';
-    return dir + "Untitled";
+    return platform::JoinPath(documentDirectory_.empty() ? std::string("/") : documentDirectory_,
+                              "Untitled");
 }
 
 std::string cuiMain::Title() const {

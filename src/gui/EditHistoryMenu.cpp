@@ -20,6 +20,7 @@
 #include "gui/TForm1.h"
 #include "gui/cuiSheet.h"
 #include "platform/FileDialogs.h"
+#include "platform/Folders.h"
 #include "radio/cmcClnFile.h"
 #include "text/OverlayFormat.h"
 #include "text/OverlayKeys.h"
@@ -153,7 +154,7 @@ bool EditHistoryMenu::CompareWith(const std::string& path) {
     auto c = std::make_unique<Comparison>();
     c->other.SetSize(app_->ImageSize());
     if (app_->ReadDocumentFile(path, c->other) != FileError::kNone) return false;  // reported
-    c->name = path.substr(path.find_last_of('/') + 1);
+    c->name = platform::FileNamePart(path);
     // The EEPROM window marks the bytes that differ from its compare base.
     app_->Scratch().Assign(c->other);
     comparison_ = std::move(c);

@@ -27,6 +27,7 @@
 #include "gui/cuiPrinter.h"
 #include "gui/cuiSheet.h"
 #include "platform/FileNames.h"
+#include "platform/Folders.h"
 #include "radio/CellDispatchHost.h"
 #include "radio/CellDispatcher.h"
 #include "sheet/CellCatalogue.h"
@@ -176,9 +177,11 @@ void TForm1::UpdateMenuStates(QMenu* menu) {
             const std::string path = app_->RecentFile(cell.Index);
             if (!path.empty()) {
                 const QString shown = QString::fromStdString(platform::ShownText(path));
+                const QString name =
+                    QString::fromStdString(platform::ShownText(platform::FileNamePart(path)));
                 a->setText(QStringLiteral("&%1 %2")
                                .arg(cell.Index + 1)
-                               .arg(shown.section('/', -1).replace('&', QStringLiteral("&&"))));
+                               .arg(QString(name).replace('&', QStringLiteral("&&"))));
                 a->setToolTip(shown);
                 menu->setToolTipsVisible(true);
             }

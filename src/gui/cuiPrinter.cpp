@@ -14,6 +14,7 @@
 #include <QThread>
 #include <algorithm>
 #include <cstdlib>
+#include <optional>
 #include <set>
 
 #include "app/cuiMain.h"
@@ -24,6 +25,7 @@
 #include "gui/CellPainter.h"
 #include "gui/cuiPreview.h"
 #include "platform/AtomicFile.h"
+#include "platform/FileDialogs.h"
 #include "platform/Folders.h"
 #include "platform/Prompt.h"
 #include "radio/CellDispatchHost.h"
@@ -41,6 +43,21 @@ cuiPrinter::SetupDialog& SetupHook() {
 }
 
 bool RealSetupDialog(QPrinter& printer, QWidget* owner) {
+    // Windows' own print dialog serves system printers only and refuses at once a job that
+    // goes to a file: there, without a printer, the PDF file is named in the save dialog.
+    if (printer.outputFormat() == QPrinter::PdfFormat &&
+        QGuiApplication::platformName() == QLatin1String("windows")) {
+        platform::FileDialogRequest request;
+        request.defaultExtension = "pdf";
+        request.filter = "PDF (*.pdf)|*.pdf";
+        const std::string current = printer.outputFileName().toStdString();
+        request.initialDirectory = platform::FolderPart(current);
+        request.initialName = platform::FileNamePart(current);
+        const std::optional<std::string> path = platform::GetFileDialogs().AskSave(request);
+        if (!path) return false;
+        printer.setOutputFileName(QString::fromStdString(*path));
+        return true;
+    }
     QPrintDialog dialog(&printer, owner);
     dialog.setOption(QAbstractPrintDialog::PrintToFile, true);
     return dialog.exec() == QDialog::Accepted;
@@ -131,7 +148,7 @@ std::string cuiPrinter::DefaultPdfPath() {
         // The open document's name without its extension, when it has one.
         if (auto* app = dynamic_cast<cuiMain*>(&CellHost()); app && !app->Untitled()) {
             std::string path = app->DocumentPath();
-            name = path.substr(path.find_last_of('/') + 1);
+            name = platform::FileNamePart(path);
             name = name.substr(0, name.find_last_of('.'));
         }
     }

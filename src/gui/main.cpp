@@ -108,6 +108,7 @@ int FinishStandardOutput(int status) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    argv = platform::Utf8Arguments(argc, argv);
     for (int i = 1; i < argc; ++i) {
         const std::string a = argv[i];
         if (a == "--data" || a == "--device" || a == "--print" || a == "--pdf" || a == "--sheet")

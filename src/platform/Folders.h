@@ -20,6 +20,13 @@ std::string CurrentFolder();
 bool MakeFolders(const std::string& path);
 // Joins two path pieces with one slash.
 std::string JoinPath(const std::string& a, const std::string& b);
+// Whether a path names its place without the working folder ("/..." here; "C:\...", "\\server\..."
+// and "\..." on Windows).
+bool IsAbsolutePath(const std::string& path);
+// The last piece of a path (the whole path when it has no separator), and the folder before it
+// (empty when there is none; the root itself for a file in the root).
+std::string FileNamePart(const std::string& path);
+std::string FolderPart(const std::string& path);
 
 // What a path names; Unknown when the system cannot tell (the reason then says why).
 enum class PathKind { Missing, Folder, File, Other, Unknown };

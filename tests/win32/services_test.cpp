@@ -6,6 +6,7 @@
 #include <chrono>
 #include <thread>
 
+#include "app/InstanceHandoff.h"
 #include "app/indEnviron.h"
 #include "platform/AtomicFile.h"
 #include "platform/FileReader.h"
@@ -174,6 +175,30 @@ TEST_F(WideNames, ReplacedWholeOrNotAtAllAndReadBack) {
     EXPECT_EQ(platform::KindOfPath(file), platform::PathKind::File);
     EXPECT_EQ(platform::KindOfPath(platform::JoinPath(folder, "nowhere")),
               platform::PathKind::Missing);
+}
+
+// A file named to kelda.exe (by Explorer's Open verb or a second start) is taken as it stands
+// when it names its place, and from the start folder otherwise.
+TEST(FileNames, WindowsPathsAreAbsoluteByDriveByServerOrByRoot) {
+    const struct {
+        const char* path;
+        bool absolute;
+    } cases[] = {{"C:\\Users\\Ærø\\boat.kcf", true},
+                 {"Z:/tmp/boat.kcf", true},
+                 {"\\\\server\\share\\boat.kcf", true},
+                 {"\\boats\\boat.kcf", true},
+                 {"boat.kcf", false},
+                 {".\\boat.kcf", false},
+                 {"sub\\boat.kcf", false},
+                 {"", false}};
+    for (const auto& c : cases) EXPECT_EQ(platform::IsAbsolutePath(c.path), c.absolute) << c.path;
+    // The window's title and the recent files show the name, without the folder.
+    EXPECT_EQ(platform::FileNamePart("C:\\Båt Ærø\\日本.kcf"), "日本.kcf");
+    EXPECT_EQ(platform::FolderPart("C:\\Båt Ærø\\日本.kcf"), "C:\\Båt Ærø");
+    EXPECT_EQ(platform::FolderPart("C:\\a.kcf"), "C:\\");
+    EXPECT_EQ(platform::FileNamePart("Z:/tmp/a.kcf"), "a.kcf");
+    EXPECT_EQ(HandedPath("C:\\Båt\\a.kcf", "D:\\start"), "C:\\Båt\\a.kcf");
+    EXPECT_EQ(HandedPath(".\\a.kcf", "D:\\start"), "D:\\start\\a.kcf");
 }
 
 TEST(SerialPort, APortThatDoesNotExistIsNamedInTheRefusal) {

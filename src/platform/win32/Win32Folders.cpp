@@ -37,6 +37,27 @@ std::string JoinPath(const std::string& a, const std::string& b) {
     return IsSeparator(b.front()) ? a + b : a + "\\" + b;
 }
 
+bool IsAbsolutePath(const std::string& path) {
+    // A drive letter (also "C:name", which Windows takes on that drive's own folder), a UNC name
+    // or the root of the current drive.
+    if (path.size() >= 2 && path[1] == ':') return true;
+    return !path.empty() && IsSeparator(path.front());
+}
+
+std::string FileNamePart(const std::string& path) {
+    const auto slash = path.find_last_of("/\\:");
+    return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+std::string FolderPart(const std::string& path) {
+    const auto slash = path.find_last_of("/\\:");
+    if (slash == std::string::npos) return {};
+    // "C:\x" and "C:x" keep the drive's root or drive; "\\server\share\x" keeps the share.
+    if (path[slash] == ':' || (slash == 2 && path[1] == ':') || slash == 0)
+        return path.substr(0, slash + 1);
+    return path.substr(0, slash);
+}
+
 std::string ExecutablePath() {
     std::wstring buf(MAX_PATH, L'\0');
     for (;;) {
