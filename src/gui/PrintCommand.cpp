@@ -81,9 +81,9 @@ int RunPrintCommand(int argc, char** argv) {
     if (SameFile(a.file, a.pdf) || cmcClnFile::IsCloneFileAt(a.pdf))
         return Usage("the PDF would replace the clone file; name another output file");
 
-    // No window is shown: the offscreen platform works with and without a display. Windows
-    // always has its desktop, and its own platform is the one shipped there.
 #ifndef Q_OS_WIN
+    // No window is shown: the offscreen platform works with and without a display. (Windows
+    // always has its desktop, and its own platform is the one shipped there.)
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
 #endif
     int qargc = 1;
