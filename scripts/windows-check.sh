@@ -364,6 +364,12 @@ for f in kelda.exe kelda-cli.exe Qt6Core.dll Qt6Gui.dll Qt6Widgets.dll Qt6PrintS
   icons/kelda.svg licenses/LGPL-3.0-only.txt licenses/Qt-source.txt uninstall.exe; do
   [ -f "$program/$f" ] || { echo "windows: the installer did not install $f" >&2; exit 1; }
 done
+# wait_removed PATH: PATH is gone within a minute, and the program that removed it has ended.
+wait_removed() {
+  for _ in $(seq 600); do [ -e "$1" ] || break; sleep 0.1; done
+  [ ! -e "$1" ] || { echo "windows: $1 is still there" >&2; exit 1; }
+  sleep 1
+}
 reg_value() { "$wine" reg query "$1" /ve 2>/dev/null | tr -d '\r' | sed -n 's/.*REG_SZ *//p'; }
 [ "$(reg_value "$classes\\.kcf")" = KELDA.CloneFile ] ||
   { echo "windows: .kcf is not associated with KELDA" >&2; exit 1; }
@@ -403,9 +409,9 @@ wait_gone 'boat.kcf - KELDA' 30
 echo mine >"$program/mine.kcf"
 "$wine" reg add 'HKCU\Software\Vexa\KELDA\Global' /v ComPort /t REG_DWORD /d 5 /f >/dev/null
 "$wine" "C:\\Program Files\\KELDA\\uninstall.exe" /S
-# The uninstaller runs on from a copy of itself: wait for it to end.
-"$wineserver" -w
-wine_server
+# The uninstaller runs on from a copy of itself (the prefix's services keep Wine's server up, so
+# waiting for the server would never end): wait until it has removed itself.
+wait_removed "$program/uninstall.exe"
 left=$(cd "$program" && find . -mindepth 1 | sort)
 [ "$left" = ./mine.kcf ] || { echo "windows: the uninstaller left: $left" >&2; exit 1; }
 for key in "$classes\\.kcf" "$classes\\KELDA.CloneFile" "$uninstall_key"; do
@@ -419,12 +425,13 @@ done
 [ ! -e "$WINEPREFIX/drive_c/ProgramData/Microsoft/Windows/Start Menu/Programs/KELDA.lnk" ] ||
   { echo "windows: the Start menu entry is left" >&2; exit 1; }
 # Into a folder whose name has spaces and letters outside ASCII, and out again.
-"$wine" "$setup" /S '/D=C:\Bådprogram Ærø\KELDA 1'
+# /D= is taken only unquoted and last, as a user types it; Wine would quote an argument with
+# spaces, so the line goes through cmd as it stands.
+"$wine" cmd /c "$(winpath "$setup")"' /S /D=C:\Bådprogram Ærø\KELDA 1'
 odd="$WINEPREFIX/drive_c/Bådprogram Ærø/KELDA 1"
 [ -f "$odd/kelda.exe" ] || { echo "windows: nothing installed into $odd" >&2; exit 1; }
 "$wine" "C:\\Bådprogram Ærø\\KELDA 1\\kelda-cli.exe" check "$(winpath "$boat")" >/dev/null
 "$wine" "C:\\Bådprogram Ærø\\KELDA 1\\uninstall.exe" /S
-"$wineserver" -w
-wine_server
+wait_removed "$odd/uninstall.exe"
 [ ! -e "$odd" ] || { echo "windows: the uninstaller left $odd" >&2; exit 1; }
 echo "windows: the installer installed, refused while KELDA ran, upgraded and uninstalled cleanly"
